@@ -1,0 +1,14 @@
+# tisko_set_warnings(target): the project's warning set, as errors when TISKO_WERROR is on.
+function(tisko_set_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wshadow -Wconversion -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
+  if(TISKO_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# tisko_qt_target(target): definitions every Qt target of the project carries.
+function(tisko_qt_target target)
+  target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII
+    TISKO_APP_ID="${TISKO_APP_ID}")
+endfunction()

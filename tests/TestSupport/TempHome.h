@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tisko::test {
+
+// A private HOME with its own XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_STATE_HOME and
+// XDG_CACHE_HOME for the life of the object; the old environment comes back afterwards.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString configHome() const { return path() + QStringLiteral("/config"); }
+    QString dataHome() const { return path() + QStringLiteral("/data"); }
+    QString stateHome() const { return path() + QStringLiteral("/state"); }
+
+private:
+    QTemporaryDir m_dir;
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool wasSet;
+    };
+    Saved m_saved[5];
+};
+
+} // namespace tisko::test
