@@ -1,0 +1,311 @@
+#include "JsonCodec.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <limits>
+
+namespace tisko {
+
+namespace {
+
+using nlohmann::json;
+
+// Documents larger than this are not Tisko's; ten years of counts take well under 1 MB.
+constexpr std::size_t kMaxDocumentSize = 64u * 1024 * 1024;
+// Tisko's documents nest four levels deep; anything far deeper is refused before parsing.
+constexpr int kMaxDepth = 32;
+
+// Whether the brackets outside strings nest at most kMaxDepth deep. Malformed text is left
+// for the parser to refuse.
+bool shallowEnough(std::string_view text) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxDepth)
+                return false;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return true;
+}
+
+std::optional<json> parse(std::string_view text) {
+    if (text.size() > kMaxDocumentSize || !shallowEnough(text))
+        return std::nullopt;
+    json document = json::parse(text.begin(), text.end(), nullptr, false);
+    if (document.is_discarded())
+        return std::nullopt;
+    return document;
+}
+
+// Pretty-printed with two spaces; nlohmann keeps object keys sorted.
+std::string dump(const json& document) {
+    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+// A reader that gives up on the first missing or ill-typed value.
+class Reader {
+public:
+    bool failed = false;
+
+    const json* member(const json& object, const char* key, bool required) {
+        if (failed)
+            return nullptr;
+        const auto found = object.find(key);
+        if (found == object.end() || found->is_null()) {
+            if (required)
+                failed = true;
+            return nullptr;
+        }
+        return &*found;
+    }
+
+    double number(const json& object, const char* key) {
+        const json* value = member(object, key, true);
+        return value ? asNumber(*value) : 0;
+    }
+
+    std::optional<double> optionalNumber(const json& object, const char* key) {
+        const json* value = member(object, key, false);
+        if (!value)
+            return std::nullopt;
+        return asNumber(*value);
+    }
+
+    std::string text(const json& object, const char* key) {
+        const json* value = member(object, key, true);
+        return value ? asText(*value) : std::string{};
+    }
+
+    std::optional<std::string> optionalText(const json& object, const char* key) {
+        const json* value = member(object, key, false);
+        if (!value)
+            return std::nullopt;
+        return asText(*value);
+    }
+
+    std::int64_t integer(const json& object, const char* key) {
+        const json* value = member(object, key, true);
+        if (!value)
+            return 0;
+        if (value->is_number_integer())
+            return value->get<std::int64_t>();
+        if (value->is_number_unsigned()) {
+            const auto unsignedValue = value->get<std::uint64_t>();
+            if (unsignedValue <= std::uint64_t(std::numeric_limits<std::int64_t>::max()))
+                return std::int64_t(unsignedValue);
+        } else if (value->is_number_float()) {
+            // 3.0 is a whole count; 3.5 or 1e30 is not.
+            const double floating = value->get<double>();
+            if (std::trunc(floating) == floating && std::fabs(floating) < 9.0e18)
+                return std::int64_t(floating);
+        }
+        failed = true;
+        return 0;
+    }
+
+    Uuid uuid(const json& object, const char* key, bool required) {
+        const json* value = required ? member(object, key, true) : &object.at(key);
+        if (!value)
+            return {};
+        const auto parsed = Uuid::parse(asText(*value));
+        if (!parsed)
+            failed = true;
+        return parsed.value_or(Uuid{});
+    }
+
+    Date date(const json& object, const char* key) {
+        const json* value = member(object, key, true);
+        if (!value)
+            return {};
+        const auto parsed = parseIso8601(asText(*value));
+        if (!parsed)
+            failed = true;
+        return parsed.value_or(Date{});
+    }
+
+    const json* object(const json& parent, const char* key) {
+        const json* value = member(parent, key, true);
+        if (value && !value->is_object())
+            failed = true;
+        return failed ? nullptr : value;
+    }
+
+    const json* array(const json& parent, const char* key) {
+        const json* value = member(parent, key, true);
+        if (value && !value->is_array())
+            failed = true;
+        return failed ? nullptr : value;
+    }
+
+private:
+    double asNumber(const json& value) {
+        if (!value.is_number()) {
+            failed = true;
+            return 0;
+        }
+        return value.get<double>();
+    }
+
+    std::string asText(const json& value) {
+        if (!value.is_string()) {
+            failed = true;
+            return {};
+        }
+        return value.get<std::string>();
+    }
+};
+
+json measurementJson(const HeadMeasurement& m) {
+    json object = json::object();
+    object["faceWidth"] = m.faceWidth;
+    if (m.eyeDistance)
+        object["eyeDistance"] = *m.eyeDistance;
+    object["faceY"] = m.faceY;
+    object["faceHeight"] = m.faceHeight;
+    return object;
+}
+
+HeadMeasurement readMeasurement(Reader& reader, const json& object) {
+    HeadMeasurement m;
+    m.faceWidth = reader.number(object, "faceWidth");
+    m.eyeDistance = reader.optionalNumber(object, "eyeDistance");
+    m.faceY = reader.number(object, "faceY");
+    m.faceHeight = reader.number(object, "faceHeight");
+    return m;
+}
+
+// Day keys hold only digits and hyphens; anything else did not come from Tisko, and would
+// reach the CSV export unquoted.
+bool isDayKey(const std::string& key) {
+    if (key.empty())
+        return false;
+    for (char c : key) {
+        if ((c < '0' || c > '9') && c != '-')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string JsonCodec<HeadMeasurement>::encode(const HeadMeasurement& value) {
+    return dump(measurementJson(value));
+}
+
+std::optional<HeadMeasurement> JsonCodec<HeadMeasurement>::decode(std::string_view text) {
+    const auto document = parse(text);
+    if (!document || !document->is_object())
+        return std::nullopt;
+    Reader reader;
+    const HeadMeasurement value = readMeasurement(reader, *document);
+    if (reader.failed)
+        return std::nullopt;
+    return value;
+}
+
+std::string JsonCodec<CalibrationBook>::encode(const CalibrationBook& book) {
+    json document = json::object();
+    if (book.activeID)
+        document["activeID"] = book.activeID->toString();
+    json list = json::array();
+    for (const Calibration& c : book.calibrations) {
+        json entry = json::object();
+        entry["cameraID"] = c.cameraID;
+        entry["createdAt"] = formatIso8601(c.createdAt);
+        if (c.displayKey)
+            entry["displayKey"] = *c.displayKey;
+        if (c.headPitch)
+            entry["headPitch"] = *c.headPitch;
+        entry["id"] = c.id.toString();
+        entry["name"] = c.name;
+        entry["reference"] = measurementJson(c.reference);
+        list.push_back(std::move(entry));
+    }
+    document["calibrations"] = std::move(list);
+    return dump(document);
+}
+
+std::optional<CalibrationBook> JsonCodec<CalibrationBook>::decode(std::string_view text) {
+    const auto document = parse(text);
+    if (!document || !document->is_object())
+        return std::nullopt;
+    Reader reader;
+    CalibrationBook book;
+    const auto active = document->find("activeID");
+    if (active != document->end() && !active->is_null())
+        book.activeID = reader.uuid(*document, "activeID", false);
+    const json* list = reader.array(*document, "calibrations");
+    if (!list)
+        return std::nullopt;
+    for (const json& entry : *list) {
+        if (!entry.is_object())
+            return std::nullopt;
+        Calibration c;
+        c.cameraID = reader.text(entry, "cameraID");
+        c.createdAt = reader.date(entry, "createdAt");
+        c.displayKey = reader.optionalText(entry, "displayKey");
+        c.headPitch = reader.optionalNumber(entry, "headPitch");
+        c.id = reader.uuid(entry, "id", true);
+        c.name = reader.text(entry, "name");
+        if (const json* reference = reader.object(entry, "reference"))
+            c.reference = readMeasurement(reader, *reference);
+        if (reader.failed)
+            return std::nullopt;
+        book.calibrations.push_back(std::move(c));
+    }
+    if (reader.failed)
+        return std::nullopt;
+    return book;
+}
+
+std::string JsonCodec<DailyTally>::encode(const DailyTally& tally) {
+    json list = json::array();
+    for (const DailyTally::Day& day : tally.days) {
+        list.push_back(json{{"badChecks", day.badChecks},
+                            {"checks", day.checks},
+                            {"date", day.date},
+                            {"slouching", day.slouching},
+                            {"tooClose", day.tooClose}});
+    }
+    return dump(json{{"days", std::move(list)}});
+}
+
+std::optional<DailyTally> JsonCodec<DailyTally>::decode(std::string_view text) {
+    const auto document = parse(text);
+    if (!document || !document->is_object())
+        return std::nullopt;
+    Reader reader;
+    const json* list = reader.array(*document, "days");
+    if (!list)
+        return std::nullopt;
+    DailyTally tally;
+    tally.days.reserve(list->size());
+    for (const json& entry : *list) {
+        if (!entry.is_object())
+            return std::nullopt;
+        DailyTally::Day day;
+        day.badChecks = reader.integer(entry, "badChecks");
+        day.checks = reader.integer(entry, "checks");
+        day.date = reader.text(entry, "date");
+        day.slouching = reader.integer(entry, "slouching");
+        day.tooClose = reader.integer(entry, "tooClose");
+        if (reader.failed || !isDayKey(day.date))
+            return std::nullopt;
+        tally.days.push_back(std::move(day));
+    }
+    return tally;
+}
+
+} // namespace tisko

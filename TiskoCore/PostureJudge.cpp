@@ -1,0 +1,35 @@
+#include "PostureJudge.h"
+
+namespace tisko::PostureJudge {
+
+double closeness(const HeadMeasurement& current, const HeadMeasurement& reference) {
+    if (current.eyeDistance && reference.eyeDistance && *reference.eyeDistance > 0)
+        return *current.eyeDistance / *reference.eyeDistance;
+    if (reference.faceWidth > 0)
+        return current.faceWidth / reference.faceWidth;
+    return 1.0;
+}
+
+double drop(const HeadMeasurement& current, const HeadMeasurement& reference) {
+    if (reference.faceHeight > 0)
+        return (reference.faceY - current.faceY) / reference.faceHeight;
+    return 0;
+}
+
+PostureVerdict judge(const std::optional<HeadMeasurement>& measurement,
+                     const Calibration& calibration, const Thresholds& thresholds,
+                     bool watchCloseness, bool watchSlouch) {
+    if (!measurement)
+        return PostureVerdict::away();
+    const double ratio = closeness(*measurement, calibration.reference);
+    const bool close = ratio >= 1 + thresholds.closeness;
+    if (watchCloseness && close)
+        return PostureVerdict::tooClose(ratio);
+    const double d = drop(*measurement, calibration.reference);
+    // A face that is too close also looks lower; never call that slouching.
+    if (watchSlouch && d >= thresholds.drop && !close)
+        return PostureVerdict::slouching(d);
+    return PostureVerdict::fine();
+}
+
+} // namespace tisko::PostureJudge

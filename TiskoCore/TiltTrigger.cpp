@@ -1,0 +1,21 @@
+#include "TiltTrigger.h"
+
+namespace tisko {
+
+bool TiltTrigger::update(double pitch, double reference, Date now) {
+    if (reference - pitch < m_threshold) {
+        m_tiltedSince.reset();
+        return false;
+    }
+    if (!m_tiltedSince)
+        m_tiltedSince = now;
+    if (secondsBetween(*m_tiltedSince, now) < m_holdFor)
+        return false;
+    if (m_lastFire && secondsBetween(*m_lastFire, now) < m_minimumGap)
+        return false;
+    m_lastFire = now;
+    m_tiltedSince.reset();
+    return true;
+}
+
+} // namespace tisko
