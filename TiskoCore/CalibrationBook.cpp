@@ -12,8 +12,8 @@ namespace {
 // The name case-folded with its diacritics stripped; invalid UTF-8 stays as it is.
 std::string folded(std::string_view name) {
     utf8proc_uint8_t* result = nullptr;
-    const auto options = utf8proc_option_t(UTF8PROC_STABLE | UTF8PROC_DECOMPOSE | UTF8PROC_CASEFOLD |
-                                           UTF8PROC_STRIPMARK | UTF8PROC_COMPOSE);
+    const auto options = utf8proc_option_t(UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD |
+                                           UTF8PROC_STRIPMARK);
     const utf8proc_ssize_t length =
         utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(name.data()),
                      utf8proc_ssize_t(name.size()), &result, options);

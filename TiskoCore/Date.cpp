@@ -1,5 +1,6 @@
 #include "Date.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tisko {
@@ -30,7 +31,10 @@ double secondsBetween(Date from, Date to) {
 }
 
 Date addSeconds(Date date, double seconds) {
-    return date + duration_cast<system_clock::duration>(duration<double>(seconds));
+    // Keep far-off offsets inside the clock's range instead of overflowing it.
+    constexpr double limit = 1e11; // about 3,000 years
+    const double clamped = seconds != seconds ? 0 : std::clamp(seconds, -limit, limit);
+    return date + duration_cast<system_clock::duration>(duration<double>(clamped));
 }
 
 std::string formatIso8601(Date date) {
@@ -70,7 +74,9 @@ std::optional<Date> parseIso8601(std::string_view text) {
     const year_month_day ymd{year{number(text, 0, 4)}, month{unsigned(number(text, 5, 2))},
                              day{unsigned(number(text, 8, 2))}};
     const int h = number(text, 11, 2), m = number(text, 14, 2), s = number(text, 17, 2);
-    if (!ymd.ok() || h > 23 || m > 59 || s > 59)
+    // A date must fit the clock's range (years 1678 to 2261 with nanoseconds).
+    if (!ymd.ok() || h > 23 || m > 59 || s > 59 || ymd.year() < year{1678} ||
+        ymd.year() > year{2261})
         return std::nullopt;
     const sys_seconds local = sys_days{ymd} + hours{h} + minutes{m} + seconds{s};
     return Date{local - seconds{offset}};

@@ -99,12 +99,12 @@ public:
         const json* value = member(object, key, true);
         if (!value)
             return 0;
-        if (value->is_number_integer())
-            return value->get<std::int64_t>();
         if (value->is_number_unsigned()) {
             const auto unsignedValue = value->get<std::uint64_t>();
             if (unsignedValue <= std::uint64_t(std::numeric_limits<std::int64_t>::max()))
                 return std::int64_t(unsignedValue);
+        } else if (value->is_number_integer()) {
+            return value->get<std::int64_t>();
         } else if (value->is_number_float()) {
             // 3.0 is a whole count; 3.5 or 1e30 is not.
             const double floating = value->get<double>();
