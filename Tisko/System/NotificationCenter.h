@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Tisko/System/NotificationRequest.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace tisko {
+
+// The desktop's notification service as Tisko uses it: the permission status, adding and
+// removing notifications, and clicks on them. Answers and signals arrive on the thread the
+// centre lives in (the main thread for the current centre).
+class NotificationCenter : public QObject {
+    Q_OBJECT
+
+public:
+    // The permission codes of the notification service.
+    enum AuthorizationStatus : int { notDetermined = 0, denied = 1, authorized = 2 };
+
+    // Receives an AuthorizationStatus code.
+    using StatusHandler = std::function<void(int status)>;
+    // Receives whether notifications will be shown.
+    using GrantHandler = std::function<void(bool granted)>;
+    // Receives the reason the request was not accepted, or an empty text when it was.
+    using AddHandler = std::function<void(const QString& error)>;
+
+    using QObject::QObject;
+
+    // The centre on the user's session bus, created on first use.
+    static NotificationCenter& current();
+
+    // Asks for the permission status and answers later, never synchronously.
+    virtual void getAuthorizationStatus(StatusHandler handler) = 0;
+    // Asks for permission to notify; the desktop never prompts, so this answers the status.
+    virtual void requestAuthorization(GrantHandler handler) = 0;
+    // Shows the request (replacing an earlier one with its identifier) and answers later.
+    virtual void add(const NotificationRequest& request, AddHandler handler) = 0;
+    // Takes the notification with this identifier off the screen, if it is still there.
+    virtual void removeDelivered(const QString& identifier) = 0;
+    // Why the service cannot be reached at all (no session bus), or an empty text.
+    virtual QString unreachableReason() const = 0;
+
+Q_SIGNALS:
+    // The user clicked the notification with this identifier.
+    void activated(const QString& identifier);
+};
+
+} // namespace tisko

@@ -1,0 +1,36 @@
+#include "Tisko/System/NotificationPermission.h"
+
+#include <QPointer>
+
+namespace tisko {
+
+PermissionState NotificationPermission::stateFor(int status) {
+    switch (status) {
+    case 0:
+        return PermissionState::notAsked;
+    case 1:
+        return PermissionState::denied;
+    case 2:
+    case 3:
+        return PermissionState::granted;
+    default:
+        return PermissionState::unknown;
+    }
+}
+
+void NotificationPermission::refresh(NotificationCenter& center, NotificationStatus& status) {
+    QPointer<NotificationStatus> target(&status);
+    center.getAuthorizationStatus([target](int code) {
+        if (!target)
+            return;
+        QMetaObject::invokeMethod(
+            target.data(),
+            [target, code] {
+                if (target)
+                    target->setState(stateFor(code));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+} // namespace tisko

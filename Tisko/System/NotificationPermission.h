@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Tisko/System/NotificationCenter.h"
+#include "Tisko/System/NotificationStatus.h"
+#include "Tisko/System/PermissionState.h"
+
+namespace tisko {
+
+// Reads whether Tisko may notify into NotificationStatus.
+class NotificationPermission {
+public:
+    NotificationPermission() = delete;
+
+    // Asks the centre for its status; when it answers, writes the mapped state to `status` on
+    // the status's thread.
+    static void refresh(NotificationCenter& center = NotificationCenter::current(),
+                        NotificationStatus& status = NotificationStatus::shared());
+
+    // The state of a notification status code: 0 notAsked, 1 denied, 2 and 3 (provisional)
+    // granted, anything else unknown.
+    static PermissionState stateFor(int status);
+};
+
+} // namespace tisko

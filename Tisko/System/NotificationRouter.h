@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Tisko/System/NotificationCenter.h"
+
+#include <QObject>
+
+#include <functional>
+
+namespace tisko {
+
+// Decides what a click on one of Tisko's notifications does: a click on the update notice
+// starts the update check, a click on a posture warning starts nothing.
+class NotificationRouter : public QObject {
+    Q_OBJECT
+
+public:
+    explicit NotificationRouter(NotificationCenter& center = NotificationCenter::current(),
+                                QObject* parent = nullptr);
+
+    // The user-initiated update check a click on the update notice starts; the updater sets it.
+    void setUpdateCheck(std::function<void()> check);
+
+private:
+    void didReceive(const QString& identifier);
+
+    std::function<void()> m_updateCheck;
+};
+
+} // namespace tisko

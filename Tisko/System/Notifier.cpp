@@ -1,0 +1,85 @@
+#include "Tisko/System/Notifier.h"
+
+#include "Tisko/Support/Log.h"
+#include "Tisko/Support/SettingsStore.h"
+
+namespace tisko {
+
+QString Notifier::postureIdentifier() {
+    return QStringLiteral("posture");
+}
+
+QString Notifier::updateIdentifier() {
+    return QStringLiteral(TISKO_APP_ID ".update");
+}
+
+void Notifier::requestPermission(std::function<void(bool)> done, NotificationCenter& center) {
+    center.requestAuthorization([done = std::move(done)](bool granted) {
+        if (done)
+            done(granted);
+    });
+}
+
+std::optional<NotificationRequest> Notifier::postureRequest(const PostureVerdict& verdict,
+                                                            bool soundsEnabled) {
+    NotificationRequest request;
+    switch (verdict.kind()) {
+    case PostureVerdict::Kind::tooClose:
+        request.title = tr("Estás muy cerca de la pantalla");
+        request.body = tr("Echa la espalda atrás y aleja un poco la cara.");
+        break;
+    case PostureVerdict::Kind::slouching:
+        request.title = tr("Te estás hundiendo en la silla");
+        request.body = tr("Endereza la espalda y sube la cabeza.");
+        break;
+    case PostureVerdict::Kind::fine:
+    case PostureVerdict::Kind::away:
+        return std::nullopt;
+    }
+    request.identifier = postureIdentifier();
+    request.sound = soundsEnabled;
+    request.urgency = NotificationRequest::Urgency::normal;
+    return request;
+}
+
+void Notifier::post(const PostureVerdict& verdict, NotificationCenter& center) {
+    if (!verdict.isBad())
+        return;
+    const auto request = postureRequest(verdict, SettingsStore::soundsEnabled());
+
+    // Without a bus there is neither a status nor a server to ask: one line says so.
+    const QString unreachable = center.unreachableReason();
+    if (!unreachable.isEmpty()) {
+        Log::error(QStringLiteral("Aviso: ") + unreachable);
+        return;
+    }
+    // The status check does not hold the warning back; both only log.
+    center.getAuthorizationStatus([](int status) {
+        if (status != NotificationCenter::authorized)
+            Log::error(QStringLiteral("Aviso sin permiso de notificaciones (estado %1)")
+                           .arg(status));
+    });
+    center.add(*request, [](const QString& error) {
+        if (!error.isEmpty())
+            Log::error(QStringLiteral("Aviso: ") + error);
+    });
+}
+
+NotificationRequest Notifier::updateRequest(const QString& version) {
+    NotificationRequest request;
+    request.identifier = updateIdentifier();
+    request.title = tr("Hay una versión nueva de Tisko");
+    request.body = tr("La ") + version + tr(" está lista. Pulsa para actualizar.");
+    request.sound = false;
+    return request;
+}
+
+void Notifier::postUpdate(const QString& version, NotificationCenter& center) {
+    center.add(updateRequest(version), {});
+}
+
+void Notifier::removeUpdate(NotificationCenter& center) {
+    center.removeDelivered(updateIdentifier());
+}
+
+} // namespace tisko

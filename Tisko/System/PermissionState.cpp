@@ -1,0 +1,19 @@
+#include "Tisko/System/PermissionState.h"
+
+namespace tisko {
+
+QString rawValue(PermissionState state) {
+    switch (state) {
+    case PermissionState::granted:
+        return QStringLiteral("concedido");
+    case PermissionState::denied:
+        return QStringLiteral("denegado");
+    case PermissionState::notAsked:
+        return QStringLiteral("sin preguntar");
+    case PermissionState::unknown:
+        break;
+    }
+    return QStringLiteral("desconocido");
+}
+
+} // namespace tisko

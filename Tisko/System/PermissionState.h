@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace tisko {
+
+// What the user has allowed Tisko to use: one uniform view of the camera, head-motion and
+// notification permissions.
+enum class PermissionState { granted, denied, notAsked, unknown };
+
+// The state's fixed text: "concedido", "denegado", "sin preguntar" or "desconocido".
+QString rawValue(PermissionState state);
+
+} // namespace tisko
