@@ -1,0 +1,188 @@
+#include "Tisko/Support/Log.h"
+#include "Tisko/Support/LogWriter.h"
+
+#include "LogLines.h"
+#include "TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <condition_variable>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace tisko {
+namespace {
+
+// Records what reaches the system log; can hold the log queue until released.
+class FakeSystemLog final : public SystemLog {
+public:
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool held = false;
+        std::vector<std::pair<LogLevel, QString>> lines;
+    };
+    explicit FakeSystemLog(std::shared_ptr<Shared> shared) : m_shared(std::move(shared)) {}
+    void write(LogLevel level, const QString& message) override {
+        std::unique_lock lock(m_shared->mutex);
+        m_shared->released.wait(lock, [this] { return !m_shared->held; });
+        m_shared->lines.emplace_back(level, message);
+    }
+
+private:
+    std::shared_ptr<Shared> m_shared;
+};
+
+QDateTime pinnedStamp() {
+    return QDateTime(QDate(2025, 12, 6), QTime(15, 2, 0, 7), Qt::UTC);
+}
+
+unsigned modeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777u : 0u;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QRegularExpression lineFormat(QStringLiteral(
+    R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z (INFO  |ERROR )[^\n]*$)"));
+
+class LogWriterTest : public ::testing::Test {
+protected:
+    test::TempHome home;
+    QString path = home.stateHome() + QStringLiteral("/Tisko/Tisko.log");
+    std::shared_ptr<FakeSystemLog::Shared> journal = std::make_shared<FakeSystemLog::Shared>();
+
+    std::unique_ptr<LogWriter> makeWriter(LogWriter::Clock clock = pinnedStamp) {
+        return std::make_unique<LogWriter>(path, std::make_unique<FakeSystemLog>(journal),
+                                           QStringLiteral("test.log"), std::move(clock));
+    }
+};
+
+TEST_F(LogWriterTest, linesCarryAUtcStampWithMillisecondsAndASixCharacterTag) {
+    auto writer = makeWriter([] {
+        return QDateTime(QDate(2025, 12, 6), QTime(16, 2, 0, 7), Qt::OffsetFromUTC, 3600);
+    });
+    writer->write(LogLevel::info, QStringLiteral("Tisko arranca · 0.1"));
+    writer->write(LogLevel::error, QStringLiteral("fallo"));
+    writer->flush();
+    EXPECT_EQ(readAll(path), QByteArray("2025-12-06T15:02:00.007Z INFO  Tisko arranca \xC2\xB7 0.1\n"
+                                        "2025-12-06T15:02:00.007Z ERROR fallo\n"));
+}
+
+TEST_F(LogWriterTest, firstLineCreatesAPrivateFolderAndFileAndLaterWritersAppend) {
+    ASSERT_FALSE(QFileInfo::exists(QFileInfo(path).absolutePath()));
+    makeWriter()->write(LogLevel::info, QStringLiteral("uno"));
+    makeWriter()->write(LogLevel::info, QStringLiteral("dos"));
+    EXPECT_EQ(readAll(path).count('\n'), 2);
+    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_EQ(modeOf(QFileInfo(path).absolutePath()), 0700u);
+}
+
+TEST_F(LogWriterTest, aLineFeedInTheMessageIsWrittenAsGivenWithOneStamp) {
+    auto writer = makeWriter();
+    writer->write(LogLevel::info, QStringLiteral("primera\nsegunda"));
+    writer->flush();
+    EXPECT_EQ(readAll(path), QByteArray("2025-12-06T15:02:00.007Z INFO  primera\nsegunda\n"));
+    ASSERT_EQ(journal->lines.size(), 1u);
+    EXPECT_EQ(journal->lines[0].second, QStringLiteral("primera\nsegunda"));
+}
+
+TEST_F(LogWriterTest, aDeletedFileIsRecreatedAndAnUnwritableOneLosesOnlyTheFileLine) {
+    auto writer = makeWriter();
+    writer->write(LogLevel::info, QStringLiteral("antes"));
+    writer->flush();
+    ASSERT_TRUE(QDir(QFileInfo(path).absolutePath()).removeRecursively());
+    writer->write(LogLevel::info, QStringLiteral("después"));
+    writer->flush();
+    EXPECT_TRUE(readAll(path).endsWith(" INFO  despu\xC3\xA9s\n"));
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
+    writer->write(LogLevel::error, QStringLiteral("perdida"));
+    writer->flush();
+    ASSERT_EQ(journal->lines.size(), 3u);
+    EXPECT_EQ(journal->lines[2], std::make_pair(LogLevel::error, QStringLiteral("perdida")));
+}
+
+TEST_F(LogWriterTest, callersDoNotWaitWhileTheQueueIsStuck) {
+    auto writer = makeWriter();
+    {
+        std::lock_guard lock(journal->mutex);
+        journal->held = true;
+    }
+    // With the queue blocked inside the system log, these calls must still return.
+    for (int i = 0; i < 100; ++i)
+        writer->write(LogLevel::info, QString::number(i));
+    {
+        std::lock_guard lock(journal->mutex);
+        journal->held = false;
+    }
+    journal->released.notify_all();
+    writer->flush();
+    EXPECT_EQ(readAll(path).count('\n'), 100);
+}
+
+TEST_F(LogWriterTest, linesFromManyThreadsArriveWholeAndInEachThreadsOrder) {
+    auto writer = makeWriter(&QDateTime::currentDateTimeUtc);
+    constexpr int threadCount = 6;
+    constexpr int perThread = 500;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < perThread; ++i)
+                writer->write(i % 2 ? LogLevel::error : LogLevel::info,
+                              QStringLiteral("hilo %1 línea %2 %3")
+                                  .arg(t)
+                                  .arg(i)
+                                  .arg(QString(40, QLatin1Char('x'))));
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    writer->flush();
+
+    const QStringList lines = QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'),
+                                                                      Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), threadCount * perThread);
+    const QRegularExpression body(QStringLiteral(R"( hilo (\d) línea (\d+) x{40}$)"));
+    std::vector<int> next(threadCount, 0);
+    for (const QString& line : lines) {
+        ASSERT_TRUE(lineFormat.match(line).hasMatch()) << qPrintable(line);
+        const QRegularExpressionMatch match = body.match(line);
+        ASSERT_TRUE(match.hasMatch()) << qPrintable(line);
+        const auto t = static_cast<size_t>(match.captured(1).toInt());
+        EXPECT_EQ(match.captured(2).toInt(), next[t]++);
+    }
+}
+
+TEST(LogFile, theApplicationLogLandsInTheStateFolderOfTheHome) {
+    test::TempHome home;
+    Log::restartForTesting();
+    Log::info(QStringLiteral("Tisko arranca · "));
+    Log::error(QStringLiteral("algo falló"));
+    const QStringList lines = test::loggedLines();
+    EXPECT_EQ(Log::filePath(), home.stateHome() + QStringLiteral("/Tisko/Tisko.log"));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lineFormat.match(lines[0]).hasMatch());
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" INFO  Tisko arranca · ")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" ERROR algo falló")));
+
+    qunsetenv("XDG_STATE_HOME");
+    EXPECT_EQ(Log::filePath(), home.path() + QStringLiteral("/.local/state/Tisko/Tisko.log"));
+    Log::restartForTesting();
+}
+
+} // namespace
+} // namespace tisko
