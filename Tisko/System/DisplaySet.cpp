@@ -1,0 +1,38 @@
+#include "Tisko/System/DisplaySet.h"
+
+#include "Tisko/System/Edid.h"
+#include "Tisko/System/SysfsDrm.h"
+#include "Tisko/System/X11Display.h"
+
+#include <QStringList>
+
+namespace tisko {
+
+QString DisplaySet::currentKey() {
+    SysfsDrm drm;
+    std::vector<EdidSource*> sources;
+    if (qEnvironmentVariableIsSet("DISPLAY"))
+        sources.push_back(&X11Display::shared());
+    sources.push_back(&drm);
+    return currentKey(sources);
+}
+
+QString DisplaySet::currentKey(const std::vector<EdidSource*>& sources) {
+    for (EdidSource* source : sources) {
+        if (const std::optional<std::vector<QByteArray>> edids = source->connectedEdids())
+            return keyFor(*edids);
+    }
+    return keyFor({});
+}
+
+QString DisplaySet::keyFor(const std::vector<QByteArray>& edids) {
+    QStringList uuids;
+    for (const QByteArray& blob : edids) {
+        if (const std::optional<Edid> edid = Edid::parse(blob))
+            uuids.append(edid->uuidText());
+    }
+    uuids.sort();
+    return QStringLiteral("displays:") + uuids.join(u'+');
+}
+
+} // namespace tisko

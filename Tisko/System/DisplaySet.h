@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Tisko/System/EdidSource.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tisko {
+
+// The key of the connected displays: "displays:" followed by their UUIDs, sorted and joined
+// with "+". Computed afresh on every call; outputs without an EDID are left out.
+class DisplaySet {
+public:
+    DisplaySet() = delete;
+
+    // The key of the displays connected now: RandR on X11 first, then /sys/class/drm.
+    static QString currentKey();
+    // The key from the first source that answers; "displays:" when none does.
+    static QString currentKey(const std::vector<EdidSource*>& sources);
+    // The key of the given EDID blobs, in any order; blobs that do not parse are left out.
+    static QString keyFor(const std::vector<QByteArray>& edids);
+};
+
+} // namespace tisko

@@ -1,0 +1,144 @@
+#include "Tisko/System/LinuxPresence.h"
+
+#include "Tisko/System/DBusQuery.h"
+#include "Tisko/System/SysfsDrm.h"
+#include "Tisko/System/X11Display.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace tisko {
+
+namespace {
+
+// A nudge younger than this means the companion is keeping the machine awake for someone.
+constexpr qint64 kNudgeWindowMs = 30'000;
+constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr double kMicrosecondsPerSecond = 1'000'000.0;
+
+const QString kLogind = QStringLiteral("org.freedesktop.login1");
+const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
+const QString kSessionInterface = QStringLiteral("org.freedesktop.login1.Session");
+const QString kFreedesktopSaver = QStringLiteral("org.freedesktop.ScreenSaver");
+
+// Power save modes of Mutter's DisplayConfig: 0 on, 1 standby, 2 suspend, 3 off.
+std::optional<bool> mutterAsleep(int mode) {
+    if (mode == 0)
+        return false;
+    if (mode >= 1 && mode <= 3)
+        return true;
+    return std::nullopt;
+}
+
+// Only a date-time counts: a bare number or any other text is not a nudge.
+std::optional<QDateTime> nudgeDate(const QVariant& value) {
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime().isValid() ? std::optional(value.toDateTime()) : std::nullopt;
+    if (value.metaType().id() != QMetaType::QString)
+        return std::nullopt;
+    const QString text = value.toString().trimmed();
+    if (!text.contains(u'T'))
+        return std::nullopt;
+    const QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
+    return date.isValid() ? std::optional(date) : std::nullopt;
+}
+
+} // namespace
+
+std::unique_ptr<Presence> Presence::create() {
+    static const SysfsDrm drm;
+    LinuxPresence::Sources sources{QDBusConnection::systemBus(),
+                                   QDBusConnection::sessionBus(),
+                                   qEnvironmentVariableIsSet("DISPLAY") ? &X11Display::shared() : nullptr,
+                                   &drm,
+                                   LinuxPresence::defaultCompanionSettingsPath(),
+                                   [] { return QDateTime::currentDateTimeUtc(); }};
+    return std::make_unique<LinuxPresence>(std::move(sources));
+}
+
+LinuxPresence::LinuxPresence(Sources sources) : m_sources(std::move(sources)) {
+    if (!m_sources.now)
+        m_sources.now = [] { return QDateTime::currentDateTimeUtc(); };
+}
+
+LinuxPresence::~LinuxPresence() = default;
+
+QString LinuxPresence::defaultCompanionSettingsPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Tisko/Despierto.conf");
+}
+
+std::optional<double> LinuxPresence::secondsSinceLastInput() {
+    DBusQuery session(m_sources.sessionBus, m_sources.budget);
+    const std::optional<QVariant> mutterIdle =
+        session.call(QStringLiteral("org.gnome.Mutter.IdleMonitor"),           // service
+                     QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),     // path
+                     QStringLiteral("org.gnome.Mutter.IdleMonitor"),           // interface
+                     QStringLiteral("GetIdletime"));
+    if (mutterIdle && mutterIdle->metaType().id() == QMetaType::ULongLong)
+        return static_cast<double>(mutterIdle->toULongLong()) / kMillisecondsPerSecond;
+
+    if (m_sources.x11 != nullptr) {
+        if (const std::optional<unsigned long> idle = m_sources.x11->idleMilliseconds())
+            return static_cast<double>(*idle) / kMillisecondsPerSecond;
+    }
+
+    const std::optional<QVariant> saverIdle =
+        session.call(kFreedesktopSaver,                                       // service
+                     QStringLiteral("/org/freedesktop/ScreenSaver"),          // path
+                     kFreedesktopSaver,                                       // interface
+                     QStringLiteral("GetSessionIdleTime"));
+    if (saverIdle && saverIdle->metaType().id() == QMetaType::UInt)
+        return static_cast<double>(saverIdle->toUInt());
+
+    DBusQuery system(m_sources.systemBus, m_sources.budget);
+    const std::optional<QVariant> idleHint =
+        system.property(kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
+    if (!idleHint)
+        return std::nullopt;
+    if (!idleHint->toBool())
+        return 0.0;
+    const std::optional<QVariant> since = system.property(kLogind, kSessionPath, kSessionInterface,
+                                                          QStringLiteral("IdleSinceHint"), QMetaType::ULongLong);
+    if (!since)
+        return std::nullopt;
+    const double nowUs = static_cast<double>(m_sources.now().toMSecsSinceEpoch()) * 1000.0;
+    const double sinceUs = static_cast<double>(since->toULongLong());
+    return std::max(0.0, (nowUs - sinceUs) / kMicrosecondsPerSecond);
+}
+
+bool LinuxPresence::mainDisplayAsleep() {
+    DBusQuery session(m_sources.sessionBus, m_sources.budget);
+    const std::optional<QVariant> mode =
+        session.property(QStringLiteral("org.gnome.Mutter.DisplayConfig"),    // service
+                         QStringLiteral("/org/gnome/Mutter/DisplayConfig"),   // path
+                         QStringLiteral("org.gnome.Mutter.DisplayConfig"),    // interface
+                         QStringLiteral("PowerSaveMode"), QMetaType::Int);
+    if (mode) {
+        if (const std::optional<bool> asleep = mutterAsleep(mode->toInt()))
+            return *asleep;
+    }
+    if (m_sources.x11 != nullptr) {
+        if (const std::optional<bool> asleep = m_sources.x11->monitorAsleep())
+            return *asleep;
+    }
+    if (m_sources.drm != nullptr) {
+        if (const std::optional<bool> asleep = m_sources.drm->displaysAsleep())
+            return *asleep;
+    }
+    return false;
+}
+
+bool LinuxPresence::companionKeepingAwake() {
+    if (m_sources.companionSettingsPath.isEmpty())
+        return false;
+    const QSettings settings(m_sources.companionSettingsPath, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        return false;
+    const std::optional<QDateTime> nudge = nudgeDate(settings.value(QStringLiteral("keepAwakeLastNudge")));
+    if (!nudge)
+        return false;
+    return nudge->msecsTo(m_sources.now()) < kNudgeWindowMs;
+}
+
+} // namespace tisko

@@ -1,0 +1,74 @@
+#include "Tisko/System/SysfsDrm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace tisko {
+
+namespace {
+
+// Sysfs attributes are small; a few KiB covers any EDID with its extension blocks.
+constexpr qint64 kMaxAttributeSize = 32 * 1024;
+
+QByteArray readAttribute(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(kMaxAttributeSize);
+}
+
+QString readWord(const QString& path) {
+    return QString::fromLatin1(readAttribute(path)).trimmed();
+}
+
+} // namespace
+
+SysfsDrm::SysfsDrm(QString root) : m_root(std::move(root)) {}
+
+QStringList SysfsDrm::connectedConnectors() const {
+    static const QRegularExpression connectorName(QStringLiteral("^card\\d+-.+$"));
+    QStringList connectors;
+    const QDir root(m_root);
+    const QStringList names = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : names) {
+        if (!connectorName.match(name).hasMatch())
+            continue;
+        const QString folder = root.filePath(name);
+        if (readWord(folder + QStringLiteral("/status")) == QStringLiteral("connected"))
+            connectors.append(folder);
+    }
+    return connectors;
+}
+
+std::optional<std::vector<QByteArray>> SysfsDrm::connectedEdids() {
+    if (!QDir(m_root).exists())
+        return std::nullopt;
+    std::vector<QByteArray> edids;
+    for (const QString& folder : connectedConnectors()) {
+        QByteArray edid = readAttribute(folder + QStringLiteral("/edid"));
+        if (!edid.isEmpty())
+            edids.push_back(std::move(edid));
+    }
+    return edids;
+}
+
+std::optional<bool> SysfsDrm::displaysAsleep() const {
+    int reporting = 0;
+    int asleep = 0;
+    for (const QString& folder : connectedConnectors()) {
+        if (readWord(folder + QStringLiteral("/enabled")) != QStringLiteral("enabled"))
+            continue;
+        const QString dpms = readWord(folder + QStringLiteral("/dpms"));
+        if (dpms.isEmpty())
+            continue;
+        ++reporting;
+        if (dpms != QStringLiteral("On"))
+            ++asleep;
+    }
+    if (reporting == 0)
+        return std::nullopt;
+    return asleep == reporting;
+}
+
+} // namespace tisko

@@ -1,0 +1,111 @@
+#include "Tisko/System/X11Display.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
+
+namespace tisko {
+
+namespace {
+// EDID base block plus one extension is all the identity needs (counted in 32-bit units).
+constexpr long kEdidLongs = 64;
+} // namespace
+
+struct X11Display::Connection {
+    Display* display = nullptr;
+    Atom edidAtom = None;
+    bool hasScreenSaver = false;
+    bool hasDpms = false;
+    bool hasRandr = false;
+    XScreenSaverInfo* saverInfo = nullptr;
+};
+
+X11Display::X11Display(const QByteArray& name) : m_connection(std::make_unique<Connection>()) {
+    Connection& c = *m_connection;
+    c.display = XOpenDisplay(name.isEmpty() ? nullptr : name.constData());
+    if (c.display == nullptr)
+        return;
+    int eventBase = 0;
+    int errorBase = 0;
+    c.hasScreenSaver = XScreenSaverQueryExtension(c.display, &eventBase, &errorBase) != 0;
+    c.hasDpms = DPMSQueryExtension(c.display, &eventBase, &errorBase) != 0 && DPMSCapable(c.display) != 0;
+    int major = 0;
+    int minor = 0;
+    c.hasRandr = XRRQueryExtension(c.display, &eventBase, &errorBase) != 0 &&
+                 XRRQueryVersion(c.display, &major, &minor) != 0 && (major > 1 || minor >= 3);
+    c.edidAtom = XInternAtom(c.display, "EDID", False);
+    if (c.hasScreenSaver)
+        c.saverInfo = XScreenSaverAllocInfo();
+}
+
+X11Display::~X11Display() {
+    if (m_connection->saverInfo != nullptr)
+        XFree(m_connection->saverInfo);
+    if (m_connection->display != nullptr)
+        XCloseDisplay(m_connection->display);
+}
+
+X11Display& X11Display::shared() {
+    static X11Display display;
+    return display;
+}
+
+bool X11Display::isOpen() const {
+    return m_connection->display != nullptr;
+}
+
+std::optional<unsigned long> X11Display::idleMilliseconds() {
+    Connection& c = *m_connection;
+    if (c.saverInfo == nullptr)
+        return std::nullopt;
+    if (XScreenSaverQueryInfo(c.display, DefaultRootWindow(c.display), c.saverInfo) == 0)
+        return std::nullopt;
+    return c.saverInfo->idle;
+}
+
+std::optional<bool> X11Display::monitorAsleep() {
+    Connection& c = *m_connection;
+    if (!c.hasDpms)
+        return std::nullopt;
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    if (DPMSInfo(c.display, &level, &enabled) == 0)
+        return std::nullopt;
+    return enabled != 0 && level != DPMSModeOn;
+}
+
+std::optional<std::vector<QByteArray>> X11Display::connectedEdids() {
+    Connection& c = *m_connection;
+    if (!c.hasRandr)
+        return std::nullopt;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(c.display, DefaultRootWindow(c.display));
+    if (resources == nullptr)
+        return std::nullopt;
+    std::vector<QByteArray> edids;
+    for (int i = 0; i < resources->noutput; ++i) {
+        const RROutput output = resources->outputs[i];
+        XRROutputInfo* info = XRRGetOutputInfo(c.display, resources, output);
+        const bool connected = info != nullptr && info->connection == RR_Connected;
+        if (info != nullptr)
+            XRRFreeOutputInfo(info);
+        if (!connected)
+            continue;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        const int status = XRRGetOutputProperty(c.display, output, c.edidAtom, 0, kEdidLongs, False, False,
+                                                AnyPropertyType, &type, &format, &count, &remaining, &data);
+        if (status == Success && format == 8 && count > 0 && data != nullptr)
+            edids.emplace_back(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+        if (data != nullptr)
+            XFree(data);
+    }
+    XRRFreeScreenResources(resources);
+    return edids;
+}
+
+} // namespace tisko
