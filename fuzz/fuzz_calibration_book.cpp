@@ -1,0 +1,18 @@
+// Any byte string given to the positions reader must give a book or nothing; a book that
+// was read must survive writing and reading again unchanged.
+#include "TiskoCore/JsonCodec.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using Codec = tisko::JsonCodec<tisko::CalibrationBook>;
+    const auto book = Codec::decode({reinterpret_cast<const char*>(data), size});
+    if (book) {
+        const auto again = Codec::decode(Codec::encode(*book));
+        if (!again || again->calibrations.size() != book->calibrations.size() ||
+            again->activeID != book->activeID)
+            std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,18 @@
+// Any byte string given to the counters reader must give a tally or nothing; a tally that
+// was read must survive writing and reading again unchanged.
+#include "TiskoCore/JsonCodec.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using Codec = tisko::JsonCodec<tisko::DailyTally>;
+    const auto tally = Codec::decode({reinterpret_cast<const char*>(data), size});
+    if (tally) {
+        const auto again = Codec::decode(Codec::encode(*tally));
+        if (!again || *again != *tally)
+            std::abort();
+        (void)tally->csv();
+    }
+    return 0;
+}
