@@ -42,8 +42,7 @@ void LogWriter::flush() {
     m_queue.sync([] {});
 }
 
-QByteArray LogWriter::formatLine(const QDateTime& stamp, LogLevel level,
-                                 const QString& message) {
+QByteArray LogWriter::formatLine(const QDateTime& stamp, LogLevel level, const QString& message) {
     QByteArray line = stamp.toUTC().toString(Qt::ISODateWithMs).toUtf8();
     line += level == LogLevel::error ? " ERROR " : " INFO  ";
     line += message.toUtf8();

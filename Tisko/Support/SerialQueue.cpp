@@ -23,8 +23,7 @@ void reportDroppedException(const QString& label) {
     try {
         throw;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: a queued task threw: %s\n", label.toUtf8().constData(),
-                     e.what());
+        std::fprintf(stderr, "%s: a queued task threw: %s\n", label.toUtf8().constData(), e.what());
     } catch (...) {
         std::fprintf(stderr, "%s: a queued task threw\n", label.toUtf8().constData());
     }

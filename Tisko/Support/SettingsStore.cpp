@@ -89,8 +89,8 @@ QString reasonFor(QSettings::Status status) {
 void writeValue(const QString& key, const std::optional<QString>& text) {
     QSettings settings(SettingsStore::filePath(), QSettings::IniFormat);
     const QVariant old = settings.value(key);
-    const bool same = text ? (old.typeId() == QMetaType::QString && old.toString() == *text)
-                           : !old.isValid();
+    const bool same =
+        text ? (old.typeId() == QMetaType::QString && old.toString() == *text) : !old.isValid();
     if (same)
         return;
     if (text)
@@ -235,9 +235,9 @@ void SettingsStore::setShowsMenuBarIcon(bool on) {
 }
 
 void SettingsStore::setPausedUntil(std::optional<Date> until) {
-    writeValue(pausedUntilKey, until ? std::optional<QString>(QString::fromStdString(
-                                           formatIso8601(*until)))
-                                     : std::nullopt);
+    writeValue(pausedUntilKey,
+               until ? std::optional<QString>(QString::fromStdString(formatIso8601(*until)))
+                     : std::nullopt);
 }
 
 void SettingsStore::setReferenceHintDismissed(const Uuid& id, Date until) {

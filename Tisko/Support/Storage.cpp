@@ -64,7 +64,8 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 // Flushes the folder's entry list, so the rename survives a power cut; errors do not matter.
 void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);

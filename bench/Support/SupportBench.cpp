@@ -30,8 +30,8 @@ void logInfoCallerLatency(benchmark::State& state) {
         for (int i = 0; i < 1000; ++i) {
             const auto start = Clock::now();
             tisko::Log::info(message);
-            samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start)
-                                  .count());
+            samples.push_back(
+                std::chrono::duration<double, std::micro>(Clock::now() - start).count());
         }
         state.PauseTiming();
         tisko::Log::flush();

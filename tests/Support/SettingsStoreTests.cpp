@@ -59,8 +59,8 @@ TEST_F(SettingsStoreTest, nothingStoredGivesTheDefaults) {
 
 TEST_F(SettingsStoreTest, intervalBelowThirtySecondsOrNotANumberGivesTheDefault) {
     const std::pair<const char*, double> cases[] = {
-        {"20", 180}, {"30", 30},  {"29.9", 180}, {"600", 600},  {"-40", 180},
-        {"abc", 180}, {"", 180}, {"inf", 180},  {"nan", 180}, {" 45 ", 45}};
+        {"20", 180},  {"30", 30}, {"29.9", 180}, {"600", 600}, {"-40", 180},
+        {"abc", 180}, {"", 180},  {"inf", 180},  {"nan", 180}, {" 45 ", 45}};
     for (const auto& [text, expected] : cases) {
         store(QString(SettingsStore::intervalKey), QString::fromLatin1(text));
         EXPECT_EQ(SettingsStore::interval(), expected) << text;
@@ -79,8 +79,8 @@ TEST_F(SettingsStoreTest, sensitivityOutsideOneToFiveGivesNormal) {
 }
 
 TEST_F(SettingsStoreTest, cooldownAtOrBelowZeroGivesTenMinutes) {
-    const std::pair<const char*, double> cases[] = {
-        {"0", 600}, {"-5", 600}, {"0.5", 30}, {"15", 900}, {"inf", 600}, {"diez", 600}};
+    const std::pair<const char*, double> cases[] = {{"0", 600},  {"-5", 600},  {"0.5", 30},
+                                                    {"15", 900}, {"inf", 600}, {"diez", 600}};
     for (const auto& [text, expected] : cases) {
         store(QString(SettingsStore::cooldownMinutesKey), QString::fromLatin1(text));
         EXPECT_EQ(SettingsStore::cooldown(), expected) << text;
@@ -153,17 +153,13 @@ TEST_F(SettingsStoreTest, hintIsDismissedOnlyUntilTheStoredDate) {
 }
 
 TEST_F(SettingsStoreTest, aFileThatIsNotIniReadsAsDefaultsWithoutACrash) {
-    static const char garbage[] = "\x00\xff[[[\n=\ninterval\nsensitivity=\x01\x02\n[General\nsounds";
+    static const char garbage[] =
+        "\x00\xff[[[\n=\ninterval\nsensitivity=\x01\x02\n[General\nsounds";
     writeFile(QByteArray(garbage, sizeof garbage - 1));
     EXPECT_EQ(SettingsStore::interval(), 180);
     EXPECT_EQ(SettingsStore::sensitivity(), 3);
     EXPECT_TRUE(SettingsStore::soundsEnabled());
     EXPECT_FALSE(SettingsStore::pausedUntil());
-}
-
-TEST_F(SettingsStoreTest, previewUpdateIsPlainText) {
-    store(QString(SettingsStore::previewUpdateKey), QStringLiteral("2.0.1"));
-    EXPECT_EQ(SettingsStore::previewUpdate(), QStringLiteral("2.0.1"));
 }
 
 TEST_F(SettingsStoreTest, theNotifierTellsOfChangesButNotOfEqualWrites) {
@@ -187,8 +183,7 @@ TEST_F(SettingsStoreTest, aWriteThatCannotReachTheFileIsLoggedAndNotAnnounced) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     int announced = 0;
-    QObject::connect(SettingsStore::notifier(), &SettingsNotifier::changed,
-                     [&] { ++announced; });
+    QObject::connect(SettingsStore::notifier(), &SettingsNotifier::changed, [&] { ++announced; });
     SettingsStore::setWatchSlouch(false);
     SettingsStore::notifier()->disconnect();
 

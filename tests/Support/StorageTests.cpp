@@ -154,8 +154,8 @@ TEST_F(StorageTest, aSaveIntoAFolderThatCannotBeWrittenLogsOneLineAndChangesNoth
 
     const QStringList lines = test::loggedLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral(
-                    R"(^\S+Z ERROR No se ha podido guardar recuento\.json: \S.*$)"))
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral(R"(^\S+Z ERROR No se ha podido guardar recuento\.json: \S.*$)"))
                     .match(lines[0])
                     .hasMatch())
         << qPrintable(lines[0]);
