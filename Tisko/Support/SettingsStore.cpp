@@ -3,6 +3,7 @@
 #include "Tisko/Support/Log.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QVariant>
 
@@ -78,12 +79,6 @@ std::optional<Date> readDate(const QString& key) {
     return parseIso8601(value.toString().trimmed().toStdString());
 }
 
-QString reasonFor(QSettings::Status status) {
-    if (status == QSettings::FormatError)
-        return QStringLiteral("el archivo no tiene un formato válido");
-    return QStringLiteral("no se puede escribir en el archivo");
-}
-
 // Stores `text` under `key`, or removes the key when there is no text; tells the notifier
 // when the stored value changed. Values are kept as text so the file stays readable.
 void writeValue(const QString& key, const std::optional<QString>& text) {
@@ -98,10 +93,15 @@ void writeValue(const QString& key, const std::optional<QString>& text) {
     else
         settings.remove(key);
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
+    // A file that did not parse is rewritten from what could be read; its FormatError then
+    // hides any later AccessError, so writability is checked directly.
+    const bool failed = settings.status() == QSettings::AccessError ||
+                        (settings.status() == QSettings::FormatError &&
+                         !QFileInfo(settings.fileName()).isWritable());
+    if (failed) {
         Log::error(QStringLiteral("No se ha podido guardar ") +
-                   QDir(settings.fileName()).dirName() + QStringLiteral(": ") +
-                   reasonFor(settings.status()));
+                   QFileInfo(settings.fileName()).fileName() +
+                   QStringLiteral(": no se puede escribir en el archivo"));
         return;
     }
     Q_EMIT SettingsStore::notifier()->changed(key);

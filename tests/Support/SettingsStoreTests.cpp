@@ -160,6 +160,10 @@ TEST_F(SettingsStoreTest, aFileThatIsNotIniReadsAsDefaultsWithoutACrash) {
     EXPECT_EQ(SettingsStore::sensitivity(), 3);
     EXPECT_TRUE(SettingsStore::soundsEnabled());
     EXPECT_FALSE(SettingsStore::pausedUntil());
+
+    SettingsStore::setPausedUntil(dateAt(1765033320)); // the file is rewritten in good form
+    EXPECT_EQ(SettingsStore::pausedUntil(), dateAt(1765033320));
+    EXPECT_TRUE(test::loggedLines().isEmpty());
 }
 
 TEST_F(SettingsStoreTest, theNotifierTellsOfChangesButNotOfEqualWrites) {
