@@ -71,7 +71,11 @@ void HeadphoneMotion::stop() {
     if (!m_running)
         return;
     m_running = false;
-    m_socket.reset();
+    // The socket may be in the middle of telling us about datagrams: close it now, which frees
+    // the port, and delete it once control is back in the event loop.
+    m_socket->disconnect(this);
+    m_socket->close();
+    m_socket.release()->deleteLater();
     m_silence.stop();
     // A later start() announces the tracker again with its first datagram.
     m_connected = false;

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "EdidBlobs.h"
+
+#include "Tisko/System/DisplaySet.h"
+#include "Tisko/System/Edid.h"
+#include "Tisko/System/SysfsDrm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace tisko {
+namespace {
+
+using test::edidBlob;
+
+const QRegularExpression kCanonicalUuid(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+
+// A made-up /sys/class/drm with connectors added by the test.
+class FakeDrmTree {
+public:
+    void addConnector(const QString& name, const QString& status, const QByteArray& edid,
+                      const QString& dpms = QStringLiteral("On"), const QString& enabled = QStringLiteral("enabled")) {
+        const QString folder = m_dir.filePath(name);
+        QDir().mkpath(folder);
+        write(folder + QStringLiteral("/status"), status.toLatin1() + '\n');
+        write(folder + QStringLiteral("/edid"), edid);
+        write(folder + QStringLiteral("/dpms"), dpms.toLatin1() + '\n');
+        write(folder + QStringLiteral("/enabled"), enabled.toLatin1() + '\n');
+    }
+    QString root() const { return m_dir.path(); }
+
+private:
+    static void write(const QString& path, const QByteArray& data) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    }
+    QTemporaryDir m_dir;
+};
+
+// An EDID source that answers with fixed blobs, or not at all.
+class FixedSource : public EdidSource {
+public:
+    explicit FixedSource(std::optional<std::vector<QByteArray>> edids) : m_edids(std::move(edids)) {}
+    std::optional<std::vector<QByteArray>> connectedEdids() override {
+        ++calls;
+        return m_edids;
+    }
+    int calls = 0;
+
+private:
+    std::optional<std::vector<QByteArray>> m_edids;
+};
+
+TEST(Edid, readsIdentityFieldsFromTheRealLayout) {
+    const std::optional<Edid> numbered = Edid::parse(edidBlob("DEL", 0xA0C3, 0x4C3A3231));
+    ASSERT_TRUE(numbered);
+    EXPECT_EQ(numbered->vendor, QStringLiteral("DEL"));
+    EXPECT_EQ(numbered->product, 0xA0C3);
+    EXPECT_EQ(numbered->serial, 0x4C3A3231u);
+    EXPECT_TRUE(numbered->serialText.isEmpty());
+
+    const std::optional<Edid> textual = Edid::parse(edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123"));
+    ASSERT_TRUE(textual);
+    EXPECT_EQ(textual->vendor, QStringLiteral("GSM"));
+    EXPECT_EQ(textual->serial, 0u);
+    EXPECT_EQ(textual->serialText, QStringLiteral("308NTAB1C123"));
+}
+
+TEST(Edid, rejectsBlobsThatAreNotEdid) {
+    EXPECT_FALSE(Edid::parse(QByteArray()));
+    EXPECT_FALSE(Edid::parse(edidBlob("DEL", 1, 2).left(127)));
+    QByteArray badHeader = edidBlob("DEL", 1, 2);
+    badHeader[0] = 1;
+    EXPECT_FALSE(Edid::parse(badHeader));
+}
+
+TEST(Edid, uuidIsStableCanonicalAndTellsDisplaysApart) {
+    const QString uuid = Edid::parse(edidBlob("DEL", 0xA0C3, 7))->uuidText();
+    EXPECT_TRUE(kCanonicalUuid.match(uuid).hasMatch()) << uuid.toStdString();
+    EXPECT_EQ(uuid, Edid::parse(edidBlob("DEL", 0xA0C3, 7))->uuidText());
+    // Same model, another unit: only the serial differs, numeric or text.
+    EXPECT_NE(uuid, Edid::parse(edidBlob("DEL", 0xA0C3, 8))->uuidText());
+    EXPECT_NE(Edid::parse(edidBlob("GSM", 1, 0, "AAA1"))->uuidText(),
+              Edid::parse(edidBlob("GSM", 1, 0, "AAA2"))->uuidText());
+    EXPECT_NE(uuid, Edid::parse(edidBlob("DEM", 0xA0C3, 7))->uuidText());
+}
+
+TEST(DisplaySetKey, isSortedJoinedAndIndependentOfOrder) {
+    const QByteArray first = edidBlob("DEL", 0xA0C3, 7);
+    const QByteArray second = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
+    const QString key = DisplaySet::keyFor({first, second});
+    EXPECT_EQ(key, DisplaySet::keyFor({second, first}));
+
+    QStringList uuids = {Edid::parse(first)->uuidText(), Edid::parse(second)->uuidText()};
+    uuids.sort();
+    EXPECT_EQ(key, QStringLiteral("displays:") + uuids.join(u'+'));
+}
+
+TEST(DisplaySetKey, leavesOutWhatHasNoEdidAndIsBareWhenNothingRemains) {
+    const QByteArray monitor = edidBlob("DEL", 0xA0C3, 7);
+    EXPECT_EQ(DisplaySet::keyFor({}), QStringLiteral("displays:"));
+    EXPECT_EQ(DisplaySet::keyFor({QByteArray("garbage")}), QStringLiteral("displays:"));
+    EXPECT_EQ(DisplaySet::keyFor({monitor, QByteArray("garbage")}), DisplaySet::keyFor({monitor}));
+}
+
+TEST(DisplaySetSources, firstSourceThatAnswersDecides) {
+    const QByteArray monitor = edidBlob("DEL", 0xA0C3, 7);
+    FixedSource silent(std::nullopt);
+    FixedSource answering(std::vector<QByteArray>{monitor});
+    FixedSource later(std::vector<QByteArray>{});
+    EXPECT_EQ(DisplaySet::currentKey({&silent, &answering, &later}), DisplaySet::keyFor({monitor}));
+    EXPECT_EQ(later.calls, 0);
+    EXPECT_EQ(DisplaySet::currentKey({&silent}), QStringLiteral("displays:"));
+}
+
+TEST(SysfsDrmDisplays, connectedConnectorsWithEdidMakeTheKey) {
+    FakeDrmTree tree;
+    const QByteArray laptop = edidBlob("BOE", 0x0868, 0);
+    const QByteArray external = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
+    tree.addConnector(QStringLiteral("card1-eDP-1"), QStringLiteral("connected"), laptop);
+    tree.addConnector(QStringLiteral("card1-HDMI-A-1"), QStringLiteral("connected"), external);
+    tree.addConnector(QStringLiteral("card1-DP-2"), QStringLiteral("disconnected"), edidBlob("DEL", 1, 1));
+    tree.addConnector(QStringLiteral("card1-Virtual-1"), QStringLiteral("connected"), QByteArray());
+    QDir().mkpath(tree.root() + QStringLiteral("/renderD128"));
+
+    SysfsDrm drm(tree.root());
+    EXPECT_EQ(DisplaySet::currentKey({&drm}), DisplaySet::keyFor({external, laptop}));
+}
+
+TEST(SysfsDrmDisplays, missingTreeDoesNotAnswer) {
+    SysfsDrm drm(QStringLiteral("/nonexistent/tisko/drm"));
+    EXPECT_FALSE(drm.connectedEdids());
+    FakeDrmTree empty;
+    SysfsDrm none(empty.root());
+    EXPECT_EQ(DisplaySet::currentKey({&none}), QStringLiteral("displays:"));
+}
+
+TEST(SysfsDrmSleep, asleepOnlyWhenEveryLitConnectorIsOff) {
+    FakeDrmTree tree;
+    const QByteArray edid = edidBlob("DEL", 1, 1);
+    tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid, QStringLiteral("Off"));
+    tree.addConnector(QStringLiteral("card0-DP-1"), QStringLiteral("connected"), edid, QStringLiteral("Standby"));
+    // Disabled and disconnected connectors say nothing about the displays in use.
+    tree.addConnector(QStringLiteral("card0-DP-2"), QStringLiteral("connected"), edid, QStringLiteral("On"),
+                      QStringLiteral("disabled"));
+    tree.addConnector(QStringLiteral("card0-DP-3"), QStringLiteral("disconnected"), edid, QStringLiteral("On"));
+    EXPECT_EQ(SysfsDrm(tree.root()).displaysAsleep(), std::optional<bool>(true));
+
+    tree.addConnector(QStringLiteral("card0-HDMI-A-1"), QStringLiteral("connected"), edid, QStringLiteral("On"));
+    EXPECT_EQ(SysfsDrm(tree.root()).displaysAsleep(), std::optional<bool>(false));
+
+    FakeDrmTree empty;
+    EXPECT_EQ(SysfsDrm(empty.root()).displaysAsleep(), std::nullopt);
+}
+
+} // namespace
+} // namespace tisko
