@@ -119,8 +119,9 @@ void DBusNotificationCenter::requestAuthorization(GrantHandler handler) {
 void DBusNotificationCenter::add(const NotificationRequest& request, AddHandler handler) {
     const QString reason = unreachableReason();
     if (!reason.isEmpty()) {
-        QMetaObject::invokeMethod(this, [handler, reason] { handler(reason); },
-                                  Qt::QueuedConnection);
+        if (handler)
+            QMetaObject::invokeMethod(this, [handler, reason] { handler(reason); },
+                                      Qt::QueuedConnection);
         return;
     }
     auto& queue = m_queues[request.identifier];

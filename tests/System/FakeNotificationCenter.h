@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Tisko/System/NotificationCenter.h"
+
+#include <QMetaObject>
+
+#include <vector>
+
+namespace tisko::test {
+
+// A notification centre that records what it is asked and answers, on the next turn of the
+// event loop, with the status and add error the test sets.
+class FakeNotificationCenter final : public NotificationCenter {
+public:
+    int status = authorized;
+    QString addError;
+    QString unreachable;
+
+    int statusQueries = 0;
+    std::vector<NotificationRequest> added;
+    std::vector<QString> removed;
+
+    void getAuthorizationStatus(StatusHandler handler) override {
+        ++statusQueries;
+        QMetaObject::invokeMethod(this, [handler, code = status] { handler(code); },
+                                  Qt::QueuedConnection);
+    }
+    void requestAuthorization(GrantHandler handler) override {
+        getAuthorizationStatus([handler](int code) { handler(code == authorized); });
+    }
+    void add(const NotificationRequest& request, AddHandler handler) override {
+        added.push_back(request);
+        QMetaObject::invokeMethod(
+            this,
+            [handler, error = addError] {
+                if (handler)
+                    handler(error);
+            },
+            Qt::QueuedConnection);
+    }
+    void removeDelivered(const QString& identifier) override { removed.push_back(identifier); }
+    QString unreachableReason() const override { return unreachable; }
+
+    // The user clicks the notification with `identifier`.
+    void click(const QString& identifier) { Q_EMIT activated(identifier); }
+};
+
+} // namespace tisko::test

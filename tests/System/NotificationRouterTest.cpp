@@ -1,0 +1,59 @@
+#include "FakeNotificationCenter.h"
+#include "NotificationTestServers.h"
+
+#include "Tisko/System/NotificationRouter.h"
+#include "Tisko/System/Notifier.h"
+
+#include <gtest/gtest.h>
+
+namespace tisko {
+namespace {
+
+class NotificationRouterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::application();
+        router.setUpdateCheck([this] { ++checks; });
+    }
+
+    test::FakeNotificationCenter center;
+    NotificationRouter router{center};
+    int checks = 0;
+};
+
+TEST_F(NotificationRouterTest, aClickOnTheUpdateNoticeStartsTheCheckAfterTheClick) {
+    center.click(Notifier::updateIdentifier());
+    // The check is a task of its own: the click is answered first.
+    EXPECT_EQ(checks, 0);
+    ASSERT_TRUE(test::waitFor([&] { return checks == 1; }));
+    test::spin(50);
+    EXPECT_EQ(checks, 1);
+}
+
+TEST_F(NotificationRouterTest, aClickOnAPostureWarningStartsNothing) {
+    center.click(Notifier::postureIdentifier());
+    center.click(QStringLiteral("something.else"));
+    test::spin(100);
+    EXPECT_EQ(checks, 0);
+}
+
+TEST_F(NotificationRouterTest, aClickBeforeTheUpdaterIsWiredDoesNothing) {
+    NotificationRouter bare(center);
+    center.click(Notifier::updateIdentifier());
+    ASSERT_TRUE(test::waitFor([&] { return checks == 1; })); // only `router` had a check
+    test::spin(50);
+    EXPECT_EQ(checks, 1);
+}
+
+TEST_F(NotificationRouterTest, aClickAfterTheRouterIsGoneIsIgnored) {
+    {
+        NotificationRouter shortLived(center);
+        shortLived.setUpdateCheck([this] { checks += 100; });
+        center.click(Notifier::updateIdentifier());
+    }
+    test::spin(100);
+    EXPECT_EQ(checks, 1);
+}
+
+} // namespace
+} // namespace tisko

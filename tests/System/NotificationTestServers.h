@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QJsonArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+namespace tisko::test {
+
+// The application object QtDBus needs, created once per test program.
+QCoreApplication& application();
+
+// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done`'s last value.
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Runs the event loop for `ms` milliseconds (to see that something does not happen).
+void spin(int ms);
+
+// Every line of the log file, after everything logged so far has been written.
+QStringList logLines();
+
+// A dbus-daemon of its own, with no service files, so nothing is started behind the test's
+// back. Ended by PID when the object goes.
+class PrivateBus {
+public:
+    PrivateBus();
+    ~PrivateBus();
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
+    // Empty when the daemon did not start.
+    const QString& address() const { return m_address; }
+    // A new connection to the bus under its own name.
+    QDBusConnection connect(const QString& name) const;
+    // Whether some client owns `service` on this bus.
+    bool owns(const QString& service) const;
+    // The environment for a program that should use this bus as its session bus.
+    QProcessEnvironment environment() const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QString m_address;
+};
+
+// python3-dbusmock's notification_daemon on a bus, writing every call it receives to a log.
+class MockNotificationServer {
+public:
+    // `capabilities`, space-separated, replaces the template's default capabilities.
+    explicit MockNotificationServer(const PrivateBus& bus, const QString& capabilities = {});
+    ~MockNotificationServer();
+    MockNotificationServer(const MockNotificationServer&) = delete;
+    MockNotificationServer& operator=(const MockNotificationServer&) = delete;
+
+    // Whether the server took its name on the bus.
+    bool isRunning() const { return m_running; }
+    // The logged calls of `method` ("Notify", "CloseNotification"...), one line each:
+    // its arguments as dbusmock prints them.
+    QStringList calls(const QString& method) const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    bool m_running = false;
+};
+
+// dunst on a bus, drawing on $DISPLAY, with notifications that stay until closed.
+class DunstServer {
+public:
+    explicit DunstServer(const PrivateBus& bus);
+    ~DunstServer();
+    DunstServer(const DunstServer&) = delete;
+    DunstServer& operator=(const DunstServer&) = delete;
+
+    // Whether dunst took the notifications name on the bus.
+    bool isRunning() const { return m_running; }
+    // Runs dunstctl with `arguments` against this dunst and returns what it printed.
+    QByteArray control(const QStringList& arguments) const;
+    // `dunstctl count displayed`.
+    int displayedCount() const;
+    // Closes everything on screen and returns the history, newest first (each entry an object
+    // of dunst's typed fields: "summary": {"data": ...}).
+    QJsonArray closeAllAndReadHistory() const;
+
+private:
+    const PrivateBus& m_bus;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    bool m_running = false;
+};
+
+} // namespace tisko::test

@@ -1,0 +1,39 @@
+# Notifications: unit tests against a fake centre, and tests against real servers
+# (python3-dbusmock's notification daemon and dunst, each on a bus of the test's own).
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus)
+
+add_library(tisko_notification_test_servers STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/NotificationTestServers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NotificationTestServers.h
+  ${CMAKE_CURRENT_LIST_DIR}/FakeNotificationCenter.h)
+target_include_directories(tisko_notification_test_servers PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(tisko_notification_test_servers
+  PUBLIC tisko_notifications tisko_test_support Qt6::Core Qt6::DBus)
+set_target_properties(tisko_notification_test_servers PROPERTIES AUTOMOC ON)
+tisko_set_warnings(tisko_notification_test_servers)
+tisko_qt_target(tisko_notification_test_servers)
+
+tisko_add_test(tisko_notifications_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/NotifierTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NotificationRouterTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NotificationStatusTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NotificationSwitchTest.cpp
+  LIBS tisko_notification_test_servers
+  LABELS notifications)
+tisko_qt_target(tisko_notifications_test)
+
+tisko_add_test(tisko_notifications_dbus_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/DBusNotificationCenterTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DunstNotificationTest.cpp
+  LIBS tisko_notification_test_servers
+  LABELS notifications integration)
+tisko_qt_target(tisko_notifications_dbus_test)
+
+# Its own program: it must reach the session bus for the first time without one.
+tisko_add_test(tisko_notifications_nobus_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotifierNoBusTest.cpp
+  LIBS tisko_notification_test_servers
+  LABELS notifications integration)
+tisko_qt_target(tisko_notifications_nobus_test)
