@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Tisko/Camera/GreyImage.h"
+
+#include <vector>
+
+namespace tisko {
+
+// One face found by the detector, in the pixels of the picture it searched.
+struct FaceCandidate {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    double confidence = 0; // the detector's score; 0 is its own acceptance line
+};
+
+// The HOG frontal-face detector (front, left, right and tilted views). Each thread keeps
+// its own detector, so any thread may call it.
+class FaceDetector {
+public:
+    FaceDetector() = delete;
+
+    // The faces in `image`, strongest first.
+    static std::vector<FaceCandidate> detect(const GreyImage& image);
+    // The side in pixels of the smallest face the detector finds.
+    static constexpr int smallestFace = 80;
+};
+
+} // namespace tisko

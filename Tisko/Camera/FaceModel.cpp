@@ -1,0 +1,59 @@
+#include "Tisko/Camera/FaceModel.h"
+
+#include "Tisko/Support/Log.h"
+
+#include <malloc.h>
+
+namespace tisko {
+
+namespace {
+std::mutex s_sharedMutex;
+std::weak_ptr<FaceModel> s_shared;
+} // namespace
+
+QString FaceModel::defaultPath() {
+    return QStringLiteral("/usr/share/dlib/shape_predictor_68_face_landmarks.dat");
+}
+
+std::shared_ptr<FaceModel> FaceModel::acquire(const QString& path) {
+    std::lock_guard lock(s_sharedMutex);
+    std::shared_ptr<FaceModel> model = s_shared.lock();
+    if (model && model->m_path == path)
+        return model;
+    model = std::shared_ptr<FaceModel>(new FaceModel(path));
+    s_shared = model;
+    return model;
+}
+
+bool FaceModel::isHeld() {
+    std::lock_guard lock(s_sharedMutex);
+    return !s_shared.expired();
+}
+
+FaceModel::FaceModel(QString path) : m_path(std::move(path)) {
+    m_reader = std::thread([this] {
+        QString error;
+        std::unique_ptr<LandmarkModel> model = LandmarkModel::load(m_path, &error);
+        if (!model)
+            Log::error(QStringLiteral("No se pudo cargar el modelo de rasgos faciales: %1").arg(error));
+        std::lock_guard lock(m_mutex);
+        m_model = std::move(model);
+        m_done = true;
+        m_loaded.notify_all();
+    });
+}
+
+FaceModel::~FaceModel() {
+    m_reader.join();
+    m_model.reset();
+    // Give the freed pages back now rather than at some later allocation.
+    malloc_trim(0);
+}
+
+const LandmarkModel* FaceModel::landmarks() const {
+    std::unique_lock lock(m_mutex);
+    m_loaded.wait(lock, [this] { return m_done; });
+    return m_model.get();
+}
+
+} // namespace tisko

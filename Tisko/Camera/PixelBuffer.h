@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tisko {
+
+// How the bytes of one pixel are laid out in a frame.
+enum class PixelFormat { Grey8, Rgb24, Bgr24, Bgra32 };
+
+// A view of one frame exactly as the camera delivered it: not owned, not rotated, not
+// mirrored. Rows run top to bottom.
+struct PixelBuffer {
+    const std::uint8_t* data = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t bytesPerLine = 0;
+    PixelFormat format = PixelFormat::Bgra32;
+
+    // Bytes of one pixel in the given format.
+    static int bytesPerPixel(PixelFormat format) {
+        switch (format) {
+        case PixelFormat::Grey8: return 1;
+        case PixelFormat::Rgb24:
+        case PixelFormat::Bgr24: return 3;
+        case PixelFormat::Bgra32: return 4;
+        }
+        return 4;
+    }
+
+    // Whether the view describes a non-empty picture whose rows fit their stride.
+    bool isValid() const {
+        return data != nullptr && width > 0 && height > 0
+            && bytesPerLine >= static_cast<std::ptrdiff_t>(width) * bytesPerPixel(format);
+    }
+
+    // Brightness of one pixel, the plain mean of its three colours (0 to 255).
+    int intensity(int x, int y) const {
+        const std::uint8_t* p = data + y * bytesPerLine + static_cast<std::ptrdiff_t>(x) * bytesPerPixel(format);
+        if (format == PixelFormat::Grey8)
+            return p[0];
+        return (p[0] + p[1] + p[2]) / 3;
+    }
+};
+
+} // namespace tisko
