@@ -1,0 +1,163 @@
+#include "Tisko/Camera/CameraSession.h"
+
+#include "Tisko/Camera/CameraUsage.h"
+#include "Tisko/Camera/Cameras.h"
+#include "Tisko/Camera/FaceAnalyzer.h"
+#include "Tisko/Camera/SampleBackend.h"
+#include "Tisko/Camera/V4l2Backend.h"
+
+#include <thread>
+
+namespace tisko {
+
+QString CameraSession::queueLabel() {
+    return QStringLiteral(TISKO_APP_ID ".camera");
+}
+
+std::shared_ptr<CameraSession> CameraSession::create(const std::optional<QString>& cameraID) {
+    const std::optional<CameraDevice> device = Cameras::device(cameraID);
+    if (!device)
+        return nullptr;
+    std::unique_ptr<CameraBackend> backend;
+    if (device->kind == CameraDevice::Kind::Sample)
+        backend = std::make_unique<SampleBackend>(device->path);
+    else
+        backend = std::make_unique<V4l2Backend>(device->path, V4l2System::real());
+    Services services;
+    services.isRunningSomewhere = [](const CameraDevice& camera) { return CameraUsage::isRunningSomewhere(camera); };
+    return std::make_shared<CameraSession>(*device, std::move(backend), std::move(services));
+}
+
+CameraSession::CameraSession(CameraDevice device, std::unique_ptr<CameraBackend> backend, Services services)
+    : m_device(std::move(device)), m_backend(std::move(backend)), m_services(std::move(services)),
+      m_queue(std::make_shared<SerialQueue>(queueLabel())) {
+    if (!m_services.now)
+        m_services.now = [] { return Clock::now(); };
+}
+
+CameraSession::~CameraSession() {
+    // The camera closes even when nobody stopped the session.
+    m_backend.reset();
+    // The last holder may let go on the queue's own thread, which cannot join itself:
+    // another thread waits for it to finish its current task.
+    if (m_queue->isCurrent())
+        std::thread([queue = std::move(m_queue)]() mutable { queue.reset(); }).detach();
+}
+
+QString CameraSession::describe(FrameSize size) {
+    return QStringLiteral("%1x%2").arg(size.width).arg(size.height);
+}
+
+QString CameraSession::formatAtStart() const {
+    std::lock_guard lock(m_formatMutex);
+    return m_formatAtStart;
+}
+
+void CameraSession::post(std::function<void()> task) {
+    m_queue->async(std::move(task));
+}
+
+void CameraSession::start(double settle, std::function<void(bool)> completion) {
+    auto self = shared_from_this();
+    post([self, settle, completion = std::move(completion)] { self->startOnQueue(settle, completion); });
+}
+
+void CameraSession::stop() {
+    auto self = shared_from_this();
+    post([self] { self->stopOnQueue(); });
+}
+
+void CameraSession::startOnQueue(double settle, const std::function<void(bool)>& completion) {
+    if (m_started || m_stopped) {
+        completion(false);
+        return;
+    }
+    m_started = true;
+    // The landmark model loads while the camera opens and settles.
+    if (!m_services.measure)
+        m_model = FaceModel::acquire();
+
+    // 1. Asked before this session touches the camera, so a yes comes from someone else.
+    m_shared = m_services.isRunningSomewhere ? m_services.isRunningSomewhere(m_device) : false;
+    // 2. The input.
+    if (!m_backend->open()) {
+        m_model.reset();
+        completion(false);
+        return;
+    }
+    // 3. The camera's own format, or the first of exactly the forced width.
+    std::optional<FrameSize> chosen = m_backend->activeFormat();
+    if (forcedWidth) {
+        for (const FrameSize& size : m_backend->formats()) {
+            if (size.width == *forcedWidth) {
+                chosen = size;
+                break;
+            }
+        }
+    }
+    // 4.
+    {
+        std::lock_guard lock(m_formatMutex);
+        m_formatAtStart = chosen ? describe(*chosen) : QString();
+    }
+    // 9. Setting the format may fail; the camera then runs with what it has.
+    if (chosen)
+        m_backend->setFormat(*chosen);
+    // 10. The settle time includes the time the stream takes to start.
+    m_settleUntil = m_services.now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(settle));
+    // 11.
+    // The frame handler runs on the backend's thread and never holds the session there,
+    // so the session cannot end on that thread.
+    const std::weak_ptr<CameraSession> weak = weak_from_this();
+    const std::shared_ptr<SerialQueue> queue = m_queue;
+    const std::shared_ptr<std::atomic<bool>> pending = m_framePending;
+    const bool streaming = m_backend->start([weak, queue, pending](std::shared_ptr<const CapturedFrame> frame) {
+        // A frame that arrives while the previous one still waits is late: drop it.
+        if (pending->exchange(true))
+            return;
+        queue->async([weak, pending, frame = std::move(frame)] {
+            *pending = false;
+            if (const auto owner = weak.lock())
+                owner->handleFrame(*frame);
+        });
+    });
+    // 13.
+    const bool running = streaming && m_backend->isRunning();
+    if (!running)
+        m_model.reset();
+    completion(running);
+}
+
+void CameraSession::handleFrame(const CapturedFrame& frame) {
+    ++m_framesSeen;
+    if (!m_started || m_stopped)
+        return;
+    const Clock::time_point now = m_services.now();
+    if (m_settleUntil && now < *m_settleUntil)
+        return;
+    if (m_lastAnalysis && now - *m_lastAnalysis < minimumGap)
+        return;
+    const std::optional<PixelBuffer> pixels = frame.pixels();
+    if (!pixels)
+        return;
+    m_lastAnalysis = now;
+    std::optional<HeadMeasurement> result;
+    if (m_services.measure)
+        result = m_services.measure(*pixels);
+    else if (m_model)
+        result = FaceAnalyzer::measure(*pixels, *m_model);
+    if (onMeasurement)
+        onMeasurement(result);
+}
+
+void CameraSession::stopOnQueue() {
+    if (m_stopped)
+        return;
+    m_stopped = true;
+    m_backend->stop();
+    onMeasurement = nullptr;
+    // Nothing else needs the landmark model for this session.
+    m_model.reset();
+}
+
+} // namespace tisko

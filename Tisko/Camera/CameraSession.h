@@ -1,0 +1,93 @@
+#pragma once
+
+#include "Tisko/Camera/CameraBackend.h"
+#include "Tisko/Camera/CameraDevice.h"
+#include "Tisko/Camera/FaceModel.h"
+#include "Tisko/Support/SerialQueue.h"
+#include "TiskoCore/HeadMeasurement.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace tisko {
+
+// One capture session on one camera: it opens the camera in its own format, lets the
+// picture settle, and hands each analysed frame's measurement (or its absence) to
+// `onMeasurement`. Start, stop and every frame run on the session's own serial queue.
+class CameraSession : public std::enable_shared_from_this<CameraSession> {
+public:
+    using Clock = std::chrono::steady_clock;
+    // What the session asks of the world; tests replace any of them.
+    struct Services {
+        std::function<Clock::time_point()> now = [] { return Clock::now(); };
+        // Whether another process has the camera running (asked before opening it).
+        std::function<bool(const CameraDevice&)> isRunningSomewhere;
+        // The analysis of one frame; unset means the face analyzer with the landmark
+        // model, which the session then holds from start to stop.
+        std::function<std::optional<HeadMeasurement>(const PixelBuffer&)> measure;
+    };
+
+    // A session on the camera Cameras::device(cameraID) chooses; null when there is none.
+    static std::shared_ptr<CameraSession> create(const std::optional<QString>& cameraID);
+    // A session on `device` through `backend`.
+    CameraSession(CameraDevice device, std::unique_ptr<CameraBackend> backend, Services services);
+    ~CameraSession();
+    CameraSession(const CameraSession&) = delete;
+    CameraSession& operator=(const CameraSession&) = delete;
+
+    // Starts on the queue and returns at once; `completion(running)` runs on the queue.
+    void start(double settle, std::function<void(bool)> completion);
+    // Stops on the queue and returns at once. A stopped session does not start again.
+    void stop();
+    // "1280x720": width, a lower-case x, height.
+    static QString describe(FrameSize size);
+
+    // Receives each analysed frame's result; set before start.
+    std::function<void(std::optional<HeadMeasurement>)> onMeasurement;
+    // When set, the first format of exactly this width is used; set before start.
+    std::optional<int> forcedWidth;
+    // Least time between two analysed frames.
+    std::chrono::duration<double> minimumGap{0.15};
+
+    // The camera, fixed for the session's life.
+    const CameraDevice& device() const { return m_device; }
+    // Whether another process had the camera running when this session started.
+    bool sharedWithAnotherApp() const { return m_shared; }
+    // The chosen format ("1280x720"), known once started.
+    QString formatAtStart() const;
+    // Every frame the camera delivered, analysed or not.
+    int framesSeen() const { return m_framesSeen; }
+
+    // Handles one frame on the queue: the settle time, the gap, then the analysis.
+    void handleFrame(const CapturedFrame& frame);
+    // Runs `task` on the session's queue.
+    void post(std::function<void()> task);
+
+    // The label of every session's queue: the application id followed by ".camera".
+    static QString queueLabel();
+
+private:
+    void startOnQueue(double settle, const std::function<void(bool)>& completion);
+    void stopOnQueue();
+
+    const CameraDevice m_device;
+    std::unique_ptr<CameraBackend> m_backend;
+    Services m_services;
+    std::shared_ptr<SerialQueue> m_queue;
+    std::shared_ptr<FaceModel> m_model;
+    std::atomic<bool> m_shared{false};
+    mutable std::mutex m_formatMutex;
+    QString m_formatAtStart;
+    std::atomic<int> m_framesSeen{0};
+    std::shared_ptr<std::atomic<bool>> m_framePending = std::make_shared<std::atomic<bool>>(false);
+    bool m_started = false;
+    bool m_stopped = false;
+    std::optional<Clock::time_point> m_settleUntil;
+    std::optional<Clock::time_point> m_lastAnalysis;
+};
+
+} // namespace tisko

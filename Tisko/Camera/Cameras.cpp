@@ -1,0 +1,153 @@
+#include "Tisko/Camera/Cameras.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <linux/videodev2.h>
+
+#include <cerrno>
+#include <fcntl.h>
+
+namespace tisko {
+
+namespace {
+
+QString readLine(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readLine()).trimmed();
+}
+
+// The link in `folder` that points at `node`, if any.
+QString linkTo(const QString& folder, const QString& node) {
+    const QDir dir(folder);
+    const QString target = QFileInfo(node).canonicalFilePath();
+    QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : names) {
+        const QFileInfo link(dir.filePath(name));
+        if (link.canonicalFilePath() == target && !target.isEmpty())
+            return link.absoluteFilePath();
+    }
+    return {};
+}
+
+// A camera fixed in the computer: some device above the node says it is not removable,
+// or that it sits in the lid.
+bool isBuiltIn(const QString& sysNode) {
+    QString dir = QFileInfo(sysNode + QStringLiteral("/device")).canonicalFilePath();
+    for (int depth = 0; depth < 6 && !dir.isEmpty() && dir != QStringLiteral("/"); ++depth) {
+        const QString removable = readLine(dir + QStringLiteral("/removable"));
+        if (removable == QStringLiteral("fixed"))
+            return true;
+        if (removable == QStringLiteral("removable"))
+            return false;
+        if (readLine(dir + QStringLiteral("/physical_location/panel")) == QStringLiteral("lid"))
+            return true;
+        dir = QFileInfo(dir).path();
+    }
+    return false;
+}
+
+int control(V4l2System& system, int fd, unsigned long request, void* argument) {
+    int result;
+    do {
+        result = system.ioctl(fd, request, argument);
+    } while (result == -1 && errno == EINTR);
+    return result;
+}
+
+} // namespace
+
+std::vector<CameraDevice> Cameras::all() {
+    std::vector<CameraDevice> cameras =
+        captureNodes(V4l2System::real(), QStringLiteral("/sys/class/video4linux"), QStringLiteral("/dev"));
+    const std::vector<CameraDevice> samples = sampleCameras(qEnvironmentVariable("TISKO_CAMERAS"));
+    cameras.insert(cameras.end(), samples.begin(), samples.end());
+    return cameras;
+}
+
+std::optional<CameraDevice> Cameras::device(const std::optional<QString>& id) {
+    return choose(all(), id);
+}
+
+std::optional<CameraDevice> Cameras::choose(const std::vector<CameraDevice>& cameras, const std::optional<QString>& id) {
+    if (id) {
+        for (const CameraDevice& camera : cameras) {
+            if (camera.uniqueID == *id)
+                return camera;
+        }
+    }
+    if (cameras.empty())
+        return std::nullopt;
+    for (const CameraDevice& camera : cameras) {
+        if (camera.builtIn)
+            return camera;
+    }
+    return cameras.front();
+}
+
+std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QString& sysRoot, const QString& devRoot) {
+    std::vector<CameraDevice> cameras;
+    QStringList names = QDir(sysRoot).entryList({QStringLiteral("video*")}, QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    static const QRegularExpression number(QStringLiteral("^video(\\d+)$"));
+    std::vector<std::pair<int, QString>> ordered;
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = number.match(name);
+        if (match.hasMatch())
+            ordered.emplace_back(match.captured(1).toInt(), name);
+    }
+    std::sort(ordered.begin(), ordered.end());
+
+    for (const auto& [index, name] : ordered) {
+        const QString node = devRoot + QLatin1Char('/') + name;
+        const int fd = system.open(node, O_RDWR | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        v4l2_capability caps{};
+        const bool answered = control(system, fd, VIDIOC_QUERYCAP, &caps) == 0;
+        system.close(fd);
+        if (!answered)
+            continue;
+        const std::uint32_t device = (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
+        // Metadata nodes of the same camera have no video capture.
+        if (!(device & V4L2_CAP_VIDEO_CAPTURE) || !(device & V4L2_CAP_STREAMING))
+            continue;
+
+        CameraDevice camera;
+        camera.kind = CameraDevice::Kind::V4l2;
+        camera.path = node;
+        camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-id"), node);
+        if (camera.uniqueID.isEmpty())
+            camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-path"), node);
+        if (camera.uniqueID.isEmpty())
+            camera.uniqueID = node;
+        const auto* card = reinterpret_cast<const char*>(caps.card);
+        camera.localizedName = QString::fromUtf8(card, static_cast<qsizetype>(strnlen(card, sizeof caps.card)));
+        if (camera.localizedName.isEmpty())
+            camera.localizedName = readLine(sysRoot + QLatin1Char('/') + name + QStringLiteral("/name"));
+        camera.builtIn = isBuiltIn(sysRoot + QLatin1Char('/') + name);
+        cameras.push_back(camera);
+    }
+    return cameras;
+}
+
+std::vector<CameraDevice> Cameras::sampleCameras(const QString& list) {
+    std::vector<CameraDevice> cameras;
+    for (const QString& entry : list.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QFileInfo info(entry);
+        if (!info.exists())
+            continue;
+        CameraDevice camera;
+        camera.kind = CameraDevice::Kind::Sample;
+        camera.path = info.absoluteFilePath();
+        camera.uniqueID = QStringLiteral("file:") + camera.path;
+        camera.localizedName = info.fileName();
+        cameras.push_back(camera);
+    }
+    return cameras;
+}
+
+} // namespace tisko

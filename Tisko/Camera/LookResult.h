@@ -1,0 +1,24 @@
+#pragma once
+
+#include "TiskoCore/HeadMeasurement.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tisko {
+
+// The outcome of one look through the camera.
+struct LookResult {
+    std::optional<HeadMeasurement> measurement; // median of the frames that had a face
+    int analysed = 0;                           // frames analysed, with or without a face
+    int withFace = 0;                           // analysed frames that had a face
+    QString cameraID;                           // empty when there was no camera
+    bool sharedWithAnotherApp = false;          // another process had the camera running
+    QString format;                             // "1280x720"; empty on failure
+    bool failed = false;                        // no camera, or the session did not start
+
+    bool operator==(const LookResult&) const = default;
+};
+
+} // namespace tisko
