@@ -20,9 +20,9 @@ const QString kDefaultAction = QStringLiteral("default");
 constexpr int kCallTimeoutMs = 5000;
 
 QDBusMessage busCall(const QString& method) {
-    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), // service
+    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),  // service
                                           QStringLiteral("/org/freedesktop/DBus"), // path
-                                          QStringLiteral("org.freedesktop.DBus"), // interface
+                                          QStringLiteral("org.freedesktop.DBus"),  // interface
                                           method);
 }
 
@@ -61,9 +61,8 @@ QString DBusNotificationCenter::unreachableReason() const {
     return reason;
 }
 
-QDBusPendingCallWatcher* DBusNotificationCenter::call(const QString& method,
-                                                      const QVariantList& arguments,
-                                                      int timeoutMs) {
+QDBusPendingCallWatcher*
+DBusNotificationCenter::call(const QString& method, const QVariantList& arguments, int timeoutMs) {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     message.setArguments(arguments);
     return new QDBusPendingCallWatcher(m_connection.asyncCall(message, timeoutMs), this);
@@ -71,7 +70,8 @@ QDBusPendingCallWatcher* DBusNotificationCenter::call(const QString& method,
 
 void DBusNotificationCenter::getAuthorizationStatus(StatusHandler handler) {
     if (!m_connection.isConnected()) {
-        QMetaObject::invokeMethod(this, [handler] { handler(denied); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [handler] { handler(denied); }, Qt::QueuedConnection);
         return;
     }
     checkServer([this, handler](int status) {
@@ -120,8 +120,8 @@ void DBusNotificationCenter::add(const NotificationRequest& request, AddHandler 
     const QString reason = unreachableReason();
     if (!reason.isEmpty()) {
         if (handler)
-            QMetaObject::invokeMethod(this, [handler, reason] { handler(reason); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [handler, reason] { handler(reason); }, Qt::QueuedConnection);
         return;
     }
     auto& queue = m_queues[request.identifier];
@@ -198,8 +198,8 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
     const auto found = m_ids.constFind(identifier);
     if (found == m_ids.constEnd() || !m_connection.isConnected())
         return;
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));
+    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface,
+                                                          QStringLiteral("CloseNotification"));
     message << QVariant::fromValue(*found); // id
     m_connection.call(message, QDBus::NoBlock);
     m_ids.erase(found);
@@ -223,8 +223,8 @@ void DBusNotificationCenter::onNotificationClosed(uint id, uint /*reason*/) {
 
 NotificationCenter& NotificationCenter::current() {
     static NotificationCenter* center = [] {
-        auto* created = new DBusNotificationCenter(QDBusConnection::sessionBus(),
-                                                   NotificationSwitch(QStringLiteral(TISKO_APP_ID)));
+        auto* created = new DBusNotificationCenter(
+            QDBusConnection::sessionBus(), NotificationSwitch(QStringLiteral(TISKO_APP_ID)));
         // The centre answers on the main thread, whoever touches it first.
         if (auto* app = QCoreApplication::instance())
             created->moveToThread(app->thread());

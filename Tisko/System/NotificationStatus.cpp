@@ -14,7 +14,8 @@ NotificationStatus& NotificationStatus::shared() {
     return *status;
 }
 
-NotificationStatus::NotificationStatus(QObject* parent) : QObject(parent) {}
+NotificationStatus::NotificationStatus(QObject* parent)
+    : QObject(parent) {}
 
 void NotificationStatus::setState(PermissionState state) {
     if (state == m_state)

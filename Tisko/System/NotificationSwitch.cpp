@@ -16,7 +16,8 @@ namespace {
 // cannot answer twice.
 class OneAnswer {
 public:
-    explicit OneAnswer(std::function<void(bool)> handler) : m_handler(std::move(handler)) {}
+    explicit OneAnswer(std::function<void(bool)> handler)
+        : m_handler(std::move(handler)) {}
     void operator()(bool enabled) {
         if (auto handler = std::exchange(m_handler, nullptr))
             handler(enabled);
@@ -56,8 +57,7 @@ QString NotificationSwitch::gnomeSettingsPath(const QString& desktopEntry) {
         if (!keep)
             c = QLatin1Char('-');
     }
-    return QStringLiteral("/org/gnome/desktop/notifications/application/") + id +
-           QLatin1Char('/');
+    return QStringLiteral("/org/gnome/desktop/notifications/application/") + id + QLatin1Char('/');
 }
 
 bool NotificationSwitch::plasmaShowsPopups(const QString& rcText, const QString& desktopEntry) {
@@ -97,12 +97,13 @@ void NotificationSwitch::query(QObject* context, std::function<void(bool)> handl
         QFile rc(m_environment.configHome + QStringLiteral("/plasmanotifyrc"));
         const bool shows = !rc.open(QIODevice::ReadOnly) ||
                            plasmaShowsPopups(QString::fromUtf8(rc.readAll()), m_desktopEntry);
-        QMetaObject::invokeMethod(context, [deliver, shows] { deliver(shows); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context, [deliver, shows] { deliver(shows); }, Qt::QueuedConnection);
         return;
     }
     if (!onDesktop(QStringLiteral("GNOME"))) {
-        QMetaObject::invokeMethod(context, [deliver] { deliver(true); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context, [deliver] { deliver(true); }, Qt::QueuedConnection);
         return;
     }
 

@@ -56,8 +56,8 @@ void Notifier::post(const PostureVerdict& verdict, NotificationCenter& center) {
     // The status check does not hold the warning back; both only log.
     center.getAuthorizationStatus([](int status) {
         if (status != NotificationCenter::authorized)
-            Log::error(QStringLiteral("Aviso sin permiso de notificaciones (estado %1)")
-                           .arg(status));
+            Log::error(
+                QStringLiteral("Aviso sin permiso de notificaciones (estado %1)").arg(status));
     });
     center.add(*request, [](const QString& error) {
         if (!error.isEmpty())

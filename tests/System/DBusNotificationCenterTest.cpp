@@ -75,8 +75,8 @@ TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne)
     EXPECT_FALSE(calls[0].contains(QStringLiteral("suppress-sound")));
 
     // The mock answered the first with id 1, so the second replaces it.
-    EXPECT_TRUE(calls[1].startsWith(
-        QStringLiteral("\"Tisko\" 1 \"\" \"Te estás hundiendo en la silla\"")))
+    EXPECT_TRUE(
+        calls[1].startsWith(QStringLiteral("\"Tisko\" 1 \"\" \"Te estás hundiendo en la silla\"")))
         << calls[1].toStdString();
     EXPECT_TRUE(calls[1].contains(QStringLiteral("\"suppress-sound\": True")));
     EXPECT_FALSE(calls[1].contains(QStringLiteral("sound-name")));
@@ -111,9 +111,9 @@ TEST_F(DBusNotificationCenterTest, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGi
     ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 2; }));
 
     const QString notice = server.calls(QStringLiteral("Notify")).at(1);
-    EXPECT_TRUE(notice.startsWith(QStringLiteral(
-        "\"Tisko\" 0 \"\" \"Hay una versión nueva de Tisko\" "
-        "\"La 2.0 &lt;beta&gt; &amp; más está lista. Pulsa para actualizar.\"")))
+    EXPECT_TRUE(notice.startsWith(
+        QStringLiteral("\"Tisko\" 0 \"\" \"Hay una versión nueva de Tisko\" "
+                       "\"La 2.0 &lt;beta&gt; &amp; más está lista. Pulsa para actualizar.\"")))
         << notice.toStdString();
     EXPECT_TRUE(notice.contains(QStringLiteral("\"suppress-sound\": True")));
     EXPECT_FALSE(notice.contains(QStringLiteral("urgency")));

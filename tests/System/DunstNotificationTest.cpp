@@ -17,7 +17,11 @@ namespace tisko {
 namespace {
 
 QString field(const QJsonValue& entry, const char* name) {
-    return entry.toObject().value(QLatin1String(name)).toObject().value(QStringLiteral("data")).toString();
+    return entry.toObject()
+        .value(QLatin1String(name))
+        .toObject()
+        .value(QStringLiteral("data"))
+        .toString();
 }
 
 // Tisko's notifications shown by a real dunst on the X display, on a bus of the test's own.

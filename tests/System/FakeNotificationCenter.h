@@ -22,8 +22,8 @@ public:
 
     void getAuthorizationStatus(StatusHandler handler) override {
         ++statusQueries;
-        QMetaObject::invokeMethod(this, [handler, code = status] { handler(code); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [handler, code = status] { handler(code); }, Qt::QueuedConnection);
     }
     void requestAuthorization(GrantHandler handler) override {
         getAuthorizationStatus([handler](int code) { handler(code == authorized); });

@@ -46,8 +46,9 @@ protected:
 };
 
 TEST(NotificationSwitchNames, gnomeKeysTheApplicationByItsCanonicalId) {
-    EXPECT_EQ(NotificationSwitch::gnomeSettingsPath(kEntry),
-              QStringLiteral("/org/gnome/desktop/notifications/application/io-github-tisko-tisko/"));
+    EXPECT_EQ(
+        NotificationSwitch::gnomeSettingsPath(kEntry),
+        QStringLiteral("/org/gnome/desktop/notifications/application/io-github-tisko-tisko/"));
     EXPECT_EQ(NotificationSwitch::gnomeSettingsPath(QStringLiteral("Ab_c d-9")),
               QStringLiteral("/org/gnome/desktop/notifications/application/ab-c-d-9/"));
 }
@@ -64,8 +65,8 @@ TEST(NotificationSwitchNames, plasmaPopupsAreOnUnlessTheApplicationGroupSaysOff)
     // The key outside the application's group, a later "true", and an empty file.
     EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(
         QStringLiteral("ShowPopups=false\n[Applications][io.github.tisko.Tisko]\n"), kEntry));
-    EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(off + QStringLiteral("ShowPopups=true\n"),
-                                                      kEntry));
+    EXPECT_TRUE(
+        NotificationSwitch::plasmaShowsPopups(off + QStringLiteral("ShowPopups=true\n"), kEntry));
     EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(QString(), kEntry));
 }
 
@@ -112,10 +113,13 @@ TEST_F(NotificationSwitchTest, aMissingOrHangingGsettingsLeavesNotificationsOn) 
     int answers = 0;
     bool enabled = false;
     NotificationSwitch(kEntry, {QStringLiteral("GNOME"), config.path(), hanging})
-        .query(&context, [&](bool on) {
-            ++answers;
-            enabled = on;
-        }, 200);
+        .query(
+            &context,
+            [&](bool on) {
+                ++answers;
+                enabled = on;
+            },
+            200);
     ASSERT_TRUE(test::waitFor([&] { return answers > 0; }, 3000));
     test::spin(100);
     EXPECT_EQ(answers, 1);

@@ -33,9 +33,8 @@ QCoreApplication& application() {
     static int argc = 1;
     static char name[] = "tisko-notifications-test";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication* app =
-        QCoreApplication::instance() ? QCoreApplication::instance()
-                                     : new QCoreApplication(argc, argv);
+    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
+                                                                : new QCoreApplication(argc, argv);
     return *app;
 }
 
@@ -114,11 +113,10 @@ QProcessEnvironment PrivateBus::environment() const {
     return environment;
 }
 
-MockNotificationServer::MockNotificationServer(const PrivateBus& bus,
-                                               const QString& capabilities) {
-    QStringList arguments = {QStringLiteral("-m"), QStringLiteral("dbusmock"),
+MockNotificationServer::MockNotificationServer(const PrivateBus& bus, const QString& capabilities) {
+    QStringList arguments = {QStringLiteral("-m"),         QStringLiteral("dbusmock"),
                              QStringLiteral("--template"), QStringLiteral("notification_daemon"),
-                             QStringLiteral("--logfile"), m_dir.filePath(QStringLiteral("calls"))};
+                             QStringLiteral("--logfile"),  m_dir.filePath(QStringLiteral("calls"))};
     if (!capabilities.isEmpty()) {
         const QJsonObject parameters{{QStringLiteral("capabilities"), capabilities}};
         arguments << QStringLiteral("--parameters")
@@ -127,9 +125,9 @@ MockNotificationServer::MockNotificationServer(const PrivateBus& bus,
     m_process.setProcessEnvironment(bus.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(kPython, arguments);
-    m_running = waitFor([&] {
-        return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications);
-    }, 15000);
+    m_running = waitFor(
+        [&] { return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications); },
+        15000);
 }
 
 MockNotificationServer::~MockNotificationServer() {
@@ -154,7 +152,8 @@ QStringList MockNotificationServer::calls(const QString& method) const {
     return found;
 }
 
-DunstServer::DunstServer(const PrivateBus& bus) : m_bus(bus) {
+DunstServer::DunstServer(const PrivateBus& bus)
+    : m_bus(bus) {
     const QString config = m_dir.filePath(QStringLiteral("dunstrc"));
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly))
@@ -176,9 +175,9 @@ DunstServer::DunstServer(const PrivateBus& bus) : m_bus(bus) {
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("dunst.log")));
     m_process.start(QStringLiteral("dunst"), {QStringLiteral("-config"), config});
-    m_running = waitFor([&] {
-        return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications);
-    }, 10000);
+    m_running = waitFor(
+        [&] { return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications); },
+        10000);
 }
 
 DunstServer::~DunstServer() {
@@ -202,8 +201,7 @@ int DunstServer::displayedCount() const {
 
 QJsonArray DunstServer::closeAllAndReadHistory() const {
     control({QStringLiteral("close-all")});
-    const QJsonDocument history =
-        QJsonDocument::fromJson(control({QStringLiteral("history")}));
+    const QJsonDocument history = QJsonDocument::fromJson(control({QStringLiteral("history")}));
     // {"type": "aa{sv}", "data": [[ {...}, {...} ]]}
     return history.object().value(QStringLiteral("data")).toArray().at(0).toArray();
 }

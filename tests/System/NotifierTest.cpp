@@ -84,8 +84,8 @@ TEST_F(NotifierTest, withoutPermissionEachWarningLogsItsStatusAndIsStillHandedOv
     test::spin(100);
 
     EXPECT_EQ(center.added.size(), 2u);
-    EXPECT_EQ(errors(), QStringList(2, QStringLiteral(
-                                           "Aviso sin permiso de notificaciones (estado 1)")));
+    EXPECT_EQ(errors(),
+              QStringList(2, QStringLiteral("Aviso sin permiso de notificaciones (estado 1)")));
 
     center.status = NotificationCenter::notDetermined;
     Notifier::post(PostureVerdict::tooClose(1.3), center);

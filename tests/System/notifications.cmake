@@ -28,12 +28,12 @@ tisko_add_test(tisko_notifications_dbus_test
     ${CMAKE_CURRENT_LIST_DIR}/DBusNotificationCenterTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DunstNotificationTest.cpp
   LIBS tisko_notification_test_servers
-  LABELS notifications integration)
+  LABELS integration)
 tisko_qt_target(tisko_notifications_dbus_test)
 
 # Its own program: it must reach the session bus for the first time without one.
 tisko_add_test(tisko_notifications_nobus_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotifierNoBusTest.cpp
   LIBS tisko_notification_test_servers
-  LABELS notifications integration)
+  LABELS integration)
 tisko_qt_target(tisko_notifications_nobus_test)
