@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Tisko/App/MotionSource.h"
+#include "Tisko/Motion/HeadphoneMotion.h"
+
+namespace tisko {
+
+// The head tracker of HeadphoneMotion as the Monitor's motion source.
+class HeadphoneMotionSource final : public MotionSource {
+public:
+    // Listens on `port` once started.
+    explicit HeadphoneMotionSource(quint16 port = HeadphoneMotion::kDefaultPort);
+
+    void start() override { m_motion.start(); }
+    void stop() override { m_motion.stop(); }
+    std::optional<double> pitch() const override { return m_motion.pitch(); }
+    bool permissionDenied() const override { return !m_motion.isDeviceMotionAvailable(); }
+    void setOnPitch(std::function<void(double)> onPitch) override;
+    void setOnConnectionChange(std::function<void(bool)> onChange) override;
+
+private:
+    HeadphoneMotion m_motion;
+};
+
+} // namespace tisko

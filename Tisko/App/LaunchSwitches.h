@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tisko {
+
+// The command-line switch that decides a launch, scanned in a fixed order: "--show-settings",
+// "--look", "--hold", "--check", then "--render-windows" (only without "--check"). Only the
+// first occurrence of a switch counts; the items it needs are the arguments right after it,
+// and a switch without them is ignored.
+struct LaunchSwitches {
+    enum class Kind { none, showSettings, look, hold, check, renderWindows };
+
+    Kind kind = Kind::none;
+    // --show-settings: the tab name after it, if any (not checked here).
+    std::optional<QString> tab;
+    // --look, --hold: the output file; --render-windows: the output folder.
+    QString path;
+    // --hold: seconds to hold the camera open (10 when the item is not a number).
+    double seconds = 10;
+    // --hold: the forced picture width, when a third item reads as a 32-bit integer.
+    std::optional<int> width;
+
+    // Scans the process's arguments, the executable's own path included.
+    static LaunchSwitches scan(const QStringList& arguments);
+
+    bool operator==(const LaunchSwitches&) const = default;
+};
+
+} // namespace tisko

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Tisko/App/CameraAvailability.h"
+#include "Tisko/App/Clock.h"
+#include "Tisko/App/MotionSource.h"
+#include "Tisko/App/SessionEvents.h"
+#include "Tisko/App/LookResultBridge.h"
+#include "Tisko/System/Presence.h"
+#include "Tisko/System/ScreenState.h"
+#include "TiskoCore/PostureVerdict.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tisko {
+
+// Everything the Monitor asks the machine, in one place so that tests hand it fakes.
+struct MonitorServices {
+    // One look through the camera: camera id (absent for the default camera), frames,
+    // timeout in seconds, and the completion, called once, later, on the main thread.
+    using Look = std::function<void(const std::optional<std::string>& cameraID, int frames,
+                                    double timeout, std::function<void(const LookResult&)>)>;
+
+    std::unique_ptr<Clock> clock;
+    Look look;
+    std::unique_ptr<CameraAvailability> cameras;
+    std::unique_ptr<ScreenState> screen;
+    std::unique_ptr<Presence> presence;
+    std::unique_ptr<MotionSource> motion;
+    std::unique_ptr<SessionEvents> events;
+    // The key of the displays connected now.
+    std::function<QString()> displayKey;
+    // Shows the warning for a bad verdict.
+    std::function<void(const PostureVerdict&)> notify;
+
+    // The real machine: system clock, CameraLook::take, the desktop's probes, the head
+    // tracker and the desktop's notifications. Needs the QGuiApplication.
+    static MonitorServices forThisDesktop();
+};
+
+} // namespace tisko

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+
+namespace tisko {
+
+// A timer that calls its action again and again on the main thread until stopped or
+// destroyed.
+class RepeatingTimer {
+public:
+    virtual ~RepeatingTimer() = default;
+    // (Re)starts the period: the first call comes `intervalSeconds` from now. The system may
+    // move each call by up to `toleranceSeconds` to group wake-ups.
+    virtual void start(double intervalSeconds, double toleranceSeconds,
+                       std::function<void()> action) = 0;
+    // No further calls.
+    virtual void stop() = 0;
+};
+
+} // namespace tisko

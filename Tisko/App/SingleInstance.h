@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+
+namespace tisko {
+
+// Keeps one Tisko per data folder, so that only one process ever writes the data files.
+// The first process takes a lock file in the data folder and listens on a local socket; a
+// later one finds the lock taken and hands its request over the socket instead. A lock left
+// behind by a process that died is taken over.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // What a later launch asks of the running Tisko.
+    enum class Request { show, check };
+
+    // `lockPath` is the lock file, `serverName` the local socket (a path or a bare name).
+    SingleInstance(QString lockPath, QString serverName, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // The lock in the data folder and a socket in the runtime folder named after that folder.
+    static std::unique_ptr<SingleInstance> forDataFolder(QObject* parent = nullptr);
+
+    // Tries to become the running Tisko: takes the lock and starts listening. False when
+    // another live process holds the lock, or when the socket cannot be opened.
+    bool claim();
+    // From a later launch: hands the request to the running Tisko and waits for its answer,
+    // at most `timeoutMs`. True when the running one took it.
+    bool forward(Request request, int timeoutMs = 5000);
+
+    // Whether claim() succeeded.
+    bool isPrimary() const { return m_primary; }
+    const QString& lockPath() const { return m_lockPath; }
+    const QString& serverName() const { return m_serverName; }
+
+    // The word a request travels as ("show", "check"); empty for none.
+    static QByteArray wordFor(Request request);
+
+Q_SIGNALS:
+    // A later launch asked for something.
+    void requested(tisko::SingleInstance::Request request);
+
+private:
+    void acceptConnections();
+
+    QString m_lockPath;
+    QString m_serverName;
+    QLockFile m_lock;
+    QLocalServer* m_server = nullptr;
+    bool m_primary = false;
+};
+
+} // namespace tisko

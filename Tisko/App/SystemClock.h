@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Tisko/App/Clock.h"
+
+namespace tisko {
+
+// The system clock, the local time zone and coarse Qt timers on the calling thread.
+class SystemClock final : public Clock {
+public:
+    Date now() const override;
+    Calendar calendar() const override;
+    Date startOfNextDay(Date date) const override;
+    std::unique_ptr<RepeatingTimer> createTimer() override;
+
+    // The local calendar of the process's time zone.
+    static Calendar localCalendar();
+};
+
+} // namespace tisko

@@ -1,0 +1,221 @@
+// What one look turns into: the verdict, the log line, the warning with its streak, the
+// reference hint, the counters and the counters file.
+#include "MonitorHarness.h"
+
+#include "Tisko/Support/SettingsStore.h"
+#include "Tisko/Support/Storage.h"
+#include "TiskoCore/JsonCodec.h"
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+using Trigger = Monitor::Trigger;
+
+struct Checking : MonitorHarness {
+    explicit Checking(Calibration c = position("Mesa")) : calibration(std::move(c)) {
+        monitor().start();
+        monitor().saveCalibration(calibration);
+        calibration = *monitor().book().active();
+        newLogLines();
+    }
+    // A manual look answered at once; returns the lines it logged.
+    QStringList check(const LookResult& result, Trigger trigger = Trigger::manual) {
+        monitor().look(trigger);
+        finishLook(result);
+        return newLogLines();
+    }
+    Calibration calibration;
+};
+
+TEST(CheckCycle, FailedLookChangesNothingButTheState) {
+    Checking h;
+    h.clock().advance(180);
+    h.camera().present = false; // the camera went away during the look
+    h.finishLook(failedResult());
+    const QStringList lines = h.newLogLines();
+    EXPECT_EQ(lines, QStringList{QStringLiteral("Mirada (reloj): la cámara no se ha abierto")});
+    EXPECT_FALSE(h.monitor().lastCheck().has_value());
+    EXPECT_FALSE(h.monitor().lastVerdict().has_value());
+    EXPECT_TRUE(h.monitor().tally().days.empty());
+    EXPECT_TRUE(h.dataFile(Storage::tallyFileName).isEmpty()) << "nothing saved";
+    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::noCamera);
+    EXPECT_FALSE(h.monitor().isLooking());
+}
+
+TEST(CheckCycle, LogLineHasItsPiecesInOrder) {
+    Checking h;
+    EXPECT_EQ(h.check(faceResult(fineFace())),
+              QStringList{QStringLiteral("Mirada (a mano) · Mesa · Bien · cerca 1.000 · baja 0.000 · "
+                                         "6/6 con cara · 640x480")});
+
+    LookResult shared = faceResult(slouchedFace());
+    shared.withFace = 4;
+    shared.sharedWithAnotherApp = true;
+    EXPECT_EQ(h.check(shared).first(),
+              QStringLiteral("Mirada (a mano) · Mesa · Encorvado · cerca 1.000 · baja 0.600 · "
+                             "4/6 con cara · 640x480 · cámara compartida"));
+    EXPECT_TRUE(h.monitor().lastCheckShared());
+    EXPECT_EQ(h.monitor().lastVerdict()->kind(), PostureVerdict::Kind::slouching)
+        << "a shared camera does not change the verdict";
+
+    EXPECT_EQ(h.check(nobodyResult(), Trigger::clock),
+              QStringList{QStringLiteral("Mirada (reloj) · Mesa · No te veo · 0/6 con cara · 640x480")});
+    EXPECT_FALSE(h.monitor().lastCheckShared());
+    EXPECT_EQ(h.monitor().lastCheck(), h.clock().now());
+}
+
+TEST(CheckCycle, ClosenessFallsBackToFaceWidthThenToOne) {
+    Calibration noEyes = position("Sin ojos");
+    noEyes.reference.eyeDistance.reset();
+    Checking h(noEyes);
+    EXPECT_TRUE(h.check(faceResult(HeadMeasurement{0.33, 0.2, 0.5, 0.4})).first().contains(
+        QStringLiteral("cerca 1.100")));
+
+    Calibration flat = position("Plana");
+    flat.reference = HeadMeasurement{0, 0, 0.5, 0};
+    h.monitor().saveCalibration(flat);
+    h.newLogLines();
+    EXPECT_TRUE(h.check(faceResult(fineFace())).first().contains(
+        QStringLiteral("cerca 1.000 · baja 0.000")));
+}
+
+TEST(CheckCycle, WarningsFollowThePolicyWithTheirStreakLines) {
+    Checking h; // cool-down 600 s, at most four times that
+    EXPECT_TRUE(h.check(faceResult(closeFace())).contains(QStringLiteral("Aviso enviado")));
+    h.clock().advance(599);
+    EXPECT_FALSE(h.check(faceResult(closeFace())).filter(QStringLiteral("Aviso")).size());
+    h.clock().advance(1);
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(),
+              QStringLiteral("Aviso enviado (2º seguido; el siguiente, como pronto en 20 min)"));
+    h.clock().advance(1200);
+    EXPECT_EQ(h.check(faceResult(slouchedFace())).last(),
+              QStringLiteral("Aviso enviado (3º seguido; el siguiente, como pronto en 40 min)"));
+    h.clock().advance(2400);
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(),
+              QStringLiteral("Aviso enviado (4º seguido; el siguiente, como pronto en 40 min)"));
+    // A fine look ends the run: the next warning is the first of a new one.
+    h.check(faceResult(fineFace()));
+    h.clock().advance(600);
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
+
+    ASSERT_EQ(h.notified.size(), 5u);
+    EXPECT_EQ(h.notified[2].kind(), PostureVerdict::Kind::slouching);
+    const DailyTally::Day today = h.monitor().tally().day(h.clock().now(), h.clock().calendar());
+    EXPECT_EQ(today.tooClose, 4);
+    EXPECT_EQ(today.slouching, 1);
+    EXPECT_EQ(today.checks, 7);
+    EXPECT_EQ(today.badChecks, 6);
+}
+
+TEST(CheckCycle, WarningsRespectTheWatchSettings) {
+    Checking h;
+    SettingsStore::setWatchCloseness(false);
+    SettingsStore::setWatchSlouch(false);
+    h.check(faceResult(closeFace()));
+    h.check(faceResult(slouchedFace()));
+    EXPECT_TRUE(h.notified.empty());
+    EXPECT_EQ(h.monitor().lastVerdict(), PostureVerdict::fine());
+}
+
+TEST(CheckCycle, EveryJudgedLookSavesTheCountersFile) {
+    Checking h;
+    h.check(nobodyResult());
+    const std::optional<DailyTally> empty =
+        JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString());
+    ASSERT_TRUE(empty.has_value()) << "saved even though nothing was counted";
+    EXPECT_TRUE(empty->days.empty());
+
+    h.check(faceResult(fineFace()));
+    h.check(faceResult(closeFace()));
+    const std::optional<DailyTally> saved =
+        JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString());
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(*saved, h.monitor().tally());
+    EXPECT_EQ(saved->days.at(0).date, "2026-03-02");
+    EXPECT_EQ(saved->days.at(0).checks, 2);
+    EXPECT_EQ(saved->days.at(0).tooClose, 1);
+}
+
+TEST(CheckCycle, AClockSetBackNeitherSilencesWarningsNorBreaksTheDays) {
+    Checking h;
+    h.check(faceResult(closeFace()));
+    // Two days back: the last warning now lies in the future and counts as given now.
+    h.clock().set(addSeconds(h.clock().now(), -2 * 86400));
+    EXPECT_TRUE(h.check(faceResult(closeFace())).filter(QStringLiteral("Aviso")).isEmpty());
+    h.clock().advance(600);
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(),
+              QStringLiteral("Aviso enviado (2º seguido; el siguiente, como pronto en 20 min)"));
+    const DailyTally& tally = h.monitor().tally();
+    ASSERT_EQ(tally.days.size(), 2u);
+    EXPECT_EQ(tally.days[0].date, "2026-02-28");
+    EXPECT_EQ(tally.days[1].date, "2026-03-02");
+}
+
+TEST(CheckCycle, ReferenceHintIsLoggedOncePerChange) {
+    Checking h;
+    const QString slouchLine =
+        QStringLiteral("La posición «Mesa» parece no encajar: casi todo sale encorvado");
+    const QString closeLine =
+        QStringLiteral("La posición «Mesa» parece no encajar: casi todo sale demasiado cerca");
+    int slouchLines = 0;
+    for (int i = 0; i < 45; ++i)
+        slouchLines += int(h.check(faceResult(slouchedFace())).count(slouchLine));
+    EXPECT_EQ(slouchLines, 1);
+    EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::slouching);
+
+    int closeLines = 0;
+    for (int i = 0; i < 40; ++i)
+        closeLines += int(h.check(faceResult(closeFace())).count(closeLine));
+    EXPECT_EQ(closeLines, 1);
+    EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::tooClose);
+
+    // Gone with enough fine looks, and back again later: logged again.
+    for (int i = 0; i < 40; ++i)
+        h.check(faceResult(fineFace()));
+    EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
+    closeLines = 0;
+    for (int i = 0; i < 40; ++i)
+        closeLines += int(h.check(faceResult(closeFace())).count(closeLine));
+    EXPECT_EQ(closeLines, 1);
+}
+
+TEST(CheckCycle, DismissedHintStaysAwayForADayThenComesBack) {
+    Checking h;
+    for (int i = 0; i < 40; ++i)
+        h.check(faceResult(slouchedFace()));
+    ASSERT_TRUE(h.monitor().referenceSuspect().has_value());
+    h.monitor().dismissReferenceSuspect();
+    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Aviso de posición descartado hasta mañana")});
+    EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
+
+    h.clock().advance(86399);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar")).isEmpty());
+    EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
+    h.clock().advance(1);
+    EXPECT_EQ(h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar")).size(), 1);
+    EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::slouching);
+}
+
+TEST(CheckCycle, ALookIsJudgedAgainstThePositionItStartedWith) {
+    Checking h;
+    Calibration sofa = position("Sofá");
+    sofa.reference = closeFace(); // against the sofa, the close face is fine
+    h.monitor().look(Trigger::manual);
+    h.monitor().saveCalibration(sofa);
+    h.newLogLines();
+    h.finishLook(faceResult(closeFace()));
+    EXPECT_TRUE(h.newLogLines().first().startsWith(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca")));
+}
+
+TEST(CheckCycle, DescribeNamesEachVerdict) {
+    EXPECT_EQ(Monitor::describe(PostureVerdict::tooClose(1.3)), QStringLiteral("Demasiado cerca"));
+    EXPECT_EQ(Monitor::describe(PostureVerdict::slouching(0.7)), QStringLiteral("Encorvado"));
+    EXPECT_EQ(Monitor::describe(PostureVerdict::fine()), QStringLiteral("Bien"));
+    EXPECT_EQ(Monitor::describe(PostureVerdict::away()), QStringLiteral("No te veo"));
+}
+
+} // namespace
+} // namespace tisko::test

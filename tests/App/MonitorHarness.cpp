@@ -1,0 +1,167 @@
+#include "MonitorHarness.h"
+
+#include "Tisko/Support/Log.h"
+#include "Tisko/Support/Storage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace tisko::test {
+
+namespace {
+
+template <class T> void setText(T& field, const char* text) {
+    if constexpr (std::is_same_v<T, QString>)
+        field = QString::fromUtf8(text);
+    else
+        field = text;
+}
+
+} // namespace
+
+MemoryTempDir::MemoryTempDir()
+    : m_old(qgetenv("TMPDIR")), m_wasSet(qEnvironmentVariableIsSet("TMPDIR")) {
+    if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+        qputenv("TMPDIR", "/dev/shm");
+}
+
+MemoryTempDir::~MemoryTempDir() {
+    if (m_wasSet)
+        qputenv("TMPDIR", m_old);
+    else
+        qunsetenv("TMPDIR");
+}
+
+MonitorHarness::MonitorHarness(Date start, long offsetSeconds) {
+    Log::restartForTesting();
+    Storage::forgetFolderForTesting();
+
+    MonitorServices services;
+    auto clock = std::make_unique<SimulatedClock>(start, offsetSeconds);
+    auto camera = std::make_unique<FakeCamera>();
+    auto screen = std::make_unique<FakeScreen>();
+    auto presence = std::make_unique<FakePresence>();
+    auto motion = std::make_unique<FakeMotion>();
+    auto events = std::make_unique<SessionEvents>();
+    m_clock = clock.get();
+    m_camera = camera.get();
+    m_screen = screen.get();
+    m_presence = presence.get();
+    m_motion = motion.get();
+    m_events = events.get();
+    FakeCamera* cameraRef = m_camera;
+    services.clock = std::move(clock);
+    services.cameras = std::move(camera);
+    services.screen = std::move(screen);
+    services.presence = std::move(presence);
+    services.motion = std::move(motion);
+    services.events = std::move(events);
+    services.look = [cameraRef](const std::optional<std::string>& cameraID, int frames,
+                                double timeout, std::function<void(const LookResult&)> done) {
+        ++cameraRef->looksTaken;
+        cameraRef->pending.push_back({cameraID, frames, timeout, std::move(done)});
+    };
+    services.displayKey = [this] { return displayKey; };
+    services.notify = [this](const PostureVerdict& verdict) { notified.push_back(verdict); };
+    m_monitor = std::make_unique<Monitor>(std::move(services));
+}
+
+MonitorHarness::~MonitorHarness() {
+    m_monitor.reset();
+    Log::restartForTesting();
+    Storage::forgetFolderForTesting();
+}
+
+Date MonitorHarness::defaultStart() {
+    return *parseIso8601("2026-03-02T10:00:00Z");
+}
+
+void MonitorHarness::finishLook(const LookResult& result) {
+    if (m_camera->pending.empty())
+        throw std::logic_error("no look is waiting for a result");
+    FakeCamera::Request request = std::move(m_camera->pending.front());
+    m_camera->pending.pop_front();
+    request.completion(result);
+}
+
+void MonitorHarness::finishLookAfter(double seconds, const LookResult& result) {
+    m_clock->advance(seconds);
+    finishLook(result);
+}
+
+QStringList MonitorHarness::newLogLines() {
+    Log::flush();
+    QFile file(Log::filePath());
+    QStringList lines;
+    if (file.open(QIODevice::ReadOnly)) {
+        lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    const QStringList fresh = lines.mid(m_logLinesSeen);
+    m_logLinesSeen = lines.size();
+    return messagesOf(fresh);
+}
+
+QByteArray MonitorHarness::dataFile(const QString& name) const {
+    QFile file(Storage::filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Calibration position(const std::string& name, std::optional<double> headPitch,
+                     std::optional<std::string> displayKey, Date createdAt) {
+    Calibration c;
+    c.id = Uuid::random();
+    c.name = name;
+    c.reference = HeadMeasurement{0.3, 0.12, 0.5, 0.4};
+    c.headPitch = headPitch;
+    c.cameraID = "file:/camera/" + name;
+    c.displayKey = std::move(displayKey);
+    c.createdAt = createdAt;
+    return c;
+}
+
+LookResult faceResult(const HeadMeasurement& measurement) {
+    LookResult r;
+    r.measurement = measurement;
+    r.analysed = 6;
+    r.withFace = 6;
+    setText(r.cameraID, "file:/camera");
+    setText(r.format, "640x480");
+    return r;
+}
+
+LookResult nobodyResult() {
+    LookResult r;
+    r.analysed = 6;
+    setText(r.cameraID, "file:/camera");
+    setText(r.format, "640x480");
+    return r;
+}
+
+LookResult failedResult() {
+    LookResult r;
+    r.failed = true;
+    return r;
+}
+
+HeadMeasurement fineFace() {
+    return HeadMeasurement{0.3, 0.12, 0.5, 0.4};
+}
+
+HeadMeasurement closeFace() {
+    return HeadMeasurement{0.45, 0.18, 0.5, 0.6};
+}
+
+HeadMeasurement slouchedFace() {
+    return HeadMeasurement{0.3, 0.12, 0.26, 0.4};
+}
+
+QStringList messagesOf(const QStringList& lines) {
+    QStringList messages;
+    for (const QString& line : lines) {
+        const qsizetype space = line.indexOf(QLatin1Char(' '));
+        messages.append(space < 0 ? line : line.mid(space + 7));
+    }
+    return messages;
+}
+
+} // namespace tisko::test

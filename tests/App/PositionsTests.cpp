@@ -1,0 +1,199 @@
+// Saving, choosing, renaming and removing positions, and the choice by connected displays.
+#include "MonitorHarness.h"
+
+#include "Tisko/Support/SettingsStore.h"
+#include "Tisko/Support/Storage.h"
+#include "TiskoCore/JsonCodec.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+using Trigger = Monitor::Trigger;
+
+CalibrationBook savedBook(const MonitorHarness& h) {
+    return JsonCodec<CalibrationBook>::decode(h.dataFile(Storage::positionsFileName).toStdString())
+        .value_or(CalibrationBook{});
+}
+
+TEST(MonitorStart, LoadsTheFilesAndNamesTheActivePosition) {
+    MonitorHarness h;
+    CalibrationBook book;
+    book.save(position("Mesa"));
+    QDir().mkpath(Storage::folder());
+    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
+    h.monitor().start();
+    EXPECT_EQ(h.monitor().book(), book);
+    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::watching);
+    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Mesa · cada 180 s")));
+}
+
+TEST(MonitorStart, DamagedFilesStartEmptyAndAreKeptAside) {
+    MonitorHarness h;
+    ASSERT_TRUE(Storage::write(Storage::positionsFileName, "{\"calibrations\": [1, 2"));
+    ASSERT_TRUE(Storage::write(Storage::tallyFileName, "not json"));
+    h.monitor().start();
+    EXPECT_TRUE(h.monitor().book().calibrations.empty());
+    EXPECT_TRUE(h.monitor().tally().days.empty());
+    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::needsCalibration);
+    const QStringList aside = QDir(Storage::folder()).entryList({QStringLiteral("*.damaged-*")});
+    EXPECT_EQ(aside.size(), 2);
+}
+
+TEST(Positions, SavingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    m.start();
+    h.newLogLines();
+    m.saveCalibration(position("Oficina", 0.1));
+    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición guardada: Oficina · cara 0.300 · ojos 0.120")});
+    EXPECT_EQ(savedBook(h), m.book());
+    EXPECT_EQ(m.state().kind(), Monitor::State::Kind::watching);
+    const Uuid id = m.book().calibrations.front().id;
+
+    m.look(Trigger::manual);
+    h.finishLook(faceResult(closeFace()));
+    ASSERT_EQ(m.policy().streak, 1);
+
+    Calibration again = position("OFICINÁ", std::nullopt);
+    again.reference.eyeDistance.reset();
+    m.saveCalibration(again);
+    ASSERT_EQ(m.book().calibrations.size(), 1u);
+    EXPECT_EQ(m.book().calibrations.front().id, id);
+    EXPECT_EQ(m.book().calibrations.front().name, "OFICINÁ");
+    EXPECT_EQ(m.policy().streak, 0) << "a new position starts with no warning history";
+    EXPECT_FALSE(m.policy().lastAlert.has_value());
+    EXPECT_FALSE(m.goodPitch().has_value());
+    EXPECT_EQ(h.newLogLines().last(), QStringLiteral("Posición guardada: OFICINÁ · cara 0.300 · ojos 0.000"));
+}
+
+TEST(Positions, SelectMakesActiveResetsTheHintAndTakesThePitch) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    m.start();
+    m.saveCalibration(position("Mesa", 0.1));
+    m.saveCalibration(position("Sofá", 0.3));
+    const Uuid mesa = m.book().calibrations[0].id;
+    for (int i = 0; i < 40; ++i) {
+        m.look(Trigger::manual);
+        h.finishLook(faceResult(slouchedFace()));
+    }
+    ASSERT_TRUE(m.referenceSuspect().has_value());
+    const int streak = int(m.policy().streak);
+    h.newLogLines();
+
+    m.select(mesa);
+    EXPECT_EQ(m.book().active()->name, "Mesa");
+    EXPECT_EQ(m.goodPitch(), 0.1);
+    EXPECT_FALSE(m.referenceSuspect().has_value());
+    EXPECT_EQ(m.policy().streak, streak) << "choosing does not touch the warnings";
+    EXPECT_EQ(savedBook(h).activeID, mesa);
+    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
+
+    // An id nobody has is stored; the first position stands in for it.
+    m.select(Uuid::random());
+    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
+}
+
+TEST(Positions, RemovingTheActiveOneActivatesTheFirstAndKeepsTheGoodPitch) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    m.start();
+    m.saveCalibration(position("Mesa", 0.1));
+    m.saveCalibration(position("Sofá", 0.3));
+    h.newLogLines();
+    m.remove(m.book().active()->id);
+    EXPECT_EQ(m.book().active()->name, "Mesa");
+    EXPECT_EQ(m.goodPitch(), 0.3);
+    EXPECT_TRUE(h.newLogLines().isEmpty());
+    EXPECT_EQ(savedBook(h), m.book());
+    m.remove(m.book().active()->id);
+    EXPECT_EQ(m.state().kind(), Monitor::State::Kind::needsCalibration);
+    EXPECT_TRUE(savedBook(h).calibrations.empty());
+}
+
+TEST(Positions, RenameTrimsAndIgnoresBlankNamesAndUnknownIds) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    m.start();
+    m.saveCalibration(position("Mesa"));
+    m.saveCalibration(position("Sofá"));
+    const Uuid mesa = m.book().calibrations[0].id;
+    h.newLogLines();
+    m.rename(mesa, QStringLiteral("  \tSofá \n"));
+    EXPECT_EQ(m.book().calibrations[0].name, "Sofá") << "another position may bear the name";
+    EXPECT_EQ(savedBook(h), m.book());
+    EXPECT_TRUE(h.newLogLines().isEmpty());
+
+    QFile::remove(Storage::filePath(Storage::positionsFileName));
+    m.rename(mesa, QStringLiteral(" \n\t "));
+    m.rename(Uuid::random(), QStringLiteral("Nueva"));
+    EXPECT_EQ(m.book().calibrations[0].name, "Sofá");
+    EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::positionsFileName))) << "nothing written";
+}
+
+TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    m.start();
+    const Date t0 = MonitorHarness::defaultStart();
+    m.saveCalibration(position("Casa vieja", 0.1, "displays:A", t0));
+    m.saveCalibration(position("Casa", 0.2, "displays:A", addSeconds(t0, 60)));
+    m.saveCalibration(position("Portátil", std::nullopt, "displays:", t0));
+    m.saveCalibration(position("Oficina", 0.4, "displays:B", t0));
+    for (int i = 0; i < 40; ++i) {
+        m.look(Trigger::manual);
+        h.finishLook(faceResult(slouchedFace()));
+    }
+    h.newLogLines();
+
+    h.displayKey = QStringLiteral("displays:A");
+    Q_EMIT h.events().displaysChanged();
+    EXPECT_EQ(m.book().active()->name, "Casa");
+    EXPECT_EQ(m.goodPitch(), 0.2);
+    EXPECT_FALSE(m.referenceSuspect().has_value());
+    EXPECT_EQ(savedBook(h).activeID, m.book().active()->id);
+    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Pantallas cambiadas: paso a «Casa»")});
+
+    // Same displays again, unknown displays, or the choice switched off: nothing happens.
+    Q_EMIT h.events().displaysChanged();
+    h.displayKey = QStringLiteral("displays:C");
+    Q_EMIT h.events().displaysChanged();
+    SettingsStore::setAutoSelectByDisplays(false);
+    h.displayKey = QStringLiteral("displays:B");
+    Q_EMIT h.events().displaysChanged();
+    EXPECT_EQ(m.book().active()->name, "Casa");
+    EXPECT_TRUE(h.newLogLines().isEmpty());
+}
+
+TEST(Positions, StartChoosesByDisplays) {
+    MonitorHarness h;
+    CalibrationBook book;
+    book.save(position("Oficina", std::nullopt, "displays:B"));
+    book.save(position("Casa", std::nullopt, "displays:A"));
+    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
+    h.displayKey = QStringLiteral("displays:B");
+    h.monitor().start();
+    EXPECT_EQ(h.monitor().book().active()->name, "Oficina");
+    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Oficina · cada 180 s")));
+}
+
+TEST(Positions, DismissingAt2300KeepsTheHintAwayUntil2300NextDay) {
+    MonitorHarness h(*parseIso8601("2026-03-02T23:00:00Z"));
+    Monitor& m = h.monitor();
+    m.start();
+    m.dismissReferenceSuspect();
+    EXPECT_TRUE(h.newLogLines().filter(QStringLiteral("descartado")).isEmpty()) << "no position, nothing";
+    m.saveCalibration(position("Mesa"));
+    m.dismissReferenceSuspect();
+    const Uuid id = m.book().active()->id;
+    EXPECT_TRUE(SettingsStore::referenceHintDismissed(id, *parseIso8601("2026-03-03T22:59:59Z")));
+    EXPECT_FALSE(SettingsStore::referenceHintDismissed(id, *parseIso8601("2026-03-03T23:00:00Z")));
+}
+
+} // namespace
+} // namespace tisko::test
