@@ -63,6 +63,8 @@ DBusMock::DBusMock(const QString& name, const QString& path, const QString& inte
     if (python.isEmpty())
         return;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // dbusmock logs every call; unread, the pipe would fill and stall the service.
+    m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.start(python, {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), name,
                              path, interface});
     if (!m_process.waitForStarted(5000))
