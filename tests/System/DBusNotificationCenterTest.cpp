@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 
 namespace tisko {
 namespace {
@@ -128,20 +127,6 @@ TEST_F(DBusNotificationCenterTest, aServerWithoutMarkupGetsTheTextUntouched) {
     EXPECT_TRUE(server.calls(QStringLiteral("Notify"))
                     .at(0)
                     .contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
-}
-
-TEST_F(DBusNotificationCenterTest, aServerOnTheBusGrantsPermission) {
-    test::MockNotificationServer server(bus);
-    ASSERT_TRUE(server.isRunning());
-    startCenter();
-
-    NotificationStatus status;
-    NotificationPermission::refresh(*center, status);
-    ASSERT_TRUE(test::waitFor([&] { return status.state() == PermissionState::granted; }));
-    std::optional<bool> granted;
-    Notifier::requestPermission([&](bool answer) { granted = answer; }, *center);
-    ASSERT_TRUE(test::waitFor([&] { return granted.has_value(); }));
-    EXPECT_TRUE(*granted);
 }
 
 TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsBothLinesOnce) {

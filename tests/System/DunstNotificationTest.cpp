@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace tisko {
 namespace {
@@ -139,6 +140,10 @@ TEST_F(DunstNotificationTest, dunstOnTheBusMeansPermissionGranted) {
     NotificationStatus status;
     NotificationPermission::refresh(*center, status);
     ASSERT_TRUE(test::waitFor([&] { return status.state() == PermissionState::granted; }));
+    std::optional<bool> granted;
+    Notifier::requestPermission([&](bool answer) { granted = answer; }, *center);
+    ASSERT_TRUE(test::waitFor([&] { return granted.has_value(); }));
+    EXPECT_TRUE(*granted);
 
     dunst.reset();
     NotificationPermission::refresh(*center, status);

@@ -37,14 +37,6 @@ TEST_F(NotificationRouterTest, aClickOnAPostureWarningStartsNothing) {
     EXPECT_EQ(checks, 0);
 }
 
-TEST_F(NotificationRouterTest, aClickBeforeTheUpdaterIsWiredDoesNothing) {
-    NotificationRouter bare(center);
-    center.click(Notifier::updateIdentifier());
-    ASSERT_TRUE(test::waitFor([&] { return checks == 1; })); // only `router` had a check
-    test::spin(50);
-    EXPECT_EQ(checks, 1);
-}
-
 TEST_F(NotificationRouterTest, aClickAfterTheRouterIsGoneIsIgnored) {
     {
         NotificationRouter shortLived(center);

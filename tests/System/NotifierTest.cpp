@@ -3,7 +3,6 @@
 #include "TempHome.h"
 
 #include "Tisko/Support/Log.h"
-#include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/Notifier.h"
 
 #include <gtest/gtest.h>
@@ -68,15 +67,6 @@ TEST_F(NotifierTest, bothWarningsShareOneIdentifierWithTheirOwnTexts) {
     EXPECT_TRUE(errors().isEmpty());
 }
 
-TEST_F(NotifierTest, theSoundFollowsTheSetting) {
-    Notifier::post(PostureVerdict::tooClose(1.3), center);
-    SettingsStore::setSoundsEnabled(false);
-    Notifier::post(PostureVerdict::tooClose(1.3), center);
-    ASSERT_EQ(center.added.size(), 2u);
-    EXPECT_TRUE(center.added[0].sound);
-    EXPECT_FALSE(center.added[1].sound);
-}
-
 TEST_F(NotifierTest, withoutPermissionEachWarningLogsItsStatusAndIsStillHandedOver) {
     center.status = NotificationCenter::denied;
     Notifier::post(PostureVerdict::tooClose(1.3), center);
@@ -123,19 +113,6 @@ TEST_F(NotifierTest, theUpdateNoticeIsSilentWithItsOwnIdentifier) {
     EXPECT_FALSE(notice.sound);
     EXPECT_FALSE(notice.urgency.has_value());
     EXPECT_EQ(center.removed, std::vector<QString>{notice.identifier});
-}
-
-TEST_F(NotifierTest, thePermissionRequestAnswersWhetherNotificationsShow) {
-    std::vector<bool> answers;
-    Notifier::requestPermission([&](bool granted) { answers.push_back(granted); }, center);
-    center.status = NotificationCenter::denied;
-    Notifier::requestPermission([&](bool granted) { answers.push_back(granted); }, center);
-    // Without a callback the answer is dropped quietly.
-    Notifier::requestPermission({}, center);
-    ASSERT_TRUE(test::waitFor([&] { return answers.size() == 2; }));
-    EXPECT_EQ(answers, (std::vector<bool>{true, false}));
-    test::spin(50);
-    EXPECT_EQ(center.statusQueries, 3);
 }
 
 } // namespace
