@@ -84,12 +84,15 @@ std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame, c
         const double side = std::min<double>(detectionSides[tier], 2.0 * longSide);
         if (tier > 0 && side <= std::min<double>(detectionSides[tier - 1], 2.0 * longSide))
             break;
-        scale = side / longSide;
-        GreyImage copy = GreyImage::scaledFrom(frame, scale);
+        GreyImage copy = GreyImage::scaledFrom(frame, side / longSide);
         copy.equalize();
-        found = FaceDetector::detect(copy);
+        std::vector<FaceCandidate> faces = FaceDetector::detect(copy);
+        // A finer copy that finds nothing keeps the weak faces of a coarser one.
+        if (faces.empty())
+            continue;
+        found = std::move(faces);
         scale = static_cast<double>(copy.width) / frame.width;
-        if (!found.empty() && found.front().confidence >= convincingConfidence)
+        if (found.front().confidence >= convincingConfidence)
             break;
     }
     if (found.empty())

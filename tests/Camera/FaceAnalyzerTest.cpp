@@ -1,0 +1,157 @@
+#include "PhotoFrames.h"
+#include "Tisko/Camera/FaceAnalyzer.h"
+#include "Tisko/Camera/LandmarkModel.h"
+
+#include <QFile>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace tisko;
+
+namespace {
+
+struct AnalyzerFixture : ::testing::Test {
+    static inline std::shared_ptr<FaceModel> model;
+    static void SetUpTestSuite() { model = FaceModel::acquire(); }
+    static void TearDownTestSuite() { model.reset(); }
+
+    static QImage photo(const char* name) {
+        QImage image = test::loadPhoto(QString::fromLatin1(name));
+        EXPECT_FALSE(image.isNull()) << name << ": run tests/data/fetch-photos";
+        return image;
+    }
+    static std::optional<HeadMeasurement> measure(const QImage& frame) {
+        return FaceAnalyzer::measure(test::viewOf(frame), *model);
+    }
+};
+
+} // namespace
+
+TEST(FaceAnalyzerGeometry, eyeDistanceIsInPixelsOverTheFrameWidth) {
+    const PixelBox box{0.3 * 1280, 0.2 * 720, 0.25 * 1280, 0.4 * 720};
+    const auto pupil = [&](double x, double y) { return PixelPoint{box.left + x * box.width, box.top + y * box.height}; };
+    const HeadMeasurement level = FaceAnalyzer::measurementOf(box, pupil(0.3, 0.6), pupil(0.7, 0.6), 1280, 720);
+    EXPECT_DOUBLE_EQ(level.faceWidth, 0.25);
+    EXPECT_DOUBLE_EQ(level.faceHeight, 0.4);
+    EXPECT_DOUBLE_EQ(level.faceY, 1.0 - 0.4); // top at 0.2 from the top, half height below it
+    EXPECT_NEAR(*level.eyeDistance, 0.1, 1e-12);
+    const HeadMeasurement tilted = FaceAnalyzer::measurementOf(box, pupil(0.3, 0.5), pupil(0.7, 0.6), 1280, 720);
+    EXPECT_NEAR(*tilted.eyeDistance, std::sqrt(128.0 * 128.0 + 28.8 * 28.8) / 1280, 1e-12);
+    EXPECT_FALSE(FaceAnalyzer::measurementOf(box, pupil(0.5, 0.5), pupil(0.5, 0.5), 1280, 720).eyeDistance);
+    EXPECT_FALSE(FaceAnalyzer::measurementOf(box, std::nullopt, pupil(0.5, 0.5), 1280, 720).eyeDistance);
+}
+
+TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
+    QString error;
+    EXPECT_FALSE(LandmarkModel::load(QStringLiteral("/nonexistent/model.dat"), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    QFile file(FaceModel::defaultPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray head = file.read(1 << 20);
+    for (qsizetype cut : {0, 1, 7, 1000, 1 << 19}) {
+        error.clear();
+        EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(head.constData()), static_cast<std::size_t>(cut), &error))
+            << cut;
+        EXPECT_FALSE(error.isEmpty());
+    }
+    QByteArray noise(4096, '\0');
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 7919) % 251);
+    EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(noise.constData()), 4096, &error));
+}
+
+TEST_F(AnalyzerFixture, findsTheFaceOfEachPhotograph) {
+    for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {
+        const auto m = measure(photo(name));
+        ASSERT_TRUE(m) << name;
+        ASSERT_TRUE(m->eyeDistance) << name;
+        EXPECT_GT(m->faceWidth, 0.1) << name;
+        EXPECT_LT(m->faceWidth, 0.6) << name;
+        EXPECT_GT(*m->eyeDistance, 0.25 * m->faceWidth) << name;
+        EXPECT_LT(*m->eyeDistance, 0.6 * m->faceWidth) << name;
+        EXPECT_GT(m->faceY, 0.4) << name; // both faces are in the upper half
+    }
+    // A small face in a wide picture: only the finer copies find it.
+    const auto messi = measure(photo("messi5.jpg"));
+    ASSERT_TRUE(messi);
+    EXPECT_LT(messi->faceWidth, 0.12);
+}
+
+TEST_F(AnalyzerFixture, theAstronautsBadgeDoesNotPassForHerFace) {
+    // At its own size the detector also takes the round mission badge, wider than the face,
+    // for a face; the face is in the upper third of the picture.
+    const auto m = measure(photo("astronaut.png"));
+    ASSERT_TRUE(m);
+    EXPECT_GT(m->faceY, 0.6);
+}
+
+TEST_F(AnalyzerFixture, noFaceInACatOrAWallOrAnEmptyFrame) {
+    EXPECT_FALSE(measure(photo("chelsea.png")));
+    EXPECT_FALSE(measure(photo("brick.png")));
+    QImage grey(640, 480, QImage::Format_RGB32);
+    grey.fill(Qt::gray);
+    EXPECT_FALSE(measure(grey));
+}
+
+TEST_F(AnalyzerFixture, theWidestOfTwoFacesWins) {
+    const QImage hopper = photo("grace_hopper.jpg");
+    const QImage alone = test::composeFrame(hopper, QSize(1280, 720), 1.0, QPointF(256, 300), QPointF(900, 360));
+    const auto wide = measure(alone);
+    ASSERT_TRUE(wide);
+    QImage both = alone;
+    {
+        QPainter painter(&both);
+        painter.drawImage(QRectF(40, 200, 256, 300), hopper);
+    }
+    const auto m = measure(both);
+    ASSERT_TRUE(m);
+    EXPECT_NEAR(m->faceWidth, wide->faceWidth, 0.02 * wide->faceWidth);
+    // Mirrored, the narrow face comes first in reading order: the answer does not change.
+    const auto mirrored = measure(both.mirrored(true, false));
+    ASSERT_TRUE(mirrored);
+    EXPECT_NEAR(mirrored->faceWidth, wide->faceWidth, 0.1 * wide->faceWidth); // the small face is half as wide
+}
+
+TEST_F(AnalyzerFixture, sizeAndHeightFollowTheFaceWithoutSteps) {
+    for (const char* name : {"astronaut.png", "grace_hopper.jpg"}) {
+        const QImage face = photo(name);
+        const QPointF anchor(face.width() / 2.0, face.height() / 3.0);
+        const auto frameAt = [&](double scale, double down) {
+            return test::composeFrame(face, QSize(1280, 720), scale, anchor, QPointF(640, 300 + down));
+        };
+        const auto reference = measure(frameAt(1.4, 0));
+        ASSERT_TRUE(reference && reference->eyeDistance) << name;
+        for (double k : {1.07, 1.15, 1.3}) {
+            const auto m = measure(frameAt(1.4 * k, 0));
+            ASSERT_TRUE(m && m->eyeDistance) << name << " " << k;
+            EXPECT_NEAR(m->faceWidth / reference->faceWidth, k, 0.05 * k) << name << " " << k;
+            EXPECT_NEAR(*m->eyeDistance / *reference->eyeDistance, k, 0.05 * k) << name << " " << k;
+        }
+        for (double d : {0.25, 0.6}) {
+            const auto m = measure(frameAt(1.4, d * reference->faceHeight * 720));
+            ASSERT_TRUE(m) << name << " " << d;
+            EXPECT_NEAR((reference->faceY - m->faceY) / reference->faceHeight, d, 0.05) << name << " " << d;
+        }
+    }
+}
+
+TEST_F(AnalyzerFixture, aDarkFrameMeasuresLikeABrightOne) {
+    const QImage bright = photo("grace_hopper.jpg");
+    const auto light = measure(bright);
+    const auto dark = measure(test::darkened(bright, 0.25));
+    ASSERT_TRUE(light);
+    ASSERT_TRUE(dark);
+    EXPECT_NEAR(dark->faceWidth, light->faceWidth, 0.05 * light->faceWidth);
+    EXPECT_NEAR(dark->faceY, light->faceY, 0.02);
+}
+
+TEST_F(AnalyzerFixture, emptyAndHugeFramesEndWithoutAFaceOrACrash) {
+    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{}, *model));
+    const std::uint8_t pixel[4] = {1, 2, 3, 4};
+    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{pixel, 0, 0, 0, PixelFormat::Bgra32}, *model));
+    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{pixel, 1, 1, 0, PixelFormat::Bgra32}, *model)) << "stride too short";
+    std::vector<std::uint8_t> huge(std::size_t{16000} * 16000, 100);
+    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{huge.data(), 16000, 16000, 16000, PixelFormat::Grey8}, *model));
+}
