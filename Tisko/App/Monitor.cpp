@@ -35,14 +35,6 @@ QString describeDate(Date date) {
          + QStringLiteral(" +0000");
 }
 
-[[maybe_unused]] QString plainText(const QString& value) {
-    return value;
-}
-
-[[maybe_unused]] QString plainText(const std::string& value) {
-    return QString::fromStdString(value);
-}
-
 QString threeDecimals(double value) {
     return QString::asprintf("%.3f", value);
 }
@@ -184,7 +176,7 @@ void Monitor::startLook(const Calibration& calibration, Trigger trigger) {
     setIsLooking(true);
     const std::optional<double> pitch = m_services.motion->pitch();
     QPointer<Monitor> self(this);
-    m_services.look(calibration.cameraID, lookFrames, lookTimeout,
+    m_services.look(QString::fromStdString(calibration.cameraID), lookFrames, lookTimeout,
                     [self, calibration, trigger, pitch](const LookResult& result) {
                         if (!self)
                             return;
@@ -250,7 +242,7 @@ void Monitor::handle(const LookResult& result, const Calibration& calibration, T
     }
     line += QStringLiteral(" · ") + QString::number(result.withFace) + QLatin1Char('/')
           + QString::number(result.analysed) + QStringLiteral(" con cara · ")
-          + plainText(result.format);
+          + result.format;
     if (result.sharedWithAnotherApp)
         line += QStringLiteral(" · cámara compartida");
     Log::info(line);

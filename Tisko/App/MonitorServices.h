@@ -4,7 +4,7 @@
 #include "Tisko/App/Clock.h"
 #include "Tisko/App/MotionSource.h"
 #include "Tisko/App/SessionEvents.h"
-#include "Tisko/App/LookResultBridge.h"
+#include "Tisko/Camera/LookResult.h"
 #include "Tisko/System/Presence.h"
 #include "Tisko/System/ScreenState.h"
 #include "TiskoCore/PostureVerdict.h"
@@ -22,7 +22,7 @@ namespace tisko {
 struct MonitorServices {
     // One look through the camera: camera id (absent for the default camera), frames,
     // timeout in seconds, and the completion, called once, later, on the main thread.
-    using Look = std::function<void(const std::optional<std::string>& cameraID, int frames,
+    using Look = std::function<void(const std::optional<QString>& cameraID, int frames,
                                     double timeout, std::function<void(const LookResult&)>)>;
 
     std::unique_ptr<Clock> clock;

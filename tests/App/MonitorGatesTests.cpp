@@ -38,7 +38,7 @@ TEST(MonitorClock, TicksOnTheIntervalAndNeverStartsASecondLookMeanwhile) {
     h.clock().advance(1);
     ASSERT_EQ(h.camera().looksTaken, 1);
     const FakeCamera::Request& request = h.camera().pending.front();
-    EXPECT_EQ(request.cameraID, "file:/camera/Mesa");
+    EXPECT_EQ(request.cameraID, QStringLiteral("file:/camera/Mesa"));
     EXPECT_EQ(request.frames, 6);
     EXPECT_EQ(request.timeout, 2.5);
     EXPECT_TRUE(h.monitor().isLooking());

@@ -8,17 +8,6 @@
 
 namespace tisko::test {
 
-namespace {
-
-template <class T> void setText(T& field, const char* text) {
-    if constexpr (std::is_same_v<T, QString>)
-        field = QString::fromUtf8(text);
-    else
-        field = text;
-}
-
-} // namespace
-
 MemoryTempDir::MemoryTempDir()
     : m_old(qgetenv("TMPDIR")), m_wasSet(qEnvironmentVariableIsSet("TMPDIR")) {
     if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
@@ -56,7 +45,7 @@ MonitorHarness::MonitorHarness(Date start, long offsetSeconds) {
     services.presence = std::move(presence);
     services.motion = std::move(motion);
     services.events = std::move(events);
-    services.look = [cameraRef](const std::optional<std::string>& cameraID, int frames,
+    services.look = [cameraRef](const std::optional<QString>& cameraID, int frames,
                                 double timeout, std::function<void(const LookResult&)> done) {
         ++cameraRef->looksTaken;
         cameraRef->pending.push_back({cameraID, frames, timeout, std::move(done)});
@@ -124,16 +113,16 @@ LookResult faceResult(const HeadMeasurement& measurement) {
     r.measurement = measurement;
     r.analysed = 6;
     r.withFace = 6;
-    setText(r.cameraID, "file:/camera");
-    setText(r.format, "640x480");
+    r.cameraID = QStringLiteral("file:/camera");
+    r.format = QStringLiteral("640x480");
     return r;
 }
 
 LookResult nobodyResult() {
     LookResult r;
     r.analysed = 6;
-    setText(r.cameraID, "file:/camera");
-    setText(r.format, "640x480");
+    r.cameraID = QStringLiteral("file:/camera");
+    r.format = QStringLiteral("640x480");
     return r;
 }
 

@@ -19,7 +19,7 @@ namespace tisko::test {
 // The camera as the Monitor sees it: each look waits until the test finishes it.
 struct FakeCamera final : CameraAvailability {
     struct Request {
-        std::optional<std::string> cameraID;
+        std::optional<QString> cameraID;
         int frames = 0;
         double timeout = 0;
         std::function<void(const LookResult&)> completion;

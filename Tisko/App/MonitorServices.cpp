@@ -1,0 +1,27 @@
+#include "Tisko/App/MonitorServices.h"
+
+#include "Tisko/App/SystemClock.h"
+#include "Tisko/Camera/CameraLook.h"
+#include "Tisko/System/DisplaySet.h"
+#include "Tisko/System/Notifier.h"
+
+namespace tisko {
+
+MonitorServices MonitorServices::forThisDesktop() {
+    MonitorServices services;
+    services.clock = std::make_unique<SystemClock>();
+    services.look = [](const std::optional<QString>& cameraID, int frames, double timeout,
+                       std::function<void(const LookResult&)> completion) {
+        CameraLook::take(cameraID, frames, timeout, std::move(completion));
+    };
+    services.cameras = CameraAvailability::create();
+    services.screen = ScreenState::create();
+    services.presence = Presence::create();
+    services.motion = MotionSource::create();
+    services.events = SessionEvents::create();
+    services.displayKey = [] { return DisplaySet::currentKey(); };
+    services.notify = [](const PostureVerdict& verdict) { Notifier::post(verdict); };
+    return services;
+}
+
+} // namespace tisko
