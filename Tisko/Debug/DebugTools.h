@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Tisko/Camera/LookResult.h"
+#include "TiskoCore/Calibration.h"
+#include "TiskoCore/PostureVerdict.h"
+#include "TiskoCore/Thresholds.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace tisko {
+
+// Diagnostic runs started from the command line instead of the normal launch: one look, or
+// the camera held open, written as plain text lines. They change no data file and log
+// nothing; each calls `done` when its file is complete, and the caller ends the process.
+class DebugTools {
+public:
+    DebugTools() = delete;
+
+    // The short text of a verdict, as the Monitor describes it.
+    using Describe = std::function<QString(const PostureVerdict&)>;
+
+    // One look through the camera of `active` (the default camera without one), as the check
+    // cycle takes it, written to `output`.
+    static void look(const std::optional<Calibration>& active, const QString& output,
+                     Describe describe, std::function<void()> done);
+    // Holds the default camera open for `seconds`, writing one line per second to `output`;
+    // `width` forces the first format of that width. Without a camera: "no camera".
+    static void hold(double seconds, const QString& output, std::optional<int> width,
+                     std::function<void()> done);
+
+    // The lines of a look: failed, camera, shared, format, frames, then the measurement and
+    // the verdict against `active` (both checks on) when there is a face.
+    static QStringList lookLines(const LookResult& result, const std::optional<Calibration>& active,
+                                 const Thresholds& thresholds, const Describe& describe);
+    // "start ok=… shared=… format=…".
+    static QString holdStartLine(bool ok, bool shared, const QString& format);
+    // "t=… frames=… analysed=… faces=… format=… running=…".
+    static QString holdTickLine(int t, int frames, int analysed, int faces, const QString& format,
+                                bool running);
+    // Replaces `path` atomically with the lines, each ended by a line feed; false on failure.
+    static bool writeLines(const QString& path, const QStringList& lines);
+};
+
+} // namespace tisko

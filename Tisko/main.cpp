@@ -1,0 +1,12 @@
+#include "Tisko/App/AppDelegate.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    tisko::AppDelegate::prepareEnvironment();
+    QApplication application(argc, argv);
+    tisko::AppDelegate delegate(QCoreApplication::arguments());
+    if (const std::optional<int> status = delegate.launch())
+        return *status;
+    return QApplication::exec();
+}

@@ -1,0 +1,216 @@
+// The tisko program itself, through a sample camera of a real photograph: --look, --hold,
+// --check, and a second launch while one runs.
+#include "TempHome.h"
+
+#include "Tisko/Support/Log.h"
+#include "Tisko/Support/Storage.h"
+#include "TiskoCore/JsonCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+namespace tisko::test {
+namespace {
+
+const QString photo = QStringLiteral(TISKO_TEST_PHOTOS "/grace_hopper.jpg");
+
+struct TiskoRun : ::testing::Test {
+    void SetUp() override {
+        if (!QFile::exists(photo))
+            GTEST_SKIP() << "the test photographs are not fetched";
+        Storage::forgetFolderForTesting();
+        Log::restartForTesting();
+    }
+    void TearDown() override {
+        Storage::forgetFolderForTesting();
+        Log::restartForTesting();
+    }
+
+    QProcessEnvironment environment(const QString& cameras) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TISKO_CAMERAS"), cameras);
+        return env;
+    }
+    // Runs tisko to its end; returns its exit status.
+    int run(const QStringList& arguments, const QString& cameras = photo, int timeoutMs = 30000) {
+        QProcess process;
+        process.setProcessEnvironment(environment(cameras));
+        process.start(QStringLiteral(TISKO_BINARY), arguments);
+        if (!process.waitForFinished(timeoutMs)) {
+            process.kill();
+            process.waitForFinished();
+            return -1;
+        }
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    }
+    QStringList fileLines(const QString& path) const {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.endsWith('\n')) << path.toStdString();
+        return QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QStringList logLines() const { return fileLines(Log::filePath()); }
+    bool waitForLog(const QString& text, int timeoutMs = 15000) const {
+        for (int waited = 0; waited < timeoutMs; waited += 50) {
+            if (!logLines().filter(text).isEmpty())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    // Records a position from the photograph's measurement, its face `scale` times smaller.
+    void recordPosition(const HeadMeasurement& measured, double scale) {
+        Calibration c;
+        c.id = Uuid::random();
+        c.name = "Mesa";
+        c.reference = HeadMeasurement{measured.faceWidth / scale,
+                                      measured.eyeDistance.value() / scale, measured.faceY,
+                                      measured.faceHeight};
+        c.cameraID = (QStringLiteral("file:") + photo).toStdString();
+        c.createdAt = std::chrono::system_clock::now();
+        CalibrationBook book;
+        book.save(c);
+        ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
+    }
+
+    TempHome home;
+};
+
+std::optional<HeadMeasurement> measurementIn(const QStringList& lines) {
+    static const QRegularExpression pattern(QStringLiteral(
+        "^faceWidth=([0-9.]+) eyes=([-0-9.]+) faceY=([0-9.]+) faceHeight=([0-9.]+)$"));
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch m = pattern.match(line);
+        if (m.hasMatch())
+            return HeadMeasurement{m.captured(1).toDouble(), m.captured(2).toDouble(),
+                                   m.captured(3).toDouble(), m.captured(4).toDouble()};
+    }
+    return std::nullopt;
+}
+
+TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
+    const QString output = home.path() + QStringLiteral("/look.txt");
+    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+    QStringList lines = fileLines(output);
+    ASSERT_EQ(lines.size(), 6) << lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("failed=false"));
+    EXPECT_EQ(lines[1], QStringLiteral("camera=file:") + photo);
+    EXPECT_EQ(lines[2], QStringLiteral("shared=false"));
+    EXPECT_EQ(lines[3], QStringLiteral("format=512x600"));
+    EXPECT_EQ(lines[4], QStringLiteral("frames=6/6"));
+    const std::optional<HeadMeasurement> measured = measurementIn(lines);
+    ASSERT_TRUE(measured.has_value()) << lines[5].toStdString();
+    EXPECT_GT(measured->faceWidth, 0.2);
+    EXPECT_GT(*measured->eyeDistance, 0.05);
+
+    recordPosition(*measured, 1.25);
+    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+    lines = fileLines(output);
+    ASSERT_EQ(lines.size(), 7);
+    static const QRegularExpression verdict(QStringLiteral(
+        "^vs Mesa: closeness=1\\.2(4[5-9]|5[0-5]) drop=-?0\\.000 verdict=Demasiado cerca$"));
+    EXPECT_TRUE(verdict.match(lines[6]).hasMatch()) << lines[6].toStdString();
+    EXPECT_FALSE(QFile::exists(Log::filePath())) << "a diagnostic look logs nothing";
+    EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::tallyFileName)));
+}
+
+TEST_F(TiskoRun, HoldWritesATickPerSecondOrNoCamera) {
+    const QString output = home.path() + QStringLiteral("/hold.txt");
+    ASSERT_EQ(run({QStringLiteral("--hold"), QStringLiteral("2.5"), output}), 0);
+    const QStringList lines = fileLines(output);
+    ASSERT_EQ(lines.size(), 4) << lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("start ok=true shared=false format=512x600"));
+    for (int t = 1; t <= 3; ++t) {
+        static const QRegularExpression tick(QStringLiteral(
+            "^t=(\\d) frames=(\\d+) analysed=(\\d+) faces=(\\d+) format=512x600 running=false$"));
+        const QRegularExpressionMatch m = tick.match(lines[t]);
+        ASSERT_TRUE(m.hasMatch()) << lines[t].toStdString();
+        EXPECT_EQ(m.captured(1).toInt(), t);
+        EXPECT_EQ(m.captured(3), m.captured(4)) << "every analysed frame of the photograph has the face";
+    }
+
+    if (!QDir(QStringLiteral("/dev")).entryList({QStringLiteral("video*")}, QDir::System).isEmpty())
+        return; // this machine has a real camera
+    ASSERT_EQ(run({QStringLiteral("--hold"), QStringLiteral("1"), output}, QString()), 0);
+    EXPECT_EQ(fileLines(output), QStringList{QStringLiteral("no camera")});
+}
+
+TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
+    const QString output = home.path() + QStringLiteral("/look.txt");
+    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+    const std::optional<HeadMeasurement> measured = measurementIn(fileLines(output));
+    ASSERT_TRUE(measured.has_value());
+    recordPosition(*measured, 1.25);
+
+    ASSERT_EQ(run({QStringLiteral("--check")}), 0);
+    const QStringList lines = logLines();
+    const QStringList looks = lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
+    ASSERT_EQ(looks.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(looks[0].endsWith(QStringLiteral(" · baja 0.000 · 6/6 con cara · 512x600"))
+                || looks[0].endsWith(QStringLiteral(" · baja -0.000 · 6/6 con cara · 512x600")))
+        << looks[0].toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("Aviso enviado")).size(), 1);
+
+    QFile tallyFile(Storage::filePath(Storage::tallyFileName));
+    ASSERT_TRUE(tallyFile.open(QIODevice::ReadOnly));
+    const std::optional<DailyTally> tally = JsonCodec<DailyTally>::decode(tallyFile.readAll().toStdString());
+    ASSERT_TRUE(tally.has_value());
+    ASSERT_EQ(tally->days.size(), 1u);
+    EXPECT_EQ(tally->days[0].checks, 1);
+    EXPECT_EQ(tally->days[0].badChecks, 1);
+    EXPECT_EQ(tally->days[0].tooClose, 1);
+    EXPECT_EQ(tally->days[0].slouching, 0);
+
+    if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
+        return; // dunst runs only in the headless desktop
+    // Closed notifications go to dunst's history, where their text can be read.
+    QProcess closeAll;
+    closeAll.start(QStringLiteral("dunstctl"), {QStringLiteral("close-all")});
+    ASSERT_TRUE(closeAll.waitForFinished(10000));
+    QProcess history;
+    history.start(QStringLiteral("dunstctl"), {QStringLiteral("history")});
+    ASSERT_TRUE(history.waitForFinished(10000));
+    EXPECT_TRUE(QString::fromUtf8(history.readAllStandardOutput())
+                    .contains(QStringLiteral("Estás muy cerca de la pantalla")));
+}
+
+TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock) {
+    const QString output = home.path() + QStringLiteral("/look.txt");
+    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+    const std::optional<HeadMeasurement> measured = measurementIn(fileLines(output));
+    ASSERT_TRUE(measured.has_value());
+    recordPosition(*measured, 1.0);
+
+    QProcess first;
+    first.setProcessEnvironment(environment(photo));
+    first.start(QStringLiteral(TISKO_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    ASSERT_TRUE(waitForLog(QStringLiteral("Vigilando: Mesa")));
+
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(run({QStringLiteral("--check")}), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4))
+        << "the second launch hands over and ends at once";
+    EXPECT_TRUE(waitForLog(QStringLiteral("Mirada (a mano) · Mesa · Bien")));
+    EXPECT_EQ(run({}), 0);
+    EXPECT_TRUE(waitForLog(QStringLiteral("otra apertura pide mostrarlo")));
+    EXPECT_EQ(logLines().filter(QStringLiteral("Tisko arranca")).size(), 1) << "one running Tisko";
+
+    ::kill(pid_t(first.processId()), SIGKILL);
+    first.waitForFinished(5000);
+    ASSERT_EQ(run({QStringLiteral("--check")}), 0) << "the dead one's lock is taken over";
+    EXPECT_EQ(logLines().filter(QStringLiteral("Tisko arranca")).size(), 2);
+    EXPECT_EQ(logLines().filter(QStringLiteral("Mirada (a mano) · Mesa · Bien")).size(), 2);
+}
+
+} // namespace
+} // namespace tisko::test
