@@ -92,7 +92,9 @@ std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame, c
             continue;
         found = std::move(faces);
         scale = static_cast<double>(copy.width) / frame.width;
-        if (found.front().confidence >= convincingConfidence)
+        // Enlarging the frame is costly: it is only worth it when nothing was found at all.
+        const bool nextEnlarges = tier + 1 < std::size(detectionSides) && detectionSides[tier + 1] > longSide;
+        if (found.front().confidence >= convincingConfidence || nextEnlarges)
             break;
     }
     if (found.empty())

@@ -1,0 +1,112 @@
+// One analysis of a real face at 1280×720 and 640×480 with the model loaded; a whole look
+// through a sample camera (result delay after take, camera open time, model load delay on
+// the first analysed frame) and the resident memory before and after it.
+#include "PhotoFrames.h"
+#include "Tisko/Camera/CameraLook.h"
+#include "Tisko/Camera/CameraSession.h"
+#include "Tisko/Camera/FaceAnalyzer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+using namespace tisko;
+
+namespace {
+
+// A face that spans about a fifth of the frame's width, as at a desk.
+QImage deskFrame(QSize size) {
+    const QImage photo = test::loadPhoto(QStringLiteral("grace_hopper.jpg"));
+    const double scale = 0.2 * size.width() / (photo.width() * 0.42);
+    return test::composeFrame(photo, size, scale, QPointF(photo.width() / 2.0, photo.height() / 2.0),
+                              QPointF(size.width() / 2.0, size.height() / 2.0));
+}
+
+void analysis(benchmark::State& state, QSize size) {
+    const auto model = FaceModel::acquire();
+    model->landmarks();
+    const QImage frame = deskFrame(size);
+    if (!FaceAnalyzer::measure(test::viewOf(frame), *model)) {
+        state.SkipWithError("no face in the benchmark frame");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FaceAnalyzer::measure(test::viewOf(frame), *model));
+}
+BENCHMARK_CAPTURE(analysis, frame1280x720, QSize(1280, 720))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(analysis, frame640x480, QSize(640, 480))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+double residentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// A whole look on a sample camera of one 1280×720 picture, the model not loaded before.
+void look(benchmark::State& state) {
+    const QString path = test::photoPath(QStringLiteral("grace_hopper.jpg"));
+    qputenv("TISKO_CAMERAS", path.toLocal8Bit());
+    double delivered = 0, open = 0, rssBefore = 0, rssAfter = 0;
+    for (auto _ : state) {
+        rssBefore = residentMegabytes();
+        QElapsedTimer sinceTake;
+        sinceTake.start();
+        bool done = false;
+        LookResult result;
+        auto session = CameraSession::create(QStringLiteral("file:") + path);
+        std::chrono::steady_clock::time_point started, stopped;
+        CameraLook::take(session, 6, 2.5, [&](const LookResult& r) {
+            result = r;
+            done = true;
+        });
+        started = std::chrono::steady_clock::now();
+        session.reset();
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        delivered = static_cast<double>(sinceTake.nsecsElapsed()) / 1e9;
+        stopped = std::chrono::steady_clock::now();
+        open = std::chrono::duration<double>(stopped - started).count();
+        if (result.withFace != 6)
+            state.SkipWithError("the look did not see the face six times");
+        // Let the timeout fire and release the session before measuring memory.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 2700)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        rssAfter = residentMegabytes();
+    }
+    state.counters["delivered_s"] = delivered;
+    state.counters["open_upper_bound_s"] = open;
+    state.counters["rss_before_MB"] = rssBefore;
+    state.counters["rss_after_MB"] = rssAfter;
+    state.counters["model_held_after"] = FaceModel::isHeld() ? 1 : 0;
+}
+BENCHMARK(look)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+// Reading the landmark model, which overlaps the settle time of a look.
+void modelLoad(benchmark::State& state) {
+    for (auto _ : state) {
+        auto model = FaceModel::acquire();
+        benchmark::DoNotOptimize(model->landmarks());
+    }
+}
+BENCHMARK(modelLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
