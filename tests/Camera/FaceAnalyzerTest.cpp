@@ -1,8 +1,6 @@
 #include "PhotoFrames.h"
 #include "Tisko/Camera/FaceAnalyzer.h"
-#include "Tisko/Camera/LandmarkModel.h"
 
-#include <QFile>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -40,26 +38,6 @@ TEST(FaceAnalyzerGeometry, eyeDistanceIsInPixelsOverTheFrameWidth) {
     EXPECT_NEAR(*tilted.eyeDistance, std::sqrt(128.0 * 128.0 + 28.8 * 28.8) / 1280, 1e-12);
     EXPECT_FALSE(FaceAnalyzer::measurementOf(box, pupil(0.5, 0.5), pupil(0.5, 0.5), 1280, 720).eyeDistance);
     EXPECT_FALSE(FaceAnalyzer::measurementOf(box, std::nullopt, pupil(0.5, 0.5), 1280, 720).eyeDistance);
-}
-
-TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
-    QString error;
-    EXPECT_FALSE(LandmarkModel::load(QStringLiteral("/nonexistent/model.dat"), &error));
-    EXPECT_FALSE(error.isEmpty());
-
-    QFile file(FaceModel::defaultPath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray head = file.read(1 << 20);
-    for (qsizetype cut : {0, 1, 7, 1000, 1 << 19}) {
-        error.clear();
-        EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(head.constData()), static_cast<std::size_t>(cut), &error))
-            << cut;
-        EXPECT_FALSE(error.isEmpty());
-    }
-    QByteArray noise(4096, '\0');
-    for (qsizetype i = 0; i < noise.size(); ++i)
-        noise[i] = static_cast<char>((i * 7919) % 251);
-    EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(noise.constData()), 4096, &error));
 }
 
 TEST_F(AnalyzerFixture, findsTheFaceOfEachPhotograph) {
