@@ -38,13 +38,14 @@ void quitApplication() {
 } // namespace
 
 AppDelegate::AppDelegate(QStringList arguments, QObject* parent)
-    : QObject(parent), m_arguments(std::move(arguments)) {}
+    : QObject(parent)
+    , m_arguments(std::move(arguments)) {}
 
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::prepareEnvironment() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
@@ -90,15 +91,16 @@ void AppDelegate::startMonitor() {
     Log::info(QStringLiteral("Tisko arranca · ") + QStringLiteral(TISKO_VERSION));
     m_notifications = std::make_unique<NotificationRouter>();
     Notifier::requestPermission([this](bool) {
-        QMetaObject::invokeMethod(this, [] { NotificationPermission::refresh(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [] { NotificationPermission::refresh(); }, Qt::QueuedConnection);
     });
     m_monitor = std::make_unique<Monitor>(MonitorServices::forThisDesktop());
     m_monitor->start();
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive)
-            NotificationPermission::refresh();
-    });
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    NotificationPermission::refresh();
+            });
 }
 
 void AppDelegate::handleRequest(SingleInstance::Request request) {

@@ -2,7 +2,8 @@
 
 namespace tisko {
 
-HeadphoneMotionSource::HeadphoneMotionSource(quint16 port) : m_motion(port) {}
+HeadphoneMotionSource::HeadphoneMotionSource(quint16 port)
+    : m_motion(port) {}
 
 void HeadphoneMotionSource::setOnPitch(std::function<void(double)> onPitch) {
     m_motion.setOnPitch(std::move(onPitch));

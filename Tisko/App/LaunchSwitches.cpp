@@ -24,12 +24,14 @@ LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
             result.tab = items->first();
         return result;
     }
-    if (const auto items = itemsAfter(arguments, QStringLiteral("--look")); items && !items->isEmpty()) {
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--look"));
+        items && !items->isEmpty()) {
         result.kind = Kind::look;
         result.path = items->first();
         return result;
     }
-    if (const auto items = itemsAfter(arguments, QStringLiteral("--hold")); items && items->size() >= 2) {
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--hold"));
+        items && items->size() >= 2) {
         result.kind = Kind::hold;
         bool ok = false;
         const double seconds = items->at(0).toDouble(&ok);
@@ -47,7 +49,8 @@ LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
         result.kind = Kind::check;
         return result;
     }
-    if (const auto items = itemsAfter(arguments, QStringLiteral("--render-windows")); items && !items->isEmpty()) {
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--render-windows"));
+        items && !items->isEmpty()) {
         result.kind = Kind::renderWindows;
         result.path = items->first();
         return result;

@@ -31,8 +31,8 @@ QString text(const std::string& utf8) {
 QString describeDate(Date date) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch());
     return QDateTime::fromMSecsSinceEpoch(ms.count(), Qt::UTC)
-               .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-         + QStringLiteral(" +0000");
+               .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+           QStringLiteral(" +0000");
 }
 
 QString threeDecimals(double value) {
@@ -42,7 +42,9 @@ QString threeDecimals(double value) {
 } // namespace
 
 Monitor::Monitor(MonitorServices services, QObject* parent)
-    : QObject(parent), m_services(std::move(services)), m_policy(freshPolicy()) {}
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_policy(freshPolicy()) {}
 
 Monitor::~Monitor() = default;
 
@@ -86,8 +88,8 @@ void Monitor::start() {
     const std::optional<Calibration> active = m_book.active();
     const QString name = active ? text(active->name) : QStringLiteral("sin calibrar");
     const auto seconds = static_cast<long long>(std::trunc(SettingsStore::interval()));
-    Log::info(QStringLiteral("Vigilando: ") + name + QStringLiteral(" · cada ")
-              + QString::number(seconds) + QStringLiteral(" s"));
+    Log::info(QStringLiteral("Vigilando: ") + name + QStringLiteral(" · cada ") +
+              QString::number(seconds) + QStringLiteral(" s"));
 }
 
 void Monitor::refreshState() {
@@ -188,8 +190,8 @@ void Monitor::startLook(const Calibration& calibration, Trigger trigger) {
 void Monitor::handle(const LookResult& result, const Calibration& calibration, Trigger trigger,
                      std::optional<double> pitch) {
     if (result.failed) {
-        Log::error(QStringLiteral("Mirada (") + triggerWord(trigger)
-                   + QStringLiteral("): la cámara no se ha abierto"));
+        Log::error(QStringLiteral("Mirada (") + triggerWord(trigger) +
+                   QStringLiteral("): la cámara no se ha abierto"));
         refreshState();
         return;
     }
@@ -219,7 +221,8 @@ void Monitor::handle(const LookResult& result, const Calibration& calibration, T
     const bool away = verdict.kind() == PostureVerdict::Kind::away;
     if (away) {
         if (trigger == Trigger::clock && ++m_emptyLooksInARow == emptyLooksBeforeBackOff)
-            Log::info(QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte"));
+            Log::info(
+                QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte"));
     } else {
         if (m_emptyLooksInARow >= emptyLooksBeforeBackOff)
             Log::info(QStringLiteral("Te vuelvo a ver: miro al ritmo normal"));
@@ -232,17 +235,16 @@ void Monitor::handle(const LookResult& result, const Calibration& calibration, T
     if (pitch && verdict.kind() == PostureVerdict::Kind::fine)
         m_goodPitch = pitch;
 
-    QString line = QStringLiteral("Mirada (") + triggerWord(trigger) + QStringLiteral(") · ")
-                 + text(calibration.name) + QStringLiteral(" · ") + describe(verdict);
+    QString line = QStringLiteral("Mirada (") + triggerWord(trigger) + QStringLiteral(") · ") +
+                   text(calibration.name) + QStringLiteral(" · ") + describe(verdict);
     if (result.measurement) {
-        line += QStringLiteral(" · cerca ")
-              + threeDecimals(PostureJudge::closeness(*result.measurement, calibration.reference))
-              + QStringLiteral(" · baja ")
-              + threeDecimals(PostureJudge::drop(*result.measurement, calibration.reference));
+        line += QStringLiteral(" · cerca ") +
+                threeDecimals(PostureJudge::closeness(*result.measurement, calibration.reference)) +
+                QStringLiteral(" · baja ") +
+                threeDecimals(PostureJudge::drop(*result.measurement, calibration.reference));
     }
-    line += QStringLiteral(" · ") + QString::number(result.withFace) + QLatin1Char('/')
-          + QString::number(result.analysed) + QStringLiteral(" con cara · ")
-          + result.format;
+    line += QStringLiteral(" · ") + QString::number(result.withFace) + QLatin1Char('/') +
+            QString::number(result.analysed) + QStringLiteral(" con cara · ") + result.format;
     if (result.sharedWithAnotherApp)
         line += QStringLiteral(" · cámara compartida");
     Log::info(line);
@@ -260,11 +262,11 @@ void Monitor::checkReference(const PostureVerdict& verdict, const Calibration& c
     const bool dismissed = SettingsStore::referenceHintDismissed(calibration.id, at);
     setReferenceSuspect(dismissed ? std::nullopt : suspect);
     if (suspect && !dismissed) {
-        Log::info(QStringLiteral("La posición «") + text(calibration.name)
-                  + QStringLiteral("» parece no encajar: casi todo sale ")
-                  + (*suspect == ReferenceCheck::Problem::slouching
-                         ? QStringLiteral("encorvado")
-                         : QStringLiteral("demasiado cerca")));
+        Log::info(QStringLiteral("La posición «") + text(calibration.name) +
+                  QStringLiteral("» parece no encajar: casi todo sale ") +
+                  (*suspect == ReferenceCheck::Problem::slouching
+                       ? QStringLiteral("encorvado")
+                       : QStringLiteral("demasiado cerca")));
     }
 }
 
@@ -285,27 +287,34 @@ void Monitor::warnIfDue(const PostureVerdict& verdict, Date at) {
         Log::info(QStringLiteral("Aviso enviado"));
     } else {
         const auto minutes = static_cast<long long>(std::trunc(m_policy.currentGap() / 60));
-        Log::info(QStringLiteral("Aviso enviado (") + QString::number(m_policy.streak)
-                  + QStringLiteral("º seguido; el siguiente, como pronto en ")
-                  + QString::number(minutes) + QStringLiteral(" min)"));
+        Log::info(QStringLiteral("Aviso enviado (") + QString::number(m_policy.streak) +
+                  QStringLiteral("º seguido; el siguiente, como pronto en ") +
+                  QString::number(minutes) + QStringLiteral(" min)"));
     }
 }
 
 QString Monitor::describe(const PostureVerdict& verdict) {
     switch (verdict.kind()) {
-    case PostureVerdict::Kind::tooClose: return QCoreApplication::translate("Monitor", "Demasiado cerca");
-    case PostureVerdict::Kind::slouching: return QCoreApplication::translate("Monitor", "Encorvado");
-    case PostureVerdict::Kind::fine: return QCoreApplication::translate("Monitor", "Bien");
-    case PostureVerdict::Kind::away: return QCoreApplication::translate("Monitor", "No te veo");
+    case PostureVerdict::Kind::tooClose:
+        return QCoreApplication::translate("Monitor", "Demasiado cerca");
+    case PostureVerdict::Kind::slouching:
+        return QCoreApplication::translate("Monitor", "Encorvado");
+    case PostureVerdict::Kind::fine:
+        return QCoreApplication::translate("Monitor", "Bien");
+    case PostureVerdict::Kind::away:
+        return QCoreApplication::translate("Monitor", "No te veo");
     }
     return {};
 }
 
 QString Monitor::triggerWord(Trigger trigger) {
     switch (trigger) {
-    case Trigger::clock: return QStringLiteral("reloj");
-    case Trigger::airPods: return QStringLiteral("AirPods");
-    case Trigger::manual: return QStringLiteral("a mano");
+    case Trigger::clock:
+        return QStringLiteral("reloj");
+    case Trigger::airPods:
+        return QStringLiteral("AirPods");
+    case Trigger::manual:
+        return QStringLiteral("a mano");
     }
     return {};
 }
@@ -351,9 +360,10 @@ void Monitor::handlePitch(double pitch) {
     }
     if (!m_tilt.update(pitch, *reference, now()))
         return;
-    const auto degrees = static_cast<long long>(std::trunc((*reference - pitch) * 180 / std::numbers::pi));
-    Log::info(QStringLiteral("AirPods: cabeza inclinada ") + QString::number(degrees)
-              + QStringLiteral("°, miro"));
+    const auto degrees =
+        static_cast<long long>(std::trunc((*reference - pitch) * 180 / std::numbers::pi));
+    Log::info(QStringLiteral("AirPods: cabeza inclinada ") + QString::number(degrees) +
+              QStringLiteral("°, miro"));
     look(Trigger::airPods);
 }
 
@@ -377,10 +387,10 @@ void Monitor::saveCalibration(const Calibration& calibration) {
     resetReferenceCheck();
     m_goodPitch = calibration.headPitch;
     refreshState();
-    Log::info(QStringLiteral("Posición guardada: ") + text(calibration.name)
-              + QStringLiteral(" · cara ") + threeDecimals(calibration.reference.faceWidth)
-              + QStringLiteral(" · ojos ")
-              + threeDecimals(calibration.reference.eyeDistance.value_or(0)));
+    Log::info(QStringLiteral("Posición guardada: ") + text(calibration.name) +
+              QStringLiteral(" · cara ") + threeDecimals(calibration.reference.faceWidth) +
+              QStringLiteral(" · ojos ") +
+              threeDecimals(calibration.reference.eyeDistance.value_or(0)));
 }
 
 void Monitor::select(const Uuid& id) {
@@ -392,8 +402,8 @@ void Monitor::select(const Uuid& id) {
     resetReferenceCheck();
     saveBook();
     refreshState();
-    Log::info(QStringLiteral("Posición en uso: ")
-              + (active ? text(active->name) : QStringLiteral("?")));
+    Log::info(QStringLiteral("Posición en uso: ") +
+              (active ? text(active->name) : QStringLiteral("?")));
 }
 
 void Monitor::remove(const Uuid& id) {
@@ -431,8 +441,8 @@ void Monitor::selectCalibrationForDisplays() {
     m_goodPitch = match->headPitch;
     resetReferenceCheck();
     saveBook();
-    Log::info(QStringLiteral("Pantallas cambiadas: paso a «") + text(match->name)
-              + QStringLiteral("»"));
+    Log::info(QStringLiteral("Pantallas cambiadas: paso a «") + text(match->name) +
+              QStringLiteral("»"));
     refreshState();
 }
 

@@ -26,11 +26,13 @@ class Monitor : public QObject {
     Q_PROPERTY(tisko::CalibrationBook book READ book NOTIFY bookChanged)
     Q_PROPERTY(tisko::DailyTally tally READ tally NOTIFY tallyChanged)
     Q_PROPERTY(std::optional<tisko::Date> lastCheck READ lastCheck NOTIFY lastCheckChanged)
-    Q_PROPERTY(std::optional<tisko::PostureVerdict> lastVerdict READ lastVerdict NOTIFY lastVerdictChanged)
+    Q_PROPERTY(
+        std::optional<tisko::PostureVerdict> lastVerdict READ lastVerdict NOTIFY lastVerdictChanged)
     Q_PROPERTY(bool lastCheckShared READ lastCheckShared NOTIFY lastCheckSharedChanged)
     Q_PROPERTY(bool isLooking READ isLooking NOTIFY isLookingChanged)
     Q_PROPERTY(bool airPodsConnected READ airPodsConnected NOTIFY airPodsConnectedChanged)
-    Q_PROPERTY(std::optional<tisko::ReferenceCheck::Problem> referenceSuspect READ referenceSuspect NOTIFY referenceSuspectChanged)
+    Q_PROPERTY(std::optional<tisko::ReferenceCheck::Problem> referenceSuspect READ referenceSuspect
+                   NOTIFY referenceSuspectChanged)
 
 public:
     // What the Monitor is doing.
@@ -52,7 +54,9 @@ public:
         bool operator==(const State&) const = default;
 
     private:
-        State(Kind kind, Date until) : m_kind(kind), m_until(until) {}
+        State(Kind kind, Date until)
+            : m_kind(kind)
+            , m_until(until) {}
         Kind m_kind = Kind::needsCalibration;
         Date m_until{};
     };

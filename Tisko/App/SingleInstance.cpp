@@ -28,8 +28,10 @@ std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
 } // namespace
 
 SingleInstance::SingleInstance(QString lockPath, QString serverName, QObject* parent)
-    : QObject(parent), m_lockPath(std::move(lockPath)), m_serverName(std::move(serverName)),
-      m_lock(m_lockPath) {
+    : QObject(parent)
+    , m_lockPath(std::move(lockPath))
+    , m_serverName(std::move(serverName))
+    , m_lock(m_lockPath) {
     // Only a lock whose process is gone counts as stale, however old it is.
     m_lock.setStaleLockTime(0);
 }
@@ -51,17 +53,18 @@ std::unique_ptr<SingleInstance> SingleInstance::forDataFolder(QObject* parent) {
         QCryptographicHash::hash(QDir(folder).absolutePath().toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
-    return std::make_unique<SingleInstance>(folder + QStringLiteral("/Tisko.lock"),
-                                            runtime + QStringLiteral("/tisko-")
-                                                + QString::fromLatin1(tag)
-                                                + QStringLiteral(".socket"),
-                                            parent);
+    return std::make_unique<SingleInstance>(
+        folder + QStringLiteral("/Tisko.lock"),
+        runtime + QStringLiteral("/tisko-") + QString::fromLatin1(tag) + QStringLiteral(".socket"),
+        parent);
 }
 
 QByteArray SingleInstance::wordFor(Request request) {
     switch (request) {
-    case Request::show: return QByteArrayLiteral("show");
-    case Request::check: return QByteArrayLiteral("check");
+    case Request::show:
+        return QByteArrayLiteral("show");
+    case Request::check:
+        return QByteArrayLiteral("check");
     }
     return {};
 }
@@ -77,8 +80,8 @@ bool SingleInstance::claim() {
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_serverName)) {
-        Log::error(QStringLiteral("No se puede abrir el canal de instancia única ") + m_serverName
-                   + QStringLiteral(": ") + m_server->errorString());
+        Log::error(QStringLiteral("No se puede abrir el canal de instancia única ") + m_serverName +
+                   QStringLiteral(": ") + m_server->errorString());
         delete m_server;
         m_server = nullptr;
         m_lock.unlock();

@@ -17,7 +17,8 @@ qint64 millisecondsOf(Date date) {
 }
 
 Date dateOf(qint64 milliseconds) {
-    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::milliseconds(milliseconds)));
+    return Date(
+        std::chrono::duration_cast<Date::duration>(std::chrono::milliseconds(milliseconds)));
 }
 
 // A QTimer in coarse mode: Qt lets it fire up to 5 % of the period late, which for the
@@ -37,11 +38,11 @@ public:
         // A coarse timer may be late by 5 % of its period; for long periods that is more than
         // the tolerance, so those run precise.
         m_timer.setTimerType(intervalSeconds * 0.05 <= toleranceSeconds ? Qt::CoarseTimer
-                                                                          : Qt::PreciseTimer);
+                                                                        : Qt::PreciseTimer);
         m_action = std::move(action);
         // QTimer counts in int milliseconds: about 24 days at most.
-        const double ms = std::clamp(intervalSeconds * 1000.0, 1.0,
-                                     double(std::numeric_limits<int>::max()));
+        const double ms =
+            std::clamp(intervalSeconds * 1000.0, 1.0, double(std::numeric_limits<int>::max()));
         m_timer.start(static_cast<int>(std::llround(ms)));
     }
 
@@ -67,7 +68,8 @@ Calendar SystemClock::calendar() const {
 
 Calendar SystemClock::localCalendar() {
     return [](Date date) {
-        const QDate day = QDateTime::fromMSecsSinceEpoch(millisecondsOf(date), Qt::LocalTime).date();
+        const QDate day =
+            QDateTime::fromMSecsSinceEpoch(millisecondsOf(date), Qt::LocalTime).date();
         if (!day.isValid())
             return DateComponents{};
         return DateComponents{day.year(), day.month(), day.day()};

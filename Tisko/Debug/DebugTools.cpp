@@ -30,7 +30,8 @@ constexpr int endDelayMs = 500;
 
 } // namespace
 
-QStringList DebugTools::lookLines(const LookResult& result, const std::optional<Calibration>& active,
+QStringList DebugTools::lookLines(const LookResult& result,
+                                  const std::optional<Calibration>& active,
                                   const Thresholds& thresholds, const Describe& describe) {
     QStringList lines{
         QStringLiteral("failed=") + flag(result.failed),
@@ -42,22 +43,23 @@ QStringList DebugTools::lookLines(const LookResult& result, const std::optional<
     if (!result.measurement)
         return lines;
     const HeadMeasurement& m = *result.measurement;
-    lines.append(QString::asprintf("faceWidth=%.4f eyes=%.4f faceY=%.4f faceHeight=%.4f", m.faceWidth,
-                                   m.eyeDistance.value_or(-1.0), m.faceY, m.faceHeight));
+    lines.append(QString::asprintf("faceWidth=%.4f eyes=%.4f faceY=%.4f faceHeight=%.4f",
+                                   m.faceWidth, m.eyeDistance.value_or(-1.0), m.faceY,
+                                   m.faceHeight));
     if (!active)
         return lines;
     const PostureVerdict verdict = PostureJudge::judge(m, *active, thresholds, true, true);
-    lines.append(QStringLiteral("vs ") + QString::fromStdString(active->name)
-                 + QString::asprintf(": closeness=%.3f drop=%.3f verdict=",
-                                     PostureJudge::closeness(m, active->reference),
-                                     PostureJudge::drop(m, active->reference))
-                 + describe(verdict));
+    lines.append(QStringLiteral("vs ") + QString::fromStdString(active->name) +
+                 QString::asprintf(": closeness=%.3f drop=%.3f verdict=",
+                                   PostureJudge::closeness(m, active->reference),
+                                   PostureJudge::drop(m, active->reference)) +
+                 describe(verdict));
     return lines;
 }
 
 QString DebugTools::holdStartLine(bool ok, bool shared, const QString& format) {
-    return QStringLiteral("start ok=") + flag(ok) + QStringLiteral(" shared=") + flag(shared)
-         + QStringLiteral(" format=") + format;
+    return QStringLiteral("start ok=") + flag(ok) + QStringLiteral(" shared=") + flag(shared) +
+           QStringLiteral(" format=") + format;
 }
 
 QString DebugTools::holdTickLine(int t, int frames, int analysed, int faces, const QString& format,
@@ -118,8 +120,8 @@ void DebugTools::hold(double seconds, const QString& output, std::optional<int> 
     QObject* mainThread = QCoreApplication::instance();
     session->start(holdSettle, [=](bool started) {
         QMetaObject::invokeMethod(mainThread, [=] {
-            lines->append(holdStartLine(started, session->sharedWithAnotherApp(),
-                                        session->formatAtStart()));
+            lines->append(
+                holdStartLine(started, session->sharedWithAnotherApp(), session->formatAtStart()));
             writeLines(output, *lines);
             auto* timer = new QTimer(mainThread);
             auto t = std::make_shared<int>(0);

@@ -14,7 +14,8 @@ namespace {
 using Trigger = Monitor::Trigger;
 
 struct Checking : MonitorHarness {
-    explicit Checking(Calibration c = position("Mesa")) : calibration(std::move(c)) {
+    explicit Checking(Calibration c = position("Mesa"))
+        : calibration(std::move(c)) {
         monitor().start();
         monitor().saveCalibration(calibration);
         calibration = *monitor().book().active();
@@ -46,9 +47,10 @@ TEST(CheckCycle, FailedLookChangesNothingButTheState) {
 
 TEST(CheckCycle, LogLineHasItsPiecesInOrder) {
     Checking h;
-    EXPECT_EQ(h.check(faceResult(fineFace())),
-              QStringList{QStringLiteral("Mirada (a mano) · Mesa · Bien · cerca 1.000 · baja 0.000 · "
-                                         "6/6 con cara · 640x480")});
+    EXPECT_EQ(
+        h.check(faceResult(fineFace())),
+        QStringList{QStringLiteral("Mirada (a mano) · Mesa · Bien · cerca 1.000 · baja 0.000 · "
+                                   "6/6 con cara · 640x480")});
 
     LookResult shared = faceResult(slouchedFace());
     shared.withFace = 4;
@@ -60,8 +62,9 @@ TEST(CheckCycle, LogLineHasItsPiecesInOrder) {
     EXPECT_EQ(h.monitor().lastVerdict()->kind(), PostureVerdict::Kind::slouching)
         << "a shared camera does not change the verdict";
 
-    EXPECT_EQ(h.check(nobodyResult(), Trigger::clock),
-              QStringList{QStringLiteral("Mirada (reloj) · Mesa · No te veo · 0/6 con cara · 640x480")});
+    EXPECT_EQ(
+        h.check(nobodyResult(), Trigger::clock),
+        QStringList{QStringLiteral("Mirada (reloj) · Mesa · No te veo · 0/6 con cara · 640x480")});
     EXPECT_FALSE(h.monitor().lastCheckShared());
     EXPECT_EQ(h.monitor().lastCheck(), h.clock().now());
 }
@@ -70,15 +73,17 @@ TEST(CheckCycle, ClosenessFallsBackToFaceWidthThenToOne) {
     Calibration noEyes = position("Sin ojos");
     noEyes.reference.eyeDistance.reset();
     Checking h(noEyes);
-    EXPECT_TRUE(h.check(faceResult(HeadMeasurement{0.33, 0.2, 0.5, 0.4})).first().contains(
-        QStringLiteral("cerca 1.100")));
+    EXPECT_TRUE(h.check(faceResult(HeadMeasurement{0.33, 0.2, 0.5, 0.4}))
+                    .first()
+                    .contains(QStringLiteral("cerca 1.100")));
 
     Calibration flat = position("Plana");
     flat.reference = HeadMeasurement{0, 0, 0.5, 0};
     h.monitor().saveCalibration(flat);
     h.newLogLines();
-    EXPECT_TRUE(h.check(faceResult(fineFace())).first().contains(
-        QStringLiteral("cerca 1.000 · baja 0.000")));
+    EXPECT_TRUE(h.check(faceResult(fineFace()))
+                    .first()
+                    .contains(QStringLiteral("cerca 1.000 · baja 0.000")));
 }
 
 TEST(CheckCycle, WarningsFollowThePolicyWithTheirStreakLines) {
@@ -187,12 +192,14 @@ TEST(CheckCycle, DismissedHintStaysAwayForADayThenComesBack) {
         h.check(faceResult(slouchedFace()));
     ASSERT_TRUE(h.monitor().referenceSuspect().has_value());
     h.monitor().dismissReferenceSuspect();
-    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Aviso de posición descartado hasta mañana")});
+    EXPECT_EQ(h.newLogLines(),
+              QStringList{QStringLiteral("Aviso de posición descartado hasta mañana")});
     EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
 
     h.clock().advance(86399);
     for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar")).isEmpty());
+        EXPECT_TRUE(
+            h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar")).isEmpty());
     EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
     h.clock().advance(1);
     EXPECT_EQ(h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar")).size(), 1);
@@ -207,7 +214,8 @@ TEST(CheckCycle, ALookIsJudgedAgainstThePositionItStartedWith) {
     h.monitor().saveCalibration(sofa);
     h.newLogLines();
     h.finishLook(faceResult(closeFace()));
-    EXPECT_TRUE(h.newLogLines().first().startsWith(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca")));
+    EXPECT_TRUE(h.newLogLines().first().startsWith(
+        QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca")));
 }
 
 TEST(CheckCycle, DescribeNamesEachVerdict) {

@@ -41,7 +41,8 @@ TEST(LaunchSwitches, ASwitchWithoutItsItemsIsIgnored) {
 }
 
 TEST(LaunchSwitches, OnlyTheFirstOccurrenceCounts) {
-    EXPECT_EQ(scan({"--look", "/tmp/first", "--look", "/tmp/second"}).path, QStringLiteral("/tmp/first"));
+    EXPECT_EQ(scan({"--look", "/tmp/first", "--look", "/tmp/second"}).path,
+              QStringLiteral("/tmp/first"));
     // The item right after the switch is its path, even when it looks like a switch.
     EXPECT_EQ(scan({"--look", "--check"}).path, QStringLiteral("--check"));
 }

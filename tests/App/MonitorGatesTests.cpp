@@ -123,12 +123,14 @@ TEST(MonitorGates, EachTriggerPassesOnlyItsGates) {
         {"no camera", [](Watching& h) { h.camera().present = false; }, false, false, true},
         {"no permission", [](Watching& h) { h.camera().denied = true; }, false, false, true},
         {"screen locked", [](Watching& h) { h.screen().locked = true; }, false, false, true},
-        {"display asleep", [](Watching& h) { h.presence().displayAsleep = true; }, false, true, true},
+        {"display asleep", [](Watching& h) { h.presence().displayAsleep = true; }, false, true,
+         true},
         {"idle 180 s", [](Watching& h) { h.presence().idleSeconds = 180; }, false, true, true},
-        {"companion nudge", [](Watching& h) { h.presence().companionNudged = true; }, false, true, true},
+        {"companion nudge", [](Watching& h) { h.presence().companionNudged = true; }, false, true,
+         true},
         {"no position",
-         [](Watching& h) { h.monitor().remove(h.monitor().book().calibrations.front().id); },
-         false, false, false},
+         [](Watching& h) { h.monitor().remove(h.monitor().book().calibrations.front().id); }, false,
+         false, false},
     };
     for (const Case& c : cases) {
         for (Trigger trigger : {Trigger::clock, Trigger::airPods, Trigger::manual}) {
@@ -136,8 +138,8 @@ TEST(MonitorGates, EachTriggerPassesOnlyItsGates) {
             c.close(h);
             h.monitor().look(trigger);
             const bool expected = trigger == Trigger::clock     ? c.clock
-                                : trigger == Trigger::airPods ? c.airPods
-                                                              : c.manual;
+                                  : trigger == Trigger::airPods ? c.airPods
+                                                                : c.manual;
             EXPECT_EQ(h.camera().looksTaken == 1, expected)
                 << c.gate << " / " << Monitor::triggerWord(trigger).toStdString();
         }
@@ -173,7 +175,8 @@ TEST(MonitorPresence, AbsenceAndReturnAreLoggedOnceEach) {
 
     h.presence().displayAsleep = false;
     h.clock().advance(180);
-    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Vuelve a haber actividad: miro otra vez")});
+    EXPECT_EQ(h.newLogLines(),
+              QStringList{QStringLiteral("Vuelve a haber actividad: miro otra vez")});
     EXPECT_EQ(h.camera().looksTaken, 2) << "the tick that sees the user back looks at once";
     h.finishLook(faceResult(fineFace()));
     h.clock().advance(180);
@@ -189,7 +192,8 @@ TEST(MonitorBackOff, ThreeEmptyClockLooksSkipFourTicksAndTheFifthLooks) {
 
     for (int round = 0; round < 2; ++round) {
         for (int skipped = 1; skipped <= 4; ++skipped) {
-            EXPECT_FALSE(h.tickAndAnswer(nobodyResult())) << "round " << round << " tick " << skipped;
+            EXPECT_FALSE(h.tickAndAnswer(nobodyResult()))
+                << "round " << round << " tick " << skipped;
             EXPECT_EQ(h.monitor().ticksSkippedWhileEmpty(), skipped);
         }
         EXPECT_TRUE(h.tickAndAnswer(nobodyResult())) << "round " << round;
@@ -231,7 +235,8 @@ TEST(MonitorPause, PausesResumesAndEndsByItself) {
     const Date until = addSeconds(h.clock().now(), 3600);
     m.setPause(until);
     EXPECT_EQ(m.state(), Monitor::State::paused(until));
-    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("En pausa hasta 2026-03-02 11:00:00 +0000")});
+    EXPECT_EQ(h.newLogLines(),
+              QStringList{QStringLiteral("En pausa hasta 2026-03-02 11:00:00 +0000")});
     EXPECT_EQ(SettingsStore::pausedUntil(), until);
 
     h.clock().advance(3 * 180);
@@ -302,9 +307,10 @@ TEST(MonitorAirPods, TrackerFollowsTheSettingAndItsPermission) {
     h.motion().denied = true;
     h.monitor().updateAirPods();
     EXPECT_FALSE(h.motion().running);
-    EXPECT_EQ(h.newLogLines().filter(QStringLiteral("AirPods")),
-              (QStringList{QStringLiteral("AirPods conectados"), QStringLiteral("AirPods desconectados"),
-                           QStringLiteral("AirPods conectados")}));
+    EXPECT_EQ(
+        h.newLogLines().filter(QStringLiteral("AirPods")),
+        (QStringList{QStringLiteral("AirPods conectados"), QStringLiteral("AirPods desconectados"),
+                     QStringLiteral("AirPods conectados")}));
 }
 
 TEST(MonitorAirPods, HeldForwardTiltLooksEarly) {

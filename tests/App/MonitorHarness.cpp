@@ -9,7 +9,8 @@
 namespace tisko::test {
 
 MemoryTempDir::MemoryTempDir()
-    : m_old(qgetenv("TMPDIR")), m_wasSet(qEnvironmentVariableIsSet("TMPDIR")) {
+    : m_old(qgetenv("TMPDIR"))
+    , m_wasSet(qEnvironmentVariableIsSet("TMPDIR")) {
     if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
         qputenv("TMPDIR", "/dev/shm");
 }
@@ -45,8 +46,8 @@ MonitorHarness::MonitorHarness(Date start, long offsetSeconds) {
     services.presence = std::move(presence);
     services.motion = std::move(motion);
     services.events = std::move(events);
-    services.look = [cameraRef](const std::optional<QString>& cameraID, int frames,
-                                double timeout, std::function<void(const LookResult&)> done) {
+    services.look = [cameraRef](const std::optional<QString>& cameraID, int frames, double timeout,
+                                std::function<void(const LookResult&)> done) {
         ++cameraRef->looksTaken;
         cameraRef->pending.push_back({cameraID, frames, timeout, std::move(done)});
     };

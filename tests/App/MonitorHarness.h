@@ -49,7 +49,10 @@ struct FakePresence final : Presence {
 };
 
 struct FakeMotion final : MotionSource {
-    void start() override { running = true; ++starts; }
+    void start() override {
+        running = true;
+        ++starts;
+    }
     void stop() override {
         running = false;
         currentPitch.reset();

@@ -50,7 +50,8 @@ TEST(Positions, SavingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
     m.start();
     h.newLogLines();
     m.saveCalibration(position("Oficina", 0.1));
-    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición guardada: Oficina · cara 0.300 · ojos 0.120")});
+    EXPECT_EQ(h.newLogLines(),
+              QStringList{QStringLiteral("Posición guardada: Oficina · cara 0.300 · ojos 0.120")});
     EXPECT_EQ(savedBook(h), m.book());
     EXPECT_EQ(m.state().kind(), Monitor::State::Kind::watching);
     const Uuid id = m.book().calibrations.front().id;
@@ -68,7 +69,8 @@ TEST(Positions, SavingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
     EXPECT_EQ(m.policy().streak, 0) << "a new position starts with no warning history";
     EXPECT_FALSE(m.policy().lastAlert.has_value());
     EXPECT_FALSE(m.goodPitch().has_value());
-    EXPECT_EQ(h.newLogLines().last(), QStringLiteral("Posición guardada: OFICINÁ · cara 0.300 · ojos 0.000"));
+    EXPECT_EQ(h.newLogLines().last(),
+              QStringLiteral("Posición guardada: OFICINÁ · cara 0.300 · ojos 0.000"));
 }
 
 TEST(Positions, SelectMakesActiveResetsTheHintAndTakesThePitch) {
@@ -187,7 +189,8 @@ TEST(Positions, DismissingAt2300KeepsTheHintAwayUntil2300NextDay) {
     Monitor& m = h.monitor();
     m.start();
     m.dismissReferenceSuspect();
-    EXPECT_TRUE(h.newLogLines().filter(QStringLiteral("descartado")).isEmpty()) << "no position, nothing";
+    EXPECT_TRUE(h.newLogLines().filter(QStringLiteral("descartado")).isEmpty())
+        << "no position, nothing";
     m.saveCalibration(position("Mesa"));
     m.dismissReferenceSuspect();
     const Uuid id = m.book().active()->id;

@@ -6,7 +6,10 @@ namespace tisko::test {
 
 class SimulatedClock::Timer final : public RepeatingTimer {
 public:
-    explicit Timer(SimulatedClock& clock) : m_clock(&clock) { clock.m_timers.push_back(this); }
+    explicit Timer(SimulatedClock& clock)
+        : m_clock(&clock) {
+        clock.m_timers.push_back(this);
+    }
     ~Timer() override {
         if (m_clock)
             std::erase(m_clock->m_timers, this);
@@ -30,7 +33,9 @@ public:
     std::function<void()> m_action;
 };
 
-SimulatedClock::SimulatedClock(Date start, long offsetSeconds) : m_now(start), m_offset(offsetSeconds) {}
+SimulatedClock::SimulatedClock(Date start, long offsetSeconds)
+    : m_now(start)
+    , m_offset(offsetSeconds) {}
 
 SimulatedClock::~SimulatedClock() {
     for (Timer* timer : m_timers)
@@ -73,7 +78,8 @@ void SimulatedClock::advance(double seconds) {
 }
 
 int SimulatedClock::runningTimers() const {
-    return int(std::count_if(m_timers.begin(), m_timers.end(), [](Timer* t) { return t->m_running; }));
+    return int(
+        std::count_if(m_timers.begin(), m_timers.end(), [](Timer* t) { return t->m_running; }));
 }
 
 double SimulatedClock::nextInterval() const {

@@ -6,8 +6,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QLocalSocket>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@ QCoreApplication& application() {
     static int argc = 1;
     static char name[] = "tisko_app_tests";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication* app =
-        QCoreApplication::instance() ? QCoreApplication::instance() : new QCoreApplication(argc, argv);
+    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
+                                                                : new QCoreApplication(argc, argv);
     return *static_cast<QCoreApplication*>(app);
 }
 
@@ -56,7 +56,8 @@ TEST_F(SingleInstanceTest, SecondLaunchHandsItsRequestToTheFirst) {
     EXPECT_TRUE(forwardWhileServing(*second, SingleInstance::Request::check));
     EXPECT_TRUE(forwardWhileServing(*second, SingleInstance::Request::show));
     QCoreApplication::processEvents();
-    EXPECT_EQ(received, (std::vector{SingleInstance::Request::check, SingleInstance::Request::show}));
+    EXPECT_EQ(received,
+              (std::vector{SingleInstance::Request::check, SingleInstance::Request::show}));
 
     // Once the first has gone, the next launch becomes the running one.
     first.reset();
@@ -81,7 +82,8 @@ TEST_F(SingleInstanceTest, ALockLeftByADeadProcessIsTakenOver) {
     {
         QFile lock(instance->lockPath());
         ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(deadPid) + "\ntisko\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.write(QByteArray::number(deadPid) + "\ntisko\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
     }
     // And a socket file nobody listens on.
     QFile socket(instance->serverName());
@@ -106,8 +108,8 @@ TEST_F(SingleInstanceTest, ALockHeldByALiveProcessIsRespected) {
     {
         QFile lock(instance->lockPath());
         ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(alive.processId()) + "\nsleep\n"
-                   + QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.write(QByteArray::number(alive.processId()) + "\nsleep\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
     }
     EXPECT_FALSE(instance->claim());
     alive.kill();

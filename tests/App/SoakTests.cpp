@@ -29,7 +29,8 @@ TEST(MonitorSoak, AWeekOfTicksCountsEveryVerdictAndStopsGrowingAfterTheFirstDay)
     h.monitor().saveCalibration(position("Mesa"));
 
     std::mt19937 random(20260302);
-    std::discrete_distribution<int> pick({50, 15, 15, 15, 5}); // fine, close, slouch, nobody, failed
+    std::discrete_distribution<int> pick(
+        {50, 15, 15, 15, 5}); // fine, close, slouch, nobody, failed
     DailyTally expected;
     const Calendar calendar = h.clock().calendar();
     std::size_t afterFirstDay = 0;
@@ -43,21 +44,31 @@ TEST(MonitorSoak, AWeekOfTicksCountsEveryVerdictAndStopsGrowingAfterTheFirstDay)
                 continue; // a tick skipped by the empty-look back-off
             LookResult result;
             switch (pick(random)) {
-            case 0: result = faceResult(fineFace()); break;
-            case 1: result = faceResult(closeFace()); break;
-            case 2: result = faceResult(slouchedFace()); break;
-            case 3: result = nobodyResult(); break;
-            default: result = failedResult(); break;
+            case 0:
+                result = faceResult(fineFace());
+                break;
+            case 1:
+                result = faceResult(closeFace());
+                break;
+            case 2:
+                result = faceResult(slouchedFace());
+                break;
+            case 3:
+                result = nobodyResult();
+                break;
+            default:
+                result = failedResult();
+                break;
             }
             h.clock().advance(2);
             const Date at = h.clock().now();
             h.finishLook(result);
             if (!result.failed) {
                 const PostureVerdict verdict =
-                    !result.measurement                       ? PostureVerdict::away()
-                    : *result.measurement == closeFace()       ? PostureVerdict::tooClose(1.5)
-                    : *result.measurement == slouchedFace()    ? PostureVerdict::slouching(0.6)
-                                                               : PostureVerdict::fine();
+                    !result.measurement                     ? PostureVerdict::away()
+                    : *result.measurement == closeFace()    ? PostureVerdict::tooClose(1.5)
+                    : *result.measurement == slouchedFace() ? PostureVerdict::slouching(0.6)
+                                                            : PostureVerdict::fine();
                 expected.recordCheck(verdict, at, calendar);
             }
         }

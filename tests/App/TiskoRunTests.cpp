@@ -72,9 +72,9 @@ struct TiskoRun : ::testing::Test {
         Calibration c;
         c.id = Uuid::random();
         c.name = "Mesa";
-        c.reference = HeadMeasurement{measured.faceWidth / scale,
-                                      measured.eyeDistance.value() / scale, measured.faceY,
-                                      measured.faceHeight};
+        c.reference =
+            HeadMeasurement{measured.faceWidth / scale, measured.eyeDistance.value() / scale,
+                            measured.faceY, measured.faceHeight};
         c.cameraID = (QStringLiteral("file:") + photo).toStdString();
         c.createdAt = std::chrono::system_clock::now();
         CalibrationBook book;
@@ -135,7 +135,8 @@ TEST_F(TiskoRun, HoldWritesATickPerSecondOrNoCamera) {
         const QRegularExpressionMatch m = tick.match(lines[t]);
         ASSERT_TRUE(m.hasMatch()) << lines[t].toStdString();
         EXPECT_EQ(m.captured(1).toInt(), t);
-        EXPECT_EQ(m.captured(3), m.captured(4)) << "every analysed frame of the photograph has the face";
+        EXPECT_EQ(m.captured(3), m.captured(4))
+            << "every analysed frame of the photograph has the face";
     }
 
     if (!QDir(QStringLiteral("/dev")).entryList({QStringLiteral("video*")}, QDir::System).isEmpty())
@@ -153,16 +154,18 @@ TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
 
     ASSERT_EQ(run({QStringLiteral("--check")}), 0);
     const QStringList lines = logLines();
-    const QStringList looks = lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
+    const QStringList looks =
+        lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
     ASSERT_EQ(looks.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(looks[0].endsWith(QStringLiteral(" · baja 0.000 · 6/6 con cara · 512x600"))
-                || looks[0].endsWith(QStringLiteral(" · baja -0.000 · 6/6 con cara · 512x600")))
+    EXPECT_TRUE(looks[0].endsWith(QStringLiteral(" · baja 0.000 · 6/6 con cara · 512x600")) ||
+                looks[0].endsWith(QStringLiteral(" · baja -0.000 · 6/6 con cara · 512x600")))
         << looks[0].toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("Aviso enviado")).size(), 1);
 
     QFile tallyFile(Storage::filePath(Storage::tallyFileName));
     ASSERT_TRUE(tallyFile.open(QIODevice::ReadOnly));
-    const std::optional<DailyTally> tally = JsonCodec<DailyTally>::decode(tallyFile.readAll().toStdString());
+    const std::optional<DailyTally> tally =
+        JsonCodec<DailyTally>::decode(tallyFile.readAll().toStdString());
     ASSERT_TRUE(tally.has_value());
     ASSERT_EQ(tally->days.size(), 1u);
     EXPECT_EQ(tally->days[0].checks, 1);

@@ -38,14 +38,19 @@ TEST(DebugLook, FaceAddsTheMeasurementAndWithAPositionTheVerdict) {
     seen.cameraID = QStringLiteral("usb-Cam");
     seen.sharedWithAnotherApp = true;
     seen.format = QStringLiteral("1280x720");
-    const QStringList alone = DebugTools::lookLines(seen, std::nullopt, Thresholds::sensitivity(3), describe);
-    EXPECT_EQ(alone, (QStringList{QStringLiteral("failed=false"), QStringLiteral("camera=usb-Cam"),
-                                  QStringLiteral("shared=true"), QStringLiteral("format=1280x720"),
-                                  QStringLiteral("frames=5/6"),
-                                  QStringLiteral("faceWidth=0.3900 eyes=-1.0000 faceY=0.5000 faceHeight=0.5200")}));
-    const QStringList judged = DebugTools::lookLines(seen, mesa(), Thresholds::sensitivity(3), describe);
+    const QStringList alone =
+        DebugTools::lookLines(seen, std::nullopt, Thresholds::sensitivity(3), describe);
+    EXPECT_EQ(alone,
+              (QStringList{
+                  QStringLiteral("failed=false"), QStringLiteral("camera=usb-Cam"),
+                  QStringLiteral("shared=true"), QStringLiteral("format=1280x720"),
+                  QStringLiteral("frames=5/6"),
+                  QStringLiteral("faceWidth=0.3900 eyes=-1.0000 faceY=0.5000 faceHeight=0.5200")}));
+    const QStringList judged =
+        DebugTools::lookLines(seen, mesa(), Thresholds::sensitivity(3), describe);
     ASSERT_EQ(judged.size(), 7);
-    EXPECT_EQ(judged[6], QStringLiteral("vs Mesa: closeness=1.300 drop=0.000 verdict=Demasiado cerca"));
+    EXPECT_EQ(judged[6],
+              QStringLiteral("vs Mesa: closeness=1.300 drop=0.000 verdict=Demasiado cerca"));
 }
 
 TEST(DebugHold, LinesNameEveryCounter) {
