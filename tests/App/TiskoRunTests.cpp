@@ -106,7 +106,10 @@ TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
     EXPECT_EQ(lines[1], QStringLiteral("camera=file:") + photo);
     EXPECT_EQ(lines[2], QStringLiteral("shared=false"));
     EXPECT_EQ(lines[3], QStringLiteral("format=512x600"));
-    EXPECT_EQ(lines[4], QStringLiteral("frames=6/6"));
+    // Six frames, or fewer when a slow build reaches the look's timeout first; every one has
+    // the face.
+    static const QRegularExpression frames(QStringLiteral("^frames=([1-6])/\\1$"));
+    EXPECT_TRUE(frames.match(lines[4]).hasMatch()) << lines[4].toStdString();
     const std::optional<HeadMeasurement> measured = measurementIn(lines);
     ASSERT_TRUE(measured.has_value()) << lines[5].toStdString();
     EXPECT_GT(measured->faceWidth, 0.2);
@@ -157,9 +160,9 @@ TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
     const QStringList looks =
         lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
     ASSERT_EQ(looks.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(looks[0].endsWith(QStringLiteral(" · baja 0.000 · 6/6 con cara · 512x600")) ||
-                looks[0].endsWith(QStringLiteral(" · baja -0.000 · 6/6 con cara · 512x600")))
-        << looks[0].toStdString();
+    static const QRegularExpression tail(
+        QStringLiteral(" · baja -?0\\.000 · ([1-6])/\\1 con cara · 512x600$"));
+    EXPECT_TRUE(tail.match(looks[0]).hasMatch()) << looks[0].toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("Aviso enviado")).size(), 1);
 
     QFile tallyFile(Storage::filePath(Storage::tallyFileName));
