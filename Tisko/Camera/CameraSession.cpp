@@ -145,7 +145,7 @@ void CameraSession::handleFrame(const CapturedFrame& frame) {
     if (m_services.measure)
         result = m_services.measure(*pixels);
     else if (m_model)
-        result = FaceAnalyzer::measure(*pixels, *m_model);
+        result = FaceAnalyzer::measure(*pixels, *m_model, m_track);
     if (onMeasurement)
         onMeasurement(result);
 }
@@ -156,6 +156,7 @@ void CameraSession::stopOnQueue() {
     m_stopped = true;
     m_backend->stop();
     onMeasurement = nullptr;
+    m_track.reset();
     // Nothing else needs the landmark model for this session.
     m_model.reset();
 }

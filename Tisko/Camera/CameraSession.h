@@ -3,6 +3,7 @@
 #include "Tisko/Camera/CameraBackend.h"
 #include "Tisko/Camera/CameraDevice.h"
 #include "Tisko/Camera/FaceModel.h"
+#include "Tisko/Camera/FaceTrack.h"
 #include "Tisko/Support/SerialQueue.h"
 #include "TiskoCore/HeadMeasurement.h"
 
@@ -88,6 +89,8 @@ private:
     bool m_stopped = false;
     std::optional<Clock::time_point> m_settleUntil;
     std::optional<Clock::time_point> m_lastAnalysis;
+    // Where this session's last analysed frame showed a face; only used on the queue.
+    FaceTrack m_track;
 };
 
 } // namespace tisko

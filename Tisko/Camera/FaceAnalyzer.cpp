@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tisko {
 
@@ -63,6 +64,132 @@ bool isUsable(const PixelBox& box) {
     return std::isfinite(box.left) && std::isfinite(box.top) && std::isfinite(box.width) && box.width > 0;
 }
 
+// How far `a` is from `b`: the largest move of an edge or of the size, over b's side.
+double change(const PixelBox& a, const PixelBox& b) {
+    return std::max({std::abs(a.left - b.left), std::abs(a.top - b.top), std::abs(a.width - b.width),
+                     std::abs(a.height - b.height)})
+        / b.width;
+}
+
+PixelPoint centre(const PixelBox& box) {
+    return {box.left + box.width / 2, box.top + box.height / 2};
+}
+
+// A face the detector found, in pixels of the frame.
+struct Found {
+    PixelBox box;
+    double confidence;
+};
+
+// Adds the detector's faces on a copy of the frame region starting at (x, y), scaled by
+// (sx, sy), to `found` in frame pixels.
+void addFaces(const std::vector<FaceCandidate>& faces, double x, double y, double sx, double sy,
+              std::vector<Found>& found) {
+    for (const FaceCandidate& face : faces)
+        found.push_back({{x + face.left / sx, y + face.top / sy, face.width / sx, face.height / sy}, face.confidence});
+}
+
+double strongestOf(const std::vector<Found>& found) {
+    double strongest = -std::numeric_limits<double>::infinity();
+    for (const Found& face : found)
+        strongest = std::max(strongest, face.confidence);
+    return strongest;
+}
+
+// Widest face wins, earliest on ties, among those not far weaker than the strongest.
+std::optional<PixelBox> widest(const std::vector<Found>& found) {
+    if (found.empty())
+        return std::nullopt;
+    const double strongest = strongestOf(found);
+    const Found* chosen = nullptr;
+    for (const Found& face : found) {
+        if (face.confidence < strongest - FaceAnalyzer::confidenceMargin)
+            continue;
+        if (!chosen || face.box.width > chosen->box.width)
+            chosen = &face;
+    }
+    return chosen->box;
+}
+
+// The whole frame, searched on grey copies from coarse to fine. A face the coarse copy
+// shows too small to find is narrower than any face it does find, so a convincing face
+// there ends the search; otherwise the finer copies add the narrower faces they see.
+std::optional<PixelBox> searchWhole(const PixelBuffer& frame) {
+    const int longSide = std::max(frame.width, frame.height);
+    constexpr std::size_t tiers = std::size(FaceAnalyzer::detectionSides);
+    std::vector<Found> found;
+    double previousSide = 0;
+    for (std::size_t tier = 0; tier < tiers; ++tier) {
+        const bool last = tier + 1 == tiers;
+        // The finest copy is the costliest by far: only worth it when nothing was found.
+        if (last && !found.empty())
+            break;
+        const double side = std::min<double>(FaceAnalyzer::detectionSides[tier], (last ? 2.0 : 1.0) * longSide);
+        if (side <= previousSide)
+            continue;
+        previousSide = side;
+        GreyImage copy = GreyImage::scaledFrom(frame, side / longSide);
+        copy.equalize();
+        addFaces(FaceDetector::detect(copy, FaceAnalyzer::detectionLevels[tier]), 0, 0,
+                 static_cast<double>(copy.width) / frame.width, static_cast<double>(copy.height) / frame.height, found);
+        if (!found.empty() && strongestOf(found) >= FaceAnalyzer::convincingConfidence)
+            break;
+    }
+    return widest(found);
+}
+
+// The region around the previous frame's face, on a copy scaled so that face has the side
+// the detector is quickest at; nothing unless a convincing face is there.
+std::optional<PixelBox> searchNear(const PixelBuffer& frame, const PixelBox& previous) {
+    const PixelPoint middle = centre(previous);
+    const double half = FaceAnalyzer::trackedRegion * previous.width / 2;
+    const auto left = static_cast<int>(std::floor(middle.x - half));
+    const auto top = static_cast<int>(std::floor(middle.y - half));
+    const auto side = static_cast<int>(std::ceil(2 * half));
+    const PixelBuffer region = frame.region(left, top, side, side);
+    if (!region.isValid())
+        return std::nullopt;
+    const double scale = std::min(FaceAnalyzer::trackedFaceSide / previous.width, 2.0);
+    GreyImage copy = GreyImage::scaledFrom(region, scale);
+    copy.equalize();
+    std::vector<Found> found;
+    addFaces(FaceDetector::detect(copy), std::max(left, 0), std::max(top, 0),
+             static_cast<double>(copy.width) / region.width, static_cast<double>(copy.height) / region.height, found);
+    if (found.empty() || strongestOf(found) < FaceAnalyzer::convincingConfidence)
+        return std::nullopt;
+    return widest(found);
+}
+
+// The landmarks placed from `start`, then again from the box their own extent gives until
+// that box settles; the points and that box.
+struct Fit {
+    std::vector<PixelPoint> points;
+    PixelBox box;
+};
+
+std::optional<Fit> fitLandmarks(const PixelBuffer& frame, const LandmarkModel& landmarks, PixelBox start) {
+    Fit fit{landmarks.predict(frame, start), start};
+    for (int i = 0;; ++i) {
+        const PixelBox refit = boxFromLandmarks(landmarks.meanShape(), fit.points);
+        if (!isUsable(refit))
+            return std::nullopt;
+        const bool settled = change(refit, fit.box) < FaceAnalyzer::settledChange;
+        fit.box = refit;
+        if (settled || i == FaceAnalyzer::refits)
+            return fit;
+        fit.points = landmarks.predict(frame, refit);
+    }
+}
+
+// Whether the detector's box `found` is much where and as large as the one it gave for the
+// previous frame's face: then the face has not moved, and its landmarks can start from
+// that face's settled box rather than from the detector's.
+bool stayedPut(const PixelBox& found, const PixelBox& before) {
+    const PixelPoint a = centre(found);
+    const PixelPoint b = centre(before);
+    return std::hypot(a.x - b.x, a.y - b.y) < 0.08 * before.width && std::abs(found.width / before.width - 1) < 0.1;
+}
+
 } // namespace
 
 std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame) {
@@ -71,65 +198,43 @@ std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame) {
 }
 
 std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame, const FaceModel& model) {
+    FaceTrack none;
+    return measure(frame, model, none);
+}
+
+std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame, const FaceModel& model,
+                                                     FaceTrack& track) {
+    FaceTrack previous;
+    if (track.frameWidth == frame.width && track.frameHeight == frame.height)
+        previous = track;
+    track.reset();
     if (!frame.isValid())
         return std::nullopt;
 
-    // Search coarse copies first: a big face is found there quickly, and a face the coarse
-    // copy shows too small to find is narrower than one it does find. Only when a copy
-    // yields no convincing face does the search go on to a finer one.
-    const int longSide = std::max(frame.width, frame.height);
-    std::vector<FaceCandidate> found;
-    double scale = 1;
-    for (std::size_t tier = 0; tier < std::size(detectionSides); ++tier) {
-        const double side = std::min<double>(detectionSides[tier], 2.0 * longSide);
-        if (tier > 0 && side <= std::min<double>(detectionSides[tier - 1], 2.0 * longSide))
-            break;
-        GreyImage copy = GreyImage::scaledFrom(frame, side / longSide);
-        copy.equalize();
-        std::vector<FaceCandidate> faces = FaceDetector::detect(copy);
-        // A finer copy that finds nothing keeps the weak faces of a coarser one.
-        if (faces.empty())
-            continue;
-        found = std::move(faces);
-        scale = static_cast<double>(copy.width) / frame.width;
-        // Enlarging the frame is costly: it is only worth it when nothing was found at all.
-        const bool nextEnlarges = tier + 1 < std::size(detectionSides) && detectionSides[tier + 1] > longSide;
-        if (found.front().confidence >= convincingConfidence || nextEnlarges)
-            break;
-    }
-    if (found.empty())
+    std::optional<PixelBox> found;
+    PixelBox start;
+    if (previous.box && (found = searchNear(frame, *previous.box)))
+        start = stayedPut(*found, previous.found) ? *previous.box : *found;
+    else if ((found = searchWhole(frame)))
+        start = *found;
+    else
         return std::nullopt;
-
-    // Widest face wins, earliest on ties; the detector lists the strongest first.
-    const double strongest = found.front().confidence;
-    const FaceCandidate* chosen = nullptr;
-    for (const FaceCandidate& face : found) {
-        if (face.confidence < strongest - confidenceMargin)
-            continue;
-        if (!chosen || face.width > chosen->width)
-            chosen = &face;
-    }
-    PixelBox box{chosen->left / scale, chosen->top / scale, chosen->width / scale, chosen->height / scale};
 
     const LandmarkModel* landmarks = model.landmarks();
     if (!landmarks || landmarks->pointCount() != 68)
-        return measurementOf(box, std::nullopt, std::nullopt, frame.width, frame.height);
-
+        return measurementOf(*found, std::nullopt, std::nullopt, frame.width, frame.height);
     // The landmarks depend on the box they start from, and the detector's boxes come in
     // coarse steps of size; starting again from the box of the landmarks themselves makes
     // the result follow the face rather than the step the detector happened to take.
-    std::vector<PixelPoint> points = landmarks->predict(frame, box);
-    for (int i = 0; i < refits; ++i) {
-        const PixelBox refit = boxFromLandmarks(landmarks->meanShape(), points);
-        if (!isUsable(refit))
-            break;
-        points = landmarks->predict(frame, refit);
-    }
-    const PixelBox fitted = boxFromLandmarks(landmarks->meanShape(), points);
-    if (!isUsable(fitted))
-        return measurementOf(box, std::nullopt, std::nullopt, frame.width, frame.height);
-    return measurementOf(fitted, centroid(points, kFirstEyeStart), centroid(points, kSecondEyeStart), frame.width,
-                         frame.height);
+    const std::optional<Fit> fit = fitLandmarks(frame, *landmarks, start);
+    if (!fit)
+        return measurementOf(*found, std::nullopt, std::nullopt, frame.width, frame.height);
+    track.box = fit->box;
+    track.found = *found;
+    track.frameWidth = frame.width;
+    track.frameHeight = frame.height;
+    return measurementOf(fit->box, centroid(fit->points, kFirstEyeStart), centroid(fit->points, kSecondEyeStart),
+                         frame.width, frame.height);
 }
 
 HeadMeasurement FaceAnalyzer::measurementOf(const PixelBox& box, std::optional<PixelPoint> leftPupil,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Tisko/Camera/FaceModel.h"
+#include "Tisko/Camera/FaceTrack.h"
 #include "Tisko/Camera/LandmarkModel.h"
 #include "Tisko/Camera/PixelBuffer.h"
 #include "TiskoCore/HeadMeasurement.h"
@@ -10,7 +11,8 @@
 namespace tisko {
 
 // Turns one camera frame into the measurement of its widest face, or into nothing.
-// Stateless; any thread may call it. It stores no image and logs nothing.
+// Any thread may call it; what it remembers between the frames of a session is in the
+// FaceTrack the session hands it. It stores no image and logs nothing.
 class FaceAnalyzer {
 public:
     FaceAnalyzer() = delete;
@@ -18,6 +20,9 @@ public:
     // The widest face of `frame`: its box is refitted to the face's own landmarks, so the
     // values follow the face continuously rather than the detector's coarse box sizes.
     static std::optional<HeadMeasurement> measure(const PixelBuffer& frame, const FaceModel& model);
+    // The same for one frame of a session: searched first around the face of the session's
+    // previous frame, then whole if the face is not there; `track` then holds this frame's face.
+    static std::optional<HeadMeasurement> measure(const PixelBuffer& frame, const FaceModel& model, FaceTrack& track);
     // The same, holding the shared landmark model only for this call.
     static std::optional<HeadMeasurement> measure(const PixelBuffer& frame);
 
@@ -27,17 +32,33 @@ public:
     static HeadMeasurement measurementOf(const PixelBox& box, std::optional<PixelPoint> leftPupil,
                                          std::optional<PixelPoint> rightPupil, int width, int height);
 
-    // Longest sides of the grey copies the detector searches, coarse to fine, each at most
-    // twice the frame's. The detector finds faces from 80 pixels up, so the finest copy
-    // finds faces down to a sixteenth of the picture's longest side.
-    static constexpr int detectionSides[3] = {320, 640, 1280};
-    // A face this strong on a coarse copy ends the search there.
+    // Longest sides of the grey copies a whole frame is searched on, coarse to fine, none
+    // larger than the frame but the last, which may enlarge it up to twice, the only way to
+    // find a tiny face. The detector finds faces from 80 pixels up, so the first copy
+    // finds the faces of a person at a desk (a sixth of the picture's width and wider) on
+    // its own; the finer ones only search for the narrower faces the coarser ones cannot see.
+    static constexpr int detectionSides[3] = {480, 667, 1280};
+    // How many levels of its pyramid the detector scans on each copy (0: all): the levels
+    // left out hold faces that a coarser copy already searched for.
+    static constexpr int detectionLevels[3] = {0, 3, 4};
+    // A face this strong on a coarse copy ends the search there; the last, most costly copy
+    // is searched only when the others found no face at all. Around a session's previous
+    // face, only a face this strong counts, so a weak find is checked against the whole frame.
     static constexpr double convincingConfidence = 0.5;
     // Detections this much weaker than the strongest one of the frame are taken for
     // patterns that only look like faces (a round badge, a poster's shadow).
     static constexpr double confidenceMargin = 1.0;
-    // How many times the landmarks are placed again from the box their own extent gives.
-    static constexpr int refits = 2;
+    // The region searched around a session's previous face, in widths of that face, and the
+    // side in pixels the face is given there: big enough for the detector's smallest face
+    // when the head moves back, small enough to keep the search cheap.
+    static constexpr double trackedRegion = 2.5;
+    static constexpr double trackedFaceSide = 84;
+    // The landmarks are placed again from the box their own extent gives until that box moves
+    // by less than this fraction of its side, at most `refits` times. Placing them again from
+    // a settled box moves it by about 1 % at random (samples are whole pixels), so waiting
+    // for less only adds placements.
+    static constexpr double settledChange = 0.015;
+    static constexpr int refits = 3;
 };
 
 } // namespace tisko

@@ -4,15 +4,39 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace tisko {
 
-std::vector<FaceCandidate> FaceDetector::detect(const GreyImage& image) {
+namespace {
+
+// The face detector limited to `levels` levels of its picture pyramid (0: all).
+dlib::frontal_face_detector limitedDetector(int levels) {
+    dlib::frontal_face_detector full = dlib::get_frontal_face_detector();
+    if (levels <= 0)
+        return full;
+    dlib::frontal_face_detector::image_scanner_type scanner;
+    scanner.copy_configuration(full.get_scanner());
+    scanner.set_max_pyramid_levels(static_cast<unsigned long>(levels));
+    std::vector<dlib::frontal_face_detector::feature_vector_type> weights;
+    for (unsigned long i = 0; i < full.num_detectors(); ++i)
+        weights.push_back(full.get_w(i));
+    return dlib::frontal_face_detector(scanner, full.get_overlap_tester(), weights);
+}
+
+} // namespace
+
+std::vector<FaceCandidate> FaceDetector::detect(const GreyImage& image, int levels) {
     std::vector<FaceCandidate> faces;
-    if (image.width <= 0 || image.height <= 0)
+    if (image.width <= 0 || image.height <= 0 || image.pixels.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
         return faces;
-    // Scanning changes the detector's buffers, so each thread has its own.
-    thread_local dlib::frontal_face_detector detector = dlib::get_frontal_face_detector();
+    // Scanning changes the detector's buffers, so each thread has its own, one per depth.
+    thread_local std::map<int, dlib::frontal_face_detector> detectors;
+    levels = std::max(levels, 0);
+    auto at = detectors.find(levels);
+    if (at == detectors.end())
+        at = detectors.emplace(levels, limitedDetector(levels)).first;
+    dlib::frontal_face_detector& detector = at->second;
 
     dlib::array2d<unsigned char> picture(image.height, image.width);
     for (int y = 0; y < image.height; ++y)

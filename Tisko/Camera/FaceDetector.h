@@ -21,8 +21,10 @@ class FaceDetector {
 public:
     FaceDetector() = delete;
 
-    // The faces in `image`, strongest first.
-    static std::vector<FaceCandidate> detect(const GreyImage& image);
+    // The faces in `image`, strongest first. The detector scans the picture and copies of it
+    // each five sixths of the one before; `levels` limits how many (0: down to the smallest
+    // copy a face fits in), so a search can leave the wider faces to a coarser picture.
+    static std::vector<FaceCandidate> detect(const GreyImage& image, int levels = 0);
     // The side in pixels of the smallest face the detector finds.
     static constexpr int smallestFace = 80;
 };

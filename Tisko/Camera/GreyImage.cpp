@@ -27,6 +27,104 @@ std::vector<Span> spans(int source, int destination) {
     return result;
 }
 
+// Brightness of one pixel times three (grey pixels count three times their value), so
+// that sums of colour pixels need no division until the end.
+template <int BytesPerPixel>
+int tripleBrightness(const std::uint8_t* p) {
+    if constexpr (BytesPerPixel == 1)
+        return 3 * p[0];
+    else
+        return p[0] + p[1] + p[2];
+}
+
+// The reduction of `frame` into one byte per cell of `columns` × `rows`: the mean brightness
+// of the pixels sampled in it. Each sampled row is added once into per-column sums, then
+// the sums of each cell's columns make its value.
+template <int BytesPerPixel>
+void reduce(const PixelBuffer& frame, const std::vector<Span>& columns, const std::vector<Span>& rows, std::uint8_t* out) {
+    std::vector<int> offsets; // byte offset in a row of each sampled column, cell after cell
+    std::vector<std::size_t> firstOf(columns.size() + 1);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        firstOf[i] = offsets.size();
+        for (int x = columns[i].first; x < columns[i].last; x += columns[i].step)
+            offsets.push_back(x * BytesPerPixel);
+    }
+    firstOf[columns.size()] = offsets.size();
+    std::vector<int> sums(offsets.size());
+    for (const Span& row : rows) {
+        std::fill(sums.begin(), sums.end(), 0);
+        int lines = 0;
+        for (int y = row.first; y < row.last; y += row.step) {
+            const std::uint8_t* line = frame.data + y * frame.bytesPerLine;
+            for (std::size_t k = 0; k < offsets.size(); ++k)
+                sums[k] += tripleBrightness<BytesPerPixel>(line + offsets[k]);
+            ++lines;
+        }
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            int sum = 0;
+            for (std::size_t k = firstOf[i]; k < firstOf[i + 1]; ++k)
+                sum += sums[k];
+            const int count = 3 * lines * static_cast<int>(firstOf[i + 1] - firstOf[i]);
+            *out++ = static_cast<std::uint8_t>((sum + count / 2) / count);
+        }
+    }
+}
+
+// The enlargement of `frame` to `width` × `height` by linear interpolation, in fixed point
+// (weights in 256ths); the two source rows in use are kept as brightness.
+template <int BytesPerPixel>
+void enlarge(const PixelBuffer& frame, int width, int height, std::uint8_t* out) {
+    struct Tap {
+        int first;
+        int second;
+        int weight; // of the second, in 256ths
+    };
+    const auto taps = [](int source, int destination) {
+        std::vector<Tap> result(static_cast<std::size_t>(destination));
+        const double step = static_cast<double>(source) / destination;
+        for (int i = 0; i < destination; ++i) {
+            const double f = std::clamp((i + 0.5) * step - 0.5, 0.0, source - 1.0);
+            const int first = static_cast<int>(f);
+            result[static_cast<std::size_t>(i)]
+                = {first, std::min(first + 1, source - 1), static_cast<int>(std::lround((f - first) * 256))};
+        }
+        return result;
+    };
+    const std::vector<Tap> across = taps(frame.width, width);
+    const std::vector<Tap> down = taps(frame.height, height);
+    std::vector<int> upper(static_cast<std::size_t>(frame.width)), lower(upper.size());
+    int upperRow = -1, lowerRow = -1;
+    const auto load = [&](int y, std::vector<int>& row) {
+        const std::uint8_t* line = frame.data + y * frame.bytesPerLine;
+        for (int x = 0; x < frame.width; ++x)
+            row[static_cast<std::size_t>(x)] = tripleBrightness<BytesPerPixel>(line + x * BytesPerPixel);
+    };
+    for (const Tap& v : down) {
+        if (v.first != upperRow) {
+            if (v.first == lowerRow) {
+                std::swap(upper, lower);
+                lowerRow = -1;
+            } else {
+                load(v.first, upper);
+            }
+            upperRow = v.first;
+        }
+        if (v.second != lowerRow) {
+            load(v.second, lower);
+            lowerRow = v.second;
+        }
+        for (const Tap& h : across) {
+            const auto at = [](const std::vector<int>& row, const Tap& t) {
+                return row[static_cast<std::size_t>(t.first)] * (256 - t.weight) + row[static_cast<std::size_t>(t.second)] * t.weight;
+            };
+            const long long value = static_cast<long long>(at(upper, h)) * (256 - v.weight)
+                + static_cast<long long>(at(lower, h)) * v.weight;
+            constexpr long long scale = 3LL * 256 * 256;
+            *out++ = static_cast<std::uint8_t>((value + scale / 2) / scale);
+        }
+    }
+}
+
 } // namespace
 
 GreyImage GreyImage::scaledFrom(const PixelBuffer& frame, double scale) {
@@ -37,43 +135,23 @@ GreyImage GreyImage::scaledFrom(const PixelBuffer& frame, double scale) {
     image.height = std::max(1, static_cast<int>(std::lround(frame.height * scale)));
     image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
 
+    std::uint8_t* out = image.pixels.data();
     if (image.width > frame.width || image.height > frame.height) {
-        std::uint8_t* out = image.pixels.data();
-        const double sx = static_cast<double>(frame.width) / image.width;
-        const double sy = static_cast<double>(frame.height) / image.height;
-        for (int y = 0; y < image.height; ++y) {
-            const double fy = std::clamp((y + 0.5) * sy - 0.5, 0.0, frame.height - 1.0);
-            const int y0 = static_cast<int>(fy);
-            const int y1 = std::min(y0 + 1, frame.height - 1);
-            const double wy = fy - y0;
-            for (int x = 0; x < image.width; ++x) {
-                const double fx = std::clamp((x + 0.5) * sx - 0.5, 0.0, frame.width - 1.0);
-                const int x0 = static_cast<int>(fx);
-                const int x1 = std::min(x0 + 1, frame.width - 1);
-                const double wx = fx - x0;
-                const double top = frame.intensity(x0, y0) * (1 - wx) + frame.intensity(x1, y0) * wx;
-                const double bottom = frame.intensity(x0, y1) * (1 - wx) + frame.intensity(x1, y1) * wx;
-                *out++ = static_cast<std::uint8_t>(std::lround(top * (1 - wy) + bottom * wy));
-            }
+        switch (frame.format) {
+        case PixelFormat::Grey8: enlarge<1>(frame, image.width, image.height, out); break;
+        case PixelFormat::Rgb24:
+        case PixelFormat::Bgr24: enlarge<3>(frame, image.width, image.height, out); break;
+        case PixelFormat::Bgra32: enlarge<4>(frame, image.width, image.height, out); break;
         }
         return image;
     }
-
     const std::vector<Span> columns = spans(frame.width, image.width);
     const std::vector<Span> rows = spans(frame.height, image.height);
-    std::uint8_t* out = image.pixels.data();
-    for (const Span& row : rows) {
-        for (const Span& column : columns) {
-            int sum = 0;
-            int count = 0;
-            for (int y = row.first; y < row.last; y += row.step) {
-                for (int x = column.first; x < column.last; x += column.step) {
-                    sum += frame.intensity(x, y);
-                    ++count;
-                }
-            }
-            *out++ = static_cast<std::uint8_t>(sum / count);
-        }
+    switch (frame.format) {
+    case PixelFormat::Grey8: reduce<1>(frame, columns, rows, out); break;
+    case PixelFormat::Rgb24:
+    case PixelFormat::Bgr24: reduce<3>(frame, columns, rows, out); break;
+    case PixelFormat::Bgra32: reduce<4>(frame, columns, rows, out); break;
     }
     return image;
 }

@@ -34,6 +34,21 @@ struct PixelBuffer {
             && bytesPerLine >= static_cast<std::ptrdiff_t>(width) * bytesPerPixel(format);
     }
 
+    // The part of the frame inside the given rectangle, clipped to the frame: a view of the
+    // same pixels; invalid when nothing of the rectangle is inside.
+    PixelBuffer region(int left, int top, int regionWidth, int regionHeight) const {
+        const int x0 = left < 0 ? 0 : left;
+        const int y0 = top < 0 ? 0 : top;
+        const long long x1 = static_cast<long long>(left) + regionWidth;
+        const long long y1 = static_cast<long long>(top) + regionHeight;
+        const int right = x1 > width ? width : static_cast<int>(x1);
+        const int bottom = y1 > height ? height : static_cast<int>(y1);
+        if (!isValid() || right <= x0 || bottom <= y0)
+            return PixelBuffer{nullptr, 0, 0, 0, format};
+        return PixelBuffer{data + y0 * bytesPerLine + static_cast<std::ptrdiff_t>(x0) * bytesPerPixel(format), right - x0,
+                           bottom - y0, bytesPerLine, format};
+    }
+
     // Brightness of one pixel, the plain mean of its three colours (0 to 255).
     int intensity(int x, int y) const {
         const std::uint8_t* p = data + y * bytesPerLine + static_cast<std::ptrdiff_t>(x) * bytesPerPixel(format);

@@ -1,4 +1,5 @@
-// One analysis of a real face at 1280×720 and 640×480 with the model loaded; a whole look
+// One analysis of a real face at 1280×720 and 640×480 with the model loaded, for the first
+// frame of a look and for the following ones; a whole look
 // through a sample camera (result delay after take, camera open time, model load delay on
 // the first analysed frame) and the resident memory before and after it.
 #include "PhotoFrames.h"
@@ -18,15 +19,17 @@ using namespace tisko;
 
 namespace {
 
-// A face that spans about a fifth of the frame's width, as at a desk.
-QImage deskFrame(QSize size) {
+// A face that spans about a fifth of the frame's width, as at a desk; `sway` moves it right
+// and down by that many pixels and grows it by as many percent, as a seated person sways.
+QImage deskFrame(QSize size, double sway = 0) {
     const QImage photo = test::loadPhoto(QStringLiteral("grace_hopper.jpg"));
-    const double scale = 0.2 * size.width() / (photo.width() * 0.42);
+    const double scale = 0.2 * size.width() / (photo.width() * 0.42) * (1 + sway / 100);
     return test::composeFrame(photo, size, scale, QPointF(photo.width() / 2.0, photo.height() / 2.0),
-                              QPointF(size.width() / 2.0, size.height() / 2.0));
+                              QPointF(size.width() / 2.0 + sway, size.height() / 2.0 + sway));
 }
 
-void analysis(benchmark::State& state, QSize size) {
+// The first analysed frame of a look: the whole frame is searched.
+void firstFrame(benchmark::State& state, QSize size) {
     const auto model = FaceModel::acquire();
     model->landmarks();
     const QImage frame = deskFrame(size);
@@ -37,8 +40,31 @@ void analysis(benchmark::State& state, QSize size) {
     for (auto _ : state)
         benchmark::DoNotOptimize(FaceAnalyzer::measure(test::viewOf(frame), *model));
 }
-BENCHMARK_CAPTURE(analysis, frame1280x720, QSize(1280, 720))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK_CAPTURE(analysis, frame640x480, QSize(640, 480))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(firstFrame, frame1280x720, QSize(1280, 720))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(firstFrame, frame640x480, QSize(640, 480))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// The following frames of a look: searched first around the face of the frame before. The
+// face sways between two places a few pixels and a few percent apart.
+void followingFrame(benchmark::State& state, QSize size) {
+    const auto model = FaceModel::acquire();
+    model->landmarks();
+    const QImage frames[2] = {deskFrame(size), deskFrame(size, 3)};
+    FaceTrack track;
+    if (!FaceAnalyzer::measure(test::viewOf(frames[0]), *model, track)) {
+        state.SkipWithError("no face in the benchmark frame");
+        return;
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FaceAnalyzer::measure(test::viewOf(frames[++i % 2]), *model, track));
+        if (!track.box) {
+            state.SkipWithError("the face was lost");
+            return;
+        }
+    }
+}
+BENCHMARK_CAPTURE(followingFrame, frame1280x720, QSize(1280, 720))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(followingFrame, frame640x480, QSize(640, 480))->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
 double residentMegabytes() {
     QFile status(QStringLiteral("/proc/self/status"));

@@ -192,8 +192,10 @@ TEST_F(LookFixture, aLookThroughASampleCameraMeasuresThePhotograph) {
     EXPECT_EQ(result.analysed, 6);
     EXPECT_EQ(result.withFace, 6);
     ASSERT_TRUE(result.measurement);
-    EXPECT_NEAR(result.measurement->faceWidth, expected->faceWidth, 1e-9);
-    EXPECT_NEAR(result.measurement->faceY, expected->faceY, 1e-9);
+    // The frames after the first are searched around the face the one before showed, and
+    // their landmarks start from its box: they settle on the same face within about 1 %.
+    EXPECT_NEAR(result.measurement->faceWidth, expected->faceWidth, 0.02 * expected->faceWidth);
+    EXPECT_NEAR(result.measurement->faceY, expected->faceY, 0.02 * expected->faceHeight);
     EXPECT_TRUE(mainThreadOnly);
 }
 

@@ -1,5 +1,7 @@
 #include "PhotoFrames.h"
 #include "Tisko/Camera/FaceAnalyzer.h"
+#include "Tisko/Camera/FaceDetector.h"
+#include "Tisko/Camera/GreyImage.h"
 
 #include <QPainter>
 
@@ -132,4 +134,112 @@ TEST_F(AnalyzerFixture, emptyAndHugeFramesEndWithoutAFaceOrACrash) {
     EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{pixel, 1, 1, 0, PixelFormat::Bgra32}, *model)) << "stride too short";
     std::vector<std::uint8_t> huge(std::size_t{16000} * 16000, 100);
     EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{huge.data(), 16000, 16000, 16000, PixelFormat::Grey8}, *model));
+}
+
+namespace {
+
+// A photograph with the middle of its face, where the detector finds it.
+struct Portrait {
+    QImage photo;
+    QPointF face;
+};
+
+Portrait portrait(const QImage& photo) {
+    GreyImage grey = GreyImage::scaledFrom(test::viewOf(photo), 1.0);
+    grey.equalize();
+    const std::vector<FaceCandidate> faces = FaceDetector::detect(grey);
+    if (faces.empty())
+        return {photo, QPointF(photo.width() / 2.0, photo.height() / 2.0)};
+    return {photo, QPointF(faces[0].left + faces[0].width / 2, faces[0].top + faces[0].height / 2)};
+}
+
+// A frame of `size` showing the portrait scaled so its face spans about `width` of the
+// frame, the face's middle at (x, y) in fractions of the frame. `unit` is the face width
+// the portrait measures at scale 1 in a frame of the same width.
+QImage faceFrame(const Portrait& portrait, double unit, QSize size, double width, double x = 0.5, double y = 0.45) {
+    return test::composeFrame(portrait.photo, size, width / unit, portrait.face, QPointF(x * size.width(), y * size.height()));
+}
+
+// The face width of the portrait at scale 1 in a frame `frameWidth` wide.
+double unitWidth(const Portrait& portrait, int frameWidth, const FaceModel& model) {
+    const QImage frame = test::composeFrame(portrait.photo, QSize(640, 640), 1.0, portrait.face, QPointF(320, 320));
+    const auto m = FaceAnalyzer::measure(test::viewOf(frame), model);
+    return m ? m->faceWidth * 640 / frameWidth : 0;
+}
+
+void expectSameFace(const std::optional<HeadMeasurement>& tracked, const std::optional<HeadMeasurement>& fresh,
+                    const std::string& what) {
+    ASSERT_TRUE(tracked) << what;
+    ASSERT_TRUE(fresh) << what;
+    EXPECT_NEAR(tracked->faceWidth, fresh->faceWidth, 0.025 * fresh->faceWidth) << what;
+    EXPECT_NEAR(tracked->faceY, fresh->faceY, 0.03 * fresh->faceHeight) << what;
+    ASSERT_TRUE(tracked->eyeDistance && fresh->eyeDistance) << what;
+    EXPECT_NEAR(*tracked->eyeDistance, *fresh->eyeDistance, 0.04 * *fresh->eyeDistance) << what;
+}
+
+} // namespace
+
+TEST_F(AnalyzerFixture, findsFacesFromAnEighthToTwoFifthsOfTheWidthBrightOrDark) {
+    for (const char* name : {"grace_hopper.jpg", "astronaut.png"}) {
+        const Portrait face = portrait(photo(name));
+        for (QSize size : {QSize(1280, 720), QSize(640, 480)}) {
+            const double unit = unitWidth(face, size.width(), *model);
+            ASSERT_GT(unit, 0) << name;
+            for (double width : {0.12, 0.16, 0.22, 0.3, 0.4}) {
+                const QImage frame = faceFrame(face, unit, size, width);
+                for (const QImage& shown : {frame, test::darkened(frame, 0.25)}) {
+                    const auto m = measure(shown);
+                    ASSERT_TRUE(m) << name << " " << size.width() << " " << width;
+                    EXPECT_NEAR(m->faceWidth, width, 0.1 * width) << name << " " << size.width();
+                }
+            }
+        }
+    }
+}
+
+TEST_F(AnalyzerFixture, followingFramesOfASessionMeasureAsAFirstFrameWould) {
+    for (const char* name : {"grace_hopper.jpg", "astronaut.png"}) {
+        const Portrait face = portrait(photo(name));
+        for (QSize size : {QSize(1280, 720), QSize(640, 480)}) {
+            const double unit = unitWidth(face, size.width(), *model);
+            // Still, then swaying a little, then leaning a fifth of a face closer and lower.
+            const QImage frames[] = {faceFrame(face, unit, size, 0.2), faceFrame(face, unit, size, 0.2),
+                                     faceFrame(face, unit, size, 0.205, 0.51, 0.46),
+                                     faceFrame(face, unit, size, 0.24, 0.53, 0.52), faceFrame(face, unit, size, 0.2)};
+            FaceTrack track;
+            int i = 0;
+            for (const QImage& frame : frames) {
+                const std::string what = std::string(name) + " " + std::to_string(size.width()) + " frame " + std::to_string(i++);
+                expectSameFace(FaceAnalyzer::measure(test::viewOf(frame), *model, track), measure(frame), what);
+                EXPECT_TRUE(track.box) << what;
+            }
+        }
+    }
+}
+
+TEST_F(AnalyzerFixture, theWholeFrameIsSearchedWhenTheTrackedFaceIsGoneMovedOrTheFrameResized) {
+    const Portrait face = portrait(photo("grace_hopper.jpg"));
+    const double unit = unitWidth(face, 1280, *model);
+    const QImage left = faceFrame(face, unit, QSize(1280, 720), 0.2, 0.25);
+    const QImage right = faceFrame(face, unit, QSize(1280, 720), 0.2, 0.75);
+    QImage empty(1280, 720, QImage::Format_RGB32);
+    empty.fill(QColor(128, 128, 128));
+
+    FaceTrack track;
+    ASSERT_TRUE(FaceAnalyzer::measure(test::viewOf(left), *model, track));
+    // The person got up: no face, and nothing is remembered.
+    EXPECT_FALSE(FaceAnalyzer::measure(test::viewOf(empty), *model, track));
+    EXPECT_FALSE(track.box);
+    expectSameFace(FaceAnalyzer::measure(test::viewOf(left), *model, track), measure(left), "back");
+    // Far from where it was: found again by the whole search.
+    expectSameFace(FaceAnalyzer::measure(test::viewOf(right), *model, track), measure(right), "moved");
+    // A frame of another size: the box of the old one means nothing there.
+    const QImage small = faceFrame(face, unitWidth(face, 640, *model), QSize(640, 480), 0.25, 0.3);
+    expectSameFace(FaceAnalyzer::measure(test::viewOf(small), *model, track), measure(small), "resized");
+    EXPECT_EQ(track.frameWidth, 640);
+    // A cat where the face was is no face either.
+    const QImage cat = test::composeFrame(photo("chelsea.png"), QSize(640, 480), 1.0, QPointF(0, 0), QPointF(0, 0));
+    EXPECT_FALSE(FaceAnalyzer::measure(test::viewOf(cat), *model, track));
+    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{}, *model, track));
+    EXPECT_FALSE(track.box);
 }
