@@ -1,8 +1,9 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/LogWriter.h"
 
-#include "LogLines.h"
+#include "LoggedLines.h"
 #include "TempHome.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 
 #include <condition_variable>
 #include <mutex>
-#include <sys/stat.h>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -46,16 +46,6 @@ QDateTime pinnedStamp() {
     return QDateTime(QDate(2025, 12, 6), QTime(15, 2, 0, 7), Qt::UTC);
 }
 
-unsigned modeOf(const QString& path) {
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777u : 0u;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 const QRegularExpression
     lineFormat(QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z (INFO  |ERROR )[^\n]*$)"));
 
@@ -78,7 +68,7 @@ TEST_F(LogWriterTest, linesCarryAUtcStampWithMillisecondsAndASixCharacterTag) {
     writer->write(LogLevel::error, QStringLiteral("primera\nsegunda"));
     writer->flush();
     // A line feed in a message is written as given, with one stamp.
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(test::readFile(path),
               QByteArray("2025-12-06T15:02:00.007Z INFO  Tisko arranca \xC2\xB7 0.1\n"
                          "2025-12-06T15:02:00.007Z ERROR primera\nsegunda\n"));
     ASSERT_EQ(journal->lines.size(), 2u);
@@ -89,9 +79,9 @@ TEST_F(LogWriterTest, firstLineCreatesAPrivateFolderAndFileAndLaterWritersAppend
     ASSERT_FALSE(QFileInfo::exists(QFileInfo(path).absolutePath()));
     makeWriter()->write(LogLevel::info, QStringLiteral("uno"));
     makeWriter()->write(LogLevel::info, QStringLiteral("dos"));
-    EXPECT_EQ(readAll(path).count('\n'), 2);
-    EXPECT_EQ(modeOf(path), 0600u);
-    EXPECT_EQ(modeOf(QFileInfo(path).absolutePath()), 0700u);
+    EXPECT_EQ(test::readFile(path).count('\n'), 2);
+    EXPECT_EQ(test::modeOf(path), 0600u);
+    EXPECT_EQ(test::modeOf(QFileInfo(path).absolutePath()), 0700u);
 }
 
 TEST_F(LogWriterTest, aDeletedFileIsRecreatedAndAnUnwritableOneLosesOnlyTheFileLine) {
@@ -101,7 +91,7 @@ TEST_F(LogWriterTest, aDeletedFileIsRecreatedAndAnUnwritableOneLosesOnlyTheFileL
     ASSERT_TRUE(QDir(QFileInfo(path).absolutePath()).removeRecursively());
     writer->write(LogLevel::info, QStringLiteral("después"));
     writer->flush();
-    EXPECT_TRUE(readAll(path).endsWith(" INFO  despu\xC3\xA9s\n"));
+    EXPECT_TRUE(test::readFile(path).endsWith(" INFO  despu\xC3\xA9s\n"));
 
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
@@ -126,7 +116,7 @@ TEST_F(LogWriterTest, callersDoNotWaitWhileTheQueueIsStuck) {
     }
     journal->released.notify_all();
     writer->flush();
-    EXPECT_EQ(readAll(path).count('\n'), 100);
+    EXPECT_EQ(test::readFile(path).count('\n'), 100);
 }
 
 TEST_F(LogWriterTest, linesFromManyThreadsArriveWholeAndInEachThreadsOrder) {
@@ -149,7 +139,7 @@ TEST_F(LogWriterTest, linesFromManyThreadsArriveWholeAndInEachThreadsOrder) {
     writer->flush();
 
     const QStringList lines =
-        QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QString::fromUtf8(test::readFile(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), threadCount * perThread);
     const QRegularExpression body(QStringLiteral(R"( hilo (\d) línea (\d+) x{40}$)"));
     std::vector<int> next(threadCount, 0);

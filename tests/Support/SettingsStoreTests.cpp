@@ -1,11 +1,12 @@
+#include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 
-#include "LogLines.h"
+#include "LoggedLines.h"
 #include "TempHome.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QSettings>
 
@@ -26,12 +27,6 @@ protected:
     void store(const QString& key, const QString& text) {
         QSettings settings(SettingsStore::filePath(), QSettings::IniFormat);
         settings.setValue(key, text);
-    }
-    void writeFile(const QByteArray& content) {
-        QDir().mkpath(home.configHome() + QStringLiteral("/Tisko"));
-        QFile file(SettingsStore::filePath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
     }
 };
 
@@ -98,25 +93,6 @@ TEST_F(SettingsStoreTest, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTrue) 
     EXPECT_TRUE(SettingsStore::useAirPods());
     EXPECT_TRUE(SettingsStore::watchCloseness());
     EXPECT_FALSE(SettingsStore::loginItemConfigured()); // its default is false
-
-    SettingsStore::setAutoSelectByDisplays(false);
-    SettingsStore::setShowsMenuBarIcon(false);
-    SettingsStore::setLoginItemConfigured(true);
-    EXPECT_FALSE(SettingsStore::autoSelectByDisplays());
-    EXPECT_FALSE(SettingsStore::showsMenuBarIcon());
-    EXPECT_TRUE(SettingsStore::loginItemConfigured());
-}
-
-TEST_F(SettingsStoreTest, writtenNumbersReadBackAndAnotherWriterIsSeenAtTheNextRead) {
-    SettingsStore::setInterval(45.5);
-    SettingsStore::setSensitivity(4);
-    SettingsStore::setCooldownMinutes(2.5);
-    EXPECT_EQ(SettingsStore::interval(), 45.5);
-    EXPECT_EQ(SettingsStore::thresholds(), (Thresholds{0.11, 0.40}));
-    EXPECT_EQ(SettingsStore::cooldown(), 150);
-
-    store(QString(SettingsStore::intervalKey), QStringLiteral("300"));
-    EXPECT_EQ(SettingsStore::interval(), 300);
 }
 
 TEST_F(SettingsStoreTest, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
@@ -155,7 +131,8 @@ TEST_F(SettingsStoreTest, hintIsDismissedOnlyUntilTheStoredDate) {
 TEST_F(SettingsStoreTest, aFileThatIsNotIniReadsAsDefaultsWithoutACrash) {
     static const char garbage[] =
         "\x00\xff[[[\n=\ninterval\nsensitivity=\x01\x02\n[General\nsounds";
-    writeFile(QByteArray(garbage, sizeof garbage - 1));
+    ASSERT_TRUE(
+        test::writeFile(SettingsStore::filePath(), QByteArray(garbage, sizeof garbage - 1)));
     EXPECT_EQ(SettingsStore::interval(), 180);
     EXPECT_EQ(SettingsStore::sensitivity(), 3);
     EXPECT_TRUE(SettingsStore::soundsEnabled());
@@ -183,9 +160,7 @@ TEST_F(SettingsStoreTest, theNotifierTellsOfChangesButNotOfEqualWrites) {
 
 TEST_F(SettingsStoreTest, aWriteThatCannotReachTheFileIsLoggedAndNotAnnounced) {
     // A plain file where the settings folder should be: nothing can be written below it.
-    QFile blocker(home.configHome() + QStringLiteral("/Tisko"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(test::writeFile(home.configHome() + QStringLiteral("/Tisko"), {}));
     int announced = 0;
     QObject::connect(SettingsStore::notifier(), &SettingsNotifier::changed, [&] { ++announced; });
     SettingsStore::setWatchSlouch(false);

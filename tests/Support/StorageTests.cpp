@@ -1,7 +1,9 @@
+#include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 
-#include "LogLines.h"
+#include "LoggedLines.h"
 #include "TempHome.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,27 +13,10 @@
 #include <QRegularExpression>
 
 #include <atomic>
-#include <sys/stat.h>
 #include <thread>
 
 namespace tisko {
 namespace {
-
-unsigned modeOf(const QString& path) {
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777u : 0u;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 DailyTally tallyOfDays(int count, std::int64_t checks) {
     DailyTally tally;
@@ -80,7 +65,7 @@ protected:
 TEST_F(StorageTest, theFolderIsCreatedPrivateOnFirstUseAndThenStaysPut) {
     ASSERT_TRUE(QDir(home.dataHome()).removeRecursively()); // parents are created too
     EXPECT_EQ(Storage::folder(), folder);
-    EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(test::modeOf(folder), 0700u);
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/elsewhere")).toLocal8Bit());
     EXPECT_EQ(Storage::folder(), folder);
     EXPECT_EQ(Storage::filePath(QString(Storage::tallyFileName)),
@@ -94,9 +79,9 @@ TEST_F(StorageTest, savedValuesReadBackFromPrivateFilesAndLeaveNoTemporaryFiles)
     ASSERT_TRUE(Storage::save(book, QString(Storage::positionsFileName)));
     EXPECT_EQ(Storage::load<DailyTally>(QString(Storage::tallyFileName)), tally);
     EXPECT_EQ(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)), book);
-    EXPECT_EQ(readAll(folder + QStringLiteral("/recuento.json")).toStdString(),
+    EXPECT_EQ(test::readFile(folder + QStringLiteral("/recuento.json")).toStdString(),
               JsonCodec<DailyTally>::encode(tally));
-    EXPECT_EQ(modeOf(folder + QStringLiteral("/recuento.json")), 0600u);
+    EXPECT_EQ(test::modeOf(folder + QStringLiteral("/recuento.json")), 0600u);
     EXPECT_EQ(folderEntries(),
               (QStringList{QStringLiteral("posiciones.json"), QStringLiteral("recuento.json")}));
     EXPECT_TRUE(test::loggedLines().isEmpty());
@@ -104,7 +89,7 @@ TEST_F(StorageTest, savedValuesReadBackFromPrivateFilesAndLeaveNoTemporaryFiles)
 
 TEST_F(StorageTest, missingEmptyOrDirectoryFilesReadAsNothingAndAreLeftAlone) {
     EXPECT_FALSE(Storage::load<DailyTally>(QString(Storage::tallyFileName)));
-    writeRaw(folder + QStringLiteral("/recuento.json"), {});
+    ASSERT_TRUE(test::writeFile(folder + QStringLiteral("/recuento.json"), {}));
     EXPECT_FALSE(Storage::load<DailyTally>(QString(Storage::tallyFileName)));
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/posiciones.json")));
     EXPECT_FALSE(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)));
@@ -115,10 +100,12 @@ TEST_F(StorageTest, missingEmptyOrDirectoryFilesReadAsNothingAndAreLeftAlone) {
 
 TEST_F(StorageTest, aDamagedFileIsMovedAsideWithOneLineAndTheNextSaveLosesNothing) {
     const QString path = folder + QStringLiteral("/posiciones.json");
-    writeRaw(Storage::filePath(QString(Storage::positionsFileName)), "{\"calibrations\": [");
+    ASSERT_TRUE(test::writeFile(Storage::filePath(QString(Storage::positionsFileName)),
+                                "{\"calibrations\": ["));
     EXPECT_FALSE(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)));
     EXPECT_FALSE(QFile::exists(path));
-    writeRaw(path, "[1, 2, 3]\n"); // valid JSON of the wrong shape, damaged again
+    ASSERT_TRUE(
+        test::writeFile(path, "[1, 2, 3]\n")); // valid JSON of the wrong shape, damaged again
     EXPECT_FALSE(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)));
 
     const QStringList aside = QDir(folder).entryList({QStringLiteral("posiciones.json.damaged-*")},
@@ -129,7 +116,7 @@ TEST_F(StorageTest, aDamagedFileIsMovedAsideWithOneLineAndTheNextSaveLosesNothin
     QByteArrayList contents;
     for (const QString& name : aside) {
         EXPECT_TRUE(asideName.match(name).hasMatch()) << qPrintable(name);
-        contents << readAll(folder + QLatin1Char('/') + name);
+        contents << test::readFile(folder + QLatin1Char('/') + name);
     }
     std::sort(contents.begin(), contents.end());
     EXPECT_EQ(contents, (QByteArrayList{"[1, 2, 3]\n", "{\"calibrations\": ["}));
@@ -146,11 +133,11 @@ TEST_F(StorageTest, aDamagedFileIsMovedAsideWithOneLineAndTheNextSaveLosesNothin
 TEST_F(StorageTest, aSaveIntoAFolderThatCannotBeWrittenLogsOneLineAndChangesNothing) {
     // A plain file where the folder should be: nothing can be created inside it.
     ASSERT_TRUE(QDir(folder).removeRecursively() || !QFileInfo::exists(folder));
-    writeRaw(folder, "not a folder");
+    ASSERT_TRUE(test::writeFile(folder, "not a folder"));
     const DailyTally tally = tallyOfDays(3, 1);
     EXPECT_FALSE(Storage::save(tally, QString(Storage::tallyFileName)));
     EXPECT_EQ(tally, tallyOfDays(3, 1));
-    EXPECT_EQ(readAll(folder), QByteArray("not a folder"));
+    EXPECT_EQ(test::readFile(folder), QByteArray("not a folder"));
 
     const QStringList lines = test::loggedLines();
     ASSERT_EQ(lines.size(), 1);
@@ -188,7 +175,7 @@ TEST_F(StorageTest, aReaderNeverSeesAPartiallyWrittenFile) {
     std::atomic<int> broken{0};
     std::thread reader([&] {
         while (!done) {
-            const QByteArray bytes = readAll(path);
+            const QByteArray bytes = test::readFile(path);
             const auto value = JsonCodec<DailyTally>::decode(bytes.toStdString());
             if (!value || (*value != small && *value != large))
                 ++broken;

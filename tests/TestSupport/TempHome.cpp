@@ -2,30 +2,36 @@
 
 #include <QDir>
 
+#include <utility>
+
 namespace tisko::test {
 
 namespace {
-constexpr const char* kVariables[5] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
-                                       "XDG_STATE_HOME", "XDG_CACHE_HOME"};
-}
+// Each variable and the folder it points to below the temporary home.
+constexpr std::pair<const char*, const char*> kFolders[5] = {{"HOME", ""},
+                                                             {"XDG_CONFIG_HOME", "/config"},
+                                                             {"XDG_DATA_HOME", "/data"},
+                                                             {"XDG_STATE_HOME", "/state"},
+                                                             {"XDG_CACHE_HOME", "/cache"}};
+} // namespace
 
 TempHome::TempHome() {
-    const QString base = m_dir.path();
-    const QString values[5] = {base, base + QStringLiteral("/config"), base + QStringLiteral("/data"),
-                               base + QStringLiteral("/state"), base + QStringLiteral("/cache")};
     for (int i = 0; i < 5; ++i) {
-        m_saved[i] = {kVariables[i], qgetenv(kVariables[i]), qEnvironmentVariableIsSet(kVariables[i])};
-        QDir().mkpath(values[i]);
-        qputenv(kVariables[i], values[i].toLocal8Bit());
+        const auto [name, folder] = kFolders[i];
+        if (qEnvironmentVariableIsSet(name))
+            m_saved[i] = qgetenv(name);
+        const QString value = path() + QLatin1String(folder);
+        QDir().mkpath(value);
+        qputenv(name, value.toLocal8Bit());
     }
 }
 
 TempHome::~TempHome() {
-    for (const Saved& saved : m_saved) {
-        if (saved.wasSet)
-            qputenv(saved.name, saved.value);
+    for (int i = 0; i < 5; ++i) {
+        if (m_saved[i])
+            qputenv(kFolders[i].first, *m_saved[i]);
         else
-            qunsetenv(saved.name);
+            qunsetenv(kFolders[i].first);
     }
 }
 

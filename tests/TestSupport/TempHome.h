@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <optional>
+
 namespace tisko::test {
 
 // A private HOME with its own XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_STATE_HOME and
@@ -22,12 +24,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    struct Saved {
-        const char* name;
-        QByteArray value;
-        bool wasSet;
-    };
-    Saved m_saved[5];
+    std::optional<QByteArray> m_saved[5];
 };
 
 } // namespace tisko::test
