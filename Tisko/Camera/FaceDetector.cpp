@@ -10,9 +10,16 @@ namespace tisko {
 
 namespace {
 
+// The detector as dlib ships it. Unpacking its embedded model takes about half a second,
+// so it is unpacked once per process (about 2 MB) and every thread copies it.
+const dlib::frontal_face_detector& shipped() {
+    static const dlib::frontal_face_detector detector = dlib::get_frontal_face_detector();
+    return detector;
+}
+
 // The face detector limited to `levels` levels of its picture pyramid (0: all).
 dlib::frontal_face_detector limitedDetector(int levels) {
-    dlib::frontal_face_detector full = dlib::get_frontal_face_detector();
+    const dlib::frontal_face_detector& full = shipped();
     if (levels <= 0)
         return full;
     dlib::frontal_face_detector::image_scanner_type scanner;
@@ -25,6 +32,10 @@ dlib::frontal_face_detector limitedDetector(int levels) {
 }
 
 } // namespace
+
+void FaceDetector::prepare() {
+    shipped();
+}
 
 std::vector<FaceCandidate> FaceDetector::detect(const GreyImage& image, int levels) {
     std::vector<FaceCandidate> faces;

@@ -21,6 +21,9 @@ class FaceDetector {
 public:
     FaceDetector() = delete;
 
+    // Unpacks the detector's model, which takes about half a second the first time in a
+    // process and nothing after; detect() does it when nothing did before.
+    static void prepare();
     // The faces in `image`, strongest first. The detector scans the picture and copies of it
     // each five sixths of the one before; `levels` limits how many (0: down to the smallest
     // copy a face fits in), so a search can leave the wider faces to a coarser picture.

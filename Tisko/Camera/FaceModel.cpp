@@ -1,5 +1,6 @@
 #include "Tisko/Camera/FaceModel.h"
 
+#include "Tisko/Camera/FaceDetector.h"
 #include "Tisko/Support/Log.h"
 
 #include <malloc.h>
@@ -31,6 +32,9 @@ bool FaceModel::isHeld() {
 }
 
 FaceModel::FaceModel(QString path) : m_path(std::move(path)) {
+    // The face detector's own model is unpacked beside, once per process, so the first
+    // frame of the first look does not wait for it either.
+    m_detectorReader = std::thread([] { FaceDetector::prepare(); });
     m_reader = std::thread([this] {
         QString error;
         std::unique_ptr<LandmarkModel> model = LandmarkModel::load(m_path, &error);
@@ -45,6 +49,7 @@ FaceModel::FaceModel(QString path) : m_path(std::move(path)) {
 
 FaceModel::~FaceModel() {
     m_reader.join();
+    m_detectorReader.join();
     m_model.reset();
     // Give the freed pages back now rather than at some later allocation.
     malloc_trim(0);

@@ -42,6 +42,7 @@ private:
     bool m_done = false;
     std::unique_ptr<LandmarkModel> m_model;
     std::thread m_reader;
+    std::thread m_detectorReader;
 };
 
 } // namespace tisko

@@ -185,10 +185,14 @@ TEST_F(AnalyzerFixture, findsFacesFromAnEighthToTwoFifthsOfTheWidthBrightOrDark)
         for (QSize size : {QSize(1280, 720), QSize(640, 480)}) {
             const double unit = unitWidth(face, size.width(), *model);
             ASSERT_GT(unit, 0) << name;
-            for (double width : {0.12, 0.16, 0.22, 0.3, 0.4}) {
+            for (double width : {0.12, 0.17, 0.25, 0.4}) {
                 const QImage frame = faceFrame(face, unit, size, width);
-                for (const QImage& shown : {frame, test::darkened(frame, 0.25)}) {
-                    const auto m = measure(shown);
+                // Dark frames at the two ends of the range.
+                std::vector<QImage> shown{frame};
+                if (width == 0.12 || width == 0.4)
+                    shown.push_back(test::darkened(frame, 0.25));
+                for (const QImage& picture : shown) {
+                    const auto m = measure(picture);
                     ASSERT_TRUE(m) << name << " " << size.width() << " " << width;
                     EXPECT_NEAR(m->faceWidth, width, 0.1 * width) << name << " " << size.width();
                 }
