@@ -1,19 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "EventLoop.h"
+#include "LoggedLines.h"
 #include "TempHome.h"
 
 #include "Tisko/Motion/HeadphoneMotion.h"
 #include "Tisko/Support/Log.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QHostAddress>
-#include <QThread>
 #include <QUdpSocket>
 #include <QtEndian>
 
-#include <cmath>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -21,9 +18,13 @@
 namespace tisko {
 namespace {
 
+using namespace std::chrono_literals;
+using test::spin;
+using test::waitUntil;
+
 // A tracker datagram: x, y, z, yaw, pitch, roll as little-endian doubles.
-QByteArray datagram(double pitchDegrees, double yaw = 12.0) {
-    const double fields[6] = {1.5, -2.0, 40.0, yaw, pitchDegrees, 3.0};
+QByteArray datagram(double pitchDegrees) {
+    const double fields[6] = {1.5, -2.0, 40.0, 12.0, pitchDegrees, 3.0};
     QByteArray bytes(sizeof(fields), '\0');
     for (int i = 0; i < 6; ++i)
         qToLittleEndian(fields[i], bytes.data() + i * static_cast<int>(sizeof(double)));
@@ -36,14 +37,8 @@ double radians(double degrees) {
 
 class HeadTracker : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "tisko-motion-tests";
-        static char* argv[] = {name, nullptr};
-        if (QCoreApplication::instance() == nullptr)
-            static QCoreApplication app(argc, argv);
-    }
     void SetUp() override {
+        test::application();
         Log::restartForTesting();
         motion.setOnPitch([this](double value) { pitches.push_back(value); });
         motion.setOnConnectionChange([this](bool connected) {
@@ -53,26 +48,11 @@ protected:
     }
     void TearDown() override { Log::restartForTesting(); }
 
-    void send(const QByteArray& bytes) {
-        ASSERT_NE(motion.boundPort(), 0);
-        ASSERT_EQ(m_sender.writeDatagram(bytes, QHostAddress::LocalHost, motion.boundPort()), bytes.size());
-    }
-    // Runs the event loop until the condition holds or the time is up.
-    static bool runUntil(const std::function<bool()>& condition, int limitMs) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!condition() && clock.elapsed() < limitMs) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(2);
-        }
-        return condition();
-    }
-    static QStringList logLines() {
-        Log::flush();
-        QFile file(Log::filePath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    // Sends to the tracker's port, or to `port` once it has let go of it.
+    void send(const QByteArray& bytes, std::optional<quint16> port = std::nullopt) {
+        const quint16 to = port.value_or(motion.boundPort());
+        ASSERT_NE(to, 0);
+        ASSERT_EQ(m_sender.writeDatagram(bytes, QHostAddress::LocalHost, to), bytes.size());
     }
 
     struct Connection {
@@ -88,22 +68,17 @@ private:
     QUdpSocket m_sender;
 };
 
-TEST_F(HeadTracker, startTwiceListensOnceAndLogsOnce) {
-    motion.start();
-    const quint16 port = motion.boundPort();
-    motion.start();
-    EXPECT_TRUE(motion.isRunning());
-    EXPECT_EQ(motion.boundPort(), port);
-    const QStringList lines = logLines();
-    EXPECT_EQ(lines.filter(QStringLiteral("AirPods: escuchando el movimiento de la cabeza")).size(), 1)
-        << lines.join(u'\n').toStdString();
-}
-
 TEST_F(HeadTracker, datagramsGivePitchInRadiansAndConnectOnTheFirst) {
     motion.start();
+    const quint16 port = motion.boundPort();
+    motion.start(); // a second start keeps the socket and logs nothing
+    EXPECT_EQ(motion.boundPort(), port);
+    EXPECT_EQ(test::loggedMessages(),
+              QStringList{QStringLiteral("AirPods: escuchando el movimiento de la cabeza")});
+
     send(datagram(-10.0));
     send(datagram(5.5));
-    ASSERT_TRUE(runUntil([&] { return pitches.size() == 2; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return pitches.size() == 2; }));
     EXPECT_DOUBLE_EQ(pitches[0], radians(-10.0));
     EXPECT_DOUBLE_EQ(pitches[1], radians(5.5));
     EXPECT_EQ(motion.pitch(), std::optional<double>(radians(5.5)));
@@ -120,8 +95,8 @@ TEST_F(HeadTracker, malformedDatagramsAreIgnored) {
     send(datagram(std::numeric_limits<double>::infinity()));
     send(datagram(-std::numeric_limits<double>::infinity()));
     send(datagram(7.0));
-    ASSERT_TRUE(runUntil([&] { return !pitches.empty(); }, 3000));
-    runUntil([] { return false; }, 100);
+    ASSERT_TRUE(waitUntil([&] { return !pitches.empty(); }));
+    spin(100ms);
     ASSERT_EQ(pitches.size(), 1u);
     EXPECT_DOUBLE_EQ(pitches[0], radians(7.0));
     EXPECT_EQ(connections.size(), 1u) << "garbage alone does not count as a tracker";
@@ -130,43 +105,37 @@ TEST_F(HeadTracker, malformedDatagramsAreIgnored) {
 TEST_F(HeadTracker, twoSilentSecondsDisconnectWithPitchAlreadyCleared) {
     motion.start();
     send(datagram(3.0));
-    ASSERT_TRUE(runUntil([&] { return !pitches.empty(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !pitches.empty(); }));
     // Still connected just before the two seconds are up.
-    runUntil([] { return false; }, HeadphoneMotion::kSilenceMs - 500);
+    spin(std::chrono::milliseconds(HeadphoneMotion::kSilenceMs - 500));
     EXPECT_EQ(connections.size(), 1u);
-    ASSERT_TRUE(runUntil([&] { return connections.size() == 2; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return connections.size() == 2; }, 3s));
     EXPECT_FALSE(connections[1].connected);
     EXPECT_EQ(connections[1].pitchAtCall, std::nullopt);
     EXPECT_EQ(motion.pitch(), std::nullopt);
     EXPECT_TRUE(motion.isRunning());
 
     send(datagram(4.0));
-    ASSERT_TRUE(runUntil([&] { return connections.size() == 3; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return connections.size() == 3; }));
     EXPECT_TRUE(connections[2].connected);
 }
 
 TEST_F(HeadTracker, nothingArrivesAfterStop) {
+    motion.stop(); // not running yet: nothing to do
     motion.start();
     const quint16 port = motion.boundPort();
     send(datagram(3.0));
-    ASSERT_TRUE(runUntil([&] { return !pitches.empty(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !pitches.empty(); }));
     motion.stop();
     EXPECT_FALSE(motion.isRunning());
     EXPECT_EQ(motion.pitch(), std::nullopt);
 
-    QUdpSocket late;
-    late.writeDatagram(datagram(9.0), QHostAddress::LocalHost, port);
-    runUntil([] { return false; }, HeadphoneMotion::kSilenceMs + 500);
+    send(datagram(9.0), port);
+    spin(std::chrono::milliseconds(HeadphoneMotion::kSilenceMs + 500));
     EXPECT_EQ(pitches.size(), 1u);
     EXPECT_EQ(motion.pitch(), std::nullopt);
     EXPECT_EQ(connections.size(), 1u) << "no callback of any kind once stopped";
-}
-
-TEST_F(HeadTracker, stopWhenNotRunningChangesNothing) {
-    motion.stop();
-    EXPECT_FALSE(motion.isRunning());
-    EXPECT_EQ(motion.pitch(), std::nullopt);
-    EXPECT_TRUE(logLines().isEmpty());
+    EXPECT_EQ(test::loggedLines().size(), 1) << "only the start was logged";
 }
 
 TEST_F(HeadTracker, portTakenByAnotherProgramLeavesItNotRunningSilently) {
@@ -176,7 +145,7 @@ TEST_F(HeadTracker, portTakenByAnotherProgramLeavesItNotRunningSilently) {
     EXPECT_FALSE(blocked.isDeviceMotionAvailable());
     blocked.start();
     EXPECT_FALSE(blocked.isRunning());
-    EXPECT_TRUE(logLines().isEmpty());
+    EXPECT_TRUE(test::loggedLines().isEmpty());
 
     other.close();
     EXPECT_TRUE(blocked.isDeviceMotionAvailable());
@@ -193,8 +162,8 @@ TEST_F(HeadTracker, callbackStoppingMidBatchEndsTheBatch) {
     motion.start();
     send(datagram(1.0));
     send(datagram(2.0));
-    ASSERT_TRUE(runUntil([&] { return !pitches.empty(); }, 3000));
-    runUntil([] { return false; }, 200);
+    ASSERT_TRUE(waitUntil([&] { return !pitches.empty(); }));
+    spin(200ms);
     EXPECT_EQ(pitches.size(), 1u);
     EXPECT_EQ(motion.pitch(), std::nullopt);
 }
