@@ -5,7 +5,6 @@
 #include "Tisko/System/DBusScreenState.h"
 
 #include <QDBusMessage>
-#include <QDBusVariant>
 #include <QElapsedTimer>
 
 namespace tisko {
@@ -24,20 +23,24 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(test::insideHarness());
         // The session may already exist from an earlier test of the same run.
-        QDBusMessage exists = QDBusMessage::createMethodCall(kLogind, kSessionPath,
-                                                             QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                             QStringLiteral("GetAll"));
+        QDBusMessage exists = QDBusMessage::createMethodCall(
+            kLogind, kSessionPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("GetAll"));
         exists.setArguments({QStringLiteral("org.freedesktop.login1.Session")});
-        if (QDBusConnection::systemBus().call(exists, QDBus::Block, 2000).type() != QDBusMessage::ReplyMessage) {
-            ASSERT_TRUE(callMock(QDBusConnection::systemBus(), kLogind, QStringLiteral("/org/freedesktop/login1"),
+        if (QDBusConnection::systemBus().call(exists, QDBus::Block, 2000).type() !=
+            QDBusMessage::ReplyMessage) {
+            ASSERT_TRUE(callMock(QDBusConnection::systemBus(), kLogind,
+                                 QStringLiteral("/org/freedesktop/login1"),
                                  QStringLiteral("AddSession"),
-                                 {QStringLiteral("auto"), QStringLiteral("seat0"), 1000u, QStringLiteral("tisko"), true}));
+                                 {QStringLiteral("auto"), QStringLiteral("seat0"), 1000u,
+                                  QStringLiteral("tisko"), true}));
         }
     }
     void TearDown() override { setLockedHint(QVariant(false)); }
 
     static void setLockedHint(const QVariant& value) {
-        callMock(QDBusConnection::systemBus(), kLogind, kSessionPath, QStringLiteral("UpdateProperties"),
+        callMock(QDBusConnection::systemBus(), kLogind, kSessionPath,
+                 QStringLiteral("UpdateProperties"),
                  {QStringLiteral("org.freedesktop.login1.Session"),
                   QVariantMap{{QStringLiteral("LockedHint"), value}}});
     }
@@ -46,15 +49,12 @@ protected:
     }
 };
 
-TEST_F(LogindLock, lockedHintSetAndClearedIsSeen) {
+TEST_F(LogindLock, lockedHintSetAndClearedIsSeenAndOneOfTheWrongTypeIsIgnored) {
     EXPECT_FALSE(probe().isLocked());
     setLockedHint(QVariant(true));
     EXPECT_TRUE(probe().isLocked());
     setLockedHint(QVariant(false));
     EXPECT_FALSE(probe().isLocked());
-}
-
-TEST_F(LogindLock, lockedHintOfTheWrongTypeIsIgnored) {
     setLockedHint(QVariant(QStringLiteral("true")));
     EXPECT_FALSE(probe().isLocked());
     setLockedHint(QVariant(1));
@@ -65,46 +65,53 @@ TEST_F(LogindLock, lockedHintOfTheWrongTypeIsIgnored) {
 // probe a "system bus" without logind.
 class ScreenSaverLock : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(test::insideHarness());
-    }
+    void SetUp() override { ASSERT_TRUE(test::insideHarness()); }
     static DBusScreenState probe() {
         return DBusScreenState(QDBusConnection::sessionBus(), QDBusConnection::sessionBus());
     }
 };
 
 TEST_F(ScreenSaverLock, activeScreenSaverCountsAsLocked) {
-    DBusMock saver(QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("/org/gnome/ScreenSaver"),
+    DBusMock saver(QStringLiteral("org.gnome.ScreenSaver"),
+                   QStringLiteral("/org/gnome/ScreenSaver"),
                    QStringLiteral("org.gnome.ScreenSaver"));
     ASSERT_TRUE(saver.isReady());
-    ASSERT_TRUE(saver.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("b"), QStringLiteral("ret = True")));
+    ASSERT_TRUE(saver.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("b"),
+                                QStringLiteral("ret = True")));
     EXPECT_TRUE(probe().isLocked());
 }
 
 TEST_F(ScreenSaverLock, inactiveOrMalformedAnswersAreNotLocked) {
-    DBusMock saver(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+    DBusMock saver(QStringLiteral("org.freedesktop.ScreenSaver"),
+                   QStringLiteral("/org/freedesktop/ScreenSaver"),
                    QStringLiteral("org.freedesktop.ScreenSaver"));
     ASSERT_TRUE(saver.isReady());
     // A reply of the wrong type is no answer, so the next screensaver is asked.
-    ASSERT_TRUE(saver.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("s"), QStringLiteral("ret = 'yes'")));
+    ASSERT_TRUE(saver.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("s"),
+                                QStringLiteral("ret = 'yes'")));
     DBusMock xfce(QStringLiteral("org.xfce.ScreenSaver"), QStringLiteral("/org/xfce/ScreenSaver"),
                   QStringLiteral("org.xfce.ScreenSaver"));
     ASSERT_TRUE(xfce.isReady());
-    ASSERT_TRUE(xfce.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("b"), QStringLiteral("ret = True")));
+    ASSERT_TRUE(xfce.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("b"),
+                               QStringLiteral("ret = True")));
     EXPECT_TRUE(probe().isLocked());
-    ASSERT_TRUE(xfce.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("b"), QStringLiteral("ret = False")));
+    ASSERT_TRUE(xfce.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("b"),
+                               QStringLiteral("ret = False")));
     EXPECT_FALSE(probe().isLocked());
 }
 
 TEST_F(ScreenSaverLock, serviceThatNeverAnswersCostsOnlyTheTimeout) {
-    DBusMock stuck(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+    DBusMock stuck(QStringLiteral("org.freedesktop.ScreenSaver"),
+                   QStringLiteral("/org/freedesktop/ScreenSaver"),
                    QStringLiteral("org.freedesktop.ScreenSaver"));
     ASSERT_TRUE(stuck.isReady());
     ASSERT_TRUE(stuck.addMethod(QStringLiteral("GetActive"), {}, QStringLiteral("b"),
                                 QStringLiteral("import time; time.sleep(20); ret = True")));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_FALSE(DBusScreenState(QDBusConnection::sessionBus(), QDBusConnection::sessionBus(), 250ms).isLocked());
+    EXPECT_FALSE(
+        DBusScreenState(QDBusConnection::sessionBus(), QDBusConnection::sessionBus(), 250ms)
+            .isLocked());
     // 250 ms of budget; far from the 20 s the service would keep us waiting.
     EXPECT_LT(clock.elapsed(), 2000);
 }

@@ -1,50 +1,28 @@
 #include <gtest/gtest.h>
 
-#include "EdidBlobs.h"
+#include "FakeDisplays.h"
 
 #include "Tisko/System/DisplaySet.h"
 #include "Tisko/System/Edid.h"
 #include "Tisko/System/SysfsDrm.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 namespace tisko {
 namespace {
 
 using test::edidBlob;
+using test::FakeDrmTree;
 
-const QRegularExpression kCanonicalUuid(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
-
-// A made-up /sys/class/drm with connectors added by the test.
-class FakeDrmTree {
-public:
-    void addConnector(const QString& name, const QString& status, const QByteArray& edid,
-                      const QString& dpms = QStringLiteral("On"), const QString& enabled = QStringLiteral("enabled")) {
-        const QString folder = m_dir.filePath(name);
-        QDir().mkpath(folder);
-        write(folder + QStringLiteral("/status"), status.toLatin1() + '\n');
-        write(folder + QStringLiteral("/edid"), edid);
-        write(folder + QStringLiteral("/dpms"), dpms.toLatin1() + '\n');
-        write(folder + QStringLiteral("/enabled"), enabled.toLatin1() + '\n');
-    }
-    QString root() const { return m_dir.path(); }
-
-private:
-    static void write(const QString& path, const QByteArray& data) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(data);
-    }
-    QTemporaryDir m_dir;
-};
+const QRegularExpression kCanonicalUuid(
+    QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
 
 // An EDID source that answers with fixed blobs, or not at all.
 class FixedSource : public EdidSource {
 public:
-    explicit FixedSource(std::optional<std::vector<QByteArray>> edids) : m_edids(std::move(edids)) {}
+    explicit FixedSource(std::optional<std::vector<QByteArray>> edids)
+        : m_edids(std::move(edids)) {}
     std::optional<std::vector<QByteArray>> connectedEdids() override {
         ++calls;
         return m_edids;
@@ -123,7 +101,8 @@ TEST(SysfsDrmDisplays, connectedConnectorsWithEdidMakeTheKey) {
     const QByteArray external = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
     tree.addConnector(QStringLiteral("card1-eDP-1"), QStringLiteral("connected"), laptop);
     tree.addConnector(QStringLiteral("card1-HDMI-A-1"), QStringLiteral("connected"), external);
-    tree.addConnector(QStringLiteral("card1-DP-2"), QStringLiteral("disconnected"), edidBlob("DEL", 1, 1));
+    tree.addConnector(QStringLiteral("card1-DP-2"), QStringLiteral("disconnected"),
+                      edidBlob("DEL", 1, 1));
     tree.addConnector(QStringLiteral("card1-Virtual-1"), QStringLiteral("connected"), QByteArray());
     QDir().mkpath(tree.root() + QStringLiteral("/renderD128"));
 
@@ -142,15 +121,19 @@ TEST(SysfsDrmDisplays, missingTreeDoesNotAnswer) {
 TEST(SysfsDrmSleep, asleepOnlyWhenEveryLitConnectorIsOff) {
     FakeDrmTree tree;
     const QByteArray edid = edidBlob("DEL", 1, 1);
-    tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid, QStringLiteral("Off"));
-    tree.addConnector(QStringLiteral("card0-DP-1"), QStringLiteral("connected"), edid, QStringLiteral("Standby"));
+    tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
+                      QStringLiteral("Off"));
+    tree.addConnector(QStringLiteral("card0-DP-1"), QStringLiteral("connected"), edid,
+                      QStringLiteral("Standby"));
     // Disabled and disconnected connectors say nothing about the displays in use.
-    tree.addConnector(QStringLiteral("card0-DP-2"), QStringLiteral("connected"), edid, QStringLiteral("On"),
-                      QStringLiteral("disabled"));
-    tree.addConnector(QStringLiteral("card0-DP-3"), QStringLiteral("disconnected"), edid, QStringLiteral("On"));
+    tree.addConnector(QStringLiteral("card0-DP-2"), QStringLiteral("connected"), edid,
+                      QStringLiteral("On"), QStringLiteral("disabled"));
+    tree.addConnector(QStringLiteral("card0-DP-3"), QStringLiteral("disconnected"), edid,
+                      QStringLiteral("On"));
     EXPECT_EQ(SysfsDrm(tree.root()).displaysAsleep(), std::optional<bool>(true));
 
-    tree.addConnector(QStringLiteral("card0-HDMI-A-1"), QStringLiteral("connected"), edid, QStringLiteral("On"));
+    tree.addConnector(QStringLiteral("card0-HDMI-A-1"), QStringLiteral("connected"), edid,
+                      QStringLiteral("On"));
     EXPECT_EQ(SysfsDrm(tree.root()).displaysAsleep(), std::optional<bool>(false));
 
     FakeDrmTree empty;

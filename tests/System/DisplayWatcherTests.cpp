@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "EdidBlobs.h"
+#include "FakeDisplays.h"
 #include "SessionHarness.h"
 
 #include "Tisko/System/DisplaySet.h"
@@ -22,14 +22,13 @@ using namespace std::chrono_literals;
 bool xrandr(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral("xrandr"), arguments);
-    return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 class SessionDisplays : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(test::insideHarness());
-    }
+    void SetUp() override { ASSERT_TRUE(test::insideHarness()); }
 };
 
 TEST_F(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
@@ -50,11 +49,13 @@ TEST_F(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
 // monitor's driver would.
 class RandrEdid {
 public:
-    RandrEdid() : m_display(XOpenDisplay(nullptr)) {
+    RandrEdid()
+        : m_display(XOpenDisplay(nullptr)) {
         if (m_display == nullptr)
             return;
         m_atom = XInternAtom(m_display, "EDID", False);
-        XRRScreenResources* resources = XRRGetScreenResourcesCurrent(m_display, DefaultRootWindow(m_display));
+        XRRScreenResources* resources =
+            XRRGetScreenResourcesCurrent(m_display, DefaultRootWindow(m_display));
         if (resources != nullptr && resources->noutput > 0)
             m_output = resources->outputs[0];
         if (resources != nullptr)
@@ -71,7 +72,8 @@ public:
         if (m_output == 0)
             return false;
         XRRChangeOutputProperty(m_display, m_output, m_atom, XA_INTEGER, 8, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(edid.constData()), static_cast<int>(edid.size()));
+                                reinterpret_cast<const unsigned char*>(edid.constData()),
+                                static_cast<int>(edid.size()));
         XSync(m_display, False);
         return true;
     }

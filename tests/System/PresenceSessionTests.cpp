@@ -15,12 +15,10 @@ using namespace std::chrono_literals;
 
 class SessionPresence : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(test::insideHarness());
-    }
+    void SetUp() override { ASSERT_TRUE(test::insideHarness()); }
     LinuxPresence presence(X11Display* x11) {
-        return LinuxPresence({QDBusConnection::systemBus(), QDBusConnection::sessionBus(), x11, nullptr, QString(),
-                              nullptr});
+        return LinuxPresence({QDBusConnection::systemBus(), QDBusConnection::sessionBus(), x11,
+                              nullptr, QString(), nullptr});
     }
     static void movePointer(int x, int y) {
         QProcess xdotool;
@@ -55,7 +53,8 @@ TEST_F(SessionPresence, mutterIdleMonitorAndPowerSaveModeComeFirst) {
                            QStringLiteral("org.gnome.Mutter.DisplayConfig"));
     ASSERT_TRUE(idle.isReady());
     ASSERT_TRUE(display.isReady());
-    ASSERT_TRUE(idle.addMethod(QStringLiteral("GetIdletime"), {}, QStringLiteral("t"), QStringLiteral("ret = 754000")));
+    ASSERT_TRUE(idle.addMethod(QStringLiteral("GetIdletime"), {}, QStringLiteral("t"),
+                               QStringLiteral("ret = 754000")));
     ASSERT_TRUE(display.addProperty(QStringLiteral("PowerSaveMode"), QVariant(3)));
 
     X11Display x11;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EventLoop.h"
+
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
@@ -7,17 +9,11 @@
 #include <QString>
 #include <QVariant>
 
-#include <chrono>
-#include <functional>
-
 namespace tisko::test {
 
 // Integration tests run inside tests/harness/run-headless. Call first: fails the test with
 // a clear message elsewhere, so nothing ever talks to the user's own desktop or buses.
 ::testing::AssertionResult insideHarness();
-
-// Runs the event loop until the predicate holds or the time is up; returns the predicate.
-bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds limit);
 
 // One python3-dbusmock object served on the harness's session bus for the life of the
 // object, ended by its PID afterwards.
@@ -46,7 +42,7 @@ private:
 };
 
 // Calls a method of dbusmock's control interface org.freedesktop.DBus.Mock; true on success.
-bool callMock(QDBusConnection bus, const QString& service, const QString& path, const QString& method,
-              const QVariantList& arguments);
+bool callMock(QDBusConnection bus, const QString& service, const QString& path,
+              const QString& method, const QVariantList& arguments);
 
 } // namespace tisko::test

@@ -5,17 +5,17 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 find_package(X11 REQUIRED)
 
 tisko_add_test(tisko_probes_tests
-  SOURCES DisplaySetTests.cpp EdidBlobs.h LinuxPresenceTests.cpp
-  LIBS tisko_probes
+  SOURCES DisplaySetTests.cpp FakeDisplays.h LinuxPresenceTests.cpp
+  LIBS tisko_probes tisko_test_support
   LABELS probes)
 tisko_qt_target(tisko_probes_tests)
 
 add_executable(tisko_probes_session_tests
   DBusScreenStateTests.cpp DisplayWatcherTests.cpp PresenceSessionTests.cpp WakeWatcherTests.cpp
-  EdidBlobs.h SessionHarness.cpp SessionHarness.h SessionTestMain.cpp)
+  FakeDisplays.h SessionHarness.cpp SessionHarness.h SessionTestMain.cpp)
 tisko_set_warnings(tisko_probes_session_tests)
 tisko_qt_target(tisko_probes_session_tests)
-target_link_libraries(tisko_probes_session_tests PRIVATE tisko_probes Qt6::Test X11::X11 X11::Xrandr
+target_link_libraries(tisko_probes_session_tests PRIVATE tisko_probes tisko_test_support Qt6::Test X11::X11 X11::Xrandr
   GTest::gtest GTest::gmock)
 gtest_discover_tests(tisko_probes_session_tests DISCOVERY_TIMEOUT 60
   PROPERTIES LABELS integration RESOURCE_LOCK tisko_session)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "TestFiles.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstdint>
 
@@ -47,5 +50,24 @@ inline QByteArray edidBlob(const char vendor[3], std::uint16_t product, std::uin
     blob[127] = static_cast<char>((256 - (sum % 256)) % 256);
     return blob;
 }
+
+// A made-up /sys/class/drm with connectors added by the test.
+class FakeDrmTree {
+public:
+    // Adds or rewrites the connector's status, EDID, dpms state and enabled state.
+    void addConnector(const QString& name, const QString& status, const QByteArray& edid,
+                      const QString& dpms = QStringLiteral("On"),
+                      const QString& enabled = QStringLiteral("enabled")) {
+        const QString folder = m_dir.filePath(name) + QLatin1Char('/');
+        writeFile(folder + QStringLiteral("status"), status.toLatin1() + '\n');
+        writeFile(folder + QStringLiteral("edid"), edid);
+        writeFile(folder + QStringLiteral("dpms"), dpms.toLatin1() + '\n');
+        writeFile(folder + QStringLiteral("enabled"), enabled.toLatin1() + '\n');
+    }
+    QString root() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 } // namespace tisko::test
