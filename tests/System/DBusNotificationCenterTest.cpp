@@ -1,9 +1,6 @@
 #include "NotificationTestServers.h"
-#include "TempHome.h"
 
-#include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
-#include "Tisko/System/DBusNotificationCenter.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/Notifier.h"
 
@@ -12,44 +9,16 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 
 namespace tisko {
 namespace {
 
+using namespace std::chrono_literals;
+
 // The centre against python3-dbusmock's notification daemon, which logs every call with its
 // arguments, on a bus of the test's own.
-class DBusNotificationCenterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::application();
-        Log::restartForTesting();
-        ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
-    }
-    void TearDown() override {
-        center.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("tisko"));
-        Log::restartForTesting();
-    }
-
-    void startCenter() {
-        center = std::make_unique<DBusNotificationCenter>(
-            bus.connect(QStringLiteral("tisko")),
-            NotificationSwitch(QStringLiteral(TISKO_APP_ID), {}));
-    }
-
-    QStringList errors() {
-        QStringList found;
-        for (const QString& line : test::logLines())
-            if (const qsizetype tag = line.indexOf(QStringLiteral(" ERROR ")); tag >= 0)
-                found << line.mid(tag + 7);
-        return found;
-    }
-
-    test::TempHome home;
-    test::PrivateBus bus;
-    std::unique_ptr<DBusNotificationCenter> center;
-};
+using DBusNotificationCenterTest = test::NotificationBusTest;
 
 TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne) {
     test::MockNotificationServer server(bus);
@@ -57,10 +26,12 @@ TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne)
     startCenter();
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
     SettingsStore::setSoundsEnabled(false);
     Notifier::post(PostureVerdict::slouching(0.3), *center);
-    ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 2; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 2; }));
 
     const QStringList calls = server.calls(QStringLiteral("Notify"));
     // app_name, replaces_id, icon, summary, body, actions, hints, timeout.
@@ -79,8 +50,9 @@ TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne)
         << calls[1].toStdString();
     EXPECT_TRUE(calls[1].contains(QStringLiteral("\"suppress-sound\": True")));
     EXPECT_FALSE(calls[1].contains(QStringLiteral("sound-name")));
-    test::spin(100);
-    EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
+    test::spin(100ms);
+    EXPECT_TRUE(test::loggedErrors().isEmpty())
+        << test::loggedErrors().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(DBusNotificationCenterTest, warningsPostedTogetherStillReplaceEachOther) {
@@ -91,7 +63,8 @@ TEST_F(DBusNotificationCenterTest, warningsPostedTogetherStillReplaceEachOther) 
     // The second is sent only once the server has given the first its id.
     for (int i = 0; i < 3; ++i)
         Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 3; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 3; }));
     const QStringList calls = server.calls(QStringLiteral("Notify"));
     EXPECT_TRUE(calls[0].startsWith(QStringLiteral("\"Tisko\" 0 ")));
     EXPECT_TRUE(calls[1].startsWith(QStringLiteral("\"Tisko\" 1 ")));
@@ -104,10 +77,12 @@ TEST_F(DBusNotificationCenterTest, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGi
     startCenter();
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
     // A version from the feed with markup characters: the server reads markup.
     Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
-    ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 2; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 2; }));
 
     const QString notice = server.calls(QStringLiteral("Notify")).at(1);
     EXPECT_TRUE(notice.startsWith(
@@ -123,7 +98,8 @@ TEST_F(DBusNotificationCenterTest, aServerWithoutMarkupGetsTheTextUntouched) {
     ASSERT_TRUE(server.isRunning());
     startCenter();
     Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
-    ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
     EXPECT_TRUE(server.calls(QStringLiteral("Notify"))
                     .at(0)
                     .contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
@@ -134,12 +110,12 @@ TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsB
 
     NotificationStatus status;
     NotificationPermission::refresh(*center, status);
-    ASSERT_TRUE(test::waitFor([&] { return status.state() == PermissionState::denied; }));
+    ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::denied; }));
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(test::waitFor([&] { return errors().size() >= 2; }));
-    test::spin(200);
-    const QStringList lines = errors();
+    ASSERT_TRUE(test::waitUntil([&] { return test::loggedErrors().size() >= 2; }));
+    test::spin(200ms);
+    const QStringList lines = test::loggedErrors();
     ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(lines.count(QStringLiteral("Aviso sin permiso de notificaciones (estado 1)")), 1);
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^Aviso: .+"))).size(), 1);
@@ -148,7 +124,11 @@ TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsB
     test::MockNotificationServer server(bus);
     ASSERT_TRUE(server.isRunning());
     NotificationPermission::refresh(*center, status);
-    ASSERT_TRUE(test::waitFor([&] { return status.state() == PermissionState::granted; }));
+    ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::granted; }));
+    std::optional<bool> granted;
+    Notifier::requestPermission([&](bool answer) { granted = answer; }, *center);
+    ASSERT_TRUE(test::waitUntil([&] { return granted.has_value(); }));
+    EXPECT_TRUE(*granted);
 }
 
 TEST_F(DBusNotificationCenterTest, aClickReachesTheCentreOnlyForItsOwnNotifications) {
@@ -160,8 +140,9 @@ TEST_F(DBusNotificationCenterTest, aClickReachesTheCentreOnlyForItsOwnNotificati
                      [&](const QString& identifier) { clicked << identifier; });
 
     Notifier::postUpdate(QStringLiteral("2.0"), *center);
-    ASSERT_TRUE(test::waitFor([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
-    test::spin(100);
+    ASSERT_TRUE(
+        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
+    test::spin(100ms);
 
     // The server says id 1 (ours) and id 7 (not ours) were clicked, and a button on id 1.
     QDBusConnection control = bus.connect(QStringLiteral("control"));
@@ -180,8 +161,8 @@ TEST_F(DBusNotificationCenterTest, aClickReachesTheCentreOnlyForItsOwnNotificati
     emitAction(7, QStringLiteral("default"));
     emitAction(1, QStringLiteral("other"));
     emitAction(1, QStringLiteral("default"));
-    ASSERT_TRUE(test::waitFor([&] { return !clicked.isEmpty(); }));
-    test::spin(100);
+    ASSERT_TRUE(test::waitUntil([&] { return !clicked.isEmpty(); }));
+    test::spin(100ms);
     EXPECT_EQ(clicked, QStringList{Notifier::updateIdentifier()});
     QDBusConnection::disconnectFromBus(QStringLiteral("control"));
 }

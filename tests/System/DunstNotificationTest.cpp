@@ -1,9 +1,5 @@
 #include "NotificationTestServers.h"
-#include "TempHome.h"
 
-#include "Tisko/Support/Log.h"
-#include "Tisko/System/DBusNotificationCenter.h"
-#include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/Notifier.h"
 
@@ -12,10 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 
 namespace tisko {
 namespace {
+
+using namespace std::chrono_literals;
 
 QString field(const QJsonValue& entry, const char* name) {
     return entry.toObject()
@@ -26,7 +23,7 @@ QString field(const QJsonValue& entry, const char* name) {
 }
 
 // Tisko's notifications shown by a real dunst on the X display, on a bus of the test's own.
-class DunstNotificationTest : public ::testing::Test {
+class DunstNotificationTest : public test::NotificationBusTest {
 protected:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -34,36 +31,27 @@ protected:
                 FAIL() << "the headless harness gave no DISPLAY";
             GTEST_SKIP() << "dunst needs an X display: run under tests/harness/run-headless";
         }
-        test::application();
-        Log::restartForTesting();
-        ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
+        NotificationBusTest::SetUp();
         dunst = std::make_unique<test::DunstServer>(bus);
         ASSERT_TRUE(dunst->isRunning()) << "dunst did not start";
-        center = std::make_unique<DBusNotificationCenter>(
-            bus.connect(QStringLiteral("tisko")),
-            NotificationSwitch(QStringLiteral(TISKO_APP_ID), {}));
+        startCenter();
         router = std::make_unique<NotificationRouter>(*center);
         router->setUpdateCheck([this] { ++updateChecks; });
     }
     void TearDown() override {
         router.reset();
-        center.reset();
+        NotificationBusTest::TearDown();
         dunst.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("tisko"));
-        Log::restartForTesting();
     }
 
     // Waits until dunst shows `count` notifications and every answer has come back.
     bool showing(int count) {
-        const bool shown = test::waitFor([&] { return dunst->displayedCount() == count; });
-        test::spin(200);
+        const bool shown = test::waitUntil([&] { return dunst->displayedCount() == count; });
+        test::spin(200ms);
         return shown && dunst->displayedCount() == count;
     }
 
-    test::TempHome home;
-    test::PrivateBus bus;
     std::unique_ptr<test::DunstServer> dunst;
-    std::unique_ptr<DBusNotificationCenter> center;
     std::unique_ptr<NotificationRouter> router;
     int updateChecks = 0;
 };
@@ -86,7 +74,7 @@ TEST_F(DunstNotificationTest, aSecondWarningReplacesTheFirstOnScreen) {
     // Once closed, the next warning is a new notification.
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
     ASSERT_TRUE(showing(1));
-    EXPECT_TRUE(test::logLines().isEmpty());
+    EXPECT_TRUE(test::loggedLines().isEmpty());
 }
 
 TEST_F(DunstNotificationTest, theUpdateNoticeStandsBesideAPostureWarning) {
@@ -107,19 +95,12 @@ TEST_F(DunstNotificationTest, theUpdateNoticeStandsBesideAPostureWarning) {
               QStringLiteral("La 2.1 está lista. Pulsa para actualizar."));
 }
 
-TEST_F(DunstNotificationTest, clickingTheUpdateNoticeStartsTheUpdateCheck) {
+TEST_F(DunstNotificationTest, clickingTheUpdateNoticeStartsTheUpdateCheckAndAWarningNothing) {
     Notifier::postUpdate(QStringLiteral("2.0"), *center);
     ASSERT_TRUE(showing(1));
     dunst->control({QStringLiteral("action"), QStringLiteral("0")});
-    ASSERT_TRUE(test::waitFor([&] { return updateChecks == 1; }));
-    test::spin(200);
-    EXPECT_EQ(updateChecks, 1);
-}
-
-TEST_F(DunstNotificationTest, clickingAPostureWarningStartsNothing) {
-    // The update notice was shown and closed before: its old id must not count any more.
-    Notifier::postUpdate(QStringLiteral("2.0"), *center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(test::waitUntil([&] { return updateChecks == 1; }));
+    // The update notice is closed: its old id must not count any more.
     dunst->closeAllAndReadHistory();
     ASSERT_TRUE(showing(0));
 
@@ -130,24 +111,10 @@ TEST_F(DunstNotificationTest, clickingAPostureWarningStartsNothing) {
     ASSERT_TRUE(showing(1));
     dunst->control({QStringLiteral("action"), QStringLiteral("0")});
     // The click does arrive, and the router leaves it alone.
-    ASSERT_TRUE(test::waitFor([&] { return !clicked.isEmpty(); }));
-    test::spin(300);
+    ASSERT_TRUE(test::waitUntil([&] { return !clicked.isEmpty(); }));
+    test::spin(300ms);
     EXPECT_EQ(clicked, QStringList{Notifier::postureIdentifier()});
-    EXPECT_EQ(updateChecks, 0);
-}
-
-TEST_F(DunstNotificationTest, dunstOnTheBusMeansPermissionGranted) {
-    NotificationStatus status;
-    NotificationPermission::refresh(*center, status);
-    ASSERT_TRUE(test::waitFor([&] { return status.state() == PermissionState::granted; }));
-    std::optional<bool> granted;
-    Notifier::requestPermission([&](bool answer) { granted = answer; }, *center);
-    ASSERT_TRUE(test::waitFor([&] { return granted.has_value(); }));
-    EXPECT_TRUE(*granted);
-
-    dunst.reset();
-    NotificationPermission::refresh(*center, status);
-    ASSERT_TRUE(test::waitFor([&] { return status.state() == PermissionState::denied; }));
+    EXPECT_EQ(updateChecks, 1);
 }
 
 } // namespace

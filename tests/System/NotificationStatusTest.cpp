@@ -12,6 +12,7 @@
 namespace tisko {
 namespace {
 
+using namespace std::chrono_literals;
 using test::FakeNotificationCenter;
 
 class NotificationStatusTest : public ::testing::Test {
@@ -34,29 +35,23 @@ TEST_F(NotificationStatusTest, isUnknownUntilTheFirstRefreshCompletes) {
     NotificationPermission::refresh(center, status);
     // The answer comes later, never inside refresh().
     EXPECT_EQ(status.state(), PermissionState::unknown);
-    ASSERT_TRUE(test::waitFor([&] { return status.state() == PermissionState::granted; }));
+    ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::granted; }));
 }
 
-TEST_F(NotificationStatusTest, anEqualWriteNotifiesNobody) {
+TEST_F(NotificationStatusTest, equalWritesAndRefreshesWithTheSameStatusNotifyNobody) {
     status.setState(PermissionState::unknown);
-    status.setState(PermissionState::denied);
-    status.setState(PermissionState::denied);
-    status.setProperty("state", QVariant::fromValue(PermissionState::denied));
-    EXPECT_EQ(seen, std::vector<PermissionState>{PermissionState::denied});
-}
-
-TEST_F(NotificationStatusTest, refreshingTwiceWithTheSameStatusNotifiesOnce) {
     center.status = NotificationCenter::denied;
     NotificationPermission::refresh(center, status);
     NotificationPermission::refresh(center, status);
-    ASSERT_TRUE(test::waitFor([&] { return center.statusQueries == 2; }));
-    test::spin(50);
+    ASSERT_TRUE(test::waitUntil([&] { return center.statusQueries == 2; }));
+    test::spin(50ms);
+    status.setProperty("state", QVariant::fromValue(PermissionState::denied));
     EXPECT_EQ(seen, std::vector<PermissionState>{PermissionState::denied});
 
     // The user switches notifications on in the desktop's settings.
     center.status = NotificationCenter::authorized;
     NotificationPermission::refresh(center, status);
-    ASSERT_TRUE(test::waitFor([&] { return seen.size() == 2; }));
+    ASSERT_TRUE(test::waitUntil([&] { return seen.size() == 2; }));
     EXPECT_EQ(seen.back(), PermissionState::granted);
 }
 
@@ -64,25 +59,26 @@ TEST_F(NotificationStatusTest, anAnswerAfterTheStatusIsGoneIsDropped) {
     auto transient = std::make_unique<NotificationStatus>();
     NotificationPermission::refresh(center, *transient);
     transient.reset();
-    test::spin(50);
+    test::spin(50ms);
     EXPECT_EQ(center.statusQueries, 1);
 }
 
-TEST(NotificationPermissionTest, mapsEveryStatusCode) {
-    EXPECT_EQ(NotificationPermission::stateFor(0), PermissionState::notAsked);
-    EXPECT_EQ(NotificationPermission::stateFor(1), PermissionState::denied);
-    EXPECT_EQ(NotificationPermission::stateFor(2), PermissionState::granted);
+TEST(NotificationPermissionTest, mapsEveryStatusCodeToAStateAndItsText) {
+    struct Case {
+        int code;
+        PermissionState state;
+        const char* text;
+    };
     // Provisional counts as granted; ephemeral and anything unheard of are unknown.
-    EXPECT_EQ(NotificationPermission::stateFor(3), PermissionState::granted);
-    EXPECT_EQ(NotificationPermission::stateFor(4), PermissionState::unknown);
-    EXPECT_EQ(NotificationPermission::stateFor(-1), PermissionState::unknown);
-}
-
-TEST(PermissionStateTest, rawValuesAreTheFixedTexts) {
-    EXPECT_EQ(rawValue(PermissionState::granted), QStringLiteral("concedido"));
-    EXPECT_EQ(rawValue(PermissionState::denied), QStringLiteral("denegado"));
-    EXPECT_EQ(rawValue(PermissionState::notAsked), QStringLiteral("sin preguntar"));
-    EXPECT_EQ(rawValue(PermissionState::unknown), QStringLiteral("desconocido"));
+    for (const Case& c : {Case{0, PermissionState::notAsked, "sin preguntar"},
+                          Case{1, PermissionState::denied, "denegado"},
+                          Case{2, PermissionState::granted, "concedido"},
+                          Case{3, PermissionState::granted, "concedido"},
+                          Case{4, PermissionState::unknown, "desconocido"},
+                          Case{-1, PermissionState::unknown, "desconocido"}}) {
+        EXPECT_EQ(NotificationPermission::stateFor(c.code), c.state) << c.code;
+        EXPECT_EQ(rawValue(c.state), QString::fromUtf8(c.text)) << c.code;
+    }
 }
 
 } // namespace

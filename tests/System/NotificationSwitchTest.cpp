@@ -1,8 +1,8 @@
 #include "NotificationTestServers.h"
+#include "TestFiles.h"
 
 #include "Tisko/System/NotificationSwitch.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -13,6 +13,8 @@
 namespace tisko {
 namespace {
 
+using namespace std::chrono_literals;
+
 const QString kEntry = QStringLiteral("io.github.tisko.Tisko");
 
 class NotificationSwitchTest : public ::testing::Test {
@@ -20,26 +22,24 @@ protected:
     void SetUp() override { test::application(); }
 
     // Asks the switch and waits for its one answer.
-    std::optional<bool> ask(const NotificationSwitch::Environment& environment) {
+    std::optional<bool> ask(const NotificationSwitch::Environment& environment,
+                            int timeoutMs = 2000) {
         QObject context;
         int answers = 0;
         std::optional<bool> enabled;
-        NotificationSwitch(kEntry, environment).query(&context, [&](bool on) {
-            ++answers;
-            enabled = on;
-        });
+        NotificationSwitch(kEntry, environment)
+            .query(
+                &context,
+                [&](bool on) {
+                    ++answers;
+                    enabled = on;
+                },
+                timeoutMs);
         EXPECT_FALSE(enabled.has_value()) << "answered synchronously";
-        test::waitFor([&] { return answers > 0; });
-        test::spin(50);
+        test::waitUntil([&] { return answers > 0; });
+        test::spin(100ms);
         EXPECT_LE(answers, 1);
         return enabled;
-    }
-
-    void write(const QString& path, const QByteArray& text) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
     }
 
     QTemporaryDir config;
@@ -54,28 +54,28 @@ TEST(NotificationSwitchNames, gnomeKeysTheApplicationByItsCanonicalId) {
 }
 
 TEST(NotificationSwitchNames, plasmaPopupsAreOnUnlessTheApplicationGroupSaysOff) {
-    const QString off = QStringLiteral("[Applications][io.github.tisko.Tisko]\nShowPopups=false\n");
-    EXPECT_FALSE(NotificationSwitch::plasmaShowsPopups(off, kEntry));
-    EXPECT_FALSE(NotificationSwitch::plasmaShowsPopups(
-        QStringLiteral("[DoNotDisturb]\nUntil=x\n\n[Applications][io.github.tisko.Tisko]\n"
-                       "ShowInHistory=true\n ShowPopups = 0 \n"),
-        kEntry));
-    EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(
-        QStringLiteral("[Applications][org.kde.konsole]\nShowPopups=false\n"), kEntry));
-    // The key outside the application's group, a later "true", and an empty file.
-    EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(
-        QStringLiteral("ShowPopups=false\n[Applications][io.github.tisko.Tisko]\n"), kEntry));
-    EXPECT_TRUE(
-        NotificationSwitch::plasmaShowsPopups(off + QStringLiteral("ShowPopups=true\n"), kEntry));
-    EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(QString(), kEntry));
+    const char* off = "[Applications][io.github.tisko.Tisko]\nShowPopups=false\n";
+    const std::pair<QString, bool> cases[] = {
+        {QString::fromUtf8(off), false},
+        {QStringLiteral("[DoNotDisturb]\nUntil=x\n\n[Applications][io.github.tisko.Tisko]\n"
+                        "ShowInHistory=true\n ShowPopups = 0 \n"),
+         false},
+        {QStringLiteral("[Applications][org.kde.konsole]\nShowPopups=false\n"), true},
+        // The key outside the application's group, a later "true", and an empty file.
+        {QStringLiteral("ShowPopups=false\n[Applications][io.github.tisko.Tisko]\n"), true},
+        {QString::fromUtf8(off) + QStringLiteral("ShowPopups=true\n"), true},
+        {QString(), true},
+    };
+    for (const auto& [text, shows] : cases)
+        EXPECT_EQ(NotificationSwitch::plasmaShowsPopups(text, kEntry), shows) << text.toStdString();
 }
 
 TEST_F(NotificationSwitchTest, plasmaReadsTheUsersNotificationSettings) {
     NotificationSwitch::Environment plasma{QStringLiteral("KDE"), config.path()};
     EXPECT_EQ(ask(plasma), true); // no plasmanotifyrc yet
 
-    write(config.filePath(QStringLiteral("plasmanotifyrc")),
-          "[Applications][io.github.tisko.Tisko]\nShowPopups=false\n");
+    ASSERT_TRUE(test::writeFile(config.filePath(QStringLiteral("plasmanotifyrc")),
+                                "[Applications][io.github.tisko.Tisko]\nShowPopups=false\n"));
     EXPECT_EQ(ask(plasma), false);
     // Another desktop does not read Plasma's file.
     EXPECT_EQ(ask({QStringLiteral("XFCE"), config.path()}), true);
@@ -89,11 +89,11 @@ TEST_F(NotificationSwitchTest, gnomeReadsTheApplicationsEnableKey) {
     EXPECT_EQ(ask(gnome), true);
 
     const QString keyfile = config.filePath(QStringLiteral("glib-2.0/settings/keyfile"));
-    write(keyfile, "[org/gnome/desktop/notifications/application/io-github-tisko-tisko]\n"
-                   "enable=false\n");
+    const QByteArray group =
+        "[org/gnome/desktop/notifications/application/io-github-tisko-tisko]\n";
+    ASSERT_TRUE(test::writeFile(keyfile, group + "enable=false\n"));
     EXPECT_EQ(ask(gnome), false);
-    write(keyfile, "[org/gnome/desktop/notifications/application/io-github-tisko-tisko]\n"
-                   "enable=true\n");
+    ASSERT_TRUE(test::writeFile(keyfile, group + "enable=true\n"));
     EXPECT_EQ(ask(gnome), true);
 
     qunsetenv("GSETTINGS_BACKEND");
@@ -101,29 +101,15 @@ TEST_F(NotificationSwitchTest, gnomeReadsTheApplicationsEnableKey) {
 }
 
 TEST_F(NotificationSwitchTest, aMissingOrHangingGsettingsLeavesNotificationsOn) {
-    NotificationSwitch::Environment missing{QStringLiteral("GNOME"), config.path(),
-                                            QStringLiteral("/nonexistent/gsettings")};
-    EXPECT_EQ(ask(missing), true);
+    EXPECT_EQ(
+        ask({QStringLiteral("GNOME"), config.path(), QStringLiteral("/nonexistent/gsettings")}),
+        true);
 
     // A gsettings that never answers: the timeout answers instead, once.
     const QString hanging = config.filePath(QStringLiteral("gsettings"));
-    write(hanging, "#!/bin/sh\nexec sleep 30\n");
+    ASSERT_TRUE(test::writeFile(hanging, "#!/bin/sh\nexec sleep 30\n"));
     QFile::setPermissions(hanging, QFile::ReadOwner | QFile::ExeOwner);
-    QObject context;
-    int answers = 0;
-    bool enabled = false;
-    NotificationSwitch(kEntry, {QStringLiteral("GNOME"), config.path(), hanging})
-        .query(
-            &context,
-            [&](bool on) {
-                ++answers;
-                enabled = on;
-            },
-            200);
-    ASSERT_TRUE(test::waitFor([&] { return answers > 0; }, 3000));
-    test::spin(100);
-    EXPECT_EQ(answers, 1);
-    EXPECT_TRUE(enabled);
+    EXPECT_EQ(ask({QStringLiteral("GNOME"), config.path(), hanging}, 200), true);
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QThread>
 
 namespace tisko::test {
 
@@ -17,50 +16,7 @@ namespace {
 const QString kPython = QStringLiteral("/usr/bin/python3");
 const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 
-void stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
-}
-
 } // namespace
-
-QCoreApplication& application() {
-    static int argc = 1;
-    static char name[] = "tisko-notifications-test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                : new QCoreApplication(argc, argv);
-    return *app;
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    application();
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void spin(int ms) {
-    waitFor([] { return false; }, ms);
-}
-
-QStringList logLines() {
-    Log::flush();
-    QFile file(Log::filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
 
 PrivateBus::PrivateBus() {
     const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
@@ -89,7 +45,7 @@ PrivateBus::PrivateBus() {
 }
 
 PrivateBus::~PrivateBus() {
-    stop(m_daemon);
+    endProcess(m_daemon);
 }
 
 QDBusConnection PrivateBus::connect(const QString& name) const {
@@ -125,13 +81,13 @@ MockNotificationServer::MockNotificationServer(const PrivateBus& bus, const QStr
     m_process.setProcessEnvironment(bus.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(kPython, arguments);
-    m_running = waitFor(
+    m_running = waitUntil(
         [&] { return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications); },
-        15000);
+        std::chrono::seconds(15));
 }
 
 MockNotificationServer::~MockNotificationServer() {
-    stop(m_process);
+    endProcess(m_process);
 }
 
 QStringList MockNotificationServer::calls(const QString& method) const {
@@ -175,13 +131,13 @@ DunstServer::DunstServer(const PrivateBus& bus)
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("dunst.log")));
     m_process.start(QStringLiteral("dunst"), {QStringLiteral("-config"), config});
-    m_running = waitFor(
+    m_running = waitUntil(
         [&] { return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications); },
-        10000);
+        std::chrono::seconds(10));
 }
 
 DunstServer::~DunstServer() {
-    stop(m_process);
+    endProcess(m_process);
 }
 
 QByteArray DunstServer::control(const QStringList& arguments) const {
@@ -204,6 +160,23 @@ QJsonArray DunstServer::closeAllAndReadHistory() const {
     const QJsonDocument history = QJsonDocument::fromJson(control({QStringLiteral("history")}));
     // {"type": "aa{sv}", "data": [[ {...}, {...} ]]}
     return history.object().value(QStringLiteral("data")).toArray().at(0).toArray();
+}
+
+void NotificationBusTest::SetUp() {
+    application();
+    Log::restartForTesting();
+    ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
+}
+
+void NotificationBusTest::TearDown() {
+    center.reset();
+    QDBusConnection::disconnectFromBus(QStringLiteral("tisko"));
+    Log::restartForTesting();
+}
+
+void NotificationBusTest::startCenter() {
+    center = std::make_unique<DBusNotificationCenter>(
+        bus.connect(QStringLiteral("tisko")), NotificationSwitch(QStringLiteral(TISKO_APP_ID), {}));
 }
 
 } // namespace tisko::test

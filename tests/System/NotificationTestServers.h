@@ -1,7 +1,14 @@
 #pragma once
 
+#include "EventLoop.h"
+#include "LoggedLines.h"
+#include "TempHome.h"
+
+#include "Tisko/System/DBusNotificationCenter.h"
+
+#include <gtest/gtest.h>
+
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QJsonArray>
 #include <QProcess>
@@ -9,22 +16,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <functional>
 #include <memory>
 
 namespace tisko::test {
-
-// The application object QtDBus needs, created once per test program.
-QCoreApplication& application();
-
-// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done`'s last value.
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
-
-// Runs the event loop for `ms` milliseconds (to see that something does not happen).
-void spin(int ms);
-
-// Every line of the log file, after everything logged so far has been written.
-QStringList logLines();
 
 // A dbus-daemon of its own, with no service files, so nothing is started behind the test's
 // back. Ended by PID when the object goes.
@@ -94,6 +88,19 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     bool m_running = false;
+};
+
+// A test with a home and a bus of its own, and Tisko's notification centre on that bus.
+class NotificationBusTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Connects the centre to the bus (once a server, if any, is up).
+    void startCenter();
+
+    TempHome home;
+    PrivateBus bus;
+    std::unique_ptr<DBusNotificationCenter> center;
 };
 
 } // namespace tisko::test

@@ -1,5 +1,4 @@
 #include "NotificationTestServers.h"
-#include "TempHome.h"
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/System/NotificationPermission.h"
@@ -32,17 +31,14 @@ TEST(NotifierWithoutSessionBus, warningsLogOneLineEachAndNothingElseBreaks) {
     std::optional<bool> granted;
     Notifier::requestPermission([&](bool answer) { granted = answer; });
     NotificationPermission::refresh();
-    ASSERT_TRUE(test::waitFor([&] {
+    ASSERT_TRUE(test::waitUntil([&] {
         return granted.has_value() &&
                NotificationStatus::shared().state() == PermissionState::denied;
     }));
     EXPECT_FALSE(*granted);
-    test::spin(100);
+    test::spin(std::chrono::milliseconds(100));
 
-    QStringList errors;
-    for (const QString& line : test::logLines())
-        if (const qsizetype tag = line.indexOf(QStringLiteral(" ERROR ")); tag >= 0)
-            errors << line.mid(tag + 7);
+    const QStringList errors = test::loggedErrors();
     ASSERT_EQ(errors.size(), 2) << errors.join(QLatin1Char('\n')).toStdString();
     for (const QString& error : errors)
         EXPECT_TRUE(error.startsWith(QStringLiteral("Aviso: no hay bus de sesión de D-Bus")))

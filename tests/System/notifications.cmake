@@ -8,7 +8,7 @@ add_library(tisko_notification_test_servers STATIC
   ${CMAKE_CURRENT_LIST_DIR}/FakeNotificationCenter.h)
 target_include_directories(tisko_notification_test_servers PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(tisko_notification_test_servers
-  PUBLIC tisko_notifications tisko_test_support Qt6::Core Qt6::DBus)
+  PUBLIC tisko_notifications tisko_test_support Qt6::Core Qt6::DBus GTest::gtest)
 set_target_properties(tisko_notification_test_servers PROPERTIES AUTOMOC ON)
 tisko_set_warnings(tisko_notification_test_servers)
 tisko_qt_target(tisko_notification_test_servers)
