@@ -111,35 +111,9 @@ std::optional<PixelBox> widest(const std::vector<Found>& found) {
     return chosen->box;
 }
 
-// The whole frame, searched on grey copies from coarse to fine. A face the coarse copy
-// shows too small to find is narrower than any face it does find, so a convincing face
-// there ends the search; otherwise the finer copies add the narrower faces they see.
-std::optional<PixelBox> searchWhole(const PixelBuffer& frame) {
-    const int longSide = std::max(frame.width, frame.height);
-    constexpr std::size_t tiers = std::size(FaceAnalyzer::detectionSides);
-    std::vector<Found> found;
-    double previousSide = 0;
-    for (std::size_t tier = 0; tier < tiers; ++tier) {
-        const bool last = tier + 1 == tiers;
-        // The finest copy is the costliest by far: only worth it when nothing was found.
-        if (last && !found.empty())
-            break;
-        const double side = std::min<double>(FaceAnalyzer::detectionSides[tier], (last ? 2.0 : 1.0) * longSide);
-        if (side <= previousSide)
-            continue;
-        previousSide = side;
-        GreyImage copy = GreyImage::scaledFrom(frame, side / longSide);
-        copy.equalize();
-        addFaces(FaceDetector::detect(copy, FaceAnalyzer::detectionLevels[tier]), 0, 0,
-                 static_cast<double>(copy.width) / frame.width, static_cast<double>(copy.height) / frame.height, found);
-        if (!found.empty() && strongestOf(found) >= FaceAnalyzer::convincingConfidence)
-            break;
-    }
-    return widest(found);
-}
-
-// The region around the previous frame's face, on a copy scaled so that face has the side
-// the detector is quickest at; nothing unless a convincing face is there.
+// The region around a face seen before (the previous frame's, or a weak find of this one),
+// on a copy scaled so that face has the side the detector is quickest and surest at;
+// nothing unless a convincing face is there.
 std::optional<PixelBox> searchNear(const PixelBuffer& frame, const PixelBox& previous) {
     const PixelPoint middle = centre(previous);
     const double half = FaceAnalyzer::trackedRegion * previous.width / 2;
@@ -157,6 +131,45 @@ std::optional<PixelBox> searchNear(const PixelBuffer& frame, const PixelBox& pre
              static_cast<double>(copy.width) / region.width, static_cast<double>(copy.height) / region.height, found);
     if (found.empty() || strongestOf(found) < FaceAnalyzer::convincingConfidence)
         return std::nullopt;
+    return widest(found);
+}
+
+// The whole frame, searched on grey copies from coarse to fine. A face the coarse copy
+// shows too small to find is narrower than any face it does find, so a convincing face
+// there ends the search. A weak one is looked at again on its own, at the size the
+// detector sees best, where a real face scores high and a pattern that only looks like
+// one stays weak; only when it does not convince there do the finer copies add the
+// narrower faces they see.
+std::optional<PixelBox> searchWhole(const PixelBuffer& frame) {
+    const int longSide = std::max(frame.width, frame.height);
+    constexpr std::size_t tiers = std::size(FaceAnalyzer::detectionSides);
+    std::vector<Found> found;
+    std::optional<PixelBox> checked; // the weak face last looked at on its own
+    double previousSide = 0;
+    for (std::size_t tier = 0; tier < tiers; ++tier) {
+        const bool last = tier + 1 == tiers;
+        // The finest copy is the costliest by far: only worth it when nothing was found.
+        if (last && !found.empty())
+            break;
+        const double side = std::min<double>(FaceAnalyzer::detectionSides[tier], (last ? 2.0 : 1.0) * longSide);
+        if (side <= previousSide)
+            continue;
+        previousSide = side;
+        GreyImage copy = GreyImage::scaledFrom(frame, side / longSide);
+        copy.equalize();
+        addFaces(FaceDetector::detect(copy, FaceAnalyzer::detectionLevels[tier]), 0, 0,
+                 static_cast<double>(copy.width) / frame.width, static_cast<double>(copy.height) / frame.height, found);
+        if (found.empty())
+            continue;
+        if (strongestOf(found) >= FaceAnalyzer::convincingConfidence)
+            break;
+        const PixelBox candidate = *widest(found);
+        if (checked && change(candidate, *checked) == 0)
+            continue;
+        checked = candidate;
+        if (const std::optional<PixelBox> confirmed = searchNear(frame, candidate))
+            return confirmed;
+    }
     return widest(found);
 }
 

@@ -41,9 +41,10 @@ public:
     // How many levels of its pyramid the detector scans on each copy (0: all): the levels
     // left out hold faces that a coarser copy already searched for.
     static constexpr int detectionLevels[3] = {0, 3, 4};
-    // A face this strong on a coarse copy ends the search there; the last, most costly copy
-    // is searched only when the others found no face at all. Around a session's previous
-    // face, only a face this strong counts, so a weak find is checked against the whole frame.
+    // A face this strong on a coarse copy ends the search there, and so does a weaker one
+    // that is this strong when looked at again on its own; the last, most costly copy is
+    // searched only when the others found no face at all. Around a session's previous face,
+    // only a face this strong counts, so a weak find is checked against the whole frame.
     static constexpr double convincingConfidence = 0.5;
     // Detections this much weaker than the strongest one of the frame are taken for
     // patterns that only look like faces (a round badge, a poster's shadow).

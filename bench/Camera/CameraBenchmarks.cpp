@@ -77,6 +77,21 @@ void followingFrame(benchmark::State& state, const char* name, QSize size) {
     }
 }
 
+// A frame without a face (a brick wall), as when the person has left the desk: every copy
+// is searched.
+void noFace(benchmark::State& state, QSize size) {
+    const auto model = FaceModel::acquire();
+    model->landmarks();
+    const QImage wall = test::loadPhoto(QStringLiteral("brick.png"));
+    const QImage frame = test::composeFrame(wall, size, static_cast<double>(size.width()) / wall.width(), QPointF(0, 0),
+                                            QPointF(0, 0));
+    FaceTrack track;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FaceAnalyzer::measure(test::viewOf(frame), *model, track));
+}
+BENCHMARK_CAPTURE(noFace, frame1280x720, QSize(1280, 720))->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(noFace, frame640x480, QSize(640, 480))->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly();
+
 // Registers `function` for each face and frame size, as "function/face/size".
 void registerAnalysis(const char* label, void (*function)(benchmark::State&, const char*, QSize)) {
     for (const char* face : {"grace_hopper.jpg", "astronaut.png"}) {
