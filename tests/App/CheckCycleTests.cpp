@@ -218,12 +218,5 @@ TEST(CheckCycle, ALookIsJudgedAgainstThePositionItStartedWith) {
         QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca")));
 }
 
-TEST(CheckCycle, DescribeNamesEachVerdict) {
-    EXPECT_EQ(Monitor::describe(PostureVerdict::tooClose(1.3)), QStringLiteral("Demasiado cerca"));
-    EXPECT_EQ(Monitor::describe(PostureVerdict::slouching(0.7)), QStringLiteral("Encorvado"));
-    EXPECT_EQ(Monitor::describe(PostureVerdict::fine()), QStringLiteral("Bien"));
-    EXPECT_EQ(Monitor::describe(PostureVerdict::away()), QStringLiteral("No te veo"));
-}
-
 } // namespace
 } // namespace tisko::test

@@ -3,66 +3,65 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tisko {
 namespace {
 
 using Kind = LaunchSwitches::Kind;
 
-LaunchSwitches scan(std::initializer_list<const char*> items) {
+QStringList commandLine(const std::vector<const char*>& items) {
     QStringList arguments{QStringLiteral("/usr/bin/tisko")};
     for (const char* item : items)
-        arguments.append(QString::fromUtf8(item));
-    return LaunchSwitches::scan(arguments);
+        arguments << QString::fromUtf8(item);
+    return arguments;
 }
 
-TEST(LaunchSwitches, NoSwitchIsAPlainLaunch) {
-    EXPECT_EQ(scan({}).kind, Kind::none);
-    EXPECT_EQ(scan({"--unknown", "x"}).kind, Kind::none);
+LaunchSwitches expected(Kind kind, const char* path = "", double seconds = 10,
+                        std::optional<int> width = {}, std::optional<QString> tab = {}) {
+    return {kind, std::move(tab), QString::fromUtf8(path), seconds, width};
 }
 
-TEST(LaunchSwitches, SwitchesAreTakenInTheirOrderWhateverTheirPlace) {
-    EXPECT_EQ(scan({"--check", "--look", "/tmp/a"}).kind, Kind::look);
-    EXPECT_EQ(scan({"--hold", "3", "/tmp/h", "--look", "/tmp/a"}).kind, Kind::look);
-    EXPECT_EQ(scan({"--check", "--show-settings"}).kind, Kind::showSettings);
-    EXPECT_EQ(scan({"--render-windows", "/tmp/w", "--check"}).kind, Kind::check);
-    EXPECT_EQ(scan({"--render-windows", "/tmp/w"}).path, QStringLiteral("/tmp/w"));
-}
-
-TEST(LaunchSwitches, ASwitchWithoutItsItemsIsIgnored) {
-    EXPECT_EQ(scan({"--look"}).kind, Kind::none);
-    const LaunchSwitches lookThenCheck = scan({"--check", "--look"});
-    EXPECT_EQ(lookThenCheck.kind, Kind::check) << "the look has no path; the check still runs";
-    EXPECT_EQ(scan({"--hold", "/tmp/h"}).kind, Kind::none);
-    EXPECT_EQ(scan({"--render-windows"}).kind, Kind::none);
-    const LaunchSwitches settings = scan({"--show-settings"});
-    EXPECT_EQ(settings.kind, Kind::showSettings);
-    EXPECT_FALSE(settings.tab.has_value());
-    EXPECT_EQ(scan({"--show-settings", "detection"}).tab, QStringLiteral("detection"));
-}
-
-TEST(LaunchSwitches, OnlyTheFirstOccurrenceCounts) {
-    EXPECT_EQ(scan({"--look", "/tmp/first", "--look", "/tmp/second"}).path,
-              QStringLiteral("/tmp/first"));
-    // The item right after the switch is its path, even when it looks like a switch.
-    EXPECT_EQ(scan({"--look", "--check"}).path, QStringLiteral("--check"));
-}
-
-TEST(LaunchSwitches, HoldReadsSecondsAndAnOptionalWidth) {
-    const LaunchSwitches hold = scan({"--hold", "2.5", "/tmp/h", "1280"});
-    EXPECT_EQ(hold.kind, Kind::hold);
-    EXPECT_EQ(hold.seconds, 2.5);
-    EXPECT_EQ(hold.path, QStringLiteral("/tmp/h"));
-    EXPECT_EQ(hold.width, 1280);
-
-    EXPECT_EQ(scan({"--hold", "abc", "/tmp/h"}).seconds, 10);
-    EXPECT_EQ(scan({"--hold", "nan", "/tmp/h"}).seconds, 10);
-    EXPECT_EQ(scan({"--hold", "inf", "/tmp/h"}).seconds, 10);
-    EXPECT_FALSE(scan({"--hold", "3", "/tmp/h"}).width.has_value());
-    EXPECT_EQ(scan({"--hold", "3", "/tmp/h", "+640"}).width, 640);
-    EXPECT_EQ(scan({"--hold", "3", "/tmp/h", "-1"}).width, -1);
-    EXPECT_FALSE(scan({"--hold", "3", "/tmp/h", "wide"}).width.has_value());
-    EXPECT_FALSE(scan({"--hold", "3", "/tmp/h", "2147483648"}).width.has_value());
-    EXPECT_FALSE(scan({"--hold", "3", "/tmp/h", "64.5"}).width.has_value());
+TEST(LaunchSwitches, EachCommandLineGivesItsLaunch) {
+    const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
+        {{}, expected(Kind::none)},
+        {{"--unknown", "x"}, expected(Kind::none)},
+        // Switches are taken in their fixed order, whatever their place.
+        {{"--check", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
+        {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
+        {{"--check", "--show-settings"}, expected(Kind::showSettings)},
+        {{"--render-windows", "/tmp/w", "--check"}, expected(Kind::check)},
+        {{"--render-windows", "/tmp/w"}, expected(Kind::renderWindows, "/tmp/w")},
+        // A switch without its items is ignored.
+        {{"--look"}, expected(Kind::none)},
+        {{"--check", "--look"}, expected(Kind::check)},
+        {{"--hold", "/tmp/h"}, expected(Kind::none)},
+        {{"--render-windows"}, expected(Kind::none)},
+        {{"--show-settings"}, expected(Kind::showSettings)},
+        {{"--show-settings", "detection"},
+         expected(Kind::showSettings, "", 10, {}, QStringLiteral("detection"))},
+        // Only the first occurrence counts; the item after a switch is its path, even "--check".
+        {{"--look", "/tmp/first", "--look", "/tmp/second"}, expected(Kind::look, "/tmp/first")},
+        {{"--look", "--check"}, expected(Kind::look, "--check")},
+        // --hold reads seconds (10 when not a number) and an optional 32-bit width.
+        {{"--hold", "2.5", "/tmp/h", "1280"}, expected(Kind::hold, "/tmp/h", 2.5, 1280)},
+        {{"--hold", "abc", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
+        {{"--hold", "nan", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
+        {{"--hold", "inf", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
+        {{"--hold", "3", "/tmp/h", "+640"}, expected(Kind::hold, "/tmp/h", 3, 640)},
+        {{"--hold", "3", "/tmp/h", "-1"}, expected(Kind::hold, "/tmp/h", 3, -1)},
+        {{"--hold", "3", "/tmp/h", "wide"}, expected(Kind::hold, "/tmp/h", 3)},
+        {{"--hold", "3", "/tmp/h", "2147483648"}, expected(Kind::hold, "/tmp/h", 3)},
+        {{"--hold", "3", "/tmp/h", "64.5"}, expected(Kind::hold, "/tmp/h", 3)},
+    };
+    for (const auto& [items, launch] : cases) {
+        const QStringList arguments = commandLine(items);
+        const LaunchSwitches found = LaunchSwitches::scan(arguments);
+        EXPECT_TRUE(found == launch)
+            << arguments.join(u' ').toStdString() << " gave kind " << int(found.kind) << ", path "
+            << found.path.toStdString() << ", " << found.seconds << " s, width "
+            << found.width.value_or(0) << ", tab " << found.tab.value_or(QString()).toStdString();
+    }
 }
 
 } // namespace

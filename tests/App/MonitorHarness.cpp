@@ -1,9 +1,10 @@
 #include "MonitorHarness.h"
+#include "LoggedLines.h"
+#include "TestFiles.h"
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace tisko::test {
@@ -80,20 +81,14 @@ void MonitorHarness::finishLookAfter(double seconds, const LookResult& result) {
 }
 
 QStringList MonitorHarness::newLogLines() {
-    Log::flush();
-    QFile file(Log::filePath());
-    QStringList lines;
-    if (file.open(QIODevice::ReadOnly)) {
-        lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-    const QStringList fresh = lines.mid(m_logLinesSeen);
-    m_logLinesSeen = lines.size();
-    return messagesOf(fresh);
+    const QStringList messages = loggedMessages();
+    const QStringList fresh = messages.mid(m_logLinesSeen);
+    m_logLinesSeen = messages.size();
+    return fresh;
 }
 
 QByteArray MonitorHarness::dataFile(const QString& name) const {
-    QFile file(Storage::filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(Storage::filePath(name));
 }
 
 Calibration position(const std::string& name, std::optional<double> headPitch,
@@ -143,15 +138,6 @@ HeadMeasurement closeFace() {
 
 HeadMeasurement slouchedFace() {
     return HeadMeasurement{0.3, 0.12, 0.26, 0.4};
-}
-
-QStringList messagesOf(const QStringList& lines) {
-    QStringList messages;
-    for (const QString& line : lines) {
-        const qsizetype space = line.indexOf(QLatin1Char(' '));
-        messages.append(space < 0 ? line : line.mid(space + 7));
-    }
-    return messages;
 }
 
 } // namespace tisko::test

@@ -120,7 +120,7 @@ public:
     // Finishes the oldest look after `seconds` of simulated time.
     void finishLookAfter(double seconds, const LookResult& result);
 
-    // Log lines written since the last call (the file of this home).
+    // The messages logged since the last call, without stamp and level.
     QStringList newLogLines();
     // The file's text in the data folder; empty when missing.
     QByteArray dataFile(const QString& name) const;
@@ -152,8 +152,5 @@ LookResult failedResult();
 HeadMeasurement fineFace();
 HeadMeasurement closeFace();
 HeadMeasurement slouchedFace();
-
-// The part of each line after its stamp and level.
-QStringList messagesOf(const QStringList& lines);
 
 } // namespace tisko::test

@@ -116,6 +116,8 @@ TEST(Positions, RemovingTheActiveOneActivatesTheFirstAndKeepsTheGoodPitch) {
     m.remove(m.book().active()->id);
     EXPECT_EQ(m.state().kind(), Monitor::State::Kind::needsCalibration);
     EXPECT_TRUE(savedBook(h).calibrations.empty());
+    m.dismissReferenceSuspect();
+    EXPECT_TRUE(h.newLogLines().isEmpty()) << "no position, no hint to dismiss";
 }
 
 TEST(Positions, RenameTrimsAndIgnoresBlankNamesAndUnknownIds) {
@@ -182,20 +184,6 @@ TEST(Positions, StartChoosesByDisplays) {
     h.monitor().start();
     EXPECT_EQ(h.monitor().book().active()->name, "Oficina");
     EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Oficina · cada 180 s")));
-}
-
-TEST(Positions, DismissingAt2300KeepsTheHintAwayUntil2300NextDay) {
-    MonitorHarness h(*parseIso8601("2026-03-02T23:00:00Z"));
-    Monitor& m = h.monitor();
-    m.start();
-    m.dismissReferenceSuspect();
-    EXPECT_TRUE(h.newLogLines().filter(QStringLiteral("descartado")).isEmpty())
-        << "no position, nothing";
-    m.saveCalibration(position("Mesa"));
-    m.dismissReferenceSuspect();
-    const Uuid id = m.book().active()->id;
-    EXPECT_TRUE(SettingsStore::referenceHintDismissed(id, *parseIso8601("2026-03-03T22:59:59Z")));
-    EXPECT_FALSE(SettingsStore::referenceHintDismissed(id, *parseIso8601("2026-03-03T23:00:00Z")));
 }
 
 } // namespace

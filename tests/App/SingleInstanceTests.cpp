@@ -1,11 +1,12 @@
 // One Tisko per data folder: the lock, the hand-over of requests and a lock left by a crash.
+#include "EventLoop.h"
 #include "TempHome.h"
+#include "TestFiles.h"
 
 #include "Tisko/App/SingleInstance.h"
 #include "Tisko/Support/Storage.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 
@@ -17,21 +18,16 @@
 namespace tisko::test {
 namespace {
 
-QCoreApplication& application() {
-    static int argc = 1;
-    static char name[] = "tisko_app_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                : new QCoreApplication(argc, argv);
-    return *static_cast<QCoreApplication*>(app);
-}
-
-// Runs `forward` on a thread of its own while this thread serves the running instance.
-bool forwardWhileServing(SingleInstance& later, SingleInstance::Request request) {
-    auto answer = std::async(std::launch::async, [&] { return later.forward(request, 3000); });
+// Serves the running instance on this thread until `work`, run on a thread of its own, ends.
+template <class Work> auto whileServing(Work work) {
+    auto answer = std::async(std::launch::async, std::move(work));
     while (answer.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return answer.get();
+}
+
+bool forwardWhileServing(SingleInstance& later, SingleInstance::Request request) {
+    return whileServing([&] { return later.forward(request, 3000); });
 }
 
 struct SingleInstanceTest : ::testing::Test {
@@ -71,50 +67,27 @@ TEST_F(SingleInstanceTest, ForwardingWithNobodyListeningFailsWithinItsTime) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
 }
 
-TEST_F(SingleInstanceTest, ALockLeftByADeadProcessIsTakenOver) {
-    // A process that has ended leaves its pid in the lock file, as after a SIGKILL.
-    QProcess gone;
-    gone.start(QStringLiteral("/bin/true"), {});
-    ASSERT_TRUE(gone.waitForStarted(5000));
-    const qint64 deadPid = gone.processId();
-    ASSERT_TRUE(gone.waitForFinished(5000));
+TEST_F(SingleInstanceTest, ALockIsRespectedWhileItsProcessLivesAndTakenOverOnceItIsDead) {
+    QProcess holder;
+    holder.start(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(holder.waitForStarted(5000));
     auto instance = SingleInstance::forDataFolder();
-    {
-        QFile lock(instance->lockPath());
-        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(deadPid) + "\ntisko\n" +
-                   QSysInfo::machineHostName().toUtf8() + "\n");
-    }
-    // And a socket file nobody listens on.
-    QFile socket(instance->serverName());
-    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
-    socket.close();
+    // The holder's pid in the lock file and a socket file, as a SIGKILL leaves them.
+    ASSERT_TRUE(writeFile(instance->lockPath(), QByteArray::number(holder.processId()) +
+                                                    "\nsleep\n" +
+                                                    QSysInfo::machineHostName().toUtf8() + "\n"));
+    ASSERT_TRUE(writeFile(instance->serverName(), {}));
+    EXPECT_FALSE(instance->claim());
 
+    holder.kill();
+    holder.waitForFinished(5000);
     EXPECT_TRUE(instance->claim());
     auto later = SingleInstance::forDataFolder();
-    std::vector<SingleInstance::Request> received;
-    QObject::connect(instance.get(), &SingleInstance::requested,
-                     [&](SingleInstance::Request r) { received.push_back(r); });
+    int received = 0;
+    QObject::connect(instance.get(), &SingleInstance::requested, [&] { ++received; });
     EXPECT_TRUE(forwardWhileServing(*later, SingleInstance::Request::check));
     QCoreApplication::processEvents();
-    EXPECT_EQ(received.size(), 1u);
-}
-
-TEST_F(SingleInstanceTest, ALockHeldByALiveProcessIsRespected) {
-    QProcess alive;
-    alive.start(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
-    ASSERT_TRUE(alive.waitForStarted(5000));
-    auto instance = SingleInstance::forDataFolder();
-    {
-        QFile lock(instance->lockPath());
-        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(alive.processId()) + "\nsleep\n" +
-                   QSysInfo::machineHostName().toUtf8() + "\n");
-    }
-    EXPECT_FALSE(instance->claim());
-    alive.kill();
-    alive.waitForFinished(5000);
-    EXPECT_TRUE(instance->claim());
+    EXPECT_EQ(received, 1);
 }
 
 TEST_F(SingleInstanceTest, AStrangerOnTheSocketGetsNoRequestThrough) {
@@ -122,7 +95,7 @@ TEST_F(SingleInstanceTest, AStrangerOnTheSocketGetsNoRequestThrough) {
     ASSERT_TRUE(first->claim());
     int received = 0;
     QObject::connect(first.get(), &SingleInstance::requested, [&] { ++received; });
-    auto talk = std::async(std::launch::async, [name = first->serverName()] {
+    const QByteArray answer = whileServing([name = first->serverName()] {
         QLocalSocket socket;
         socket.connectToServer(name);
         if (!socket.waitForConnected(2000))
@@ -132,9 +105,7 @@ TEST_F(SingleInstanceTest, AStrangerOnTheSocketGetsNoRequestThrough) {
         socket.waitForReadyRead(2000);
         return socket.readAll();
     });
-    while (talk.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    EXPECT_EQ(talk.get(), QByteArray("?\n"));
+    EXPECT_EQ(answer, QByteArray("?\n"));
     QCoreApplication::processEvents();
     EXPECT_EQ(received, 0);
 }

@@ -1,6 +1,8 @@
 // The tisko program itself, through a sample camera of a real photograph: --look, --hold,
 // --check, and a second launch while one runs.
+#include "LoggedLines.h"
 #include "TempHome.h"
+#include "TestFiles.h"
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
@@ -20,6 +22,18 @@ namespace tisko::test {
 namespace {
 
 const QString photo = QStringLiteral(TISKO_TEST_PHOTOS "/grace_hopper.jpg");
+
+std::optional<HeadMeasurement> measurementIn(const QStringList& lines) {
+    static const QRegularExpression pattern(QStringLiteral(
+        "^faceWidth=([0-9.]+) eyes=([-0-9.]+) faceY=([0-9.]+) faceHeight=([0-9.]+)$"));
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch m = pattern.match(line);
+        if (m.hasMatch())
+            return HeadMeasurement{m.captured(1).toDouble(), m.captured(2).toDouble(),
+                                   m.captured(3).toDouble(), m.captured(4).toDouble()};
+    }
+    return std::nullopt;
+}
 
 struct TiskoRun : ::testing::Test {
     void SetUp() override {
@@ -58,10 +72,9 @@ struct TiskoRun : ::testing::Test {
         EXPECT_TRUE(bytes.endsWith('\n')) << path.toStdString();
         return QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-    QStringList logLines() const { return fileLines(Log::filePath()); }
     bool waitForLog(const QString& text, int timeoutMs = 15000) const {
         for (int waited = 0; waited < timeoutMs; waited += 50) {
-            if (!logLines().filter(text).isEmpty())
+            if (!loggedLines().filter(text).isEmpty())
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
@@ -81,21 +94,17 @@ struct TiskoRun : ::testing::Test {
         book.save(c);
         ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
     }
+    // Looks through the photograph and records a position from what it measured.
+    void recordPositionFromALook(double scale) {
+        const QString output = home.path() + QStringLiteral("/look.txt");
+        ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+        const std::optional<HeadMeasurement> measured = measurementIn(fileLines(output));
+        ASSERT_TRUE(measured.has_value());
+        recordPosition(*measured, scale);
+    }
 
     TempHome home;
 };
-
-std::optional<HeadMeasurement> measurementIn(const QStringList& lines) {
-    static const QRegularExpression pattern(QStringLiteral(
-        "^faceWidth=([0-9.]+) eyes=([-0-9.]+) faceY=([0-9.]+) faceHeight=([0-9.]+)$"));
-    for (const QString& line : lines) {
-        const QRegularExpressionMatch m = pattern.match(line);
-        if (m.hasMatch())
-            return HeadMeasurement{m.captured(1).toDouble(), m.captured(2).toDouble(),
-                                   m.captured(3).toDouble(), m.captured(4).toDouble()};
-    }
-    return std::nullopt;
-}
 
 TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
     const QString output = home.path() + QStringLiteral("/look.txt");
@@ -149,14 +158,10 @@ TEST_F(TiskoRun, HoldWritesATickPerSecondOrNoCamera) {
 }
 
 TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
-    const QString output = home.path() + QStringLiteral("/look.txt");
-    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
-    const std::optional<HeadMeasurement> measured = measurementIn(fileLines(output));
-    ASSERT_TRUE(measured.has_value());
-    recordPosition(*measured, 1.25);
+    ASSERT_NO_FATAL_FAILURE(recordPositionFromALook(1.25));
 
     ASSERT_EQ(run({QStringLiteral("--check")}), 0);
-    const QStringList lines = logLines();
+    const QStringList lines = loggedLines();
     const QStringList looks =
         lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
     ASSERT_EQ(looks.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
@@ -165,10 +170,8 @@ TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
     EXPECT_TRUE(tail.match(looks[0]).hasMatch()) << looks[0].toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("Aviso enviado")).size(), 1);
 
-    QFile tallyFile(Storage::filePath(Storage::tallyFileName));
-    ASSERT_TRUE(tallyFile.open(QIODevice::ReadOnly));
-    const std::optional<DailyTally> tally =
-        JsonCodec<DailyTally>::decode(tallyFile.readAll().toStdString());
+    const std::optional<DailyTally> tally = JsonCodec<DailyTally>::decode(
+        readFile(Storage::filePath(Storage::tallyFileName)).toStdString());
     ASSERT_TRUE(tally.has_value());
     ASSERT_EQ(tally->days.size(), 1u);
     EXPECT_EQ(tally->days[0].checks, 1);
@@ -190,11 +193,7 @@ TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
 }
 
 TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock) {
-    const QString output = home.path() + QStringLiteral("/look.txt");
-    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
-    const std::optional<HeadMeasurement> measured = measurementIn(fileLines(output));
-    ASSERT_TRUE(measured.has_value());
-    recordPosition(*measured, 1.0);
+    ASSERT_NO_FATAL_FAILURE(recordPositionFromALook(1.0));
 
     QProcess first;
     first.setProcessEnvironment(environment(photo));
@@ -209,13 +208,14 @@ TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     EXPECT_TRUE(waitForLog(QStringLiteral("Mirada (a mano) · Mesa · Bien")));
     EXPECT_EQ(run({}), 0);
     EXPECT_TRUE(waitForLog(QStringLiteral("otra apertura pide mostrarlo")));
-    EXPECT_EQ(logLines().filter(QStringLiteral("Tisko arranca")).size(), 1) << "one running Tisko";
+    EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 1)
+        << "one running Tisko";
 
     ::kill(pid_t(first.processId()), SIGKILL);
     first.waitForFinished(5000);
     ASSERT_EQ(run({QStringLiteral("--check")}), 0) << "the dead one's lock is taken over";
-    EXPECT_EQ(logLines().filter(QStringLiteral("Tisko arranca")).size(), 2);
-    EXPECT_EQ(logLines().filter(QStringLiteral("Mirada (a mano) · Mesa · Bien")).size(), 2);
+    EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 2);
+    EXPECT_EQ(loggedLines().filter(QStringLiteral("Mirada (a mano) · Mesa · Bien")).size(), 2);
 }
 
 } // namespace
