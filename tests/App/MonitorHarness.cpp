@@ -9,44 +9,33 @@
 
 namespace tisko::test {
 
-MemoryTempDir::MemoryTempDir()
-    : m_old(qgetenv("TMPDIR"))
-    , m_wasSet(qEnvironmentVariableIsSet("TMPDIR")) {
-    if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
-        qputenv("TMPDIR", "/dev/shm");
+namespace {
+
+// Makes a T, hands it to the services' `slot` and keeps a pointer for the test.
+template <class T, class Slot, class... Arguments>
+T* install(Slot& slot, Arguments&&... arguments) {
+    auto object = std::make_unique<T>(std::forward<Arguments>(arguments)...);
+    T* kept = object.get();
+    slot = std::move(object);
+    return kept;
 }
 
-MemoryTempDir::~MemoryTempDir() {
-    if (m_wasSet)
-        qputenv("TMPDIR", m_old);
-    else
-        qunsetenv("TMPDIR");
-}
+} // namespace
 
-MonitorHarness::MonitorHarness(Date start, long offsetSeconds) {
+MonitorHarness::MonitorHarness(Date start, long offsetSeconds)
+    : m_home(QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                                : QDir::tempPath()) {
     Log::restartForTesting();
     Storage::forgetFolderForTesting();
 
     MonitorServices services;
-    auto clock = std::make_unique<SimulatedClock>(start, offsetSeconds);
-    auto camera = std::make_unique<FakeCamera>();
-    auto screen = std::make_unique<FakeScreen>();
-    auto presence = std::make_unique<FakePresence>();
-    auto motion = std::make_unique<FakeMotion>();
-    auto events = std::make_unique<SessionEvents>();
-    m_clock = clock.get();
-    m_camera = camera.get();
-    m_screen = screen.get();
-    m_presence = presence.get();
-    m_motion = motion.get();
-    m_events = events.get();
+    m_clock = install<SimulatedClock>(services.clock, start, offsetSeconds);
+    m_camera = install<FakeCamera>(services.cameras);
+    m_screen = install<FakeScreen>(services.screen);
+    m_presence = install<FakePresence>(services.presence);
+    m_motion = install<FakeMotion>(services.motion);
+    m_events = install<SessionEvents>(services.events);
     FakeCamera* cameraRef = m_camera;
-    services.clock = std::move(clock);
-    services.cameras = std::move(camera);
-    services.screen = std::move(screen);
-    services.presence = std::move(presence);
-    services.motion = std::move(motion);
-    services.events = std::move(events);
     services.look = [cameraRef](const std::optional<QString>& cameraID, int frames, double timeout,
                                 std::function<void(const LookResult&)> done) {
         ++cameraRef->looksTaken;

@@ -49,10 +49,7 @@ struct FakePresence final : Presence {
 };
 
 struct FakeMotion final : MotionSource {
-    void start() override {
-        running = true;
-        ++starts;
-    }
+    void start() override { running = true; }
     void stop() override {
         running = false;
         currentPitch.reset();
@@ -72,23 +69,10 @@ struct FakeMotion final : MotionSource {
     }
 
     bool running = false;
-    int starts = 0;
     bool denied = false;
     std::optional<double> currentPitch;
     std::function<void(double)> onPitch;
     std::function<void(bool)> onConnection;
-};
-
-// Temporary folders on /dev/shm while it lives: the data files are saved after every look with
-// an fsync, which a memory file system makes free, so thousands of looks take seconds.
-class MemoryTempDir {
-public:
-    MemoryTempDir();
-    ~MemoryTempDir();
-
-private:
-    QByteArray m_old;
-    bool m_wasSet;
 };
 
 // A Monitor in a private home, on a simulated clock, with fakes for every probe.
@@ -108,7 +92,6 @@ public:
     FakePresence& presence() { return *m_presence; }
     FakeMotion& motion() { return *m_motion; }
     SessionEvents& events() { return *m_events; }
-    const TempHome& home() const { return m_home; }
 
     // The display key the probe reports.
     QString displayKey = QStringLiteral("displays:");
@@ -126,7 +109,8 @@ public:
     QByteArray dataFile(const QString& name) const;
 
 private:
-    MemoryTempDir m_memory;
+    // On /dev/shm where there is one: the data files are saved after every look with an fsync,
+    // which a memory file system makes free, so thousands of looks take seconds.
     TempHome m_home;
     SimulatedClock* m_clock = nullptr;
     FakeCamera* m_camera = nullptr;

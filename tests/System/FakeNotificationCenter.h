@@ -9,16 +9,12 @@
 namespace tisko::test {
 
 // A notification centre that records what it is asked and answers, on the next turn of the
-// event loop, with the status and add error the test sets.
+// event loop, with the status the test sets.
 class FakeNotificationCenter final : public NotificationCenter {
 public:
     int status = authorized;
-    QString addError;
-    QString unreachable;
-
     int statusQueries = 0;
     std::vector<NotificationRequest> added;
-    std::vector<QString> removed;
 
     void getAuthorizationStatus(StatusHandler handler) override {
         ++statusQueries;
@@ -30,16 +26,12 @@ public:
     }
     void add(const NotificationRequest& request, AddHandler handler) override {
         added.push_back(request);
-        QMetaObject::invokeMethod(
-            this,
-            [handler, error = addError] {
-                if (handler)
-                    handler(error);
-            },
-            Qt::QueuedConnection);
+        if (handler)
+            QMetaObject::invokeMethod(
+                this, [handler] { handler({}); }, Qt::QueuedConnection);
     }
-    void removeDelivered(const QString& identifier) override { removed.push_back(identifier); }
-    QString unreachableReason() const override { return unreachable; }
+    void removeDelivered(const QString&) override {}
+    QString unreachableReason() const override { return {}; }
 
     // The user clicks the notification with `identifier`.
     void click(const QString& identifier) { Q_EMIT activated(identifier); }

@@ -45,14 +45,6 @@ protected:
     QTemporaryDir config;
 };
 
-TEST(NotificationSwitchNames, gnomeKeysTheApplicationByItsCanonicalId) {
-    EXPECT_EQ(
-        NotificationSwitch::gnomeSettingsPath(kEntry),
-        QStringLiteral("/org/gnome/desktop/notifications/application/io-github-tisko-tisko/"));
-    EXPECT_EQ(NotificationSwitch::gnomeSettingsPath(QStringLiteral("Ab_c d-9")),
-              QStringLiteral("/org/gnome/desktop/notifications/application/ab-c-d-9/"));
-}
-
 TEST(NotificationSwitchNames, plasmaPopupsAreOnUnlessTheApplicationGroupSaysOff) {
     const char* off = "[Applications][io.github.tisko.Tisko]\nShowPopups=false\n";
     const std::pair<QString, bool> cases[] = {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -12,7 +13,8 @@ namespace tisko::test {
 // XDG_CACHE_HOME for the life of the object; the old environment comes back afterwards.
 class TempHome {
 public:
-    TempHome();
+    // The home is a new folder inside `parent`.
+    explicit TempHome(const QString& parent = QDir::tempPath());
     ~TempHome();
     TempHome(const TempHome&) = delete;
     TempHome& operator=(const TempHome&) = delete;
