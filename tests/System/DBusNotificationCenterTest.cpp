@@ -18,22 +18,33 @@ using namespace std::chrono_literals;
 
 // The centre against python3-dbusmock's notification daemon, which logs every call with its
 // arguments, on a bus of the test's own.
-using DBusNotificationCenterTest = test::NotificationBusTest;
+class DBusNotificationCenterTest : public test::NotificationBusTest {
+protected:
+    // Starts the mock server with the capabilities given (or its own), then the centre.
+    void startWithServer(const QString& capabilities = {}) {
+        server = std::make_unique<test::MockNotificationServer>(bus, capabilities);
+        ASSERT_TRUE(server->isRunning());
+        startCenter();
+    }
+    // The Notify calls the server has received so far; waits until there are `count`.
+    QStringList notifies(qsizetype count) const {
+        EXPECT_TRUE(test::waitUntil(
+            [&] { return server->calls(QStringLiteral("Notify")).size() >= count; }));
+        return server->calls(QStringLiteral("Notify"));
+    }
+
+    std::unique_ptr<test::MockNotificationServer> server;
+};
 
 TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne) {
-    test::MockNotificationServer server(bus);
-    ASSERT_TRUE(server.isRunning());
-    startCenter();
+    ASSERT_NO_FATAL_FAILURE(startWithServer());
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(
-        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
+    ASSERT_EQ(notifies(1).size(), 1);
     SettingsStore::setSoundsEnabled(false);
     Notifier::post(PostureVerdict::slouching(0.3), *center);
-    ASSERT_TRUE(
-        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 2; }));
-
-    const QStringList calls = server.calls(QStringLiteral("Notify"));
+    const QStringList calls = notifies(2);
+    ASSERT_EQ(calls.size(), 2);
     // app_name, replaces_id, icon, summary, body, actions, hints, timeout.
     EXPECT_TRUE(calls[0].startsWith(
         QStringLiteral("\"Tisko\" 0 \"\" \"Estás muy cerca de la pantalla\" "
@@ -56,35 +67,26 @@ TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne)
 }
 
 TEST_F(DBusNotificationCenterTest, warningsPostedTogetherStillReplaceEachOther) {
-    test::MockNotificationServer server(bus);
-    ASSERT_TRUE(server.isRunning());
-    startCenter();
+    ASSERT_NO_FATAL_FAILURE(startWithServer());
 
     // The second is sent only once the server has given the first its id.
     for (int i = 0; i < 3; ++i)
         Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(
-        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 3; }));
-    const QStringList calls = server.calls(QStringLiteral("Notify"));
+    const QStringList calls = notifies(3);
+    ASSERT_EQ(calls.size(), 3);
     EXPECT_TRUE(calls[0].startsWith(QStringLiteral("\"Tisko\" 0 ")));
     EXPECT_TRUE(calls[1].startsWith(QStringLiteral("\"Tisko\" 1 ")));
     EXPECT_TRUE(calls[2].startsWith(QStringLiteral("\"Tisko\" 1 ")));
 }
 
 TEST_F(DBusNotificationCenterTest, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGiven) {
-    test::MockNotificationServer server(bus);
-    ASSERT_TRUE(server.isRunning());
-    startCenter();
+    ASSERT_NO_FATAL_FAILURE(startWithServer());
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(
-        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
+    ASSERT_EQ(notifies(1).size(), 1);
     // A version from the feed with markup characters: the server reads markup.
     Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
-    ASSERT_TRUE(
-        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 2; }));
-
-    const QString notice = server.calls(QStringLiteral("Notify")).at(1);
+    const QString notice = notifies(2).value(1);
     EXPECT_TRUE(notice.startsWith(
         QStringLiteral("\"Tisko\" 0 \"\" \"Hay una versión nueva de Tisko\" "
                        "\"La 2.0 &lt;beta&gt; &amp; más está lista. Pulsa para actualizar.\"")))
@@ -94,15 +96,9 @@ TEST_F(DBusNotificationCenterTest, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGi
 }
 
 TEST_F(DBusNotificationCenterTest, aServerWithoutMarkupGetsTheTextUntouched) {
-    test::MockNotificationServer server(bus, QStringLiteral("body actions"));
-    ASSERT_TRUE(server.isRunning());
-    startCenter();
+    ASSERT_NO_FATAL_FAILURE(startWithServer(QStringLiteral("body actions")));
     Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
-    ASSERT_TRUE(
-        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
-    EXPECT_TRUE(server.calls(QStringLiteral("Notify"))
-                    .at(0)
-                    .contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
+    EXPECT_TRUE(notifies(1).value(0).contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
 }
 
 TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsBothLinesOnce) {
@@ -121,8 +117,8 @@ TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsB
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^Aviso: .+"))).size(), 1);
 
     // A server that starts later is found without restarting the centre.
-    test::MockNotificationServer server(bus);
-    ASSERT_TRUE(server.isRunning());
+    server = std::make_unique<test::MockNotificationServer>(bus);
+    ASSERT_TRUE(server->isRunning());
     NotificationPermission::refresh(*center, status);
     ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::granted; }));
     std::optional<bool> granted;
@@ -132,16 +128,13 @@ TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsB
 }
 
 TEST_F(DBusNotificationCenterTest, aClickReachesTheCentreOnlyForItsOwnNotifications) {
-    test::MockNotificationServer server(bus);
-    ASSERT_TRUE(server.isRunning());
-    startCenter();
+    ASSERT_NO_FATAL_FAILURE(startWithServer());
     QStringList clicked;
     QObject::connect(center.get(), &NotificationCenter::activated,
                      [&](const QString& identifier) { clicked << identifier; });
 
     Notifier::postUpdate(QStringLiteral("2.0"), *center);
-    ASSERT_TRUE(
-        test::waitUntil([&] { return server.calls(QStringLiteral("Notify")).size() == 1; }));
+    ASSERT_EQ(notifies(1).size(), 1);
     test::spin(100ms);
 
     // The server says id 1 (ours) and id 7 (not ours) were clicked, and a button on id 1.
