@@ -20,18 +20,6 @@ CalibrationBook savedBook(const MonitorHarness& h) {
         .value_or(CalibrationBook{});
 }
 
-TEST(MonitorStart, LoadsTheFilesAndNamesTheActivePosition) {
-    MonitorHarness h;
-    CalibrationBook book;
-    book.save(position("Mesa"));
-    QDir().mkpath(Storage::folder());
-    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
-    h.monitor().start();
-    EXPECT_EQ(h.monitor().book(), book);
-    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::watching);
-    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Mesa · cada 180 s")));
-}
-
 TEST(MonitorStart, DamagedFilesStartEmptyAndAreKeptAside) {
     MonitorHarness h;
     ASSERT_TRUE(Storage::write(Storage::positionsFileName, "{\"calibrations\": [1, 2"));
@@ -174,7 +162,7 @@ TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
     EXPECT_TRUE(h.newLogLines().isEmpty());
 }
 
-TEST(Positions, StartChoosesByDisplays) {
+TEST(MonitorStart, LoadsThePositionsChoosesByDisplaysAndNamesTheChoice) {
     MonitorHarness h;
     CalibrationBook book;
     book.save(position("Oficina", std::nullopt, "displays:B"));
@@ -182,7 +170,9 @@ TEST(Positions, StartChoosesByDisplays) {
     ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
     h.displayKey = QStringLiteral("displays:B");
     h.monitor().start();
+    EXPECT_EQ(h.monitor().book().calibrations, book.calibrations);
     EXPECT_EQ(h.monitor().book().active()->name, "Oficina");
+    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::watching);
     EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Oficina · cada 180 s")));
 }
 
