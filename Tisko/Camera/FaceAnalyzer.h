@@ -49,11 +49,12 @@ public:
     // Detections this much weaker than the strongest one of the frame are taken for
     // patterns that only look like faces (a round badge, a poster's shadow).
     static constexpr double confidenceMargin = 1.0;
-    // The region searched around a session's previous face, in widths of that face, and the
-    // side in pixels the face is given there: big enough for the detector's smallest face
-    // when the head moves back, small enough to keep the search cheap.
-    static constexpr double trackedRegion = 2.5;
-    static constexpr double trackedFaceSide = 84;
+    // The region searched around a session's previous face, in widths of that face (the
+    // face may move by more than half its width), and the side in pixels the face is given
+    // there: a face that moved back by a sixth is still the detector's smallest, one that
+    // came twice as close still fits, and the search stays cheap.
+    static constexpr double trackedRegion = 2.2;
+    static constexpr double trackedFaceSide = 96;
     // The landmarks are placed again from the box their own extent gives until that box moves
     // by less than this fraction of its side, at most `refits` times. Placing them again from
     // a settled box moves it by about 1 % at random (samples are whole pixels), so waiting
