@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -95,6 +96,8 @@ bool SingleInstance::claim() {
 void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // Our own launches send their word at once; a peer that keeps quiet is dropped.
+        QTimer::singleShot(2000, socket, [socket] { socket->abort(); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
                 // A peer that sends a long line without an end is not one of ours.

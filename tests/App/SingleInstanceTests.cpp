@@ -110,5 +110,20 @@ TEST_F(SingleInstanceTest, AStrangerOnTheSocketGetsNoRequestThrough) {
     EXPECT_EQ(received, 0);
 }
 
+TEST_F(SingleInstanceTest, APeerThatNeverEndsItsLineIsDropped) {
+    auto first = SingleInstance::forDataFolder();
+    ASSERT_TRUE(first->claim());
+    const bool dropped = whileServing([name = first->serverName()] {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (!socket.waitForConnected(2000))
+            return false;
+        socket.write("che");
+        socket.waitForBytesWritten(2000);
+        return socket.waitForDisconnected(5000);
+    });
+    EXPECT_TRUE(dropped);
+}
+
 } // namespace
 } // namespace tisko::test
