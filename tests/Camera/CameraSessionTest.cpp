@@ -8,113 +8,60 @@ using namespace std::chrono_literals;
 namespace {
 
 struct SessionFixture : ::testing::Test {
-    std::shared_ptr<test::FakeBackend::Shared> shared = std::make_shared<test::FakeBackend::Shared>();
-    test::FakeBackend* backend = nullptr;
-    std::atomic<CameraSession::Clock::time_point> now{CameraSession::Clock::time_point{} + 100s};
+    std::shared_ptr<test::FakeCamera> camera = std::make_shared<test::FakeCamera>();
     std::atomic<int> analysed{0};
-    std::shared_ptr<CameraSession> session;
+    std::shared_ptr<CameraSession> session = test::fakeSession(camera, services());
 
-    void SetUp() override {
-        auto owned = std::make_unique<test::FakeBackend>(shared);
-        backend = owned.get();
+    CameraSession::Services services() {
         CameraSession::Services services;
-        services.now = [this] { return now.load(); };
         services.isRunningSomewhere = [this](const CameraDevice&) {
-            shared->record(QStringLiteral("usage"));
+            camera->record(QStringLiteral("usage"));
             return true;
         };
         services.measure = [this](const PixelBuffer&) {
             ++analysed;
             return std::optional<HeadMeasurement>(HeadMeasurement{0.2, 0.08, 0.5, 0.3});
         };
-        session = std::make_shared<CameraSession>(
-            CameraDevice{QStringLiteral("cam"), QStringLiteral("Cam"), CameraDevice::Kind::V4l2, false, {}},
-            std::move(owned), std::move(services));
+        return services;
     }
 
-    bool start(double settle = 0.35) {
+    bool start(double settle) {
         std::promise<bool> started;
         session->start(settle, [&started](bool running) { started.set_value(running); });
         return started.get_future().get();
-    }
-
-    void push(const std::shared_ptr<const CapturedFrame>& frame = test::greyFrame()) {
-        CameraBackend::FrameHandler handler;
-        {
-            std::lock_guard lock(shared->mutex);
-            handler = shared->handler;
-        }
-        if (handler)
-            handler(frame);
-        test::drain(*session);
     }
 };
 
 } // namespace
 
-TEST_F(SessionFixture, startsInOrderWithTheCurrentFormatAskingUsageFirst) {
-    ASSERT_TRUE(start());
-    EXPECT_EQ(shared->calls, (QStringList{QStringLiteral("usage"), QStringLiteral("open"),
-                                          QStringLiteral("setFormat 1280x720"), QStringLiteral("start")}));
-    EXPECT_EQ(session->formatAtStart(), QStringLiteral("1280x720"));
-    EXPECT_TRUE(session->sharedWithAnotherApp());
-}
-
-TEST_F(SessionFixture, forcedWidthTakesTheFirstFormatOfExactlyThatWidth) {
-    session->forcedWidth = 640;
-    ASSERT_TRUE(start());
-    EXPECT_EQ(session->formatAtStart(), QStringLiteral("640x480"));
-}
-
-TEST_F(SessionFixture, forcedWidthThatNoFormatHasKeepsTheCurrentOne) {
-    session->forcedWidth = 1000;
-    ASSERT_TRUE(start());
-    EXPECT_EQ(session->formatAtStart(), QStringLiteral("1280x720"));
-    EXPECT_EQ(CameraSession::describe({1920, 1080}), QStringLiteral("1920x1080"));
-}
-
-TEST_F(SessionFixture, aCameraThatCannotOpenOrStreamReportsNotRunning) {
-    backend->opens = false;
-    EXPECT_FALSE(start());
-    EXPECT_FALSE(shared->calls.contains(QStringLiteral("start")));
-
-    SetUp();
-    backend->starts = false;
-    EXPECT_FALSE(start());
+TEST_F(SessionFixture, startsAskingUsageFirstInTheCurrentFormatOrTheFirstOfTheForcedWidth) {
+    const std::pair<std::optional<int>, const char*> cases[] = {
+        {std::nullopt, "1280x720"}, {640, "640x480"}, {1000, "1280x720"} /* no such width */};
+    for (const auto& [width, format] : cases) {
+        camera = std::make_shared<test::FakeCamera>();
+        session = test::fakeSession(camera, services());
+        session->forcedWidth = width;
+        ASSERT_TRUE(start(0.35));
+        EXPECT_EQ(camera->recorded(), (QStringList{QStringLiteral("usage"), QStringLiteral("open"),
+                                                   QStringLiteral("setFormat ") + QLatin1String(format),
+                                                   QStringLiteral("start")}));
+        EXPECT_EQ(session->formatAtStart(), QLatin1String(format));
+        EXPECT_TRUE(session->sharedWithAnotherApp());
+    }
 }
 
 TEST_F(SessionFixture, framesDuringSettleAndWithinTheGapAreCountedButNotAnalysed) {
     std::vector<std::optional<HeadMeasurement>> results;
     session->onMeasurement = [&results](std::optional<HeadMeasurement> m) { results.push_back(m); };
     ASSERT_TRUE(start(0.35));
-    push();                       // t = 0: settling
-    now = now.load() + 340ms;
-    push();                       // still settling
-    now = now.load() + 10ms;
-    push();                       // settled: analysed
-    now = now.load() + 149ms;
-    push();                       // inside the gap
-    now = now.load() + 1ms;
-    push();                       // 0.15 s after the last analysis: analysed
-    push(std::make_shared<CapturedFrame>()); // no pixels: dropped, gap clock untouched
-    now = now.load() + 150ms;
-    push();
+    camera->push(*session, 0ms);   // settling
+    camera->push(*session, 340ms); // still settling
+    camera->push(*session, 10ms);  // settled: analysed
+    camera->push(*session, 149ms); // inside the gap
+    camera->push(*session, 1ms);   // 0.15 s after the last analysis: analysed
+    camera->push(*session, 150ms, std::make_shared<CapturedFrame>()); // no pixels: dropped, gap clock untouched
+    camera->push(*session, 10ms);
     EXPECT_EQ(session->framesSeen(), 7);
     EXPECT_EQ(analysed, 3);
     EXPECT_EQ(results.size(), 3u);
-}
-
-TEST_F(SessionFixture, stopClosesTheCameraAndLaterFramesAreIgnored) {
-    int calls = 0;
-    session->onMeasurement = [&calls](std::optional<HeadMeasurement>) { ++calls; };
-    ASSERT_TRUE(start(0));
-    push();
-    const auto handler = shared->handler;
-    session->stop();
-    test::drain(*session);
-    EXPECT_EQ(shared->calls.back(), QStringLiteral("stop"));
-    handler(test::greyFrame()); // a frame already on its way
-    test::drain(*session);
-    EXPECT_EQ(calls, 1);
-    EXPECT_FALSE(session->onMeasurement);
 }

@@ -1,4 +1,5 @@
 #include "FakeV4l2System.h"
+#include "TestFiles.h"
 #include "Tisko/Camera/CameraUsage.h"
 #include "Tisko/Camera/Cameras.h"
 
@@ -16,50 +17,29 @@ CameraDevice camera(const char* id, bool builtIn) {
     return CameraDevice{QString::fromLatin1(id), QString::fromLatin1(id), CameraDevice::Kind::V4l2, builtIn, {}};
 }
 
-void write(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-// A fake kernel answering QUERYCAP per node: video1 is the metadata node of video0.
-class NodeSystem : public test::FakeV4l2System {
-public:
-    int open(const QString& path, int flags) override {
-        m_last = path;
-        return test::FakeV4l2System::open(path, flags);
-    }
-    int ioctl(int fd, unsigned long request, void* argument) override {
-        caps = m_last.endsWith(QStringLiteral("video1")) ? V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING
-                                                          : V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
-        return test::FakeV4l2System::ioctl(fd, request, argument);
-    }
-
-private:
-    QString m_last;
-};
-
 } // namespace
 
-TEST(CamerasChoice, storedIdentifierWinsWhenConnected) {
-    const std::vector<CameraDevice> list{camera("usb", false), camera("lid", true)};
-    EXPECT_EQ(Cameras::choose(list, QStringLiteral("usb"))->uniqueID, QStringLiteral("usb"));
-}
-
-TEST(CamerasChoice, unknownOrAbsentIdentifierFallsBackToBuiltInThenFirst) {
+TEST(CamerasChoice, theStoredCameraWhenConnectedElseTheFirstBuiltInElseTheFirst) {
     const std::vector<CameraDevice> withLid{camera("usb", false), camera("lid", true), camera("lid2", true)};
-    EXPECT_EQ(Cameras::choose(withLid, QStringLiteral("gone"))->uniqueID, QStringLiteral("lid"));
-    EXPECT_EQ(Cameras::choose(withLid, std::nullopt)->uniqueID, QStringLiteral("lid"));
-    const std::vector<CameraDevice> external{camera("usb", false), camera("usb2", false)};
-    EXPECT_EQ(Cameras::choose(external, QStringLiteral("gone"))->uniqueID, QStringLiteral("usb"));
-    EXPECT_FALSE(Cameras::choose({}, QStringLiteral("usb")));
-    EXPECT_FALSE(Cameras::choose({}, std::nullopt));
+    const std::vector<CameraDevice> external{camera("usb", false), camera("usb2", false)}, none;
+    const struct {
+        const std::vector<CameraDevice>& cameras;
+        std::optional<QString> stored;
+        const char* chosen;
+    } cases[] = {
+        {withLid, QStringLiteral("usb"), "usb"},  {withLid, QStringLiteral("gone"), "lid"},
+        {withLid, std::nullopt, "lid"},           {external, QStringLiteral("gone"), "usb"},
+        {none, QStringLiteral("usb"), nullptr},   {none, std::nullopt, nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto chosen = Cameras::choose(c.cameras, c.stored);
+        EXPECT_EQ(chosen ? chosen->uniqueID : QString(), QString::fromLatin1(c.chosen)) << c.stored.value_or(QString()).toStdString();
+    }
 }
 
 TEST(CamerasChoice, sampleCamerasTakeFileIdsAndSkipMissingEntries) {
     QTemporaryDir dir;
-    write(dir.filePath(QStringLiteral("frames/a.png")), "x");
+    ASSERT_TRUE(test::writeFile(dir.filePath(QStringLiteral("frames/a.png")), "x"));
     const auto cameras = Cameras::sampleCameras(dir.filePath(QStringLiteral("frames")) + QStringLiteral("::")
                                                 + dir.filePath(QStringLiteral("missing.png")));
     ASSERT_EQ(cameras.size(), 1u);
@@ -73,35 +53,40 @@ TEST(CamerasDiscovery, findsCaptureNodesWithStableIdsCardNamesAndTheBuiltInOne) 
     QTemporaryDir root;
     const QString sys = root.filePath(QStringLiteral("sys/class/video4linux"));
     const QString dev = root.filePath(QStringLiteral("dev"));
+    const QString usb1 = root.filePath(QStringLiteral("sys/devices/usb1/1-5"));
+    const QString usb2 = root.filePath(QStringLiteral("sys/devices/usb2/2-1"));
     // video0: fixed USB camera in the lid with a by-id link; video1: its metadata node;
     // video10: a removable camera with only a by-path link.
-    write(root.filePath(QStringLiteral("sys/devices/usb1/1-5/removable")), "fixed\n");
-    write(root.filePath(QStringLiteral("sys/devices/usb1/1-5/1-5:1.0/video4linux/video0/name")), "Integrated\n");
-    write(root.filePath(QStringLiteral("sys/devices/usb2/2-1/removable")), "removable\n");
-    write(root.filePath(QStringLiteral("sys/devices/usb2/2-1/2-1:1.0/x")), "");
-    QDir().mkpath(sys);
-    for (const char* name : {"video0", "video1", "video10"}) {
+    test::writeFile(usb1 + QStringLiteral("/removable"), "fixed\n");
+    test::writeFile(usb1 + QStringLiteral("/1-5:1.0/video4linux/video0/name"), "Integrated\n");
+    test::writeFile(usb2 + QStringLiteral("/removable"), "removable\n");
+    test::writeFile(usb2 + QStringLiteral("/2-1:1.0/x"), "");
+    const std::pair<const char*, QString> nodes[] = {
+        {"video0", usb1 + QStringLiteral("/1-5:1.0")}, {"video1", usb1 + QStringLiteral("/1-5:1.0")},
+        {"video10", usb2 + QStringLiteral("/2-1:1.0")}};
+    for (const auto& [name, device] : nodes) {
         QDir().mkpath(sys + QLatin1Char('/') + QLatin1String(name));
-        write(dev + QLatin1Char('/') + QLatin1String(name), "");
+        QFile::link(device, sys + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/device"));
+        test::writeFile(dev + QLatin1Char('/') + QLatin1String(name), "");
     }
-    QFile::link(root.filePath(QStringLiteral("sys/devices/usb1/1-5/1-5:1.0")), sys + QStringLiteral("/video0/device"));
-    QFile::link(root.filePath(QStringLiteral("sys/devices/usb1/1-5/1-5:1.0")), sys + QStringLiteral("/video1/device"));
-    QFile::link(root.filePath(QStringLiteral("sys/devices/usb2/2-1/2-1:1.0")), sys + QStringLiteral("/video10/device"));
+    const QString byId = dev + QStringLiteral("/v4l/by-id/usb-Acme_Integrated-video-index0");
+    const QString byPath = dev + QStringLiteral("/v4l/by-path/pci-0000:00:14.0-usb-0:1:1.0-video-index0");
     QDir().mkpath(dev + QStringLiteral("/v4l/by-id"));
     QDir().mkpath(dev + QStringLiteral("/v4l/by-path"));
-    QFile::link(dev + QStringLiteral("/video0"), dev + QStringLiteral("/v4l/by-id/usb-Acme_Integrated-video-index0"));
-    QFile::link(dev + QStringLiteral("/video10"), dev + QStringLiteral("/v4l/by-path/pci-0000:00:14.0-usb-0:1:1.0-video-index0"));
+    QFile::link(dev + QStringLiteral("/video0"), byId);
+    QFile::link(dev + QStringLiteral("/video10"), byPath);
 
-    NodeSystem system;
+    test::FakeV4l2System system;
+    system.metadataNodes = {QStringLiteral("video1")};
     const auto cameras = Cameras::captureNodes(system, sys, dev);
     ASSERT_EQ(cameras.size(), 2u);
-    EXPECT_EQ(cameras[0].uniqueID, dev + QStringLiteral("/v4l/by-id/usb-Acme_Integrated-video-index0"));
+    EXPECT_EQ(cameras[0].uniqueID, byId);
     EXPECT_EQ(cameras[0].localizedName, QStringLiteral("Cámara simulada"));
     EXPECT_TRUE(cameras[0].builtIn);
     EXPECT_EQ(cameras[0].path, dev + QStringLiteral("/video0"));
-    EXPECT_EQ(cameras[1].uniqueID, dev + QStringLiteral("/v4l/by-path/pci-0000:00:14.0-usb-0:1:1.0-video-index0"));
+    EXPECT_EQ(cameras[1].uniqueID, byPath);
     EXPECT_FALSE(cameras[1].builtIn);
-    EXPECT_EQ(system.closes, system.opens) << "asking capabilities leaves no node open";
+    EXPECT_EQ(system.openNodes, 0) << "asking capabilities leaves no node open";
 
     // The built-in rule holds across real and sample cameras.
     std::vector<CameraDevice> all = Cameras::sampleCameras(dev + QStringLiteral("/video10"));
@@ -112,17 +97,17 @@ TEST(CamerasDiscovery, findsCaptureNodesWithStableIdsCardNamesAndTheBuiltInOne) 
 TEST(CameraUsageScan, aMappingOfTheNodeInAnyProcessMeansRunning) {
     QTemporaryDir root;
     const QString node = root.filePath(QStringLiteral("dev/video0"));
-    write(node, "");
-    const QString canonical = QFileInfo(node).canonicalFilePath();
+    test::writeFile(node, "");
+    const QByteArray canonical = QFileInfo(node).canonicalFilePath().toUtf8();
     const QString proc = root.filePath(QStringLiteral("proc"));
-    write(proc + QStringLiteral("/1/maps"), "55d0c000-55d0d000 r--p 00000000 08:01 131 /usr/bin/init\n");
-    write(proc + QStringLiteral("/self/maps"), "");
-    write(proc + QStringLiteral("/77/maps"), "7f00-7f10 rw-s 00000000 00:05 99 " + canonical.toUtf8() + "1\n");
+    test::writeFile(proc + QStringLiteral("/1/maps"), "55d0c000-55d0d000 r--p 00000000 08:01 131 /usr/bin/init\n");
+    test::writeFile(proc + QStringLiteral("/self/maps"), "");
+    test::writeFile(proc + QStringLiteral("/77/maps"), "7f00-7f10 rw-s 00000000 00:05 99 " + canonical + "1\n");
     const CameraDevice camera{QStringLiteral("id"), {}, CameraDevice::Kind::V4l2, false, node};
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(camera, proc)) << "video01 is another node";
 
-    write(proc + QStringLiteral("/4242/maps"),
-          "7f00-7f10 r--p 00000000 08:01 5 /usr/lib/libc.so.6\n7f20-7f80 rw-s 00000000 00:05 99 " + canonical.toUtf8() + "\n");
+    test::writeFile(proc + QStringLiteral("/4242/maps"),
+                    "7f00-7f10 r--p 00000000 08:01 5 /usr/lib/libc.so.6\n7f20-7f80 rw-s 00000000 00:05 99 " + canonical + "\n");
     EXPECT_TRUE(CameraUsage::isRunningSomewhere(camera, proc));
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(camera, root.filePath(QStringLiteral("no-proc"))));
 }
@@ -131,9 +116,9 @@ TEST(CameraUsageScan, sampleCamerasReportTheSharedVariable) {
     const CameraDevice sample{QStringLiteral("file:/x"), {}, CameraDevice::Kind::Sample, false, QStringLiteral("/x")};
     qunsetenv("TISKO_CAMERA_SHARED");
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(sample));
-    qputenv("TISKO_CAMERA_SHARED", "1");
-    EXPECT_TRUE(CameraUsage::isRunningSomewhere(sample));
-    qputenv("TISKO_CAMERA_SHARED", "0");
-    EXPECT_FALSE(CameraUsage::isRunningSomewhere(sample));
+    for (const char* value : {"1", "0"}) {
+        qputenv("TISKO_CAMERA_SHARED", value);
+        EXPECT_EQ(CameraUsage::isRunningSomewhere(sample), value[0] == '1') << value;
+    }
     qunsetenv("TISKO_CAMERA_SHARED");
 }

@@ -2,13 +2,15 @@
 
 #include "Tisko/Camera/V4l2System.h"
 
+#include <QFileInfo>
+#include <QStringList>
+
 #include <linux/videodev2.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <poll.h>
 #include <sys/mman.h>
@@ -17,32 +19,30 @@
 
 namespace tisko::test {
 
-// A simulated V4L2 device behind the system-call seam: a capture node with a list of
-// formats, two mmap buffers filled with a grey BGR picture, and switches for the faults
-// of real cameras.
+// A simulated V4L2 device behind the system-call seam: capture nodes with a list of sizes,
+// mmap buffers filled with a grey BGR picture, and switches for the faults of real cameras.
 class FakeV4l2System : public V4l2System {
 public:
-    std::uint32_t caps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes{{640, 480}, {1280, 720}, {1920, 1080}, {1280, 960}};
     std::uint32_t width = 640, height = 480;
-    bool busy = false;                  // another process streams: buffers refused
-    std::atomic<bool> vanished{false};  // unplugged: poll reports an error
+    QStringList metadataNodes;            // names of nodes that are not capture devices
+    bool missing = false;                 // open fails
+    bool busy = false;                    // another process streams: format and buffers refused
+    std::atomic<bool> vanished{false};    // unplugged: poll reports an error
     std::atomic<int> failNextDequeues{0}; // corrupt frames: DQBUF fails with EIO
-    std::atomic<int> opens{0};
-    std::atomic<int> closes{0};
+    std::atomic<int> openNodes{0};
     std::atomic<int> mapped{0};
-    bool openFails = false;
+    bool streaming = false;
 
-    int open(const QString&, int) override {
-        if (openFails) {
-            errno = ENOENT;
-            return -1;
-        }
-        ++opens;
+    int open(const QString& path, int) override {
+        if (missing)
+            return fail(ENOENT);
+        m_opened = QFileInfo(path).fileName();
+        ++openNodes;
         return 42;
     }
     int close(int) override {
-        ++closes;
+        --openNodes;
         return 0;
     }
     int ioctl(int, unsigned long request, void* argument) override {
@@ -52,33 +52,27 @@ public:
             auto* c = static_cast<v4l2_capability*>(argument);
             std::memset(c, 0, sizeof *c);
             std::strcpy(reinterpret_cast<char*>(c->card), "Cámara simulada");
-            c->capabilities = caps | V4L2_CAP_DEVICE_CAPS;
-            c->device_caps = caps;
+            c->device_caps = (metadataNodes.contains(m_opened) ? V4L2_CAP_META_CAPTURE : V4L2_CAP_VIDEO_CAPTURE)
+                | V4L2_CAP_STREAMING;
+            c->capabilities = c->device_caps | V4L2_CAP_DEVICE_CAPS;
             return 0;
         }
-        case VIDIOC_G_FMT:
-        case VIDIOC_S_FMT: {
+        case VIDIOC_S_FMT:
+            if (busy)
+                return fail(EBUSY);
+            width = static_cast<v4l2_format*>(argument)->fmt.pix.width;
+            height = static_cast<v4l2_format*>(argument)->fmt.pix.height;
+            [[fallthrough]];
+        case VIDIOC_G_FMT: {
             auto* f = static_cast<v4l2_format*>(argument);
-            if (request == VIDIOC_S_FMT) {
-                if (busy)
-                    return fail(EBUSY);
-                width = f->fmt.pix.width;
-                height = f->fmt.pix.height;
-                ++formatsSet;
-            }
             f->fmt.pix.width = width;
             f->fmt.pix.height = height;
             f->fmt.pix.pixelformat = V4L2_PIX_FMT_BGR24;
             f->fmt.pix.bytesperline = width * 3;
             return 0;
         }
-        case VIDIOC_ENUM_FMT: {
-            auto* d = static_cast<v4l2_fmtdesc*>(argument);
-            if (d->index > 0)
-                return fail(EINVAL);
-            d->pixelformat = V4L2_PIX_FMT_YUYV;
-            return 0;
-        }
+        case VIDIOC_ENUM_FMT:
+            return static_cast<v4l2_fmtdesc*>(argument)->index > 0 ? fail(EINVAL) : 0;
         case VIDIOC_ENUM_FRAMESIZES: {
             auto* s = static_cast<v4l2_frmsizeenum*>(argument);
             if (s->index >= sizes.size())
@@ -88,14 +82,13 @@ public:
             s->discrete.height = sizes[s->index].second;
             return 0;
         }
-        case VIDIOC_REQBUFS: {
-            auto* r = static_cast<v4l2_requestbuffers*>(argument);
+        case VIDIOC_REQBUFS:
             if (busy)
                 return fail(EBUSY);
-            m_buffers.assign(r->count, std::vector<std::uint8_t>(std::size_t{width} * height * 3, 128));
+            m_buffers.assign(static_cast<v4l2_requestbuffers*>(argument)->count,
+                             std::vector<std::uint8_t>(std::size_t{width} * height * 3, 128));
             m_queued.clear();
             return 0;
-        }
         case VIDIOC_QUERYBUF: {
             auto* b = static_cast<v4l2_buffer*>(argument);
             if (b->index >= m_buffers.size())
@@ -118,14 +111,11 @@ public:
             b->index = m_queued.front();
             b->bytesused = static_cast<std::uint32_t>(m_buffers[b->index].size());
             m_queued.erase(m_queued.begin());
-            ++dequeued;
             return 0;
         }
         case VIDIOC_STREAMON:
-            streaming = true;
-            return 0;
         case VIDIOC_STREAMOFF:
-            streaming = false;
+            streaming = request == VIDIOC_STREAMON;
             return 0;
         default:
             return fail(ENOTTY);
@@ -145,17 +135,9 @@ public:
     }
     int poll(int, int, short* revents) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (vanished) {
-            *revents = POLLERR;
-            return 1;
-        }
-        *revents = POLLIN;
+        *revents = static_cast<short>(vanished ? POLLERR : POLLIN);
         return 1;
     }
-
-    int formatsSet = 0;
-    std::atomic<int> dequeued{0};
-    bool streaming = false;
 
 private:
     static int fail(int error) {
@@ -163,6 +145,7 @@ private:
         return -1;
     }
     std::mutex m_mutex;
+    QString m_opened;
     std::vector<std::vector<std::uint8_t>> m_buffers;
     std::vector<std::uint32_t> m_queued;
 };

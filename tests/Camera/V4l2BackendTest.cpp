@@ -1,31 +1,23 @@
+#include "EventLoop.h"
 #include "FakeV4l2System.h"
 #include "Tisko/Camera/V4l2Backend.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-
 using namespace tisko;
 
 namespace {
 
-// Collects the frames a backend hands over, from its thread.
+// Counts the frames a backend hands over from its thread, with and without pixels.
 struct Frames {
-    std::mutex mutex;
-    std::condition_variable arrived;
-    int withPixels = 0;
-    int without = 0;
+    std::atomic<int> withPixels{0};
+    std::atomic<int> without{0};
 
     CameraBackend::FrameHandler handler() {
-        return [this](std::shared_ptr<const CapturedFrame> frame) {
-            std::lock_guard lock(mutex);
-            (frame->pixels() ? withPixels : without) += 1;
-            arrived.notify_all();
-        };
+        return [this](std::shared_ptr<const CapturedFrame> frame) { ++(frame->pixels() ? withPixels : without); };
     }
     bool waitFor(int total) {
-        std::unique_lock lock(mutex);
-        return arrived.wait_for(lock, std::chrono::seconds(5), [&] { return withPixels + without >= total; });
+        return test::waitUntil([&] { return withPixels + without >= total; });
     }
 };
 
@@ -44,13 +36,13 @@ TEST(V4l2Backend, listsSizesOnceInDeviceOrderAndReadsTheActiveOne) {
 
 TEST(V4l2Backend, refusesNodesThatAreNotCaptureDevicesOrCannotBeOpened) {
     test::FakeV4l2System metadata;
-    metadata.caps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING;
+    metadata.metadataNodes = {QStringLiteral("video1")};
     V4l2Backend node(QStringLiteral("/dev/video1"), metadata);
     EXPECT_FALSE(node.open());
-    EXPECT_EQ(metadata.closes, metadata.opens) << "the refused node is closed again";
+    EXPECT_EQ(metadata.openNodes, 0) << "the refused node is closed again";
 
     test::FakeV4l2System missing;
-    missing.openFails = true;
+    missing.missing = true;
     V4l2Backend gone(QStringLiteral("/dev/video9"), missing);
     EXPECT_FALSE(gone.open());
     EXPECT_FALSE(gone.start([](auto) {}));
@@ -67,11 +59,10 @@ TEST(V4l2Backend, streamsReadableFramesAndReleasesEverythingOnStop) {
     ASSERT_TRUE(frames.waitFor(3));
     backend.stop();
     EXPECT_FALSE(backend.isRunning());
-    EXPECT_GE(frames.withPixels, 3);
     EXPECT_EQ(frames.without, 0);
     EXPECT_EQ(system.mapped, 0);
     EXPECT_FALSE(system.streaming);
-    EXPECT_EQ(system.closes, system.opens);
+    EXPECT_EQ(system.openNodes, 0);
 }
 
 TEST(V4l2Backend, aBusyDeviceDoesNotStart) {
@@ -96,10 +87,8 @@ TEST(V4l2Backend, aFailedDequeueIsAFrameWithoutPicturesAndAVanishedDeviceEndsThe
     EXPECT_GE(frames.withPixels, 2);
 
     system.vanished = true;
-    for (int i = 0; i < 200 && backend.isRunning(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(backend.isRunning());
+    EXPECT_TRUE(test::waitUntil([&] { return !backend.isRunning(); }));
     backend.stop();
     EXPECT_EQ(system.mapped, 0);
-    EXPECT_EQ(system.closes, system.opens);
+    EXPECT_EQ(system.openNodes, 0);
 }
