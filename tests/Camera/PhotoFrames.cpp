@@ -37,14 +37,7 @@ PixelBuffer viewOf(const QImage& frame) {
 
 QImage darkened(const QImage& frame, double gain) {
     QImage dark = frame.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < dark.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(dark.scanLine(y));
-        for (int x = 0; x < dark.width(); ++x) {
-            const QRgb p = line[x];
-            line[x] = qRgb(static_cast<int>(std::lround(qRed(p) * gain)), static_cast<int>(std::lround(qGreen(p) * gain)),
-                           static_cast<int>(std::lround(qBlue(p) * gain)));
-        }
-    }
+    QPainter(&dark).fillRect(dark.rect(), QColor(0, 0, 0, static_cast<int>(std::lround(255 * (1 - gain)))));
     return dark;
 }
 
