@@ -36,7 +36,9 @@ QString describeDate(Date date) {
 }
 
 QString threeDecimals(double value) {
-    return QString::asprintf("%.3f", value);
+    const QString text = QString::asprintf("%.3f", value);
+    // A drop of -0.0001 is no drop at all: never print "-0.000".
+    return text == QStringLiteral("-0.000") ? QStringLiteral("0.000") : text;
 }
 
 } // namespace
