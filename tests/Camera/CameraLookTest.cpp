@@ -94,7 +94,7 @@ TEST_F(LookFixture, sixFramesEndTheLookWithTheMedianOfThoseWithAFace) {
     EXPECT_EQ(camera->recorded().back(), QStringLiteral("stop"));
 }
 
-TEST_F(LookFixture, theTimeoutEndsTheLookWithWhatItHasAndLaterFramesAreIgnored) {
+TEST_F(LookFixture, theTimeoutEndsTheLookWithWhatItHasLaterFramesAreIgnoredAndTheSessionIsReleased) {
     auto session = makeSession();
     take(session, 0.3);
     ASSERT_TRUE(waitForStart());
@@ -112,6 +112,9 @@ TEST_F(LookFixture, theTimeoutEndsTheLookWithWhatItHasAndLaterFramesAreIgnored) 
     test::spin(300ms);
     EXPECT_EQ(results.size(), 1u);
     EXPECT_EQ(measured, 3);
+    // Nothing holds the ended look's session and its thread any more.
+    const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
+    EXPECT_TRUE(test::waitUntil([&] { return ended.expired(); }));
 }
 
 TEST_F(LookFixture, aCameraThatDoesNotOpenOrStreamFailsTheLookWithItsId) {
