@@ -51,14 +51,6 @@ bool isBuiltIn(const QString& sysNode) {
     return false;
 }
 
-int control(V4l2System& system, int fd, unsigned long request, void* argument) {
-    int result;
-    do {
-        result = system.ioctl(fd, request, argument);
-    } while (result == -1 && errno == EINTR);
-    return result;
-}
-
 } // namespace
 
 std::vector<CameraDevice> Cameras::all() {
@@ -107,7 +99,7 @@ std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QStrin
         if (fd < 0)
             continue;
         v4l2_capability caps{};
-        const bool answered = control(system, fd, VIDIOC_QUERYCAP, &caps) == 0;
+        const bool answered = system.control(fd, VIDIOC_QUERYCAP, &caps) == 0;
         system.close(fd);
         if (!answered)
             continue;

@@ -12,15 +12,6 @@ namespace tisko {
 
 namespace {
 
-// ioctl that retries when a signal interrupts it.
-int control(V4l2System& system, int fd, unsigned long request, void* argument) {
-    int result;
-    do {
-        result = system.ioctl(fd, request, argument);
-    } while (result == -1 && errno == EINTR);
-    return result;
-}
-
 std::optional<PixelFormat> readableFormat(std::uint32_t fourcc) {
     switch (fourcc) {
     case V4L2_PIX_FMT_BGR24: return PixelFormat::Bgr24;
@@ -45,7 +36,7 @@ bool V4l2Backend::open() {
     if (m_fd < 0)
         return false;
     v4l2_capability caps{};
-    if (control(m_system, m_fd, VIDIOC_QUERYCAP, &caps) == -1) {
+    if (m_system.control(m_fd, VIDIOC_QUERYCAP, &caps) == -1) {
         release();
         return false;
     }
@@ -60,7 +51,7 @@ bool V4l2Backend::open() {
 std::optional<FrameSize> V4l2Backend::activeFormat() {
     v4l2_format format{};
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (m_fd < 0 || control(m_system, m_fd, VIDIOC_G_FMT, &format) == -1)
+    if (m_fd < 0 || m_system.control(m_fd, VIDIOC_G_FMT, &format) == -1)
         return std::nullopt;
     return FrameSize{static_cast<int>(format.fmt.pix.width), static_cast<int>(format.fmt.pix.height)};
 }
@@ -78,13 +69,13 @@ std::vector<FrameSize> V4l2Backend::formats() {
         v4l2_fmtdesc description{};
         description.index = f;
         description.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        if (control(m_system, m_fd, VIDIOC_ENUM_FMT, &description) == -1)
+        if (m_system.control(m_fd, VIDIOC_ENUM_FMT, &description) == -1)
             break;
         for (std::uint32_t s = 0; s < 256; ++s) {
             v4l2_frmsizeenum size{};
             size.index = s;
             size.pixel_format = description.pixelformat;
-            if (control(m_system, m_fd, VIDIOC_ENUM_FRAMESIZES, &size) == -1)
+            if (m_system.control(m_fd, VIDIOC_ENUM_FRAMESIZES, &size) == -1)
                 break;
             if (size.type == V4L2_FRMSIZE_TYPE_DISCRETE) {
                 add(size.discrete.width, size.discrete.height);
@@ -101,13 +92,13 @@ std::vector<FrameSize> V4l2Backend::formats() {
 bool V4l2Backend::setFormat(FrameSize size) {
     v4l2_format format{};
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (m_fd < 0 || control(m_system, m_fd, VIDIOC_G_FMT, &format) == -1)
+    if (m_fd < 0 || m_system.control(m_fd, VIDIOC_G_FMT, &format) == -1)
         return false;
     format.fmt.pix.width = static_cast<std::uint32_t>(size.width);
     format.fmt.pix.height = static_cast<std::uint32_t>(size.height);
     format.fmt.pix.pixelformat = V4L2_PIX_FMT_BGR24; // libv4l2 converts to it
     format.fmt.pix.field = V4L2_FIELD_ANY;
-    return control(m_system, m_fd, VIDIOC_S_FMT, &format) == 0;
+    return m_system.control(m_fd, VIDIOC_S_FMT, &format) == 0;
 }
 
 bool V4l2Backend::start(FrameHandler handler) {
@@ -115,7 +106,7 @@ bool V4l2Backend::start(FrameHandler handler) {
         return false;
     v4l2_format format{};
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (control(m_system, m_fd, VIDIOC_G_FMT, &format) == -1)
+    if (m_system.control(m_fd, VIDIOC_G_FMT, &format) == -1)
         return false;
     m_size = {static_cast<int>(format.fmt.pix.width), static_cast<int>(format.fmt.pix.height)};
     m_pixelFormat = format.fmt.pix.pixelformat;
@@ -125,14 +116,14 @@ bool V4l2Backend::start(FrameHandler handler) {
     request.count = bufferCount;
     request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     request.memory = V4L2_MEMORY_MMAP;
-    if (control(m_system, m_fd, VIDIOC_REQBUFS, &request) == -1 || request.count == 0)
+    if (m_system.control(m_fd, VIDIOC_REQBUFS, &request) == -1 || request.count == 0)
         return false;
     for (std::uint32_t i = 0; i < request.count; ++i) {
         v4l2_buffer buffer{};
         buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         buffer.memory = V4L2_MEMORY_MMAP;
         buffer.index = i;
-        if (control(m_system, m_fd, VIDIOC_QUERYBUF, &buffer) == -1) {
+        if (m_system.control(m_fd, VIDIOC_QUERYBUF, &buffer) == -1) {
             release();
             return false;
         }
@@ -142,13 +133,13 @@ bool V4l2Backend::start(FrameHandler handler) {
             return false;
         }
         m_buffers.push_back({address, buffer.length});
-        if (control(m_system, m_fd, VIDIOC_QBUF, &buffer) == -1) {
+        if (m_system.control(m_fd, VIDIOC_QBUF, &buffer) == -1) {
             release();
             return false;
         }
     }
     int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (control(m_system, m_fd, VIDIOC_STREAMON, &type) == -1) {
+    if (m_system.control(m_fd, VIDIOC_STREAMON, &type) == -1) {
         release();
         return false;
     }
@@ -177,7 +168,7 @@ void V4l2Backend::pump() {
         v4l2_buffer buffer{};
         buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         buffer.memory = V4L2_MEMORY_MMAP;
-        if (control(m_system, m_fd, VIDIOC_DQBUF, &buffer) == -1) {
+        if (m_system.control(m_fd, VIDIOC_DQBUF, &buffer) == -1) {
             if (errno == EAGAIN)
                 continue;
             if (errno == EIO) {
@@ -198,7 +189,7 @@ void V4l2Backend::pump() {
             frame->bytesPerLine = stride;
             frame->format = *readable;
         }
-        if (control(m_system, m_fd, VIDIOC_QBUF, &buffer) == -1) {
+        if (m_system.control(m_fd, VIDIOC_QBUF, &buffer) == -1) {
             m_handler(frame);
             break;
         }
@@ -221,7 +212,7 @@ void V4l2Backend::release() {
         return;
     if (m_streaming) {
         int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        control(m_system, m_fd, VIDIOC_STREAMOFF, &type);
+        m_system.control(m_fd, VIDIOC_STREAMOFF, &type);
         m_streaming = false;
     }
     for (const Buffer& buffer : m_buffers)
@@ -230,7 +221,7 @@ void V4l2Backend::release() {
         v4l2_requestbuffers none{};
         none.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         none.memory = V4L2_MEMORY_MMAP;
-        control(m_system, m_fd, VIDIOC_REQBUFS, &none);
+        m_system.control(m_fd, VIDIOC_REQBUFS, &none);
     }
     m_buffers.clear();
     m_system.close(m_fd);

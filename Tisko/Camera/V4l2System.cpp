@@ -1,6 +1,8 @@
 #include "Tisko/Camera/V4l2System.h"
 
 #include <libv4l2.h>
+
+#include <cerrno>
 #include <poll.h>
 #include <sys/mman.h>
 
@@ -26,6 +28,14 @@ public:
 };
 
 } // namespace
+
+int V4l2System::control(int fd, unsigned long request, void* argument) {
+    int result;
+    do {
+        result = ioctl(fd, request, argument);
+    } while (result == -1 && errno == EINTR);
+    return result;
+}
 
 V4l2System& V4l2System::real() {
     static LibV4l2System system;

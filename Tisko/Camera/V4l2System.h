@@ -28,6 +28,9 @@ public:
     // poll(2) of one descriptor for input; `revents` receives what happened.
     virtual int poll(int fd, int timeoutMs, short* revents) = 0;
 
+    // ioctl, tried again when a signal interrupts it.
+    int control(int fd, unsigned long request, void* argument);
+
     // The system through libv4l2.
     static V4l2System& real();
 };
