@@ -11,14 +11,16 @@ namespace tisko {
 // Throttles warnings: a minimum gap between two alerts that doubles from the second alert
 // of a run on, up to a cap, and falls back to the base once a check finds the user fine.
 struct AlertPolicy {
-    double cooldown = 600;              // base gap, seconds
-    double maxMultiplier = 4;           // cap on the growth of the gap
-    std::optional<Date> lastAlert;      // when the last alert was given
-    std::int64_t streak = 0;            // alerts since the last fine verdict
+    double cooldown = 600;         // base gap, seconds
+    double maxMultiplier = 4;      // cap on the growth of the gap
+    std::optional<Date> lastAlert; // when the last alert was given
+    std::int64_t streak = 0;       // alerts since the last fine verdict
 
     AlertPolicy() = default;
     AlertPolicy(double cooldownSeconds, double maxMultiplierValue, std::optional<Date> last)
-        : cooldown(cooldownSeconds), maxMultiplier(maxMultiplierValue), lastAlert(last) {}
+        : cooldown(cooldownSeconds)
+        , maxMultiplier(maxMultiplierValue)
+        , lastAlert(last) {}
 
     bool operator==(const AlertPolicy&) const = default;
 

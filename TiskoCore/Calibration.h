@@ -12,8 +12,8 @@ namespace tisko {
 // A saved sitting position ("posición"): the reference measurement and the circumstances
 // of its recording.
 struct Calibration {
-    Uuid id;                               // kept when re-recorded under the same name
-    std::string name;                      // as the user typed it (UTF-8)
+    Uuid id;          // kept when re-recorded under the same name
+    std::string name; // as the user typed it (UTF-8)
     HeadMeasurement reference;
     std::optional<double> headPitch;       // radians, when the head tracker gave one
     std::string cameraID;                  // the camera that recorded it

@@ -20,7 +20,8 @@ struct DailyTally {
         std::int64_t badChecks = 0; // of those, the bad ones
 
         Day() = default;
-        explicit Day(std::string key) : date(std::move(key)) {}
+        explicit Day(std::string key)
+            : date(std::move(key)) {}
         std::int64_t alerts() const { return tooClose + slouching; }
         bool operator==(const Day&) const = default;
     };

@@ -86,7 +86,8 @@ Calendar fixedOffsetCalendar(long offsetSeconds) {
     return [offsetSeconds](Date date) {
         const auto shifted = floor<seconds>(date) + seconds{offsetSeconds};
         const year_month_day ymd{floor<days>(shifted)};
-        return DateComponents{int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day()))};
+        return DateComponents{int(ymd.year()), int(unsigned(ymd.month())),
+                              int(unsigned(ymd.day()))};
     };
 }
 

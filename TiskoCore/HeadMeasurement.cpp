@@ -17,7 +17,8 @@ double middle(std::vector<double> values) {
 
 } // namespace
 
-std::optional<HeadMeasurement> HeadMeasurement::median(const std::vector<HeadMeasurement>& samples) {
+std::optional<HeadMeasurement>
+HeadMeasurement::median(const std::vector<HeadMeasurement>& samples) {
     if (samples.empty())
         return std::nullopt;
     std::vector<double> widths, ys, heights, eyes;

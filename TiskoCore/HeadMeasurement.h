@@ -8,10 +8,10 @@ namespace tisko {
 // The geometry of one face in one picture (or the median of several), in fractions of the
 // picture with the origin at the lower-left corner and y growing upward.
 struct HeadMeasurement {
-    double faceWidth = 0;               // box width over the picture's width
-    std::optional<double> eyeDistance;  // pupil distance over the picture's width, if found
-    double faceY = 0;                   // vertical middle of the box; lower when sinking
-    double faceHeight = 0;              // box height over the picture's height
+    double faceWidth = 0;              // box width over the picture's width
+    std::optional<double> eyeDistance; // pupil distance over the picture's width, if found
+    double faceY = 0;                  // vertical middle of the box; lower when sinking
+    double faceHeight = 0;             // box height over the picture's height
 
     bool operator==(const HeadMeasurement&) const = default;
 

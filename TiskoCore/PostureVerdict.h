@@ -24,7 +24,9 @@ public:
     bool operator==(const PostureVerdict&) const = default;
 
 private:
-    PostureVerdict(Kind kind, double value) : m_kind(kind), m_value(value) {}
+    PostureVerdict(Kind kind, double value)
+        : m_kind(kind)
+        , m_value(value) {}
     Kind m_kind;
     double m_value;
 };

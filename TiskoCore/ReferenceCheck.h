@@ -13,7 +13,9 @@ class ReferenceCheck {
 public:
     enum class Problem { tooClose, slouching };
 
-    ReferenceCheck(int window, double share) : m_window(window), m_share(share) {}
+    ReferenceCheck(int window, double share)
+        : m_window(window)
+        , m_share(share) {}
 
     int window() const { return m_window; }
     double share() const { return m_share; }

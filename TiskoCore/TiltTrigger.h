@@ -11,7 +11,9 @@ namespace tisko {
 class TiltTrigger {
 public:
     TiltTrigger(double threshold, double holdFor, double minimumGap)
-        : m_threshold(threshold), m_holdFor(holdFor), m_minimumGap(minimumGap) {}
+        : m_threshold(threshold)
+        , m_holdFor(holdFor)
+        , m_minimumGap(minimumGap) {}
 
     double threshold() const { return m_threshold; }
     double holdFor() const { return m_holdFor; }

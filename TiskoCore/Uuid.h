@@ -14,7 +14,8 @@ namespace tisko {
 class Uuid {
 public:
     Uuid() = default; // the nil id
-    explicit Uuid(const std::array<std::uint8_t, 16>& bytes) : m_bytes(bytes) {}
+    explicit Uuid(const std::array<std::uint8_t, 16>& bytes)
+        : m_bytes(bytes) {}
 
     // A fresh random version-4 id.
     static Uuid random();

@@ -44,7 +44,8 @@ int main() {
         {"ojos 0.15625, altura 0.625, sin vigilar cercanía", {0.25, 0.15625, 0.625, 0.25}, false},
         {"ojos 0.125, altura 0.70", {0.25, 0.125, 0.70, 0.25}, true},
     };
-    std::printf("Referencia: ancho 0.25, ojos 0.125, altura 0.75, alto 0.25; sensibilidad Normal\n");
+    std::printf(
+        "Referencia: ancho 0.25, ojos 0.125, altura 0.75, alto 0.25; sensibilidad Normal\n");
     for (const Example& example : examples) {
         const PostureVerdict verdict =
             PostureJudge::judge(example.current, reference, normal, example.watchCloseness, true);

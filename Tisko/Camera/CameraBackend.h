@@ -33,7 +33,9 @@ struct CapturedFrame {
         if (!bytes)
             return std::nullopt;
         PixelBuffer view{bytes->data(), width, height, bytesPerLine, format};
-        if (!view.isValid() || static_cast<std::size_t>(bytesPerLine) * static_cast<std::size_t>(height) > bytes->size())
+        if (!view.isValid() ||
+            static_cast<std::size_t>(bytesPerLine) * static_cast<std::size_t>(height) >
+                bytes->size())
             return std::nullopt;
         return view;
     }

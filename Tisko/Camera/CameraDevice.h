@@ -9,7 +9,7 @@ namespace tisko {
 struct CameraDevice {
     enum class Kind { V4l2, Sample };
 
-    QString uniqueID;      // stable: /dev/v4l/by-id name, else by-path, else the node; "file:" + path
+    QString uniqueID; // stable: /dev/v4l/by-id name, else by-path, else the node; "file:" + path
     QString localizedName; // the driver's card name, or the file or folder name
     Kind kind = Kind::V4l2;
     bool builtIn = false; // a camera fixed in the computer (laptop lid)

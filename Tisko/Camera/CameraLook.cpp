@@ -24,8 +24,9 @@ public:
     }
 
     void after(double seconds, std::function<void()> task) {
-        const auto due = std::chrono::steady_clock::now()
-            + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+        const auto due = std::chrono::steady_clock::now() +
+                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(seconds));
         {
             std::lock_guard lock(m_mutex);
             m_tasks.emplace(due, std::move(task));
@@ -43,7 +44,8 @@ public:
     }
 
 private:
-    Timeouts() : m_worker([this] { run(); }) {}
+    Timeouts()
+        : m_worker([this] { run(); }) {}
 
     void run() {
         std::unique_lock lock(m_mutex);
@@ -98,7 +100,8 @@ void deliver(std::function<void(const LookResult&)> completion, LookResult resul
         return;
     }
     QMetaObject::invokeMethod(
-        app, [completion = std::move(completion), result = std::move(result)] { completion(result); },
+        app,
+        [completion = std::move(completion), result = std::move(result)] { completion(result); },
         Qt::QueuedConnection);
 }
 

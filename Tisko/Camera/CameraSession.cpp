@@ -24,13 +24,18 @@ std::shared_ptr<CameraSession> CameraSession::create(const std::optional<QString
     else
         backend = std::make_unique<V4l2Backend>(device->path, V4l2System::real());
     Services services;
-    services.isRunningSomewhere = [](const CameraDevice& camera) { return CameraUsage::isRunningSomewhere(camera); };
+    services.isRunningSomewhere = [](const CameraDevice& camera) {
+        return CameraUsage::isRunningSomewhere(camera);
+    };
     return std::make_shared<CameraSession>(*device, std::move(backend), std::move(services));
 }
 
-CameraSession::CameraSession(CameraDevice device, std::unique_ptr<CameraBackend> backend, Services services)
-    : m_device(std::move(device)), m_backend(std::move(backend)), m_services(std::move(services)),
-      m_queue(std::make_shared<SerialQueue>(queueLabel())) {
+CameraSession::CameraSession(CameraDevice device, std::unique_ptr<CameraBackend> backend,
+                             Services services)
+    : m_device(std::move(device))
+    , m_backend(std::move(backend))
+    , m_services(std::move(services))
+    , m_queue(std::make_shared<SerialQueue>(queueLabel())) {
     if (!m_services.now)
         m_services.now = [] { return Clock::now(); };
 }
@@ -59,7 +64,9 @@ void CameraSession::post(std::function<void()> task) {
 
 void CameraSession::start(double settle, std::function<void(bool)> completion) {
     auto self = shared_from_this();
-    post([self, settle, completion = std::move(completion)] { self->startOnQueue(settle, completion); });
+    post([self, settle, completion = std::move(completion)] {
+        self->startOnQueue(settle, completion);
+    });
 }
 
 void CameraSession::stop() {
@@ -104,23 +111,25 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
     if (chosen)
         m_backend->setFormat(*chosen);
     // 10. The settle time includes the time the stream takes to start.
-    m_settleUntil = m_services.now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(settle));
+    m_settleUntil = m_services.now() + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(settle));
     // 11.
     // The frame handler runs on the backend's thread and never holds the session there,
     // so the session cannot end on that thread.
     const std::weak_ptr<CameraSession> weak = weak_from_this();
     const std::shared_ptr<SerialQueue> queue = m_queue;
     const std::shared_ptr<std::atomic<bool>> pending = m_framePending;
-    const bool streaming = m_backend->start([weak, queue, pending](std::shared_ptr<const CapturedFrame> frame) {
-        // A frame that arrives while the previous one still waits is late: drop it.
-        if (pending->exchange(true))
-            return;
-        queue->async([weak, pending, frame = std::move(frame)] {
-            *pending = false;
-            if (const auto owner = weak.lock())
-                owner->handleFrame(*frame);
+    const bool streaming =
+        m_backend->start([weak, queue, pending](std::shared_ptr<const CapturedFrame> frame) {
+            // A frame that arrives while the previous one still waits is late: drop it.
+            if (pending->exchange(true))
+                return;
+            queue->async([weak, pending, frame = std::move(frame)] {
+                *pending = false;
+                if (const auto owner = weak.lock())
+                    owner->handleFrame(*frame);
+            });
         });
-    });
     // 13.
     const bool running = streaming && m_backend->isRunning();
     if (!running)

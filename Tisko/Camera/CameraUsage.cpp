@@ -36,7 +36,8 @@ bool mapsNode(const QString& mapsPath, const QByteArray& node) {
 bool CameraUsage::isRunningSomewhere(const CameraDevice& camera, const QString& procRoot) {
     if (camera.kind == CameraDevice::Kind::Sample) {
         const QString shared = qEnvironmentVariable("TISKO_CAMERA_SHARED").trimmed().toLower();
-        return shared == QStringLiteral("1") || shared == QStringLiteral("true") || shared == QStringLiteral("yes");
+        return shared == QStringLiteral("1") || shared == QStringLiteral("true") ||
+               shared == QStringLiteral("yes");
     }
     QString node = QFileInfo(camera.path).canonicalFilePath();
     if (node.isEmpty())
@@ -46,7 +47,8 @@ bool CameraUsage::isRunningSomewhere(const CameraDevice& camera, const QString& 
     for (const QString& pid : processes) {
         bool isNumber = false;
         pid.toLongLong(&isNumber);
-        if (isNumber && mapsNode(procRoot + QLatin1Char('/') + pid + QStringLiteral("/maps"), wanted))
+        if (isNumber &&
+            mapsNode(procRoot + QLatin1Char('/') + pid + QStringLiteral("/maps"), wanted))
             return true;
     }
     return false;

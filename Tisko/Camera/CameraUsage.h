@@ -13,7 +13,8 @@ public:
     // buffers; an open descriptor alone is not use, PipeWire keeps nodes open). For a
     // sample camera: TISKO_CAMERA_SHARED when set ("1", "true", "yes"), else false.
     // Unreadable processes and files count as not using it.
-    static bool isRunningSomewhere(const CameraDevice& camera, const QString& procRoot = QStringLiteral("/proc"));
+    static bool isRunningSomewhere(const CameraDevice& camera,
+                                   const QString& procRoot = QStringLiteral("/proc"));
 };
 
 } // namespace tisko

@@ -25,7 +25,8 @@ QString readLine(const QString& path) {
 QString linkTo(const QString& folder, const QString& node) {
     const QDir dir(folder);
     const QString target = QFileInfo(node).canonicalFilePath();
-    QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names =
+        dir.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
         const QFileInfo link(dir.filePath(name));
         if (link.canonicalFilePath() == target && !target.isEmpty())
@@ -54,8 +55,8 @@ bool isBuiltIn(const QString& sysNode) {
 } // namespace
 
 std::vector<CameraDevice> Cameras::all() {
-    std::vector<CameraDevice> cameras =
-        captureNodes(V4l2System::real(), QStringLiteral("/sys/class/video4linux"), QStringLiteral("/dev"));
+    std::vector<CameraDevice> cameras = captureNodes(
+        V4l2System::real(), QStringLiteral("/sys/class/video4linux"), QStringLiteral("/dev"));
     const std::vector<CameraDevice> samples = sampleCameras(qEnvironmentVariable("TISKO_CAMERAS"));
     cameras.insert(cameras.end(), samples.begin(), samples.end());
     return cameras;
@@ -65,7 +66,8 @@ std::optional<CameraDevice> Cameras::device(const std::optional<QString>& id) {
     return choose(all(), id);
 }
 
-std::optional<CameraDevice> Cameras::choose(const std::vector<CameraDevice>& cameras, const std::optional<QString>& id) {
+std::optional<CameraDevice> Cameras::choose(const std::vector<CameraDevice>& cameras,
+                                            const std::optional<QString>& id) {
     if (id) {
         for (const CameraDevice& camera : cameras) {
             if (camera.uniqueID == *id)
@@ -81,9 +83,11 @@ std::optional<CameraDevice> Cameras::choose(const std::vector<CameraDevice>& cam
     return cameras.front();
 }
 
-std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QString& sysRoot, const QString& devRoot) {
+std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QString& sysRoot,
+                                                const QString& devRoot) {
     std::vector<CameraDevice> cameras;
-    QStringList names = QDir(sysRoot).entryList({QStringLiteral("video*")}, QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    QStringList names = QDir(sysRoot).entryList(
+        {QStringLiteral("video*")}, QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot);
     static const QRegularExpression number(QStringLiteral("^video(\\d+)$"));
     std::vector<std::pair<int, QString>> ordered;
     for (const QString& name : names) {
@@ -103,7 +107,8 @@ std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QStrin
         system.close(fd);
         if (!answered)
             continue;
-        const std::uint32_t device = (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
+        const std::uint32_t device =
+            (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
         // Metadata nodes of the same camera have no video capture.
         if (!(device & V4L2_CAP_VIDEO_CAPTURE) || !(device & V4L2_CAP_STREAMING))
             continue;
@@ -117,9 +122,11 @@ std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QStrin
         if (camera.uniqueID.isEmpty())
             camera.uniqueID = node;
         const auto* card = reinterpret_cast<const char*>(caps.card);
-        camera.localizedName = QString::fromUtf8(card, static_cast<qsizetype>(strnlen(card, sizeof caps.card)));
+        camera.localizedName =
+            QString::fromUtf8(card, static_cast<qsizetype>(strnlen(card, sizeof caps.card)));
         if (camera.localizedName.isEmpty())
-            camera.localizedName = readLine(sysRoot + QLatin1Char('/') + name + QStringLiteral("/name"));
+            camera.localizedName =
+                readLine(sysRoot + QLatin1Char('/') + name + QStringLiteral("/name"));
         camera.builtIn = isBuiltIn(sysRoot + QLatin1Char('/') + name);
         cameras.push_back(camera);
     }

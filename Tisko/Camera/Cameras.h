@@ -20,10 +20,12 @@ public:
     static std::optional<CameraDevice> device(const std::optional<QString>& id);
 
     // The choosing rule of device(), over a given list.
-    static std::optional<CameraDevice> choose(const std::vector<CameraDevice>& cameras, const std::optional<QString>& id);
+    static std::optional<CameraDevice> choose(const std::vector<CameraDevice>& cameras,
+                                              const std::optional<QString>& id);
     // The capture nodes under `sysRoot` (/sys/class/video4linux) with their nodes and
     // stable links under `devRoot` (/dev), asking each node its capabilities.
-    static std::vector<CameraDevice> captureNodes(V4l2System& system, const QString& sysRoot, const QString& devRoot);
+    static std::vector<CameraDevice> captureNodes(V4l2System& system, const QString& sysRoot,
+                                                  const QString& devRoot);
     // The sample cameras of a colon-separated list of picture files and folders.
     static std::vector<CameraDevice> sampleCameras(const QString& list);
 };

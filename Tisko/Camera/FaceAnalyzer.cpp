@@ -61,14 +61,15 @@ PixelPoint centroid(const std::vector<PixelPoint>& points, int first) {
 }
 
 bool isUsable(const PixelBox& box) {
-    return std::isfinite(box.left) && std::isfinite(box.top) && std::isfinite(box.width) && box.width > 0;
+    return std::isfinite(box.left) && std::isfinite(box.top) && std::isfinite(box.width) &&
+           box.width > 0;
 }
 
 // How far `a` is from `b`: the largest move of an edge or of the size, over b's side.
 double change(const PixelBox& a, const PixelBox& b) {
-    return std::max({std::abs(a.left - b.left), std::abs(a.top - b.top), std::abs(a.width - b.width),
-                     std::abs(a.height - b.height)})
-        / b.width;
+    return std::max({std::abs(a.left - b.left), std::abs(a.top - b.top),
+                     std::abs(a.width - b.width), std::abs(a.height - b.height)}) /
+           b.width;
 }
 
 PixelPoint centre(const PixelBox& box) {
@@ -86,7 +87,8 @@ struct Found {
 void addFaces(const std::vector<FaceCandidate>& faces, double x, double y, double sx, double sy,
               std::vector<Found>& found) {
     for (const FaceCandidate& face : faces)
-        found.push_back({{x + face.left / sx, y + face.top / sy, face.width / sx, face.height / sy}, face.confidence});
+        found.push_back({{x + face.left / sx, y + face.top / sy, face.width / sx, face.height / sy},
+                         face.confidence});
 }
 
 double strongestOf(const std::vector<Found>& found) {
@@ -128,7 +130,8 @@ std::optional<PixelBox> searchNear(const PixelBuffer& frame, const PixelBox& pre
     copy.equalize();
     std::vector<Found> found;
     addFaces(FaceDetector::detect(copy), std::max(left, 0), std::max(top, 0),
-             static_cast<double>(copy.width) / region.width, static_cast<double>(copy.height) / region.height, found);
+             static_cast<double>(copy.width) / region.width,
+             static_cast<double>(copy.height) / region.height, found);
     if (found.empty() || strongestOf(found) < FaceAnalyzer::convincingConfidence)
         return std::nullopt;
     return widest(found);
@@ -151,14 +154,16 @@ std::optional<PixelBox> searchWhole(const PixelBuffer& frame) {
         // The finest copy is the costliest by far: only worth it when nothing was found.
         if (last && !found.empty())
             break;
-        const double side = std::min<double>(FaceAnalyzer::detectionSides[tier], (last ? 2.0 : 1.0) * longSide);
+        const double side =
+            std::min<double>(FaceAnalyzer::detectionSides[tier], (last ? 2.0 : 1.0) * longSide);
         if (side <= previousSide)
             continue;
         previousSide = side;
         GreyImage copy = GreyImage::scaledFrom(frame, side / longSide);
         copy.equalize();
         addFaces(FaceDetector::detect(copy, FaceAnalyzer::detectionLevels[tier]), 0, 0,
-                 static_cast<double>(copy.width) / frame.width, static_cast<double>(copy.height) / frame.height, found);
+                 static_cast<double>(copy.width) / frame.width,
+                 static_cast<double>(copy.height) / frame.height, found);
         if (found.empty())
             continue;
         if (strongestOf(found) >= FaceAnalyzer::convincingConfidence)
@@ -180,7 +185,8 @@ struct Fit {
     PixelBox box;
 };
 
-std::optional<Fit> fitLandmarks(const PixelBuffer& frame, const LandmarkModel& landmarks, PixelBox start) {
+std::optional<Fit> fitLandmarks(const PixelBuffer& frame, const LandmarkModel& landmarks,
+                                PixelBox start) {
     Fit fit{landmarks.predict(frame, start), start};
     for (int i = 0;; ++i) {
         const PixelBox refit = boxFromLandmarks(landmarks.meanShape(), fit.points);
@@ -200,7 +206,8 @@ std::optional<Fit> fitLandmarks(const PixelBuffer& frame, const LandmarkModel& l
 bool stayedPut(const PixelBox& found, const PixelBox& before) {
     const PixelPoint a = centre(found);
     const PixelPoint b = centre(before);
-    return std::hypot(a.x - b.x, a.y - b.y) < 0.08 * before.width && std::abs(found.width / before.width - 1) < 0.1;
+    return std::hypot(a.x - b.x, a.y - b.y) < 0.08 * before.width &&
+           std::abs(found.width / before.width - 1) < 0.1;
 }
 
 } // namespace
@@ -210,13 +217,14 @@ std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame) {
     return measure(frame, *model);
 }
 
-std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame, const FaceModel& model) {
+std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame,
+                                                     const FaceModel& model) {
     FaceTrack none;
     return measure(frame, model, none);
 }
 
-std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame, const FaceModel& model,
-                                                     FaceTrack& track) {
+std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame,
+                                                     const FaceModel& model, FaceTrack& track) {
     FaceTrack previous;
     if (track.frameWidth == frame.width && track.frameHeight == frame.height)
         previous = track;
@@ -246,12 +254,14 @@ std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame, c
     track.found = *found;
     track.frameWidth = frame.width;
     track.frameHeight = frame.height;
-    return measurementOf(fit->box, centroid(fit->points, kFirstEyeStart), centroid(fit->points, kSecondEyeStart),
-                         frame.width, frame.height);
+    return measurementOf(fit->box, centroid(fit->points, kFirstEyeStart),
+                         centroid(fit->points, kSecondEyeStart), frame.width, frame.height);
 }
 
-HeadMeasurement FaceAnalyzer::measurementOf(const PixelBox& box, std::optional<PixelPoint> leftPupil,
-                                            std::optional<PixelPoint> rightPupil, int width, int height) {
+HeadMeasurement FaceAnalyzer::measurementOf(const PixelBox& box,
+                                            std::optional<PixelPoint> leftPupil,
+                                            std::optional<PixelPoint> rightPupil, int width,
+                                            int height) {
     const auto w = static_cast<double>(width);
     const auto h = static_cast<double>(height);
     HeadMeasurement m;

@@ -22,7 +22,8 @@ public:
     static std::optional<HeadMeasurement> measure(const PixelBuffer& frame, const FaceModel& model);
     // The same for one frame of a session: searched first around the face of the session's
     // previous frame, then whole if the face is not there; `track` then holds this frame's face.
-    static std::optional<HeadMeasurement> measure(const PixelBuffer& frame, const FaceModel& model, FaceTrack& track);
+    static std::optional<HeadMeasurement> measure(const PixelBuffer& frame, const FaceModel& model,
+                                                  FaceTrack& track);
     // The same, holding the shared landmark model only for this call.
     static std::optional<HeadMeasurement> measure(const PixelBuffer& frame);
 
@@ -30,7 +31,8 @@ public:
     // `width` × `height`: fractions of the picture, origin at the lower left, y upward.
     // Without both pupils, or with both at one point, the eye distance is absent.
     static HeadMeasurement measurementOf(const PixelBox& box, std::optional<PixelPoint> leftPupil,
-                                         std::optional<PixelPoint> rightPupil, int width, int height);
+                                         std::optional<PixelPoint> rightPupil, int width,
+                                         int height);
 
     // Longest sides of the grey copies a whole frame is searched on, coarse to fine, none
     // larger than the frame but the last, which may enlarge it up to twice, the only way to

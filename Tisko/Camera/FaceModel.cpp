@@ -31,7 +31,8 @@ bool FaceModel::isHeld() {
     return !s_shared.expired();
 }
 
-FaceModel::FaceModel(QString path) : m_path(std::move(path)) {
+FaceModel::FaceModel(QString path)
+    : m_path(std::move(path)) {
     // The face detector's own model is unpacked beside, once per process, so the first
     // frame of the first look does not wait for it either.
     m_detectorReader = std::thread([] { FaceDetector::prepare(); });
@@ -39,7 +40,8 @@ FaceModel::FaceModel(QString path) : m_path(std::move(path)) {
         QString error;
         std::unique_ptr<LandmarkModel> model = LandmarkModel::load(m_path, &error);
         if (!model)
-            Log::error(QStringLiteral("No se pudo cargar el modelo de rasgos faciales: %1").arg(error));
+            Log::error(
+                QStringLiteral("No se pudo cargar el modelo de rasgos faciales: %1").arg(error));
         std::lock_guard lock(m_mutex);
         m_model = std::move(model);
         m_done = true;

@@ -29,8 +29,7 @@ std::vector<Span> spans(int source, int destination) {
 
 // Brightness of one pixel times three (grey pixels count three times their value), so
 // that sums of colour pixels need no division until the end.
-template <int BytesPerPixel>
-int tripleBrightness(const std::uint8_t* p) {
+template <int BytesPerPixel> int tripleBrightness(const std::uint8_t* p) {
     if constexpr (BytesPerPixel == 1)
         return 3 * p[0];
     else
@@ -41,7 +40,8 @@ int tripleBrightness(const std::uint8_t* p) {
 // of the pixels sampled in it. Each sampled row is added once into per-column sums, then
 // the sums of each cell's columns make its value.
 template <int BytesPerPixel>
-void reduce(const PixelBuffer& frame, const std::vector<Span>& columns, const std::vector<Span>& rows, std::uint8_t* out) {
+void reduce(const PixelBuffer& frame, const std::vector<Span>& columns,
+            const std::vector<Span>& rows, std::uint8_t* out) {
     std::vector<int> offsets; // byte offset in a row of each sampled column, cell after cell
     std::vector<std::size_t> firstOf(columns.size() + 1);
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -85,8 +85,9 @@ void enlarge(const PixelBuffer& frame, int width, int height, std::uint8_t* out)
         for (int i = 0; i < destination; ++i) {
             const double f = std::clamp((i + 0.5) * step - 0.5, 0.0, source - 1.0);
             const int first = static_cast<int>(f);
-            result[static_cast<std::size_t>(i)]
-                = {first, std::min(first + 1, source - 1), static_cast<int>(std::lround((f - first) * 256))};
+            result[static_cast<std::size_t>(i)] = {
+                first, std::min(first + 1, source - 1),
+                static_cast<int>(std::lround((f - first) * 256))};
         }
         return result;
     };
@@ -97,7 +98,8 @@ void enlarge(const PixelBuffer& frame, int width, int height, std::uint8_t* out)
     const auto load = [&](int y, std::vector<int>& row) {
         const std::uint8_t* line = frame.data + y * frame.bytesPerLine;
         for (int x = 0; x < frame.width; ++x)
-            row[static_cast<std::size_t>(x)] = tripleBrightness<BytesPerPixel>(line + x * BytesPerPixel);
+            row[static_cast<std::size_t>(x)] =
+                tripleBrightness<BytesPerPixel>(line + x * BytesPerPixel);
     };
     for (const Tap& v : down) {
         if (v.first != upperRow) {
@@ -115,10 +117,11 @@ void enlarge(const PixelBuffer& frame, int width, int height, std::uint8_t* out)
         }
         for (const Tap& h : across) {
             const auto at = [](const std::vector<int>& row, const Tap& t) {
-                return row[static_cast<std::size_t>(t.first)] * (256 - t.weight) + row[static_cast<std::size_t>(t.second)] * t.weight;
+                return row[static_cast<std::size_t>(t.first)] * (256 - t.weight) +
+                       row[static_cast<std::size_t>(t.second)] * t.weight;
             };
-            const long long value = static_cast<long long>(at(upper, h)) * (256 - v.weight)
-                + static_cast<long long>(at(lower, h)) * v.weight;
+            const long long value = static_cast<long long>(at(upper, h)) * (256 - v.weight) +
+                                    static_cast<long long>(at(lower, h)) * v.weight;
             constexpr long long scale = 3LL * 256 * 256;
             *out++ = static_cast<std::uint8_t>((value + scale / 2) / scale);
         }
@@ -133,25 +136,38 @@ GreyImage GreyImage::scaledFrom(const PixelBuffer& frame, double scale) {
         return image;
     image.width = std::max(1, static_cast<int>(std::lround(frame.width * scale)));
     image.height = std::max(1, static_cast<int>(std::lround(frame.height * scale)));
-    image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+    image.pixels.resize(static_cast<std::size_t>(image.width) *
+                        static_cast<std::size_t>(image.height));
 
     std::uint8_t* out = image.pixels.data();
     if (image.width > frame.width || image.height > frame.height) {
         switch (frame.format) {
-        case PixelFormat::Grey8: enlarge<1>(frame, image.width, image.height, out); break;
+        case PixelFormat::Grey8:
+            enlarge<1>(frame, image.width, image.height, out);
+            break;
         case PixelFormat::Rgb24:
-        case PixelFormat::Bgr24: enlarge<3>(frame, image.width, image.height, out); break;
-        case PixelFormat::Bgra32: enlarge<4>(frame, image.width, image.height, out); break;
+        case PixelFormat::Bgr24:
+            enlarge<3>(frame, image.width, image.height, out);
+            break;
+        case PixelFormat::Bgra32:
+            enlarge<4>(frame, image.width, image.height, out);
+            break;
         }
         return image;
     }
     const std::vector<Span> columns = spans(frame.width, image.width);
     const std::vector<Span> rows = spans(frame.height, image.height);
     switch (frame.format) {
-    case PixelFormat::Grey8: reduce<1>(frame, columns, rows, out); break;
+    case PixelFormat::Grey8:
+        reduce<1>(frame, columns, rows, out);
+        break;
     case PixelFormat::Rgb24:
-    case PixelFormat::Bgr24: reduce<3>(frame, columns, rows, out); break;
-    case PixelFormat::Bgra32: reduce<4>(frame, columns, rows, out); break;
+    case PixelFormat::Bgr24:
+        reduce<3>(frame, columns, rows, out);
+        break;
+    case PixelFormat::Bgra32:
+        reduce<4>(frame, columns, rows, out);
+        break;
     }
     return image;
 }
@@ -177,8 +193,9 @@ void GreyImage::equalize() {
     for (std::size_t v = 0; v < 256; ++v) {
         below += histogram[v];
         const double level = below > firstCount
-            ? static_cast<double>(below - firstCount) / static_cast<double>(total - firstCount) * 255.0
-            : 0.0;
+                                 ? static_cast<double>(below - firstCount) /
+                                       static_cast<double>(total - firstCount) * 255.0
+                                 : 0.0;
         map[v] = static_cast<std::uint8_t>(std::lround(level));
     }
     for (std::uint8_t& p : pixels)

@@ -13,7 +13,9 @@ namespace tisko {
 // and a 16-bit exponent; lists as their length followed by their items.
 class LandmarkModel::Reader {
 public:
-    Reader(const std::uint8_t* data, std::size_t size) : m_at(data), m_end(data + size) {}
+    Reader(const std::uint8_t* data, std::size_t size)
+        : m_at(data)
+        , m_end(data + size) {}
 
     bool failed() const { return m_failed; }
     const QString& error() const { return m_error; }
@@ -63,7 +65,8 @@ public:
             fail(QStringLiteral("número no finito en el modelo"));
             return 0;
         }
-        return static_cast<float>(std::ldexp(static_cast<double>(mantissa), static_cast<int>(exponent)));
+        return static_cast<float>(
+            std::ldexp(static_cast<double>(mantissa), static_cast<int>(exponent)));
     }
 
     // A list length that cannot exceed what is left of the file, `itemBytes` a lower bound
@@ -141,7 +144,8 @@ std::unique_ptr<LandmarkModel> LandmarkModel::load(const QString& path, QString*
     return model;
 }
 
-std::unique_ptr<LandmarkModel> LandmarkModel::parse(const std::uint8_t* data, std::size_t size, QString* error) {
+std::unique_ptr<LandmarkModel> LandmarkModel::parse(const std::uint8_t* data, std::size_t size,
+                                                    QString* error) {
     auto model = std::unique_ptr<LandmarkModel>(new LandmarkModel);
     Reader in(data, size);
     const auto failWith = [&](const QString& why) -> std::unique_ptr<LandmarkModel> {
@@ -184,7 +188,8 @@ std::unique_ptr<LandmarkModel> LandmarkModel::parse(const std::uint8_t* data, st
                     in.fail(QStringLiteral("índice de píxel fuera de rango"));
                 largestIndex[c] = std::max({largestIndex[c], static_cast<std::uint32_t>(first),
                                             static_cast<std::uint32_t>(second)});
-                model->m_splits.push_back({static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second), threshold});
+                model->m_splits.push_back({static_cast<std::uint32_t>(first),
+                                           static_cast<std::uint32_t>(second), threshold});
             }
             tree.splitCount = static_cast<std::uint32_t>(splits);
             const std::size_t leaves = in.count(4);
@@ -262,7 +267,8 @@ void addLeaf(float* shape, const float* leaf, std::size_t values) {
 
 } // namespace
 
-std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame, const PixelBox& box) const {
+std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
+                                               const PixelBox& box) const {
     const std::size_t values = m_meanShape.size();
     const std::size_t points = values / 2;
     std::vector<float> shape = m_meanShape;
@@ -304,7 +310,8 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame, const P
             const double x = std::floor(box.left + ux * box.width + 0.5);
             const double y = std::floor(box.top + uy * box.height + 0.5);
             if (x >= 0 && y >= 0 && x < frame.width && y < frame.height)
-                samples[i] = static_cast<float>(frame.intensity(static_cast<int>(x), static_cast<int>(y)));
+                samples[i] =
+                    static_cast<float>(frame.intensity(static_cast<int>(x), static_cast<int>(y)));
             else
                 samples[i] = 0;
         }
@@ -320,7 +327,9 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame, const P
             std::uint32_t node = 0;
             while (node < tree.splitCount) {
                 const Split& split = splits[node];
-                node = samples[split.first] - samples[split.second] > split.threshold ? 2 * node + 1 : 2 * node + 2;
+                node = samples[split.first] - samples[split.second] > split.threshold
+                           ? 2 * node + 1
+                           : 2 * node + 2;
             }
             leaves[t] = m_leaves.data() + tree.firstLeaf + (node - tree.splitCount) * values;
         }
@@ -338,10 +347,11 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame, const P
 }
 
 std::size_t LandmarkModel::byteSize() const {
-    std::size_t bytes = m_meanShape.size() * sizeof(float) + m_splits.size() * sizeof(Split)
-        + m_leaves.size() * sizeof(float);
+    std::size_t bytes = m_meanShape.size() * sizeof(float) + m_splits.size() * sizeof(Split) +
+                        m_leaves.size() * sizeof(float);
     for (const Cascade& cascade : m_cascades)
-        bytes += cascade.trees.size() * sizeof(Tree) + cascade.anchors.size() * 4 + cascade.deltas.size() * 4;
+        bytes += cascade.trees.size() * sizeof(Tree) + cascade.anchors.size() * 4 +
+                 cascade.deltas.size() * 4;
     return bytes;
 }
 

@@ -32,7 +32,8 @@ public:
     // Reads a model file; on failure returns null and sets `error`.
     static std::unique_ptr<LandmarkModel> load(const QString& path, QString* error);
     // Reads a model from bytes in the file's format; on failure returns null and sets `error`.
-    static std::unique_ptr<LandmarkModel> parse(const std::uint8_t* data, std::size_t size, QString* error);
+    static std::unique_ptr<LandmarkModel> parse(const std::uint8_t* data, std::size_t size,
+                                                QString* error);
 
     // Number of landmarks each prediction returns (68 for the face model).
     int pointCount() const { return static_cast<int>(m_meanShape.size() / 2); }

@@ -20,18 +20,21 @@ struct PixelBuffer {
     // Bytes of one pixel in the given format.
     static int bytesPerPixel(PixelFormat format) {
         switch (format) {
-        case PixelFormat::Grey8: return 1;
+        case PixelFormat::Grey8:
+            return 1;
         case PixelFormat::Rgb24:
-        case PixelFormat::Bgr24: return 3;
-        case PixelFormat::Bgra32: return 4;
+        case PixelFormat::Bgr24:
+            return 3;
+        case PixelFormat::Bgra32:
+            return 4;
         }
         return 4;
     }
 
     // Whether the view describes a non-empty picture whose rows fit their stride.
     bool isValid() const {
-        return data != nullptr && width > 0 && height > 0
-            && bytesPerLine >= static_cast<std::ptrdiff_t>(width) * bytesPerPixel(format);
+        return data != nullptr && width > 0 && height > 0 &&
+               bytesPerLine >= static_cast<std::ptrdiff_t>(width) * bytesPerPixel(format);
     }
 
     // The part of the frame inside the given rectangle, clipped to the frame: a view of the
@@ -45,13 +48,15 @@ struct PixelBuffer {
         const int bottom = y1 > height ? height : static_cast<int>(y1);
         if (!isValid() || right <= x0 || bottom <= y0)
             return PixelBuffer{nullptr, 0, 0, 0, format};
-        return PixelBuffer{data + y0 * bytesPerLine + static_cast<std::ptrdiff_t>(x0) * bytesPerPixel(format), right - x0,
-                           bottom - y0, bytesPerLine, format};
+        return PixelBuffer{data + y0 * bytesPerLine +
+                               static_cast<std::ptrdiff_t>(x0) * bytesPerPixel(format),
+                           right - x0, bottom - y0, bytesPerLine, format};
     }
 
     // Brightness of one pixel, the plain mean of its three colours (0 to 255).
     int intensity(int x, int y) const {
-        const std::uint8_t* p = data + y * bytesPerLine + static_cast<std::ptrdiff_t>(x) * bytesPerPixel(format);
+        const std::uint8_t* p =
+            data + y * bytesPerLine + static_cast<std::ptrdiff_t>(x) * bytesPerPixel(format);
         if (format == PixelFormat::Grey8)
             return p[0];
         return (p[0] + p[1] + p[2]) / 3;

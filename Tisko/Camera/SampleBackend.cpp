@@ -38,7 +38,8 @@ std::shared_ptr<const CapturedFrame> decode(const QString& file) {
 
 } // namespace
 
-SampleBackend::SampleBackend(QString path) : m_path(std::move(path)) {}
+SampleBackend::SampleBackend(QString path)
+    : m_path(std::move(path)) {}
 
 SampleBackend::~SampleBackend() {
     stop();
@@ -54,7 +55,9 @@ bool SampleBackend::open() {
         QStringList names = dir.entryList(QDir::Files | QDir::Readable);
         QCollator collator;
         collator.setNumericMode(true);
-        std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+        std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {
+            return collator.compare(a, b) < 0;
+        });
         for (const QString& name : names)
             files << dir.filePath(name);
     } else if (info.isFile()) {
@@ -103,7 +106,8 @@ void SampleBackend::play() {
     std::size_t next = 0;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
-        if (m_wake.wait_for(lock, std::chrono::milliseconds(frameIntervalMs), [this] { return m_stopping; }))
+        if (m_wake.wait_for(lock, std::chrono::milliseconds(frameIntervalMs),
+                            [this] { return m_stopping; }))
             break;
         const auto frame = m_frames[next];
         next = (next + 1) % m_frames.size();

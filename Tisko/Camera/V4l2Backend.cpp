@@ -14,16 +14,22 @@ namespace {
 
 std::optional<PixelFormat> readableFormat(std::uint32_t fourcc) {
     switch (fourcc) {
-    case V4L2_PIX_FMT_BGR24: return PixelFormat::Bgr24;
-    case V4L2_PIX_FMT_RGB24: return PixelFormat::Rgb24;
-    case V4L2_PIX_FMT_GREY: return PixelFormat::Grey8;
-    default: return std::nullopt;
+    case V4L2_PIX_FMT_BGR24:
+        return PixelFormat::Bgr24;
+    case V4L2_PIX_FMT_RGB24:
+        return PixelFormat::Rgb24;
+    case V4L2_PIX_FMT_GREY:
+        return PixelFormat::Grey8;
+    default:
+        return std::nullopt;
     }
 }
 
 } // namespace
 
-V4l2Backend::V4l2Backend(QString node, V4l2System& system) : m_node(std::move(node)), m_system(system) {}
+V4l2Backend::V4l2Backend(QString node, V4l2System& system)
+    : m_node(std::move(node))
+    , m_system(system) {}
 
 V4l2Backend::~V4l2Backend() {
     stop();
@@ -40,7 +46,8 @@ bool V4l2Backend::open() {
         release();
         return false;
     }
-    const std::uint32_t device = (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
+    const std::uint32_t device =
+        (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
     if (!(device & V4L2_CAP_VIDEO_CAPTURE) || !(device & V4L2_CAP_STREAMING)) {
         release();
         return false;
@@ -53,14 +60,16 @@ std::optional<FrameSize> V4l2Backend::activeFormat() {
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     if (m_fd < 0 || m_system.control(m_fd, VIDIOC_G_FMT, &format) == -1)
         return std::nullopt;
-    return FrameSize{static_cast<int>(format.fmt.pix.width), static_cast<int>(format.fmt.pix.height)};
+    return FrameSize{static_cast<int>(format.fmt.pix.width),
+                     static_cast<int>(format.fmt.pix.height)};
 }
 
 std::vector<FrameSize> V4l2Backend::formats() {
     std::vector<FrameSize> sizes;
     const auto add = [&sizes](std::uint32_t width, std::uint32_t height) {
         const FrameSize size{static_cast<int>(width), static_cast<int>(height)};
-        if (size.width > 0 && size.height > 0 && std::find(sizes.begin(), sizes.end(), size) == sizes.end())
+        if (size.width > 0 && size.height > 0 &&
+            std::find(sizes.begin(), sizes.end(), size) == sizes.end())
             sizes.push_back(size);
     };
     if (m_fd < 0)
@@ -154,7 +163,8 @@ bool V4l2Backend::start(FrameHandler handler) {
 void V4l2Backend::pump() {
     const std::optional<PixelFormat> readable = readableFormat(m_pixelFormat);
     const int bytesPerPixel = readable ? PixelBuffer::bytesPerPixel(*readable) : 0;
-    const std::ptrdiff_t stride = std::max<std::ptrdiff_t>(m_bytesPerLine, static_cast<std::ptrdiff_t>(m_size.width) * bytesPerPixel);
+    const std::ptrdiff_t stride = std::max<std::ptrdiff_t>(
+        m_bytesPerLine, static_cast<std::ptrdiff_t>(m_size.width) * bytesPerPixel);
     while (!m_stopping) {
         short events = 0;
         const int ready = m_system.poll(m_fd, 100, &events);
@@ -179,9 +189,11 @@ void V4l2Backend::pump() {
             break;
         }
         auto frame = std::make_shared<CapturedFrame>();
-        const std::size_t needed = static_cast<std::size_t>(stride) * static_cast<std::size_t>(m_size.height);
-        if (readable && buffer.index < m_buffers.size() && !(buffer.flags & V4L2_BUF_FLAG_ERROR)
-            && buffer.bytesused >= needed && m_buffers[buffer.index].length >= needed && m_size.width > 0) {
+        const std::size_t needed =
+            static_cast<std::size_t>(stride) * static_cast<std::size_t>(m_size.height);
+        if (readable && buffer.index < m_buffers.size() && !(buffer.flags & V4L2_BUF_FLAG_ERROR) &&
+            buffer.bytesused >= needed && m_buffers[buffer.index].length >= needed &&
+            m_size.width > 0) {
             const auto* start = static_cast<const std::uint8_t*>(m_buffers[buffer.index].address);
             frame->bytes = std::make_shared<const std::vector<std::uint8_t>>(start, start + needed);
             frame->width = m_size.width;

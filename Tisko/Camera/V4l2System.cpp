@@ -12,9 +12,13 @@ namespace {
 
 class LibV4l2System final : public V4l2System {
 public:
-    int open(const QString& path, int flags) override { return v4l2_open(path.toLocal8Bit().constData(), flags); }
+    int open(const QString& path, int flags) override {
+        return v4l2_open(path.toLocal8Bit().constData(), flags);
+    }
     int close(int fd) override { return v4l2_close(fd); }
-    int ioctl(int fd, unsigned long request, void* argument) override { return v4l2_ioctl(fd, request, argument); }
+    int ioctl(int fd, unsigned long request, void* argument) override {
+        return v4l2_ioctl(fd, request, argument);
+    }
     void* mmap(std::size_t length, int fd, off_t offset) override {
         return v4l2_mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, offset);
     }

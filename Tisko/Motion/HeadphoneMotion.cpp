@@ -23,8 +23,8 @@ constexpr int kPitchIndex = 4;
 std::optional<double> pitchDegrees(const QByteArray& datagram) {
     if (datagram.size() != kDatagramSize)
         return std::nullopt;
-    const double degrees =
-        qFromLittleEndian<double>(datagram.constData() + kPitchIndex * static_cast<qsizetype>(sizeof(double)));
+    const double degrees = qFromLittleEndian<double>(
+        datagram.constData() + kPitchIndex * static_cast<qsizetype>(sizeof(double)));
     if (!std::isfinite(degrees))
         return std::nullopt;
     return degrees;
@@ -32,7 +32,9 @@ std::optional<double> pitchDegrees(const QByteArray& datagram) {
 
 } // namespace
 
-HeadphoneMotion::HeadphoneMotion(quint16 port, QObject* parent) : QObject(parent), m_port(port) {
+HeadphoneMotion::HeadphoneMotion(quint16 port, QObject* parent)
+    : QObject(parent)
+    , m_port(port) {
     m_silence.setSingleShot(true);
     m_silence.setInterval(kSilenceMs);
     connect(&m_silence, &QTimer::timeout, this, [this] { connectionChanged(false); });

@@ -6,7 +6,8 @@
 namespace tisko {
 
 DBusQuery::DBusQuery(QDBusConnection connection, std::chrono::milliseconds budget)
-    : m_connection(std::move(connection)), m_budgetMs(budget.count()) {
+    : m_connection(std::move(connection))
+    , m_budgetMs(budget.count()) {
     m_clock.start();
 }
 
@@ -25,7 +26,8 @@ std::optional<QVariant> DBusQuery::call(const QString& service, const QString& p
     message.setAutoStartService(false);
     // Block waits for the reply without running the event loop, so nothing else of the
     // application runs in the middle of a probe.
-    const QDBusMessage reply = m_connection.call(message, QDBus::Block, static_cast<int>(remaining));
+    const QDBusMessage reply =
+        m_connection.call(message, QDBus::Block, static_cast<int>(remaining));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return std::nullopt;
     return reply.arguments().constFirst();
@@ -34,8 +36,8 @@ std::optional<QVariant> DBusQuery::call(const QString& service, const QString& p
 std::optional<QVariant> DBusQuery::property(const QString& service, const QString& path,
                                             const QString& interface, const QString& name) {
     const std::optional<QVariant> reply =
-        call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-             {interface, name});
+        call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+             QStringLiteral("Get"), {interface, name});
     if (!reply || reply->metaType() != QMetaType::fromType<QDBusVariant>())
         return std::nullopt;
     return qvariant_cast<QDBusVariant>(*reply).variant();

@@ -19,14 +19,16 @@ public:
     DBusQuery(QDBusConnection connection, std::chrono::milliseconds budget);
 
     // The first argument of the method's reply.
-    std::optional<QVariant> call(const QString& service, const QString& path, const QString& interface,
-                                 const QString& method, const QVariantList& arguments = {});
+    std::optional<QVariant> call(const QString& service, const QString& path,
+                                 const QString& interface, const QString& method,
+                                 const QVariantList& arguments = {});
     // The value of a property, unwrapped from its variant.
     std::optional<QVariant> property(const QString& service, const QString& path,
                                      const QString& interface, const QString& name);
     // The same, but only when the value has the given type.
     std::optional<QVariant> property(const QString& service, const QString& path,
-                                     const QString& interface, const QString& name, QMetaType::Type type);
+                                     const QString& interface, const QString& name,
+                                     QMetaType::Type type);
 
     // True once the budget is spent; later calls answer absent at once.
     bool expired() const;

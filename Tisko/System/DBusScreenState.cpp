@@ -22,21 +22,24 @@ constexpr ScreenSaver kScreenSavers[] = {
 } // namespace
 
 std::unique_ptr<ScreenState> ScreenState::create() {
-    return std::make_unique<DBusScreenState>(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    return std::make_unique<DBusScreenState>(QDBusConnection::systemBus(),
+                                             QDBusConnection::sessionBus());
 }
 
 DBusScreenState::DBusScreenState(QDBusConnection systemBus, QDBusConnection sessionBus,
                                  std::chrono::milliseconds budget)
-    : m_systemBus(std::move(systemBus)), m_sessionBus(std::move(sessionBus)), m_budget(budget) {}
+    : m_systemBus(std::move(systemBus))
+    , m_sessionBus(std::move(sessionBus))
+    , m_budget(budget) {}
 
 bool DBusScreenState::isLocked() {
     QElapsedTimer clock;
     clock.start();
     DBusQuery logind(m_systemBus, m_budget);
     const std::optional<QVariant> lockedHint =
-        logind.property(QStringLiteral("org.freedesktop.login1"),             // service
+        logind.property(QStringLiteral("org.freedesktop.login1"),               // service
                         QStringLiteral("/org/freedesktop/login1/session/auto"), // path
-                        QStringLiteral("org.freedesktop.login1.Session"),     // interface
+                        QStringLiteral("org.freedesktop.login1.Session"),       // interface
                         QStringLiteral("LockedHint"), QMetaType::Bool);
     if (lockedHint)
         return lockedHint->toBool();
@@ -44,8 +47,8 @@ bool DBusScreenState::isLocked() {
     DBusQuery screenSavers(m_sessionBus, m_budget - std::chrono::milliseconds(clock.elapsed()));
     for (const ScreenSaver& saver : kScreenSavers) {
         const QString service = QString::fromUtf16(saver.service);
-        const std::optional<QVariant> active =
-            screenSavers.call(service, QString::fromUtf16(saver.path), service, QStringLiteral("GetActive"));
+        const std::optional<QVariant> active = screenSavers.call(
+            service, QString::fromUtf16(saver.path), service, QStringLiteral("GetActive"));
         if (active && active->metaType().id() == QMetaType::Bool)
             return active->toBool();
     }

@@ -6,7 +6,8 @@
 
 namespace tisko {
 
-DisplayWatcher::DisplayWatcher(QObject* parent) : QObject(parent) {
+DisplayWatcher::DisplayWatcher(QObject* parent)
+    : QObject(parent) {
     Q_ASSERT(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr);
     auto* app = qGuiApp;
     connect(app, &QGuiApplication::screenAdded, this, &DisplayWatcher::changeSeen);

@@ -43,8 +43,9 @@ std::optional<Edid> Edid::parse(const QByteArray& blob) {
                   (static_cast<std::uint32_t>(byteAt(blob, 15)) << 24);
     for (int d = 0; d < 4; ++d) {
         const int offset = kFirstDescriptor + d * kDescriptorSize;
-        const bool isDisplayDescriptor =
-            byteAt(blob, offset) == 0 && byteAt(blob, offset + 1) == 0 && byteAt(blob, offset + 2) == 0;
+        const bool isDisplayDescriptor = byteAt(blob, offset) == 0 &&
+                                         byteAt(blob, offset + 1) == 0 &&
+                                         byteAt(blob, offset + 2) == 0;
         if (isDisplayDescriptor && byteAt(blob, offset + 3) == kSerialTextTag) {
             edid.serialText = descriptorText(blob, offset);
             break;

@@ -49,14 +49,16 @@ std::unique_ptr<Presence> Presence::create() {
     static const SysfsDrm drm;
     LinuxPresence::Sources sources{QDBusConnection::systemBus(),
                                    QDBusConnection::sessionBus(),
-                                   qEnvironmentVariableIsSet("DISPLAY") ? &X11Display::shared() : nullptr,
+                                   qEnvironmentVariableIsSet("DISPLAY") ? &X11Display::shared()
+                                                                        : nullptr,
                                    &drm,
                                    LinuxPresence::defaultCompanionSettingsPath(),
                                    [] { return QDateTime::currentDateTimeUtc(); }};
     return std::make_unique<LinuxPresence>(std::move(sources));
 }
 
-LinuxPresence::LinuxPresence(Sources sources) : m_sources(std::move(sources)) {
+LinuxPresence::LinuxPresence(Sources sources)
+    : m_sources(std::move(sources)) {
     if (!m_sources.now)
         m_sources.now = [] { return QDateTime::currentDateTimeUtc(); };
 }
@@ -71,9 +73,9 @@ QString LinuxPresence::defaultCompanionSettingsPath() {
 std::optional<double> LinuxPresence::secondsSinceLastInput() {
     DBusQuery session(m_sources.sessionBus, m_sources.budget);
     const std::optional<QVariant> mutterIdle =
-        session.call(QStringLiteral("org.gnome.Mutter.IdleMonitor"),           // service
-                     QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),     // path
-                     QStringLiteral("org.gnome.Mutter.IdleMonitor"),           // interface
+        session.call(QStringLiteral("org.gnome.Mutter.IdleMonitor"),       // service
+                     QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), // path
+                     QStringLiteral("org.gnome.Mutter.IdleMonitor"),       // interface
                      QStringLiteral("GetIdletime"));
     if (mutterIdle && mutterIdle->metaType().id() == QMetaType::ULongLong)
         return static_cast<double>(mutterIdle->toULongLong()) / kMillisecondsPerSecond;
@@ -84,22 +86,23 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
     }
 
     const std::optional<QVariant> saverIdle =
-        session.call(kFreedesktopSaver,                                       // service
-                     QStringLiteral("/org/freedesktop/ScreenSaver"),          // path
-                     kFreedesktopSaver,                                       // interface
+        session.call(kFreedesktopSaver,                              // service
+                     QStringLiteral("/org/freedesktop/ScreenSaver"), // path
+                     kFreedesktopSaver,                              // interface
                      QStringLiteral("GetSessionIdleTime"));
     if (saverIdle && saverIdle->metaType().id() == QMetaType::UInt)
         return static_cast<double>(saverIdle->toUInt());
 
     DBusQuery system(m_sources.systemBus, m_sources.budget);
-    const std::optional<QVariant> idleHint =
-        system.property(kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
+    const std::optional<QVariant> idleHint = system.property(
+        kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
     if (!idleHint)
         return std::nullopt;
     if (!idleHint->toBool())
         return 0.0;
-    const std::optional<QVariant> since = system.property(kLogind, kSessionPath, kSessionInterface,
-                                                          QStringLiteral("IdleSinceHint"), QMetaType::ULongLong);
+    const std::optional<QVariant> since =
+        system.property(kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleSinceHint"),
+                        QMetaType::ULongLong);
     if (!since)
         return std::nullopt;
     const double nowUs = static_cast<double>(m_sources.now().toMSecsSinceEpoch()) * 1000.0;
@@ -110,9 +113,9 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
 bool LinuxPresence::mainDisplayAsleep() {
     DBusQuery session(m_sources.sessionBus, m_sources.budget);
     const std::optional<QVariant> mode =
-        session.property(QStringLiteral("org.gnome.Mutter.DisplayConfig"),    // service
-                         QStringLiteral("/org/gnome/Mutter/DisplayConfig"),   // path
-                         QStringLiteral("org.gnome.Mutter.DisplayConfig"),    // interface
+        session.property(QStringLiteral("org.gnome.Mutter.DisplayConfig"),  // service
+                         QStringLiteral("/org/gnome/Mutter/DisplayConfig"), // path
+                         QStringLiteral("org.gnome.Mutter.DisplayConfig"),  // interface
                          QStringLiteral("PowerSaveMode"), QMetaType::Int);
     if (mode) {
         if (const std::optional<bool> asleep = mutterAsleep(mode->toInt()))
@@ -135,7 +138,8 @@ bool LinuxPresence::companionKeepingAwake() {
     const QSettings settings(m_sources.companionSettingsPath, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         return false;
-    const std::optional<QDateTime> nudge = nudgeDate(settings.value(QStringLiteral("keepAwakeLastNudge")));
+    const std::optional<QDateTime> nudge =
+        nudgeDate(settings.value(QStringLiteral("keepAwakeLastNudge")));
     if (!nudge)
         return false;
     return nudge->msecsTo(m_sources.now()) < kNudgeWindowMs;

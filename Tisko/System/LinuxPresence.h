@@ -26,10 +26,10 @@ public:
     struct Sources {
         QDBusConnection systemBus;
         QDBusConnection sessionBus;
-        X11Display* x11 = nullptr;         // none when there is no X server
-        const SysfsDrm* drm = nullptr;     // none to skip /sys
-        QString companionSettingsPath;     // the companion's settings file
-        std::function<QDateTime()> now;    // the current time
+        X11Display* x11 = nullptr;      // none when there is no X server
+        const SysfsDrm* drm = nullptr;  // none to skip /sys
+        QString companionSettingsPath;  // the companion's settings file
+        std::function<QDateTime()> now; // the current time
         std::chrono::milliseconds budget = std::chrono::milliseconds(250);
     };
 

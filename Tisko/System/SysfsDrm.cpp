@@ -24,7 +24,8 @@ QString readWord(const QString& path) {
 
 } // namespace
 
-SysfsDrm::SysfsDrm(QString root) : m_root(std::move(root)) {}
+SysfsDrm::SysfsDrm(QString root)
+    : m_root(std::move(root)) {}
 
 QStringList SysfsDrm::connectedConnectors() const {
     static const QRegularExpression connectorName(QStringLiteral("^card\\d+-.+$"));

@@ -28,7 +28,8 @@ WakeWatcher::SuspendedClock WakeWatcher::realSuspendedSeconds() {
 
 WakeWatcher::WakeWatcher(QDBusConnection systemBus, QObject* parent, SuspendedClock suspended,
                          std::chrono::milliseconds pollInterval)
-    : QObject(parent), m_suspended(std::move(suspended)) {
+    : QObject(parent)
+    , m_suspended(std::move(suspended)) {
     DBusQuery bus(systemBus, std::chrono::milliseconds(250));
     const std::optional<QVariant> hasLogind =
         bus.call(QStringLiteral("org.freedesktop.DBus"),  // service
@@ -36,10 +37,11 @@ WakeWatcher::WakeWatcher(QDBusConnection systemBus, QObject* parent, SuspendedCl
                  QStringLiteral("org.freedesktop.DBus"),  // interface
                  QStringLiteral("NameHasOwner"), {QStringLiteral("org.freedesktop.login1")});
     if (hasLogind && hasLogind->metaType().id() == QMetaType::Bool && hasLogind->toBool()) {
-        m_usesLogind = systemBus.connect(QStringLiteral("org.freedesktop.login1"),          // service
-                                         QStringLiteral("/org/freedesktop/login1"),          // path
-                                         QStringLiteral("org.freedesktop.login1.Manager"),   // interface
-                                         QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
+        m_usesLogind =
+            systemBus.connect(QStringLiteral("org.freedesktop.login1"),         // service
+                              QStringLiteral("/org/freedesktop/login1"),        // path
+                              QStringLiteral("org.freedesktop.login1.Manager"), // interface
+                              QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
     }
     if (!m_usesLogind && m_suspended) {
         m_lastSuspended = m_suspended();
@@ -54,7 +56,8 @@ void WakeWatcher::prepareForSleep(bool starting) {
         m_sleeping = true;
         return;
     }
-    const bool repeat = !m_sleeping && m_sinceLastWake.isValid() && m_sinceLastWake.elapsed() < kRepeatWindowMs;
+    const bool repeat =
+        !m_sleeping && m_sinceLastWake.isValid() && m_sinceLastWake.elapsed() < kRepeatWindowMs;
     m_sleeping = false;
     if (repeat)
         return;

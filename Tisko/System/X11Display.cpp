@@ -22,7 +22,8 @@ struct X11Display::Connection {
     XScreenSaverInfo* saverInfo = nullptr;
 };
 
-X11Display::X11Display(const QByteArray& name) : m_connection(std::make_unique<Connection>()) {
+X11Display::X11Display(const QByteArray& name)
+    : m_connection(std::make_unique<Connection>()) {
     Connection& c = *m_connection;
     c.display = XOpenDisplay(name.isEmpty() ? nullptr : name.constData());
     if (c.display == nullptr)
@@ -30,7 +31,8 @@ X11Display::X11Display(const QByteArray& name) : m_connection(std::make_unique<C
     int eventBase = 0;
     int errorBase = 0;
     c.hasScreenSaver = XScreenSaverQueryExtension(c.display, &eventBase, &errorBase) != 0;
-    c.hasDpms = DPMSQueryExtension(c.display, &eventBase, &errorBase) != 0 && DPMSCapable(c.display) != 0;
+    c.hasDpms =
+        DPMSQueryExtension(c.display, &eventBase, &errorBase) != 0 && DPMSCapable(c.display) != 0;
     int major = 0;
     int minor = 0;
     c.hasRandr = XRRQueryExtension(c.display, &eventBase, &errorBase) != 0 &&
@@ -80,7 +82,8 @@ std::optional<std::vector<QByteArray>> X11Display::connectedEdids() {
     Connection& c = *m_connection;
     if (!c.hasRandr)
         return std::nullopt;
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(c.display, DefaultRootWindow(c.display));
+    XRRScreenResources* resources =
+        XRRGetScreenResourcesCurrent(c.display, DefaultRootWindow(c.display));
     if (resources == nullptr)
         return std::nullopt;
     std::vector<QByteArray> edids;
@@ -97,8 +100,9 @@ std::optional<std::vector<QByteArray>> X11Display::connectedEdids() {
         unsigned long count = 0;
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
-        const int status = XRRGetOutputProperty(c.display, output, c.edidAtom, 0, kEdidLongs, False, False,
-                                                AnyPropertyType, &type, &format, &count, &remaining, &data);
+        const int status =
+            XRRGetOutputProperty(c.display, output, c.edidAtom, 0, kEdidLongs, False, False,
+                                 AnyPropertyType, &type, &format, &count, &remaining, &data);
         if (status == Success && format == 8 && count > 0 && data != nullptr)
             edids.emplace_back(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
         if (data != nullptr)

@@ -20,8 +20,8 @@ struct Face {
     bool mirrored;
 };
 
-std::optional<HeadMeasurement> measureAt(const QImage& photo, double scale, QPointF anchor, QPointF target,
-                                         const FaceModel& model) {
+std::optional<HeadMeasurement> measureAt(const QImage& photo, double scale, QPointF anchor,
+                                         QPointF target, const FaceModel& model) {
     const QImage frame = test::composeFrame(photo, kFrame, scale, anchor, target);
     return FaceAnalyzer::measure(test::viewOf(frame), model);
 }
@@ -35,8 +35,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no landmark model\n");
         return 1;
     }
-    const Face faces[] = {{"astronaut.png", false}, {"astronaut.png", true}, {"grace_hopper.jpg", false},
-                          {"grace_hopper.jpg", true}, {"messi5.jpg", false}};
+    const Face faces[] = {{"astronaut.png", false},
+                          {"astronaut.png", true},
+                          {"grace_hopper.jpg", false},
+                          {"grace_hopper.jpg", true},
+                          {"messi5.jpg", false}};
     double worstScale = 0, worstDrop = 0, worstSweep = 0;
     int measured = 0;
     for (const Face& face : faces) {
@@ -52,7 +55,8 @@ int main(int argc, char** argv) {
         const double fit = std::min(1280.0 / photo.width(), 720.0 / photo.height());
         const auto first = measureAt(photo, fit, centre, QPointF(640, 360), *model);
         if (!first) {
-            std::printf("%-18s %s no face at %.2f\n", face.file, face.mirrored ? "mirrored" : "        ", fit);
+            std::printf("%-18s %s no face at %.2f\n", face.file,
+                        face.mirrored ? "mirrored" : "        ", fit);
             continue;
         }
         // Scale about the face's height in the photo (its horizontal place is not measured).
@@ -61,13 +65,14 @@ int main(int argc, char** argv) {
         const QPointF target(640, 330);
         const auto reference = measureAt(photo, base, anchor, target, *model);
         if (!reference || !reference->eyeDistance) {
-            std::printf("%-18s %s no face when framed\n", face.file, face.mirrored ? "mirrored" : "        ");
+            std::printf("%-18s %s no face when framed\n", face.file,
+                        face.mirrored ? "mirrored" : "        ");
             continue;
         }
         ++measured;
         std::printf("%-18s %s width %.4f height %.4f eyes %.4f y %.4f\n", face.file,
-                    face.mirrored ? "mirrored" : "        ", reference->faceWidth, reference->faceHeight,
-                    *reference->eyeDistance, reference->faceY);
+                    face.mirrored ? "mirrored" : "        ", reference->faceWidth,
+                    reference->faceHeight, *reference->eyeDistance, reference->faceY);
         for (double k : {1.07, 1.15, 1.3}) {
             const auto m = measureAt(photo, base * k, anchor, target, *model);
             if (!m || !m->eyeDistance) {
@@ -78,13 +83,14 @@ int main(int argc, char** argv) {
             const double widthError = m->faceWidth / reference->faceWidth / k - 1;
             const double eyeError = *m->eyeDistance / *reference->eyeDistance / k - 1;
             worstScale = std::max({worstScale, std::abs(widthError), std::abs(eyeError)});
-            std::printf("   scale %.2f: width ratio %.4f (%+.1f %%), eye ratio %.4f (%+.1f %%)\n", k,
-                        m->faceWidth / reference->faceWidth, widthError * 100, *m->eyeDistance / *reference->eyeDistance,
-                        eyeError * 100);
+            std::printf("   scale %.2f: width ratio %.4f (%+.1f %%), eye ratio %.4f (%+.1f %%)\n",
+                        k, m->faceWidth / reference->faceWidth, widthError * 100,
+                        *m->eyeDistance / *reference->eyeDistance, eyeError * 100);
         }
         const double faceHeightPx = reference->faceHeight * kFrame.height();
         for (double d : {0.25, 0.6}) {
-            const auto m = measureAt(photo, base, anchor, QPointF(target.x(), target.y() + d * faceHeightPx), *model);
+            const auto m = measureAt(photo, base, anchor,
+                                     QPointF(target.x(), target.y() + d * faceHeightPx), *model);
             if (!m) {
                 std::printf("   down %.2f: no face\n", d);
                 worstDrop = 1;
@@ -92,7 +98,8 @@ int main(int argc, char** argv) {
             }
             const double drop = (reference->faceY - m->faceY) / reference->faceHeight;
             worstDrop = std::max(worstDrop, std::abs(drop - d));
-            std::printf("   down %.2f face heights: drop %.4f face heights (error %+.4f)\n", d, drop, drop - d);
+            std::printf("   down %.2f face heights: drop %.4f face heights (error %+.4f)\n", d,
+                        drop, drop - d);
         }
         // Continuity: a fine sweep of sizes must track the scale without steps.
         double sweep = 0;
@@ -105,9 +112,11 @@ int main(int argc, char** argv) {
                 sweep = 1;
         }
         worstSweep = std::max(worstSweep, sweep);
-        std::printf("   sweep 1.00..1.30 in steps of 0.02: worst width error %.1f %%\n", sweep * 100);
+        std::printf("   sweep 1.00..1.30 in steps of 0.02: worst width error %.1f %%\n",
+                    sweep * 100);
     }
-    std::printf("faces measured %d; worst scale error %.1f %% (limit 5 %%); worst drop error %.3f face heights "
+    std::printf("faces measured %d; worst scale error %.1f %% (limit 5 %%); worst drop error %.3f "
+                "face heights "
                 "(limit 0.05); worst sweep error %.1f %%\n",
                 measured, worstScale * 100, worstDrop, worstSweep * 100);
     return 0;

@@ -40,7 +40,8 @@ QImage deskFrame(const QString& name, QSize size, double sway = 0) {
         }
     }
     const double scale = 0.2 * size.width() / faceWidth * (1 + sway / 100);
-    return test::composeFrame(photo, size, scale, face, QPointF(size.width() / 2.0 + sway, size.height() / 2.0 + sway));
+    return test::composeFrame(photo, size, scale, face,
+                              QPointF(size.width() / 2.0 + sway, size.height() / 2.0 + sway));
 }
 
 // The first analysed frame of a look: the whole frame is searched.
@@ -61,7 +62,8 @@ void firstFrame(benchmark::State& state, const char* name, QSize size) {
 void followingFrame(benchmark::State& state, const char* name, QSize size) {
     const auto model = FaceModel::acquire();
     model->landmarks();
-    const QImage frames[2] = {deskFrame(QString::fromLatin1(name), size), deskFrame(QString::fromLatin1(name), size, 3)};
+    const QImage frames[2] = {deskFrame(QString::fromLatin1(name), size),
+                              deskFrame(QString::fromLatin1(name), size, 3)};
     FaceTrack track;
     if (!FaceAnalyzer::measure(test::viewOf(frames[0]), *model, track)) {
         state.SkipWithError("no face in the benchmark frame");
@@ -69,7 +71,8 @@ void followingFrame(benchmark::State& state, const char* name, QSize size) {
     }
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FaceAnalyzer::measure(test::viewOf(frames[++i % 2]), *model, track));
+        benchmark::DoNotOptimize(
+            FaceAnalyzer::measure(test::viewOf(frames[++i % 2]), *model, track));
         if (!track.box) {
             state.SkipWithError("the face was lost");
             return;
@@ -83,21 +86,29 @@ void noFace(benchmark::State& state, QSize size) {
     const auto model = FaceModel::acquire();
     model->landmarks();
     const QImage wall = test::loadPhoto(QStringLiteral("brick.png"));
-    const QImage frame = test::composeFrame(wall, size, static_cast<double>(size.width()) / wall.width(), QPointF(0, 0),
-                                            QPointF(0, 0));
+    const QImage frame = test::composeFrame(
+        wall, size, static_cast<double>(size.width()) / wall.width(), QPointF(0, 0), QPointF(0, 0));
     FaceTrack track;
     for (auto _ : state)
         benchmark::DoNotOptimize(FaceAnalyzer::measure(test::viewOf(frame), *model, track));
 }
-BENCHMARK_CAPTURE(noFace, frame1280x720, QSize(1280, 720))->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly();
-BENCHMARK_CAPTURE(noFace, frame640x480, QSize(640, 480))->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(noFace, frame1280x720, QSize(1280, 720))
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(noFace, frame640x480, QSize(640, 480))
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly();
 
 // Registers `function` for each face and frame size, as "function/face/size".
 void registerAnalysis(const char* label, void (*function)(benchmark::State&, const char*, QSize)) {
     for (const char* face : {"grace_hopper.jpg", "astronaut.png"}) {
         for (QSize size : {QSize(1280, 720), QSize(640, 480)}) {
-            const std::string name = std::string(label) + "/" + std::string(face).substr(0, std::string(face).find('.'))
-                + "/" + std::to_string(size.width()) + "x" + std::to_string(size.height());
+            const std::string name = std::string(label) + "/" +
+                                     std::string(face).substr(0, std::string(face).find('.')) +
+                                     "/" + std::to_string(size.width()) + "x" +
+                                     std::to_string(size.height());
             benchmark::RegisterBenchmark(name.c_str(), function, face, size)
                 ->Unit(benchmark::kMillisecond)
                 ->Repetitions(5)

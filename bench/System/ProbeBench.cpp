@@ -23,10 +23,10 @@ namespace {
 
 using namespace tisko;
 
-QDBusMessage mockCall(QDBusConnection bus, const QString& service, const QString& path, const QString& method,
-                      const QVariantList& arguments) {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
+QDBusMessage mockCall(QDBusConnection bus, const QString& service, const QString& path,
+                      const QString& method, const QVariantList& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        service, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
     call.setArguments(arguments);
     return bus.call(call, QDBus::Block, 5000);
 }
@@ -38,8 +38,8 @@ public:
         m_process.setStandardOutputFile(QProcess::nullDevice());
         m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), name, path,
-                         interface});
+                        {QStringLiteral("-m"), QStringLiteral("dbusmock"),
+                         QStringLiteral("--session"), name, path, interface});
         m_process.waitForStarted();
         QDBusMessage ask = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -72,8 +72,8 @@ void lockFromScreenSaver(benchmark::State& state) {
                QStringLiteral("org.gnome.ScreenSaver"));
     mockCall(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.ScreenSaver"),
              QStringLiteral("/org/gnome/ScreenSaver"), QStringLiteral("AddMethod"),
-             {QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("GetActive"), QString(), QStringLiteral("b"),
-              QStringLiteral("ret = False")});
+             {QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("GetActive"), QString(),
+              QStringLiteral("b"), QStringLiteral("ret = False")});
     // No logind on this "system bus": the chain goes on to the screensavers.
     DBusScreenState probe(QDBusConnection::sessionBus(), QDBusConnection::sessionBus());
     for (auto _ : state)
@@ -82,7 +82,8 @@ void lockFromScreenSaver(benchmark::State& state) {
 BENCHMARK(lockFromScreenSaver)->Unit(benchmark::kMillisecond);
 
 void lockWithHungScreenSaver(benchmark::State& state) {
-    Mock saver(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+    Mock saver(QStringLiteral("org.freedesktop.ScreenSaver"),
+               QStringLiteral("/org/freedesktop/ScreenSaver"),
                QStringLiteral("org.freedesktop.ScreenSaver"));
     mockCall(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.ScreenSaver"),
              QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("AddMethod"),
@@ -95,7 +96,8 @@ void lockWithHungScreenSaver(benchmark::State& state) {
 BENCHMARK(lockWithHungScreenSaver)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 LinuxPresence presence(X11Display* x11, const SysfsDrm* drm, const QString& companion) {
-    return LinuxPresence({QDBusConnection::systemBus(), QDBusConnection::sessionBus(), x11, drm, companion, nullptr});
+    return LinuxPresence({QDBusConnection::systemBus(), QDBusConnection::sessionBus(), x11, drm,
+                          companion, nullptr});
 }
 
 void idleFromX11(benchmark::State& state) {
@@ -107,12 +109,13 @@ void idleFromX11(benchmark::State& state) {
 BENCHMARK(idleFromX11)->Unit(benchmark::kMillisecond);
 
 void idleFromMutter(benchmark::State& state) {
-    Mock idle(QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
+    Mock idle(QStringLiteral("org.gnome.Mutter.IdleMonitor"),
+              QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
               QStringLiteral("org.gnome.Mutter.IdleMonitor"));
     mockCall(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.Mutter.IdleMonitor"),
              QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), QStringLiteral("AddMethod"),
-             {QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime"), QString(),
-              QStringLiteral("t"), QStringLiteral("ret = 1000")});
+             {QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime"),
+              QString(), QStringLiteral("t"), QStringLiteral("ret = 1000")});
     LinuxPresence probe = presence(nullptr, nullptr, {});
     for (auto _ : state)
         benchmark::DoNotOptimize(probe.secondsSinceLastInput());
@@ -165,9 +168,10 @@ int main(int argc, char** argv) {
     }
     QCoreApplication app(argc, argv);
     // logind's session for this process, as a login would have made it.
-    mockCall(QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
-             QStringLiteral("/org/freedesktop/login1"), QStringLiteral("AddSession"),
-             {QStringLiteral("auto"), QStringLiteral("seat0"), 1000u, QStringLiteral("tisko"), true});
+    mockCall(
+        QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
+        QStringLiteral("/org/freedesktop/login1"), QStringLiteral("AddSession"),
+        {QStringLiteral("auto"), QStringLiteral("seat0"), 1000u, QStringLiteral("tisko"), true});
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -40,8 +40,7 @@ struct LookFixture : ::testing::Test {
         return test::fakeSession(camera, std::move(services));
     }
 
-    template <typename Camera>
-    void take(const Camera& which, double timeout) {
+    template <typename Camera> void take(const Camera& which, double timeout) {
         taking = true;
         CameraLook::take(which, 6, timeout, [this](const LookResult& result) {
             if (taking || QThread::currentThread() != app.thread())
@@ -52,7 +51,8 @@ struct LookFixture : ::testing::Test {
     }
 
     bool waitForStart() {
-        return test::waitUntil([this] { return camera->recorded().contains(QStringLiteral("start")); });
+        return test::waitUntil(
+            [this] { return camera->recorded().contains(QStringLiteral("start")); });
     }
     // A frame past the settle time and the gap.
     void push(CameraSession& session) { camera->push(session, 400ms); }
@@ -94,7 +94,8 @@ TEST_F(LookFixture, sixFramesEndTheLookWithTheMedianOfThoseWithAFace) {
     EXPECT_EQ(camera->recorded().back(), QStringLiteral("stop"));
 }
 
-TEST_F(LookFixture, theTimeoutEndsTheLookWithWhatItHasLaterFramesAreIgnoredAndTheSessionIsReleased) {
+TEST_F(LookFixture,
+       theTimeoutEndsTheLookWithWhatItHasLaterFramesAreIgnoredAndTheSessionIsReleased) {
     auto session = makeSession();
     take(session, 0.3);
     ASSERT_TRUE(waitForStart());
@@ -180,7 +181,8 @@ TEST_F(LookFixture, aLookThroughASampleCameraMeasuresThePhotograph) {
 
 TEST_F(LookFixture, aSampleFolderWithoutPicturesFailsTheLook) {
     QTemporaryDir dir;
-    ASSERT_TRUE(test::writeFile(dir.filePath(QStringLiteral("broken.jpg")), "\xff\xd8\xff\xe0 not really a jpeg"));
+    ASSERT_TRUE(test::writeFile(dir.filePath(QStringLiteral("broken.jpg")),
+                                "\xff\xd8\xff\xe0 not really a jpeg"));
     qputenv("TISKO_CAMERAS", dir.path().toLocal8Bit());
     take(std::optional<QString>(QStringLiteral("file:") + dir.path()), 2.5);
     waitForResults();

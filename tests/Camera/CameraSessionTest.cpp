@@ -42,9 +42,10 @@ TEST_F(SessionFixture, startsAskingUsageFirstInTheCurrentFormatOrTheFirstOfTheFo
         session = test::fakeSession(camera, services());
         session->forcedWidth = width;
         ASSERT_TRUE(start(0.35));
-        EXPECT_EQ(camera->recorded(), (QStringList{QStringLiteral("usage"), QStringLiteral("open"),
-                                                   QStringLiteral("setFormat ") + QLatin1String(format),
-                                                   QStringLiteral("start")}));
+        EXPECT_EQ(camera->recorded(),
+                  (QStringList{QStringLiteral("usage"), QStringLiteral("open"),
+                               QStringLiteral("setFormat ") + QLatin1String(format),
+                               QStringLiteral("start")}));
         EXPECT_EQ(session->formatAtStart(), QLatin1String(format));
         EXPECT_TRUE(session->sharedWithAnotherApp());
     }
@@ -59,7 +60,8 @@ TEST_F(SessionFixture, framesDuringSettleAndWithinTheGapAreCountedButNotAnalysed
     camera->push(*session, 10ms);  // settled: analysed
     camera->push(*session, 149ms); // inside the gap
     camera->push(*session, 1ms);   // 0.15 s after the last analysis: analysed
-    camera->push(*session, 150ms, std::make_shared<CapturedFrame>()); // no pixels: dropped, gap clock untouched
+    camera->push(*session, 150ms,
+                 std::make_shared<CapturedFrame>()); // no pixels: dropped, gap clock untouched
     camera->push(*session, 10ms);
     EXPECT_EQ(session->framesSeen(), 7);
     EXPECT_EQ(analysed, 3);

@@ -14,36 +14,41 @@ using namespace tisko;
 namespace {
 
 CameraDevice camera(const char* id, bool builtIn) {
-    return CameraDevice{QString::fromLatin1(id), QString::fromLatin1(id), CameraDevice::Kind::V4l2, builtIn, {}};
+    return CameraDevice{
+        QString::fromLatin1(id), QString::fromLatin1(id), CameraDevice::Kind::V4l2, builtIn, {}};
 }
 
 } // namespace
 
 TEST(CamerasChoice, theStoredCameraWhenConnectedElseTheFirstBuiltInElseTheFirst) {
-    const std::vector<CameraDevice> withLid{camera("usb", false), camera("lid", true), camera("lid2", true)};
+    const std::vector<CameraDevice> withLid{camera("usb", false), camera("lid", true),
+                                            camera("lid2", true)};
     const std::vector<CameraDevice> external{camera("usb", false), camera("usb2", false)}, none;
     const struct {
         const std::vector<CameraDevice>& cameras;
         std::optional<QString> stored;
         const char* chosen;
     } cases[] = {
-        {withLid, QStringLiteral("usb"), "usb"},  {withLid, QStringLiteral("gone"), "lid"},
-        {withLid, std::nullopt, "lid"},           {external, QStringLiteral("gone"), "usb"},
-        {none, QStringLiteral("usb"), nullptr},   {none, std::nullopt, nullptr},
+        {withLid, QStringLiteral("usb"), "usb"}, {withLid, QStringLiteral("gone"), "lid"},
+        {withLid, std::nullopt, "lid"},          {external, QStringLiteral("gone"), "usb"},
+        {none, QStringLiteral("usb"), nullptr},  {none, std::nullopt, nullptr},
     };
     for (const auto& c : cases) {
         const auto chosen = Cameras::choose(c.cameras, c.stored);
-        EXPECT_EQ(chosen ? chosen->uniqueID : QString(), QString::fromLatin1(c.chosen)) << c.stored.value_or(QString()).toStdString();
+        EXPECT_EQ(chosen ? chosen->uniqueID : QString(), QString::fromLatin1(c.chosen))
+            << c.stored.value_or(QString()).toStdString();
     }
 }
 
 TEST(CamerasChoice, sampleCamerasTakeFileIdsAndSkipMissingEntries) {
     QTemporaryDir dir;
     ASSERT_TRUE(test::writeFile(dir.filePath(QStringLiteral("frames/a.png")), "x"));
-    const auto cameras = Cameras::sampleCameras(dir.filePath(QStringLiteral("frames")) + QStringLiteral("::")
-                                                + dir.filePath(QStringLiteral("missing.png")));
+    const auto cameras =
+        Cameras::sampleCameras(dir.filePath(QStringLiteral("frames")) + QStringLiteral("::") +
+                               dir.filePath(QStringLiteral("missing.png")));
     ASSERT_EQ(cameras.size(), 1u);
-    EXPECT_EQ(cameras[0].uniqueID, QStringLiteral("file:") + dir.filePath(QStringLiteral("frames")));
+    EXPECT_EQ(cameras[0].uniqueID,
+              QStringLiteral("file:") + dir.filePath(QStringLiteral("frames")));
     EXPECT_EQ(cameras[0].localizedName, QStringLiteral("frames"));
     EXPECT_EQ(cameras[0].kind, CameraDevice::Kind::Sample);
     EXPECT_FALSE(cameras[0].builtIn);
@@ -62,15 +67,18 @@ TEST(CamerasDiscovery, findsCaptureNodesWithStableIdsCardNamesAndTheBuiltInOne) 
     test::writeFile(usb2 + QStringLiteral("/removable"), "removable\n");
     test::writeFile(usb2 + QStringLiteral("/2-1:1.0/x"), "");
     const std::pair<const char*, QString> nodes[] = {
-        {"video0", usb1 + QStringLiteral("/1-5:1.0")}, {"video1", usb1 + QStringLiteral("/1-5:1.0")},
+        {"video0", usb1 + QStringLiteral("/1-5:1.0")},
+        {"video1", usb1 + QStringLiteral("/1-5:1.0")},
         {"video10", usb2 + QStringLiteral("/2-1:1.0")}};
     for (const auto& [name, device] : nodes) {
         QDir().mkpath(sys + QLatin1Char('/') + QLatin1String(name));
-        QFile::link(device, sys + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/device"));
+        QFile::link(device,
+                    sys + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/device"));
         test::writeFile(dev + QLatin1Char('/') + QLatin1String(name), "");
     }
     const QString byId = dev + QStringLiteral("/v4l/by-id/usb-Acme_Integrated-video-index0");
-    const QString byPath = dev + QStringLiteral("/v4l/by-path/pci-0000:00:14.0-usb-0:1:1.0-video-index0");
+    const QString byPath =
+        dev + QStringLiteral("/v4l/by-path/pci-0000:00:14.0-usb-0:1:1.0-video-index0");
     QDir().mkpath(dev + QStringLiteral("/v4l/by-id"));
     QDir().mkpath(dev + QStringLiteral("/v4l/by-path"));
     QFile::link(dev + QStringLiteral("/video0"), byId);
@@ -100,20 +108,25 @@ TEST(CameraUsageScan, aMappingOfTheNodeInAnyProcessMeansRunning) {
     test::writeFile(node, "");
     const QByteArray canonical = QFileInfo(node).canonicalFilePath().toUtf8();
     const QString proc = root.filePath(QStringLiteral("proc"));
-    test::writeFile(proc + QStringLiteral("/1/maps"), "55d0c000-55d0d000 r--p 00000000 08:01 131 /usr/bin/init\n");
+    test::writeFile(proc + QStringLiteral("/1/maps"),
+                    "55d0c000-55d0d000 r--p 00000000 08:01 131 /usr/bin/init\n");
     test::writeFile(proc + QStringLiteral("/self/maps"), "");
-    test::writeFile(proc + QStringLiteral("/77/maps"), "7f00-7f10 rw-s 00000000 00:05 99 " + canonical + "1\n");
+    test::writeFile(proc + QStringLiteral("/77/maps"),
+                    "7f00-7f10 rw-s 00000000 00:05 99 " + canonical + "1\n");
     const CameraDevice camera{QStringLiteral("id"), {}, CameraDevice::Kind::V4l2, false, node};
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(camera, proc)) << "video01 is another node";
 
-    test::writeFile(proc + QStringLiteral("/4242/maps"),
-                    "7f00-7f10 r--p 00000000 08:01 5 /usr/lib/libc.so.6\n7f20-7f80 rw-s 00000000 00:05 99 " + canonical + "\n");
+    test::writeFile(
+        proc + QStringLiteral("/4242/maps"),
+        "7f00-7f10 r--p 00000000 08:01 5 /usr/lib/libc.so.6\n7f20-7f80 rw-s 00000000 00:05 99 " +
+            canonical + "\n");
     EXPECT_TRUE(CameraUsage::isRunningSomewhere(camera, proc));
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(camera, root.filePath(QStringLiteral("no-proc"))));
 }
 
 TEST(CameraUsageScan, sampleCamerasReportTheSharedVariable) {
-    const CameraDevice sample{QStringLiteral("file:/x"), {}, CameraDevice::Kind::Sample, false, QStringLiteral("/x")};
+    const CameraDevice sample{
+        QStringLiteral("file:/x"), {}, CameraDevice::Kind::Sample, false, QStringLiteral("/x")};
     qunsetenv("TISKO_CAMERA_SHARED");
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(sample));
     for (const char* value : {"1", "0"}) {

@@ -30,16 +30,22 @@ struct AnalyzerFixture : ::testing::Test {
 
 TEST(FaceAnalyzerGeometry, eyeDistanceIsInPixelsOverTheFrameWidth) {
     const PixelBox box{0.3 * 1280, 0.2 * 720, 0.25 * 1280, 0.4 * 720};
-    const auto pupil = [&](double x, double y) { return PixelPoint{box.left + x * box.width, box.top + y * box.height}; };
-    const HeadMeasurement level = FaceAnalyzer::measurementOf(box, pupil(0.3, 0.6), pupil(0.7, 0.6), 1280, 720);
+    const auto pupil = [&](double x, double y) {
+        return PixelPoint{box.left + x * box.width, box.top + y * box.height};
+    };
+    const HeadMeasurement level =
+        FaceAnalyzer::measurementOf(box, pupil(0.3, 0.6), pupil(0.7, 0.6), 1280, 720);
     EXPECT_DOUBLE_EQ(level.faceWidth, 0.25);
     EXPECT_DOUBLE_EQ(level.faceHeight, 0.4);
     EXPECT_DOUBLE_EQ(level.faceY, 1.0 - 0.4); // top at 0.2 from the top, half height below it
     EXPECT_NEAR(*level.eyeDistance, 0.1, 1e-12);
-    const HeadMeasurement tilted = FaceAnalyzer::measurementOf(box, pupil(0.3, 0.5), pupil(0.7, 0.6), 1280, 720);
+    const HeadMeasurement tilted =
+        FaceAnalyzer::measurementOf(box, pupil(0.3, 0.5), pupil(0.7, 0.6), 1280, 720);
     EXPECT_NEAR(*tilted.eyeDistance, std::sqrt(128.0 * 128.0 + 28.8 * 28.8) / 1280, 1e-12);
-    EXPECT_FALSE(FaceAnalyzer::measurementOf(box, pupil(0.5, 0.5), pupil(0.5, 0.5), 1280, 720).eyeDistance);
-    EXPECT_FALSE(FaceAnalyzer::measurementOf(box, std::nullopt, pupil(0.5, 0.5), 1280, 720).eyeDistance);
+    EXPECT_FALSE(
+        FaceAnalyzer::measurementOf(box, pupil(0.5, 0.5), pupil(0.5, 0.5), 1280, 720).eyeDistance);
+    EXPECT_FALSE(
+        FaceAnalyzer::measurementOf(box, std::nullopt, pupil(0.5, 0.5), 1280, 720).eyeDistance);
 }
 
 TEST_F(AnalyzerFixture, findsTheFaceOfEachPhotographRightSideUp) {
@@ -48,7 +54,9 @@ TEST_F(AnalyzerFixture, findsTheFaceOfEachPhotographRightSideUp) {
     const struct {
         const char* name;
         double lowestY, narrowest, widest;
-    } photos[] = {{"astronaut.png", 0.6, 0.1, 0.6}, {"grace_hopper.jpg", 0.4, 0.1, 0.6}, {"messi5.jpg", 0.4, 0.02, 0.12}};
+    } photos[] = {{"astronaut.png", 0.6, 0.1, 0.6},
+                  {"grace_hopper.jpg", 0.4, 0.1, 0.6},
+                  {"messi5.jpg", 0.4, 0.02, 0.12}};
     for (const auto& p : photos) {
         const auto m = measure(photo(p.name));
         ASSERT_TRUE(m && m->eyeDistance) << p.name;
@@ -70,7 +78,8 @@ TEST_F(AnalyzerFixture, noFaceInACatOrAWallOrAnEmptyFrame) {
 
 TEST_F(AnalyzerFixture, theWidestOfTwoFacesWins) {
     const QImage hopper = photo("grace_hopper.jpg");
-    const QImage alone = test::composeFrame(hopper, QSize(1280, 720), 1.0, QPointF(256, 300), QPointF(900, 360));
+    const QImage alone =
+        test::composeFrame(hopper, QSize(1280, 720), 1.0, QPointF(256, 300), QPointF(900, 360));
     const auto wide = measure(alone);
     ASSERT_TRUE(wide);
     QImage both = alone;
@@ -84,7 +93,8 @@ TEST_F(AnalyzerFixture, theWidestOfTwoFacesWins) {
     // Mirrored, the narrow face comes first in reading order: the answer does not change.
     const auto mirrored = measure(both.mirrored(true, false));
     ASSERT_TRUE(mirrored);
-    EXPECT_NEAR(mirrored->faceWidth, wide->faceWidth, 0.1 * wide->faceWidth); // the small face is half as wide
+    EXPECT_NEAR(mirrored->faceWidth, wide->faceWidth,
+                0.1 * wide->faceWidth); // the small face is half as wide
 }
 
 TEST_F(AnalyzerFixture, sizeAndHeightFollowTheFaceWithoutSteps) {
@@ -92,7 +102,8 @@ TEST_F(AnalyzerFixture, sizeAndHeightFollowTheFaceWithoutSteps) {
         const QImage face = photo(name);
         const QPointF anchor(face.width() / 2.0, face.height() / 3.0);
         const auto frameAt = [&](double scale, double down) {
-            return test::composeFrame(face, QSize(1280, 720), scale, anchor, QPointF(640, 300 + down));
+            return test::composeFrame(face, QSize(1280, 720), scale, anchor,
+                                      QPointF(640, 300 + down));
         };
         const auto reference = measure(frameAt(1.4, 0));
         ASSERT_TRUE(reference && reference->eyeDistance) << name;
@@ -105,7 +116,8 @@ TEST_F(AnalyzerFixture, sizeAndHeightFollowTheFaceWithoutSteps) {
         for (double d : {0.25, 0.6}) {
             const auto m = measure(frameAt(1.4, d * reference->faceHeight * 720));
             ASSERT_TRUE(m) << name << " " << d;
-            EXPECT_NEAR((reference->faceY - m->faceY) / reference->faceHeight, d, 0.05) << name << " " << d;
+            EXPECT_NEAR((reference->faceY - m->faceY) / reference->faceHeight, d, 0.05)
+                << name << " " << d;
         }
     }
 }
@@ -114,9 +126,11 @@ TEST_F(AnalyzerFixture, emptyAndHugeFramesEndWithoutAFaceOrACrash) {
     EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{}, *model));
     const std::uint8_t pixel[4] = {1, 2, 3, 4};
     EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{pixel, 0, 0, 0, PixelFormat::Bgra32}, *model));
-    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{pixel, 1, 1, 0, PixelFormat::Bgra32}, *model)) << "stride too short";
+    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{pixel, 1, 1, 0, PixelFormat::Bgra32}, *model))
+        << "stride too short";
     std::vector<std::uint8_t> huge(std::size_t{16000} * 16000, 100);
-    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{huge.data(), 16000, 16000, 16000, PixelFormat::Grey8}, *model));
+    EXPECT_FALSE(FaceAnalyzer::measure(
+        PixelBuffer{huge.data(), 16000, 16000, 16000, PixelFormat::Grey8}, *model));
 }
 
 namespace {
@@ -128,12 +142,15 @@ struct Portrait {
     QPointF face;
     double unit = 0;
 
-    Portrait(QImage image, const FaceModel& model) : photo(std::move(image)), face(photo.width() / 2.0, photo.height() / 2.0) {
+    Portrait(QImage image, const FaceModel& model)
+        : photo(std::move(image))
+        , face(photo.width() / 2.0, photo.height() / 2.0) {
         GreyImage grey = GreyImage::scaledFrom(test::viewOf(photo), 1.0);
         grey.equalize();
         if (const std::vector<FaceCandidate> faces = FaceDetector::detect(grey); !faces.empty())
             face = QPointF(faces[0].left + faces[0].width / 2, faces[0].top + faces[0].height / 2);
-        const QImage frame = test::composeFrame(photo, QSize(640, 640), 1.0, face, QPointF(320, 320));
+        const QImage frame =
+            test::composeFrame(photo, QSize(640, 640), 1.0, face, QPointF(320, 320));
         if (const auto m = FaceAnalyzer::measure(test::viewOf(frame), model))
             unit = m->faceWidth;
     }
@@ -146,8 +163,8 @@ struct Portrait {
     }
 };
 
-void expectSameFace(const std::optional<HeadMeasurement>& tracked, const std::optional<HeadMeasurement>& fresh,
-                    const std::string& what) {
+void expectSameFace(const std::optional<HeadMeasurement>& tracked,
+                    const std::optional<HeadMeasurement>& fresh, const std::string& what) {
     ASSERT_TRUE(tracked) << what;
     ASSERT_TRUE(fresh) << what;
     EXPECT_NEAR(tracked->faceWidth, fresh->faceWidth, 0.025 * fresh->faceWidth) << what;
@@ -172,7 +189,8 @@ TEST_F(AnalyzerFixture, findsFacesFromAnEighthToTwoFifthsOfTheWidthBrightOrDark)
                 if (width == 0.12 || width == 0.4) {
                     const auto dark = measure(test::darkened(frame, 0.25));
                     ASSERT_TRUE(dark) << name << " " << size.width() << " " << width;
-                    EXPECT_NEAR(dark->faceWidth, m->faceWidth, 0.07 * m->faceWidth) << name << " " << width;
+                    EXPECT_NEAR(dark->faceWidth, m->faceWidth, 0.07 * m->faceWidth)
+                        << name << " " << width;
                     EXPECT_NEAR(dark->faceY, m->faceY, 0.02) << name << " " << width;
                 }
             }
@@ -185,13 +203,16 @@ TEST_F(AnalyzerFixture, followingFramesOfASessionMeasureAsAFirstFrameWould) {
         const Portrait face(photo(name), *model);
         for (QSize size : {QSize(1280, 720), QSize(640, 480)}) {
             // Still, then swaying a little, then leaning a fifth of a face closer and lower.
-            const QImage frames[] = {face.frame(size, 0.2), face.frame(size, 0.2), face.frame(size, 0.205, 0.51, 0.46),
+            const QImage frames[] = {face.frame(size, 0.2), face.frame(size, 0.2),
+                                     face.frame(size, 0.205, 0.51, 0.46),
                                      face.frame(size, 0.24, 0.53, 0.52), face.frame(size, 0.2)};
             FaceTrack track;
             int i = 0;
             for (const QImage& frame : frames) {
-                const std::string what = std::string(name) + " " + std::to_string(size.width()) + " frame " + std::to_string(i++);
-                expectSameFace(FaceAnalyzer::measure(test::viewOf(frame), *model, track), measure(frame), what);
+                const std::string what = std::string(name) + " " + std::to_string(size.width()) +
+                                         " frame " + std::to_string(i++);
+                expectSameFace(FaceAnalyzer::measure(test::viewOf(frame), *model, track),
+                               measure(frame), what);
                 EXPECT_TRUE(track.box) << what;
             }
         }
@@ -212,13 +233,16 @@ TEST_F(AnalyzerFixture, theWholeFrameIsSearchedWhenTheTrackedFaceIsGoneMovedOrTh
     EXPECT_FALSE(track.box);
     expectSameFace(FaceAnalyzer::measure(test::viewOf(left), *model, track), measure(left), "back");
     // Far from where it was: found again by the whole search.
-    expectSameFace(FaceAnalyzer::measure(test::viewOf(right), *model, track), measure(right), "moved");
+    expectSameFace(FaceAnalyzer::measure(test::viewOf(right), *model, track), measure(right),
+                   "moved");
     // A frame of another size: the box of the old one means nothing there.
     const QImage small = face.frame(QSize(640, 480), 0.25, 0.3);
-    expectSameFace(FaceAnalyzer::measure(test::viewOf(small), *model, track), measure(small), "resized");
+    expectSameFace(FaceAnalyzer::measure(test::viewOf(small), *model, track), measure(small),
+                   "resized");
     EXPECT_EQ(track.frameWidth, 640);
     // A cat where the face was is no face either.
-    const QImage cat = test::composeFrame(photo("chelsea.png"), QSize(640, 480), 1.0, QPointF(0, 0), QPointF(0, 0));
+    const QImage cat = test::composeFrame(photo("chelsea.png"), QSize(640, 480), 1.0, QPointF(0, 0),
+                                          QPointF(0, 0));
     EXPECT_FALSE(FaceAnalyzer::measure(test::viewOf(cat), *model, track));
     EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{}, *model, track));
     EXPECT_FALSE(track.box);

@@ -29,7 +29,8 @@ struct FakeCamera {
     CameraBackend::FrameHandler handler;
     bool opens = true;
     bool starts = true;
-    std::atomic<CameraSession::Clock::time_point> now{CameraSession::Clock::time_point{} + std::chrono::seconds(100)};
+    std::atomic<CameraSession::Clock::time_point> now{CameraSession::Clock::time_point{} +
+                                                      std::chrono::seconds(100)};
 
     void record(const QString& call) {
         std::lock_guard lock(mutex);
@@ -44,7 +45,8 @@ struct FakeCamera {
         return handler;
     }
     // Hands `frame` to the session `after` the previous one and waits until it is handled.
-    void push(CameraSession& session, std::chrono::milliseconds after, std::shared_ptr<const CapturedFrame> frame = greyFrame()) {
+    void push(CameraSession& session, std::chrono::milliseconds after,
+              std::shared_ptr<const CapturedFrame> frame = greyFrame()) {
         now = now.load() + after;
         if (const auto deliver = currentHandler())
             deliver(std::move(frame));
@@ -57,14 +59,17 @@ struct FakeCamera {
 // The backend of a FakeCamera: its own format is 1280x720.
 class FakeBackend : public CameraBackend {
 public:
-    explicit FakeBackend(std::shared_ptr<FakeCamera> camera) : m_camera(std::move(camera)) {}
+    explicit FakeBackend(std::shared_ptr<FakeCamera> camera)
+        : m_camera(std::move(camera)) {}
 
     bool open() override {
         m_camera->record(QStringLiteral("open"));
         return m_camera->opens;
     }
     std::optional<FrameSize> activeFormat() override { return FrameSize{1280, 720}; }
-    std::vector<FrameSize> formats() override { return {{640, 480}, {1920, 1080}, {1280, 720}, {640, 360}}; }
+    std::vector<FrameSize> formats() override {
+        return {{640, 480}, {1920, 1080}, {1280, 720}, {640, 360}};
+    }
     bool setFormat(FrameSize size) override {
         m_camera->record(QStringLiteral("setFormat ") + CameraSession::describe(size));
         return true;
@@ -93,7 +98,8 @@ inline std::shared_ptr<CameraSession> fakeSession(const std::shared_ptr<FakeCame
                                                   CameraSession::Services services) {
     services.now = [camera] { return camera->now.load(); };
     return std::make_shared<CameraSession>(
-        CameraDevice{QStringLiteral("cam-1"), QStringLiteral("Cam"), CameraDevice::Kind::V4l2, false, {}},
+        CameraDevice{
+            QStringLiteral("cam-1"), QStringLiteral("Cam"), CameraDevice::Kind::V4l2, false, {}},
         std::make_unique<FakeBackend>(camera), std::move(services));
 }
 

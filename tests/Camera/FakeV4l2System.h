@@ -23,7 +23,8 @@ namespace tisko::test {
 // mmap buffers filled with a grey BGR picture, and switches for the faults of real cameras.
 class FakeV4l2System : public V4l2System {
 public:
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes{{640, 480}, {1280, 720}, {1920, 1080}, {1280, 960}};
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes{
+        {640, 480}, {1280, 720}, {1920, 1080}, {1280, 960}};
     std::uint32_t width = 640, height = 480;
     QStringList metadataNodes;            // names of nodes that are not capture devices
     bool missing = false;                 // open fails
@@ -52,8 +53,9 @@ public:
             auto* c = static_cast<v4l2_capability*>(argument);
             std::memset(c, 0, sizeof *c);
             std::strcpy(reinterpret_cast<char*>(c->card), "Cámara simulada");
-            c->device_caps = (metadataNodes.contains(m_opened) ? V4L2_CAP_META_CAPTURE : V4L2_CAP_VIDEO_CAPTURE)
-                | V4L2_CAP_STREAMING;
+            c->device_caps = (metadataNodes.contains(m_opened) ? V4L2_CAP_META_CAPTURE
+                                                               : V4L2_CAP_VIDEO_CAPTURE) |
+                             V4L2_CAP_STREAMING;
             c->capabilities = c->device_caps | V4L2_CAP_DEVICE_CAPS;
             return 0;
         }

@@ -15,8 +15,7 @@ struct Frame {
     std::vector<std::uint8_t> bytes;
     PixelBuffer view;
 
-    template <typename Level>
-    Frame(int width, int height, PixelFormat format, Level level) {
+    template <typename Level> Frame(int width, int height, PixelFormat format, Level level) {
         const int bpp = PixelBuffer::bytesPerPixel(format);
         const int stride = width * bpp + 8; // rows padded, as drivers do
         bytes.assign(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), 0xEE);
@@ -38,13 +37,15 @@ struct Frame {
 };
 
 int at(const GreyImage& image, int x, int y) {
-    return image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)];
+    return image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                        static_cast<std::size_t>(x)];
 }
 
 } // namespace
 
 TEST(GreyImageScaling, reductionAveragesEachCellInEveryPixelLayout) {
-    for (PixelFormat format : {PixelFormat::Grey8, PixelFormat::Rgb24, PixelFormat::Bgr24, PixelFormat::Bgra32}) {
+    for (PixelFormat format :
+         {PixelFormat::Grey8, PixelFormat::Rgb24, PixelFormat::Bgr24, PixelFormat::Bgra32}) {
         // Dark left half, bright right half, and one bright 4×4 block in the dark.
         const Frame frame(1280, 720, format, [](int x, int y) {
             if (x >= 640)
@@ -90,8 +91,9 @@ TEST(GreyImageScaling, regionsAreClippedToTheFrame) {
     const struct {
         int left, top, width, height;
         int clippedWidth, clippedHeight; // 0: nothing of the frame is inside
-    } regions[] = {{10, 20, 30, 10, 30, 10}, {-10, -10, 30, 30, 20, 20}, {90, 40, 1000, 1000, 10, 10},
-                   {100, 0, 10, 10, 0, 0},   {-20, 0, 20, 10, 0, 0},     {10, 10, 0, 5, 0, 0}};
+    } regions[] = {{10, 20, 30, 10, 30, 10},     {-10, -10, 30, 30, 20, 20},
+                   {90, 40, 1000, 1000, 10, 10}, {100, 0, 10, 10, 0, 0},
+                   {-20, 0, 20, 10, 0, 0},       {10, 10, 0, 5, 0, 0}};
     for (const auto& r : regions) {
         const PixelBuffer region = frame.view.region(r.left, r.top, r.width, r.height);
         ASSERT_EQ(region.isValid(), r.clippedWidth > 0) << r.left << "," << r.top;
@@ -101,7 +103,8 @@ TEST(GreyImageScaling, regionsAreClippedToTheFrame) {
         EXPECT_EQ(region.height, r.clippedHeight);
         const int x = std::max(r.left, 0), y = std::max(r.top, 0);
         EXPECT_EQ(region.intensity(0, 0), 10 + x + 2 * y);
-        EXPECT_EQ(region.intensity(region.width - 1, region.height - 1), 10 + x + region.width - 1 + 2 * (y + region.height - 1));
+        EXPECT_EQ(region.intensity(region.width - 1, region.height - 1),
+                  10 + x + region.width - 1 + 2 * (y + region.height - 1));
     }
     EXPECT_FALSE(PixelBuffer{}.region(0, 0, 10, 10).isValid());
     EXPECT_EQ(GreyImage::scaledFrom(frame.view.region(0, 60, 10, 10), 1.0).pixels.size(), 0u);

@@ -68,16 +68,18 @@ struct PredictorFixture : ::testing::Test {
 
     // Worst and mean distance in pixels between the two predictors' points from `box`. dlib
     // rounds its points to whole pixels, which alone accounts for up to 0.71 (0.38 on average).
-    static std::pair<double, double> distances(const PixelBuffer& frame, const dlib::array2d<unsigned char>& grey,
-                                               const Box& box) {
+    static std::pair<double, double>
+    distances(const PixelBuffer& frame, const dlib::array2d<unsigned char>& grey, const Box& box) {
         const std::vector<PixelPoint> mine = ours->predict(
             frame, PixelBox{static_cast<double>(box.left), static_cast<double>(box.top),
-                            static_cast<double>(box.right - box.left), static_cast<double>(box.bottom - box.top)});
-        const dlib::full_object_detection reference
-            = (*theirs)(grey, dlib::rectangle(box.left, box.top, box.right, box.bottom));
+                            static_cast<double>(box.right - box.left),
+                            static_cast<double>(box.bottom - box.top)});
+        const dlib::full_object_detection reference =
+            (*theirs)(grey, dlib::rectangle(box.left, box.top, box.right, box.bottom));
         EXPECT_EQ(mine.size(), reference.num_parts());
         double worst = 0, sum = 0;
-        for (std::size_t i = 0; i < std::min<std::size_t>(mine.size(), reference.num_parts()); ++i) {
+        for (std::size_t i = 0; i < std::min<std::size_t>(mine.size(), reference.num_parts());
+             ++i) {
             const double d = std::hypot(mine[i].x - static_cast<double>(reference.part(i).x()),
                                         mine[i].y - static_cast<double>(reference.part(i).y()));
             worst = std::max(worst, d);
@@ -111,15 +113,19 @@ TEST_F(PredictorFixture, placesTheSamePointsAsDlibOnEachPhotograph) {
                 // smaller, and one reaching past the picture's edge, where samples read 0.
                 const Box starts[] = {
                     face,
-                    {face.left + side / 8, face.top - side / 10, face.right + side / 8, face.bottom - side / 10},
-                    {face.left - side / 6, face.top - side / 6, face.right + side / 6, face.bottom + side / 6},
-                    {face.left + side / 10, face.top + side / 10, face.right - side / 10, face.bottom - side / 10},
+                    {face.left + side / 8, face.top - side / 10, face.right + side / 8,
+                     face.bottom - side / 10},
+                    {face.left - side / 6, face.top - side / 6, face.right + side / 6,
+                     face.bottom + side / 6},
+                    {face.left + side / 10, face.top + side / 10, face.right - side / 10,
+                     face.bottom - side / 10},
                     {-side / 2, face.top, side / 2, face.bottom},
                 };
                 for (const Box& start : starts) {
                     const auto [worst, mean] = distances(view, grey, start);
-                    EXPECT_LE(worst, 1.0) << name << " gain " << gain << " box " << start.left << "," << start.top
-                                          << " side " << start.right - start.left;
+                    EXPECT_LE(worst, 1.0)
+                        << name << " gain " << gain << " box " << start.left << "," << start.top
+                        << " side " << start.right - start.left;
                     EXPECT_LE(mean, 0.5) << name << " gain " << gain;
                     ++compared;
                 }
@@ -139,12 +145,14 @@ TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
     const QByteArray head = file.read(1 << 20);
     for (qsizetype cut : {0, 1, 7, 1000, 1 << 19}) {
         error.clear();
-        EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(head.constData()), static_cast<std::size_t>(cut), &error))
+        EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(head.constData()),
+                                          static_cast<std::size_t>(cut), &error))
             << cut;
         EXPECT_FALSE(error.isEmpty());
     }
     QByteArray noise(4096, '\0');
     for (qsizetype i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919) % 251);
-    EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(noise.constData()), 4096, &error));
+    EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(noise.constData()),
+                                      4096, &error));
 }

@@ -32,12 +32,14 @@ QImage composeFrame(const QImage& photo, QSize size, double scale, QPointF ancho
 
 PixelBuffer viewOf(const QImage& frame) {
     // Format_RGB32 keeps each pixel as 0xffRRGGBB, that is B, G, R, A in memory.
-    return PixelBuffer{frame.constBits(), frame.width(), frame.height(), frame.bytesPerLine(), PixelFormat::Bgra32};
+    return PixelBuffer{frame.constBits(), frame.width(), frame.height(), frame.bytesPerLine(),
+                       PixelFormat::Bgra32};
 }
 
 QImage darkened(const QImage& frame, double gain) {
     QImage dark = frame.convertToFormat(QImage::Format_RGB32);
-    QPainter(&dark).fillRect(dark.rect(), QColor(0, 0, 0, static_cast<int>(std::lround(255 * (1 - gain)))));
+    QPainter(&dark).fillRect(dark.rect(),
+                             QColor(0, 0, 0, static_cast<int>(std::lround(255 * (1 - gain)))));
     return dark;
 }
 

@@ -14,7 +14,9 @@ struct Frames {
     std::atomic<int> without{0};
 
     CameraBackend::FrameHandler handler() {
-        return [this](std::shared_ptr<const CapturedFrame> frame) { ++(frame->pixels() ? withPixels : without); };
+        return [this](std::shared_ptr<const CapturedFrame> frame) {
+            ++(frame->pixels() ? withPixels : without);
+        };
     }
     bool waitFor(int total) {
         return test::waitUntil([&] { return withPixels + without >= total; });

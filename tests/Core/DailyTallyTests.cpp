@@ -39,7 +39,8 @@ TEST(DailyTally, aChangeOfZoneCanPutALaterRecordOnAnEarlierDayAndTheListStaysSor
     DailyTally tally;
     tally.recordCheck(PostureVerdict::fine(), march4(23, 30), fixedOffsetCalendar(3600));
     // An hour later, but the user flew to a zone ten hours behind UTC.
-    tally.recordCheck(PostureVerdict::fine(), march4(0, 30) + hours{24}, fixedOffsetCalendar(-36000));
+    tally.recordCheck(PostureVerdict::fine(), march4(0, 30) + hours{24},
+                      fixedOffsetCalendar(-36000));
     ASSERT_EQ(tally.days.size(), 2u);
     EXPECT_EQ(tally.days[0].date, "2025-03-04");
     EXPECT_EQ(tally.days[1].date, "2025-03-05");
@@ -84,7 +85,8 @@ TEST(DailyTally, aDayWithoutRecordsReadsAsZerosAndIsNotAdded) {
 
 TEST(DailyTally, csvHasAHeaderAndOneLinePerDayWithLineFeedsOnly) {
     DailyTally tally;
-    EXPECT_EQ(tally.csv(), "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,comprobaciones_mal\n");
+    EXPECT_EQ(tally.csv(),
+              "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,comprobaciones_mal\n");
     DailyTally::Day day("2025-03-04");
     day.tooClose = 2;
     day.slouching = 3;
@@ -93,7 +95,8 @@ TEST(DailyTally, csvHasAHeaderAndOneLinePerDayWithLineFeedsOnly) {
     DailyTally::Day earlier("2025-03-01");
     earlier.checks = 1;
     tally.days = {earlier, day};
-    EXPECT_EQ(tally.csv(), "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,comprobaciones_mal\n"
-                           "2025-03-01,0,0,0,1,0\n"
-                           "2025-03-04,5,2,3,40,9\n");
+    EXPECT_EQ(tally.csv(),
+              "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,comprobaciones_mal\n"
+              "2025-03-01,0,0,0,1,0\n"
+              "2025-03-04,5,2,3,40,9\n");
 }

@@ -109,8 +109,13 @@ TEST(PositionsFile, anyFaultInTheDocumentMakesItUnreadable) {
         without("\"faceHeight\": 0.25,", ""),
         without("\"headPitch\": -0.125", "\"headPitch\": \"-0.125\""),
         without("\"calibrations\"", "\"posiciones\""),
-        "[]", "", "null", "{\"calibrations\": [1]}", "{\"calibrations\": {}}",
-        "{\"calibrations\": [], ", "\xff\xfe{}",
+        "[]",
+        "",
+        "null",
+        "{\"calibrations\": [1]}",
+        "{\"calibrations\": {}}",
+        "{\"calibrations\": [], ",
+        "\xff\xfe{}",
         "{\"calibrations\": [], \"x\": \"\xc3\x28\"}",
         "{\"calibrations\": [], \"x\": 1e400}",
     };
@@ -122,7 +127,8 @@ TEST(CountersFile, isWrittenExactlyAsTheGoldenFileAndReadsBack) {
     const std::string text = JsonCodec<DailyTally>::encode(sampleTally());
     EXPECT_EQ(text, golden("recuento.json"));
     EXPECT_EQ(JsonCodec<DailyTally>::decode(text), sampleTally());
-    EXPECT_EQ(JsonCodec<DailyTally>::decode(JsonCodec<DailyTally>::encode(DailyTally{})), DailyTally{});
+    EXPECT_EQ(JsonCodec<DailyTally>::decode(JsonCodec<DailyTally>::encode(DailyTally{})),
+              DailyTally{});
 }
 
 TEST(CountersFile, countsMustBeWholeNumbersAndEveryKeyIsRequired) {
@@ -134,7 +140,8 @@ TEST(CountersFile, countsMustBeWholeNumbersAndEveryKeyIsRequired) {
     EXPECT_EQ(JsonCodec<DailyTally>::decode(day("3.0"))->days.at(0).checks, 3);
     for (const char* bad : {"3.5", "\"3\"", "true", "null", "1e30", "18446744073709551615"})
         EXPECT_FALSE(JsonCodec<DailyTally>::decode(day(bad))) << bad;
-    EXPECT_FALSE(JsonCodec<DailyTally>::decode(R"({"days":[{"badChecks":1,"checks":1,"date":"2025-03-04","slouching":0}]})"));
+    EXPECT_FALSE(JsonCodec<DailyTally>::decode(
+        R"({"days":[{"badChecks":1,"checks":1,"date":"2025-03-04","slouching":0}]})"));
     EXPECT_FALSE(JsonCodec<DailyTally>::decode(R"({"dias":[]})"));
     // A day key that Tisko never writes would reach the CSV export unquoted.
     EXPECT_FALSE(JsonCodec<DailyTally>::decode(
@@ -150,9 +157,11 @@ TEST(JsonReaders, refuseHostileDocumentsWithoutCrashing) {
     std::string garbage(50u * 1024 * 1024, 'x');
     garbage[0] = '{';
     EXPECT_FALSE(JsonCodec<CalibrationBook>::decode(garbage));
-    EXPECT_FALSE(JsonCodec<HeadMeasurement>::decode(R"({"faceWidth":0.2,"eyeDistance":0.1,"faceHeight":0.2})"));
-    EXPECT_EQ(JsonCodec<HeadMeasurement>::decode(R"({"faceWidth":0.2,"faceY":0.5,"faceHeight":0.2})"),
-              (HeadMeasurement{0.2, std::nullopt, 0.5, 0.2}));
+    EXPECT_FALSE(JsonCodec<HeadMeasurement>::decode(
+        R"({"faceWidth":0.2,"eyeDistance":0.1,"faceHeight":0.2})"));
+    EXPECT_EQ(
+        JsonCodec<HeadMeasurement>::decode(R"({"faceWidth":0.2,"faceY":0.5,"faceHeight":0.2})"),
+        (HeadMeasurement{0.2, std::nullopt, 0.5, 0.2}));
 }
 
 TEST(Iso8601, writesWholeSecondsInUtcAndReadsOffsets) {

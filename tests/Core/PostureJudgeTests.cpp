@@ -29,14 +29,17 @@ TEST(HeadMeasurementMedian, emptyListHasNoMedianAndOneSampleIsItself) {
 
 TEST(HeadMeasurementMedian, oddCountTakesMiddleAndEvenCountAveragesTheTwoMiddles) {
     auto width = [](double w) { return HeadMeasurement{w, std::nullopt, 0.5, 0.2}; };
-    EXPECT_DOUBLE_EQ(HeadMeasurement::median({width(0.30), width(0.10), width(0.20)})->faceWidth, 0.20);
+    EXPECT_DOUBLE_EQ(HeadMeasurement::median({width(0.30), width(0.10), width(0.20)})->faceWidth,
+                     0.20);
     EXPECT_DOUBLE_EQ(
-        HeadMeasurement::median({width(0.10), width(0.20), width(0.30), width(0.40)})->faceWidth, 0.25);
+        HeadMeasurement::median({width(0.10), width(0.20), width(0.30), width(0.40)})->faceWidth,
+        0.25);
 }
 
 TEST(HeadMeasurementMedian, fieldsAreCombinedIndependently) {
-    const auto m = HeadMeasurement::median(
-        {{0.1, std::nullopt, 0.9, 0.5}, {0.3, std::nullopt, 0.1, 0.2}, {0.2, std::nullopt, 0.5, 0.9}});
+    const auto m = HeadMeasurement::median({{0.1, std::nullopt, 0.9, 0.5},
+                                            {0.3, std::nullopt, 0.1, 0.2},
+                                            {0.2, std::nullopt, 0.5, 0.9}});
     EXPECT_EQ(*m, (HeadMeasurement{0.2, std::nullopt, 0.5, 0.5}));
 }
 
@@ -46,7 +49,8 @@ TEST(HeadMeasurementMedian, eyeDistanceNeedsAtLeastHalfTheSamples) {
     EXPECT_DOUBLE_EQ(*HeadMeasurement::median({with(0.1), with(0.2), without})->eyeDistance, 0.15);
     EXPECT_FALSE(HeadMeasurement::median({with(0.1), without, without, without})->eyeDistance);
     EXPECT_DOUBLE_EQ(*HeadMeasurement::median({with(0.1), without})->eyeDistance, 0.1);
-    EXPECT_DOUBLE_EQ(*HeadMeasurement::median({with(0.1), with(0.3), without, without})->eyeDistance, 0.2);
+    EXPECT_DOUBLE_EQ(
+        *HeadMeasurement::median({with(0.1), with(0.3), without, without})->eyeDistance, 0.2);
 }
 
 TEST(PostureJudge, workedExamplesAtNormalSensitivity) {
@@ -60,12 +64,15 @@ TEST(PostureJudge, workedExamplesAtNormalSensitivity) {
 TEST(PostureJudge, valuesExactlyAtAThresholdAreBad) {
     const Thresholds t{0.25, 0.5};
     const Calibration c = referenceOf({0.5, std::nullopt, 0.75, 0.25});
-    EXPECT_EQ(PostureJudge::judge(HeadMeasurement{0.625, std::nullopt, 0.75, 0.25}, c, t, true, true),
-              PostureVerdict::tooClose(1.25));
-    EXPECT_EQ(PostureJudge::judge(HeadMeasurement{0.5, std::nullopt, 0.625, 0.25}, c, t, true, true),
-              PostureVerdict::slouching(0.5));
-    EXPECT_EQ(PostureJudge::judge(HeadMeasurement{0.5, std::nullopt, 0.6251, 0.25}, c, t, true, true),
-              PostureVerdict::fine());
+    EXPECT_EQ(
+        PostureJudge::judge(HeadMeasurement{0.625, std::nullopt, 0.75, 0.25}, c, t, true, true),
+        PostureVerdict::tooClose(1.25));
+    EXPECT_EQ(
+        PostureJudge::judge(HeadMeasurement{0.5, std::nullopt, 0.625, 0.25}, c, t, true, true),
+        PostureVerdict::slouching(0.5));
+    EXPECT_EQ(
+        PostureJudge::judge(HeadMeasurement{0.5, std::nullopt, 0.6251, 0.25}, c, t, true, true),
+        PostureVerdict::fine());
 }
 
 TEST(PostureJudge, tooCloseWinsAndHidesSlouchingEvenWhenNotWatched) {
@@ -99,7 +106,8 @@ TEST(PostureJudge, sizeRatioFallsBackFromEyesToWidthToOne) {
 }
 
 TEST(PostureJudge, dropIsGuardedByTheReferenceHeightAndRisingNeverSlouches) {
-    EXPECT_DOUBLE_EQ(PostureJudge::drop({0.2, std::nullopt, 0.1, 0.2}, {0.2, std::nullopt, 0.9, 0.0}), 0.0);
+    EXPECT_DOUBLE_EQ(
+        PostureJudge::drop({0.2, std::nullopt, 0.1, 0.2}, {0.2, std::nullopt, 0.9, 0.0}), 0.0);
     EXPECT_EQ(PostureJudge::judge(HeadMeasurement{0.2, std::nullopt, 0.1, 0.2},
                                   referenceOf({0.2, std::nullopt, 0.9, 0.0}), kNormal, true, true),
               PostureVerdict::fine());
