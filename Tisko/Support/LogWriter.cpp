@@ -1,5 +1,7 @@
 #include "Tisko/Support/LogWriter.h"
 
+#include "Tisko/Support/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,16 +12,6 @@
 #include <unistd.h>
 
 namespace tisko {
-
-namespace {
-
-// Creates the folder and any missing parents; the last one private to the user.
-void makePrivateFolder(const QString& folder) {
-    QDir().mkpath(QFileInfo(folder).absolutePath());
-    ::mkdir(QFile::encodeName(folder).constData(), 0700);
-}
-
-} // namespace
 
 LogWriter::LogWriter(QString filePath, std::unique_ptr<SystemLog> systemLog, QString queueLabel,
                      Clock clock)
@@ -56,22 +48,12 @@ void LogWriter::append(const QByteArray& line) {
     const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC;
     int fd = ::open(path.constData(), flags, 0600);
     if (fd < 0 && errno == ENOENT) {
-        makePrivateFolder(QFileInfo(m_filePath).absolutePath());
+        PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
         fd = ::open(path.constData(), flags, 0600);
     }
     if (fd < 0)
-        return; // the line is lost from the file; the system log still has it
-    const char* data = line.constData();
-    qsizetype left = line.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            break;
-        data += written;
-        left -= written;
-    }
+        return;                       // the line is lost from the file; the system log still has it
+    PrivateFiles::writeAll(fd, line); // a failed write loses the line from the file only
     ::close(fd);
 }
 

@@ -1,6 +1,7 @@
 #include "Tisko/Support/Storage.h"
 
 #include "Tisko/Support/Log.h"
+#include "Tisko/Support/PrivateFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -43,25 +44,6 @@ bool isPlainFileName(const QString& fileName) {
            !fileName.contains(QChar(0));
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return false;
-        if (written == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 // Flushes the folder's entry list, so the rename survives a power cut; errors do not matter.
 void syncFolder(const QString& folder) {
     const int fd =
@@ -79,8 +61,7 @@ QString Storage::folder() {
     if (!knownFolder) {
         const QString folder = dataHome() + QStringLiteral("/Tisko");
         // Failures are ignored here: the next write into the folder fails and says why.
-        QDir().mkpath(dataHome());
-        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+        PrivateFiles::makeFolder(folder);
         knownFolder = folder;
     }
     return *knownFolder;
@@ -119,7 +100,7 @@ bool Storage::write(const QString& fileName, const QByteArray& bytes) {
         reportSaveFailure(fileName, errnoText(error));
         return false;
     };
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+    if (!PrivateFiles::writeAll(fd, bytes) || ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
         return fail(error);
