@@ -10,5 +10,5 @@ endfunction()
 # tisko_qt_target(target): definitions every Qt target of the project carries.
 function(tisko_qt_target target)
   target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII
-    TISKO_APP_ID="${TISKO_APP_ID}")
+    TISKO_APP_ID="${TISKO_APP_ID}" TISKO_VERSION="${PROJECT_VERSION}")
 endfunction()

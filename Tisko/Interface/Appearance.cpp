@@ -1,0 +1,120 @@
+#include "Tisko/Interface/Appearance.h"
+
+#include "Tisko/System/DBusQuery.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusVariant>
+#include <QStyleFactory>
+
+namespace tisko {
+
+namespace {
+
+constexpr auto portalService = "org.freedesktop.portal.Desktop";
+constexpr auto portalPath = "/org/freedesktop/portal/desktop";
+constexpr auto portalInterface = "org.freedesktop.portal.Settings";
+constexpr auto appearanceGroup = "org.freedesktop.appearance";
+constexpr auto colorSchemeKey = "color-scheme";
+
+// The portal's Read answers a variant inside a variant; unwrap every level.
+QVariant unwrapped(QVariant value) {
+    while (value.metaType() == QMetaType::fromType<QDBusVariant>())
+        value = qvariant_cast<QDBusVariant>(value).variant();
+    return value;
+}
+
+} // namespace
+
+Appearance::Appearance(QObject* parent)
+    : QObject(parent) {}
+
+QPalette Appearance::palette(ColorScheme scheme) {
+    if (scheme == ColorScheme::light) {
+        QPalette light(QColor(0xef, 0xef, 0xef));
+        light.setColor(QPalette::Window, QColor(0xf6, 0xf5, 0xf4));
+        light.setColor(QPalette::Base, Qt::white);
+        light.setColor(QPalette::AlternateBase, QColor(0xf0, 0xf0, 0xf0));
+        light.setColor(QPalette::Text, QColor(0x1e, 0x1e, 0x1e));
+        light.setColor(QPalette::WindowText, QColor(0x1e, 0x1e, 0x1e));
+        light.setColor(QPalette::ButtonText, QColor(0x1e, 0x1e, 0x1e));
+        light.setColor(QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
+        light.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+        light.setColor(QPalette::HighlightedText, Qt::white);
+        light.setColor(QPalette::Link, QColor(0x1a, 0x5f, 0xb4));
+        light.setColor(QPalette::ToolTipBase, QColor(0xff, 0xff, 0xe1));
+        light.setColor(QPalette::ToolTipText, Qt::black);
+        return light;
+    }
+    QPalette dark;
+    const QColor window(0x2b, 0x2b, 0x2d);
+    const QColor text(0xee, 0xee, 0xee);
+    const QColor disabled(0x80, 0x80, 0x80);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    dark.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3c));
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::PlaceholderText, disabled);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::BrightText, QColor(0xff, 0x6b, 0x6b));
+    dark.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4d));
+    dark.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x43));
+    dark.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x32));
+    dark.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Link, QColor(0x78, 0xae, 0xed));
+    for (QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        dark.setColor(QPalette::Disabled, role, disabled);
+    }
+    dark.setColor(QPalette::Disabled, QPalette::Highlight, QColor(0x50, 0x50, 0x50));
+    return dark;
+}
+
+void Appearance::apply(ColorScheme scheme) {
+    if (QApplication::style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) != 0)
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(palette(scheme));
+}
+
+ColorScheme Appearance::schemeFromPortal(const QVariant& value) {
+    bool ok = false;
+    const uint preference = unwrapped(value).toUInt(&ok);
+    return ok && preference == 1 ? ColorScheme::dark : ColorScheme::light;
+}
+
+void Appearance::follow() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    DBusQuery query(bus, std::chrono::milliseconds(250));
+    const std::optional<QVariant> value =
+        query.call(QLatin1String(portalService), QLatin1String(portalPath),
+                   QLatin1String(portalInterface), QStringLiteral("Read"),
+                   {QLatin1String(appearanceGroup), QLatin1String(colorSchemeKey)});
+    m_scheme = value ? schemeFromPortal(*value) : ColorScheme::light;
+    apply(m_scheme);
+    bus.connect(QLatin1String(portalService), QLatin1String(portalPath),
+                QLatin1String(portalInterface), QStringLiteral("SettingChanged"), this,
+                SLOT(portalSettingChanged(QString, QString, QDBusVariant)));
+}
+
+void Appearance::portalSettingChanged(const QString& group, const QString& key,
+                                      const QDBusVariant& value) {
+    if (group == QLatin1String(appearanceGroup) && key == QLatin1String(colorSchemeKey))
+        use(schemeFromPortal(value.variant()));
+}
+
+void Appearance::use(ColorScheme scheme) {
+    if (scheme == m_scheme)
+        return;
+    m_scheme = scheme;
+    apply(scheme);
+    Q_EMIT schemeChanged(scheme);
+}
+
+} // namespace tisko

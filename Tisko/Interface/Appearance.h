@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QPalette>
+#include <QDBusVariant>
+#include <QVariant>
+
+#include <optional>
+
+namespace tisko {
+
+// Light or dark, as the desktop prefers.
+enum class ColorScheme { light, dark };
+
+// Tisko's look: the Fusion style with a light and a dark palette, following the desktop's
+// colour-scheme preference (the freedesktop appearance setting, read through the settings
+// portal; light where there is no portal or no preference). A change while Tisko runs
+// repaints every window.
+class Appearance : public QObject {
+    Q_OBJECT
+public:
+    explicit Appearance(QObject* parent = nullptr);
+
+    // The palette of a scheme.
+    static QPalette palette(ColorScheme scheme);
+    // Sets the Fusion style and the scheme's palette on the application.
+    static void apply(ColorScheme scheme);
+    // The scheme of a portal "color-scheme" value: 1 dark; 0 (no preference), 2 (light) and
+    // anything else light.
+    static ColorScheme schemeFromPortal(const QVariant& value);
+
+    // Reads the preference once (a bounded call), applies it and listens for changes.
+    void follow();
+    // The scheme in use.
+    ColorScheme scheme() const { return m_scheme; }
+
+Q_SIGNALS:
+    void schemeChanged(tisko::ColorScheme scheme);
+
+private Q_SLOTS:
+    void portalSettingChanged(const QString& group, const QString& key, const QDBusVariant& value);
+
+private:
+    void use(ColorScheme scheme);
+
+    ColorScheme m_scheme = ColorScheme::light;
+};
+
+} // namespace tisko

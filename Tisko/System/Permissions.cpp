@@ -1,0 +1,115 @@
+#include "Tisko/System/Permissions.h"
+
+#include "Tisko/Camera/Cameras.h"
+#include "Tisko/Support/Log.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace tisko {
+
+PermissionState CameraPermission::stateOfNode(const QString& node) {
+    const QByteArray path = QFile::encodeName(node);
+    if (::access(path.constData(), R_OK | W_OK) == 0)
+        return PermissionState::granted;
+    return errno == EACCES || errno == EPERM || errno == EROFS ? PermissionState::denied
+                                                               : PermissionState::unknown;
+}
+
+PermissionState CameraPermission::state() {
+    const std::optional<CameraDevice> camera = Cameras::device(std::nullopt);
+    if (!camera)
+        return PermissionState::unknown;
+    if (camera->kind == CameraDevice::Kind::Sample)
+        return PermissionState::granted;
+    return stateOfNode(camera->path);
+}
+
+void CameraPermission::request(std::function<void(bool)> done) {
+    QTimer::singleShot(0, QCoreApplication::instance(), [done = std::move(done)] {
+        if (done)
+            done(state() == PermissionState::granted);
+    });
+}
+
+bool MotionPermission::heldByThisProcess(quint16 port, const QString& procNetUdp,
+                                         const QString& fdFolder) {
+    QFile table(procNetUdp);
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    // "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode"
+    const QString wanted =
+        QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper();
+    QStringList inodes;
+    table.readLine(); // the header
+    while (!table.atEnd()) {
+        const QStringList fields =
+            QString::fromLatin1(table.readLine()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (fields.size() > 9 && fields.at(1).toUpper() == wanted)
+            inodes << QStringLiteral("socket:[%1]").arg(fields.at(9));
+    }
+    if (inodes.isEmpty())
+        return false;
+    const QDir fds(fdFolder);
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = QFile::symLinkTarget(fds.filePath(fd));
+        const QString link = target.isEmpty() ? QFileInfo(fds.filePath(fd)).readSymLink() : target;
+        if (inodes.contains(QFileInfo(link).fileName()) || inodes.contains(link))
+            return true;
+    }
+    return false;
+}
+
+PermissionState MotionPermission::state(quint16 port) {
+    QUdpSocket probe;
+    if (probe.bind(QHostAddress::LocalHost, port))
+        return PermissionState::granted;
+    return heldByThisProcess(port) ? PermissionState::granted : PermissionState::denied;
+}
+
+QStringList DesktopSettings::notificationsCommand(const QString& currentDesktop) {
+    struct Panel {
+        const char* desktop;
+        QStringList command;
+    };
+    const Panel panels[] = {
+        {"GNOME", {QStringLiteral("gnome-control-center"), QStringLiteral("notifications")}},
+        {"Unity", {QStringLiteral("gnome-control-center"), QStringLiteral("notifications")}},
+        {"KDE", {QStringLiteral("systemsettings"), QStringLiteral("kcm_notifications")}},
+        {"XFCE", {QStringLiteral("xfce4-notifyd-config")}},
+        {"X-Cinnamon", {QStringLiteral("cinnamon-settings"), QStringLiteral("notifications")}},
+        {"MATE", {QStringLiteral("mate-notification-properties")}},
+    };
+    for (const QString& desktop : currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        for (const Panel& panel : panels) {
+            if (desktop.compare(QLatin1String(panel.desktop), Qt::CaseInsensitive) == 0 &&
+                !QStandardPaths::findExecutable(panel.command.first()).isEmpty())
+                return panel.command;
+        }
+    }
+    return {};
+}
+
+bool DesktopSettings::openNotifications() {
+    const QStringList command =
+        notificationsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    if (command.isEmpty())
+        return false;
+    if (!QProcess::startDetached(command.first(), command.mid(1))) {
+        Log::error(QStringLiteral("Ajustes del escritorio: no se ha podido abrir ") +
+                   command.join(QLatin1Char(' ')));
+        return false;
+    }
+    return true;
+}
+
+} // namespace tisko

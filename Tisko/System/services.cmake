@@ -1,0 +1,10 @@
+# What the user grants Tisko (camera, head tracker, notifications), the desktop's own panels
+# for them, and the autostart entry that opens Tisko at login.
+add_library(tisko_services STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/LoginItem.cpp ${CMAKE_CURRENT_LIST_DIR}/LoginItem.h
+  ${CMAKE_CURRENT_LIST_DIR}/Permissions.cpp ${CMAKE_CURRENT_LIST_DIR}/Permissions.h)
+target_include_directories(tisko_services PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(tisko_services
+  PUBLIC tisko_support tisko_camera tisko_notifications Qt6::Core Qt6::Gui Qt6::DBus)
+tisko_set_warnings(tisko_services)
+tisko_qt_target(tisko_services)
