@@ -1,0 +1,52 @@
+#include "Tisko/Interface/PrivacySettings.h"
+
+#include "Tisko/System/Permissions.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace tisko {
+
+const char* privacyHelpText(PrivacyPane pane) {
+    switch (pane) {
+    case PrivacyPane::camera:
+        return QT_TRANSLATE_NOOP(
+            "PrivacySettings",
+            "Tisko usa la cámara si tu usuario puede abrirla. En la mayoría de los sistemas "
+            "basta con pertenecer al grupo «video»:\n\n    sudo usermod -aG video $USER\n\n"
+            "Después cierra la sesión y vuelve a entrar.");
+    case PrivacyPane::motion:
+        return QT_TRANSLATE_NOOP(
+            "PrivacySettings",
+            "Tisko escucha al seguidor de cabeza en el puerto UDP 4242 de este ordenador "
+            "(127.0.0.1). Configura tu seguidor para que envíe su posición como opentrack "
+            "(«UDP over network») a ese puerto, y cierra cualquier otro programa que lo esté "
+            "usando.");
+    case PrivacyPane::notifications:
+        return QT_TRANSLATE_NOOP(
+            "PrivacySettings",
+            "Tisko avisa con las notificaciones del escritorio. Actívalas para Tisko en la "
+            "configuración de notificaciones de tu escritorio y comprueba que el modo «No "
+            "molestar» está apagado.");
+    }
+    return "";
+}
+
+void openPrivacySettings(PrivacyPane pane, QWidget* parent) {
+    if (pane == PrivacyPane::notifications && DesktopSettings::openNotifications())
+        return;
+    const QString title = pane == PrivacyPane::camera
+                              ? QCoreApplication::translate("PrivacySettings", "Cámara")
+                          : pane == PrivacyPane::motion
+                              ? QCoreApplication::translate("PrivacySettings", "Seguidor de cabeza")
+                              : QCoreApplication::translate("PrivacySettings", "Notificaciones");
+    auto* box = new QMessageBox(QMessageBox::Information, title,
+                                QCoreApplication::translate("PrivacySettings",
+                                                            privacyHelpText(pane)),
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAccessibleName(title);
+    box->open();
+}
+
+} // namespace tisko

@@ -1,0 +1,18 @@
+#pragma once
+
+class QWidget;
+
+namespace tisko {
+
+// The permissions a user may have to grant by hand.
+enum class PrivacyPane { camera, motion, notifications };
+
+// Shows the user where to grant a permission. Notifications open the desktop's own panel
+// (GNOME, KDE Plasma, XFCE, Cinnamon, MATE); where there is none, and for the camera and the
+// head tracker, which no desktop panel governs, a short dialog says how.
+void openPrivacySettings(PrivacyPane pane, QWidget* parent = nullptr);
+
+// The help text of a pane's dialog.
+const char* privacyHelpText(PrivacyPane pane);
+
+} // namespace tisko
