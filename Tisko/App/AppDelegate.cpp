@@ -1,15 +1,22 @@
 #include "Tisko/App/AppDelegate.h"
 
 #include "Tisko/Debug/DebugTools.h"
+#include "Tisko/Interface/Appearance.h"
+#include "Tisko/Interface/MenuBarLabel.h"
+#include "Tisko/Interface/MenuBarPanel.h"
+#include "Tisko/Interface/PrivacySettings.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
+#include "Tisko/System/LoginItem.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/Notifier.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QEvent>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWidget>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -41,7 +48,13 @@ AppDelegate::AppDelegate(QStringList arguments, QObject* parent)
     : QObject(parent)
     , m_arguments(std::move(arguments)) {}
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    // Windows first: they look at the Monitor.
+    delete m_settingsWindow.data();
+    delete m_calibrationWindow.data();
+    m_panel.reset();
+    m_label.reset();
+}
 
 void AppDelegate::prepareEnvironment() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -51,6 +64,7 @@ void AppDelegate::prepareEnvironment() {
 
 std::optional<int> AppDelegate::launch() {
     const LaunchSwitches switches = LaunchSwitches::scan(m_arguments);
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // The diagnostics only read the positions: they run beside a running Tisko and write
     // none of its files.
@@ -62,6 +76,12 @@ std::optional<int> AppDelegate::launch() {
     }
     if (switches.kind == LaunchSwitches::Kind::hold) {
         DebugTools::hold(switches.seconds, switches.path, switches.width, quitApplication);
+        return std::nullopt;
+    }
+    if (switches.kind == LaunchSwitches::Kind::renderWindows) {
+        m_monitor = std::make_unique<Monitor>(MonitorServices::forThisDesktop());
+        m_monitor->load();
+        DebugTools::renderWindows(*m_monitor, switches.path, quitApplication);
         return std::nullopt;
     }
 
@@ -79,11 +99,26 @@ std::optional<int> AppDelegate::launch() {
     connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::handleRequest);
     quitOnTerminationSignals();
     startMonitor();
+    startInterface();
 
-    if (switches.kind == LaunchSwitches::Kind::check) {
+    switch (switches.kind) {
+    case LaunchSwitches::Kind::showSettings:
+        if (switches.tab) {
+            if (const std::optional<SettingsTab> tab = settingsTabFromRaw(*switches.tab))
+                m_settingsTabs.setTab(*tab);
+        }
+        showSettings();
+        return std::nullopt;
+    case LaunchSwitches::Kind::check:
         m_monitor->look(Monitor::Trigger::manual);
         QTimer::singleShot(checkRunMs, this, quitApplication);
+        return std::nullopt;
+    default:
+        break;
     }
+    // The first launch, with no position yet, opens the recording window by itself.
+    if (m_monitor->book().calibrations.empty())
+        showCalibration();
     return std::nullopt;
 }
 
@@ -101,6 +136,105 @@ void AppDelegate::startMonitor() {
                 if (state == Qt::ApplicationActive)
                     NotificationPermission::refresh();
             });
+    LoginItem::enableOnFirstRun();
+}
+
+void AppDelegate::startInterface() {
+    m_appearance = std::make_unique<Appearance>();
+    m_appearance->follow();
+
+    QPointer<AppDelegate> self(this);
+    MenuBarPanel::Callbacks callbacks;
+    callbacks.onOpenSettings = [self] {
+        if (self)
+            self->showSettings();
+    };
+    callbacks.onNewPosition = [self] {
+        if (self)
+            self->showCalibration();
+    };
+    callbacks.onResavePosition = [self](const QString& name) {
+        if (self)
+            self->showCalibration(name);
+    };
+    callbacks.onQuit = quitApplication;
+    callbacks.onOpenNotificationSettings = [] {
+        openPrivacySettings(PrivacyPane::notifications);
+    };
+    m_panel = std::make_unique<MenuBarPanel>(*m_monitor, std::move(callbacks));
+
+    m_label = std::make_unique<MenuBarLabel>(*m_monitor);
+    connect(m_label.get(), &MenuBarLabel::panelRequested, this, [this](QRect geometry) {
+        if (m_panel->isVisible())
+            m_panel->close();
+        else
+            m_panel->popUp(geometry);
+    });
+    connect(m_label.get(), &MenuBarLabel::checkRequested, this,
+            [this] { m_monitor->look(Monitor::Trigger::manual); });
+    connect(m_label.get(), &MenuBarLabel::settingsRequested, this, &AppDelegate::showSettings);
+    connect(m_label.get(), &MenuBarLabel::quitRequested, this, quitApplication);
+    connect(m_appearance.get(), &Appearance::schemeChanged, m_label.get(), &MenuBarLabel::refresh);
+    bool waited = false;
+    const int waitMs = qEnvironmentVariableIntValue("TISKO_TRAY_WAIT_MS", &waited);
+    m_label->start(std::chrono::milliseconds(waited ? std::max(waitMs, 0) : 5000));
+}
+
+void AppDelegate::showSettings() {
+    if (m_settingsWindow) {
+        bringForward(m_settingsWindow);
+        return;
+    }
+    // The settings window arrives with its own change; until then there is nothing to open.
+}
+
+void AppDelegate::showCalibration(const std::optional<QString>& name) {
+    Q_UNUSED(name);
+    if (m_calibrationWindow) {
+        bringForward(m_calibrationWindow);
+        return;
+    }
+    // The recording window arrives with its own change; until then there is nothing to open.
+}
+
+void AppDelegate::watchWindow(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->installEventFilter(this);
+    m_showsWindows = true;
+    window->show();
+    // Raised on the next turn, once the window manager knows it.
+    QTimer::singleShot(0, window, [this, window] { bringForward(window); });
+}
+
+void AppDelegate::bringForward(QWidget* window) {
+    if (window->isMinimized())
+        window->showNormal();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close &&
+        (watched == m_settingsWindow || watched == m_calibrationWindow))
+        windowWillClose(watched);
+    return QObject::eventFilter(watched, event);
+}
+
+void AppDelegate::windowWillClose(QObject* window) {
+    if (window == m_settingsWindow)
+        m_settingsWindow = nullptr;
+    if (window == m_calibrationWindow) {
+        if (m_calibrationModel)
+            QMetaObject::invokeMethod(m_calibrationModel, "stopCamera", Qt::DirectConnection);
+        m_calibrationModel = nullptr;
+        m_calibrationWindow = nullptr;
+    }
+    QPointer<AppDelegate> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self && !self->m_settingsWindow && !self->m_calibrationWindow)
+            self->m_showsWindows = false;
+    });
 }
 
 void AppDelegate::handleRequest(SingleInstance::Request request) {
@@ -109,7 +243,10 @@ void AppDelegate::handleRequest(SingleInstance::Request request) {
         m_monitor->look(Monitor::Trigger::manual);
         break;
     case SingleInstance::Request::show:
+        // Opening Tisko again, from the application menu or with the icon hidden, is how a
+        // user reaches it: show its settings.
         Log::info(QStringLiteral("Tisko ya estaba en marcha: otra apertura pide mostrarlo"));
+        showSettings();
         break;
     }
 }

@@ -3,20 +3,29 @@
 #include "Tisko/App/LaunchSwitches.h"
 #include "Tisko/App/Monitor.h"
 #include "Tisko/App/SingleInstance.h"
+#include "Tisko/Interface/SettingsTabs.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include <memory>
 #include <optional>
 
 class QSocketNotifier;
 
+
 namespace tisko {
 
+class Appearance;
+class CalibrationModel;
+class MenuBarLabel;
+class MenuBarPanel;
 class NotificationRouter;
 
-// The life of the process: the launch sequence, the command-line switches, the one Monitor
+// The life of the process: the launch sequence, the command-line switches, the one Monitor,
+// the tray icon with its panel, the settings and recording windows (at most one of each),
 // and the guard that keeps a second Tisko from writing the same data files.
 class AppDelegate : public QObject {
     Q_OBJECT
@@ -32,18 +41,46 @@ public:
     // launch that handed its request over), nothing when the event loop should run.
     std::optional<int> launch();
 
+    // Opens the settings window, or brings the open one forward.
+    void showSettings();
+    // Opens the recording window for a new position, or to record `name` again; brings an
+    // open one forward instead (whatever name is asked for).
+    void showCalibration(const std::optional<QString>& name = std::nullopt);
+    // Forgets a closing window; the recording window's camera stops first.
+    void windowWillClose(QObject* window);
+
     // The one Monitor, once the launch made this process the running Tisko.
     Monitor* monitor() const { return m_monitor.get(); }
+    // The tray icon and its panel (for tests); null before the launch.
+    MenuBarLabel* label() const { return m_label.get(); }
+    MenuBarPanel* panel() const { return m_panel.get(); }
+    QWidget* settingsWindow() const { return m_settingsWindow; }
+    QWidget* calibrationWindow() const { return m_calibrationWindow; }
+    // Whether Tisko presents itself as a windowed application now (a window is open), as
+    // opposed to living in the tray only.
+    bool showsWindows() const { return m_showsWindows; }
 
 private:
     void startMonitor();
+    void startInterface();
     void handleRequest(SingleInstance::Request request);
     void quitOnTerminationSignals();
+    void bringForward(QWidget* window);
+    void watchWindow(QWidget* window);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QStringList m_arguments;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<NotificationRouter> m_notifications;
     std::unique_ptr<Monitor> m_monitor;
+    std::unique_ptr<Appearance> m_appearance;
+    std::unique_ptr<MenuBarLabel> m_label;
+    std::unique_ptr<MenuBarPanel> m_panel;
+    SettingsTabs m_settingsTabs;
+    QPointer<QWidget> m_settingsWindow;
+    QPointer<QWidget> m_calibrationWindow;
+    QPointer<QObject> m_calibrationModel;
+    bool m_showsWindows = false;
     QSocketNotifier* m_signals = nullptr;
 };
 

@@ -58,11 +58,20 @@ Date Monitor::now() const {
     return m_services.clock->now();
 }
 
+Calendar Monitor::calendar() const {
+    return m_services.clock->calendar();
+}
+
 // --- Start and state ---------------------------------------------------------------------
 
-void Monitor::start() {
+void Monitor::load() {
     setBook(Storage::load<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{}));
     setTally(Storage::load<DailyTally>(Storage::tallyFileName).value_or(DailyTally{}));
+    refreshState();
+}
+
+void Monitor::start() {
+    load();
     selectCalibrationForDisplays();
 
     if (SessionEvents* events = m_services.events.get()) {

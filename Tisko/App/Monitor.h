@@ -75,6 +75,9 @@ public:
     // Loads the files, wires the session events and the head tracker, derives the state,
     // starts the clock and logs "Vigilando: …". Called once.
     void start();
+    // Reads the positions and the counters and derives the state, starting nothing; the
+    // window pictures show a Monitor loaded this way.
+    void load();
     // Derives the state again from the pause, the camera and the positions.
     void refreshState();
     // Asks for one check; the gates of the trigger decide whether the camera opens. Returns
@@ -131,6 +134,13 @@ public:
     double clockInterval() const { return m_clockInterval; }
     // The current date of the Monitor's clock.
     Date now() const;
+    // The local calendar of the Monitor's clock, which names today.
+    Calendar calendar() const;
+    // Shows a hint that the active position no longer fits without any checks behind it;
+    // only the window pictures use it.
+    void setReferenceSuspectForPictures(std::optional<ReferenceCheck::Problem> suspect) {
+        setReferenceSuspect(suspect);
+    }
 
 Q_SIGNALS:
     void stateChanged();

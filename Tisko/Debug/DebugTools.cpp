@@ -3,10 +3,17 @@
 #include "Tisko/Camera/CameraLook.h"
 #include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Camera/CameraUsage.h"
+#include "Tisko/Interface/Appearance.h"
+#include "Tisko/Interface/MenuBarLabel.h"
+#include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "TiskoCore/PostureJudge.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QPainter>
 #include <QPointer>
 #include <QSaveFile>
 #include <QTimer>
@@ -144,6 +151,111 @@ void DebugTools::hold(double seconds, const QString& output, std::optional<int> 
             timer->start(1000);
         });
     });
+}
+
+namespace {
+
+// Lets a widget shown off screen lay itself out and paint, as the window would settle.
+void settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Shows `widget` off screen at `size` (its own size hint when empty), lets it settle and
+// writes it to `path`; a widget that yields no picture, or a failed write, writes nothing.
+void picture(QWidget& widget, QSize size, const QString& path) {
+    widget.setAttribute(Qt::WA_DontShowOnScreen);
+    widget.show();
+    settle(50);
+    widget.resize(size.isEmpty() ? widget.sizeHint() : size);
+    settle(150);
+    const QPixmap pixmap = widget.grab();
+    if (!pixmap.isNull())
+        pixmap.save(path, "PNG");
+    widget.hide();
+}
+
+// Every state of the tray icon, at each tray size, on a light and a dark band.
+void iconPicture(StatusDot dot, const QString& path) {
+    const int sizes[] = {16, 22, 24, 32, 48};
+    const int gap = 12;
+    int width = gap;
+    for (int size : sizes)
+        width += size + gap;
+    QPixmap sheet(width, 2 * (48 + 2 * gap));
+    sheet.fill(Qt::transparent);
+    QPainter painter(&sheet);
+    int y = 0;
+    for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
+        const QPalette palette = Appearance::palette(scheme);
+        painter.fillRect(0, y, width, 48 + 2 * gap, palette.color(QPalette::Window));
+        int x = gap;
+        for (int size : sizes) {
+            painter.drawPixmap(x, y + gap + 48 - size,
+                               MenuBarLabel::picture(dot, size, 1.0,
+                                                     palette.color(QPalette::WindowText)));
+            x += size + gap;
+        }
+        y += 48 + 2 * gap;
+    }
+    painter.end();
+    sheet.save(path, "PNG");
+}
+
+struct IconState {
+    StatusDot dot;
+    const char* name;
+};
+// The five conditions of the icon: a position, the camera or its permission missing; a
+// look under way; a bad verdict; sitting well; paused.
+constexpr IconState iconStates[] = {{StatusDot::orange, "falta"},
+                                    {StatusDot::green, "mirando"},
+                                    {StatusDot::orange, "aviso"},
+                                    {StatusDot::none, "bien"},
+                                    {StatusDot::hollow, "pausa"}};
+
+} // namespace
+
+QStringList DebugTools::pictureNames() {
+    QStringList names;
+    for (const char* suffix : {"claro", "oscuro"}) {
+        names << QStringLiteral("panel-%1.png").arg(QLatin1String(suffix));
+        names << QStringLiteral("panel-aviso-%1.png").arg(QLatin1String(suffix));
+    }
+    for (const IconState& state : iconStates)
+        names << QStringLiteral("icono-%1.png").arg(QLatin1String(state.name));
+    return names;
+}
+
+void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
+                               std::function<void()> done) {
+    QDir().mkpath(folder);
+    const QDir out(folder);
+    const std::optional<ReferenceCheck::Problem> suspect = monitor.referenceSuspect();
+    for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
+        const QString suffix =
+            scheme == ColorScheme::light ? QStringLiteral("claro") : QStringLiteral("oscuro");
+        Appearance::apply(scheme);
+        monitor.setReferenceSuspectForPictures(suspect);
+        {
+            MenuBarPanel panel(monitor, {}, false);
+            picture(panel, {}, out.filePath(QStringLiteral("panel-") + suffix +
+                                            QStringLiteral(".png")));
+        }
+        monitor.setReferenceSuspectForPictures(ReferenceCheck::Problem::slouching);
+        {
+            MenuBarPanel panel(monitor, {}, false);
+            picture(panel, {}, out.filePath(QStringLiteral("panel-aviso-") + suffix +
+                                            QStringLiteral(".png")));
+        }
+        monitor.refreshState();
+    }
+    for (const IconState& state : iconStates)
+        iconPicture(state.dot, out.filePath(QStringLiteral("icono-%1.png").arg(
+                                   QLatin1String(state.name))));
+    if (done)
+        done();
 }
 
 } // namespace tisko

@@ -13,9 +13,11 @@
 
 namespace tisko {
 
+class Monitor;
+
 // Diagnostic runs started from the command line instead of the normal launch: one look, or
-// the camera held open, written as plain text lines. They change no data file and log
-// nothing; each calls `done` when its file is complete, and the caller ends the process.
+// the camera held open, written as plain text lines, or pictures of the windows. They change
+// no data file and log nothing; each calls `done` when its file is complete, and the caller ends the process.
 class DebugTools {
 public:
     DebugTools() = delete;
@@ -31,6 +33,13 @@ public:
     // `width` forces the first format of that width. Without a camera: "no camera".
     static void hold(double seconds, const QString& output, std::optional<int> width,
                      std::function<void()> done);
+
+    // Pictures of the windows for `monitor`, in light and dark, written as PNG files into
+    // `folder` (created when missing): the panel, the panel with the hint, and the tray icon
+    // in each of its states. Needs a QApplication; meant for QT_QPA_PLATFORM=offscreen.
+    static void renderWindows(Monitor& monitor, const QString& folder, std::function<void()> done);
+    // The names of the pictures renderWindows writes, in order.
+    static QStringList pictureNames();
 
     // The lines of a look: failed, camera, shared, format, frames, then the measurement and
     // the verdict against `active` (both checks on) when there is a face.

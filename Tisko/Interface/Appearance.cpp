@@ -5,9 +5,20 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusVariant>
+#include <QStyle>
 #include <QStyleFactory>
 
+// The pictures of the interface are linked into a static library; they must be registered.
+static void registerInterfaceResources() {
+    Q_INIT_RESOURCE(Interface);
+}
+
 namespace tisko {
+
+void Appearance::registerResources() {
+    static const bool once = (registerInterfaceResources(), true);
+    Q_UNUSED(once);
+}
 
 namespace {
 
@@ -78,6 +89,7 @@ QPalette Appearance::palette(ColorScheme scheme) {
 }
 
 void Appearance::apply(ColorScheme scheme) {
+    registerResources();
     if (QApplication::style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) != 0)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(palette(scheme));

@@ -29,6 +29,9 @@ public:
     // anything else light.
     static ColorScheme schemeFromPortal(const QVariant& value);
 
+    // Makes the interface's bundled pictures (":/tisko/…") available; safe to call often.
+    static void registerResources();
+
     // Reads the preference once (a bounded call), applies it and listens for changes.
     void follow();
     // The scheme in use.

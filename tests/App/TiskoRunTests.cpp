@@ -4,12 +4,14 @@
 #include "TempHome.h"
 #include "TestFiles.h"
 
+#include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 #include "TiskoCore/JsonCodec.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -216,6 +218,25 @@ TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     ASSERT_EQ(run({QStringLiteral("--check")}), 0) << "the dead one's lock is taken over";
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 2);
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Mirada (a mano) · Mesa · Bien")).size(), 2);
+}
+
+TEST_F(TiskoRun, RenderWindowsDrawsEveryPictureOffScreenAndEnds) {
+    const QString folder = home.path() + QStringLiteral("/pictures/new");
+    QProcessEnvironment env = environment(photo);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TISKO_BINARY), {QStringLiteral("--render-windows"), folder});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    for (const QString& name : DebugTools::pictureNames()) {
+        const QImage picture(folder + QLatin1Char('/') + name);
+        ASSERT_FALSE(picture.isNull()) << name.toStdString();
+        if (name.startsWith(QStringLiteral("panel-"))) {
+            EXPECT_EQ(picture.width(), 300) << name.toStdString();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(Log::filePath())) << "the pictures log nothing";
 }
 
 } // namespace

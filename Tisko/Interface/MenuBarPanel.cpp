@@ -1,0 +1,427 @@
+#include "Tisko/Interface/MenuBarPanel.h"
+
+#include "Tisko/Interface/PanelButton.h"
+#include "Tisko/Interface/PanelStyle.h"
+#include "Tisko/System/NotificationPermission.h"
+#include "Tisko/System/NotificationStatus.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tisko {
+
+namespace {
+
+const QColor warningOrange(0xe0, 0x7b, 0x00);
+
+// A hairline between sections.
+class Divider : public QWidget {
+public:
+    explicit Divider(QWidget* parent)
+        : QWidget(parent) {
+        setFixedHeight(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QColor line = palette().color(QPalette::WindowText);
+        line.setAlphaF(0.15f);
+        QPainter(this).fillRect(rect(), line);
+    }
+};
+
+// The notification warning's band: orange at 8 % behind its content.
+class WarningBand : public QWidget {
+public:
+    explicit WarningBand(QWidget* parent)
+        : QWidget(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QColor band = warningOrange;
+        band.setAlphaF(0.08f);
+        QPainter(this).fillRect(rect(), band);
+    }
+};
+
+// A filled warning triangle, drawn so it stays crisp at any scale.
+class WarningSign : public QWidget {
+public:
+    explicit WarningSign(QWidget* parent)
+        : QWidget(parent) {
+        setFixedSize(14, 14);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath triangle;
+        triangle.moveTo(7, 1);
+        triangle.lineTo(13.5, 13);
+        triangle.lineTo(0.5, 13);
+        triangle.closeSubpath();
+        painter.fillPath(triangle, warningOrange);
+        painter.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(7, 5), QPointF(7, 8.6));
+        painter.drawPoint(QPointF(7, 11));
+    }
+};
+
+QLabel* label(const QString& text, const QFont& font, QWidget* parent, bool secondary = false) {
+    auto* result = new QLabel(text, parent);
+    result->setFont(font);
+    result->setWordWrap(true);
+    result->setTextFormat(Qt::PlainText);
+    result->setAccessibleName(text);
+    if (secondary) {
+        QPalette palette = result->palette();
+        QColor colour = palette.color(QPalette::WindowText);
+        colour.setAlphaF(0.62f);
+        palette.setColor(QPalette::WindowText, colour);
+        result->setPalette(palette);
+    }
+    return result;
+}
+
+QVBoxLayout* column(QWidget* owner, int horizontal, int vertical, int spacing = 0) {
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(horizontal, vertical, horizontal, vertical);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+} // namespace
+
+namespace {
+
+// Wayland places no window where a client asks, and a popup needs a parent window there: the
+// panel is a frameless tool window that closes when it loses the focus instead.
+Qt::WindowFlags panelFlags(bool popup) {
+    if (!popup)
+        return Qt::Widget;
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        return Qt::Tool | Qt::FramelessWindowHint;
+    return Qt::Popup | Qt::FramelessWindowHint;
+}
+
+} // namespace
+
+MenuBarPanel::MenuBarPanel(Monitor& monitor, Callbacks callbacks, bool popup, QWidget* parent)
+    : QWidget(parent, panelFlags(popup))
+    , m_monitor(monitor)
+    , m_callbacks(std::move(callbacks)) {
+    setAccessibleName(QStringLiteral("Tisko"));
+    setFixedWidth(PanelStyle::width);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+
+    for (auto signal : {&Monitor::stateChanged, &Monitor::bookChanged, &Monitor::tallyChanged,
+                        &Monitor::lastCheckChanged, &Monitor::lastVerdictChanged,
+                        &Monitor::lastCheckSharedChanged, &Monitor::isLookingChanged,
+                        &Monitor::airPodsConnectedChanged, &Monitor::referenceSuspectChanged})
+        connect(&m_monitor, signal, this, &MenuBarPanel::scheduleRebuild);
+    connect(&NotificationStatus::shared(), &NotificationStatus::stateChanged, this,
+            &MenuBarPanel::scheduleRebuild);
+    rebuild();
+}
+
+void MenuBarPanel::scheduleRebuild() {
+    // A choice can change the Monitor from inside a button's click: the buttons are
+    // replaced on the next turn, never under the click.
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_rebuildPending)
+            rebuild();
+    });
+}
+
+void MenuBarPanel::rebuild() {
+    m_rebuildPending = false;
+    const std::optional<QString> version =
+        m_callbacks.availableVersion ? m_callbacks.availableVersion() : std::nullopt;
+    m_content = PanelModel::build(
+        PanelInputs::from(m_monitor, NotificationStatus::shared().state(), version));
+
+    // Keep the keyboard on the same row across a rebuild.
+    int focused = -1;
+    if (m_body) {
+        const QList<QAbstractButton*> old = m_body->findChildren<QAbstractButton*>();
+        for (int i = 0; i < old.size(); ++i) {
+            if (old.at(i)->hasFocus())
+                focused = i;
+        }
+        m_body->hide();
+        m_body->deleteLater();
+    }
+    m_body = buildContent();
+    layout()->addWidget(m_body);
+    m_body->show();
+    // The layout caches its heights; the old content just went.
+    layout()->invalidate();
+    if (focused >= 0) {
+        const QList<QAbstractButton*> now = m_body->findChildren<QAbstractButton*>();
+        if (!now.isEmpty())
+            now.at(std::min<int>(focused, static_cast<int>(now.size()) - 1))->setFocus();
+    }
+    fit();
+}
+
+QWidget* MenuBarPanel::buildContent() {
+    auto* body = new QWidget(this);
+    auto* stack = new QVBoxLayout(body);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+
+    auto button = [this](QWidget* parent, const PanelChoice& choice) {
+        auto* result = new QPushButton(choice.title, parent);
+        result->setFont(PanelStyle::menuDetail());
+        result->setEnabled(choice.enabled);
+        result->setAccessibleName(choice.title);
+        result->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        if (choice.prominent) {
+            QPalette palette = result->palette();
+            palette.setColor(QPalette::Button, palette.color(QPalette::Highlight));
+            palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+            result->setPalette(palette);
+        }
+        connect(result, &QPushButton::clicked, this, [this, choice] { choose(choice); });
+        return result;
+    };
+    auto row = [this](QWidget* parent, const PanelChoice& choice) {
+        auto* result = new PanelButton(choice.title, choice.checked, parent);
+        result->setEnabled(choice.enabled);
+        connect(result, &PanelButton::clicked, this, [this, choice] { choose(choice); });
+        return result;
+    };
+    auto rows = [&](const std::vector<PanelChoice>& choices, int top, int bottom) {
+        auto* section = new QWidget(body);
+        auto* layout = column(section, 0, 0);
+        layout->setContentsMargins(0, top, 0, bottom);
+        for (const PanelChoice& choice : choices)
+            layout->addWidget(row(section, choice));
+        return section;
+    };
+
+    if (m_content.update) {
+        QWidget* section = rows({*m_content.update}, 4, 4);
+        section->findChild<PanelButton*>()->setSemibold(true);
+        stack->addWidget(section);
+        stack->addWidget(new Divider(body));
+    }
+    if (m_content.notificationsWarning) {
+        auto* band = new WarningBand(body);
+        auto* layout = column(band, PanelStyle::horizontalPadding, 10, 8);
+        auto* line = new QHBoxLayout();
+        line->setSpacing(6);
+        line->addWidget(new WarningSign(band), 0, Qt::AlignTop);
+        QLabel* text = label(*m_content.notificationsWarning, PanelStyle::menuDetail(), band);
+        QPalette palette = text->palette();
+        palette.setColor(QPalette::WindowText, warningOrange);
+        text->setPalette(palette);
+        line->addWidget(text, 1);
+        layout->addLayout(line);
+        layout->addWidget(button(band, *m_content.notificationsButton), 0, Qt::AlignLeft);
+        stack->addWidget(band);
+        stack->addWidget(new Divider(body));
+    }
+
+    auto* status = new QWidget(body);
+    auto* statusLayout = column(status, PanelStyle::horizontalPadding, 12, 8);
+    auto* headline = new QVBoxLayout();
+    headline->setSpacing(2);
+    headline->addWidget(label(m_content.status.title, PanelStyle::menuProminent(), status));
+    headline->addWidget(label(m_content.status.detail, PanelStyle::menuDetail(), status, true));
+    statusLayout->addLayout(headline);
+    if (m_content.statusButton)
+        statusLayout->addWidget(button(status, *m_content.statusButton), 0, Qt::AlignLeft);
+    stack->addWidget(status);
+    stack->addWidget(new Divider(body));
+
+    if (m_content.hint) {
+        auto* hint = new QWidget(body);
+        auto* layout = column(hint, PanelStyle::horizontalPadding, 10, 8);
+        layout->addWidget(label(*m_content.hint, PanelStyle::menuDetail(), hint));
+        auto* buttons = new QHBoxLayout();
+        buttons->setSpacing(8);
+        for (const PanelChoice& choice : m_content.hintButtons) {
+            QPushButton* b = button(hint, choice);
+            if (choice.action == PanelAction::dismissHint)
+                b->setFlat(true);
+            buttons->addWidget(b);
+        }
+        buttons->addStretch();
+        layout->addLayout(buttons);
+        stack->addWidget(hint);
+        stack->addWidget(new Divider(body));
+    }
+
+    if (!m_content.positions.empty()) {
+        auto* positions = new QWidget(body);
+        auto* layout = column(positions, 0, 0);
+        layout->setContentsMargins(0, 0, 0, 4);
+        QLabel* header = label(tr("Posición"), PanelStyle::menuDetail(), positions, true);
+        header->setContentsMargins(PanelStyle::horizontalPadding, 6, PanelStyle::horizontalPadding,
+                                   2);
+        layout->addWidget(header);
+        for (const PanelChoice& choice : m_content.positions)
+            layout->addWidget(row(positions, choice));
+        stack->addWidget(positions);
+        stack->addWidget(new Divider(body));
+    }
+
+    stack->addWidget(rows(m_content.pauseRows, 4, 4));
+    stack->addWidget(new Divider(body));
+    stack->addWidget(rows(m_content.footer, 4, 4));
+    return body;
+}
+
+int MenuBarPanel::contentHeight() const {
+    QLayout* outer = layout();
+    return outer->hasHeightForWidth() ? outer->totalHeightForWidth(PanelStyle::width)
+                                      : outer->totalSizeHint().height();
+}
+
+void MenuBarPanel::fit() {
+    const int wanted = contentHeight();
+    if (wanted <= 0 || std::abs(height() - wanted) <= 0)
+        return;
+    // resize() keeps the top-left corner where it is, so the top edge stays put.
+    setFixedHeight(wanted);
+}
+
+void MenuBarPanel::popUp(const QRect& iconGeometry) {
+    rebuild();
+    const QPoint anchor = iconGeometry.isValid() ? iconGeometry.center() : QCursor::pos();
+    QScreen* screen = QGuiApplication::screenAt(anchor);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
+    const int height = contentHeight();
+    int x = anchor.x() - PanelStyle::width / 2;
+    int y = iconGeometry.isValid() ? iconGeometry.bottom() + 1 : anchor.y();
+    // A tray at the bottom of the screen opens the panel above the icon.
+    if (y + height > free.bottom())
+        y = (iconGeometry.isValid() ? iconGeometry.top() : anchor.y()) - height;
+    x = std::clamp(x, free.left(), std::max(free.left(), free.right() - PanelStyle::width + 1));
+    y = std::clamp(y, free.top(), std::max(free.top(), free.bottom() - height + 1));
+    move(x, y);
+    show();
+    raise();
+    activateWindow();
+    if (QAbstractButton* first = m_body ? m_body->findChild<QAbstractButton*>() : nullptr)
+        first->setFocus(Qt::PopupFocusReason);
+}
+
+void MenuBarPanel::choose(const PanelChoice& choice) {
+    if (closesPanel(choice.action) && isWindow())
+        close();
+    auto call = [](const std::function<void()>& callback) {
+        if (callback)
+            callback();
+    };
+    switch (choice.action) {
+    case PanelAction::update:
+        call(m_callbacks.onCheckForUpdates);
+        break;
+    case PanelAction::enableNotifications:
+        call(m_callbacks.onOpenNotificationSettings);
+        break;
+    case PanelAction::lookNow:
+        m_monitor.look(Monitor::Trigger::manual);
+        break;
+    case PanelAction::newPosition:
+        call(m_callbacks.onNewPosition);
+        break;
+    case PanelAction::openSettings:
+        call(m_callbacks.onOpenSettings);
+        break;
+    case PanelAction::resavePosition:
+        if (m_callbacks.onResavePosition)
+            m_callbacks.onResavePosition(choice.positionName);
+        break;
+    case PanelAction::dismissHint:
+        m_monitor.dismissReferenceSuspect();
+        break;
+    case PanelAction::selectPosition:
+        if (choice.position)
+            m_monitor.select(*choice.position);
+        break;
+    case PanelAction::resume:
+        m_monitor.setPause(std::nullopt);
+        break;
+    case PanelAction::pauseHour:
+        m_monitor.setPause(addSeconds(m_monitor.now(), 3600));
+        break;
+    case PanelAction::pauseTomorrow:
+        m_monitor.pauseUntilTomorrow();
+        break;
+    case PanelAction::quit:
+        call(m_callbacks.onQuit);
+        break;
+    }
+}
+
+void MenuBarPanel::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!isWindow())
+        return;
+    // A hairline around the window keeps it apart from what lies behind it.
+    QPainter painter(this);
+    QColor edge = palette().color(QPalette::WindowText);
+    edge.setAlphaF(0.25f);
+    painter.setPen(edge);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void MenuBarPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_monitor.refreshState();
+    NotificationPermission::refresh();
+    fit();
+}
+
+void MenuBarPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    Q_EMIT closed();
+}
+
+void MenuBarPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isWindow() && !(windowFlags() & Qt::Popup) &&
+        isVisible() && !isActiveWindow() && windowFlags().testFlag(Qt::Tool))
+        close();
+}
+
+void MenuBarPanel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        close();
+        return;
+    case Qt::Key_Down:
+        focusNextPrevChild(true);
+        return;
+    case Qt::Key_Up:
+        focusNextPrevChild(false);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+} // namespace tisko

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Tisko/App/Monitor.h"
+#include "Tisko/Interface/PanelModel.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+namespace tisko {
+
+// The panel that drops down from the tray icon: the watcher's state in words, today's
+// warnings, the positions, pause controls, hints and the ways to the windows. A view over
+// the Monitor: it holds no watcher state. 300 px wide and as high as its content, growing
+// and shrinking downward with its top edge fixed.
+class MenuBarPanel : public QWidget {
+    Q_OBJECT
+public:
+    // What the panel asks of the rest of the application.
+    struct Callbacks {
+        std::function<void()> onOpenSettings;
+        std::function<void()> onNewPosition;
+        std::function<void(const QString&)> onResavePosition;
+        std::function<void()> onQuit;
+        std::function<void()> onCheckForUpdates;
+        std::function<void()> onOpenNotificationSettings;
+        // The version of an update on offer, if any.
+        std::function<std::optional<QString>()> availableVersion;
+    };
+
+    // A popup window when `popup`; a plain widget (for the pictures) otherwise.
+    MenuBarPanel(Monitor& monitor, Callbacks callbacks, bool popup = true,
+                 QWidget* parent = nullptr);
+
+    // Shows the panel under the icon's rectangle, or at the pointer when it is empty,
+    // inside the screen's free area.
+    void popUp(const QRect& iconGeometry);
+    // The sections shown now.
+    const PanelContent& content() const { return m_content; }
+    // Reads the Monitor again and lays the sections out anew, now.
+    void rebuild();
+    // Makes the window as high as its content, keeping its top edge; a difference of half
+    // a pixel or less changes nothing.
+    void fit();
+    // The height of the content as laid out at the panel's width.
+    int contentHeight() const;
+    // Runs what choosing `choice` does, closing the panel first when it leaves the panel.
+    void choose(const PanelChoice& choice);
+
+Q_SIGNALS:
+    // The panel was closed (by a choice, Escape or a click elsewhere).
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void scheduleRebuild();
+    QWidget* buildContent();
+
+    Monitor& m_monitor;
+    Callbacks m_callbacks;
+    PanelContent m_content;
+    QPointer<QWidget> m_body;
+    bool m_rebuildPending = false;
+};
+
+} // namespace tisko

@@ -1,0 +1,117 @@
+// The tray panel as a widget: choices, closing before leaving, fitting, the keyboard.
+#include "EventLoop.h"
+#include "MonitorHarness.h"
+
+#include "Tisko/Interface/MenuBarPanel.h"
+#include "Tisko/Interface/PanelButton.h"
+#include "Tisko/System/NotificationStatus.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+struct MenuBarPanelTest : ::testing::Test {
+    MenuBarPanelTest() {
+        harness.monitor().start();
+        harness.monitor().saveCalibration(position("Mesa"));
+        harness.monitor().saveCalibration(position("Sofá"));
+        callbacks.onNewPosition = [this] { opened << panelVisible(); };
+        callbacks.onOpenSettings = [this] { opened << panelVisible(); };
+        panel = std::make_unique<MenuBarPanel>(harness.monitor(), callbacks);
+        panel->popUp(QRect(400, 0, 24, 24));
+    }
+    bool panelVisible() const { return panel->isVisible(); }
+    template <class T> T* control(const QString& name) const {
+        for (T* candidate : panel->findChildren<T*>()) {
+            if (candidate->accessibleName() == name && candidate->isVisible())
+                return candidate;
+        }
+        return nullptr;
+    }
+    void settle() { QApplication::processEvents(); }
+
+    MonitorHarness harness;
+    MenuBarPanel::Callbacks callbacks;
+    std::unique_ptr<MenuBarPanel> panel;
+    QList<bool> opened; // whether the panel was visible when each window was asked for
+};
+
+TEST_F(MenuBarPanelTest, choosingAPositionTicksItAndStaysOpen) {
+    PanelButton* desk = control<PanelButton>(QStringLiteral("Mesa"));
+    ASSERT_TRUE(desk);
+    EXPECT_EQ(desk->checkMark(), false);
+    QTest::mouseClick(desk, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(control<PanelButton>(QStringLiteral("Mesa"))->checkMark(), true);
+    EXPECT_EQ(control<PanelButton>(QStringLiteral("Sofá"))->checkMark(), false);
+}
+
+TEST_F(MenuBarPanelTest, choicesThatOpenAWindowCloseThePanelFirst) {
+    QTest::mouseClick(control<PanelButton>(QStringLiteral("Nueva posición…")), Qt::LeftButton);
+    ASSERT_EQ(opened, QList<bool>{false});
+    panel->popUp(QRect());
+    QTest::mouseClick(control<PanelButton>(QStringLiteral("Ajustes…")), Qt::LeftButton);
+    EXPECT_EQ(opened, (QList<bool>{false, false}));
+
+    // A pause leaves the panel too, and the Monitor is paused for an hour.
+    panel->popUp(QRect());
+    QTest::mouseClick(control<PanelButton>(QStringLiteral("Pausar 1 hora")), Qt::LeftButton);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(harness.monitor().state(),
+              Monitor::State::paused(addSeconds(harness.monitor().now(), 3600)));
+}
+
+TEST_F(MenuBarPanelTest, growsDownwardWithItsTopEdgeFixed) {
+    // Showing the panel asks whether notifications are allowed; let that answer settle.
+    ASSERT_TRUE(waitUntil(
+        [] { return NotificationStatus::shared().state() != PermissionState::unknown; }));
+    settle();
+    const QRect before = panel->geometry();
+    EXPECT_EQ(before.height(), panel->contentHeight());
+    EXPECT_EQ(before.width(), 300);
+
+    harness.monitor().setReferenceSuspectForPictures(ReferenceCheck::Problem::tooClose);
+    settle();
+    ASSERT_TRUE(control<QPushButton>(QStringLiteral("Ahora no")));
+    EXPECT_EQ(panel->geometry().top(), before.top());
+    EXPECT_GT(panel->geometry().height(), before.height());
+    EXPECT_EQ(panel->geometry().height(), panel->contentHeight());
+
+    // "Ahora no" dismisses the hint and the panel shrinks back, staying open.
+    QTest::mouseClick(control<QPushButton>(QStringLiteral("Ahora no")), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(control<QPushButton>(QStringLiteral("Ahora no")));
+    EXPECT_EQ(panel->contentHeight(), before.height());
+    EXPECT_EQ(panel->geometry(), before);
+}
+
+TEST_F(MenuBarPanelTest, keyboardMovesChoosesAndCloses) {
+    QWidget* first = QApplication::focusWidget();
+    ASSERT_TRUE(first);
+    QTest::keyClick(panel.get(), Qt::Key_Down);
+    EXPECT_NE(QApplication::focusWidget(), first);
+    QTest::keyClick(panel.get(), Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), first);
+
+    PanelButton* settings = control<PanelButton>(QStringLiteral("Ajustes…"));
+    settings->setFocus();
+    QTest::keyClick(settings, Qt::Key_Return);
+    EXPECT_TRUE(waitUntil([&] { return !opened.isEmpty(); }));
+
+    panel->popUp(QRect());
+    QTest::keyClick(panel.get(), Qt::Key_Escape);
+    EXPECT_FALSE(panel->isVisible());
+    // Every control has a name for screen readers.
+    for (QWidget* child : panel->findChildren<QAbstractButton*>())
+        EXPECT_FALSE(child->accessibleName().isEmpty());
+}
+
+} // namespace
+} // namespace tisko::test

@@ -1,0 +1,72 @@
+// The camera and head-tracker permissions and the desktop's notification panel.
+#include "EventLoop.h"
+#include "TestFiles.h"
+
+#include "Tisko/System/Permissions.h"
+
+#include <QTemporaryDir>
+#include <QUdpSocket>
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+TEST(PermissionsTest, cameraNodesAndSampleCameras) {
+    application();
+    EXPECT_EQ(CameraPermission::stateOfNode(QStringLiteral("/nonexistent/video0")),
+              PermissionState::unknown);
+    EXPECT_EQ(CameraPermission::stateOfNode(QStringLiteral("/dev/null")), PermissionState::granted);
+
+    QTemporaryDir dir;
+    const QString photo = dir.filePath(QStringLiteral("cara.png"));
+    writeFile(photo, "png");
+    qputenv("TISKO_CAMERAS", photo.toUtf8());
+    EXPECT_EQ(CameraPermission::state(), PermissionState::granted);
+    bool answered = false;
+    CameraPermission::request([&](bool granted) { answered = granted; });
+    EXPECT_TRUE(waitUntil([&] { return answered; }));
+    qunsetenv("TISKO_CAMERAS");
+}
+
+TEST(PermissionsTest, trackerPortIsOursOrFreeOrDenied) {
+    application();
+    QUdpSocket ours;
+    ASSERT_TRUE(ours.bind(QHostAddress::LocalHost, 0));
+    const quint16 port = ours.localPort();
+    // Held by this process: still granted, and found in the real tables.
+    EXPECT_TRUE(MotionPermission::heldByThisProcess(port));
+    EXPECT_EQ(MotionPermission::state(port), PermissionState::granted);
+    ours.close();
+    EXPECT_FALSE(MotionPermission::heldByThisProcess(port));
+    EXPECT_EQ(MotionPermission::state(port), PermissionState::granted);
+
+    // Another program's socket on the port: its inode is none of ours.
+    QTemporaryDir dir;
+    const QString table = dir.filePath(QStringLiteral("udp"));
+    writeFile(table, QStringLiteral("  sl  local_address rem_address   st tx_queue rx_queue tr "
+                                    "tm->when retrnsmt   uid  timeout inode ref pointer drops\n"
+                                    "  12: 0100007F:%1 00000000:0000 07 00000000:00000000 "
+                                    "00:00000000 00000000  1001        0 999999999 2 0 0\n")
+                         .arg(4242, 4, 16, QLatin1Char('0'))
+                         .toUpper()
+                         .toLatin1());
+    EXPECT_FALSE(MotionPermission::heldByThisProcess(4242, table));
+}
+
+TEST(PermissionsTest, notificationPanelOfTheRunningDesktopOnlyWhenInstalled) {
+    QTemporaryDir bin;
+    writeFile(bin.filePath(QStringLiteral("systemsettings")), "#!/bin/sh\n");
+    QFile::setPermissions(bin.filePath(QStringLiteral("systemsettings")),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    EXPECT_EQ(DesktopSettings::notificationsCommand(QStringLiteral("KDE")),
+              (QStringList{QStringLiteral("systemsettings"), QStringLiteral("kcm_notifications")}));
+    EXPECT_EQ(DesktopSettings::notificationsCommand(QStringLiteral("ubuntu:GNOME")), QStringList());
+    EXPECT_EQ(DesktopSettings::notificationsCommand(QString()), QStringList());
+    qputenv("PATH", path);
+}
+
+} // namespace
+} // namespace tisko::test
