@@ -78,14 +78,13 @@ QPixmap MenuBarLabel::picture(StatusDot dot, int size, qreal devicePixelRatio,
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The figure fills the square; the dot sits in its lower right corner, where the
+    // The figure fills the square; the dot sits in its upper right corner, where the
     // figure leaves room.
     QSvgRenderer renderer(figureSvg(figure));
     renderer.render(&painter, QRectF(0, 0, device, device));
     if (dot != StatusDot::none) {
         const qreal diameter = std::max(device * 0.36, 5.0);
-        const QRectF circle(device - diameter - device * 0.02, device - diameter - device * 0.02,
-                            diameter, diameter);
+        const QRectF circle(device - diameter - device * 0.02, device * 0.02, diameter, diameter);
         if (dot == StatusDot::hollow) {
             const qreal pen = std::max(diameter * 0.2, 1.2);
             painter.setPen(QPen(figure, pen));

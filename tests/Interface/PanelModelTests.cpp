@@ -175,11 +175,11 @@ TEST(MenuBarLabelTest, pictureHasTheFigureAndTheDotAtEverySize) {
             const int device = qRound(size * ratio);
             ASSERT_EQ(green.size(), QSize(device, device));
             // The dot's middle is green; without a dot that corner is empty.
-            const QPoint dot(device - 1 - qRound(device * 0.2), device - 1 - qRound(device * 0.2));
+            const QPoint dot(device - 1 - qRound(device * 0.2), qRound(device * 0.2));
             EXPECT_GT(green.pixelColor(dot).green(), 150) << size << "@" << ratio;
             EXPECT_EQ(none.pixelColor(dot).alpha(), 0) << size << "@" << ratio;
             // The head is drawn, opaque, in the figure's colour.
-            const QColor head = none.pixelColor(qRound(device * 10.5 / 22), qRound(device * 4.5 / 22));
+            const QColor head = none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22));
             EXPECT_EQ(head.alpha(), 255) << size << "@" << ratio;
         }
     }
