@@ -2,12 +2,16 @@
 
 #include <QApplication>
 
-// The interface tests share one QApplication. They draw off screen unless the headless
-// desktop gives them a display (the tray tests need one and skip themselves without it).
+// The interface tests share one QApplication. Most draw off screen; the desktop tests use
+// the headless desktop's X server when there is one (and skip themselves without it).
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef TISKO_TESTS_OFF_SCREEN
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+#else
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

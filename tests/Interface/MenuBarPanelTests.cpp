@@ -24,6 +24,9 @@ struct MenuBarPanelTest : ::testing::Test {
         callbacks.onOpenSettings = [this] { opened << panelVisible(); };
         panel = std::make_unique<MenuBarPanel>(harness.monitor(), callbacks);
         panel->popUp(QRect(400, 0, 24, 24));
+        // Showing the panel asks whether notifications are allowed; the answer rebuilds it.
+        waitUntil([] { return NotificationStatus::shared().state() != PermissionState::unknown; });
+        settle();
     }
     bool panelVisible() const { return panel->isVisible(); }
     template <class T> T* control(const QString& name) const {
@@ -68,10 +71,6 @@ TEST_F(MenuBarPanelTest, choicesThatOpenAWindowCloseThePanelFirst) {
 }
 
 TEST_F(MenuBarPanelTest, growsDownwardWithItsTopEdgeFixed) {
-    // Showing the panel asks whether notifications are allowed; let that answer settle.
-    ASSERT_TRUE(waitUntil(
-        [] { return NotificationStatus::shared().state() != PermissionState::unknown; }));
-    settle();
     const QRect before = panel->geometry();
     EXPECT_EQ(before.height(), panel->contentHeight());
     EXPECT_EQ(before.width(), 300);
