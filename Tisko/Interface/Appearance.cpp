@@ -101,8 +101,7 @@ ColorScheme Appearance::schemeFromPortal(const QVariant& value) {
     return ok && preference == 1 ? ColorScheme::dark : ColorScheme::light;
 }
 
-void Appearance::follow() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+void Appearance::follow(QDBusConnection bus) {
     DBusQuery query(bus, std::chrono::milliseconds(250));
     const std::optional<QVariant> value =
         query.call(QLatin1String(portalService), QLatin1String(portalPath),

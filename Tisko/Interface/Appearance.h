@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPalette>
+#include <QDBusConnection>
 #include <QDBusVariant>
 #include <QVariant>
 
@@ -32,8 +33,9 @@ public:
     // Makes the interface's bundled pictures (":/tisko/…") available; safe to call often.
     static void registerResources();
 
-    // Reads the preference once (a bounded call), applies it and listens for changes.
-    void follow();
+    // Reads the preference once from the settings portal on `bus` (a bounded call), applies
+    // it and listens for changes.
+    void follow(QDBusConnection bus = QDBusConnection::sessionBus());
     // The scheme in use.
     ColorScheme scheme() const { return m_scheme; }
 

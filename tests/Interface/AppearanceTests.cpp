@@ -1,0 +1,75 @@
+// Light and dark: the desktop's preference through the settings portal, and its changes.
+#include "NotificationTestServers.h"
+
+#include "Tisko/Interface/Appearance.h"
+
+#include <QApplication>
+#include <QDBusMessage>
+#include <QStyle>
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString settings = QStringLiteral("org.freedesktop.portal.Settings");
+
+TEST(AppearanceTest, portalValuesReadAsSchemes) {
+    EXPECT_EQ(Appearance::schemeFromPortal(1u), ColorScheme::dark);
+    EXPECT_EQ(Appearance::schemeFromPortal(QVariant::fromValue(QDBusVariant(1u))),
+              ColorScheme::dark);
+    for (const QVariant& other : {QVariant(0u), QVariant(2u), QVariant(7u),
+                                  QVariant(QStringLiteral("dark")), QVariant()})
+        EXPECT_EQ(Appearance::schemeFromPortal(other), ColorScheme::light);
+}
+
+TEST(AppearanceTest, followsThePortalAndRepaintsOnChange) {
+    Appearance withoutPortal;
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    // No portal on the bus: light, at once.
+    withoutPortal.follow(bus.connect(QStringLiteral("no-portal")));
+    EXPECT_EQ(withoutPortal.scheme(), ColorScheme::light);
+
+    QProcess mock;
+    mock.setProcessEnvironment(bus.environment());
+    mock.start(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral("-m"), QStringLiteral("dbusmock"), portal, path, settings});
+    ASSERT_TRUE(waitUntil([&] { return bus.owns(portal); }, std::chrono::seconds(15)));
+    QDBusConnection client = bus.connect(QStringLiteral("appearance"));
+    auto mockCall = [&](const QString& method, const QVariantList& arguments) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            portal, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
+        call.setArguments(arguments);
+        return client.call(call).type() == QDBusMessage::ReplyMessage;
+    };
+    ASSERT_TRUE(mockCall(QStringLiteral("AddMethod"),
+                         {settings, QStringLiteral("Read"), QStringLiteral("ss"),
+                          QStringLiteral("v"),
+                          QStringLiteral("ret = dbus.UInt32(1, variant_level=2)")}));
+
+    Appearance appearance;
+    appearance.follow(client);
+    EXPECT_EQ(appearance.scheme(), ColorScheme::dark);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window),
+              Appearance::palette(ColorScheme::dark).color(QPalette::Window));
+    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
+
+    bool changed = false;
+    QObject::connect(&appearance, &Appearance::schemeChanged, [&] { changed = true; });
+    ASSERT_TRUE(mockCall(QStringLiteral("EmitSignal"),
+                         {settings, QStringLiteral("SettingChanged"), QStringLiteral("ssv"),
+                          QVariantList{QStringLiteral("org.freedesktop.appearance"),
+                                       QStringLiteral("color-scheme"),
+                                       QVariant::fromValue(QDBusVariant(2u))}}));
+    ASSERT_TRUE(waitUntil([&] { return changed; }));
+    EXPECT_EQ(appearance.scheme(), ColorScheme::light);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window),
+              Appearance::palette(ColorScheme::light).color(QPalette::Window));
+    endProcess(mock);
+}
+
+} // namespace
+} // namespace tisko::test
