@@ -13,6 +13,7 @@
 #include "Tisko/System/Notifier.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -164,10 +165,14 @@ void AppDelegate::startInterface() {
     m_panel = std::make_unique<MenuBarPanel>(*m_monitor, std::move(callbacks));
 
     m_label = std::make_unique<MenuBarLabel>(*m_monitor);
-    connect(m_label.get(), &MenuBarLabel::panelRequested, this, [this](QRect geometry) {
+    // A click on the icon while the panel is open first closes the panel (a click outside a
+    // popup) and then reaches the icon: that click closes, it does not open again.
+    auto lastClose = std::make_shared<QElapsedTimer>();
+    connect(m_panel.get(), &MenuBarPanel::closed, this, [lastClose] { lastClose->start(); });
+    connect(m_label.get(), &MenuBarLabel::panelRequested, this, [this, lastClose](QRect geometry) {
         if (m_panel->isVisible())
             m_panel->close();
-        else
+        else if (!lastClose->isValid() || lastClose->elapsed() > 300)
             m_panel->popUp(geometry);
     });
     connect(m_label.get(), &MenuBarLabel::checkRequested, this,
