@@ -174,12 +174,17 @@ void MenuBarLabel::create() {
     m_shownDot = dot();
     m_tray->setIcon(icon(m_shownDot, QApplication::palette().color(QPalette::WindowText)));
     m_tray->show();
-    if (!QSystemTrayIcon::isSystemTrayAvailable() && !m_reportedNoHost) {
-        m_reportedNoHost = true;
+    if (m_reportedHost)
+        return;
+    m_reportedHost = true;
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
         Log::info(QStringLiteral(
             "Bandeja del sistema: no hay ninguna; Tisko sigue mirando y se abre otra vez "
             "desde el menú de aplicaciones"));
-    }
+    else
+        Log::info(QStringLiteral("Bandeja del sistema: icono mostrado (%1)")
+                      .arg(statusNotifierHostPresent() ? QStringLiteral("StatusNotifier")
+                                                       : QStringLiteral("XEmbed")));
 }
 
 void MenuBarLabel::destroy() {

@@ -77,7 +77,7 @@ private:
     QTimer m_hostPoll;
     std::chrono::steady_clock::time_point m_waitEnd;
     bool m_waiting = false;
-    bool m_reportedNoHost = false;
+    bool m_reportedHost = false;
     StatusDot m_shownDot = StatusDot::none;
 };
 
