@@ -62,7 +62,7 @@ bool MotionPermission::heldByThisProcess(quint16 port, const QString& procNetUdp
     const QDir fds(fdFolder);
     for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         const QString target = QFile::symLinkTarget(fds.filePath(fd));
-        const QString link = target.isEmpty() ? QFileInfo(fds.filePath(fd)).readSymLink() : target;
+        const QString link = target.isEmpty() ? QFileInfo(fds.filePath(fd)).symLinkTarget() : target;
         if (inodes.contains(QFileInfo(link).fileName()) || inodes.contains(link))
             return true;
     }
