@@ -58,6 +58,14 @@ Date Monitor::now() const {
     return m_services.clock->now();
 }
 
+std::optional<double> Monitor::currentPitch() const {
+    return m_services.motion ? m_services.motion->pitch() : std::nullopt;
+}
+
+QString Monitor::currentDisplayKey() const {
+    return m_services.displayKey ? m_services.displayKey() : QString();
+}
+
 // --- Start and state ---------------------------------------------------------------------
 
 void Monitor::start() {

@@ -131,6 +131,10 @@ public:
     double clockInterval() const { return m_clockInterval; }
     // The current date of the Monitor's clock.
     Date now() const;
+    // The head tracker's pitch now, in radians; absent when no tracker reports.
+    std::optional<double> currentPitch() const;
+    // The key of the displays connected now; empty when nothing can tell.
+    QString currentDisplayKey() const;
 
 Q_SIGNALS:
     void stateChanged();
