@@ -62,6 +62,14 @@ Calendar Monitor::calendar() const {
     return m_services.clock->calendar();
 }
 
+std::optional<double> Monitor::currentPitch() const {
+    return m_services.motion ? m_services.motion->pitch() : std::nullopt;
+}
+
+QString Monitor::currentDisplayKey() const {
+    return m_services.displayKey ? m_services.displayKey() : QString();
+}
+
 // --- Start and state ---------------------------------------------------------------------
 
 void Monitor::load() {

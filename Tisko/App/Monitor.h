@@ -141,6 +141,10 @@ public:
     void setReferenceSuspectForPictures(std::optional<ReferenceCheck::Problem> suspect) {
         setReferenceSuspect(suspect);
     }
+    // The head tracker's pitch now, in radians; absent when no tracker reports.
+    std::optional<double> currentPitch() const;
+    // The key of the displays connected now; empty when nothing can tell.
+    QString currentDisplayKey() const;
 
 Q_SIGNALS:
     void stateChanged();

@@ -59,7 +59,8 @@ public:
     virtual bool setFormat(FrameSize size) = 0;
     // Starts streaming frames to `handler`; false when the stream cannot start.
     virtual bool start(FrameHandler handler) = 0;
-    // Whether frames are flowing: false once stopped or when the device went away.
+    // Whether frames are flowing: false once stopped or when the device went away. Unlike
+    // the other calls it may be asked from any thread.
     virtual bool isRunning() const = 0;
     // Stops streaming and closes the device; no frame is handed over afterwards.
     virtual void stop() = 0;

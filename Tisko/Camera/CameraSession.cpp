@@ -6,9 +6,99 @@
 #include "Tisko/Camera/SampleBackend.h"
 #include "Tisko/Camera/V4l2Backend.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
 #include <thread>
 
 namespace tisko {
+
+namespace {
+
+QImage::Format imageFormat(PixelFormat format) {
+    switch (format) {
+    case PixelFormat::Grey8:
+        return QImage::Format_Grayscale8;
+    case PixelFormat::Rgb24:
+        return QImage::Format_RGB888;
+    case PixelFormat::Bgr24:
+        return QImage::Format_BGR888;
+    case PixelFormat::Bgra32:
+        return QImage::Format_RGB32; // B, G, R, A in memory on a little-endian machine
+    }
+    return QImage::Format_Invalid;
+}
+
+// The frame as the user sees themselves: the centre cut to the shape of `size`, scaled
+// down to it, mirrored, in the format the screen draws fastest. Null without pixels.
+QImage previewPicture(const CapturedFrame& frame, QSize size) {
+    const std::optional<PixelBuffer> pixels = frame.pixels();
+    if (!pixels)
+        return {};
+    PixelBuffer part = *pixels;
+    if (!size.isEmpty()) {
+        const qint64 wide = static_cast<qint64>(part.width) * size.height();
+        const qint64 tall = static_cast<qint64>(part.height) * size.width();
+        if (wide > tall) {
+            const auto width = static_cast<int>(tall / size.height());
+            part = part.region((part.width - width) / 2, 0, std::max(width, 1), part.height);
+        } else if (tall > wide) {
+            const auto height = static_cast<int>(wide / size.width());
+            part = part.region(0, (part.height - height) / 2, part.width, std::max(height, 1));
+        }
+    }
+    // A view of the camera's bytes: every step below makes a picture of its own.
+    const QImage source(part.data, part.width, part.height,
+                        static_cast<qsizetype>(part.bytesPerLine), imageFormat(part.format));
+    QImage picture = !size.isEmpty() && size.width() < part.width
+                         ? source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         : source.copy();
+    return std::move(picture).convertToFormat(QImage::Format_RGB32).mirrored(true, false);
+}
+
+} // namespace
+
+// What the preview worker and the main thread share.
+struct CameraSession::Preview {
+    std::mutex mutex;
+    QPointer<QObject> receiver;
+    std::function<void(const QImage&)> onPicture;
+    QSize size{960, 540};
+    QImage waiting;                // made, not yet taken by the main thread
+    bool handingOver = false;      // a hand-over to the main thread is queued
+    std::atomic<bool> busy{false}; // the worker is making a picture
+    std::atomic<bool> active{false};
+
+    // Takes `picture` in place of any still waiting, and queues one hand-over for both.
+    static void deliver(const std::shared_ptr<Preview>& preview, QImage picture) {
+        std::lock_guard lock(preview->mutex);
+        preview->waiting = std::move(picture);
+        if (preview->handingOver)
+            return;
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app)
+            return;
+        preview->handingOver = true;
+        QMetaObject::invokeMethod(
+            app,
+            [preview] {
+                QImage newest;
+                QPointer<QObject> receiver;
+                std::function<void(const QImage&)> onPicture;
+                {
+                    std::lock_guard inner(preview->mutex);
+                    preview->handingOver = false;
+                    newest = std::move(preview->waiting);
+                    preview->waiting = QImage();
+                    receiver = preview->receiver;
+                    onPicture = preview->onPicture;
+                }
+                if (receiver && onPicture && preview->active && !newest.isNull())
+                    onPicture(newest);
+            },
+            Qt::QueuedConnection);
+    }
+};
 
 QString CameraSession::queueLabel() {
     return QStringLiteral(TISKO_APP_ID ".camera");
@@ -35,7 +125,8 @@ CameraSession::CameraSession(CameraDevice device, std::unique_ptr<CameraBackend>
     : m_device(std::move(device))
     , m_backend(std::move(backend))
     , m_services(std::move(services))
-    , m_queue(std::make_shared<SerialQueue>(queueLabel())) {
+    , m_queue(std::make_shared<SerialQueue>(queueLabel()))
+    , m_preview(std::make_shared<Preview>()) {
     if (!m_services.now)
         m_services.now = [] { return Clock::now(); };
 }
@@ -56,6 +147,26 @@ QString CameraSession::describe(FrameSize size) {
 QString CameraSession::formatAtStart() const {
     std::lock_guard lock(m_formatMutex);
     return m_formatAtStart;
+}
+
+void CameraSession::setPreview(QObject* receiver, std::function<void(const QImage&)> onPicture) {
+    {
+        std::lock_guard lock(m_preview->mutex);
+        m_preview->receiver = receiver;
+        m_preview->onPicture = std::move(onPicture);
+    }
+    if (!m_previewQueue)
+        m_previewQueue = std::make_shared<SerialQueue>(QStringLiteral(TISKO_APP_ID ".preview"));
+    m_preview->active = receiver != nullptr;
+}
+
+void CameraSession::setPreviewSize(QSize size) {
+    std::lock_guard lock(m_preview->mutex);
+    m_preview->size = size;
+}
+
+bool CameraSession::isRunning() const {
+    return m_running && m_backend->isRunning();
 }
 
 void CameraSession::post(std::function<void()> task) {
@@ -119,8 +230,29 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
     const std::weak_ptr<CameraSession> weak = weak_from_this();
     const std::shared_ptr<SerialQueue> queue = m_queue;
     const std::shared_ptr<std::atomic<bool>> pending = m_framePending;
-    const bool streaming =
-        m_backend->start([weak, queue, pending](std::shared_ptr<const CapturedFrame> frame) {
+    const std::shared_ptr<Preview> preview = m_preview;
+    const std::weak_ptr<SerialQueue> previewQueue = m_previewQueue;
+    const bool streaming = m_backend->start(
+        [weak, queue, pending, preview, previewQueue](std::shared_ptr<const CapturedFrame> frame) {
+            // Every frame goes to the preview, on its own worker, unless that worker is
+            // still busy with the one before.
+            if (preview->active && !preview->busy.exchange(true)) {
+                if (const auto worker = previewQueue.lock()) {
+                    worker->async([preview, frame] {
+                        QSize size;
+                        {
+                            std::lock_guard lock(preview->mutex);
+                            size = preview->size;
+                        }
+                        QImage picture = previewPicture(*frame, size);
+                        preview->busy = false;
+                        if (!picture.isNull())
+                            Preview::deliver(preview, std::move(picture));
+                    });
+                } else {
+                    preview->busy = false;
+                }
+            }
             // A frame that arrives while the previous one still waits is late: drop it.
             if (pending->exchange(true))
                 return;
@@ -132,6 +264,7 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
         });
     // 13.
     const bool running = streaming && m_backend->isRunning();
+    m_running = running;
     if (!running)
         m_model.reset();
     completion(running);
@@ -163,7 +296,14 @@ void CameraSession::stopOnQueue() {
     if (m_stopped)
         return;
     m_stopped = true;
+    m_running = false;
+    m_preview->active = false;
     m_backend->stop();
+    {
+        std::lock_guard lock(m_preview->mutex);
+        m_preview->onPicture = nullptr;
+        m_preview->waiting = QImage();
+    }
     onMeasurement = nullptr;
     m_track.reset();
     // Nothing else needs the landmark model for this session.

@@ -7,6 +7,9 @@
 #include "Tisko/Support/SerialQueue.h"
 #include "TiskoCore/HeadMeasurement.h"
 
+#include <QImage>
+#include <QSize>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -54,6 +57,17 @@ public:
     // Least time between two analysed frames.
     std::chrono::duration<double> minimumGap{0.15};
 
+    // Sends a live picture of every captured frame, mirrored and downscaled on a worker of
+    // its own, to `onPicture` on the main thread; set before start. The analysis keeps its
+    // pace, and a picture the main thread has not taken yet is replaced by a newer one.
+    // Nothing more arrives once `receiver` is gone or the session is stopped.
+    void setPreview(QObject* receiver, std::function<void(const QImage&)> onPicture);
+    // The size in pixels the pictures fill: the centre of each frame cut to its shape and
+    // scaled down to it (never up). Any thread, any time.
+    void setPreviewSize(QSize size);
+    // Whether the camera is delivering: started, not stopped, not gone away. Any thread.
+    bool isRunning() const;
+
     // The camera, fixed for the session's life.
     const CameraDevice& device() const { return m_device; }
     // Whether another process had the camera running when this session started.
@@ -72,6 +86,8 @@ public:
     static QString queueLabel();
 
 private:
+    struct Preview;
+
     void startOnQueue(double settle, const std::function<void(bool)>& completion);
     void stopOnQueue();
 
@@ -85,6 +101,10 @@ private:
     QString m_formatAtStart;
     std::atomic<int> m_framesSeen{0};
     std::shared_ptr<std::atomic<bool>> m_framePending = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<Preview> m_preview;
+    // The preview's worker, made by setPreview; frames only hold it weakly.
+    std::shared_ptr<SerialQueue> m_previewQueue;
+    std::atomic<bool> m_running{false};
     bool m_started = false;
     bool m_stopped = false;
     std::optional<Clock::time_point> m_settleUntil;

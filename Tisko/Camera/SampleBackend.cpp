@@ -13,17 +13,11 @@ namespace tisko {
 
 namespace {
 
-// A picture decoded once, kept as 32-bit BGRA like a camera frame.
-std::shared_ptr<const CapturedFrame> decode(const QString& file) {
-    QImageReader reader(file);
-    const QSize size = reader.size();
-    // Refuse absurd sizes before allocating anything for them.
-    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > 100'000'000)
+// A picture kept as 32-bit BGRA like a camera frame.
+std::shared_ptr<const CapturedFrame> frameOf(const QImage& picture) {
+    if (picture.isNull())
         return nullptr;
-    QImage image = reader.read();
-    if (image.isNull())
-        return nullptr;
-    image = image.convertToFormat(QImage::Format_RGB32);
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
     auto frame = std::make_shared<CapturedFrame>();
     const auto bytes = static_cast<std::size_t>(image.sizeInBytes());
     auto data = std::make_shared<std::vector<std::uint8_t>>(bytes);
@@ -36,10 +30,27 @@ std::shared_ptr<const CapturedFrame> decode(const QString& file) {
     return frame;
 }
 
+// A picture decoded once.
+std::shared_ptr<const CapturedFrame> decode(const QString& file) {
+    QImageReader reader(file);
+    const QSize size = reader.size();
+    // Refuse absurd sizes before allocating anything for them.
+    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > 100'000'000)
+        return nullptr;
+    return frameOf(reader.read());
+}
+
 } // namespace
 
 SampleBackend::SampleBackend(QString path)
     : m_path(std::move(path)) {}
+
+SampleBackend::SampleBackend(const std::vector<QImage>& pictures) {
+    for (const QImage& picture : pictures) {
+        if (auto frame = frameOf(picture))
+            m_frames.push_back(std::move(frame));
+    }
+}
 
 SampleBackend::~SampleBackend() {
     stop();

@@ -2,6 +2,8 @@
 
 #include "Tisko/Camera/CameraBackend.h"
 
+#include <QImage>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -15,6 +17,8 @@ namespace tisko {
 class SampleBackend final : public CameraBackend {
 public:
     explicit SampleBackend(QString path);
+    // A sample camera of pictures already in memory (benchmarks make theirs that way).
+    explicit SampleBackend(const std::vector<QImage>& pictures);
     ~SampleBackend() override;
 
     bool open() override;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tisko {
+
+class CalibrationModel;
+class CameraPreview;
+
+// The recording window's content, 480 pixels wide: the header, the live camera picture
+// with the phase on it, the name, the camera picker when there is a choice, and the
+// buttons. It shows the model and forwards the clicks; the model decides everything.
+class CalibrationView : public QWidget {
+    Q_OBJECT
+public:
+    // `onCancel` runs for "Cancelar" and Escape. Shown, the view opens the camera unless
+    // `renderingWithoutCamera` (pictures of the window) says not to.
+    CalibrationView(CalibrationModel& model, std::function<void()> onCancel,
+                    bool renderingWithoutCamera, QWidget* parent = nullptr);
+
+    // The content's width.
+    static constexpr int contentWidth = 480;
+    // 480 wide and as high as the wrapped texts need.
+    QSize sizeHint() const override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showPhase();
+    void showCamera();
+    void showName();
+
+    CalibrationModel& m_model;
+    std::function<void()> m_onCancel;
+    const bool m_renderingWithoutCamera;
+    bool m_opened = false;
+    CameraPreview* m_preview = nullptr;
+    QWidget* m_badge = nullptr;
+    QLabel* m_countdown = nullptr;
+    QLineEdit* m_name = nullptr;
+    QComboBox* m_picker = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_action = nullptr;
+};
+
+} // namespace tisko
