@@ -2,6 +2,7 @@
 
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
+#include "Tisko/Interface/CalibrationView.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PrivacySettings.h"
@@ -13,6 +14,8 @@
 #include "Tisko/System/Notifier.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QSocketNotifier>
@@ -28,6 +31,7 @@ namespace tisko {
 namespace {
 
 constexpr int checkRunMs = 5000;
+constexpr int calibrationHeight = 440;
 
 // SIGTERM and SIGINT are written to this pair and read on the main thread.
 int signalPipe[2] = {-1, -1};
@@ -194,12 +198,38 @@ void AppDelegate::showSettings() {
 }
 
 void AppDelegate::showCalibration(const std::optional<QString>& name) {
-    Q_UNUSED(name);
     if (m_calibrationWindow) {
         bringForward(m_calibrationWindow);
         return;
     }
-    // The recording window arrives with its own change; until then there is nothing to open.
+    auto* model = new CalibrationModel(*m_monitor, name);
+    QPointer<AppDelegate> self(this);
+    auto closeWindow = [self] {
+        if (self && self->m_calibrationWindow)
+            self->m_calibrationWindow->close();
+    };
+    model->setOnFinish(closeWindow);
+    auto* view = new CalibrationView(*model, closeWindow, false);
+    view->setWindowTitle(tr("Nueva posición"));
+    view->resize(CalibrationView::contentWidth, std::max(calibrationHeight, view->sizeHint().height()));
+    // The view looks at its model to the end; the model goes after it.
+    connect(view, &QObject::destroyed, model, &QObject::deleteLater);
+    m_calibrationModel = model;
+    m_calibrationWindow = view;
+    centre(view);
+    watchWindow(view);
+}
+
+// Places a new window in the middle of the screen the pointer is on.
+void AppDelegate::centre(QWidget* window) {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), window->size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }
 
 void AppDelegate::watchWindow(QWidget* window) {
@@ -231,7 +261,7 @@ void AppDelegate::windowWillClose(QObject* window) {
         m_settingsWindow = nullptr;
     if (window == m_calibrationWindow) {
         if (m_calibrationModel)
-            QMetaObject::invokeMethod(m_calibrationModel, "stopCamera", Qt::DirectConnection);
+            m_calibrationModel->stopCamera();
         m_calibrationModel = nullptr;
         m_calibrationWindow = nullptr;
     }

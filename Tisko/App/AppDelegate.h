@@ -3,6 +3,7 @@
 #include "Tisko/App/LaunchSwitches.h"
 #include "Tisko/App/Monitor.h"
 #include "Tisko/App/SingleInstance.h"
+#include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/SettingsTabs.h"
 
 #include <QObject>
@@ -19,7 +20,6 @@ class QSocketNotifier;
 namespace tisko {
 
 class Appearance;
-class CalibrationModel;
 class MenuBarLabel;
 class MenuBarPanel;
 class NotificationRouter;
@@ -66,6 +66,7 @@ private:
     void handleRequest(SingleInstance::Request request);
     void quitOnTerminationSignals();
     void bringForward(QWidget* window);
+    static void centre(QWidget* window);
     void watchWindow(QWidget* window);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -79,7 +80,7 @@ private:
     SettingsTabs m_settingsTabs;
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_calibrationWindow;
-    QPointer<QObject> m_calibrationModel;
+    QPointer<CalibrationModel> m_calibrationModel;
     bool m_showsWindows = false;
     QSocketNotifier* m_signals = nullptr;
 };

@@ -4,6 +4,8 @@
 #include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Camera/CameraUsage.h"
 #include "Tisko/Interface/Appearance.h"
+#include "Tisko/Interface/CalibrationModel.h"
+#include "Tisko/Interface/CalibrationView.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Support/SettingsStore.h"
@@ -222,6 +224,7 @@ QStringList DebugTools::pictureNames() {
     for (const char* suffix : {"claro", "oscuro"}) {
         names << QStringLiteral("panel-%1.png").arg(QLatin1String(suffix));
         names << QStringLiteral("panel-aviso-%1.png").arg(QLatin1String(suffix));
+        names << QStringLiteral("posicion-%1.png").arg(QLatin1String(suffix));
     }
     for (const IconState& state : iconStates)
         names << QStringLiteral("icono-%1.png").arg(QLatin1String(state.name));
@@ -250,6 +253,14 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
                                             QStringLiteral(".png")));
         }
         monitor.refreshState();
+        {
+            CalibrationModel model(monitor, std::nullopt);
+            model.setPhase(CalibrationModel::Phase::ready());
+            model.setSeesFace(true);
+            CalibrationView view(model, {}, true);
+            picture(view, {}, out.filePath(QStringLiteral("posicion-") + suffix +
+                                           QStringLiteral(".png")));
+        }
     }
     for (const IconState& state : iconStates)
         iconPicture(state.dot, out.filePath(QStringLiteral("icono-%1.png").arg(
