@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusVariant>
+#include <QStyle>
 #include <QStyleFactory>
 
 namespace tisko {

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -61,9 +60,11 @@ bool MotionPermission::heldByThisProcess(quint16 port, const QString& procNetUdp
         return false;
     const QDir fds(fdFolder);
     for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString target = QFile::symLinkTarget(fds.filePath(fd));
-        const QString link = target.isEmpty() ? QFileInfo(fds.filePath(fd)).readSymLink() : target;
-        if (inodes.contains(QFileInfo(link).fileName()) || inodes.contains(link))
+        // A socket's link reads "socket:[inode]"; QFile would resolve it as a path.
+        char target[64] = {};
+        const QByteArray link = QFile::encodeName(fds.filePath(fd));
+        const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
+        if (length > 0 && inodes.contains(QString::fromLatin1(target, length)))
             return true;
     }
     return false;
