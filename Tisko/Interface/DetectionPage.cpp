@@ -24,11 +24,16 @@ void fill(QComboBox* box, const DetectionModel::Picker& picker) {
     box->setCurrentIndex(picker.current);
 }
 
-// Writes the chosen entry through `write` when the user picks one.
-void bindPicker(QComboBox* box, QObject* context, std::function<void(double)> write) {
-    QObject::connect(
-        box, &QComboBox::activated, context,
-        [box, write = std::move(write)](int index) { write(box->itemData(index).toDouble()); });
+// Writes the entry the user picks through `write`; picking the stored value again does
+// nothing.
+void bindPicker(QComboBox* box, QObject* context, std::function<double()> read,
+                std::function<void(double)> write) {
+    QObject::connect(box, &QComboBox::activated, context,
+                     [box, read = std::move(read), write = std::move(write)](int index) {
+                         const double value = box->itemData(index).toDouble();
+                         if (value != read())
+                             write(value);
+                     });
 }
 
 void bindSwitch(QCheckBox* box, QObject* context, std::function<void(bool)> write) {
@@ -80,15 +85,16 @@ DetectionPage::DetectionPage(Monitor& monitor, QWidget* parent)
     bindSwitch(m_closeness, this, &SettingsStore::setWatchCloseness);
     bindSwitch(m_slouch, this, &SettingsStore::setWatchSlouch);
     bindSwitch(m_sounds, this, &SettingsStore::setSoundsEnabled);
-    bindPicker(m_sensitivity, this,
-               [](double level) { SettingsStore::setSensitivity(static_cast<int>(level)); });
+    bindPicker(
+        m_sensitivity, this, [] { return double(SettingsStore::sensitivity()); },
+        [](double level) { SettingsStore::setSensitivity(static_cast<int>(level)); });
     // These three are read once by the Monitor, so it takes them up again; the run of
     // warnings and the last warning survive.
-    bindPicker(m_interval, this, [this](double seconds) {
+    bindPicker(m_interval, this, &SettingsStore::interval, [this](double seconds) {
         SettingsStore::setInterval(seconds);
         m_monitor.applySettings();
     });
-    bindPicker(m_cooldown, this, [this](double minutes) {
+    bindPicker(m_cooldown, this, &SettingsStore::cooldownMinutes, [this](double minutes) {
         SettingsStore::setCooldownMinutes(minutes);
         m_monitor.applySettings();
     });

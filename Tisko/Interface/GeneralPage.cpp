@@ -26,7 +26,7 @@ GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
 
     m_iconFooter = SettingsForm::footer(QString());
     QGroupBox* general = SettingsForm::addSection(column, tr("General"), m_iconFooter);
-    auto* switches = new QVBoxLayout(general);
+    auto* switches = SettingsForm::stack(general);
     m_login = new QCheckBox(tr("Abrir Tisko al iniciar sesión"));
     m_icon = new QCheckBox(tr("Mostrar el icono en la bandeja del sistema"));
     switches->addWidget(m_login);

@@ -49,8 +49,8 @@ void clear(QVBoxLayout* layout) {
 PermissionsPage::PermissionsPage(QWidget* parent, std::chrono::milliseconds refreshEvery)
     : QWidget(parent) {
     QVBoxLayout* column = SettingsForm::column(this);
-    m_required = new QVBoxLayout(SettingsForm::addSection(column, QString()));
-    m_optional = new QVBoxLayout(SettingsForm::addSection(column, tr("Opcional")));
+    m_required = SettingsForm::stack(SettingsForm::addSection(column, QString()));
+    m_optional = SettingsForm::stack(SettingsForm::addSection(column, tr("Opcional")));
     column->addStretch(1);
 
     m_timer.setInterval(refreshEvery);

@@ -36,9 +36,9 @@ PositionsPage::PositionsPage(Monitor& monitor, std::function<void()> onNewPositi
         SettingsForm::footer(tr("Una por sitio: la cámara te ve distinto con el portátil a un "
                                 "lado y en alto que con el portátil delante, en la mesa. Para "
                                 "rehacer una, crea otra con el mismo nombre.")));
-    auto* list = new QVBoxLayout(positions);
+    auto* list = SettingsForm::stack(positions);
     m_rows = new QVBoxLayout;
-    m_rows->setSpacing(6);
+    m_rows->setSpacing(8);
     list->addLayout(m_rows);
     auto* newPosition = new QPushButton(tr("Nueva posición…"));
     auto* buttonRow = new QHBoxLayout;
@@ -48,7 +48,7 @@ PositionsPage::PositionsPage(Monitor& monitor, std::function<void()> onNewPositi
 
     m_displaysFooter = SettingsForm::footer(QString());
     QGroupBox* displays = SettingsForm::addSection(column, QString(), m_displaysFooter);
-    auto* displaysLayout = new QVBoxLayout(displays);
+    auto* displaysLayout = SettingsForm::stack(displays);
     m_autoSelect = new QCheckBox(tr("Elegirla sola según las pantallas conectadas"));
     displaysLayout->addWidget(m_autoSelect);
     column->addStretch(1);

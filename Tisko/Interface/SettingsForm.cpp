@@ -8,16 +8,23 @@
 
 namespace tisko {
 
+namespace {
+
+// Inside a section box, below its title.
+const QMargins boxMargins(12, 6, 12, 6);
+
+} // namespace
+
 QVBoxLayout* SettingsForm::column(QWidget* page) {
     auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(20, 14, 20, 14);
-    column->setSpacing(14);
+    column->setContentsMargins(20, 8, 20, 8);
+    column->setSpacing(10);
     return column;
 }
 
 QGroupBox* SettingsForm::addSection(QVBoxLayout* column, const QString& title, QLabel* footer) {
     auto* section = new QVBoxLayout;
-    section->setSpacing(4);
+    section->setSpacing(3);
     auto* box = new QGroupBox(title);
     section->addWidget(box);
     if (footer) {
@@ -33,9 +40,17 @@ QFormLayout* SettingsForm::form(QGroupBox* box) {
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    form->setContentsMargins(boxMargins);
     form->setHorizontalSpacing(12);
-    form->setVerticalSpacing(6);
+    form->setVerticalSpacing(4);
     return form;
+}
+
+QVBoxLayout* SettingsForm::stack(QGroupBox* box) {
+    auto* stack = new QVBoxLayout(box);
+    stack->setContentsMargins(boxMargins);
+    stack->setSpacing(4);
+    return stack;
 }
 
 QLabel* SettingsForm::footer(const QString& text) {

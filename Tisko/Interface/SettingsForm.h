@@ -26,6 +26,8 @@ public:
                                  QLabel* footer = nullptr);
     // A form inside `box` whose labels stand right-aligned beside their controls.
     static QFormLayout* form(QGroupBox* box);
+    // A column of controls inside `box`.
+    static QVBoxLayout* stack(QGroupBox* box);
     // A wrapped footer text in the smaller secondary style.
     static QLabel* footer(const QString& text);
     // A label in the secondary text colour.
