@@ -89,13 +89,14 @@ void GeneralPage::refreshCounts() {
 }
 
 void GeneralPage::exportCounts() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Exportar recuento"),
-        QDir(QDir::homePath()).filePath(GeneralModel::proposedFileName()),
-        tr("Texto separado por comas (*.csv)"));
-    if (path.isEmpty())
+    QFileDialog dialog(this, tr("Exportar recuento"), QDir::homePath(),
+                       tr("Texto separado por comas (*.csv)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(GeneralModel::proposedFileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    GeneralModel::exportCsv(m_monitor.tally(), path);
+    GeneralModel::exportCsv(m_monitor.tally(), dialog.selectedFiles().constFirst());
 }
 
 } // namespace tisko

@@ -46,7 +46,7 @@ void clear(QVBoxLayout* layout) {
 
 } // namespace
 
-PermissionsPage::PermissionsPage(QWidget* parent, std::chrono::milliseconds refreshEvery)
+PermissionsPage::PermissionsPage(std::chrono::milliseconds refreshEvery, QWidget* parent)
     : QWidget(parent) {
     QVBoxLayout* column = SettingsForm::column(this);
     m_required = SettingsForm::stack(SettingsForm::addSection(column, QString()));

@@ -19,8 +19,9 @@ namespace tisko {
 class PermissionsPage : public QWidget {
     Q_OBJECT
 public:
-    explicit PermissionsPage(QWidget* parent = nullptr, std::chrono::milliseconds refreshEvery =
-                                                            std::chrono::milliseconds(1500));
+    explicit PermissionsPage(
+        std::chrono::milliseconds refreshEvery = std::chrono::milliseconds(1500),
+        QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
