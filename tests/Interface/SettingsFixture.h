@@ -61,9 +61,9 @@ struct SettingsFixture : MonitorHarness {
 };
 
 // Calls `answer` with the next modal dialog of type T once it is open (for dialogs that run
-// their own event loop inside the call that opens them).
-template <class T> void whenModal(std::function<void(T*)> answer) {
-    auto* poll = new QTimer;
+// their own event loop inside the call that opens them). Stops waiting when `owner` goes.
+template <class T> void whenModal(QObject* owner, std::function<void(T*)> answer) {
+    auto* poll = new QTimer(owner);
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll, answer = std::move(answer)] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {

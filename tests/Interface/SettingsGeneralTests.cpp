@@ -55,10 +55,10 @@ struct General : SettingsFixture {
     // Clicks "Exportar CSV…" and saves as `path`, confirming the replacement of a file.
     QString exportTo(const QString& path) {
         QString proposed;
-        whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        whenModal<QFileDialog>(window.get(), [&](QFileDialog* dialog) {
             proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
             whenModal<QMessageBox>(
-                [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+                dialog, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
             dialog->selectFile(path);
             static_cast<QDialog*>(dialog)->accept(); // as the Save button does
         });
