@@ -1,0 +1,51 @@
+#include "Tisko/Interface/GeneralModel.h"
+
+#include "Tisko/Support/Log.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace tisko {
+
+QString GeneralModel::todayLine(const DailyTally::Day& day) {
+    return tr("%1 avisos · %2 comprobaciones")
+        .arg(QString::number(day.alerts()), QString::number(day.checks));
+}
+
+QString GeneralModel::iconFooter(bool iconShown) {
+    return iconShown ? tr("Tisko vive en la bandeja del sistema y mira cada pocos minutos, "
+                          "aunque no la abras.")
+                     : tr("Sin icono, Tisko sigue mirando. Para volver aquí, abre Tisko otra "
+                          "vez desde el menú de aplicaciones.");
+}
+
+QString GeneralModel::tallyFooter(const QString& tallyPath, const QString& home) {
+    QString shown = QDir::cleanPath(tallyPath);
+    const QString homePath = QDir::cleanPath(home);
+    if (!homePath.isEmpty() && homePath != QStringLiteral("/") &&
+        shown.startsWith(homePath + QLatin1Char('/')))
+        shown = QStringLiteral("~") + shown.mid(homePath.size());
+    return tr("Solo números: cuántas veces ha mirado y cuántas te ha avisado cada día. Ninguna "
+              "imagen sale del momento en que se mira. También queda en %1.")
+        .arg(shown);
+}
+
+QString GeneralModel::versionRow(const QString& version) {
+    return tr("Versión ") + (version.isEmpty() ? QStringLiteral("—") : version);
+}
+
+QString GeneralModel::proposedFileName() {
+    return tr("Tisko recuento.csv");
+}
+
+bool GeneralModel::exportCsv(const DailyTally& tally, const QString& path) {
+    QSaveFile file(path);
+    const QByteArray bytes = QByteArray::fromStdString(tally.csv());
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    Log::error(QStringLiteral("Exportar: ") + file.errorString());
+    file.cancelWriting();
+    return false;
+}
+
+} // namespace tisko

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "TiskoCore/DailyTally.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace tisko {
+
+// What the general settings page says: the footers, today's counts, the version row, and
+// the export of the daily counts.
+class GeneralModel {
+    Q_DECLARE_TR_FUNCTIONS(GeneralModel)
+
+public:
+    GeneralModel() = delete;
+
+    // "3 avisos · 12 comprobaciones": alerts first, checks second.
+    static QString todayLine(const DailyTally::Day& day);
+    // The footer under the two switches, for the tray icon shown or hidden.
+    static QString iconFooter(bool iconShown);
+    // The footer of the counts, naming the counters file with "~" for the home folder.
+    static QString tallyFooter(const QString& tallyPath, const QString& home);
+    // "Versión " and the version, or "—" when there is none.
+    static QString versionRow(const QString& version);
+    // The name the save dialog proposes.
+    static QString proposedFileName();
+    // Writes the tally's CSV to `path` atomically, replacing any file there. On failure logs
+    // "Exportar: <reason>", leaves the earlier file as it was and returns false.
+    static bool exportCsv(const DailyTally& tally, const QString& path);
+};
+
+} // namespace tisko

@@ -1,0 +1,102 @@
+#include "Tisko/Interface/GeneralPage.h"
+
+#include "Tisko/App/Monitor.h"
+#include "Tisko/App/SystemClock.h"
+#include "Tisko/Interface/GeneralModel.h"
+#include "Tisko/Interface/SettingsForm.h"
+#include "Tisko/Support/SettingsStore.h"
+#include "Tisko/Support/Storage.h"
+#include "Tisko/System/LoginItem.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tisko {
+
+GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
+    : QWidget(parent)
+    , m_monitor(monitor) {
+    QVBoxLayout* column = SettingsForm::column(this);
+
+    m_iconFooter = SettingsForm::footer(QString());
+    QGroupBox* general = SettingsForm::addSection(column, tr("General"), m_iconFooter);
+    auto* switches = SettingsForm::stack(general);
+    m_login = new QCheckBox(tr("Abrir Tisko al iniciar sesión"));
+    m_icon = new QCheckBox(tr("Mostrar el icono en la bandeja del sistema"));
+    switches->addWidget(m_login);
+    switches->addWidget(m_icon);
+
+    QGroupBox* counts =
+        SettingsForm::addSection(column, tr("Recuento"),
+                                 SettingsForm::footer(GeneralModel::tallyFooter(
+                                     Storage::filePath(Storage::tallyFileName), QDir::homePath())));
+    QFormLayout* countsForm = SettingsForm::form(counts);
+    m_today = SettingsForm::secondary(QString());
+    countsForm->addRow(tr("Hoy"), m_today);
+    auto* exportButton = new QPushButton(tr("Exportar CSV…"));
+    countsForm->addRow(tr("Recuento diario"), exportButton);
+
+    QGroupBox* updates = SettingsForm::addSection(
+        column, tr("Actualizaciones"),
+        SettingsForm::footer(tr("Tisko busca versiones nuevas sola cada pocas horas y te avisa.")));
+    QFormLayout* updatesForm = SettingsForm::form(updates);
+    auto* check = new QPushButton(tr("Buscar actualizaciones"));
+    // Nothing checks for updates yet.
+    check->setEnabled(false);
+    updatesForm->addRow(GeneralModel::versionRow(QStringLiteral(TISKO_VERSION)), check);
+    column->addStretch(1);
+
+    connect(m_login, &QCheckBox::clicked, this, [this](bool on) {
+        LoginItem::setEnabled(on);
+        // A failed change is logged; the switch shows what the system has.
+        m_login->setChecked(LoginItem::isEnabled());
+    });
+    connect(m_icon, &QCheckBox::clicked, this,
+            [](bool on) { SettingsStore::setShowsMenuBarIcon(on); });
+    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
+            [this](const QString& key) {
+                if (key == SettingsStore::showsMenuBarIconKey)
+                    refresh();
+            });
+    connect(&m_monitor, &Monitor::tallyChanged, this, &GeneralPage::refreshCounts);
+    connect(exportButton, &QPushButton::clicked, this, &GeneralPage::exportCounts);
+    refresh();
+}
+
+void GeneralPage::showEvent(QShowEvent* event) {
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void GeneralPage::refresh() {
+    m_login->setChecked(LoginItem::isEnabled());
+    const bool iconShown = SettingsStore::showsMenuBarIcon();
+    m_icon->setChecked(iconShown);
+    m_iconFooter->setText(GeneralModel::iconFooter(iconShown));
+    refreshCounts();
+}
+
+void GeneralPage::refreshCounts() {
+    const DailyTally::Day today =
+        m_monitor.tally().day(m_monitor.now(), SystemClock::localCalendar());
+    m_today->setText(GeneralModel::todayLine(today));
+}
+
+void GeneralPage::exportCounts() {
+    QFileDialog dialog(this, tr("Exportar recuento"), QDir::homePath(),
+                       tr("Texto separado por comas (*.csv)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(GeneralModel::proposedFileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    GeneralModel::exportCsv(m_monitor.tally(), dialog.selectedFiles().constFirst());
+}
+
+} // namespace tisko

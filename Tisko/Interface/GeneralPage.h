@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+
+namespace tisko {
+
+class Monitor;
+
+// The "General" page: opening at login, the tray icon, today's counts with their export,
+// and the version.
+class GeneralPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit GeneralPage(Monitor& monitor, QWidget* parent = nullptr);
+
+protected:
+    // Reads the autostart entry and the settings afresh each time the page is shown.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+    void refreshCounts();
+    void exportCounts();
+
+    Monitor& m_monitor;
+    QCheckBox* m_login = nullptr;
+    QCheckBox* m_icon = nullptr;
+    QLabel* m_iconFooter = nullptr;
+    QLabel* m_today = nullptr;
+};
+
+} // namespace tisko

@@ -1,0 +1,36 @@
+#include "Tisko/Interface/PermissionsModel.h"
+
+namespace tisko {
+
+PermissionsModel::Row PermissionsModel::row(PrivacyPane pane, PermissionState state) {
+    switch (pane) {
+    case PrivacyPane::camera:
+        return {pane, QStringLiteral("permission-camera"), tr("Cámara"),
+                tr("Para mirar un segundo cada pocos minutos. No guarda ninguna imagen."),
+                badgeFor(state)};
+    case PrivacyPane::notifications:
+        return {pane, QStringLiteral("permission-notifications"), tr("Notificaciones"),
+                tr("Para avisarte."), badgeFor(state)};
+    case PrivacyPane::motion:
+        return {pane, QStringLiteral("permission-headtracker"), tr("Seguidor de cabeza"),
+                tr("Para notar la cabeza inclinada sin encender la cámara. Tisko lo escucha en "
+                   "el puerto UDP 4242 de este ordenador."),
+                badgeFor(state)};
+    }
+    return {};
+}
+
+PermissionsModel::Badge PermissionsModel::badgeFor(PermissionState state) {
+    switch (state) {
+    case PermissionState::granted:
+        return Badge::granted;
+    case PermissionState::denied:
+        return Badge::denied;
+    case PermissionState::notAsked:
+    case PermissionState::unknown:
+        return Badge::ask;
+    }
+    return Badge::ask;
+}
+
+} // namespace tisko

@@ -1,0 +1,188 @@
+#include "Tisko/Interface/PositionsPage.h"
+
+#include "Tisko/App/Monitor.h"
+#include "Tisko/Camera/Cameras.h"
+#include "Tisko/Interface/SettingsForm.h"
+#include "Tisko/Interface/SettingsIcons.h"
+#include "Tisko/Support/SettingsStore.h"
+#include "Tisko/System/DisplaySet.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tisko {
+
+namespace {
+
+constexpr int markSize = 18;
+
+} // namespace
+
+PositionsPage::PositionsPage(Monitor& monitor, std::function<void()> onNewPosition, QWidget* parent)
+    : QWidget(parent)
+    , m_monitor(monitor)
+    , m_onNewPosition(std::move(onNewPosition)) {
+    QVBoxLayout* column = SettingsForm::column(this);
+
+    QGroupBox* positions = SettingsForm::addSection(
+        column, tr("Posiciones"),
+        SettingsForm::footer(tr("Una por sitio: la cámara te ve distinto con el portátil a un "
+                                "lado y en alto que con el portátil delante, en la mesa. Para "
+                                "rehacer una, crea otra con el mismo nombre.")));
+    auto* list = SettingsForm::stack(positions);
+    m_rows = new QVBoxLayout;
+    m_rows->setSpacing(8);
+    list->addLayout(m_rows);
+    auto* newPosition = new QPushButton(tr("Nueva posición…"));
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(newPosition);
+    buttonRow->addStretch(1);
+    list->addLayout(buttonRow);
+
+    m_displaysFooter = SettingsForm::footer(QString());
+    QGroupBox* displays = SettingsForm::addSection(column, QString(), m_displaysFooter);
+    auto* displaysLayout = SettingsForm::stack(displays);
+    m_autoSelect = new QCheckBox(tr("Elegirla sola según las pantallas conectadas"));
+    displaysLayout->addWidget(m_autoSelect);
+    column->addStretch(1);
+
+    connect(newPosition, &QPushButton::clicked, this, [this] {
+        if (m_onNewPosition)
+            m_onNewPosition();
+    });
+    connect(m_autoSelect, &QCheckBox::clicked, this, [this](bool on) {
+        SettingsStore::setAutoSelectByDisplays(on);
+        if (on)
+            m_monitor.selectCalibrationForDisplays();
+    });
+    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
+            [this](const QString& key) {
+                if (key == SettingsStore::autoSelectByDisplaysKey)
+                    m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
+            });
+    connect(&m_monitor, &Monitor::bookChanged, this, &PositionsPage::rebuildRows);
+    refresh();
+}
+
+void PositionsPage::showEvent(QShowEvent* event) {
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void PositionsPage::refresh() {
+    m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
+    m_displaysFooter->setText(PositionsModel::displaysFooter(DisplaySet::currentKey()));
+    rebuildRows();
+}
+
+void PositionsPage::rebuildRows() {
+    // The old rows may be the sender of the signal that got here: they go on the next turn.
+    while (QLayoutItem* item = m_rows->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+    const std::vector<PositionsModel::Row> rows =
+        PositionsModel::rows(m_monitor.book(), Cameras::all(), QLocale());
+    if (m_editing && std::none_of(rows.begin(), rows.end(),
+                                  [&](const PositionsModel::Row& r) { return r.id == *m_editing; }))
+        m_editing.reset();
+    if (rows.empty()) {
+        QLabel* hint = SettingsForm::secondary(
+            tr("Todavía no hay ninguna. Crea la primera sentado como quieres sentarte."));
+        hint->setWordWrap(true);
+        m_rows->addWidget(hint);
+        return;
+    }
+    for (const PositionsModel::Row& row : rows)
+        m_rows->addWidget(rowWidget(row));
+}
+
+QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
+    auto* widget = new QWidget;
+    widget->setObjectName(QStringLiteral("positionRow"));
+    auto* layout = new QHBoxLayout(widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    const Uuid id = row.id;
+
+    auto* mark = new QToolButton;
+    mark->setObjectName(QStringLiteral("mark"));
+    mark->setAutoRaise(true);
+    mark->setIconSize(QSize(markSize, markSize));
+    mark->setIcon(row.active
+                      ? SettingsIcons::mark(SettingsIcons::Mark::checkCircle,
+                                            palette().color(QPalette::Highlight), markSize)
+                      : SettingsIcons::mark(SettingsIcons::Mark::circle,
+                                            palette().color(QPalette::PlaceholderText), markSize));
+    mark->setToolTip(row.active ? tr("En uso") : tr("Usar"));
+    connect(mark, &QToolButton::clicked, this, [this, id] { m_monitor.select(id); });
+    layout->addWidget(mark, 0, Qt::AlignTop);
+
+    auto* text = new QVBoxLayout;
+    text->setSpacing(1);
+    if (m_editing == id) {
+        auto* field = new QLineEdit(m_draftName);
+        field->setPlaceholderText(tr("Nombre"));
+        connect(field, &QLineEdit::textEdited, this,
+                [this](const QString& draft) { m_draftName = draft; });
+        connect(field, &QLineEdit::returnPressed, this, &PositionsPage::finishRenaming);
+        text->addWidget(field);
+        QMetaObject::invokeMethod(field, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
+    } else {
+        text->addWidget(new QLabel(row.name));
+    }
+    text->addWidget(SettingsForm::footer(row.detail));
+    layout->addLayout(text, 1);
+
+    if (!row.active) {
+        auto* use = new QPushButton(tr("Usar"));
+        connect(use, &QPushButton::clicked, this, [this, id] { m_monitor.select(id); });
+        layout->addWidget(use);
+    }
+
+    auto* more = new QToolButton;
+    more->setObjectName(QStringLiteral("menu"));
+    more->setAutoRaise(true);
+    more->setIconSize(QSize(markSize, markSize));
+    more->setIcon(SettingsIcons::mark(SettingsIcons::Mark::ellipsis,
+                                      palette().color(QPalette::WindowText), markSize));
+    more->setToolTip(tr("Más"));
+    auto* menu = new QMenu(more);
+    const QString name = row.name;
+    connect(menu->addAction(tr("Cambiar el nombre")), &QAction::triggered, this,
+            [this, id, name] { startRenaming(id, name); });
+    connect(menu->addAction(tr("Borrar")), &QAction::triggered, this,
+            [this, id] { m_monitor.remove(id); });
+    connect(more, &QToolButton::clicked, menu,
+            [more, menu] { menu->popup(more->mapToGlobal(QPoint(0, more->height()))); });
+    layout->addWidget(more);
+    return widget;
+}
+
+void PositionsPage::startRenaming(const Uuid& id, const QString& name) {
+    m_draftName = name;
+    m_editing = id;
+    rebuildRows();
+}
+
+void PositionsPage::finishRenaming() {
+    if (!m_editing)
+        return;
+    const Uuid id = *m_editing;
+    m_editing.reset();
+    // A blank name changes nothing, and edit mode ends all the same.
+    m_monitor.rename(id, m_draftName);
+    rebuildRows();
+}
+
+} // namespace tisko

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Tisko/Interface/PositionsModel.h"
+#include "TiskoCore/Uuid.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QVBoxLayout;
+
+namespace tisko {
+
+class Monitor;
+
+// The "Posiciones" page: the saved positions with the active one marked, choosing, renaming
+// in place and deleting them, a new one, and choosing by the connected displays.
+class PositionsPage : public QWidget {
+    Q_OBJECT
+public:
+    PositionsPage(Monitor& monitor, std::function<void()> onNewPosition, QWidget* parent = nullptr);
+
+protected:
+    // Shows the book, the settings and the displays afresh.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+    void rebuildRows();
+    QWidget* rowWidget(const PositionsModel::Row& row);
+    void startRenaming(const Uuid& id, const QString& name);
+    void finishRenaming();
+
+    Monitor& m_monitor;
+    std::function<void()> m_onNewPosition;
+    // The position being renamed and the text typed so far.
+    std::optional<Uuid> m_editing;
+    QString m_draftName;
+    QVBoxLayout* m_rows = nullptr;
+    QCheckBox* m_autoSelect = nullptr;
+    QLabel* m_displaysFooter = nullptr;
+};
+
+} // namespace tisko

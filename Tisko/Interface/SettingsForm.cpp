@@ -1,0 +1,81 @@
+#include "Tisko/Interface/SettingsForm.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace tisko {
+
+namespace {
+
+// Inside a section box, below its title.
+const QMargins boxMargins(12, 6, 12, 6);
+
+} // namespace
+
+QVBoxLayout* SettingsForm::column(QWidget* page) {
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(20, 8, 20, 8);
+    column->setSpacing(10);
+    return column;
+}
+
+QGroupBox* SettingsForm::addSection(QVBoxLayout* column, const QString& title, QLabel* footer) {
+    auto* section = new QVBoxLayout;
+    section->setSpacing(3);
+    auto* box = new QGroupBox(title);
+    section->addWidget(box);
+    if (footer) {
+        footer->setContentsMargins(6, 0, 6, 0);
+        section->addWidget(footer);
+    }
+    column->addLayout(section);
+    return box;
+}
+
+QFormLayout* SettingsForm::form(QGroupBox* box) {
+    auto* form = new QFormLayout(box);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    form->setContentsMargins(boxMargins);
+    form->setHorizontalSpacing(12);
+    form->setVerticalSpacing(4);
+    return form;
+}
+
+QVBoxLayout* SettingsForm::stack(QGroupBox* box) {
+    auto* stack = new QVBoxLayout(box);
+    stack->setContentsMargins(boxMargins);
+    stack->setSpacing(4);
+    return stack;
+}
+
+QLabel* SettingsForm::footer(const QString& text) {
+    QLabel* label = secondary(text);
+    label->setWordWrap(true);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    label->setFont(font);
+    return label;
+}
+
+QLabel* SettingsForm::secondary(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    return label;
+}
+
+QScrollArea* SettingsForm::scrolled(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidget(page);
+    return area;
+}
+
+} // namespace tisko

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+class QFormLayout;
+class QGroupBox;
+class QLabel;
+class QScrollArea;
+class QVBoxLayout;
+class QWidget;
+
+namespace tisko {
+
+// The pieces every settings page is built from, so that the four pages look alike: titled
+// sections with aligned labels, small secondary footers, and a column that scrolls when
+// the window is made smaller than its content.
+class SettingsForm {
+public:
+    SettingsForm() = delete;
+
+    // The page's column of sections, with the page margins.
+    static QVBoxLayout* column(QWidget* page);
+    // Adds a section box (titled unless `title` is empty) and, when `footer` is given, its
+    // footer under it; returns the box.
+    static QGroupBox* addSection(QVBoxLayout* column, const QString& title,
+                                 QLabel* footer = nullptr);
+    // A form inside `box` whose labels stand right-aligned beside their controls.
+    static QFormLayout* form(QGroupBox* box);
+    // A column of controls inside `box`.
+    static QVBoxLayout* stack(QGroupBox* box);
+    // A wrapped footer text in the smaller secondary style.
+    static QLabel* footer(const QString& text);
+    // A label in the secondary text colour.
+    static QLabel* secondary(const QString& text);
+    // A frameless scroll area holding `page`, transparent to the window's background.
+    static QScrollArea* scrolled(QWidget* page);
+};
+
+} // namespace tisko

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Tisko/Interface/SettingsTabs.h"
+
+#include <QMainWindow>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QToolBar>
+
+#include <map>
+#include <optional>
+
+class QAction;
+
+namespace tisko {
+
+// The settings window's toolbar: four selectable pages with icon and label, in a fixed order
+// that cannot be moved or customised. Selecting one sets the shared tab; showing a tab marks
+// its item and gives the window that page's height with its top edge where it was.
+class SettingsToolbar : public QObject {
+    Q_OBJECT
+public:
+    explicit SettingsToolbar(QObject* parent = nullptr);
+
+    // Installs the toolbar on `window`, titles it "Ajustes de Tisko", follows `tabs`, and
+    // shows the selected tab.
+    void attach(QMainWindow* window, SettingsTabs* tabs);
+    // Marks the tab's item and resizes the window to the tab's height.
+    void show(SettingsTab tab);
+    // Draws the icons again in the window's current text colour.
+    void repaintIcons();
+
+    // The window height of each page: 400, 600, 460, 370.
+    static int contentHeight(SettingsTab tab);
+    // `frame` with height `height` and the same top edge; nothing when the heights differ by
+    // 0.5 or less.
+    static std::optional<QRectF> resizedFrame(const QRectF& frame, qreal height);
+
+    // The toolbar, once attached.
+    QToolBar* toolbar() const { return m_toolbar; }
+
+private:
+    QPointer<SettingsTabs> m_tabs;
+    QPointer<QMainWindow> m_window;
+    QPointer<QToolBar> m_toolbar;
+    std::map<SettingsTab, QAction*> m_items;
+};
+
+} // namespace tisko

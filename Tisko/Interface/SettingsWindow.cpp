@@ -1,0 +1,48 @@
+#include "Tisko/Interface/SettingsWindow.h"
+
+#include "Tisko/Interface/DetectionPage.h"
+#include "Tisko/Interface/GeneralPage.h"
+#include "Tisko/Interface/PermissionsPage.h"
+#include "Tisko/Interface/PositionsPage.h"
+#include "Tisko/Interface/SettingsForm.h"
+#include "Tisko/Interface/SettingsToolbar.h"
+
+#include <QEvent>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTimer>
+
+namespace tisko {
+
+SettingsWindow::SettingsWindow(Monitor& monitor, SettingsTabs& tabs,
+                               std::function<void()> onNewPosition, QWidget* parent)
+    : QMainWindow(parent) {
+    // The pages in the order of SettingsTab.
+    m_pages = new QStackedWidget;
+    m_pages->addWidget(SettingsForm::scrolled(new GeneralPage(monitor)));
+    m_pages->addWidget(SettingsForm::scrolled(new DetectionPage(monitor)));
+    m_pages->addWidget(
+        SettingsForm::scrolled(new PositionsPage(monitor, std::move(onNewPosition))));
+    m_pages->addWidget(SettingsForm::scrolled(new PermissionsPage));
+    setCentralWidget(m_pages);
+    m_pages->setCurrentIndex(static_cast<int>(tabs.tab()));
+
+    resize(660, SettingsToolbar::contentHeight(tabs.tab()));
+    m_toolbar = new SettingsToolbar(this);
+    m_toolbar->attach(this, &tabs);
+    connect(&tabs, &SettingsTabs::tabChanged, this, &SettingsWindow::showTab);
+}
+
+void SettingsWindow::showTab(SettingsTab tab) {
+    m_pages->setCurrentIndex(static_cast<int>(tab));
+    // The toolbar follows on the next turn, once the page has changed.
+    QTimer::singleShot(0, m_toolbar, [toolbar = m_toolbar, tab] { toolbar->show(tab); });
+}
+
+void SettingsWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange && m_toolbar)
+        m_toolbar->repaintIcons();
+    QMainWindow::changeEvent(event);
+}
+
+} // namespace tisko

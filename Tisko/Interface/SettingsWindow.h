@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Tisko/Interface/SettingsTabs.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QStackedWidget;
+
+namespace tisko {
+
+class Monitor;
+class SettingsToolbar;
+
+// The settings window, top level, title "Ajustes de Tisko", 660 px wide and as high as the
+// selected page (400, 600, 460, 370, toolbar included), with a toolbar of four pages.
+// Changing the page resizes it with the top edge fixed. It follows `tabs`, which the shell
+// keeps, so a window opened again shows the last page.
+class SettingsWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // `onNewPosition` is called by "Nueva posición…" to open the recording window.
+    SettingsWindow(Monitor& monitor, SettingsTabs& tabs, std::function<void()> onNewPosition,
+                   QWidget* parent = nullptr);
+
+    // The toolbar has no menu to hide or rearrange it.
+    QMenu* createPopupMenu() override { return nullptr; }
+
+protected:
+    // Redraws the toolbar icons when the palette changes between light and dark.
+    void changeEvent(QEvent* event) override;
+
+private:
+    void showTab(SettingsTab tab);
+
+    SettingsToolbar* m_toolbar = nullptr;
+    QStackedWidget* m_pages = nullptr;
+};
+
+} // namespace tisko

@@ -1,0 +1,157 @@
+// The positions page: rows, choosing, renaming, deleting, and choosing by displays.
+#include "SettingsFixture.h"
+
+#include "Tisko/Support/SettingsStore.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+struct Positions : SettingsFixture {
+    // Saves the positions in order; the last one saved is active.
+    explicit Positions(std::vector<Calibration> saved = {}) {
+        monitor().start();
+        for (const Calibration& c : saved)
+            monitor().saveCalibration(c);
+        open(SettingsTab::positions);
+    }
+    QStringList names() {
+        QStringList list;
+        for (const Calibration& c : monitor().book().calibrations)
+            list << QString::fromStdString(c.name);
+        return list;
+    }
+    QString active() { return QString::fromStdString(monitor().book().active()->name); }
+    // Picks an entry of a row's menu.
+    void menu(QWidget* row, const QString& entry) {
+        QTest::mouseClick(row->findChild<QAbstractButton*>(QStringLiteral("menu")), Qt::LeftButton);
+        for (QAction* action : row->findChild<QMenu*>()->actions())
+            if (action->text() == entry)
+                action->trigger();
+    }
+    QLineEdit* field() const {
+        const std::vector<QLineEdit*> fields = shown<QLineEdit>(window.get());
+        return fields.size() == 1 ? fields.front() : nullptr;
+    }
+};
+
+TEST(SettingsPositions, WithoutPositionsTheHintAndTheButtonOnly) {
+    Positions h;
+    EXPECT_TRUE(h.rows().empty());
+    EXPECT_EQ(h.shown<QLabel>(h.window.get(),
+                              QStringLiteral("Todavía no hay ninguna. Crea la primera sentado "
+                                             "como quieres sentarte."))
+                  .size(),
+              1u);
+    QTest::mouseClick(h.button(QStringLiteral("Nueva posición…")), Qt::LeftButton);
+    EXPECT_EQ(h.newPositionCalls, 1);
+}
+
+TEST(SettingsPositions, TheActiveRowIsMarkedAndTheOthersOfferUsar) {
+    Positions h({position("Mesa"), position("Sofá"), position("Cocina")});
+    auto usar = [&](QWidget* row) { return h.button(QStringLiteral("Usar"), row); };
+    ASSERT_EQ(h.rows().size(), 3u);
+    EXPECT_TRUE(usar(h.rows()[0]) && usar(h.rows()[1]));
+    EXPECT_FALSE(usar(h.rows()[2])) << "the last saved is active";
+    auto mark = [](QWidget* row) {
+        return row->findChild<QAbstractButton*>(QStringLiteral("mark"))->toolTip();
+    };
+    EXPECT_EQ(mark(h.rows()[2]), QStringLiteral("En uso"));
+    EXPECT_EQ(mark(h.rows()[0]), QStringLiteral("Usar"));
+
+    QTest::mouseClick(usar(h.rows()[0]), Qt::LeftButton);
+    EXPECT_EQ(h.active(), QStringLiteral("Mesa"));
+    EXPECT_FALSE(usar(h.rows()[0]));
+    EXPECT_TRUE(usar(h.rows()[2]));
+
+    QTest::mouseClick(h.rows()[1]->findChild<QAbstractButton*>(QStringLiteral("mark")),
+                      Qt::LeftButton);
+    EXPECT_EQ(h.active(), QStringLiteral("Sofá")) << "the mark selects too";
+}
+
+TEST(SettingsPositions, DetailLineNamesCameraDisplaysDateAndTracker) {
+    QTemporaryDir pictures;
+    const QString webcam = pictures.filePath(QStringLiteral("Webcam"));
+    QDir().mkpath(webcam);
+    qputenv("TISKO_CAMERAS", webcam.toLocal8Bit());
+    // Recorded at 10:00 UTC: the 2nd of March in every zone from UTC−10 to UTC+13.
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+
+    Calibration away = position("Mesa", 0.1, "displays:A+B");
+    away.cameraID = "/dev/v4l/by-id/gone";
+    Calibration here = position("Sofá", std::nullopt, "displays:A");
+    here.cameraID = "file:" + webcam.toStdString();
+    Calibration old = position("Cocina");
+    Positions h({away, here, old});
+
+    QStringList details;
+    for (QWidget* row : h.rows())
+        details << row->findChildren<QLabel*>().last()->text();
+    EXPECT_EQ(details,
+              (QStringList{QStringLiteral("Otra cámara · 2 pantallas · 2/3/26 · con seguidor de "
+                                          "cabeza"),
+                           QStringLiteral("Webcam · 1 pantalla · 2/3/26"),
+                           QStringLiteral("Otra cámara · — · 2/3/26")}));
+    qunsetenv("TISKO_CAMERAS");
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(SettingsPositions, RenameMovesBetweenRowsAndReturnRenamesThatRowOnly) {
+    Positions h({position("Mesa"), position("Sofá")});
+    h.menu(h.rows()[0], QStringLiteral("Cambiar el nombre"));
+    ASSERT_TRUE(h.field());
+    EXPECT_EQ(h.field()->text(), QStringLiteral("Mesa"));
+    EXPECT_EQ(h.field()->placeholderText(), QStringLiteral("Nombre"));
+
+    h.menu(h.rows()[1], QStringLiteral("Cambiar el nombre"));
+    ASSERT_TRUE(h.field()) << "one field only";
+    EXPECT_TRUE(h.rows()[1]->isAncestorOf(h.field()));
+    EXPECT_EQ(h.field()->text(), QStringLiteral("Sofá"));
+    h.field()->selectAll();
+    QTest::keyClicks(h.field(), QStringLiteral("  Rincon "));
+    QTest::keyClick(h.field(), Qt::Key_Return);
+    EXPECT_EQ(h.names(), (QStringList{QStringLiteral("Mesa"), QStringLiteral("Rincon")}));
+    EXPECT_FALSE(h.field());
+
+    // A blank name keeps the old one and still leaves edit mode.
+    h.menu(h.rows()[0], QStringLiteral("Cambiar el nombre"));
+    h.field()->selectAll();
+    QTest::keyClicks(h.field(), QStringLiteral("   "));
+    QTest::keyClick(h.field(), Qt::Key_Return);
+    EXPECT_EQ(h.names(), (QStringList{QStringLiteral("Mesa"), QStringLiteral("Rincon")}));
+    EXPECT_FALSE(h.field());
+}
+
+TEST(SettingsPositions, DeletingTheActiveOneActivatesTheFirstRemaining) {
+    Positions h({position("Mesa"), position("Sofá"), position("Cocina")});
+    h.menu(h.rows()[2], QStringLiteral("Borrar"));
+    EXPECT_EQ(h.names(), (QStringList{QStringLiteral("Mesa"), QStringLiteral("Sofá")}));
+    EXPECT_EQ(h.active(), QStringLiteral("Mesa"));
+    ASSERT_EQ(h.rows().size(), 2u);
+    EXPECT_FALSE(h.button(QStringLiteral("Usar"), h.rows()[0]));
+}
+
+TEST(SettingsPositions, TurningOnTheDisplaySwitchSelectsAtOnce) {
+    Positions h({position("Portátil", std::nullopt, "displays:L"),
+                 position("Escritorio", std::nullopt, "displays:L+M")});
+    h.displayKey = QStringLiteral("displays:L");
+    SettingsStore::setAutoSelectByDisplays(false);
+    QAbstractButton* toggle =
+        h.button(QStringLiteral("Elegirla sola según las pantallas conectadas"));
+    ASSERT_TRUE(toggle);
+    EXPECT_FALSE(toggle->isChecked()) << "the switch follows the setting";
+    EXPECT_EQ(h.active(), QStringLiteral("Escritorio"));
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_TRUE(SettingsStore::autoSelectByDisplays());
+    EXPECT_EQ(h.active(), QStringLiteral("Portátil"));
+}
+
+} // namespace
+} // namespace tisko::test

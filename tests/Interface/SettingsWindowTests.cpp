@@ -1,0 +1,86 @@
+// The window's toolbar and its height per page.
+#include "SettingsFixture.h"
+
+#include "EventLoop.h"
+
+#include "Tisko/Interface/SettingsToolbar.h"
+
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+TEST(SettingsToolbar, ResizedFrameKeepsTheTopEdgeAndIgnoresHalfAPoint) {
+    struct Case {
+        qreal height;
+        qreal target;
+        std::optional<qreal> resizedTo;
+    };
+    const Case cases[] = {
+        {400, 400.5, std::nullopt},
+        {400, 399.5, std::nullopt},
+        {400, 400, std::nullopt},
+        {400, 400.6, 400.6},
+        {600, 370, 370},
+        {370, 600, 600},
+    };
+    for (const Case& c : cases) {
+        const QRectF frame(30, 80, 660, c.height);
+        const std::optional<QRectF> resized = SettingsToolbar::resizedFrame(frame, c.target);
+        ASSERT_EQ(resized.has_value(), c.resizedTo.has_value()) << c.height << " → " << c.target;
+        if (resized) {
+            EXPECT_EQ(*resized, QRectF(30, 80, 660, *c.resizedTo));
+        }
+    }
+}
+
+TEST(SettingsWindow, EachPageHasItsHeightAndTheTopEdgeStays) {
+    SettingsFixture h;
+    SettingsWindow& window = h.open(SettingsTab::detection);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Ajustes de Tisko"));
+    EXPECT_EQ(window.size(), QSize(660, 600));
+    window.move(40, 90);
+    const int top = window.geometry().top();
+
+    auto* toolbar = window.findChild<QToolBar*>(QStringLiteral("settings"));
+    ASSERT_TRUE(toolbar);
+    EXPECT_FALSE(toolbar->isMovable());
+    EXPECT_EQ(window.createPopupMenu(), nullptr) << "the toolbar cannot be customised";
+    const QList<QAction*> items = toolbar->actions();
+    QStringList labels;
+    for (QAction* item : items)
+        if (!item->text().isEmpty())
+            labels << item->text();
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("General"), QStringLiteral("Avisos"),
+                                   QStringLiteral("Posiciones"), QStringLiteral("Permisos")}));
+
+    const std::pair<QString, int> pages[] = {{QStringLiteral("Permisos"), 370},
+                                             {QStringLiteral("General"), 400},
+                                             {QStringLiteral("Posiciones"), 460},
+                                             {QStringLiteral("Avisos"), 600}};
+    auto* stack = window.findChild<QStackedWidget*>();
+    for (const auto& [label, height] : pages) {
+        QAction* item = *std::find_if(items.begin(), items.end(),
+                                      [&](QAction* a) { return a->text() == label; });
+        QTest::mouseClick(toolbar->widgetForAction(item), Qt::LeftButton);
+        EXPECT_EQ(stack->currentIndex(), static_cast<int>(h.tabs.tab()));
+        EXPECT_TRUE(waitUntil([&] { return window.height() == height; })) << label.toStdString();
+        EXPECT_TRUE(item->isChecked());
+        EXPECT_EQ(window.geometry().top(), top) << label.toStdString();
+        EXPECT_EQ(window.width(), 660);
+    }
+
+    // The shell keeps the tabs: a window opened again shows the last page at its height.
+    h.tabs.setTab(SettingsTab::positions);
+    SettingsWindow again(h.monitor(), h.tabs, {});
+    EXPECT_EQ(again.findChild<QStackedWidget*>()->currentIndex(),
+              static_cast<int>(SettingsTab::positions));
+    EXPECT_EQ(again.size(), QSize(660, 460));
+}
+
+} // namespace
+} // namespace tisko::test
