@@ -3,6 +3,7 @@
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationView.h"
+#include "Tisko/Interface/SettingsWindow.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PrivacySettings.h"
@@ -163,9 +164,7 @@ void AppDelegate::startInterface() {
             self->showCalibration(name);
     };
     callbacks.onQuit = quitApplication;
-    callbacks.onOpenNotificationSettings = [] {
-        openPrivacySettings(PrivacyPane::notifications);
-    };
+    callbacks.onOpenNotificationSettings = [] { openPrivacySettings(PrivacyPane::notifications); };
     m_panel = std::make_unique<MenuBarPanel>(*m_monitor, std::move(callbacks));
 
     m_label = std::make_unique<MenuBarLabel>(*m_monitor);
@@ -194,7 +193,14 @@ void AppDelegate::showSettings() {
         bringForward(m_settingsWindow);
         return;
     }
-    // The settings window arrives with its own change; until then there is nothing to open.
+    QPointer<AppDelegate> self(this);
+    auto* window = new SettingsWindow(*m_monitor, m_settingsTabs, [self] {
+        if (self)
+            self->showCalibration();
+    });
+    m_settingsWindow = window;
+    centre(window);
+    watchWindow(window);
 }
 
 void AppDelegate::showCalibration(const std::optional<QString>& name) {
@@ -211,7 +217,8 @@ void AppDelegate::showCalibration(const std::optional<QString>& name) {
     model->setOnFinish(closeWindow);
     auto* view = new CalibrationView(*model, closeWindow, false);
     view->setWindowTitle(tr("Nueva posición"));
-    view->resize(CalibrationView::contentWidth, std::max(calibrationHeight, view->sizeHint().height()));
+    view->resize(CalibrationView::contentWidth,
+                 std::max(calibrationHeight, view->sizeHint().height()));
     // The view looks at its model to the end; the model goes after it.
     connect(view, &QObject::destroyed, model, &QObject::deleteLater);
     m_calibrationModel = model;

@@ -16,7 +16,6 @@
 
 class QSocketNotifier;
 
-
 namespace tisko {
 
 class Appearance;

@@ -8,6 +8,8 @@
 #include "Tisko/Interface/CalibrationView.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
+#include "Tisko/Interface/SettingsTabs.h"
+#include "Tisko/Interface/SettingsWindow.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "TiskoCore/PostureJudge.h"
 
@@ -194,9 +196,9 @@ void iconPicture(StatusDot dot, const QString& path) {
         painter.fillRect(0, y, width, 48 + 2 * gap, palette.color(QPalette::Window));
         int x = gap;
         for (int size : sizes) {
-            painter.drawPixmap(x, y + gap + 48 - size,
-                               MenuBarLabel::picture(dot, size, 1.0,
-                                                     palette.color(QPalette::WindowText)));
+            painter.drawPixmap(
+                x, y + gap + 48 - size,
+                MenuBarLabel::picture(dot, size, 1.0, palette.color(QPalette::WindowText)));
             x += size + gap;
         }
         y += 48 + 2 * gap;
@@ -223,6 +225,9 @@ QStringList DebugTools::pictureNames() {
     QStringList names;
     for (const char* suffix : {"claro", "oscuro"}) {
         names << QStringLiteral("panel-%1.png").arg(QLatin1String(suffix));
+        for (const char* tab : {"general", "detection", "positions", "permissions"})
+            names << QStringLiteral("ajustes-%1-%2.png")
+                         .arg(QLatin1String(tab), QLatin1String(suffix));
         names << QStringLiteral("panel-aviso-%1.png").arg(QLatin1String(suffix));
         names << QStringLiteral("posicion-%1.png").arg(QLatin1String(suffix));
     }
@@ -243,14 +248,26 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
         monitor.setReferenceSuspectForPictures(suspect);
         {
             MenuBarPanel panel(monitor, {}, false);
-            picture(panel, {}, out.filePath(QStringLiteral("panel-") + suffix +
-                                            QStringLiteral(".png")));
+            picture(panel, {},
+                    out.filePath(QStringLiteral("panel-") + suffix + QStringLiteral(".png")));
+        }
+        const std::pair<SettingsTab, int> tabs[] = {{SettingsTab::general, 400},
+                                                    {SettingsTab::detection, 600},
+                                                    {SettingsTab::positions, 460},
+                                                    {SettingsTab::permissions, 370}};
+        for (const auto& [tab, height] : tabs) {
+            SettingsTabs selected;
+            selected.setTab(tab);
+            SettingsWindow window(monitor, selected, {});
+            picture(window, {660, height},
+                    out.filePath(QStringLiteral("ajustes-") + rawValue(tab) + QLatin1Char('-') +
+                                 suffix + QStringLiteral(".png")));
         }
         monitor.setReferenceSuspectForPictures(ReferenceCheck::Problem::slouching);
         {
             MenuBarPanel panel(monitor, {}, false);
-            picture(panel, {}, out.filePath(QStringLiteral("panel-aviso-") + suffix +
-                                            QStringLiteral(".png")));
+            picture(panel, {},
+                    out.filePath(QStringLiteral("panel-aviso-") + suffix + QStringLiteral(".png")));
         }
         monitor.refreshState();
         {
@@ -258,13 +275,13 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
             model.setPhase(CalibrationModel::Phase::ready());
             model.setSeesFace(true);
             CalibrationView view(model, {}, true);
-            picture(view, {}, out.filePath(QStringLiteral("posicion-") + suffix +
-                                           QStringLiteral(".png")));
+            picture(view, {},
+                    out.filePath(QStringLiteral("posicion-") + suffix + QStringLiteral(".png")));
         }
     }
     for (const IconState& state : iconStates)
-        iconPicture(state.dot, out.filePath(QStringLiteral("icono-%1.png").arg(
-                                   QLatin1String(state.name))));
+        iconPicture(state.dot,
+                    out.filePath(QStringLiteral("icono-%1.png").arg(QLatin1String(state.name))));
     if (done)
         done();
 }

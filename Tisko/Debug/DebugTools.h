@@ -17,7 +17,8 @@ class Monitor;
 
 // Diagnostic runs started from the command line instead of the normal launch: one look, or
 // the camera held open, written as plain text lines, or pictures of the windows. They change
-// no data file and log nothing; each calls `done` when its file is complete, and the caller ends the process.
+// no data file and log nothing; each calls `done` when its file is complete, and the caller ends
+// the process.
 class DebugTools {
 public:
     DebugTools() = delete;
@@ -35,8 +36,9 @@ public:
                      std::function<void()> done);
 
     // Pictures of the windows for `monitor`, in light and dark, written as PNG files into
-    // `folder` (created when missing): the panel, the panel with the hint, the recording
-    // window with the camera off, and the tray icon in each of its states. Needs a QApplication; meant for QT_QPA_PLATFORM=offscreen.
+    // `folder` (created when missing): the panel, each settings page, the panel with the
+    // hint, the recording window with the camera off, and the tray icon in each of its states.
+    // Needs a QApplication; meant for QT_QPA_PLATFORM=offscreen.
     static void renderWindows(Monitor& monitor, const QString& folder, std::function<void()> done);
     // The names of the pictures renderWindows writes, in order.
     static QStringList pictureNames();

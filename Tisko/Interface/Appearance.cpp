@@ -55,6 +55,10 @@ QPalette Appearance::palette(ColorScheme scheme) {
         light.setColor(QPalette::Link, QColor(0x1a, 0x5f, 0xb4));
         light.setColor(QPalette::ToolTipBase, QColor(0xff, 0xff, 0xe1));
         light.setColor(QPalette::ToolTipText, Qt::black);
+        const QColor disabled(0x9a, 0x9a, 0x9a);
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            light.setColor(QPalette::Disabled, role, disabled);
         return light;
     }
     QPalette dark;
@@ -63,13 +67,15 @@ QPalette Appearance::palette(ColorScheme scheme) {
     const QColor disabled(0x80, 0x80, 0x80);
     dark.setColor(QPalette::Window, window);
     dark.setColor(QPalette::WindowText, text);
-    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
-    dark.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
+    // Fields and boxes lighter than the window: Fusion outlines them darker than the window,
+    // which a darker field would swallow.
+    dark.setColor(QPalette::Base, QColor(0x3a, 0x3a, 0x3d));
+    dark.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x45));
     dark.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3c));
     dark.setColor(QPalette::ToolTipText, text);
     dark.setColor(QPalette::PlaceholderText, disabled);
     dark.setColor(QPalette::Text, text);
-    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
+    dark.setColor(QPalette::Button, QColor(0x48, 0x48, 0x4b));
     dark.setColor(QPalette::ButtonText, text);
     dark.setColor(QPalette::BrightText, QColor(0xff, 0x6b, 0x6b));
     dark.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4d));
@@ -80,8 +86,7 @@ QPalette Appearance::palette(ColorScheme scheme) {
     dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
     dark.setColor(QPalette::HighlightedText, Qt::white);
     dark.setColor(QPalette::Link, QColor(0x78, 0xae, 0xed));
-    for (QPalette::ColorRole role :
-         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         dark.setColor(QPalette::Disabled, role, disabled);
     }
     dark.setColor(QPalette::Disabled, QPalette::Highlight, QColor(0x50, 0x50, 0x50));
@@ -103,10 +108,9 @@ ColorScheme Appearance::schemeFromPortal(const QVariant& value) {
 
 void Appearance::follow(QDBusConnection bus) {
     DBusQuery query(bus, std::chrono::milliseconds(250));
-    const std::optional<QVariant> value =
-        query.call(QLatin1String(portalService), QLatin1String(portalPath),
-                   QLatin1String(portalInterface), QStringLiteral("Read"),
-                   {QLatin1String(appearanceGroup), QLatin1String(colorSchemeKey)});
+    const std::optional<QVariant> value = query.call(
+        QLatin1String(portalService), QLatin1String(portalPath), QLatin1String(portalInterface),
+        QStringLiteral("Read"), {QLatin1String(appearanceGroup), QLatin1String(colorSchemeKey)});
     m_scheme = value ? schemeFromPortal(*value) : ColorScheme::light;
     apply(m_scheme);
     bus.connect(QLatin1String(portalService), QLatin1String(portalPath),

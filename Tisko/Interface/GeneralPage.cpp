@@ -1,7 +1,6 @@
 #include "Tisko/Interface/GeneralPage.h"
 
 #include "Tisko/App/Monitor.h"
-#include "Tisko/App/SystemClock.h"
 #include "Tisko/Interface/GeneralModel.h"
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Support/SettingsStore.h"
@@ -83,8 +82,7 @@ void GeneralPage::refresh() {
 }
 
 void GeneralPage::refreshCounts() {
-    const DailyTally::Day today =
-        m_monitor.tally().day(m_monitor.now(), SystemClock::localCalendar());
+    const DailyTally::Day today = m_monitor.tally().day(m_monitor.now(), m_monitor.calendar());
     m_today->setText(GeneralModel::todayLine(today));
 }
 

@@ -41,13 +41,14 @@ MenuBarLabel::MenuBarLabel(Monitor& monitor, QObject* parent)
     , m_monitor(monitor) {
     m_hostPoll.setInterval(hostPollMs);
     connect(&m_hostPoll, &QTimer::timeout, this, &MenuBarLabel::waitForHost);
-    for (auto signal : {&Monitor::stateChanged, &Monitor::isLookingChanged,
-                        &Monitor::lastVerdictChanged})
+    for (auto signal :
+         {&Monitor::stateChanged, &Monitor::isLookingChanged, &Monitor::lastVerdictChanged})
         connect(&m_monitor, signal, this, &MenuBarLabel::refresh);
-    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this, [this](const QString& key) {
-        if (key == SettingsStore::showsMenuBarIconKey && !m_waiting)
-            followSetting();
-    });
+    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
+            [this](const QString& key) {
+                if (key == SettingsStore::showsMenuBarIconKey && !m_waiting)
+                    followSetting();
+            });
 }
 
 MenuBarLabel::~MenuBarLabel() {
@@ -130,11 +131,11 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
 
 bool MenuBarLabel::statusNotifierHostPresent() {
     DBusQuery query(QDBusConnection::sessionBus(), std::chrono::milliseconds(100));
-    const std::optional<QVariant> registered = query.property(
-        QStringLiteral("org.kde.StatusNotifierWatcher"), // service
-        QStringLiteral("/StatusNotifierWatcher"),        // path
-        QStringLiteral("org.kde.StatusNotifierWatcher"), // interface
-        QStringLiteral("IsStatusNotifierHostRegistered"), QMetaType::Bool);
+    const std::optional<QVariant> registered =
+        query.property(QStringLiteral("org.kde.StatusNotifierWatcher"), // service
+                       QStringLiteral("/StatusNotifierWatcher"),        // path
+                       QStringLiteral("org.kde.StatusNotifierWatcher"), // interface
+                       QStringLiteral("IsStatusNotifierHostRegistered"), QMetaType::Bool);
     return registered && registered->toBool();
 }
 

@@ -43,8 +43,8 @@ void PanelButton::paintEvent(QPaintEvent*) {
         shade.setAlphaF(isDown() ? 0.12f : 0.07f);
         painter.fillRect(rect(), shade);
     }
-    const QColor ink = palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                        QPalette::WindowText);
+    const QColor ink =
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
     int x = PanelStyle::horizontalPadding;
     if (m_checked) {
         if (*m_checked) {

@@ -34,9 +34,9 @@ PanelChoice choice(const QString& title, PanelAction action) {
 PanelHeadline statusHeadline(const PanelInputs& in) {
     switch (in.state.kind()) {
     case Monitor::State::Kind::paused:
-        return {tr("En pausa"), tr("Hasta ") + PanelModel::pauseEnd(in.state.pausedUntil(), in.now,
-                                                                    in.calendar) +
-                                    QStringLiteral(".")};
+        return {tr("En pausa"),
+                tr("Hasta ") + PanelModel::pauseEnd(in.state.pausedUntil(), in.now, in.calendar) +
+                    QStringLiteral(".")};
     case Monitor::State::Kind::watching: {
         QStringList parts;
         if (in.lastCheck)
@@ -65,8 +65,8 @@ PanelHeadline statusHeadline(const PanelInputs& in) {
 std::optional<PanelChoice> statusButton(const PanelInputs& in) {
     switch (in.state.kind()) {
     case Monitor::State::Kind::watching: {
-        PanelChoice look = choice(in.isLooking ? tr("Mirando…") : tr("Comprobar ahora"),
-                                  PanelAction::lookNow);
+        PanelChoice look =
+            choice(in.isLooking ? tr("Mirando…") : tr("Comprobar ahora"), PanelAction::lookNow);
         look.enabled = !in.isLooking;
         return look;
     }
@@ -138,9 +138,8 @@ QString PanelModel::pauseEnd(Date until, Date now, const Calendar& calendar) {
 PanelContent PanelModel::build(const PanelInputs& in) {
     PanelContent content;
     if (in.availableVersion)
-        content.update =
-            choice(tr("Actualizar a la ") + *in.availableVersion + QStringLiteral("…"),
-                   PanelAction::update);
+        content.update = choice(tr("Actualizar a la ") + *in.availableVersion + QStringLiteral("…"),
+                                PanelAction::update);
     if (in.notifications == PermissionState::denied) {
         content.notificationsWarning =
             tr("Las notificaciones de Tisko están desactivadas: no puede avisarte.");

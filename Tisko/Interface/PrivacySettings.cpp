@@ -40,10 +40,10 @@ void openPrivacySettings(PrivacyPane pane, QWidget* parent) {
                           : pane == PrivacyPane::motion
                               ? QCoreApplication::translate("PrivacySettings", "Seguidor de cabeza")
                               : QCoreApplication::translate("PrivacySettings", "Notificaciones");
-    auto* box = new QMessageBox(QMessageBox::Information, title,
-                                QCoreApplication::translate("PrivacySettings",
-                                                            privacyHelpText(pane)),
-                                QMessageBox::Ok, parent);
+    auto* box =
+        new QMessageBox(QMessageBox::Information, title,
+                        QCoreApplication::translate("PrivacySettings", privacyHelpText(pane)),
+                        QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAccessibleName(title);
     box->open();

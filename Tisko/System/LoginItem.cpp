@@ -78,8 +78,8 @@ void LoginItem::setEnabled(bool enabled) {
         return;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        Log::error(QStringLiteral("Inicio de sesión: no se ha podido crear la carpeta de %1")
-                       .arg(path));
+        Log::error(
+            QStringLiteral("Inicio de sesión: no se ha podido crear la carpeta de %1").arg(path));
         return;
     }
     const QString entry = QStringLiteral("[Desktop Entry]\n"

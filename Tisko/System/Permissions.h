@@ -39,8 +39,8 @@ public:
     static void request() {}
     // True when a socket of this process is bound to 127.0.0.1:`port` (from /proc/net/udp
     // and /proc/self/fd; the roots are parameters for tests).
-    static bool heldByThisProcess(quint16 port, const QString& procNetUdp = QStringLiteral(
-                                                    "/proc/net/udp"),
+    static bool heldByThisProcess(quint16 port,
+                                  const QString& procNetUdp = QStringLiteral("/proc/net/udp"),
                                   const QString& fdFolder = QStringLiteral("/proc/self/fd"));
 };
 

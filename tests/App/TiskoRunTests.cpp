@@ -1,5 +1,6 @@
 // The tisko program itself, through a sample camera of a real photograph: --look, --hold,
 // --check, and a second launch while one runs.
+#include "EventLoop.h"
 #include "LoggedLines.h"
 #include "TempHome.h"
 #include "TestFiles.h"
@@ -79,6 +80,25 @@ struct TiskoRun : ::testing::Test {
             if (!loggedLines().filter(text).isEmpty())
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    // The visible windows of the headless desktop with this title (xdotool).
+    static QStringList windowsNamed(const QString& title) {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
+        search.waitForFinished(10000);
+        return QString::fromUtf8(search.readAllStandardOutput())
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    // Waits until exactly `count` windows with the title are shown.
+    bool waitForWindows(const QString& title, int count, int timeoutMs = 15000) const {
+        for (int waited = 0; waited < timeoutMs; waited += 100) {
+            if (windowsNamed(title).size() == count)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         return false;
     }
@@ -210,6 +230,14 @@ TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     EXPECT_TRUE(waitForLog(QStringLiteral("Mirada (a mano) · Mesa · Bien")));
     EXPECT_EQ(run({}), 0);
     EXPECT_TRUE(waitForLog(QStringLiteral("otra apertura pide mostrarlo")));
+    const QString settings = QStringLiteral("Ajustes de Tisko");
+    if (!qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS")) {
+        // Opening Tisko again shows its settings; once more brings that window forward.
+        EXPECT_TRUE(waitForWindows(settings, 1));
+        EXPECT_EQ(run({}), 0);
+        EXPECT_TRUE(waitForLog(QStringLiteral("otra apertura pide mostrarlo")));
+        EXPECT_FALSE(waitForWindows(settings, 2, 1500));
+    }
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 1)
         << "one running Tisko";
 
@@ -218,6 +246,26 @@ TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     ASSERT_EQ(run({QStringLiteral("--check")}), 0) << "the dead one's lock is taken over";
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 2);
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Mirada (a mano) · Mesa · Bien")).size(), 2);
+}
+
+TEST_F(TiskoRun, ShowSettingsOpensThatPageAndNoRecordingWindow) {
+    if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
+        GTEST_SKIP() << "needs the headless desktop";
+    QProcess tisko;
+    tisko.setProcessEnvironment(environment(photo));
+    tisko.start(QStringLiteral(TISKO_BINARY),
+                {QStringLiteral("--show-settings"), QStringLiteral("detection")});
+    ASSERT_TRUE(waitForWindows(QStringLiteral("Ajustes de Tisko"), 1));
+    QProcess geometry;
+    geometry.start(QStringLiteral("xdotool"),
+                   {QStringLiteral("getwindowgeometry"),
+                    windowsNamed(QStringLiteral("Ajustes de Tisko")).first()});
+    geometry.waitForFinished(10000);
+    EXPECT_TRUE(
+        QString::fromUtf8(geometry.readAllStandardOutput()).contains(QStringLiteral("660x600")));
+    // No position is saved, yet the recording window stays shut.
+    EXPECT_TRUE(windowsNamed(QStringLiteral("Nueva posición")).isEmpty());
+    endProcess(tisko);
 }
 
 TEST_F(TiskoRun, RenderWindowsDrawsEveryPictureOffScreenAndEnds) {

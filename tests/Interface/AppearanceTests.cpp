@@ -20,8 +20,8 @@ TEST(AppearanceTest, portalValuesReadAsSchemes) {
     EXPECT_EQ(Appearance::schemeFromPortal(1u), ColorScheme::dark);
     EXPECT_EQ(Appearance::schemeFromPortal(QVariant::fromValue(QDBusVariant(1u))),
               ColorScheme::dark);
-    for (const QVariant& other : {QVariant(0u), QVariant(2u), QVariant(7u),
-                                  QVariant(QStringLiteral("dark")), QVariant()})
+    for (const QVariant& other :
+         {QVariant(0u), QVariant(2u), QVariant(7u), QVariant(QStringLiteral("dark")), QVariant()})
         EXPECT_EQ(Appearance::schemeFromPortal(other), ColorScheme::light);
 }
 
@@ -45,10 +45,10 @@ TEST(AppearanceTest, followsThePortalAndRepaintsOnChange) {
         call.setArguments(arguments);
         return client.call(call).type() == QDBusMessage::ReplyMessage;
     };
-    ASSERT_TRUE(mockCall(QStringLiteral("AddMethod"),
-                         {settings, QStringLiteral("Read"), QStringLiteral("ss"),
-                          QStringLiteral("v"),
-                          QStringLiteral("ret = dbus.UInt32(1, variant_level=2)")}));
+    ASSERT_TRUE(
+        mockCall(QStringLiteral("AddMethod"),
+                 {settings, QStringLiteral("Read"), QStringLiteral("ss"), QStringLiteral("v"),
+                  QStringLiteral("ret = dbus.UInt32(1, variant_level=2)")}));
 
     Appearance appearance;
     appearance.follow(client);
@@ -59,11 +59,11 @@ TEST(AppearanceTest, followsThePortalAndRepaintsOnChange) {
 
     bool changed = false;
     QObject::connect(&appearance, &Appearance::schemeChanged, [&] { changed = true; });
-    ASSERT_TRUE(mockCall(QStringLiteral("EmitSignal"),
-                         {settings, QStringLiteral("SettingChanged"), QStringLiteral("ssv"),
-                          QVariantList{QStringLiteral("org.freedesktop.appearance"),
-                                       QStringLiteral("color-scheme"),
-                                       QVariant::fromValue(QDBusVariant(2u))}}));
+    ASSERT_TRUE(mockCall(
+        QStringLiteral("EmitSignal"),
+        {settings, QStringLiteral("SettingChanged"), QStringLiteral("ssv"),
+         QVariantList{QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
+                      QVariant::fromValue(QDBusVariant(2u))}}));
     ASSERT_TRUE(waitUntil([&] { return changed; }));
     EXPECT_EQ(appearance.scheme(), ColorScheme::light);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window),

@@ -67,9 +67,8 @@ TEST_F(PanelModelTest, statusPerStateWithItsButton) {
                   QString::fromUtf8(c.button));
         // Without a position there is no positions section.
         EXPECT_TRUE(content.positions.empty());
-        EXPECT_EQ(titles(content.pauseRows).size(), c.state.kind() == Monitor::State::Kind::paused
-                                                        ? 1
-                                                        : 2);
+        EXPECT_EQ(titles(content.pauseRows).size(),
+                  c.state.kind() == Monitor::State::Kind::paused ? 1 : 2);
     }
 }
 
@@ -116,8 +115,8 @@ TEST_F(PanelModelTest, positionsHintUpdateAndNotificationSections) {
     ASSERT_TRUE(content.hint);
     EXPECT_EQ(*content.hint, QStringLiteral("Casi siempre te veo encorvado con «Sofá». Si ahora "
                                             "estás sentado como sueles, vuelve a guardarla."));
-    EXPECT_EQ(titles(content.hintButtons),
-              (QStringList{QStringLiteral("Volver a guardar «Sofá»…"), QStringLiteral("Ahora no")}));
+    EXPECT_EQ(titles(content.hintButtons), (QStringList{QStringLiteral("Volver a guardar «Sofá»…"),
+                                                        QStringLiteral("Ahora no")}));
     EXPECT_EQ(content.hintButtons[0].positionName, QStringLiteral("Sofá"));
 
     ASSERT_TRUE(content.update);
@@ -134,10 +133,10 @@ TEST_F(PanelModelTest, onlyChoicesThatLeaveThePanelCloseIt) {
     for (PanelAction stays : {PanelAction::lookNow, PanelAction::dismissHint,
                               PanelAction::selectPosition, PanelAction::resume})
         EXPECT_FALSE(closesPanel(stays));
-    for (PanelAction leaves : {PanelAction::update, PanelAction::enableNotifications,
-                               PanelAction::newPosition, PanelAction::openSettings,
-                               PanelAction::resavePosition, PanelAction::pauseHour,
-                               PanelAction::pauseTomorrow, PanelAction::quit})
+    for (PanelAction leaves :
+         {PanelAction::update, PanelAction::enableNotifications, PanelAction::newPosition,
+          PanelAction::openSettings, PanelAction::resavePosition, PanelAction::pauseHour,
+          PanelAction::pauseTomorrow, PanelAction::quit})
         EXPECT_TRUE(closesPanel(leaves));
 }
 
@@ -179,7 +178,8 @@ TEST(MenuBarLabelTest, pictureHasTheFigureAndTheDotAtEverySize) {
             EXPECT_GT(green.pixelColor(dot).green(), 150) << size << "@" << ratio;
             EXPECT_EQ(none.pixelColor(dot).alpha(), 0) << size << "@" << ratio;
             // The head is drawn, opaque, in the figure's colour.
-            const QColor head = none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22));
+            const QColor head =
+                none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22));
             EXPECT_EQ(head.alpha(), 255) << size << "@" << ratio;
         }
     }

@@ -23,7 +23,8 @@ bool run(const QString& program, const QStringList& arguments) {
 }
 
 TEST(TrayHost, iconDocksInARealTrayAndAClickOpensThePanelUnderIt) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
+    if (qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
         GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
     const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
     const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
@@ -43,11 +44,11 @@ TEST(TrayHost, iconDocksInARealTrayAndAClickOpensThePanelUnderIt) {
     EXPECT_EQ(loggedMessages().filter(QStringLiteral("Bandeja del sistema")).size(), 1);
 
     QProcess host;
-    host.start(trayer, {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                        QStringLiteral("right"), QStringLiteral("--widthtype"),
-                        QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("120"),
-                        QStringLiteral("--height"), QStringLiteral("32"),
-                        QStringLiteral("--SetDockType"), QStringLiteral("true")});
+    host.start(trayer,
+               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                QStringLiteral("--width"), QStringLiteral("120"), QStringLiteral("--height"),
+                QStringLiteral("32"), QStringLiteral("--SetDockType"), QStringLiteral("true")});
     ASSERT_TRUE(host.waitForStarted());
     // The icon docks by itself once the tray appears, at the tray's place on the right.
     ASSERT_TRUE(waitUntil([&] { return label.geometry().x() > 0; }, std::chrono::seconds(10)));
