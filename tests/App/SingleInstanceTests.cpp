@@ -1,4 +1,5 @@
-// One Tisko per data folder: the lock, the hand-over of requests and a lock left by a crash.
+// One Tisko per data folder: the lock, also with a data folder that cannot be written, the
+// hand-over of requests and a lock left by a crash.
 #include "EventLoop.h"
 #include "TempHome.h"
 #include "TestFiles.h"
@@ -58,6 +59,14 @@ TEST_F(SingleInstanceTest, SecondLaunchHandsItsRequestToTheFirst) {
     // Once the first has gone, the next launch becomes the running one.
     first.reset();
     EXPECT_TRUE(second->claim());
+}
+
+TEST_F(SingleInstanceTest, AnUnwritableDataFolderStillAllowsOneRunningTisko) {
+    // A file where the folder belongs: nothing can be written into it, not even by root.
+    ASSERT_TRUE(writeFile(home.dataHome() + QStringLiteral("/Tisko"), {}));
+    auto first = SingleInstance::forDataFolder();
+    ASSERT_TRUE(first->claim());
+    EXPECT_FALSE(SingleInstance::forDataFolder()->claim()) << "still one writer";
 }
 
 TEST_F(SingleInstanceTest, ForwardingWithNobodyListeningFailsWithinItsTime) {
