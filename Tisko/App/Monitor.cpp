@@ -443,6 +443,11 @@ void Monitor::selectCalibrationForDisplays() {
     if (!SettingsStore::autoSelectByDisplays())
         return;
     const QString key = m_services.displayKey ? m_services.displayKey() : QString();
+    // An active position recorded with these displays stays, even when a newer one was
+    // recorded with them too: the user chose it.
+    const std::optional<Calibration> active = m_book.active();
+    if (active && active->displayKey && *active->displayKey == key.toStdString())
+        return;
     const std::optional<Calibration> match = m_book.match(key.toStdString());
     if (!match || m_book.activeID == match->id)
         return;

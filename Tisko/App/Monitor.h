@@ -104,7 +104,8 @@ public:
     void remove(const Uuid& id);
     // Gives the position a new name, trimmed; a blank name changes nothing.
     void rename(const Uuid& id, const QString& name);
-    // Makes active the position recorded with the displays connected now, if any.
+    // Makes active the position recorded with the displays connected now, if any; an active
+    // position recorded with them stays.
     void selectCalibrationForDisplays();
     // Hides the hint that the active position no longer fits, for 24 hours.
     void dismissReferenceSuspect();

@@ -162,6 +162,22 @@ TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
     EXPECT_TRUE(h.newLogLines().isEmpty());
 }
 
+TEST(MonitorStart, KeepsAChosenPositionThatMatchesTheDisplaysAtStartAndOnChanges) {
+    MonitorHarness h;
+    const Date t0 = MonitorHarness::defaultStart();
+    CalibrationBook book;
+    book.save(position("Nueva", std::nullopt, "displays:A", addSeconds(t0, 60)));
+    book.save(position("Vieja", std::nullopt, "displays:A", t0));
+    ASSERT_EQ(book.match("displays:A")->name, "Nueva");
+    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
+    h.displayKey = QStringLiteral("displays:A");
+    h.monitor().start();
+    EXPECT_EQ(h.monitor().book().active()->name, "Vieja");
+    Q_EMIT h.events().displaysChanged();
+    EXPECT_EQ(h.monitor().book().active()->name, "Vieja");
+    EXPECT_TRUE(h.newLogLines().filter(QStringLiteral("Pantallas cambiadas")).isEmpty());
+}
+
 TEST(MonitorStart, LoadsThePositionsChoosesByDisplaysAndNamesTheChoice) {
     MonitorHarness h;
     CalibrationBook book;

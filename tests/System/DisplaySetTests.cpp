@@ -85,14 +85,17 @@ TEST(DisplaySetKey, leavesOutWhatHasNoEdidAndIsBareWhenNothingRemains) {
     EXPECT_EQ(DisplaySet::keyFor({monitor, QByteArray("garbage")}), DisplaySet::keyFor({monitor}));
 }
 
-TEST(DisplaySetSources, firstSourceThatAnswersDecides) {
+TEST(DisplaySetSources, firstSourceThatNamesADisplayDecides) {
     const QByteArray monitor = edidBlob("DEL", 0xA0C3, 7);
     FixedSource silent(std::nullopt);
+    // Xwayland: outputs listed, none with an EDID.
+    FixedSource withoutEdid(std::vector<QByteArray>{});
     FixedSource answering(std::vector<QByteArray>{monitor});
-    FixedSource later(std::vector<QByteArray>{});
-    EXPECT_EQ(DisplaySet::currentKey({&silent, &answering, &later}), DisplaySet::keyFor({monitor}));
+    FixedSource later(std::vector<QByteArray>{edidBlob("GSM", 1, 1)});
+    EXPECT_EQ(DisplaySet::currentKey({&silent, &withoutEdid, &answering, &later}),
+              DisplaySet::keyFor({monitor}));
     EXPECT_EQ(later.calls, 0);
-    EXPECT_EQ(DisplaySet::currentKey({&silent}), QStringLiteral("displays:"));
+    EXPECT_EQ(DisplaySet::currentKey({&silent, &withoutEdid}), QStringLiteral("displays:"));
 }
 
 TEST(SysfsDrmDisplays, connectedConnectorsWithEdidMakeTheKey) {
