@@ -418,9 +418,13 @@ void Monitor::select(const Uuid& id) {
 }
 
 void Monitor::remove(const Uuid& id) {
+    const std::optional<Calibration> active = m_book.active();
     CalibrationBook book = m_book;
     book.remove(id);
     setBook(std::move(book));
+    // The hint and the recent checks judged the removed position, not the next one.
+    if (active && active->id == id)
+        resetReferenceCheck();
     saveBook();
     refreshState();
 }

@@ -100,7 +100,8 @@ public:
     void saveCalibration(const Calibration& calibration);
     // Makes the position with this id the active one.
     void select(const Uuid& id);
-    // Deletes the position with this id.
+    // Deletes the position with this id; when it was the active one, its reference hint and
+    // recent checks go with it.
     void remove(const Uuid& id);
     // Gives the position a new name, trimmed; a blank name changes nothing.
     void rename(const Uuid& id, const QString& name);

@@ -108,6 +108,29 @@ TEST(Positions, RemovingTheActiveOneActivatesTheFirstAndKeepsTheGoodPitch) {
     EXPECT_TRUE(h.newLogLines().isEmpty()) << "no position, no hint to dismiss";
 }
 
+TEST(Positions, RemovingTheActiveOneTakesItsHintAndItsRecentChecksAlong) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    m.start();
+    for (const char* name : {"Mesa", "Sofá", "Cama"})
+        m.saveCalibration(position(name));
+    const auto slouch = [&] {
+        m.look(Trigger::manual);
+        h.finishLook(faceResult(slouchedFace()));
+    };
+    for (int i = 0; i < 40; ++i)
+        slouch();
+    ASSERT_TRUE(m.referenceSuspect().has_value());
+
+    m.remove(m.book().calibrations[0].id);
+    EXPECT_TRUE(m.referenceSuspect().has_value()) << "another position went: the hint stays";
+    m.remove(m.book().active()->id);
+    EXPECT_EQ(m.book().active()->name, "Sofá");
+    EXPECT_FALSE(m.referenceSuspect().has_value());
+    slouch();
+    EXPECT_FALSE(m.referenceSuspect().has_value()) << "Sofá starts with no run of checks";
+}
+
 TEST(Positions, RenameTrimsAndIgnoresBlankNamesAndUnknownIds) {
     MonitorHarness h;
     Monitor& m = h.monitor();
