@@ -200,6 +200,13 @@ void Monitor::startLook(const Calibration& calibration, Trigger trigger) {
 
 void Monitor::handle(const LookResult& result, const Calibration& calibration, Trigger trigger,
                      std::optional<double> pitch) {
+    if (result.failed && result.cameraBusy) {
+        // A video call has the camera: nothing was seen, so nothing is counted or changed,
+        // and the next tick asks again.
+        Log::info(QStringLiteral("Mirada (") + triggerWord(trigger) +
+                  QStringLiteral("): otra aplicación está usando la cámara"));
+        return;
+    }
     if (result.failed) {
         Log::error(QStringLiteral("Mirada (") + triggerWord(trigger) +
                    QStringLiteral("): la cámara no se ha abierto"));
