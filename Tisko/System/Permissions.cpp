@@ -25,11 +25,16 @@ PermissionState CameraPermission::stateOfNode(const QString& node) {
 }
 
 PermissionState CameraPermission::state() {
-    const std::optional<CameraDevice> camera = Cameras::device(std::nullopt);
+    return stateOf(Cameras::device(std::nullopt));
+}
+
+PermissionState CameraPermission::stateOf(const std::optional<CameraDevice>& camera) {
     if (!camera)
         return PermissionState::unknown;
     if (camera->kind == CameraDevice::Kind::Sample)
         return PermissionState::granted;
+    if (camera->accessDenied)
+        return PermissionState::denied;
     return stateOfNode(camera->path);
 }
 
@@ -45,7 +50,8 @@ bool MotionPermission::heldByThisProcess(quint16 port, const QString& procNetUdp
     QFile table(procNetUdp);
     if (!table.open(QIODevice::ReadOnly))
         return false;
-    // "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode"
+    // "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout
+    // inode"
     const QString wanted =
         QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper();
     QStringList inodes;
@@ -59,7 +65,8 @@ bool MotionPermission::heldByThisProcess(quint16 port, const QString& procNetUdp
     if (inodes.isEmpty())
         return false;
     const QDir fds(fdFolder);
-    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString& fd :
+         fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         // A socket's link reads "socket:[inode]"; QFile would resolve it as a path.
         char target[64] = {};
         const QByteArray link = QFile::encodeName(fds.filePath(fd));
@@ -101,8 +108,7 @@ QStringList DesktopSettings::notificationsCommand(const QString& currentDesktop)
 }
 
 bool DesktopSettings::openNotifications() {
-    const QStringList command =
-        notificationsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    const QStringList command = notificationsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     if (command.isEmpty())
         return false;
     if (!QProcess::startDetached(command.first(), command.mid(1))) {

@@ -100,6 +100,20 @@ TEST(CamerasDiscovery, findsCaptureNodesWithStableIdsCardNamesAndTheBuiltInOne) 
     std::vector<CameraDevice> all = Cameras::sampleCameras(dev + QStringLiteral("/video10"));
     all.insert(all.end(), cameras.begin(), cameras.end());
     EXPECT_EQ(Cameras::choose(all, std::nullopt)->path, dev + QStringLiteral("/video0"));
+
+    // Outside the "video" group every node refuses: the capture nodes are still cameras,
+    // marked, and the metadata node (index 1) stays out.
+    test::writeFile(sys + QStringLiteral("/video0/index"), "0\n");
+    test::writeFile(sys + QStringLiteral("/video1/index"), "1\n");
+    system.deniedNodes = {QStringLiteral("video0"), QStringLiteral("video1"),
+                          QStringLiteral("video10")};
+    const auto refused = Cameras::captureNodes(system, sys, dev);
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[0].uniqueID, byId);
+    EXPECT_TRUE(refused[0].builtIn);
+    EXPECT_EQ(refused[1].uniqueID, byPath);
+    EXPECT_TRUE(refused[0].accessDenied && refused[1].accessDenied);
+    EXPECT_FALSE(cameras[0].accessDenied);
 }
 
 TEST(CameraUsageScan, aMappingOfTheNodeInAnyProcessMeansRunning) {

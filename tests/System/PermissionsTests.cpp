@@ -29,6 +29,23 @@ TEST(PermissionsTest, cameraNodesAndSampleCameras) {
     qunsetenv("TISKO_CAMERAS");
 }
 
+TEST(PermissionsTest, aCameraThatRefusesThisUserIsDeniedNotMissing) {
+    const CameraDevice node{QStringLiteral("usb-Acme"), QStringLiteral("Acme"),
+                            CameraDevice::Kind::V4l2, false, QStringLiteral("/dev/null")};
+    CameraDevice refused = node;
+    refused.accessDenied = true;
+    const CameraDevice sample{QStringLiteral("file:/f"), QStringLiteral("f"),
+                              CameraDevice::Kind::Sample, false, QStringLiteral("/f")};
+    const std::pair<std::optional<CameraDevice>, PermissionState> cases[] = {
+        {std::nullopt, PermissionState::unknown},
+        {refused, PermissionState::denied},
+        {node, PermissionState::granted},
+        {sample, PermissionState::granted},
+    };
+    for (const auto& [camera, state] : cases)
+        EXPECT_EQ(CameraPermission::stateOf(camera), state) << (camera ? "" : "no camera");
+}
+
 TEST(PermissionsTest, trackerPortIsOursOrFreeOrDenied) {
     application();
     QUdpSocket ours;
