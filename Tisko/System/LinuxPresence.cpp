@@ -13,6 +13,9 @@ namespace {
 
 // A nudge younger than this means the companion is keeping the machine awake for someone.
 constexpr qint64 kNudgeWindowMs = 30'000;
+// Clocks of two programs may differ a little; a nudge dated further ahead is a bad date,
+// which would otherwise silence every clock look until the clock reached it.
+constexpr qint64 kNudgeAheadToleranceMs = 60'000;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr double kMicrosecondsPerSecond = 1'000'000.0;
 
@@ -142,7 +145,8 @@ bool LinuxPresence::companionKeepingAwake() {
         nudgeDate(settings.value(QStringLiteral("keepAwakeLastNudge")));
     if (!nudge)
         return false;
-    return nudge->msecsTo(m_sources.now()) < kNudgeWindowMs;
+    const qint64 age = nudge->msecsTo(m_sources.now());
+    return age < kNudgeWindowMs && age >= -kNudgeAheadToleranceMs;
 }
 
 } // namespace tisko
