@@ -4,6 +4,8 @@
 #include "Tisko/System/SysfsDrm.h"
 #include "Tisko/System/X11Display.h"
 
+#include <QDir>
+#include <QLocalSocket>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -57,6 +59,7 @@ std::unique_ptr<Presence> Presence::create() {
                                    &drm,
                                    LinuxPresence::defaultCompanionSettingsPath(),
                                    [] { return QDateTime::currentDateTimeUtc(); }};
+    sources.wayland = LinuxPresence::isWaylandSession();
     return std::make_unique<LinuxPresence>(std::move(sources));
 }
 
@@ -73,6 +76,30 @@ QString LinuxPresence::defaultCompanionSettingsPath() {
            QStringLiteral("/Tisko/Despierto.conf");
 }
 
+bool LinuxPresence::isWaylandSession() {
+    if (qEnvironmentVariable("XDG_SESSION_TYPE") == QStringLiteral("wayland"))
+        return true;
+    const QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        return false;
+    const QString socketPath =
+        QDir::isAbsolutePath(display)
+            ? display
+            : qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + display;
+    QLocalSocket compositor;
+    compositor.connectToServer(socketPath);
+    return compositor.waitForConnected(250);
+}
+
+std::optional<double> LinuxPresence::x11IdleSeconds() {
+    if (m_sources.x11 == nullptr)
+        return std::nullopt;
+    const std::optional<unsigned long> idle = m_sources.x11->idleMilliseconds();
+    if (!idle)
+        return std::nullopt;
+    return static_cast<double>(*idle) / kMillisecondsPerSecond;
+}
+
 std::optional<double> LinuxPresence::secondsSinceLastInput() {
     DBusQuery session(m_sources.sessionBus, m_sources.budget);
     const std::optional<QVariant> mutterIdle =
@@ -83,9 +110,9 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
     if (mutterIdle && mutterIdle->metaType().id() == QMetaType::ULongLong)
         return static_cast<double>(mutterIdle->toULongLong()) / kMillisecondsPerSecond;
 
-    if (m_sources.x11 != nullptr) {
-        if (const std::optional<unsigned long> idle = m_sources.x11->idleMilliseconds())
-            return static_cast<double>(*idle) / kMillisecondsPerSecond;
+    if (!m_sources.wayland) {
+        if (const std::optional<double> idle = x11IdleSeconds())
+            return idle;
     }
 
     const std::optional<QVariant> saverIdle =
@@ -100,14 +127,14 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
     const std::optional<QVariant> idleHint = system.property(
         kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
     if (!idleHint)
-        return std::nullopt;
+        return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
     if (!idleHint->toBool())
         return 0.0;
     const std::optional<QVariant> since =
         system.property(kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleSinceHint"),
                         QMetaType::ULongLong);
     if (!since)
-        return std::nullopt;
+        return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
     const double nowUs = static_cast<double>(m_sources.now().toMSecsSinceEpoch()) * 1000.0;
     const double sinceUs = static_cast<double>(since->toULongLong());
     return std::max(0.0, (nowUs - sinceUs) / kMicrosecondsPerSecond);

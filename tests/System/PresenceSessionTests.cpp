@@ -44,6 +44,42 @@ TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensAndDropsAfterInput) {
     EXPECT_LT(*after, 0.5);
 }
 
+TEST_F(SessionPresence, onWaylandTheDesktopsIdleTimeComesBeforeTheXServers) {
+    test::HeadlessWeston weston;
+    ASSERT_TRUE(weston.isReady());
+    const QByteArray savedDisplay = qgetenv("WAYLAND_DISPLAY");
+    qputenv("WAYLAND_DISPLAY", weston.socketPath().toUtf8());
+    const bool wayland = LinuxPresence::isWaylandSession();
+    qunsetenv("WAYLAND_DISPLAY");
+    const bool withoutCompositor = LinuxPresence::isWaylandSession();
+    if (!savedDisplay.isEmpty())
+        qputenv("WAYLAND_DISPLAY", savedDisplay);
+    EXPECT_TRUE(wayland);
+    EXPECT_FALSE(withoutCompositor);
+
+    // The desktop says 7 s, the X server (after a pointer move) under one: the answer tells
+    // which of them was asked.
+    test::DBusMock saver(QStringLiteral("org.freedesktop.ScreenSaver"),
+                         QStringLiteral("/org/freedesktop/ScreenSaver"),
+                         QStringLiteral("org.freedesktop.ScreenSaver"));
+    ASSERT_TRUE(saver.isReady());
+    ASSERT_TRUE(saver.addMethod(QStringLiteral("GetSessionIdleTime"), {}, QStringLiteral("u"),
+                                QStringLiteral("ret = 7")));
+    X11Display x11;
+    movePointer(20, 20);
+    LinuxPresence::Sources sources{QDBusConnection::systemBus(),
+                                   QDBusConnection::sessionBus(),
+                                   &x11,
+                                   nullptr,
+                                   QString(),
+                                   nullptr};
+    sources.wayland = wayland;
+    EXPECT_EQ(LinuxPresence(sources).secondsSinceLastInput(), std::optional<double>(7.0));
+    sources.wayland = false;
+    EXPECT_LT(LinuxPresence(sources).secondsSinceLastInput().value_or(99), 1.0)
+        << "on X11 the X server comes first";
+}
+
 TEST_F(SessionPresence, mutterIdleMonitorAndPowerSaveModeComeFirst) {
     test::DBusMock idle(QStringLiteral("org.gnome.Mutter.IdleMonitor"),
                         QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
