@@ -88,8 +88,8 @@ void Monitor::start() {
         if (!self)
             return;
         self->setAirPodsConnected(connected);
-        Log::info(connected ? QStringLiteral("AirPods conectados")
-                            : QStringLiteral("AirPods desconectados"));
+        Log::info(connected ? QStringLiteral("Seguidor de cabeza conectado")
+                            : QStringLiteral("Seguidor de cabeza desconectado"));
     });
 
     refreshState();
@@ -330,7 +330,7 @@ QString Monitor::triggerWord(Trigger trigger) {
     case Trigger::clock:
         return QStringLiteral("reloj");
     case Trigger::airPods:
-        return QStringLiteral("AirPods");
+        return QStringLiteral("seguidor de cabeza");
     case Trigger::manual:
         return QStringLiteral("a mano");
     }
@@ -380,7 +380,7 @@ void Monitor::handlePitch(double pitch) {
         return;
     const auto degrees =
         static_cast<long long>(std::trunc((*reference - pitch) * 180 / std::numbers::pi));
-    Log::info(QStringLiteral("AirPods: cabeza inclinada ") + QString::number(degrees) +
+    Log::info(QStringLiteral("Seguidor de cabeza: cabeza inclinada ") + QString::number(degrees) +
               QStringLiteral("°, miro"));
     look(Trigger::airPods);
 }

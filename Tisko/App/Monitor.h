@@ -113,7 +113,7 @@ public:
 
     // The short text of a verdict: "Demasiado cerca", "Encorvado", "Bien", "No te veo".
     static QString describe(const PostureVerdict& verdict);
-    // The word of a trigger in the log: "reloj", "AirPods", "a mano".
+    // The word of a trigger in the log: "reloj", "seguidor de cabeza", "a mano".
     static QString triggerWord(Trigger trigger);
 
     const State& state() const { return m_state; }
