@@ -4,8 +4,6 @@
 #include "Tisko/System/SysfsDrm.h"
 #include "Tisko/System/X11Display.h"
 
-#include <QDir>
-#include <QLocalSocket>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -77,18 +75,8 @@ QString LinuxPresence::defaultCompanionSettingsPath() {
 }
 
 bool LinuxPresence::isWaylandSession() {
-    if (qEnvironmentVariable("XDG_SESSION_TYPE") == QStringLiteral("wayland"))
-        return true;
-    const QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (display.isEmpty())
-        return false;
-    const QString socketPath =
-        QDir::isAbsolutePath(display)
-            ? display
-            : qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + display;
-    QLocalSocket compositor;
-    compositor.connectToServer(socketPath);
-    return compositor.waitForConnected(250);
+    return qEnvironmentVariable("XDG_SESSION_TYPE") == QStringLiteral("wayland") ||
+           !qEnvironmentVariable("WAYLAND_DISPLAY").isEmpty();
 }
 
 std::optional<double> LinuxPresence::x11IdleSeconds() {

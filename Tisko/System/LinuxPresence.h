@@ -40,8 +40,8 @@ public:
 
     // The companion's settings file in this user's configuration folder.
     static QString defaultCompanionSettingsPath();
-    // True when this is a Wayland session: XDG_SESSION_TYPE says so, or the compositor at
-    // WAYLAND_DISPLAY (a name in XDG_RUNTIME_DIR, or a path) accepts a connection.
+    // True when this is a Wayland session: XDG_SESSION_TYPE says so, or WAYLAND_DISPLAY
+    // names a compositor.
     static bool isWaylandSession();
 
     std::optional<double> secondsSinceLastInput() override;

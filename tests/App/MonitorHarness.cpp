@@ -117,13 +117,6 @@ LookResult failedResult() {
     return r;
 }
 
-LookResult busyResult() {
-    LookResult r = failedResult();
-    r.cameraBusy = true;
-    r.sharedWithAnotherApp = true;
-    return r;
-}
-
 HeadMeasurement fineFace() {
     return HeadMeasurement{0.3, 0.12, 0.5, 0.4};
 }

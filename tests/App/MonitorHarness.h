@@ -132,8 +132,6 @@ Calibration position(const std::string& name, std::optional<double> headPitch = 
 LookResult faceResult(const HeadMeasurement& measurement);
 LookResult nobodyResult();
 LookResult failedResult();
-// A look that could not start because another application streams from the camera.
-LookResult busyResult();
 // Measurements that judge fine, too close and slouching against position().
 HeadMeasurement fineFace();
 HeadMeasurement closeFace();

@@ -118,21 +118,18 @@ TEST_F(LookFixture,
     EXPECT_TRUE(test::waitUntil([&] { return ended.expired(); }));
 }
 
-TEST_F(LookFixture, aCameraThatDoesNotOpenOrStreamFailsTheLookWithItsIdAndSaysWhetherItIsBusy) {
-    const struct {
-        bool opens, busy;
-    } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
-    for (const auto [opens, busy] : cases) {
+TEST_F(LookFixture, aCameraThatDoesNotOpenOrStreamFailsTheLookWithItsId) {
+    for (const bool opens : {false, true}) {
         results.clear();
         auto session = makeSession();
         camera->opens = opens;
         camera->starts = false;
-        camera->busy = busy;
+        camera->busy = !opens; // held by another application
         take(session, 2.5);
         waitForResults();
         ASSERT_EQ(results.size(), 1u);
         EXPECT_TRUE(results[0].failed);
-        EXPECT_EQ(results[0].cameraBusy, busy);
+        EXPECT_EQ(results[0].cameraBusy, !opens);
         EXPECT_EQ(results[0].cameraID, QStringLiteral("cam-1"));
         EXPECT_TRUE(results[0].format.isEmpty());
         EXPECT_FALSE(results[0].measurement);

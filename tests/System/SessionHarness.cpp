@@ -3,7 +3,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QFileInfo>
 
 namespace tisko::test {
 
@@ -38,29 +37,6 @@ DBusMock::DBusMock(const QString& name, const QString& path, const QString& inte
 }
 
 DBusMock::~DBusMock() {
-    endProcess(m_process);
-}
-
-HeadlessWeston::HeadlessWeston() {
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.setStandardOutputFile(QProcess::nullDevice());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-    m_process.setProcessEnvironment(environment);
-    m_process.start(QStringLiteral("weston"),
-                    {QStringLiteral("--backend=headless-backend.so"),
-                     QStringLiteral("--socket=wayland-tisko"), QStringLiteral("--no-config"),
-                     QStringLiteral("--idle-time=0")});
-    m_ready =
-        m_process.waitForStarted(5000) && waitUntil(
-                                              [&] {
-                                                  return m_process.state() == QProcess::Running &&
-                                                         QFileInfo::exists(socketPath());
-                                              },
-                                              std::chrono::seconds(10));
-}
-
-HeadlessWeston::~HeadlessWeston() {
     endProcess(m_process);
 }
 

@@ -7,7 +7,6 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
-#include <QTemporaryDir>
 #include <QVariant>
 
 namespace tisko::test {
@@ -38,26 +37,6 @@ private:
     QString m_name;
     QString m_path;
     QString m_interface;
-    QProcess m_process;
-    bool m_ready = false;
-};
-
-// A headless weston, the Wayland compositor, listening in a runtime folder of its own for
-// the life of the object, ended by its PID afterwards.
-class HeadlessWeston {
-public:
-    HeadlessWeston();
-    ~HeadlessWeston();
-    HeadlessWeston(const HeadlessWeston&) = delete;
-    HeadlessWeston& operator=(const HeadlessWeston&) = delete;
-
-    // True once the compositor's socket exists.
-    bool isReady() const { return m_ready; }
-    // The compositor's socket, as WAYLAND_DISPLAY may name it.
-    QString socketPath() const { return m_runtime.filePath(QStringLiteral("wayland-tisko")); }
-
-private:
-    QTemporaryDir m_runtime;
     QProcess m_process;
     bool m_ready = false;
 };
