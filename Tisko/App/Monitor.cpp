@@ -96,8 +96,8 @@ void Monitor::start() {
         if (!self)
             return;
         self->setAirPodsConnected(connected);
-        Log::info(connected ? QStringLiteral("AirPods conectados")
-                            : QStringLiteral("AirPods desconectados"));
+        Log::info(connected ? QStringLiteral("Seguidor de cabeza conectado")
+                            : QStringLiteral("Seguidor de cabeza desconectado"));
     });
 
     refreshState();
@@ -208,6 +208,13 @@ void Monitor::startLook(const Calibration& calibration, Trigger trigger) {
 
 void Monitor::handle(const LookResult& result, const Calibration& calibration, Trigger trigger,
                      std::optional<double> pitch) {
+    if (result.failed && result.cameraBusy) {
+        // A video call has the camera: nothing was seen, so nothing is counted or changed,
+        // and the next tick asks again.
+        Log::info(QStringLiteral("Mirada (") + triggerWord(trigger) +
+                  QStringLiteral("): otra aplicación está usando la cámara"));
+        return;
+    }
     if (result.failed) {
         Log::error(QStringLiteral("Mirada (") + triggerWord(trigger) +
                    QStringLiteral("): la cámara no se ha abierto"));
@@ -331,7 +338,7 @@ QString Monitor::triggerWord(Trigger trigger) {
     case Trigger::clock:
         return QStringLiteral("reloj");
     case Trigger::airPods:
-        return QStringLiteral("AirPods");
+        return QStringLiteral("seguidor de cabeza");
     case Trigger::manual:
         return QStringLiteral("a mano");
     }
@@ -381,7 +388,7 @@ void Monitor::handlePitch(double pitch) {
         return;
     const auto degrees =
         static_cast<long long>(std::trunc((*reference - pitch) * 180 / std::numbers::pi));
-    Log::info(QStringLiteral("AirPods: cabeza inclinada ") + QString::number(degrees) +
+    Log::info(QStringLiteral("Seguidor de cabeza: cabeza inclinada ") + QString::number(degrees) +
               QStringLiteral("°, miro"));
     look(Trigger::airPods);
 }
@@ -426,9 +433,13 @@ void Monitor::select(const Uuid& id) {
 }
 
 void Monitor::remove(const Uuid& id) {
+    const std::optional<Calibration> active = m_book.active();
     CalibrationBook book = m_book;
     book.remove(id);
     setBook(std::move(book));
+    // The hint and the recent checks judged the removed position, not the next one.
+    if (active && active->id == id)
+        resetReferenceCheck();
     saveBook();
     refreshState();
 }
@@ -451,6 +462,11 @@ void Monitor::selectCalibrationForDisplays() {
     if (!SettingsStore::autoSelectByDisplays())
         return;
     const QString key = m_services.displayKey ? m_services.displayKey() : QString();
+    // An active position recorded with these displays stays, even when a newer one was
+    // recorded with them too: the user chose it.
+    const std::optional<Calibration> active = m_book.active();
+    if (active && active->displayKey && *active->displayKey == key.toStdString())
+        return;
     const std::optional<Calibration> match = m_book.match(key.toStdString());
     if (!match || m_book.activeID == match->id)
         return;

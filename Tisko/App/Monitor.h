@@ -100,18 +100,20 @@ public:
     void saveCalibration(const Calibration& calibration);
     // Makes the position with this id the active one.
     void select(const Uuid& id);
-    // Deletes the position with this id.
+    // Deletes the position with this id; when it was the active one, its reference hint and
+    // recent checks go with it.
     void remove(const Uuid& id);
     // Gives the position a new name, trimmed; a blank name changes nothing.
     void rename(const Uuid& id, const QString& name);
-    // Makes active the position recorded with the displays connected now, if any.
+    // Makes active the position recorded with the displays connected now, if any; an active
+    // position recorded with them stays.
     void selectCalibrationForDisplays();
     // Hides the hint that the active position no longer fits, for 24 hours.
     void dismissReferenceSuspect();
 
     // The short text of a verdict: "Demasiado cerca", "Encorvado", "Bien", "No te veo".
     static QString describe(const PostureVerdict& verdict);
-    // The word of a trigger in the log: "reloj", "AirPods", "a mano".
+    // The word of a trigger in the log: "reloj", "seguidor de cabeza", "a mano".
     static QString triggerWord(Trigger trigger);
 
     const State& state() const { return m_state; }

@@ -49,15 +49,15 @@ std::unique_ptr<SingleInstance> SingleInstance::forDataFolder(QObject* parent) {
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         runtime = QDir::tempPath();
-    // One socket per data folder; the hash keeps the path short enough for a socket.
+    // One lock and one socket per data folder, both in the runtime folder: the data folder
+    // may be read-only, and Tisko still runs then. The hash keeps the socket path short.
     const QByteArray tag =
         QCryptographicHash::hash(QDir(folder).absolutePath().toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
-    return std::make_unique<SingleInstance>(
-        folder + QStringLiteral("/Tisko.lock"),
-        runtime + QStringLiteral("/tisko-") + QString::fromLatin1(tag) + QStringLiteral(".socket"),
-        parent);
+    const QString stem = runtime + QStringLiteral("/tisko-") + QString::fromLatin1(tag);
+    return std::make_unique<SingleInstance>(stem + QStringLiteral(".lock"),
+                                            stem + QStringLiteral(".socket"), parent);
 }
 
 QByteArray SingleInstance::wordFor(Request request) {

@@ -11,7 +11,7 @@ class QLocalServer;
 namespace tisko {
 
 // Keeps one Tisko per data folder, so that only one process ever writes the data files.
-// The first process takes a lock file in the data folder and listens on a local socket; a
+// The first process takes a lock file in the runtime folder and listens on a local socket; a
 // later one finds the lock taken and hands its request over the socket instead. A lock left
 // behind by a process that died is taken over.
 class SingleInstance : public QObject {
@@ -24,7 +24,8 @@ public:
     SingleInstance(QString lockPath, QString serverName, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The lock in the data folder and a socket in the runtime folder named after that folder.
+    // A lock and a socket in the runtime folder, both named after the data folder, which
+    // need not be writable.
     static std::unique_ptr<SingleInstance> forDataFolder(QObject* parent = nullptr);
 
     // Tries to become the running Tisko: takes the lock and starts listening. False when

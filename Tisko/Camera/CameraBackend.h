@@ -62,6 +62,8 @@ public:
     // Whether frames are flowing: false once stopped or when the device went away. Unlike
     // the other calls it may be asked from any thread.
     virtual bool isRunning() const = 0;
+    // Whether the last open or start failed because another process holds the device.
+    virtual bool busy() const { return false; }
     // Stops streaming and closes the device; no frame is handed over afterwards.
     virtual void stop() = 0;
 };

@@ -12,8 +12,9 @@ struct CameraDevice {
     QString uniqueID; // stable: /dev/v4l/by-id name, else by-path, else the node; "file:" + path
     QString localizedName; // the driver's card name, or the file or folder name
     Kind kind = Kind::V4l2;
-    bool builtIn = false; // a camera fixed in the computer (laptop lid)
-    QString path;         // the device node, or the picture file or folder
+    bool builtIn = false;      // a camera fixed in the computer (laptop lid)
+    QString path;              // the device node, or the picture file or folder
+    bool accessDenied = false; // the node exists but refuses this user (not in "video")
 
     bool operator==(const CameraDevice&) const = default;
 };

@@ -170,6 +170,7 @@ void CameraLook::take(std::shared_ptr<CameraSession> session, int frames, double
         result.failed = true;
         result.cameraID = session->device().uniqueID;
         result.sharedWithAnotherApp = session->sharedWithAnotherApp();
+        result.cameraBusy = session->cameraBusy();
         deliver(completion, result);
     });
 }

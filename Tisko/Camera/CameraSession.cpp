@@ -199,6 +199,7 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
     m_shared = m_services.isRunningSomewhere ? m_services.isRunningSomewhere(m_device) : false;
     // 2. The input.
     if (!m_backend->open()) {
+        m_busy = m_backend->busy();
         m_model.reset();
         completion(false);
         return;
@@ -265,8 +266,11 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
     // 13.
     const bool running = streaming && m_backend->isRunning();
     m_running = running;
-    if (!running)
+    if (!running) {
+        // Another process streaming from the camera explains a stream that will not start.
+        m_busy = m_backend->busy() || m_shared;
         m_model.reset();
+    }
     completion(running);
 }
 

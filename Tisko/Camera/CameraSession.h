@@ -72,6 +72,8 @@ public:
     const CameraDevice& device() const { return m_device; }
     // Whether another process had the camera running when this session started.
     bool sharedWithAnotherApp() const { return m_shared; }
+    // Whether the session did not start because another application holds the camera.
+    bool cameraBusy() const { return m_busy; }
     // The chosen format ("1280x720"), known once started.
     QString formatAtStart() const;
     // Every frame the camera delivered, analysed or not.
@@ -97,6 +99,7 @@ private:
     std::shared_ptr<SerialQueue> m_queue;
     std::shared_ptr<FaceModel> m_model;
     std::atomic<bool> m_shared{false};
+    std::atomic<bool> m_busy{false};
     mutable std::mutex m_formatMutex;
     QString m_formatAtStart;
     std::atomic<int> m_framesSeen{0};

@@ -99,9 +99,32 @@ std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QStrin
 
     for (const auto& [index, name] : ordered) {
         const QString node = devRoot + QLatin1Char('/') + name;
+        const QString sysNode = sysRoot + QLatin1Char('/') + name;
+        CameraDevice camera;
+        camera.kind = CameraDevice::Kind::V4l2;
+        camera.path = node;
+        camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-id"), node);
+        if (camera.uniqueID.isEmpty())
+            camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-path"), node);
+        if (camera.uniqueID.isEmpty())
+            camera.uniqueID = node;
+        camera.builtIn = isBuiltIn(sysNode);
+
         const int fd = system.open(node, O_RDWR | O_NONBLOCK);
-        if (fd < 0)
+        const int openError = errno;
+        if (fd < 0) {
+            // A node that refuses this user is a camera without permission, not a missing
+            // one. Its capabilities cannot be asked: the device's first node (index 0) is
+            // its capture node, the others (metadata) are left out.
+            const QString nodeIndex = readLine(sysNode + QStringLiteral("/index"));
+            if ((openError == EACCES || openError == EPERM) &&
+                (nodeIndex.isEmpty() || nodeIndex == QStringLiteral("0"))) {
+                camera.accessDenied = true;
+                camera.localizedName = readLine(sysNode + QStringLiteral("/name"));
+                cameras.push_back(camera);
+            }
             continue;
+        }
         v4l2_capability caps{};
         const bool answered = system.control(fd, VIDIOC_QUERYCAP, &caps) == 0;
         system.close(fd);
@@ -113,21 +136,11 @@ std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QStrin
         if (!(device & V4L2_CAP_VIDEO_CAPTURE) || !(device & V4L2_CAP_STREAMING))
             continue;
 
-        CameraDevice camera;
-        camera.kind = CameraDevice::Kind::V4l2;
-        camera.path = node;
-        camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-id"), node);
-        if (camera.uniqueID.isEmpty())
-            camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-path"), node);
-        if (camera.uniqueID.isEmpty())
-            camera.uniqueID = node;
         const auto* card = reinterpret_cast<const char*>(caps.card);
         camera.localizedName =
             QString::fromUtf8(card, static_cast<qsizetype>(strnlen(card, sizeof caps.card)));
         if (camera.localizedName.isEmpty())
-            camera.localizedName =
-                readLine(sysRoot + QLatin1Char('/') + name + QStringLiteral("/name"));
-        camera.builtIn = isBuiltIn(sysRoot + QLatin1Char('/') + name);
+            camera.localizedName = readLine(sysNode + QStringLiteral("/name"));
         cameras.push_back(camera);
     }
     return cameras;

@@ -23,7 +23,8 @@ public:
     static std::optional<CameraDevice> choose(const std::vector<CameraDevice>& cameras,
                                               const std::optional<QString>& id);
     // The capture nodes under `sysRoot` (/sys/class/video4linux) with their nodes and
-    // stable links under `devRoot` (/dev), asking each node its capabilities.
+    // stable links under `devRoot` (/dev), asking each node its capabilities. A capture
+    // node that refuses this user is listed too, marked accessDenied.
     static std::vector<CameraDevice> captureNodes(V4l2System& system, const QString& sysRoot,
                                                   const QString& devRoot);
     // The sample cameras of a colon-separated list of picture files and folders.

@@ -17,6 +17,7 @@ struct LookResult {
     bool sharedWithAnotherApp = false;          // another process had the camera running
     QString format;                             // "1280x720"; empty on failure
     bool failed = false;                        // no camera, or the session did not start
+    bool cameraBusy = false; // failed because another application holds the camera
 
     bool operator==(const LookResult&) const = default;
 };

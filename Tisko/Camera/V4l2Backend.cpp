@@ -38,9 +38,10 @@ V4l2Backend::~V4l2Backend() {
 bool V4l2Backend::open() {
     if (m_fd >= 0)
         return true;
+    m_busy = false;
     m_fd = m_system.open(m_node, O_RDWR | O_NONBLOCK);
     if (m_fd < 0)
-        return false;
+        return failed();
     v4l2_capability caps{};
     if (m_system.control(m_fd, VIDIOC_QUERYCAP, &caps) == -1) {
         release();
@@ -113,6 +114,7 @@ bool V4l2Backend::setFormat(FrameSize size) {
 bool V4l2Backend::start(FrameHandler handler) {
     if (m_fd < 0 || m_streaming)
         return false;
+    m_busy = false;
     v4l2_format format{};
     format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     if (m_system.control(m_fd, VIDIOC_G_FMT, &format) == -1)
@@ -125,7 +127,10 @@ bool V4l2Backend::start(FrameHandler handler) {
     request.count = bufferCount;
     request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     request.memory = V4L2_MEMORY_MMAP;
-    if (m_system.control(m_fd, VIDIOC_REQBUFS, &request) == -1 || request.count == 0)
+    // A driver whose buffers another process streams from refuses them with EBUSY.
+    if (m_system.control(m_fd, VIDIOC_REQBUFS, &request) == -1)
+        return failed();
+    if (request.count == 0)
         return false;
     for (std::uint32_t i = 0; i < request.count; ++i) {
         v4l2_buffer buffer{};
@@ -148,10 +153,8 @@ bool V4l2Backend::start(FrameHandler handler) {
         }
     }
     int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (m_system.control(m_fd, VIDIOC_STREAMON, &type) == -1) {
-        release();
-        return false;
-    }
+    if (m_system.control(m_fd, VIDIOC_STREAMON, &type) == -1)
+        return failed();
     m_streaming = true;
     m_handler = std::move(handler);
     m_stopping = false;
@@ -217,6 +220,12 @@ void V4l2Backend::stop() {
     m_running = false;
     m_handler = nullptr;
     release();
+}
+
+bool V4l2Backend::failed() {
+    m_busy = errno == EBUSY;
+    release();
+    return false;
 }
 
 void V4l2Backend::release() {

@@ -23,6 +23,7 @@ public:
     bool setFormat(FrameSize size) override;
     bool start(FrameHandler handler) override;
     bool isRunning() const override { return m_running; }
+    bool busy() const override { return m_busy; }
     void stop() override;
 
     // Buffers asked of the driver.
@@ -35,6 +36,9 @@ private:
     };
     void pump();
     void release();
+    // Notes whether the call that just failed met a device in use elsewhere (EBUSY), then
+    // releases the device; always false, for the caller to return.
+    bool failed();
 
     const QString m_node;
     V4l2System& m_system;
@@ -46,6 +50,7 @@ private:
     std::uint32_t m_pixelFormat = 0;
     FrameHandler m_handler;
     std::atomic<bool> m_running{false};
+    bool m_busy = false;
     std::atomic<bool> m_stopping{false};
     std::thread m_pump;
 };

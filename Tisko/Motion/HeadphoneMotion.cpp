@@ -64,9 +64,9 @@ void HeadphoneMotion::start() {
     connect(m_socket.get(), &QUdpSocket::readyRead, this, &HeadphoneMotion::readDatagrams);
     connect(m_socket.get(), &QAbstractSocket::errorOccurred, this, [this] {
         if (m_socket)
-            Log::error(QStringLiteral("AirPods: ") + m_socket->errorString());
+            Log::error(QStringLiteral("Seguidor de cabeza: ") + m_socket->errorString());
     });
-    Log::info(QStringLiteral("AirPods: escuchando el movimiento de la cabeza"));
+    Log::info(QStringLiteral("Seguidor de cabeza: escuchando"));
 }
 
 void HeadphoneMotion::stop() {

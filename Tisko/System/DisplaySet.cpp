@@ -18,11 +18,18 @@ QString DisplaySet::currentKey() {
 }
 
 QString DisplaySet::currentKey(const std::vector<EdidSource*>& sources) {
+    const QString none = keyFor({});
     for (EdidSource* source : sources) {
-        if (const std::optional<std::vector<QByteArray>> edids = source->connectedEdids())
-            return keyFor(*edids);
+        const std::optional<std::vector<QByteArray>> edids = source->connectedEdids();
+        if (!edids)
+            continue;
+        // Xwayland's outputs carry no EDID: an answer without one says nothing about the
+        // displays, so the next source is asked.
+        const QString key = keyFor(*edids);
+        if (key != none)
+            return key;
     }
-    return keyFor({});
+    return none;
 }
 
 QString DisplaySet::keyFor(const std::vector<QByteArray>& edids) {

@@ -16,7 +16,8 @@ public:
 
     // The key of the displays connected now: RandR on X11 first, then /sys/class/drm.
     static QString currentKey();
-    // The key from the first source that answers; "displays:" when none does.
+    // The key from the first source that names a display by its EDID; "displays:" when
+    // none does.
     static QString currentKey(const std::vector<EdidSource*>& sources);
     // The key of the given EDID blobs, in any order; blobs that do not parse are left out.
     static QString keyFor(const std::vector<QByteArray>& edids);

@@ -13,6 +13,9 @@ namespace {
 
 // A nudge younger than this means the companion is keeping the machine awake for someone.
 constexpr qint64 kNudgeWindowMs = 30'000;
+// Clocks of two programs may differ a little; a nudge dated further ahead is a bad date,
+// which would otherwise silence every clock look until the clock reached it.
+constexpr qint64 kNudgeAheadToleranceMs = 60'000;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr double kMicrosecondsPerSecond = 1'000'000.0;
 
@@ -54,6 +57,7 @@ std::unique_ptr<Presence> Presence::create() {
                                    &drm,
                                    LinuxPresence::defaultCompanionSettingsPath(),
                                    [] { return QDateTime::currentDateTimeUtc(); }};
+    sources.wayland = LinuxPresence::isWaylandSession();
     return std::make_unique<LinuxPresence>(std::move(sources));
 }
 
@@ -70,6 +74,20 @@ QString LinuxPresence::defaultCompanionSettingsPath() {
            QStringLiteral("/Tisko/Despierto.conf");
 }
 
+bool LinuxPresence::isWaylandSession() {
+    return qEnvironmentVariable("XDG_SESSION_TYPE") == QStringLiteral("wayland") ||
+           !qEnvironmentVariable("WAYLAND_DISPLAY").isEmpty();
+}
+
+std::optional<double> LinuxPresence::x11IdleSeconds() {
+    if (m_sources.x11 == nullptr)
+        return std::nullopt;
+    const std::optional<unsigned long> idle = m_sources.x11->idleMilliseconds();
+    if (!idle)
+        return std::nullopt;
+    return static_cast<double>(*idle) / kMillisecondsPerSecond;
+}
+
 std::optional<double> LinuxPresence::secondsSinceLastInput() {
     DBusQuery session(m_sources.sessionBus, m_sources.budget);
     const std::optional<QVariant> mutterIdle =
@@ -80,9 +98,9 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
     if (mutterIdle && mutterIdle->metaType().id() == QMetaType::ULongLong)
         return static_cast<double>(mutterIdle->toULongLong()) / kMillisecondsPerSecond;
 
-    if (m_sources.x11 != nullptr) {
-        if (const std::optional<unsigned long> idle = m_sources.x11->idleMilliseconds())
-            return static_cast<double>(*idle) / kMillisecondsPerSecond;
+    if (!m_sources.wayland) {
+        if (const std::optional<double> idle = x11IdleSeconds())
+            return idle;
     }
 
     const std::optional<QVariant> saverIdle =
@@ -97,14 +115,14 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
     const std::optional<QVariant> idleHint = system.property(
         kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
     if (!idleHint)
-        return std::nullopt;
+        return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
     if (!idleHint->toBool())
         return 0.0;
     const std::optional<QVariant> since =
         system.property(kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleSinceHint"),
                         QMetaType::ULongLong);
     if (!since)
-        return std::nullopt;
+        return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
     const double nowUs = static_cast<double>(m_sources.now().toMSecsSinceEpoch()) * 1000.0;
     const double sinceUs = static_cast<double>(since->toULongLong());
     return std::max(0.0, (nowUs - sinceUs) / kMicrosecondsPerSecond);
@@ -142,7 +160,8 @@ bool LinuxPresence::companionKeepingAwake() {
         nudgeDate(settings.value(QStringLiteral("keepAwakeLastNudge")));
     if (!nudge)
         return false;
-    return nudge->msecsTo(m_sources.now()) < kNudgeWindowMs;
+    const qint64 age = nudge->msecsTo(m_sources.now());
+    return age < kNudgeWindowMs && age >= -kNudgeAheadToleranceMs;
 }
 
 } // namespace tisko

@@ -16,7 +16,8 @@ class X11Display;
 
 // Presence from the desktop's services, each answer from the first source that gives one:
 //  input idle time: Mutter's IdleMonitor, X11 MIT-SCREEN-SAVER, the freedesktop
-//    screensaver's GetSessionIdleTime, logind's IdleHint/IdleSinceHint;
+//    screensaver's GetSessionIdleTime, logind's IdleHint/IdleSinceHint; on a Wayland
+//    session X11 comes last, as Xwayland only sees input to X11 windows;
 //  display sleep: Mutter's PowerSaveMode, X11 DPMS, the DRM connectors' dpms state;
 //  the companion's nudge: its settings file, key "keepAwakeLastNudge" (ISO 8601 date).
 // The D-Bus questions of one answer share one time budget.
@@ -31,6 +32,7 @@ public:
         QString companionSettingsPath;  // the companion's settings file
         std::function<QDateTime()> now; // the current time
         std::chrono::milliseconds budget = std::chrono::milliseconds(250);
+        bool wayland = false; // a Wayland session: X11 is asked for idle time last
     };
 
     explicit LinuxPresence(Sources sources);
@@ -38,12 +40,17 @@ public:
 
     // The companion's settings file in this user's configuration folder.
     static QString defaultCompanionSettingsPath();
+    // True when this is a Wayland session: XDG_SESSION_TYPE says so, or WAYLAND_DISPLAY
+    // names a compositor.
+    static bool isWaylandSession();
 
     std::optional<double> secondsSinceLastInput() override;
     bool mainDisplayAsleep() override;
     bool companionKeepingAwake() override;
 
 private:
+    std::optional<double> x11IdleSeconds();
+
     Sources m_sources;
 };
 

@@ -25,11 +25,16 @@ PermissionState CameraPermission::stateOfNode(const QString& node) {
 }
 
 PermissionState CameraPermission::state() {
-    const std::optional<CameraDevice> camera = Cameras::device(std::nullopt);
+    return stateOf(Cameras::device(std::nullopt));
+}
+
+PermissionState CameraPermission::stateOf(const std::optional<CameraDevice>& camera) {
     if (!camera)
         return PermissionState::unknown;
     if (camera->kind == CameraDevice::Kind::Sample)
         return PermissionState::granted;
+    if (camera->accessDenied)
+        return PermissionState::denied;
     return stateOfNode(camera->path);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Tisko/Camera/CameraDevice.h"
 #include "Tisko/System/PermissionState.h"
 
 #include <QString>
@@ -20,6 +21,9 @@ public:
     // denied when it exists but refuses this user, unknown without any camera. Sample
     // cameras are always granted.
     static PermissionState state();
+    // The same for a given camera (none: unknown); a node listed as refusing this user is
+    // denied.
+    static PermissionState stateOf(const std::optional<CameraDevice>& camera);
     // The state of one node path (access(2) for reading and writing).
     static PermissionState stateOfNode(const QString& node);
     // There is no prompt: `done` gets whether access is granted, on the next turn of the

@@ -15,7 +15,7 @@ public:
     // True when the main display is asleep; false when it is awake or nobody can tell.
     virtual bool mainDisplayAsleep() = 0;
     // True when the companion application's last keep-awake nudge is less than 30 seconds
-    // old (or lies in the future).
+    // old, or lies at most a minute in the future.
     virtual bool companionKeepingAwake() = 0;
 
     // The desktop's implementation: the process's buses, X server and /sys.

@@ -45,6 +45,19 @@ TEST(CheckCycle, FailedLookChangesNothingButTheState) {
     EXPECT_FALSE(h.monitor().isLooking());
 }
 
+TEST(CheckCycle, BusyCameraCountsNothingAndIsAskedAgainAtTheNextTick) {
+    Checking h;
+    h.clock().advance(180);
+    LookResult busy = failedResult();
+    busy.cameraBusy = true;
+    h.finishLook(busy);
+    EXPECT_EQ(h.newLogLines(),
+              QStringList{QStringLiteral("Mirada (reloj): otra aplicación está usando la cámara")});
+    EXPECT_TRUE(h.monitor().tally().days.empty());
+    h.clock().advance(180);
+    EXPECT_EQ(h.camera().looksTaken, 2);
+}
+
 TEST(CheckCycle, LogLineHasItsPiecesInOrder) {
     Checking h;
     EXPECT_EQ(

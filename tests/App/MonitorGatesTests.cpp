@@ -288,10 +288,10 @@ TEST(MonitorAirPods, TrackerFollowsTheSettingAndItsPermission) {
     h.motion().denied = true;
     h.monitor().updateAirPods();
     EXPECT_FALSE(h.motion().running);
-    EXPECT_EQ(
-        h.newLogLines().filter(QStringLiteral("AirPods")),
-        (QStringList{QStringLiteral("AirPods conectados"), QStringLiteral("AirPods desconectados"),
-                     QStringLiteral("AirPods conectados")}));
+    EXPECT_EQ(h.newLogLines().filter(QStringLiteral("Seguidor de cabeza")),
+              (QStringList{QStringLiteral("Seguidor de cabeza conectado"),
+                           QStringLiteral("Seguidor de cabeza desconectado"),
+                           QStringLiteral("Seguidor de cabeza conectado")}));
 }
 
 TEST(MonitorAirPods, HeldForwardTiltLooksEarly) {
@@ -302,9 +302,12 @@ TEST(MonitorAirPods, HeldForwardTiltLooksEarly) {
         h.clock().advance(1);
     }
     ASSERT_EQ(h.camera().looksTaken, 1);
-    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("AirPods: cabeza inclinada 22°, miro")));
+    EXPECT_TRUE(
+        h.newLogLines().contains(QStringLiteral("Seguidor de cabeza: cabeza inclinada 22°, miro")));
     // A fine look with the pitch known makes that pitch the reference.
     h.finishLook(faceResult(fineFace()));
+    EXPECT_TRUE(
+        h.newLogLines().first().startsWith(QStringLiteral("Mirada (seguidor de cabeza) · ")));
     EXPECT_DOUBLE_EQ(*h.monitor().goodPitch(), 0.10 - 0.40);
 }
 

@@ -89,15 +89,21 @@ TEST(Positions, SelectMakesActiveResetsTheHintAndTakesThePitch) {
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
 }
 
-TEST(Positions, RemovingTheActiveOneActivatesTheFirstAndKeepsTheGoodPitch) {
+TEST(Positions, RemovingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGoodPitch) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
     m.saveCalibration(position("Mesa", 0.1));
     m.saveCalibration(position("Sofá", 0.3));
+    for (int i = 0; i < 40; ++i) {
+        m.look(Trigger::manual);
+        h.finishLook(faceResult(slouchedFace()));
+    }
+    ASSERT_TRUE(m.referenceSuspect().has_value());
     h.newLogLines();
     m.remove(m.book().active()->id);
     EXPECT_EQ(m.book().active()->name, "Mesa");
+    EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about Sofá";
     EXPECT_EQ(m.goodPitch(), 0.3);
     EXPECT_TRUE(h.newLogLines().isEmpty());
     EXPECT_EQ(savedBook(h), m.book());
@@ -151,14 +157,17 @@ TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
     EXPECT_EQ(savedBook(h).activeID, m.book().active()->id);
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Pantallas cambiadas: paso a «Casa»")});
 
-    // Same displays again, unknown displays, or the choice switched off: nothing happens.
+    // Same displays again with an older position of theirs chosen by hand, unknown displays,
+    // or the choice switched off: nothing happens.
+    m.select(m.book().calibrations[0].id);
+    h.newLogLines();
     Q_EMIT h.events().displaysChanged();
     h.displayKey = QStringLiteral("displays:C");
     Q_EMIT h.events().displaysChanged();
     SettingsStore::setAutoSelectByDisplays(false);
     h.displayKey = QStringLiteral("displays:B");
     Q_EMIT h.events().displaysChanged();
-    EXPECT_EQ(m.book().active()->name, "Casa");
+    EXPECT_EQ(m.book().active()->name, "Casa vieja");
     EXPECT_TRUE(h.newLogLines().isEmpty());
 }
 

@@ -60,6 +60,14 @@ TEST_F(SingleInstanceTest, SecondLaunchHandsItsRequestToTheFirst) {
     EXPECT_TRUE(second->claim());
 }
 
+TEST_F(SingleInstanceTest, AnUnwritableDataFolderStillAllowsOneRunningTisko) {
+    // A file where the folder belongs: nothing can be written into it, not even by root.
+    ASSERT_TRUE(writeFile(home.dataHome() + QStringLiteral("/Tisko"), {}));
+    auto first = SingleInstance::forDataFolder();
+    ASSERT_TRUE(first->claim());
+    EXPECT_FALSE(SingleInstance::forDataFolder()->claim());
+}
+
 TEST_F(SingleInstanceTest, ForwardingWithNobodyListeningFailsWithinItsTime) {
     auto lonely = SingleInstance::forDataFolder();
     const auto started = std::chrono::steady_clock::now();

@@ -124,10 +124,12 @@ TEST_F(LookFixture, aCameraThatDoesNotOpenOrStreamFailsTheLookWithItsId) {
         auto session = makeSession();
         camera->opens = opens;
         camera->starts = false;
+        camera->busy = !opens; // held by another application
         take(session, 2.5);
         waitForResults();
         ASSERT_EQ(results.size(), 1u);
         EXPECT_TRUE(results[0].failed);
+        EXPECT_EQ(results[0].cameraBusy, !opens);
         EXPECT_EQ(results[0].cameraID, QStringLiteral("cam-1"));
         EXPECT_TRUE(results[0].format.isEmpty());
         EXPECT_FALSE(results[0].measurement);

@@ -100,6 +100,14 @@ TEST(CamerasDiscovery, findsCaptureNodesWithStableIdsCardNamesAndTheBuiltInOne) 
     std::vector<CameraDevice> all = Cameras::sampleCameras(dev + QStringLiteral("/video10"));
     all.insert(all.end(), cameras.begin(), cameras.end());
     EXPECT_EQ(Cameras::choose(all, std::nullopt)->path, dev + QStringLiteral("/video0"));
+
+    // Outside the "video" group: the capture node is a camera without permission, its
+    // metadata node (index 1) none.
+    test::writeFile(sys + QStringLiteral("/video1/index"), "1\n");
+    system.deniedNodes = {QStringLiteral("video0"), QStringLiteral("video1")};
+    const auto refused = Cameras::captureNodes(system, sys, dev);
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_TRUE(refused[0].accessDenied && !refused[1].accessDenied);
 }
 
 TEST(CameraUsageScan, aMappingOfTheNodeInAnyProcessMeansRunning) {

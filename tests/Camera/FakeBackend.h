@@ -29,6 +29,7 @@ struct FakeCamera {
     CameraBackend::FrameHandler handler;
     bool opens = true;
     bool starts = true;
+    bool busy = false; // another process holds the camera (with opens or starts false)
     std::atomic<CameraSession::Clock::time_point> now{CameraSession::Clock::time_point{} +
                                                       std::chrono::seconds(100)};
 
@@ -81,6 +82,7 @@ public:
         return m_running = m_camera->starts;
     }
     bool isRunning() const override { return m_running; }
+    bool busy() const override { return m_camera->busy; }
     void stop() override {
         m_camera->record(QStringLiteral("stop"));
         std::lock_guard lock(m_camera->mutex);

@@ -27,6 +27,7 @@ public:
         {640, 480}, {1280, 720}, {1920, 1080}, {1280, 960}};
     std::uint32_t width = 640, height = 480;
     QStringList metadataNodes;            // names of nodes that are not capture devices
+    QStringList deniedNodes;              // names of nodes that refuse this user
     bool missing = false;                 // open fails
     bool busy = false;                    // another process streams: format and buffers refused
     std::atomic<bool> vanished{false};    // unplugged: poll reports an error
@@ -38,6 +39,8 @@ public:
     int open(const QString& path, int) override {
         if (missing)
             return fail(ENOENT);
+        if (deniedNodes.contains(QFileInfo(path).fileName()))
+            return fail(EACCES);
         m_opened = QFileInfo(path).fileName();
         ++openNodes;
         return 42;

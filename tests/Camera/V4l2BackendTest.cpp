@@ -75,6 +75,7 @@ TEST(V4l2Backend, aBusyDeviceDoesNotStart) {
     EXPECT_FALSE(backend.setFormat({640, 480}));
     EXPECT_FALSE(backend.start([](auto) {}));
     EXPECT_FALSE(backend.isRunning());
+    EXPECT_TRUE(backend.busy());
 }
 
 TEST(V4l2Backend, aFailedDequeueIsAFrameWithoutPicturesAndAVanishedDeviceEndsTheStream) {

@@ -74,7 +74,7 @@ TEST_F(HeadTracker, datagramsGivePitchInRadiansAndConnectOnTheFirst) {
     motion.start(); // a second start keeps the socket and logs nothing
     EXPECT_EQ(motion.boundPort(), port);
     EXPECT_EQ(test::loggedMessages(),
-              QStringList{QStringLiteral("AirPods: escuchando el movimiento de la cabeza")});
+              QStringList{QStringLiteral("Seguidor de cabeza: escuchando")});
 
     send(datagram(-10.0));
     send(datagram(5.5));

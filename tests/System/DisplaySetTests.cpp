@@ -85,12 +85,14 @@ TEST(DisplaySetKey, leavesOutWhatHasNoEdidAndIsBareWhenNothingRemains) {
     EXPECT_EQ(DisplaySet::keyFor({monitor, QByteArray("garbage")}), DisplaySet::keyFor({monitor}));
 }
 
-TEST(DisplaySetSources, firstSourceThatAnswersDecides) {
+TEST(DisplaySetSources, firstSourceThatNamesADisplayDecides) {
     const QByteArray monitor = edidBlob("DEL", 0xA0C3, 7);
     FixedSource silent(std::nullopt);
+    FixedSource withoutEdid(std::vector<QByteArray>{}); // Xwayland's outputs
     FixedSource answering(std::vector<QByteArray>{monitor});
     FixedSource later(std::vector<QByteArray>{});
-    EXPECT_EQ(DisplaySet::currentKey({&silent, &answering, &later}), DisplaySet::keyFor({monitor}));
+    EXPECT_EQ(DisplaySet::currentKey({&silent, &withoutEdid, &answering, &later}),
+              DisplaySet::keyFor({monitor}));
     EXPECT_EQ(later.calls, 0);
     EXPECT_EQ(DisplaySet::currentKey({&silent}), QStringLiteral("displays:"));
 }

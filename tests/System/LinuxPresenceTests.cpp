@@ -45,7 +45,9 @@ TEST_F(OfflinePresence, onlyADateUnderThirtySecondsOldUnderTheKeyIsANudge) {
         {nudgedAt(kNow.addMSecs(-29'900)), true},
         {nudgedAt(kNow.addMSecs(-30'000)), false},
         {nudgedAt(kNow.addSecs(-3600)), false},
-        {nudgedAt(kNow.addSecs(120)), true}, // a nudge in the future counts
+        {nudgedAt(kNow.addSecs(60)), true},       // a minute ahead: clocks may differ that much
+        {nudgedAt(kNow.addMSecs(60'001)), false}, // further ahead is a bad date
+        {nudgedAt(kNow.addDays(30)), false},
         {"[General]\nkeepAwakeLastNudge=2025-03-14T10:26:40+01:00\n", true}, // read in its zone
         {"[General]\nkeepAwakeLastNudge=1741944410\n", false},
         {"[General]\nkeepAwakeLastNudge=Today\n", false},

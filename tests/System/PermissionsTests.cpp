@@ -17,6 +17,9 @@ TEST(PermissionsTest, cameraNodesAndSampleCameras) {
     EXPECT_EQ(CameraPermission::stateOfNode(QStringLiteral("/nonexistent/video0")),
               PermissionState::unknown);
     EXPECT_EQ(CameraPermission::stateOfNode(QStringLiteral("/dev/null")), PermissionState::granted);
+    CameraDevice refused{{}, {}, CameraDevice::Kind::V4l2, false, QStringLiteral("/dev/null")};
+    refused.accessDenied = true;
+    EXPECT_EQ(CameraPermission::stateOf(refused), PermissionState::denied);
 
     QTemporaryDir dir;
     const QString photo = dir.filePath(QStringLiteral("cara.png"));

@@ -16,9 +16,9 @@ using namespace std::chrono_literals;
 class SessionPresence : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(test::insideHarness()); }
-    LinuxPresence presence(X11Display* x11) {
+    LinuxPresence presence(X11Display* x11, bool wayland = false) {
         return LinuxPresence({QDBusConnection::systemBus(), QDBusConnection::sessionBus(), x11,
-                              nullptr, QString(), nullptr});
+                              nullptr, QString(), nullptr, 250ms, wayland});
     }
     static void movePointer(int x, int y) {
         QProcess xdotool;
@@ -42,6 +42,17 @@ TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensAndDropsAfterInput) {
     const std::optional<double> after = probe.secondsSinceLastInput();
     ASSERT_TRUE(after);
     EXPECT_LT(*after, 0.5);
+}
+
+TEST_F(SessionPresence, onWaylandTheScreenSaversIdleTimeComesBeforeTheXServers) {
+    test::DBusMock saver(QStringLiteral("org.freedesktop.ScreenSaver"),
+                         QStringLiteral("/org/freedesktop/ScreenSaver"),
+                         QStringLiteral("org.freedesktop.ScreenSaver"));
+    ASSERT_TRUE(saver.isReady());
+    ASSERT_TRUE(saver.addMethod(QStringLiteral("GetSessionIdleTime"), {}, QStringLiteral("u"),
+                                QStringLiteral("ret = 1234")));
+    X11Display x11;
+    EXPECT_EQ(presence(&x11, true).secondsSinceLastInput(), std::optional<double>(1234.0));
 }
 
 TEST_F(SessionPresence, mutterIdleMonitorAndPowerSaveModeComeFirst) {
