@@ -5,12 +5,14 @@
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PrivacySettings.h"
+#include "Tisko/Interface/UpdateWindow.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 #include "Tisko/System/LoginItem.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/Notifier.h"
+#include "Tisko/System/Updater.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -53,6 +55,7 @@ AppDelegate::~AppDelegate() {
     // Windows first: they look at the Monitor.
     delete m_settingsWindow.data();
     delete m_calibrationWindow.data();
+    delete m_updateWindow.data();
     m_panel.reset();
     m_label.reset();
 }
@@ -138,6 +141,11 @@ void AppDelegate::startMonitor() {
                     NotificationPermission::refresh();
             });
     LoginItem::enableOnFirstRun();
+
+    // Touching the updater starts its schedule; a click on its notice asks it to check.
+    Updater& updater = Updater::shared();
+    m_notifications->setUpdateCheck([] { Updater::shared().checkForUpdates(); });
+    connect(&updater, &Updater::windowRequested, this, &AppDelegate::showUpdate);
 }
 
 void AppDelegate::startInterface() {
@@ -162,7 +170,13 @@ void AppDelegate::startInterface() {
     callbacks.onOpenNotificationSettings = [] {
         openPrivacySettings(PrivacyPane::notifications);
     };
+    callbacks.onCheckForUpdates = [] { Updater::shared().checkForUpdates(); };
+    callbacks.availableVersion = [] { return Updater::shared().availableVersion(); };
     m_panel = std::make_unique<MenuBarPanel>(*m_monitor, std::move(callbacks));
+    connect(&Updater::shared(), &Updater::availableVersionChanged, m_panel.get(), [this] {
+        if (m_panel->isVisible())
+            m_panel->rebuild();
+    });
 
     m_label = std::make_unique<MenuBarLabel>(*m_monitor);
     // A click on the icon while the panel is open first closes the panel (a click outside a
@@ -178,6 +192,8 @@ void AppDelegate::startInterface() {
     connect(m_label.get(), &MenuBarLabel::checkRequested, this,
             [this] { m_monitor->look(Monitor::Trigger::manual); });
     connect(m_label.get(), &MenuBarLabel::settingsRequested, this, &AppDelegate::showSettings);
+    connect(m_label.get(), &MenuBarLabel::updateCheckRequested, &Updater::shared(),
+            &Updater::checkForUpdates);
     connect(m_label.get(), &MenuBarLabel::quitRequested, this, quitApplication);
     connect(m_appearance.get(), &Appearance::schemeChanged, m_label.get(), &MenuBarLabel::refresh);
     bool waited = false;
@@ -200,6 +216,24 @@ void AppDelegate::showCalibration(const std::optional<QString>& name) {
         return;
     }
     // The recording window arrives with its own change; until then there is nothing to open.
+}
+
+UpdateWindow* AppDelegate::updateWindow() const {
+    return qobject_cast<UpdateWindow*>(m_updateWindow.data());
+}
+
+void AppDelegate::showUpdate(const UpdateOutcome& outcome) {
+    UpdateWindow* window = updateWindow();
+    if (!window) {
+        window = new UpdateWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        // Closing the window, whichever way, ends the update session.
+        connect(window, &UpdateWindow::closed, &Updater::shared(), &Updater::finishSession);
+        m_updateWindow = window;
+    }
+    window->setPrompt(UpdatePrompt::forOutcome(outcome, QStringLiteral(TISKO_VERSION)));
+    bringForward(window);
+    Updater::shared().windowShown();
 }
 
 void AppDelegate::watchWindow(QWidget* window) {
