@@ -41,12 +41,11 @@ void openPrivacySettings(PrivacyPane pane, QWidget* parent) {
                               ? QCoreApplication::translate("PrivacySettings", "Seguidor de cabeza")
                               : QCoreApplication::translate("PrivacySettings", "Notificaciones");
     // The README's "Permissions" section says more; the package installs it.
-    const QString text =
-        QCoreApplication::translate("PrivacySettings", privacyHelpText(pane)) +
-        QStringLiteral("\n\n") +
-        QCoreApplication::translate("PrivacySettings",
-                                    "Más detalles en la sección «Permissions» de %1.")
-            .arg(QStringLiteral("/usr/share/doc/tisko/README.md"));
+    const QString text = QCoreApplication::translate("PrivacySettings", privacyHelpText(pane)) +
+                         QStringLiteral("\n\n") +
+                         QCoreApplication::translate(
+                             "PrivacySettings", "Más detalles en la sección «Permissions» de %1.")
+                             .arg(QStringLiteral("/usr/share/doc/tisko/README.md"));
     auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAccessibleName(title);

@@ -7,8 +7,8 @@ UpdatePrompt UpdatePrompt::forOutcome(const UpdateOutcome& outcome, const QStrin
     switch (outcome.kind) {
     case UpdateOutcome::Kind::found:
         prompt.title = tr("Hay una versión nueva de Tisko");
-        prompt.detail = tr("La %1 está disponible; tienes la %2.")
-                            .arg(outcome.item.displayVersion, current);
+        prompt.detail =
+            tr("La %1 está disponible; tienes la %2.").arg(outcome.item.displayVersion, current);
         prompt.notes = outcome.item.releaseNotes;
         prompt.download = outcome.item.downloadAddress();
         prompt.closeText = tr("Más tarde");

@@ -21,9 +21,8 @@ constexpr int textWidth = 300;
 
 UpdateWindow::UpdateWindow(Opener opener, QWidget* parent)
     : QWidget(parent, Qt::Dialog)
-    , m_opener(opener ? std::move(opener) : Opener([](const QUrl& url) {
-        QDesktopServices::openUrl(url);
-    }))
+    , m_opener(opener ? std::move(opener)
+                      : Opener([](const QUrl& url) { QDesktopServices::openUrl(url); }))
     , m_icon(new QLabel(this))
     , m_title(new QLabel(this))
     , m_detail(new QLabel(this))
@@ -78,8 +77,8 @@ void UpdateWindow::setPrompt(const UpdatePrompt& prompt) {
     m_title->setText(prompt.title);
     m_detail->setText(prompt.detail);
     m_notes->setVisible(!prompt.notes.isEmpty());
-    m_notes->setText(QStringLiteral("<a href=\"notes\">%1</a>")
-                         .arg(UpdatePrompt::notesText().toHtmlEscaped()));
+    m_notes->setText(
+        QStringLiteral("<a href=\"notes\">%1</a>").arg(UpdatePrompt::notesText().toHtmlEscaped()));
     m_download->setVisible(!prompt.download.isEmpty());
     m_close->setText(prompt.closeText);
     m_download->setDefault(!prompt.download.isEmpty());

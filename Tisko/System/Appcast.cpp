@@ -104,10 +104,9 @@ Appcast::Reading Appcast::read(const QByteArray& document) {
                 continue;
             }
             const QString shortVersion = raw.shortVersion.trimmed();
-            reading.items.push_back({*version,
-                                     shortVersion.isEmpty() ? version->toString() : shortVersion,
-                                     webAddress(raw.releaseNotes), webAddress(raw.enclosure),
-                                     webAddress(raw.link)});
+            reading.items.push_back(
+                {*version, shortVersion.isEmpty() ? version->toString() : shortVersion,
+                 webAddress(raw.releaseNotes), webAddress(raw.enclosure), webAddress(raw.link)});
         }
     }
     // A document cut short or broken anywhere, even after the channel, is refused whole.

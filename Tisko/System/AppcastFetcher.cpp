@@ -60,8 +60,7 @@ void AppcastFetcher::fetch(const QUrl& address, Handler handler) {
                          QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QStringLiteral("Tisko/" TISKO_VERSION));
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tisko/" TISKO_VERSION));
     QNetworkReply* reply = m_network->get(request);
     m_reply = reply;
     const QString scheme = address.scheme().toLower();

@@ -11,7 +11,6 @@
 
 class QNetworkAccessManager;
 
-
 namespace tisko {
 
 // Fetches the update feed without blocking: HTTPS only, except plain HTTP to a loopback

@@ -34,10 +34,11 @@ Updater::Updater(Environment environment, QObject* parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Updater::checkIfDue);
-    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this, [this](const QString& key) {
-        if (key == SettingsStore::updateFeedURLKey)
-            plan();
-    });
+    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
+            [this](const QString& key) {
+                if (key == SettingsStore::updateFeedURLKey)
+                    plan();
+            });
     m_jitter = m_environment.jitter();
     plan();
 }
@@ -91,8 +92,8 @@ void Updater::startCheck(bool userInitiated) {
     const QUrl address = feed();
     if (address.isEmpty()) {
         if (userInitiated)
-            Q_EMIT windowRequested({UpdateOutcome::Kind::failed, {},
-                                    tr("Las actualizaciones están desactivadas.")});
+            Q_EMIT windowRequested(
+                {UpdateOutcome::Kind::failed, {}, tr("Las actualizaciones están desactivadas.")});
         return;
     }
     m_checking = true;

@@ -20,19 +20,30 @@ TEST(UpdateWindowTest, eachOutcomeHasItsTextsAndButtons) {
         QString closeText;
     };
     const Case cases[] = {
-        {{UpdateOutcome::Kind::found, {QVersionNumber(0, 3), QStringLiteral("0.3"), notes, deb, page}, {}},
+        {{UpdateOutcome::Kind::found,
+          {QVersionNumber(0, 3), QStringLiteral("0.3"), notes, deb, page},
+          {}},
          QStringLiteral("Hay una versión nueva de Tisko"),
-         QStringLiteral("La 0.3 está disponible; tienes la 0.2.0."), deb,
+         QStringLiteral("La 0.3 está disponible; tienes la 0.2.0."),
+         deb,
          QStringLiteral("Más tarde")},
-        {{UpdateOutcome::Kind::found, {QVersionNumber(0, 3), QStringLiteral("0.3"), {}, {}, page}, {}},
+        {{UpdateOutcome::Kind::found,
+          {QVersionNumber(0, 3), QStringLiteral("0.3"), {}, {}, page},
+          {}},
          QStringLiteral("Hay una versión nueva de Tisko"),
-         QStringLiteral("La 0.3 está disponible; tienes la 0.2.0."), page,
+         QStringLiteral("La 0.3 está disponible; tienes la 0.2.0."),
+         page,
          QStringLiteral("Más tarde")},
-        {{UpdateOutcome::Kind::upToDate, {}, {}}, QStringLiteral("Tienes la última versión"),
-         QStringLiteral("Tisko 0.2.0 es la versión más reciente."), {}, QStringLiteral("Aceptar")},
+        {{UpdateOutcome::Kind::upToDate, {}, {}},
+         QStringLiteral("Tienes la última versión"),
+         QStringLiteral("Tisko 0.2.0 es la versión más reciente."),
+         {},
+         QStringLiteral("Aceptar")},
         {{UpdateOutcome::Kind::failed, {}, QStringLiteral("el canal pasa de 1 MB")},
          QStringLiteral("No se ha podido buscar actualizaciones"),
-         QStringLiteral("el canal pasa de 1 MB"), {}, QStringLiteral("Aceptar")},
+         QStringLiteral("el canal pasa de 1 MB"),
+         {},
+         QStringLiteral("Aceptar")},
     };
     for (const Case& c : cases) {
         const UpdatePrompt prompt = UpdatePrompt::forOutcome(c.outcome, QStringLiteral("0.2.0"));
@@ -49,11 +60,14 @@ TEST(UpdateWindowTest, downloadOpensTheReleaseAndEitherButtonClosesTheWindow) {
     for (bool download : {true, false}) {
         UpdateWindow window([&](const QUrl& url) { opened << url; });
         QObject::connect(&window, &UpdateWindow::closed, [&] { ++closed; });
-        window.setPrompt(UpdatePrompt::forOutcome(
-            {UpdateOutcome::Kind::found,
-             {QVersionNumber(1), QStringLiteral("1"), {}, QUrl(QStringLiteral("https://e.org/t.deb")), {}},
-             {}},
-            QStringLiteral("0.2.0")));
+        window.setPrompt(UpdatePrompt::forOutcome({UpdateOutcome::Kind::found,
+                                                   {QVersionNumber(1),
+                                                    QStringLiteral("1"),
+                                                    {},
+                                                    QUrl(QStringLiteral("https://e.org/t.deb")),
+                                                    {}},
+                                                   {}},
+                                                  QStringLiteral("0.2.0")));
         window.show();
         EXPECT_TRUE(window.downloadButton()->isVisible());
         (download ? window.downloadButton() : window.closeButton())->click();

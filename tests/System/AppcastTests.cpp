@@ -15,15 +15,15 @@ QByteArray channel(const QByteArray& items) {
 }
 
 TEST(AppcastTest, readsElementsAndEnclosureAttributes) {
-    const Appcast::Reading reading = Appcast::read(channel(
-        "<item><title>x</title><up:version>0.3.0</up:version>"
-        "<up:shortVersionString>0.3</up:shortVersionString>"
-        "<up:releaseNotesLink>https://example.org/notas</up:releaseNotesLink>"
-        "<link>https://example.org/0.3</link>"
-        "<enclosure url=\"https://example.org/tisko_0.3.0_amd64.deb\" length=\"9\"/></item>"
-        "<item><enclosure url=\"https://example.org/b.deb\" up:version=\"0.10\"/></item>"
-        "<item><up:version>1.0</up:version><link>file:///etc/passwd</link>"
-        "<enclosure url=\"javascript:alert(1)\"/></item>"));
+    const Appcast::Reading reading = Appcast::read(
+        channel("<item><title>x</title><up:version>0.3.0</up:version>"
+                "<up:shortVersionString>0.3</up:shortVersionString>"
+                "<up:releaseNotesLink>https://example.org/notas</up:releaseNotesLink>"
+                "<link>https://example.org/0.3</link>"
+                "<enclosure url=\"https://example.org/tisko_0.3.0_amd64.deb\" length=\"9\"/></item>"
+                "<item><enclosure url=\"https://example.org/b.deb\" up:version=\"0.10\"/></item>"
+                "<item><up:version>1.0</up:version><link>file:///etc/passwd</link>"
+                "<enclosure url=\"javascript:alert(1)\"/></item>"));
     EXPECT_TRUE(reading.problem.isEmpty()) << reading.problem.toStdString();
     ASSERT_EQ(reading.items.size(), 3u);
     EXPECT_EQ(reading.items[0],
@@ -46,12 +46,13 @@ TEST(AppcastTest, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
     };
     const Case cases[] = {
         {"cut short", channel("<item>").left(80), true, 0, "XML mal formado"},
-        {"broken after good items", channel("<item><up:version>2</up:version></item>") + "<",
-         true, 0, "XML mal formado"},
+        {"broken after good items", channel("<item><up:version>2</up:version></item>") + "<", true,
+         0, "XML mal formado"},
         {"not RSS", "<html><body/></html>", true, 0, "RSS"},
         {"empty", "", true, 0, ""},
-        {"unreadable version", channel("<item><up:version>2.0-beta</up:version></item>"
-                                       "<item><up:version>1.5</up:version></item>"),
+        {"unreadable version",
+         channel("<item><up:version>2.0-beta</up:version></item>"
+                 "<item><up:version>1.5</up:version></item>"),
          false, 1, "versión ilegible «2.0-beta»"},
         {"no version", channel("<item><title>x</title></item>"), false, 0, "versión ilegible"},
     };
@@ -67,13 +68,15 @@ TEST(AppcastTest, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
 TEST(AppcastTest, theNewestIsTheHighestVersionNumberAboveTheRunningOne) {
     auto item = [](const char* version) {
         return AppcastItem{*Appcast::versionFrom(QString::fromLatin1(version)),
-                           QString::fromLatin1(version), {}, {}, {}};
+                           QString::fromLatin1(version),
+                           {},
+                           {},
+                           {}};
     };
     const std::vector<AppcastItem> items{item("0.9"), item("0.10"), item("0.2.1")};
     const QVersionNumber nine(0, 9);
     EXPECT_EQ(Appcast::newest(items, nine)->displayVersion, QStringLiteral("0.10"));
-    EXPECT_EQ(Appcast::newest(items, QVersionNumber(0, 2))->displayVersion,
-              QStringLiteral("0.10"));
+    EXPECT_EQ(Appcast::newest(items, QVersionNumber(0, 2))->displayVersion, QStringLiteral("0.10"));
     EXPECT_FALSE(Appcast::newest(items, QVersionNumber(0, 10)));
     EXPECT_FALSE(Appcast::newest({}, nine));
     EXPECT_FALSE(Appcast::versionFrom(QStringLiteral("v1")));

@@ -139,8 +139,8 @@ TEST_F(UpdaterTest, refusedFeedsLeaveOneLineAndNoOffer) {
         std::function<void()> arrange;
         const char* line;
     };
-    const QByteArray huge = feedOffering("2.0").replace("<channel>", "<channel>" +
-                                                                  QByteArray(1100 * 1024, ' '));
+    const QByteArray huge =
+        feedOffering("2.0").replace("<channel>", "<channel>" + QByteArray(1100 * 1024, ' '));
     const Case cases[] = {
         {"malformed", [&] { server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
         {"too large, announced", [&] { server.serve(huge); }, "pasa de 1 MB"},
