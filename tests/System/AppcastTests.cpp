@@ -65,24 +65,6 @@ TEST(AppcastTest, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
     }
 }
 
-TEST(AppcastTest, theNewestIsTheHighestVersionNumberAboveTheRunningOne) {
-    auto item = [](const char* version) {
-        return AppcastItem{*Appcast::versionFrom(QString::fromLatin1(version)),
-                           QString::fromLatin1(version),
-                           {},
-                           {},
-                           {}};
-    };
-    const std::vector<AppcastItem> items{item("0.9"), item("0.10"), item("0.2.1")};
-    const QVersionNumber nine(0, 9);
-    EXPECT_EQ(Appcast::newest(items, nine)->displayVersion, QStringLiteral("0.10"));
-    EXPECT_EQ(Appcast::newest(items, QVersionNumber(0, 2))->displayVersion, QStringLiteral("0.10"));
-    EXPECT_FALSE(Appcast::newest(items, QVersionNumber(0, 10)));
-    EXPECT_FALSE(Appcast::newest({}, nine));
-    EXPECT_FALSE(Appcast::versionFrom(QStringLiteral("v1")));
-    EXPECT_FALSE(Appcast::versionFrom(QStringLiteral("")));
-}
-
 TEST(UpdateScheduleTest, dueTimes) {
     const Date launch = std::chrono::system_clock::time_point(1'000'000h);
     struct Case {
