@@ -14,7 +14,9 @@ struct UpdatePrompt {
     Q_DECLARE_TR_FUNCTIONS(UpdatePrompt)
 
 public:
+    // The headline in bold.
     QString title;
+    // The sentence under it.
     QString detail;
     // The release notes; empty hides the link.
     QUrl notes;

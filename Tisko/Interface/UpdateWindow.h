@@ -20,6 +20,7 @@ public:
     // Opens addresses in the browser; tests give their own.
     using Opener = std::function<void(const QUrl&)>;
 
+    // Without an opener, addresses go to the desktop's browser.
     explicit UpdateWindow(Opener opener = {}, QWidget* parent = nullptr);
 
     // Shows `prompt`.

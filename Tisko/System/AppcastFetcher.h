@@ -27,8 +27,10 @@ public:
         QByteArray document;
         QString error;
     };
+    // Receives the fetch's result.
     using Handler = std::function<void(const Result&)>;
 
+    // A fetch that receives nothing for `timeout` fails.
     explicit AppcastFetcher(std::chrono::milliseconds timeout = std::chrono::seconds(30),
                             QObject* parent = nullptr);
     ~AppcastFetcher() override;

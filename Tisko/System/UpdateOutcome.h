@@ -8,6 +8,7 @@ namespace tisko {
 
 // What an update check found, as the update window shows it.
 struct UpdateOutcome {
+    // A newer release, none, or no answer from the feed.
     enum class Kind { found, upToDate, failed };
 
     Kind kind = Kind::upToDate;

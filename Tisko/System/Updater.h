@@ -44,6 +44,7 @@ public:
         static Environment ofThisProcess();
     };
 
+    // Starts the schedule; the first check comes no sooner than a minute from now.
     explicit Updater(Environment environment, QObject* parent = nullptr);
     ~Updater() override;
 
