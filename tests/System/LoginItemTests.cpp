@@ -30,8 +30,8 @@ struct LoginItemTest : ::testing::Test {
 };
 
 TEST_F(LoginItemTest, firstRunRegistersOnceAndNeverOverridesTheUser) {
-    EXPECT_EQ(LoginItem::entryPath(),
-              home.configHome() + QStringLiteral("/autostart/" TISKO_APP_ID ".desktop"));
+    EXPECT_EQ(LoginItem::entryPath(), home.configHome() + QStringLiteral("/autostart/" TISKO_APP_ID
+                                                                         ".desktop"));
     EXPECT_FALSE(LoginItem::isEnabled());
     LoginItem::enableOnFirstRun();
     EXPECT_TRUE(SettingsStore::loginItemConfigured());
