@@ -5,6 +5,8 @@
 int main(int argc, char** argv) {
     tisko::AppDelegate::prepareEnvironment();
     QApplication application(argc, argv);
+    // Lets the desktop match the windows and notifications with the menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TISKO_APP_ID));
     tisko::AppDelegate delegate(QCoreApplication::arguments());
     if (const std::optional<int> status = delegate.launch())
         return *status;

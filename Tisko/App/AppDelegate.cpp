@@ -7,12 +7,14 @@
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PrivacySettings.h"
+#include "Tisko/Interface/UpdateWindow.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 #include "Tisko/System/LoginItem.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/Notifier.h"
+#include "Tisko/System/Updater.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -58,6 +60,7 @@ AppDelegate::~AppDelegate() {
     // Windows first: they look at the Monitor.
     delete m_settingsWindow.data();
     delete m_calibrationWindow.data();
+    delete m_updateWindow.data();
     m_panel.reset();
     m_label.reset();
 }
@@ -143,6 +146,11 @@ void AppDelegate::startMonitor() {
                     NotificationPermission::refresh();
             });
     LoginItem::enableOnFirstRun();
+
+    // Touching the updater starts its schedule; a click on its notice asks it to check.
+    Updater& updater = Updater::shared();
+    m_notifications->setUpdateCheck([] { Updater::shared().checkForUpdates(); });
+    connect(&updater, &Updater::windowRequested, this, &AppDelegate::showUpdate);
 }
 
 void AppDelegate::startInterface() {
@@ -164,8 +172,16 @@ void AppDelegate::startInterface() {
             self->showCalibration(name);
     };
     callbacks.onQuit = quitApplication;
-    callbacks.onOpenNotificationSettings = [] { openPrivacySettings(PrivacyPane::notifications); };
+    callbacks.onOpenNotificationSettings = [] {
+        openPrivacySettings(PrivacyPane::notifications);
+    };
+    callbacks.onCheckForUpdates = [] { Updater::shared().checkForUpdates(); };
+    callbacks.availableVersion = [] { return Updater::shared().availableVersion(); };
     m_panel = std::make_unique<MenuBarPanel>(*m_monitor, std::move(callbacks));
+    connect(&Updater::shared(), &Updater::availableVersionChanged, m_panel.get(), [this] {
+        if (m_panel->isVisible())
+            m_panel->rebuild();
+    });
 
     m_label = std::make_unique<MenuBarLabel>(*m_monitor);
     // A click on the icon while the panel is open first closes the panel (a click outside a
@@ -181,6 +197,8 @@ void AppDelegate::startInterface() {
     connect(m_label.get(), &MenuBarLabel::checkRequested, this,
             [this] { m_monitor->look(Monitor::Trigger::manual); });
     connect(m_label.get(), &MenuBarLabel::settingsRequested, this, &AppDelegate::showSettings);
+    connect(m_label.get(), &MenuBarLabel::updateCheckRequested, &Updater::shared(),
+            &Updater::checkForUpdates);
     connect(m_label.get(), &MenuBarLabel::quitRequested, this, quitApplication);
     connect(m_appearance.get(), &Appearance::schemeChanged, m_label.get(), &MenuBarLabel::refresh);
     bool waited = false;
@@ -237,6 +255,24 @@ void AppDelegate::centre(QWidget* window) {
     QRect frame(QPoint(), window->size());
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+UpdateWindow* AppDelegate::updateWindow() const {
+    return qobject_cast<UpdateWindow*>(m_updateWindow.data());
+}
+
+void AppDelegate::showUpdate(const UpdateOutcome& outcome) {
+    UpdateWindow* window = updateWindow();
+    if (!window) {
+        window = new UpdateWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        // Closing the window, whichever way, ends the update session.
+        connect(window, &UpdateWindow::closed, &Updater::shared(), &Updater::finishSession);
+        m_updateWindow = window;
+    }
+    window->setPrompt(UpdatePrompt::forOutcome(outcome, QStringLiteral(TISKO_VERSION)));
+    bringForward(window);
+    Updater::shared().windowShown();
 }
 
 void AppDelegate::watchWindow(QWidget* window) {

@@ -22,6 +22,8 @@ class Appearance;
 class MenuBarLabel;
 class MenuBarPanel;
 class NotificationRouter;
+class UpdateWindow;
+struct UpdateOutcome;
 
 // The life of the process: the launch sequence, the command-line switches, the one Monitor,
 // the tray icon with its panel, the settings and recording windows (at most one of each),
@@ -55,6 +57,8 @@ public:
     MenuBarPanel* panel() const { return m_panel.get(); }
     QWidget* settingsWindow() const { return m_settingsWindow; }
     QWidget* calibrationWindow() const { return m_calibrationWindow; }
+    // The update window while it is open (for tests).
+    UpdateWindow* updateWindow() const;
     // Whether Tisko presents itself as a windowed application now (a window is open), as
     // opposed to living in the tray only.
     bool showsWindows() const { return m_showsWindows; }
@@ -66,6 +70,7 @@ private:
     void quitOnTerminationSignals();
     void bringForward(QWidget* window);
     static void centre(QWidget* window);
+    void showUpdate(const UpdateOutcome& outcome);
     void watchWindow(QWidget* window);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -79,6 +84,7 @@ private:
     SettingsTabs m_settingsTabs;
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_calibrationWindow;
+    QPointer<QWidget> m_updateWindow;
     QPointer<CalibrationModel> m_calibrationModel;
     bool m_showsWindows = false;
     QSocketNotifier* m_signals = nullptr;

@@ -6,6 +6,7 @@
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/Support/Storage.h"
 #include "Tisko/System/LoginItem.h"
+#include "Tisko/System/Updater.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -46,8 +47,9 @@ GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
         SettingsForm::footer(tr("Tisko busca versiones nuevas sola cada pocas horas y te avisa.")));
     QFormLayout* updatesForm = SettingsForm::form(updates);
     auto* check = new QPushButton(tr("Buscar actualizaciones"));
-    // Nothing checks for updates yet.
-    check->setEnabled(false);
+    // A build or a setting without a feed checks nothing.
+    check->setEnabled(!Updater::shared().feed().isEmpty());
+    connect(check, &QPushButton::clicked, this, [] { Updater::shared().checkForUpdates(); });
     updatesForm->addRow(GeneralModel::versionRow(QStringLiteral(TISKO_VERSION)), check);
     column->addStretch(1);
 

@@ -161,6 +161,7 @@ void MenuBarLabel::create() {
     m_menu->addAction(tr("Abrir Tisko"), this, [this] { Q_EMIT panelRequested(geometry()); });
     m_menu->addAction(tr("Comprobar ahora"), this, &MenuBarLabel::checkRequested);
     m_menu->addAction(tr("Ajustes…"), this, &MenuBarLabel::settingsRequested);
+    m_menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
     m_menu->addSeparator();
     m_menu->addAction(tr("Salir de Tisko"), this, &MenuBarLabel::quitRequested);
 

@@ -62,6 +62,8 @@ Q_SIGNALS:
     void panelRequested(QRect iconGeometry);
     void checkRequested();
     void settingsRequested();
+    // "Buscar actualizaciones…" in the icon's menu.
+    void updateCheckRequested();
     void quitRequested();
 
 private:

@@ -40,10 +40,13 @@ void openPrivacySettings(PrivacyPane pane, QWidget* parent) {
                           : pane == PrivacyPane::motion
                               ? QCoreApplication::translate("PrivacySettings", "Seguidor de cabeza")
                               : QCoreApplication::translate("PrivacySettings", "Notificaciones");
-    auto* box =
-        new QMessageBox(QMessageBox::Information, title,
-                        QCoreApplication::translate("PrivacySettings", privacyHelpText(pane)),
-                        QMessageBox::Ok, parent);
+    // The README's "Permissions" section says more; the package installs it.
+    const QString text = QCoreApplication::translate("PrivacySettings", privacyHelpText(pane)) +
+                         QStringLiteral("\n\n") +
+                         QCoreApplication::translate(
+                             "PrivacySettings", "Más detalles en la sección «Permissions» de %1.")
+                             .arg(QStringLiteral("/usr/share/doc/tisko/README.md"));
+    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAccessibleName(title);
     box->open();

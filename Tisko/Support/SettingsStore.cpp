@@ -198,6 +198,17 @@ std::optional<QString> SettingsStore::previewUpdate() {
     return value.toString();
 }
 
+std::optional<QString> SettingsStore::updateFeedURL() {
+    const QVariant value = readValue(updateFeedURLKey);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString().trimmed();
+}
+
+std::optional<Date> SettingsStore::lastUpdateCheck() {
+    return readDate(lastUpdateCheckKey);
+}
+
 void SettingsStore::setInterval(double seconds) {
     writeValue(intervalKey, numberText(seconds));
 }
@@ -246,6 +257,14 @@ void SettingsStore::setReferenceHintDismissed(const Uuid& id, Date until) {
 
 void SettingsStore::setLoginItemConfigured(bool configured) {
     writeValue(loginItemConfiguredKey, boolText(configured));
+}
+
+void SettingsStore::setUpdateFeedURL(const std::optional<QString>& address) {
+    writeValue(updateFeedURLKey, address);
+}
+
+void SettingsStore::setLastUpdateCheck(Date when) {
+    writeValue(lastUpdateCheckKey, QString::fromStdString(formatIso8601(when)));
 }
 
 } // namespace tisko

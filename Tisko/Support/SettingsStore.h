@@ -31,6 +31,8 @@ public:
     static constexpr QLatin1String pausedUntilKey{"pausedUntil"};
     static constexpr QLatin1String loginItemConfiguredKey{"loginItemConfigured"};
     static constexpr QLatin1String previewUpdateKey{"previewUpdate"};
+    static constexpr QLatin1String updateFeedURLKey{"updateFeedURL"};
+    static constexpr QLatin1String lastUpdateCheckKey{"lastUpdateCheck"};
     // Followed by a position's id in canonical uppercase form.
     static constexpr QLatin1String referenceHintDismissedPrefix{"referenceHintDismissed."};
 
@@ -64,6 +66,10 @@ public:
     static bool loginItemConfigured();
     // A version set by hand to be taken as already on offer; absent when unset.
     static std::optional<QString> previewUpdate();
+    // The update feed's address set by hand (empty turns checks off); absent when unset.
+    static std::optional<QString> updateFeedURL();
+    // When the last update check started; absent when never or not a date.
+    static std::optional<Date> lastUpdateCheck();
 
     // Writers; each tells notifier() when the stored value changes.
     static void setInterval(double seconds);
@@ -80,6 +86,9 @@ public:
     // Stores `until` under the position's key.
     static void setReferenceHintDismissed(const Uuid& id, Date until);
     static void setLoginItemConfigured(bool configured);
+    // An empty address turns update checks off; no address goes back to the built-in feed.
+    static void setUpdateFeedURL(const std::optional<QString>& address);
+    static void setLastUpdateCheck(Date when);
 
     // The settings file.
     static QString filePath();

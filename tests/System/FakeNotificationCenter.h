@@ -15,6 +15,7 @@ public:
     int status = authorized;
     int statusQueries = 0;
     std::vector<NotificationRequest> added;
+    std::vector<QString> removed;
 
     void getAuthorizationStatus(StatusHandler handler) override {
         ++statusQueries;
@@ -30,7 +31,7 @@ public:
             QMetaObject::invokeMethod(
                 this, [handler] { handler({}); }, Qt::QueuedConnection);
     }
-    void removeDelivered(const QString&) override {}
+    void removeDelivered(const QString& identifier) override { removed.push_back(identifier); }
     QString unreachableReason() const override { return {}; }
 
     // The user clicks the notification with `identifier`.

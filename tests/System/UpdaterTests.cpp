@@ -1,0 +1,210 @@
+#include "FakeNotificationCenter.h"
+#include "FeedServer.h"
+#include "NotificationTestServers.h"
+
+#include "Tisko/Support/SettingsStore.h"
+#include "Tisko/System/NotificationRouter.h"
+#include "Tisko/System/Notifier.h"
+#include "Tisko/System/Updater.h"
+
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tisko {
+namespace {
+
+using namespace std::chrono_literals;
+
+QByteArray feedOffering(const char* version) {
+    return QByteArray("<rss xmlns:up=\"urn:x-feed\"><channel><item><up:version>") + version +
+           "</up:version><enclosure url=\"https://example.org/tisko.deb\"/></item></channel></rss>";
+}
+
+// An updater at version 0.9 on a simulated clock, its feed served by the test, the windows it
+// asks for recorded.
+struct UpdaterHarness {
+    explicit UpdaterHarness(NotificationCenter& center) {
+        SettingsStore::setUpdateFeedURL(server.address().toString());
+        environment.now = [this] { return now; };
+        environment.jitter = [] { return 0.0; };
+        environment.inFocus = [this] { return inFocus; };
+        environment.center = &center;
+        environment.current = QVersionNumber(0, 9);
+        start();
+    }
+    // A new launch at the simulated time.
+    void start() {
+        updater = std::make_unique<Updater>(environment);
+        QObject::connect(updater.get(), &Updater::windowRequested,
+                         [this](const UpdateOutcome& outcome) { windows.push_back(outcome); });
+    }
+    void runScheduledCheck() {
+        const int before = server.requests();
+        now = *updater->nextCheck();
+        updater->checkIfDue();
+        ASSERT_TRUE(test::waitUntil([&] { return server.requests() > before; }));
+        test::spin(100ms);
+    }
+    void runUserCheck() {
+        const size_t before = windows.size();
+        updater->checkForUpdates();
+        ASSERT_TRUE(test::waitUntil([&] { return windows.size() > before; }));
+    }
+
+    // The server's socket needs the application's event loop, so the application comes first.
+    QCoreApplication& app = test::application();
+    test::FeedServer server;
+    Date now = std::chrono::system_clock::time_point(500'000h);
+    bool inFocus = false;
+    Updater::Environment environment;
+    std::unique_ptr<Updater> updater;
+    std::vector<UpdateOutcome> windows;
+};
+
+struct UpdaterTest : ::testing::Test {
+    test::TempHome home;
+    test::FakeNotificationCenter center;
+    UpdaterHarness h{center};
+};
+
+TEST_F(UpdaterTest, aScheduledFindingIsANotificationInTheBackgroundAndAWindowInFront) {
+    h.server.serve(feedOffering("0.10"));
+    int changes = 0;
+    QObject::connect(h.updater.get(), &Updater::availableVersionChanged, [&] { ++changes; });
+    h.runScheduledCheck();
+    ASSERT_EQ(center.added.size(), 1u);
+    EXPECT_EQ(center.added[0], Notifier::updateRequest(QStringLiteral("0.10")));
+    EXPECT_EQ(h.updater->availableVersion(), QStringLiteral("0.10"));
+    EXPECT_TRUE(h.windows.empty());
+
+    h.inFocus = true;
+    h.runScheduledCheck();
+    ASSERT_EQ(h.windows.size(), 1u);
+    EXPECT_EQ(h.windows[0].item.downloadAddress(), QUrl(u"https://example.org/tisko.deb"_qs));
+    EXPECT_EQ(center.added.size(), 1u);
+    h.updater->finishSession();
+    EXPECT_FALSE(h.updater->availableVersion());
+    EXPECT_EQ(changes, 2) << "the same version again notifies nobody";
+    EXPECT_TRUE(test::loggedLines().isEmpty());
+}
+
+TEST_F(UpdaterTest, anEqualOrOlderVersionOffersNothingAndEndsAPreview) {
+    QSettings(SettingsStore::filePath(), QSettings::IniFormat)
+        .setValue(SettingsStore::previewUpdateKey, u"9.9"_qs);
+    h.start();
+    EXPECT_EQ(h.updater->availableVersion(), u"9.9"_qs);
+    for (const char* version : {"0.9", "0.9.0", "0.8.7"}) {
+        h.server.serve(feedOffering(version));
+        h.runScheduledCheck();
+        h.runUserCheck();
+        EXPECT_EQ(h.windows.back().kind, UpdateOutcome::Kind::upToDate) << version;
+    }
+    EXPECT_EQ(h.windows.size(), 3u);
+    EXPECT_TRUE(center.added.empty());
+    h.updater->finishSession();
+    EXPECT_FALSE(h.updater->availableVersion());
+}
+
+TEST_F(UpdaterTest, refusedFeedsLeaveOneLineAndNoOffer) {
+    const QByteArray huge =
+        feedOffering("2.0").replace("<channel>", "<channel>" + QByteArray(1100 * 1024, ' '));
+    const QUrl https(QStringLiteral("https://127.0.0.1:%1/x").arg(h.server.serverPort()));
+    const std::pair<std::function<void()>, const char*> cases[] = {
+        {[&] { h.server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
+        {[&] { h.server.serve(huge); }, "pasa de 1 MB"},
+        {[&] { h.server.serve(huge, false); }, "pasa de 1 MB"},
+        {[&] { h.server.redirect(https); }, "redirige a otro esquema"},
+        {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
+         "«http://192.0.2.7/a.xml» no es HTTPS"},
+    };
+    for (const auto& [arrange, line] : cases) {
+        const qsizetype before = test::loggedErrors().size();
+        arrange();
+        h.runUserCheck();
+        EXPECT_EQ(h.windows.back().kind, UpdateOutcome::Kind::failed) << line;
+        const QStringList errors = test::loggedErrors().mid(before);
+        ASSERT_EQ(errors.size(), 1) << line << ": " << errors.join(u'|').toStdString();
+        EXPECT_TRUE(errors[0].startsWith(u"Actualizaciones: "_qs) &&
+                    errors[0].contains(QString::fromUtf8(line)))
+            << errors[0].toStdString();
+    }
+    EXPECT_TRUE(center.added.empty());
+    EXPECT_FALSE(h.updater->availableVersion());
+}
+
+TEST_F(UpdaterTest, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
+    h.server.serve(feedOffering("0.9"));
+    const Date launch = h.now;
+    EXPECT_EQ(h.updater->nextCheck(), launch + 1min);
+    h.now = launch + 30s;
+    h.updater->checkIfDue();
+    test::spin(100ms);
+    EXPECT_EQ(h.server.requests(), 0);
+
+    h.runScheduledCheck();
+    const Date checked = h.now;
+    EXPECT_EQ(SettingsStore::lastUpdateCheck(), checked);
+    EXPECT_EQ(h.updater->nextCheck(), checked + 6h);
+    h.now = checked + 1h;
+    h.start();
+    EXPECT_EQ(h.updater->nextCheck(), checked + 6h);
+    h.runScheduledCheck();
+    EXPECT_EQ(h.server.requests(), 2);
+    EXPECT_EQ(h.updater->nextCheck(), checked + 12h);
+}
+
+// The update notice on a real dunst: the update window takes it away, a click on it asks for
+// the window.
+struct UpdaterDunstTest : test::NotificationBusTest {
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "dunst needs an X display: run under tests/harness/run-headless";
+        NotificationBusTest::SetUp();
+        dunst = std::make_unique<test::DunstServer>(bus);
+        ASSERT_TRUE(dunst->isRunning()) << "dunst did not start";
+        startCenter();
+        h = std::make_unique<UpdaterHarness>(*center);
+        h->server.serve(feedOffering("7.1"));
+        router = std::make_unique<NotificationRouter>(*center);
+        router->setUpdateCheck([this] { h->updater->checkForUpdates(); });
+        // What the application does when a window is asked for.
+        QObject::connect(h->updater.get(), &Updater::windowRequested,
+                         [this] { h->updater->windowShown(); });
+    }
+    void TearDown() override {
+        router.reset();
+        h.reset();
+        NotificationBusTest::TearDown();
+        dunst.reset();
+    }
+    bool showing(int count) {
+        const bool shown = test::waitUntil([&] { return dunst->displayedCount() == count; });
+        test::spin(200ms);
+        return shown && dunst->displayedCount() == count;
+    }
+
+    std::unique_ptr<test::DunstServer> dunst;
+    std::unique_ptr<UpdaterHarness> h;
+    std::unique_ptr<NotificationRouter> router;
+};
+
+TEST_F(UpdaterDunstTest, theWindowTakesTheNoticeAwayAndAClickOnItOpensTheWindow) {
+    h->runScheduledCheck();
+    ASSERT_TRUE(showing(1));
+    EXPECT_EQ(h->updater->availableVersion(), u"7.1"_qs);
+    h->runUserCheck();
+    ASSERT_TRUE(showing(0));
+
+    h->runScheduledCheck();
+    ASSERT_TRUE(showing(1));
+    dunst->control({QStringLiteral("action"), QStringLiteral("0")});
+    ASSERT_TRUE(test::waitUntil([&] { return h->windows.size() == 2; }));
+    ASSERT_TRUE(showing(0));
+    EXPECT_EQ(h->server.requests(), 4);
+}
+
+} // namespace
+} // namespace tisko
