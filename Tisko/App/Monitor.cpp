@@ -433,12 +433,14 @@ void Monitor::select(const Uuid& id) {
 }
 
 void Monitor::remove(const Uuid& id) {
+    // Callers pass ids that live in the book itself, which setBook replaces: keep a copy.
+    const Uuid removed = id;
     const std::optional<Calibration> active = m_book.active();
     CalibrationBook book = m_book;
-    book.remove(id);
+    book.remove(removed);
     setBook(std::move(book));
     // The hint and the recent checks judged the removed position, not the next one.
-    if (active && active->id == id)
+    if (active && active->id == removed)
         resetReferenceCheck();
     saveBook();
     refreshState();

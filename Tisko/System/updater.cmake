@@ -1,5 +1,7 @@
 # Update offers: the feed, its schedule and what a finding shows.
-set(TISKO_UPDATE_FEED "https://tisko.github.io/Tisko/appcast.xml" CACHE STRING
+# No feed is published yet, so a build checks nothing unless one is given here or in the
+# "updateFeedURL" setting: an address nobody serves would only log failures every few hours.
+set(TISKO_UPDATE_FEED "" CACHE STRING
   "Address of the update feed (HTTPS); empty turns update checks off")
 
 add_library(tisko_updater STATIC

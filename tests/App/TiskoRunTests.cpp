@@ -150,8 +150,10 @@ TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
     ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
     lines = fileLines(output);
     ASSERT_EQ(lines.size(), 7);
+    // The two looks may each reach their timeout with a different number of frames (slow
+    // builds), so their medians agree to about a hundredth, not exactly.
     static const QRegularExpression verdict(QStringLiteral(
-        "^vs Mesa: closeness=1\\.2(4[5-9]|5[0-5]) drop=-?0\\.000 verdict=Demasiado cerca$"));
+        "^vs Mesa: closeness=1\\.2[4-6]\\d drop=-?0\\.00\\d verdict=Demasiado cerca$"));
     EXPECT_TRUE(verdict.match(lines[6]).hasMatch()) << lines[6].toStdString();
     EXPECT_FALSE(QFile::exists(Log::filePath())) << "a diagnostic look logs nothing";
     EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::tallyFileName)));
