@@ -102,6 +102,17 @@ struct TiskoRun : ::testing::Test {
         }
         return false;
     }
+    // Runs `--look` into `output`; a look that analysed no frame before its timeout (a slow,
+    // loaded build) is taken again, twice at most.
+    int look(const QString& output) {
+        int status = -1;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            status = run({QStringLiteral("--look"), output});
+            if (status != 0 || !fileLines(output).contains(QStringLiteral("frames=0/0")))
+                break;
+        }
+        return status;
+    }
     // Records a position from the photograph's measurement, its face `scale` times smaller.
     void recordPosition(const HeadMeasurement& measured, double scale) {
         Calibration c;
@@ -119,7 +130,7 @@ struct TiskoRun : ::testing::Test {
     // Looks through the photograph and records a position from what it measured.
     void recordPositionFromALook(double scale) {
         const QString output = home.path() + QStringLiteral("/look.txt");
-        ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+        ASSERT_EQ(look(output), 0);
         const std::optional<HeadMeasurement> measured = measurementIn(fileLines(output));
         ASSERT_TRUE(measured.has_value());
         recordPosition(*measured, scale);
@@ -130,7 +141,7 @@ struct TiskoRun : ::testing::Test {
 
 TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
     const QString output = home.path() + QStringLiteral("/look.txt");
-    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+    ASSERT_EQ(look(output), 0);
     QStringList lines = fileLines(output);
     ASSERT_EQ(lines.size(), 6) << lines.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("failed=false"));
@@ -147,7 +158,7 @@ TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
     EXPECT_GT(*measured->eyeDistance, 0.05);
 
     recordPosition(*measured, 1.25);
-    ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
+    ASSERT_EQ(look(output), 0);
     lines = fileLines(output);
     ASSERT_EQ(lines.size(), 7);
     // The two looks may each reach their timeout with a different number of frames (slow
@@ -258,13 +269,17 @@ TEST_F(TiskoRun, ShowSettingsOpensThatPageAndNoRecordingWindow) {
     tisko.start(QStringLiteral(TISKO_BINARY),
                 {QStringLiteral("--show-settings"), QStringLiteral("detection")});
     ASSERT_TRUE(waitForWindows(QStringLiteral("Ajustes de Tisko"), 1));
-    QProcess geometry;
-    geometry.start(QStringLiteral("xdotool"),
-                   {QStringLiteral("getwindowgeometry"),
-                    windowsNamed(QStringLiteral("Ajustes de Tisko")).first()});
-    geometry.waitForFinished(10000);
-    EXPECT_TRUE(
-        QString::fromUtf8(geometry.readAllStandardOutput()).contains(QStringLiteral("660x600")));
+    // The window takes its page's height on the turn after it is shown.
+    const auto height600 = [&] {
+        QProcess geometry;
+        geometry.start(QStringLiteral("xdotool"),
+                       {QStringLiteral("getwindowgeometry"),
+                        windowsNamed(QStringLiteral("Ajustes de Tisko")).value(0)});
+        geometry.waitForFinished(10000);
+        return QString::fromUtf8(geometry.readAllStandardOutput())
+            .contains(QStringLiteral("660x600"));
+    };
+    EXPECT_TRUE(waitUntil(height600, std::chrono::seconds(10)));
     // No position is saved, yet the recording window stays shut.
     EXPECT_TRUE(windowsNamed(QStringLiteral("Nueva posición")).isEmpty());
     endProcess(tisko);
