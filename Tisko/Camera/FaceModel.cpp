@@ -37,8 +37,13 @@ FaceModel::FaceModel(QString path)
     // frame of the first look does not wait for it either.
     m_detectorReader = std::thread([] { FaceDetector::prepare(); });
     m_reader = std::thread([this] {
-        QString error;
-        std::unique_ptr<LandmarkModel> model = LandmarkModel::load(m_path, &error);
+        QString error, rebuilt;
+        const QString cache = LandmarkModel::cachePathFor(m_path);
+        std::unique_ptr<LandmarkModel> model =
+            LandmarkModel::loadCached(m_path, cache, &error, &rebuilt);
+        if (!rebuilt.isEmpty())
+            Log::info(QStringLiteral("Copia del modelo de rasgos faciales rehecha en %1 (%2)")
+                          .arg(cache, rebuilt));
         if (!model)
             Log::error(
                 QStringLiteral("No se pudo cargar el modelo de rasgos faciales: %1").arg(error));
