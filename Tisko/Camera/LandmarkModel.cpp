@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -330,7 +331,7 @@ std::unique_ptr<LandmarkModel> LandmarkModel::map(const QString& cachePath,
     };
     const int fd = ::open(QFile::encodeName(cachePath).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return fail(QStringLiteral("no existe"));
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
     struct stat status {};
     auto mapping = std::make_unique<Mapping>();
     if (fstat(fd, &status) == 0 && status.st_size > 0) {
