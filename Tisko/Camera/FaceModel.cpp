@@ -5,11 +5,14 @@
 
 #include <malloc.h>
 
+#include <atomic>
+
 namespace tisko {
 
 namespace {
 std::mutex s_sharedMutex;
 std::weak_ptr<FaceModel> s_shared;
+std::atomic<bool> s_logsCopies{true};
 } // namespace
 
 QString FaceModel::defaultPath() {
@@ -24,6 +27,10 @@ std::shared_ptr<FaceModel> FaceModel::acquire(const QString& path) {
     model = std::shared_ptr<FaceModel>(new FaceModel(path));
     s_shared = model;
     return model;
+}
+
+void FaceModel::setLogsCopies(bool logs) {
+    s_logsCopies = logs;
 }
 
 bool FaceModel::isHeld() {
@@ -41,7 +48,7 @@ FaceModel::FaceModel(QString path)
         const QString cache = LandmarkModel::cachePathFor(m_path);
         std::unique_ptr<LandmarkModel> model =
             LandmarkModel::loadCached(m_path, cache, &error, &rebuilt);
-        if (!rebuilt.isEmpty())
+        if (!rebuilt.isEmpty() && s_logsCopies)
             Log::info(QStringLiteral("Copia del modelo de rasgos faciales rehecha en %1 (%2)")
                           .arg(cache, rebuilt));
         if (!model)

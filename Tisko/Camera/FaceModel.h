@@ -25,6 +25,8 @@ public:
     static std::shared_ptr<FaceModel> acquire(const QString& path = defaultPath());
     // Whether some holder keeps a model in memory now.
     static bool isHeld();
+    // Whether remaking the flat copy is logged (on by default; a diagnostic run logs nothing).
+    static void setLogsCopies(bool logs);
 
     // Waits until reading has ended; null when the file could not be read.
     const LandmarkModel* landmarks() const;
