@@ -1,5 +1,6 @@
 #include "Tisko/App/AppDelegate.h"
 
+#include "Tisko/Camera/FaceModel.h"
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationView.h"
@@ -76,8 +77,9 @@ std::optional<int> AppDelegate::launch() {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The diagnostics only read the positions: they run beside a running Tisko and write
-    // none of its files.
+    // none of its files (the landmark model's flat copy is made, but not logged).
     if (switches.kind == LaunchSwitches::Kind::look) {
+        FaceModel::setLogsCopies(false);
         const CalibrationBook book =
             Storage::load<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{});
         DebugTools::look(book.active(), switches.path, &Monitor::describe, quitApplication);

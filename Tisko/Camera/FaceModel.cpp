@@ -5,11 +5,14 @@
 
 #include <malloc.h>
 
+#include <atomic>
+
 namespace tisko {
 
 namespace {
 std::mutex s_sharedMutex;
 std::weak_ptr<FaceModel> s_shared;
+std::atomic<bool> s_logsCopies{true};
 } // namespace
 
 QString FaceModel::defaultPath() {
@@ -26,6 +29,10 @@ std::shared_ptr<FaceModel> FaceModel::acquire(const QString& path) {
     return model;
 }
 
+void FaceModel::setLogsCopies(bool logs) {
+    s_logsCopies = logs;
+}
+
 bool FaceModel::isHeld() {
     std::lock_guard lock(s_sharedMutex);
     return !s_shared.expired();
@@ -37,8 +44,13 @@ FaceModel::FaceModel(QString path)
     // frame of the first look does not wait for it either.
     m_detectorReader = std::thread([] { FaceDetector::prepare(); });
     m_reader = std::thread([this] {
-        QString error;
-        std::unique_ptr<LandmarkModel> model = LandmarkModel::load(m_path, &error);
+        QString error, rebuilt;
+        const QString cache = LandmarkModel::cachePathFor(m_path);
+        std::unique_ptr<LandmarkModel> model =
+            LandmarkModel::loadCached(m_path, cache, &error, &rebuilt);
+        if (!rebuilt.isEmpty() && s_logsCopies)
+            Log::info(QStringLiteral("Copia del modelo de rasgos faciales rehecha en %1 (%2)")
+                          .arg(cache, rebuilt));
         if (!model)
             Log::error(
                 QStringLiteral("No se pudo cargar el modelo de rasgos faciales: %1").arg(error));

@@ -11,10 +11,12 @@
 
 namespace tisko {
 
-// The landmark model held in memory while something needs it. Every holder of the
-// returned pointer shares one model; it is read on a thread of its own, so a camera
-// session can acquire it as it starts and the reading overlaps the camera's settle time;
-// the memory goes back to the system when the last holder lets go.
+// The landmark model held while something needs it. Every holder of the returned pointer
+// shares one model; it is opened on a thread of its own, so a camera session can acquire it
+// as it starts and the opening overlaps the camera's settle time. The model is mapped from
+// the flat copy in the user's cache folder, made from the model file the first time or
+// whenever the copy is missing, damaged or of another file; the mapping goes when the last
+// holder lets go.
 class FaceModel {
 public:
     // The model from libdlib-data.
@@ -23,6 +25,8 @@ public:
     static std::shared_ptr<FaceModel> acquire(const QString& path = defaultPath());
     // Whether some holder keeps a model in memory now.
     static bool isHeld();
+    // Whether remaking the flat copy is logged (on by default; a diagnostic run logs nothing).
+    static void setLogsCopies(bool logs);
 
     // Waits until reading has ended; null when the file could not be read.
     const LandmarkModel* landmarks() const;

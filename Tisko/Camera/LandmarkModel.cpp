@@ -1,7 +1,18 @@
 #include "Tisko/Camera/LandmarkModel.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -20,6 +31,7 @@ public:
     bool failed() const { return m_failed; }
     const QString& error() const { return m_error; }
     std::size_t remaining() const { return static_cast<std::size_t>(m_end - m_at); }
+    const std::uint8_t* at() const { return m_at; }
 
     void fail(const QString& why) {
         if (!m_failed)
@@ -123,6 +135,18 @@ private:
     QString m_error;
 };
 
+struct LandmarkModel::Mapping {
+    void* base = nullptr;
+    std::size_t size = 0;
+    ~Mapping() {
+        if (base)
+            munmap(base, size);
+    }
+};
+
+LandmarkModel::LandmarkModel() = default;
+LandmarkModel::~LandmarkModel() = default;
+
 std::unique_ptr<LandmarkModel> LandmarkModel::load(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -137,7 +161,19 @@ std::unique_ptr<LandmarkModel> LandmarkModel::load(const QString& path, QString*
             *error = QStringLiteral("no se puede leer %1").arg(path);
         return nullptr;
     }
-    auto model = parse(mapped, static_cast<std::size_t>(size), error);
+    // The file is read once from start to end: the pages already read are let go as the
+    // reading goes on, so the file and the arrays are never both in memory.
+    const long page = sysconf(_SC_PAGESIZE);
+    std::size_t released = 0;
+    madvise(mapped, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
+    auto model = parse(mapped, static_cast<std::size_t>(size), error, [&](std::size_t consumed) {
+        const std::size_t upTo =
+            consumed / static_cast<std::size_t>(page) * static_cast<std::size_t>(page);
+        if (upTo >= released + (16u << 20)) {
+            madvise(mapped + released, upTo - released, MADV_DONTNEED);
+            released = upTo;
+        }
+    });
     file.unmap(mapped);
     if (!model && error)
         *error = QStringLiteral("%1: %2").arg(path, *error);
@@ -146,6 +182,12 @@ std::unique_ptr<LandmarkModel> LandmarkModel::load(const QString& path, QString*
 
 std::unique_ptr<LandmarkModel> LandmarkModel::parse(const std::uint8_t* data, std::size_t size,
                                                     QString* error) {
+    return parse(data, size, error, {});
+}
+
+std::unique_ptr<LandmarkModel>
+LandmarkModel::parse(const std::uint8_t* data, std::size_t size, QString* error,
+                     const std::function<void(std::size_t consumed)>& consumed) {
     auto model = std::unique_ptr<LandmarkModel>(new LandmarkModel);
     Reader in(data, size);
     const auto failWith = [&](const QString& why) -> std::unique_ptr<LandmarkModel> {
@@ -164,7 +206,8 @@ std::unique_ptr<LandmarkModel> LandmarkModel::parse(const std::uint8_t* data, st
 
     // Each leaf value takes at least four bytes of the file, so this bound never reallocates
     // and pages never written stay out of memory.
-    model->m_leaves.reserve(size / 4);
+    std::vector<float>& leafValues = model->m_leafValues;
+    leafValues.reserve(size / 4);
     std::vector<float> leaf;
     leaf.reserve(values);
     std::vector<std::uint32_t> largestIndex; // per cascade, largest pixel index a split uses
@@ -174,11 +217,12 @@ std::unique_ptr<LandmarkModel> LandmarkModel::parse(const std::uint8_t* data, st
     largestIndex.assign(cascades, 0);
     for (std::size_t c = 0; c < cascades && !in.failed(); ++c) {
         Cascade& cascade = model->m_cascades[c];
+        cascade.firstTree = static_cast<std::uint32_t>(model->m_trees.size());
         const std::size_t trees = in.count(2);
-        cascade.trees.reserve(trees);
+        cascade.treeCount = static_cast<std::uint32_t>(trees);
         for (std::size_t t = 0; t < trees && !in.failed(); ++t) {
             Tree tree{static_cast<std::uint32_t>(model->m_splits.size()), 0,
-                      static_cast<std::uint64_t>(model->m_leaves.size())};
+                      static_cast<std::uint64_t>(leafValues.size() / values)};
             const std::size_t splits = in.count(6);
             for (std::size_t s = 0; s < splits && !in.failed(); ++s) {
                 const std::uint64_t first = in.unsignedValue();
@@ -200,42 +244,177 @@ std::unique_ptr<LandmarkModel> LandmarkModel::parse(const std::uint8_t* data, st
                 in.floatColumn(leaf);
                 if (leaf.size() != values)
                     in.fail(QStringLiteral("hoja de tamaño distinto de la forma"));
-                model->m_leaves.insert(model->m_leaves.end(), leaf.begin(), leaf.end());
+                leafValues.insert(leafValues.end(), leaf.begin(), leaf.end());
             }
-            cascade.trees.push_back(tree);
+            model->m_trees.push_back(tree);
+            if (consumed)
+                consumed(static_cast<std::size_t>(in.at() - data));
         }
     }
 
     if (in.count(1) != cascades && !in.failed())
         in.fail(QStringLiteral("número de anclas distinto del de cascadas"));
     for (std::size_t c = 0; c < cascades && !in.failed(); ++c) {
+        Cascade& cascade = model->m_cascades[c];
+        cascade.firstPixel = static_cast<std::uint32_t>(model->m_anchors.size());
         const std::size_t n = in.count(1);
+        cascade.pixelCount = static_cast<std::uint32_t>(n);
         for (std::size_t i = 0; i < n && !in.failed(); ++i) {
             const std::uint64_t anchor = in.unsignedValue();
             if (anchor >= points)
                 in.fail(QStringLiteral("ancla fuera de la forma"));
-            model->m_cascades[c].anchors.push_back(static_cast<std::uint32_t>(anchor));
+            model->m_anchors.push_back(static_cast<std::uint32_t>(anchor));
         }
     }
     if (in.count(1) != cascades && !in.failed())
         in.fail(QStringLiteral("número de desplazamientos distinto del de cascadas"));
     for (std::size_t c = 0; c < cascades && !in.failed(); ++c) {
-        Cascade& cascade = model->m_cascades[c];
+        const Cascade& cascade = model->m_cascades[c];
         const std::size_t n = in.count(4);
-        if (n != cascade.anchors.size())
+        if (n != cascade.pixelCount)
             in.fail(QStringLiteral("desplazamientos y anclas no coinciden"));
         for (std::size_t i = 0; i < n && !in.failed(); ++i) {
-            cascade.deltas.push_back(in.floatValue());
-            cascade.deltas.push_back(in.floatValue());
+            model->m_deltas.push_back(in.floatValue());
+            model->m_deltas.push_back(in.floatValue());
         }
-        if (!in.failed() && !cascade.trees.empty() && largestIndex[c] >= cascade.anchors.size())
+        if (!in.failed() && cascade.treeCount > 0 && largestIndex[c] >= cascade.pixelCount)
             in.fail(QStringLiteral("una división usa un píxel que no existe"));
     }
     if (in.failed())
         return failWith(in.error());
     if (cascades == 0)
         return failWith(QStringLiteral("modelo sin cascadas"));
+
+    landmark_cache::LandmarkTables& t = model->m_tables;
+    t.points = points;
+    t.trees = model->m_trees;
+    t.cascades = model->m_cascades;
+    t.splits = model->m_splits;
+    t.meanShape = model->m_meanShape;
+    t.anchors = model->m_anchors;
+    t.deltas = model->m_deltas;
+    t.leafCount = leafValues.size() / values;
+    model->m_leaves = leafValues.data();
     return model;
+}
+
+QString LandmarkModel::cachePathFor(const QString& sourcePath) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Tisko/") + QFileInfo(sourcePath).completeBaseName() +
+           QStringLiteral(".landmarks");
+}
+
+std::optional<landmark_cache::SourceIdentity> LandmarkModel::identify(const QString& path,
+                                                                      QString* error) {
+    QFile file(path);
+    struct stat status {};
+    if (!file.open(QIODevice::ReadOnly) || fstat(file.handle(), &status) != 0) {
+        if (error)
+            *error = QStringLiteral("no se puede abrir %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray head = file.read(static_cast<qint64>(landmark_cache::kHeadBytes));
+    return landmark_cache::SourceIdentity{
+        static_cast<std::uint64_t>(status.st_size),
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec,
+        landmark_cache::headHash(reinterpret_cast<const std::uint8_t*>(head.constData()),
+                                 static_cast<std::size_t>(head.size()))};
+}
+
+std::unique_ptr<LandmarkModel> LandmarkModel::map(const QString& cachePath,
+                                                  const landmark_cache::SourceIdentity& source,
+                                                  QString* error) {
+    const auto fail = [&](const QString& why) -> std::unique_ptr<LandmarkModel> {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    const int fd = ::open(QFile::encodeName(cachePath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat status {};
+    auto mapping = std::make_unique<Mapping>();
+    if (fstat(fd, &status) == 0 && status.st_size > 0) {
+        mapping->size = static_cast<std::size_t>(status.st_size);
+        void* base = mmap(nullptr, mapping->size, PROT_READ, MAP_SHARED, fd, 0);
+        mapping->base = base == MAP_FAILED ? nullptr : base;
+    }
+    ::close(fd);
+    if (!mapping->base)
+        return fail(QStringLiteral("vacía o ilegible"));
+    // A prediction reads one leaf per tree, scattered over the file: read-ahead around each
+    // would only fill memory with leaves never used.
+    madvise(mapping->base, mapping->size, MADV_RANDOM);
+
+    std::string why;
+    const auto view =
+        landmark_cache::read(static_cast<const std::uint8_t*>(mapping->base), mapping->size, &why);
+    if (!view)
+        return fail(QString::fromStdString(why));
+    if (view->source != source)
+        return fail(QStringLiteral("hecha de otro fichero de modelo"));
+    auto model = std::unique_ptr<LandmarkModel>(new LandmarkModel);
+    model->m_tables = view->tables;
+    model->m_meanShape.assign(view->tables.meanShape.begin(), view->tables.meanShape.end());
+    model->m_leaves = view->leaves.data();
+    model->m_mapping = std::move(mapping);
+    return model;
+}
+
+bool LandmarkModel::writeCache(const QString& cachePath,
+                               const landmark_cache::SourceIdentity& source, QString* error) const {
+    const auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (m_mapping)
+        return fail(QStringLiteral("el modelo ya es una copia"));
+    if (!QDir().mkpath(QFileInfo(cachePath).absolutePath()))
+        return fail(QStringLiteral("no se puede crear la carpeta de %1").arg(cachePath));
+    // Written under a name of its own and renamed over the old copy only when complete, so
+    // a reader sees the old file or the new one, never half of one, and two writers at once
+    // each rename a whole file.
+    QSaveFile file(cachePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(
+            QStringLiteral("no se puede escribir %1: %2").arg(cachePath, file.errorString()));
+    const std::string head = landmark_cache::encodeHead(source, m_tables);
+    file.write(head.data(), static_cast<qint64>(head.size()));
+    file.write(reinterpret_cast<const char*>(m_leaves),
+               static_cast<qint64>(m_tables.leafCount * m_meanShape.size() * sizeof(float)));
+    if (!file.commit())
+        return fail(
+            QStringLiteral("no se puede escribir %1: %2").arg(cachePath, file.errorString()));
+    return true;
+}
+
+std::unique_ptr<LandmarkModel> LandmarkModel::loadCached(const QString& sourcePath,
+                                                         const QString& cachePath, QString* error,
+                                                         QString* rebuilt) {
+    const auto source = identify(sourcePath, error);
+    if (!source)
+        return nullptr;
+    QString why;
+    if (auto mapped = map(cachePath, *source, &why))
+        return mapped;
+    if (rebuilt)
+        *rebuilt = why;
+    std::unique_ptr<LandmarkModel> model = load(sourcePath, error);
+    if (!model)
+        return nullptr;
+    QString writeError;
+    if (!model->writeCache(cachePath, *source, &writeError)) {
+        if (rebuilt)
+            *rebuilt += QStringLiteral("; %1").arg(writeError);
+        return model;
+    }
+    model.reset();
+    if (auto mapped = map(cachePath, *source, &why))
+        return mapped;
+    if (rebuilt)
+        *rebuilt += QStringLiteral("; la copia nueva no sirve: %1").arg(why);
+    return load(sourcePath, error);
 }
 
 namespace {
@@ -275,7 +454,7 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
     std::vector<float> samples;
     std::vector<const float*> leaves;
 
-    for (const Cascade& cascade : m_cascades) {
+    for (const Cascade& cascade : m_tables.cascades) {
         // The similarity (rotation and scale only) that carries the mean shape onto the
         // current estimate, both taken about their centroids.
         double mx = 0, my = 0, cx = 0, cy = 0;
@@ -300,11 +479,13 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
         const double a = norm > 0 ? dot / norm : 1.0;
         const double b = norm > 0 ? cross / norm : 0.0;
 
-        const std::size_t pixels = cascade.anchors.size();
+        const std::size_t pixels = cascade.pixelCount;
+        const std::uint32_t* anchors = m_tables.anchors.data() + cascade.firstPixel;
+        const float* deltas = m_tables.deltas.data() + 2 * std::size_t{cascade.firstPixel};
         samples.resize(pixels);
         for (std::size_t i = 0; i < pixels; ++i) {
-            const double dx = cascade.deltas[2 * i], dy = cascade.deltas[2 * i + 1];
-            const std::uint32_t anchor = cascade.anchors[i];
+            const double dx = deltas[2 * i], dy = deltas[2 * i + 1];
+            const std::uint32_t anchor = anchors[i];
             const double ux = a * dx - b * dy + shape[2 * anchor];
             const double uy = b * dx + a * dy + shape[2 * anchor + 1];
             const double x = std::floor(box.left + ux * box.width + 0.5);
@@ -317,13 +498,13 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
         }
 
         // The samples are fixed for the whole cascade, so every tree's leaf is known before
-        // any is added: the leaves lie scattered over the model's 70 MB, and fetching them
+        // any is added: the leaves lie scattered over tens of megabytes, and fetching them
         // ahead of the additions keeps the memory busy instead of waiting for each in turn.
-        const std::size_t trees = cascade.trees.size();
+        const std::size_t trees = cascade.treeCount;
         leaves.resize(trees);
         for (std::size_t t = 0; t < trees; ++t) {
-            const Tree& tree = cascade.trees[t];
-            const Split* splits = m_splits.data() + tree.firstSplit;
+            const Tree& tree = m_tables.trees[cascade.firstTree + t];
+            const Split* splits = m_tables.splits.data() + tree.firstSplit;
             std::uint32_t node = 0;
             while (node < tree.splitCount) {
                 const Split& split = splits[node];
@@ -331,7 +512,7 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
                            ? 2 * node + 1
                            : 2 * node + 2;
             }
-            leaves[t] = m_leaves.data() + tree.firstLeaf + (node - tree.splitCount) * values;
+            leaves[t] = m_leaves + (tree.firstLeaf + (node - tree.splitCount)) * values;
         }
         for (std::size_t t = 0; t < trees; ++t) {
             if (t + kLeavesAhead < trees)
@@ -347,12 +528,10 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
 }
 
 std::size_t LandmarkModel::byteSize() const {
-    std::size_t bytes = m_meanShape.size() * sizeof(float) + m_splits.size() * sizeof(Split) +
-                        m_leaves.size() * sizeof(float);
-    for (const Cascade& cascade : m_cascades)
-        bytes += cascade.trees.size() * sizeof(Tree) + cascade.anchors.size() * 4 +
-                 cascade.deltas.size() * 4;
-    return bytes;
+    const landmark_cache::LandmarkTables& t = m_tables;
+    return t.meanShape.size_bytes() + t.trees.size_bytes() + t.cascades.size_bytes() +
+           t.splits.size_bytes() + t.anchors.size_bytes() + t.deltas.size_bytes() +
+           t.leafCount * m_meanShape.size() * sizeof(float);
 }
 
 } // namespace tisko

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "Tisko/Camera/PixelBuffer.h"
+#include "TiskoCore/LandmarkCache.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tisko {
@@ -25,8 +28,9 @@ struct PixelBox {
 };
 
 // A cascade of regression trees that places facial landmarks inside a face box, read from
-// a shape-predictor file (the 68-point model of libdlib-data). Reading parses the file in
-// one pass into a few flat arrays, so loading is quick and releasing gives the memory back.
+// a shape-predictor file (the 68-point model of libdlib-data) or mapped from the flat copy
+// Tisko keeps of it in the user's cache folder. A mapped model costs a system call to open
+// and only the pages a prediction reads; the kernel may drop them again at any time.
 class LandmarkModel {
 public:
     // Reads a model file; on failure returns null and sets `error`.
@@ -35,37 +39,61 @@ public:
     static std::unique_ptr<LandmarkModel> parse(const std::uint8_t* data, std::size_t size,
                                                 QString* error);
 
+    // Where the flat copy of the model file at `sourcePath` is kept ($XDG_CACHE_HOME/Tisko).
+    static QString cachePathFor(const QString& sourcePath);
+    // Size, modification time and a hash of the first bytes of the file at `path`.
+    static std::optional<landmark_cache::SourceIdentity> identify(const QString& path,
+                                                                  QString* error);
+    // Maps the flat copy at `cachePath` if it checks out in full and was made from `source`.
+    static std::unique_ptr<LandmarkModel>
+    map(const QString& cachePath, const landmark_cache::SourceIdentity& source, QString* error);
+    // The flat copy when it is valid for the model file at `sourcePath`; otherwise the copy is
+    // made again from the source (written aside, then renamed over) and mapped. `rebuilt` gets
+    // why the old copy could not be used, or stays empty. When the copy cannot be written the
+    // model read from the source is returned.
+    static std::unique_ptr<LandmarkModel> loadCached(const QString& sourcePath,
+                                                     const QString& cachePath, QString* error,
+                                                     QString* rebuilt = nullptr);
+    // Writes this model as a flat copy made from `source`, atomically.
+    bool writeCache(const QString& cachePath, const landmark_cache::SourceIdentity& source,
+                    QString* error) const;
+
     // Number of landmarks each prediction returns (68 for the face model).
     int pointCount() const { return static_cast<int>(m_meanShape.size() / 2); }
     // The mean shape in the unit square of a box: x0, y0, x1, y1, ...
     const std::vector<float>& meanShape() const { return m_meanShape; }
+    // Whether the model is mapped from a flat copy rather than read into memory.
+    bool isMapped() const { return m_mapping != nullptr; }
     // Places the landmarks of the face inside `box` of `frame`, in picture pixels.
     std::vector<PixelPoint> predict(const PixelBuffer& frame, const PixelBox& box) const;
-    // Bytes held by the model's arrays.
+    // Bytes held by the model's arrays (mapped ones included).
     std::size_t byteSize() const;
 
+    ~LandmarkModel();
+
 private:
-    struct Split {
-        std::uint32_t first;
-        std::uint32_t second;
-        float threshold;
-    };
-    struct Tree {
-        std::uint32_t firstSplit;
-        std::uint32_t splitCount;
-        std::uint64_t firstLeaf; // index into m_leaves, in floats
-    };
-    struct Cascade {
-        std::vector<Tree> trees;
-        std::vector<std::uint32_t> anchors; // landmark each sampled pixel hangs from
-        std::vector<float> deltas;          // offset of each sampled pixel from its landmark
-    };
+    using Cascade = landmark_cache::Cascade;
+    using Tree = landmark_cache::Tree;
+    using Split = landmark_cache::Split;
     class Reader;
+    struct Mapping;
+    LandmarkModel();
+
+    static std::unique_ptr<LandmarkModel>
+    parse(const std::uint8_t* data, std::size_t size, QString* error,
+          const std::function<void(std::size_t consumed)>& consumed);
 
     std::vector<float> m_meanShape;
+    landmark_cache::LandmarkTables m_tables; // over the vectors below, or over the mapping
+    const float* m_leaves = nullptr;         // leaf after leaf, 2 * points values each
+
     std::vector<Cascade> m_cascades;
+    std::vector<Tree> m_trees;
     std::vector<Split> m_splits;
-    std::vector<float> m_leaves;
+    std::vector<std::uint32_t> m_anchors;
+    std::vector<float> m_deltas;
+    std::vector<float> m_leafValues;
+    std::unique_ptr<Mapping> m_mapping;
 };
 
 } // namespace tisko

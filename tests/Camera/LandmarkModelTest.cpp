@@ -1,5 +1,6 @@
 // The landmark model's own reader and cascade against dlib's shape_predictor reading the
 // same file: from the same box on the same pixels both must place the same 68 points.
+// The flat copy mapped from the cache folder must place them where the file's model does.
 // This is the only test that includes dlib's predictor (it is slow to compile).
 #include "PhotoFrames.h"
 #include "Tisko/Camera/FaceDetector.h"
@@ -7,13 +8,18 @@
 #include "Tisko/Camera/GreyImage.h"
 #include "Tisko/Camera/LandmarkModel.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <dlib/image_processing/shape_predictor.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <thread>
+#include <tuple>
 
 using namespace tisko;
 
@@ -28,16 +34,23 @@ struct Box {
 struct PredictorFixture : ::testing::Test {
     static inline std::unique_ptr<LandmarkModel> ours;
     static inline std::unique_ptr<dlib::shape_predictor> theirs;
+    static inline std::unique_ptr<QTemporaryDir> cacheDir;
+    static inline std::unique_ptr<LandmarkModel> mapped;
 
     static void SetUpTestSuite() {
         QString error;
         ours = LandmarkModel::load(FaceModel::defaultPath(), &error);
+        cacheDir = std::make_unique<QTemporaryDir>();
+        mapped = LandmarkModel::loadCached(
+            FaceModel::defaultPath(), cacheDir->filePath(QStringLiteral("face.landmarks")), &error);
         theirs = std::make_unique<dlib::shape_predictor>();
         dlib::deserialize(FaceModel::defaultPath().toStdString()) >> *theirs;
     }
     static void TearDownTestSuite() {
         ours.reset();
         theirs.reset();
+        mapped.reset();
+        cacheDir.reset();
     }
 
     // The brightness both predictors sample, so only the predictors differ.
@@ -68,12 +81,18 @@ struct PredictorFixture : ::testing::Test {
 
     // Worst and mean distance in pixels between the two predictors' points from `box`. dlib
     // rounds its points to whole pixels, which alone accounts for up to 0.71 (0.38 on average).
-    static std::pair<double, double>
+    // Also the worst distance between the mapped copy's points and the file model's.
+    static std::tuple<double, double, double>
     distances(const PixelBuffer& frame, const dlib::array2d<unsigned char>& grey, const Box& box) {
-        const std::vector<PixelPoint> mine = ours->predict(
-            frame, PixelBox{static_cast<double>(box.left), static_cast<double>(box.top),
-                            static_cast<double>(box.right - box.left),
-                            static_cast<double>(box.bottom - box.top)});
+        const PixelBox pixelBox{static_cast<double>(box.left), static_cast<double>(box.top),
+                                static_cast<double>(box.right - box.left),
+                                static_cast<double>(box.bottom - box.top)};
+        const std::vector<PixelPoint> mine = ours->predict(frame, pixelBox);
+        const std::vector<PixelPoint> fromCopy = mapped->predict(frame, pixelBox);
+        double copyWorst = 0;
+        for (std::size_t i = 0; i < std::min(mine.size(), fromCopy.size()); ++i)
+            copyWorst = std::max(copyWorst,
+                                 std::hypot(mine[i].x - fromCopy[i].x, mine[i].y - fromCopy[i].y));
         const dlib::full_object_detection reference =
             (*theirs)(grey, dlib::rectangle(box.left, box.top, box.right, box.bottom));
         EXPECT_EQ(mine.size(), reference.num_parts());
@@ -85,7 +104,7 @@ struct PredictorFixture : ::testing::Test {
             worst = std::max(worst, d);
             sum += d;
         }
-        return {worst, sum / static_cast<double>(std::max<std::size_t>(mine.size(), 1))};
+        return {worst, sum / static_cast<double>(std::max<std::size_t>(mine.size(), 1)), copyWorst};
     }
 };
 
@@ -93,6 +112,8 @@ struct PredictorFixture : ::testing::Test {
 
 TEST_F(PredictorFixture, placesTheSamePointsAsDlibOnEachPhotograph) {
     ASSERT_TRUE(ours);
+    ASSERT_TRUE(mapped && mapped->isMapped());
+    ASSERT_EQ(mapped->pointCount(), 68);
     ASSERT_EQ(ours->pointCount(), 68);
     ASSERT_EQ(theirs->num_parts(), 68u);
     int compared = 0;
@@ -122,7 +143,9 @@ TEST_F(PredictorFixture, placesTheSamePointsAsDlibOnEachPhotograph) {
                     {-side / 2, face.top, side / 2, face.bottom},
                 };
                 for (const Box& start : starts) {
-                    const auto [worst, mean] = distances(view, grey, start);
+                    const auto [worst, mean, copyWorst] = distances(view, grey, start);
+                    // The copy holds the same values, so its points are the same to the bit.
+                    EXPECT_EQ(copyWorst, 0.0) << name << " gain " << gain << " mapped copy";
                     EXPECT_LE(worst, 1.0)
                         << name << " gain " << gain << " box " << start.left << "," << start.top
                         << " side " << start.right - start.left;
@@ -155,4 +178,77 @@ TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
         noise[i] = static_cast<char>((i * 7919) % 251);
     EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(noise.constData()),
                                       4096, &error));
+}
+
+// Every way a copy can be unusable ends in a fresh copy made from the source, mapped, with
+// the reason given; a good copy is mapped as it is.
+TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
+    QTemporaryDir dir;
+    const QString source = FaceModel::defaultPath();
+    const QString path = dir.filePath(QStringLiteral("face.landmarks"));
+    QString error, rebuilt;
+    ASSERT_TRUE(LandmarkModel::loadCached(source, path, &error, &rebuilt)) << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    const auto u32 = [&good](int offset) {
+        std::uint32_t v;
+        std::memcpy(&v, good.constData() + offset, 4);
+        return v;
+    };
+    // Header: counts of cascades, trees, splits, pixels at 16..28; then the trees (16
+    // bytes), the cascades (16), the splits (12), the mean shape, the anchors.
+    const int trees = 64, splits = trees + 16 * static_cast<int>(u32(20) + u32(16));
+    const int anchors = splits + 12 * static_cast<int>(u32(24)) + 8 * static_cast<int>(u32(12));
+    const auto patched = [&good](int offset, std::uint32_t value) {
+        QByteArray bytes = good;
+        std::memcpy(bytes.data() + offset, &value, 4);
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"good", good},
+        {"truncated", good.left(good.size() - 1000)},
+        {"header only", good.left(64)},
+        {"wrong version", patched(8, 99)},
+        {"leaf past the end", patched(trees + 16 * 7 + 8, 0x7FFFFFFF)},
+        {"split past the end", patched(trees + 16 * 3, 0xFFFFFFF0)},
+        {"pixel past its cascade", patched(splits + 12 * 5, 400000)},
+        {"anchor past the shape", patched(anchors + 4 * 9, 68)},
+        {"other source", patched(40, u32(40) + 1)},
+    };
+    for (const auto& c : cases) {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(c.bytes);
+        out.close();
+        rebuilt.clear();
+        const auto model = LandmarkModel::loadCached(source, path, &error, &rebuilt);
+        ASSERT_TRUE(model) << c.name;
+        EXPECT_TRUE(model->isMapped()) << c.name;
+        EXPECT_EQ(rebuilt.isEmpty(), c.bytes == good) << c.name << ": " << rebuilt.toStdString();
+        QFile again(path);
+        ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+        EXPECT_EQ(again.readAll(), good) << c.name;
+    }
+}
+
+// Two writers at once leave one whole copy, never a mix.
+TEST(LandmarkModelCache, concurrentWritersLeaveAWholeCopy) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("face.landmarks"));
+    QString error;
+    const auto source = LandmarkModel::identify(FaceModel::defaultPath(), &error);
+    const auto model = LandmarkModel::load(FaceModel::defaultPath(), &error);
+    ASSERT_TRUE(source && model) << error.toStdString();
+    bool written[2] = {};
+    std::thread other([&] { written[1] = model->writeCache(path, *source, nullptr); });
+    written[0] = model->writeCache(path, *source, nullptr);
+    other.join();
+    EXPECT_TRUE(written[0] && written[1]);
+    EXPECT_TRUE(LandmarkModel::map(path, *source, &error)) << error.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
