@@ -174,9 +174,7 @@ void AppDelegate::startInterface() {
             self->showCalibration(name);
     };
     callbacks.onQuit = quitApplication;
-    callbacks.onOpenNotificationSettings = [] {
-        openPrivacySettings(PrivacyPane::notifications);
-    };
+    callbacks.onOpenNotificationSettings = [] { openPrivacySettings(PrivacyPane::notifications); };
     callbacks.onCheckForUpdates = [] { Updater::shared().checkForUpdates(); };
     callbacks.availableVersion = [] { return Updater::shared().availableVersion(); };
     m_panel = std::make_unique<MenuBarPanel>(*m_monitor, std::move(callbacks));

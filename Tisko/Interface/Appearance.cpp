@@ -35,6 +35,12 @@ QVariant unwrapped(QVariant value) {
     return value;
 }
 
+// Text of disabled controls in one grey, so they do not look clickable.
+void greyDisabledText(QPalette& palette, const QColor& grey) {
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, grey);
+}
+
 } // namespace
 
 Appearance::Appearance(QObject* parent)
@@ -55,10 +61,7 @@ QPalette Appearance::palette(ColorScheme scheme) {
         light.setColor(QPalette::Link, QColor(0x1a, 0x5f, 0xb4));
         light.setColor(QPalette::ToolTipBase, QColor(0xff, 0xff, 0xe1));
         light.setColor(QPalette::ToolTipText, Qt::black);
-        const QColor disabled(0x9a, 0x9a, 0x9a);
-        for (QPalette::ColorRole role :
-             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            light.setColor(QPalette::Disabled, role, disabled);
+        greyDisabledText(light, QColor(0x9a, 0x9a, 0x9a));
         return light;
     }
     QPalette dark;
@@ -86,9 +89,7 @@ QPalette Appearance::palette(ColorScheme scheme) {
     dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
     dark.setColor(QPalette::HighlightedText, Qt::white);
     dark.setColor(QPalette::Link, QColor(0x78, 0xae, 0xed));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-        dark.setColor(QPalette::Disabled, role, disabled);
-    }
+    greyDisabledText(dark, disabled);
     dark.setColor(QPalette::Disabled, QPalette::Highlight, QColor(0x50, 0x50, 0x50));
     return dark;
 }

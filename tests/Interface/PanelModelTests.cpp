@@ -129,17 +129,6 @@ TEST_F(PanelModelTest, positionsHintUpdateAndNotificationSections) {
     EXPECT_FALSE(PanelModel::build(in).hint);
 }
 
-TEST_F(PanelModelTest, onlyChoicesThatLeaveThePanelCloseIt) {
-    for (PanelAction stays : {PanelAction::lookNow, PanelAction::dismissHint,
-                              PanelAction::selectPosition, PanelAction::resume})
-        EXPECT_FALSE(closesPanel(stays));
-    for (PanelAction leaves :
-         {PanelAction::update, PanelAction::enableNotifications, PanelAction::newPosition,
-          PanelAction::openSettings, PanelAction::resavePosition, PanelAction::pauseHour,
-          PanelAction::pauseTomorrow, PanelAction::quit})
-        EXPECT_TRUE(closesPanel(leaves));
-}
-
 TEST(MenuBarLabelTest, dotForEachCondition) {
     using State = Monitor::State;
     struct Case {

@@ -44,13 +44,6 @@ protected:
         dunst.reset();
     }
 
-    // Waits until dunst shows `count` notifications and every answer has come back.
-    bool showing(int count) {
-        const bool shown = test::waitUntil([&] { return dunst->displayedCount() == count; });
-        test::spin(200ms);
-        return shown && dunst->displayedCount() == count;
-    }
-
     std::unique_ptr<test::DunstServer> dunst;
     std::unique_ptr<NotificationRouter> router;
     int updateChecks = 0;
@@ -58,11 +51,11 @@ protected:
 
 TEST_F(DunstNotificationTest, aSecondWarningReplacesTheFirstOnScreen) {
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     Notifier::post(PostureVerdict::tooClose(1.4), *center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     Notifier::post(PostureVerdict::slouching(0.3), *center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
 
     // Replaced notifications never reach the history: only the last one was ever closed.
     const QJsonArray history = dunst->closeAllAndReadHistory();
@@ -73,20 +66,20 @@ TEST_F(DunstNotificationTest, aSecondWarningReplacesTheFirstOnScreen) {
 
     // Once closed, the next warning is a new notification.
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     EXPECT_TRUE(test::loggedLines().isEmpty());
 }
 
 TEST_F(DunstNotificationTest, theUpdateNoticeStandsBesideAPostureWarning) {
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
     Notifier::postUpdate(QStringLiteral("2.0"), *center);
-    ASSERT_TRUE(showing(2));
+    ASSERT_TRUE(dunst->showing(2));
     Notifier::postUpdate(QStringLiteral("2.1"), *center);
-    ASSERT_TRUE(showing(2));
+    ASSERT_TRUE(dunst->showing(2));
 
     // Taking the update notice away leaves the warning alone.
     Notifier::removeUpdate(*center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     const QJsonArray history = dunst->closeAllAndReadHistory();
     ASSERT_EQ(history.size(), 2);
     EXPECT_EQ(field(history[0], "body"),
@@ -97,18 +90,18 @@ TEST_F(DunstNotificationTest, theUpdateNoticeStandsBesideAPostureWarning) {
 
 TEST_F(DunstNotificationTest, clickingTheUpdateNoticeStartsTheUpdateCheckAndAWarningNothing) {
     Notifier::postUpdate(QStringLiteral("2.0"), *center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     dunst->control({QStringLiteral("action"), QStringLiteral("0")});
     ASSERT_TRUE(test::waitUntil([&] { return updateChecks == 1; }));
     // The update notice is closed: its old id must not count any more.
     dunst->closeAllAndReadHistory();
-    ASSERT_TRUE(showing(0));
+    ASSERT_TRUE(dunst->showing(0));
 
     QStringList clicked;
     QObject::connect(center.get(), &NotificationCenter::activated,
                      [&](const QString& identifier) { clicked << identifier; });
     Notifier::post(PostureVerdict::slouching(0.3), *center);
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     dunst->control({QStringLiteral("action"), QStringLiteral("0")});
     // The click does arrive, and the router leaves it alone.
     ASSERT_TRUE(test::waitUntil([&] { return !clicked.isEmpty(); }));

@@ -148,6 +148,12 @@ QByteArray DunstServer::control(const QStringList& arguments) const {
     return dunstctl.readAllStandardOutput();
 }
 
+bool DunstServer::showing(int count) const {
+    const bool shown = waitUntil([&] { return displayedCount() == count; });
+    spin(std::chrono::milliseconds(200));
+    return shown && displayedCount() == count;
+}
+
 int DunstServer::displayedCount() const {
     bool ok = false;
     const int count =

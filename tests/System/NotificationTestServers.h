@@ -79,6 +79,8 @@ public:
     QByteArray control(const QStringList& arguments) const;
     // `dunstctl count displayed`.
     int displayedCount() const;
+    // Waits until `count` notifications are shown and every answer has come back.
+    bool showing(int count) const;
     // Closes everything on screen and returns the history, newest first (each entry an object
     // of dunst's typed fields: "summary": {"data": ...}).
     QJsonArray closeAllAndReadHistory() const;

@@ -180,11 +180,6 @@ struct UpdaterDunstTest : test::NotificationBusTest {
         NotificationBusTest::TearDown();
         dunst.reset();
     }
-    bool showing(int count) {
-        const bool shown = test::waitUntil([&] { return dunst->displayedCount() == count; });
-        test::spin(200ms);
-        return shown && dunst->displayedCount() == count;
-    }
 
     std::unique_ptr<test::DunstServer> dunst;
     std::unique_ptr<UpdaterHarness> h;
@@ -193,16 +188,16 @@ struct UpdaterDunstTest : test::NotificationBusTest {
 
 TEST_F(UpdaterDunstTest, theWindowTakesTheNoticeAwayAndAClickOnItOpensTheWindow) {
     h->runScheduledCheck();
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     EXPECT_EQ(h->updater->availableVersion(), u"7.1"_qs);
     h->runUserCheck();
-    ASSERT_TRUE(showing(0));
+    ASSERT_TRUE(dunst->showing(0));
 
     h->runScheduledCheck();
-    ASSERT_TRUE(showing(1));
+    ASSERT_TRUE(dunst->showing(1));
     dunst->control({QStringLiteral("action"), QStringLiteral("0")});
     ASSERT_TRUE(test::waitUntil([&] { return h->windows.size() == 2; }));
-    ASSERT_TRUE(showing(0));
+    ASSERT_TRUE(dunst->showing(0));
     EXPECT_EQ(h->server.requests(), 4);
 }
 
