@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,27 @@ bool writeAll(int fd, const QByteArray& bytes) {
         left -= written;
     }
     return true;
+}
+
+int openRegular(const QByteArray& path, int flags, unsigned mode) {
+    // O_NONBLOCK keeps open(2) from waiting for a writer on a FIFO; it is cleared again once
+    // the file is known to be a regular one.
+    int fd = -1;
+    do {
+        fd = ::open(path.constData(), flags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const int reason = S_ISDIR(status.st_mode) ? EISDIR : ENXIO;
+        ::close(fd);
+        errno = reason;
+        return -1;
+    }
+    if ((flags & O_NONBLOCK) == 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 } // namespace tisko::PrivateFiles

@@ -14,4 +14,9 @@ void makeFolder(const QString& folder);
 // Writes all of `bytes` to `fd`, again after interruptions. False with errno set on failure.
 bool writeAll(int fd, const QByteArray& bytes);
 
+// Opens `path` with `flags` (O_CLOEXEC is added) only when it is a regular file, or creates one
+// when `flags` holds O_CREAT. A FIFO, device, socket or folder in its place is refused without
+// blocking: -1 with errno ENXIO (EISDIR for a folder). Other failures keep open(2)'s errno.
+int openRegular(const QByteArray& path, int flags, unsigned mode = 0600);
+
 } // namespace tisko::PrivateFiles
