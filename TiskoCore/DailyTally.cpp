@@ -2,8 +2,25 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace tisko {
+
+namespace {
+
+constexpr std::int64_t largestCount = std::numeric_limits<std::int64_t>::max();
+
+void addOne(std::int64_t& count) {
+    if (count < largestCount)
+        ++count;
+}
+
+} // namespace
+
+std::int64_t DailyTally::Day::alerts() const {
+    std::int64_t sum = 0;
+    return __builtin_add_overflow(tooClose, slouching, &sum) ? largestCount : sum;
+}
 
 std::string DailyTally::key(Date date, const Calendar& calendar) {
     const DateComponents parts = calendar(date);
@@ -39,17 +56,17 @@ void DailyTally::recordCheck(const PostureVerdict& verdict, Date date, const Cal
     if (verdict.kind() == PostureVerdict::Kind::away)
         return;
     Day& entry = findOrCreate(key(date, calendar));
-    entry.checks += 1;
+    addOne(entry.checks);
     if (verdict.isBad())
-        entry.badChecks += 1;
+        addOne(entry.badChecks);
 }
 
 void DailyTally::recordAlert(const PostureVerdict& verdict, Date date, const Calendar& calendar) {
     Day& entry = findOrCreate(key(date, calendar));
     if (verdict.kind() == PostureVerdict::Kind::tooClose)
-        entry.tooClose += 1;
+        addOne(entry.tooClose);
     else if (verdict.kind() == PostureVerdict::Kind::slouching)
-        entry.slouching += 1;
+        addOne(entry.slouching);
 }
 
 std::string DailyTally::csv() const {

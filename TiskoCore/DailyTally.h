@@ -11,7 +11,8 @@ namespace tisko {
 
 // Checks and alerts counted per local calendar day, kept forever.
 struct DailyTally {
-    // The counters of one day, keyed "YYYY-MM-DD".
+    // The counters of one day, keyed "YYYY-MM-DD". Counts are never negative and stop at the
+    // largest std::int64_t rather than wrap.
     struct Day {
         std::string date;
         std::int64_t tooClose = 0;
@@ -22,7 +23,8 @@ struct DailyTally {
         Day() = default;
         explicit Day(std::string key)
             : date(std::move(key)) {}
-        std::int64_t alerts() const { return tooClose + slouching; }
+        // Both kinds together, at most the largest count.
+        std::int64_t alerts() const;
         bool operator==(const Day&) const = default;
     };
 

@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
+#include <stdexcept>
+#include <vector>
 
 namespace tisko {
 
@@ -11,12 +14,10 @@ namespace {
 
 using nlohmann::json;
 
-// Documents larger than this are not Tisko's; ten years of counts take well under 1 MB.
-constexpr std::size_t kMaxDocumentSize = 64u * 1024 * 1024;
 // Tisko's documents nest four levels deep; anything far deeper is refused before parsing.
-constexpr int kMaxDepth = 32;
+constexpr int deepestNesting = 32;
 
-// Whether the brackets outside strings nest at most kMaxDepth deep. Malformed text is left
+// Whether the brackets outside strings nest at most deepestNesting deep. Malformed text is left
 // for the parser to refuse.
 bool shallowEnough(std::string_view text) {
     int depth = 0;
@@ -31,7 +32,7 @@ bool shallowEnough(std::string_view text) {
         } else if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {
-            if (++depth > kMaxDepth)
+            if (++depth > deepestNesting)
                 return false;
         } else if (c == ']' || c == '}') {
             --depth;
@@ -40,11 +41,25 @@ bool shallowEnough(std::string_view text) {
     return true;
 }
 
+// The document, or nothing when it does not parse or an object in it names a key twice (the
+// parser would keep only the last value, silently dropping the others).
 std::optional<json> parse(std::string_view text) {
-    if (text.size() > kMaxDocumentSize || !shallowEnough(text))
+    if (text.size() > largestJsonDocument || !shallowEnough(text))
         return std::nullopt;
-    json document = json::parse(text.begin(), text.end(), nullptr, false);
-    if (document.is_discarded())
+    std::vector<std::set<std::string>> openObjects;
+    bool repeatedKey = false;
+    const json::parser_callback_t watchKeys = [&](int, json::parse_event_t event, json& parsed) {
+        if (event == json::parse_event_t::object_start)
+            openObjects.emplace_back();
+        else if (event == json::parse_event_t::object_end && !openObjects.empty())
+            openObjects.pop_back();
+        else if (event == json::parse_event_t::key && !openObjects.empty() &&
+                 !openObjects.back().insert(parsed.get<std::string>()).second)
+            repeatedKey = true;
+        return true;
+    };
+    json document = json::parse(text.begin(), text.end(), watchKeys, false);
+    if (document.is_discarded() || repeatedKey)
         return std::nullopt;
     return document;
 }
@@ -52,6 +67,13 @@ std::optional<json> parse(std::string_view text) {
 // Pretty-printed with two spaces; nlohmann keeps object keys sorted.
 std::string dump(const json& document) {
     return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+// JSON has no infinity or NaN (nlohmann would write null, and the file would no longer read).
+double finite(double value, const char* key) {
+    if (!std::isfinite(value))
+        throw std::invalid_argument(std::string(key) + " no es un número finito");
+    return value;
 }
 
 // A reader that gives up on the first missing or ill-typed value.
@@ -95,24 +117,28 @@ public:
         return asText(*value);
     }
 
-    std::int64_t integer(const json& object, const char* key) {
+    // 3 and 3.0 are counts; -1, 3.5 and 1e30 are not.
+    std::int64_t count(const json& object, const char* key) {
         const json* value = member(object, key, true);
         if (!value)
             return 0;
+        std::optional<std::int64_t> whole;
         if (value->is_number_unsigned()) {
             const auto unsignedValue = value->get<std::uint64_t>();
             if (unsignedValue <= std::uint64_t(std::numeric_limits<std::int64_t>::max()))
-                return std::int64_t(unsignedValue);
+                whole = std::int64_t(unsignedValue);
         } else if (value->is_number_integer()) {
-            return value->get<std::int64_t>();
+            whole = value->get<std::int64_t>();
         } else if (value->is_number_float()) {
-            // 3.0 is a whole count; 3.5 or 1e30 is not.
             const double floating = value->get<double>();
             if (std::trunc(floating) == floating && std::fabs(floating) < 9.0e18)
-                return std::int64_t(floating);
+                whole = std::int64_t(floating);
         }
-        failed = true;
-        return 0;
+        if (!whole || *whole < 0) {
+            failed = true;
+            return 0;
+        }
+        return *whole;
     }
 
     Uuid uuid(const json& object, const char* key, bool required) {
@@ -151,7 +177,7 @@ public:
 
 private:
     double asNumber(const json& value) {
-        if (!value.is_number()) {
+        if (!value.is_number() || !std::isfinite(value.get<double>())) {
             failed = true;
             return 0;
         }
@@ -169,11 +195,11 @@ private:
 
 json measurementJson(const HeadMeasurement& m) {
     json object = json::object();
-    object["faceWidth"] = m.faceWidth;
+    object["faceWidth"] = finite(m.faceWidth, "faceWidth");
     if (m.eyeDistance)
-        object["eyeDistance"] = *m.eyeDistance;
-    object["faceY"] = m.faceY;
-    object["faceHeight"] = m.faceHeight;
+        object["eyeDistance"] = finite(*m.eyeDistance, "eyeDistance");
+    object["faceY"] = finite(m.faceY, "faceY");
+    object["faceHeight"] = finite(m.faceHeight, "faceHeight");
     return object;
 }
 
@@ -227,7 +253,7 @@ std::string JsonCodec<CalibrationBook>::encode(const CalibrationBook& book) {
         if (c.displayKey)
             entry["displayKey"] = *c.displayKey;
         if (c.headPitch)
-            entry["headPitch"] = *c.headPitch;
+            entry["headPitch"] = finite(*c.headPitch, "headPitch");
         entry["id"] = c.id.toString();
         entry["name"] = c.name;
         entry["reference"] = measurementJson(c.reference);
@@ -271,15 +297,21 @@ std::optional<CalibrationBook> JsonCodec<CalibrationBook>::decode(std::string_vi
 }
 
 std::string JsonCodec<DailyTally>::encode(const DailyTally& tally) {
-    json list = json::array();
+    // Compact, since the file grows a day at a time forever; a day per line keeps it legible.
+    std::string text = "{\"days\":[";
+    const char* separator = "\n";
     for (const DailyTally::Day& day : tally.days) {
-        list.push_back(json{{"badChecks", day.badChecks},
-                            {"checks", day.checks},
-                            {"date", day.date},
-                            {"slouching", day.slouching},
-                            {"tooClose", day.tooClose}});
+        text += separator;
+        text += json{{"badChecks", day.badChecks},
+                     {"checks", day.checks},
+                     {"date", day.date},
+                     {"slouching", day.slouching},
+                     {"tooClose", day.tooClose}}
+                    .dump(-1, ' ', false, json::error_handler_t::replace);
+        separator = ",\n";
     }
-    return dump(json{{"days", std::move(list)}});
+    text += tally.days.empty() ? "]}\n" : "\n]}\n";
+    return text;
 }
 
 std::optional<DailyTally> JsonCodec<DailyTally>::decode(std::string_view text) {
@@ -296,11 +328,11 @@ std::optional<DailyTally> JsonCodec<DailyTally>::decode(std::string_view text) {
         if (!entry.is_object())
             return std::nullopt;
         DailyTally::Day day;
-        day.badChecks = reader.integer(entry, "badChecks");
-        day.checks = reader.integer(entry, "checks");
+        day.badChecks = reader.count(entry, "badChecks");
+        day.checks = reader.count(entry, "checks");
         day.date = reader.text(entry, "date");
-        day.slouching = reader.integer(entry, "slouching");
-        day.tooClose = reader.integer(entry, "tooClose");
+        day.slouching = reader.count(entry, "slouching");
+        day.tooClose = reader.count(entry, "tooClose");
         if (reader.failed || !isDayKey(day.date))
             return std::nullopt;
         tally.days.push_back(std::move(day));

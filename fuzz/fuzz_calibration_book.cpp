@@ -1,5 +1,5 @@
 // Any byte string given to the positions reader must give a book or nothing; a book that
-// was read must survive writing and reading again unchanged.
+// was read must survive writing (which throws for no value it read) and reading again.
 #include "TiskoCore/JsonCodec.h"
 
 #include <cstdint>

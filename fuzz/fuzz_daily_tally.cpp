@@ -1,5 +1,5 @@
 // Any byte string given to the counters reader must give a tally or nothing; a tally that
-// was read must survive writing and reading again unchanged.
+// was read holds no negative count and survives writing and reading again unchanged.
 #include "TiskoCore/JsonCodec.h"
 
 #include <cstdint>
@@ -9,6 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using Codec = tisko::JsonCodec<tisko::DailyTally>;
     const auto tally = Codec::decode({reinterpret_cast<const char*>(data), size});
     if (tally) {
+        for (const auto& day : tally->days) {
+            if (day.checks < 0 || day.badChecks < 0 || day.tooClose < 0 || day.slouching < 0)
+                std::abort();
+        }
         const auto again = Codec::decode(Codec::encode(*tally));
         if (!again || *again != *tally)
             std::abort();

@@ -81,7 +81,7 @@ std::optional<int> AppDelegate::launch() {
     if (switches.kind == LaunchSwitches::Kind::look) {
         FaceModel::setLogsCopies(false);
         const CalibrationBook book =
-            Storage::load<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{});
+            Storage::peek<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{});
         DebugTools::look(book.active(), switches.path, &Monitor::describe, quitApplication);
         return std::nullopt;
     }

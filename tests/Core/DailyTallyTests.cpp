@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace tisko;
 using namespace std::chrono;
 
@@ -12,81 +14,70 @@ Date march4(int hour, int minute) {
     return sys_days{year{2025} / 3 / 4} + hours{hour} + minutes{minute};
 }
 
-const Calendar kUtc = fixedOffsetCalendar(0);
-const Calendar kMadrid = fixedOffsetCalendar(3600);
+const Calendar utc = fixedOffsetCalendar(0);
 
 } // namespace
 
 TEST(DailyTally, keysArePaddedDatesOfTheCalendar) {
-    EXPECT_EQ(DailyTally::key(march4(9, 15), kUtc), "2025-03-04");
+    EXPECT_EQ(DailyTally::key(march4(9, 15), utc), "2025-03-04");
     const Calendar ancient = [](Date) { return DateComponents{987, 1, 5}; };
     EXPECT_EQ(DailyTally::key(march4(0, 0), ancient), "0987-01-05");
     const Calendar partial = [](Date) { return DateComponents{2025, std::nullopt, 7}; };
     EXPECT_EQ(DailyTally::key(march4(0, 0), partial), "2025-00-07");
 }
 
-TEST(DailyTally, checksOnEitherSideOfLocalMidnightFallOnTwoDays) {
+TEST(DailyTally, recordsFallOnTheirLocalDayAndTheListStaysSortedWhenZonesOrClocksChange) {
     DailyTally tally;
     // 23:59 and 00:01 in a zone one hour ahead of UTC.
-    tally.recordCheck(PostureVerdict::fine(), march4(22, 59), kMadrid);
-    tally.recordCheck(PostureVerdict::fine(), march4(23, 1), kMadrid);
-    ASSERT_EQ(tally.days.size(), 2u);
-    EXPECT_EQ(tally.days[0].date, "2025-03-04");
-    EXPECT_EQ(tally.days[1].date, "2025-03-05");
+    tally.recordCheck(PostureVerdict::fine(), march4(22, 59), fixedOffsetCalendar(3600));
+    tally.recordCheck(PostureVerdict::fine(), march4(23, 1), fixedOffsetCalendar(3600));
+    // Later, but the user flew to a zone ten hours behind UTC: an earlier day.
+    tally.recordCheck(PostureVerdict::fine(), march4(23, 30), fixedOffsetCalendar(-36000));
+    // A clock set back before the first day.
+    tally.recordCheck(PostureVerdict::fine(), march4(12, 0) - days{30}, utc);
+    std::vector<std::string> keys;
+    for (const DailyTally::Day& day : tally.days)
+        keys.push_back(day.date);
+    EXPECT_EQ(keys, (std::vector<std::string>{"2025-02-02", "2025-03-04", "2025-03-05"}));
+    EXPECT_EQ(tally.days[1].checks, 2);
 }
 
-TEST(DailyTally, aChangeOfZoneCanPutALaterRecordOnAnEarlierDayAndTheListStaysSorted) {
+TEST(DailyTally, checksThatSawAFaceAndAlertsPerKindAreCounted) {
     DailyTally tally;
-    tally.recordCheck(PostureVerdict::fine(), march4(23, 30), fixedOffsetCalendar(3600));
-    // An hour later, but the user flew to a zone ten hours behind UTC.
-    tally.recordCheck(PostureVerdict::fine(), march4(0, 30) + hours{24},
-                      fixedOffsetCalendar(-36000));
-    ASSERT_EQ(tally.days.size(), 2u);
-    EXPECT_EQ(tally.days[0].date, "2025-03-04");
-    EXPECT_EQ(tally.days[1].date, "2025-03-05");
-    // A clock set back before the last day still keeps the order.
-    tally.recordCheck(PostureVerdict::fine(), march4(12, 0) - days{30}, kUtc);
-    EXPECT_EQ(tally.days.front().date, "2025-02-02");
-}
-
-TEST(DailyTally, onlyChecksThatSawAFaceAreCounted) {
-    DailyTally tally;
-    tally.recordCheck(PostureVerdict::away(), march4(9, 0), kUtc);
+    tally.recordCheck(PostureVerdict::away(), march4(9, 0), utc);
     EXPECT_TRUE(tally.days.empty());
-    tally.recordCheck(PostureVerdict::slouching(0.6), march4(9, 0), kUtc);
-    tally.recordCheck(PostureVerdict::fine(), march4(9, 3), kUtc);
-    tally.recordCheck(PostureVerdict::away(), march4(9, 6), kUtc);
-    tally.recordCheck(PostureVerdict::tooClose(1.2), march4(9, 9), kUtc);
-    const DailyTally::Day day = tally.day(march4(12, 0), kUtc);
+    EXPECT_EQ(tally.day(march4(9, 0), utc), DailyTally::Day("2025-03-04"));
+    EXPECT_TRUE(tally.days.empty()) << "reading a day does not add it";
+    tally.recordCheck(PostureVerdict::slouching(0.6), march4(9, 0), utc);
+    tally.recordCheck(PostureVerdict::fine(), march4(9, 3), utc);
+    tally.recordCheck(PostureVerdict::tooClose(1.2), march4(9, 9), utc);
+    tally.recordAlert(PostureVerdict::fine(), march4(9, 9), utc);
+    tally.recordAlert(PostureVerdict::tooClose(1.3), march4(9, 10), utc);
+    tally.recordAlert(PostureVerdict::slouching(0.7), march4(10, 0), utc);
+    tally.recordAlert(PostureVerdict::slouching(0.7), march4(10, 5), utc);
+    const DailyTally::Day day = tally.day(march4(12, 0), utc);
     EXPECT_EQ(day.checks, 3);
     EXPECT_EQ(day.badChecks, 2);
-    EXPECT_EQ(day.alerts(), 0);
+    EXPECT_EQ(day.tooClose, 1);
+    EXPECT_EQ(day.slouching, 2);
+    EXPECT_EQ(day.alerts(), 3);
 }
 
-TEST(DailyTally, alertsCountPerKindAndCreateTheirDay) {
+TEST(DailyTally, countsAtTheLargestValueStayThere) {
+    constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
     DailyTally tally;
-    tally.recordAlert(PostureVerdict::fine(), march4(8, 0), kUtc);
-    ASSERT_EQ(tally.days.size(), 1u);
-    EXPECT_EQ(tally.days[0], DailyTally::Day("2025-03-04"));
-    for (int i = 0; i < 2; ++i)
-        tally.recordAlert(PostureVerdict::tooClose(1.3), march4(9, i), kUtc);
-    for (int i = 0; i < 3; ++i)
-        tally.recordAlert(PostureVerdict::slouching(0.7), march4(10, i), kUtc);
-    EXPECT_EQ(tally.days[0].alerts(), 5);
-    EXPECT_EQ(tally.days[0].checks, 0);
-}
-
-TEST(DailyTally, aDayWithoutRecordsReadsAsZerosAndIsNotAdded) {
-    DailyTally tally;
-    const DailyTally::Day day = tally.day(march4(9, 0), kUtc);
-    EXPECT_EQ(day, DailyTally::Day("2025-03-04"));
-    EXPECT_TRUE(tally.days.empty());
+    DailyTally::Day full("2025-03-04");
+    full.checks = full.badChecks = full.tooClose = full.slouching = largest;
+    tally.days = {full};
+    tally.recordCheck(PostureVerdict::slouching(0.6), march4(9, 0), utc);
+    tally.recordAlert(PostureVerdict::slouching(0.6), march4(9, 0), utc);
+    tally.recordAlert(PostureVerdict::tooClose(1.3), march4(9, 0), utc);
+    EXPECT_EQ(tally.days.at(0), full);
+    EXPECT_EQ(full.alerts(), largest);
 }
 
 TEST(DailyTally, csvHasAHeaderAndOneLinePerDayWithLineFeedsOnly) {
     DailyTally tally;
-    EXPECT_EQ(tally.csv(),
-              "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,comprobaciones_mal\n");
     DailyTally::Day day("2025-03-04");
     day.tooClose = 2;
     day.slouching = 3;

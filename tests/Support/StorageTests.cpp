@@ -7,19 +7,27 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <atomic>
+#include <cmath>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tisko {
 namespace {
 
+const QString tally = Storage::tallyFileName;
+const QString positions = Storage::positionsFileName;
+
 DailyTally tallyOfDays(int count, std::int64_t checks) {
-    DailyTally tally;
+    DailyTally value;
     for (int i = 0; i < count; ++i) {
         DailyTally::Day day(QStringLiteral("%1-%2-%3")
                                 .arg(2000 + i / 336)
@@ -28,10 +36,9 @@ DailyTally tallyOfDays(int count, std::int64_t checks) {
                                 .toStdString());
         day.checks = checks;
         day.badChecks = i % 7;
-        day.tooClose = i % 3;
-        tally.days.push_back(day);
+        value.days.push_back(day);
     }
-    return tally;
+    return value;
 }
 
 CalibrationBook bookWithOne() {
@@ -40,10 +47,7 @@ CalibrationBook bookWithOne() {
     calibration.name = "Escritorio";
     calibration.cameraID = "file:/tmp/cam";
     calibration.createdAt = Date(std::chrono::seconds(1765033320));
-    CalibrationBook book;
-    book.calibrations.push_back(calibration);
-    book.activeID = calibration.id;
-    return book;
+    return CalibrationBook{{calibration}, calibration.id};
 }
 
 class StorageTest : public ::testing::Test {
@@ -56,9 +60,17 @@ protected:
         Log::restartForTesting();
     }
     void TearDown() override { Storage::forgetFolderForTesting(); }
+    QString path(const QString& name) const { return folder + QLatin1Char('/') + name; }
     QStringList folderEntries() const {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                       QDir::Name);
+    }
+    // The errors logged so far number `count`, the last naming the file and saying why.
+    void expectErrors(qsizetype count, const QString& start) const {
+        const QStringList errors = test::loggedErrors();
+        ASSERT_EQ(errors.size(), count) << qPrintable(errors.join(QLatin1Char('\n')));
+        EXPECT_TRUE(errors.last().startsWith(start)) << qPrintable(errors.last());
+        EXPECT_GT(errors.last().size(), start.size() + 2) << "a reason follows";
     }
 };
 
@@ -67,93 +79,99 @@ TEST_F(StorageTest, theFolderIsCreatedPrivateOnFirstUseAndThenStaysPut) {
     EXPECT_EQ(Storage::folder(), folder);
     EXPECT_EQ(test::modeOf(folder), 0700u);
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/elsewhere")).toLocal8Bit());
-    EXPECT_EQ(Storage::folder(), folder);
-    EXPECT_EQ(Storage::filePath(QString(Storage::tallyFileName)),
-              folder + QStringLiteral("/recuento.json"));
+    EXPECT_EQ(Storage::filePath(tally), path(QStringLiteral("recuento.json")));
 }
 
 TEST_F(StorageTest, savedValuesReadBackFromPrivateFilesAndLeaveNoTemporaryFiles) {
-    const DailyTally tally = tallyOfDays(40, 12);
-    const CalibrationBook book = bookWithOne();
-    ASSERT_TRUE(Storage::save(tally, QString(Storage::tallyFileName)));
-    ASSERT_TRUE(Storage::save(book, QString(Storage::positionsFileName)));
-    EXPECT_EQ(Storage::load<DailyTally>(QString(Storage::tallyFileName)), tally);
-    EXPECT_EQ(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)), book);
-    EXPECT_EQ(test::readFile(folder + QStringLiteral("/recuento.json")).toStdString(),
-              JsonCodec<DailyTally>::encode(tally));
-    EXPECT_EQ(test::modeOf(folder + QStringLiteral("/recuento.json")), 0600u);
-    EXPECT_EQ(folderEntries(),
-              (QStringList{QStringLiteral("posiciones.json"), QStringLiteral("recuento.json")}));
-    EXPECT_TRUE(test::loggedLines().isEmpty());
-}
-
-TEST_F(StorageTest, missingEmptyOrDirectoryFilesReadAsNothingAndAreLeftAlone) {
-    EXPECT_FALSE(Storage::load<DailyTally>(QString(Storage::tallyFileName)));
-    ASSERT_TRUE(test::writeFile(folder + QStringLiteral("/recuento.json"), {}));
-    EXPECT_FALSE(Storage::load<DailyTally>(QString(Storage::tallyFileName)));
-    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/posiciones.json")));
-    EXPECT_FALSE(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)));
-    EXPECT_EQ(folderEntries(),
-              (QStringList{QStringLiteral("posiciones.json"), QStringLiteral("recuento.json")}));
+    ASSERT_TRUE(Storage::save(tallyOfDays(40, 12), tally));
+    ASSERT_TRUE(Storage::save(bookWithOne(), positions));
+    EXPECT_EQ(Storage::load<DailyTally>(tally), tallyOfDays(40, 12));
+    EXPECT_EQ(Storage::load<CalibrationBook>(positions), bookWithOne());
+    EXPECT_EQ(test::modeOf(path(tally)), 0600u);
+    EXPECT_EQ(folderEntries(), (QStringList{positions, tally}));
+    // Missing and empty files are nothing to report.
+    ASSERT_TRUE(test::writeFile(path(tally), {}));
+    EXPECT_FALSE(Storage::load<DailyTally>(tally));
+    EXPECT_FALSE(Storage::load<DailyTally>(QStringLiteral("otro.json")));
     EXPECT_TRUE(test::loggedLines().isEmpty());
 }
 
 TEST_F(StorageTest, aDamagedFileIsMovedAsideWithOneLineAndTheNextSaveLosesNothing) {
-    const QString path = folder + QStringLiteral("/posiciones.json");
-    ASSERT_TRUE(test::writeFile(Storage::filePath(QString(Storage::positionsFileName)),
-                                "{\"calibrations\": ["));
-    EXPECT_FALSE(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)));
-    EXPECT_FALSE(QFile::exists(path));
-    ASSERT_TRUE(
-        test::writeFile(path, "[1, 2, 3]\n")); // valid JSON of the wrong shape, damaged again
-    EXPECT_FALSE(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)));
+    ASSERT_TRUE(test::writeFile(path(positions), "{\"calibrations\": ["));
+    EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
+    ASSERT_TRUE(test::writeFile(path(positions), "[1, 2, 3]\n")); // the wrong shape
+    EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
+    ASSERT_TRUE(Storage::save(bookWithOne(), positions));
 
-    const QStringList aside = QDir(folder).entryList({QStringLiteral("posiciones.json.damaged-*")},
-                                                     QDir::Files, QDir::Name);
+    const QStringList aside = QDir(folder).entryList({positions + QStringLiteral(".damaged-*")});
     ASSERT_EQ(aside.size(), 2);
-    const QRegularExpression asideName(
-        QStringLiteral(R"(^posiciones\.json\.damaged-\d{8}T\d{6}Z(-2)?$)"));
-    QByteArrayList contents;
-    for (const QString& name : aside) {
-        EXPECT_TRUE(asideName.match(name).hasMatch()) << qPrintable(name);
-        contents << test::readFile(folder + QLatin1Char('/') + name);
-    }
+    QByteArrayList contents{test::readFile(path(aside[0])), test::readFile(path(aside[1]))};
     std::sort(contents.begin(), contents.end());
     EXPECT_EQ(contents, (QByteArrayList{"[1, 2, 3]\n", "{\"calibrations\": ["}));
+    EXPECT_EQ(test::loggedErrors().size(), 2);
+    EXPECT_TRUE(test::loggedErrors()[0].startsWith(QStringLiteral("El archivo posiciones.json ")));
+    EXPECT_EQ(Storage::load<CalibrationBook>(positions), bookWithOne());
+}
 
-    const QStringList lines = test::loggedLines();
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].contains(QStringLiteral(" ERROR El archivo posiciones.json ")));
+TEST_F(StorageTest, aFileThatCannotBeReadIsLeftInPlaceAndNeverReplacedBeforeItIsRead) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    ASSERT_TRUE(Storage::save(tallyOfDays(3, 7), tally));
+    ASSERT_TRUE(QFile::setPermissions(path(tally), {}));
+    EXPECT_FALSE(Storage::load<DailyTally>(tally));
+    EXPECT_FALSE(Storage::save(DailyTally{}, tally));
+    EXPECT_EQ(test::loggedErrors().size(), 2);
+    EXPECT_EQ(folderEntries(), QStringList{tally});
+    ASSERT_TRUE(QFile::setPermissions(path(tally), QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(Storage::load<DailyTally>(tally), tallyOfDays(3, 7));
+    EXPECT_TRUE(Storage::save(DailyTally{}, tally));
+}
 
-    ASSERT_TRUE(Storage::save(bookWithOne(), QString(Storage::positionsFileName)));
-    EXPECT_EQ(Storage::load<CalibrationBook>(QString(Storage::positionsFileName)), bookWithOne());
-    EXPECT_EQ(folderEntries().size(), 3);
+TEST_F(StorageTest, aFifoInPlaceOfAFileIsRefusedAtOnceKeptAndNotReplaced) {
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(tally)).constData(), 0600), 0);
+    EXPECT_FALSE(Storage::load<DailyTally>(tally)); // returns without waiting for a writer
+    expectErrors(1, QStringLiteral("No se puede leer recuento.json: "));
+    EXPECT_FALSE(Storage::save(tallyOfDays(1, 1), tally));
+    expectErrors(2, QStringLiteral("No se ha podido guardar recuento.json: "));
+    struct stat status {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path(tally)).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+TEST_F(StorageTest, aFolderInPlaceOfAFileIsReportedKeptAndNotMovedAside) {
+    ASSERT_TRUE(QDir().mkpath(path(positions) + QStringLiteral("/dentro")));
+    EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
+    expectErrors(1, QStringLiteral("No se puede leer posiciones.json: "));
+    EXPECT_FALSE(Storage::save(bookWithOne(), positions));
+    EXPECT_TRUE(QFileInfo(path(positions) + QStringLiteral("/dentro")).isDir());
+    EXPECT_EQ(folderEntries(), QStringList{positions});
+}
+
+TEST_F(StorageTest, aSaveThatCannotBeWrittenOrReadBackLogsOneLineAndKeepsTheOldFile) {
+    ASSERT_TRUE(Storage::save(tallyOfDays(2, 1), tally));
+    const QByteArray old = test::readFile(path(tally));
+    // Larger than any reader accepts.
+    EXPECT_FALSE(Storage::write(tally, QByteArray(qsizetype(largestJsonDocument) + 1, ' ')));
+    expectErrors(1, QStringLiteral("No se ha podido guardar recuento.json: "));
+    // A number JSON cannot hold would be written as null, and the file would not read.
+    CalibrationBook book = bookWithOne();
+    book.calibrations[0].headPitch = NAN;
+    ASSERT_TRUE(Storage::save(bookWithOne(), positions));
+    EXPECT_FALSE(Storage::save(book, positions));
+    expectErrors(2, QStringLiteral("No se ha podido guardar posiciones.json: "));
+    EXPECT_EQ(test::readFile(path(tally)), old);
+    EXPECT_EQ(Storage::load<CalibrationBook>(positions), bookWithOne());
+    EXPECT_EQ(folderEntries(), (QStringList{positions, tally}));
 }
 
 TEST_F(StorageTest, aSaveIntoAFolderThatCannotBeWrittenLogsOneLineAndChangesNothing) {
     // A plain file where the folder should be: nothing can be created inside it.
     ASSERT_TRUE(QDir(folder).removeRecursively() || !QFileInfo::exists(folder));
     ASSERT_TRUE(test::writeFile(folder, "not a folder"));
-    const DailyTally tally = tallyOfDays(3, 1);
-    EXPECT_FALSE(Storage::save(tally, QString(Storage::tallyFileName)));
-    EXPECT_EQ(tally, tallyOfDays(3, 1));
+    EXPECT_FALSE(Storage::save(tallyOfDays(3, 1), tally));
     EXPECT_EQ(test::readFile(folder), QByteArray("not a folder"));
-
-    const QStringList lines = test::loggedLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(QRegularExpression(
-                    QStringLiteral(R"(^\S+Z ERROR No se ha podido guardar recuento\.json: \S.*$)"))
-                    .match(lines[0])
-                    .hasMatch())
-        << qPrintable(lines[0]);
-}
-
-TEST_F(StorageTest, aSaveOntoADirectoryFailsAndKeepsTheDirectoryAndItsContent) {
-    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/recuento.json/dentro")));
-    EXPECT_FALSE(Storage::save(tallyOfDays(3, 1), QString(Storage::tallyFileName)));
-    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/recuento.json/dentro")).isDir());
-    EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("recuento.json")});
-    EXPECT_EQ(test::loggedLines().size(), 1);
+    expectErrors(1, QStringLiteral("No se ha podido guardar recuento.json: "));
 }
 
 TEST_F(StorageTest, fileNamesThatLeaveTheFolderAreRefused) {
@@ -165,25 +183,72 @@ TEST_F(StorageTest, fileNamesThatLeaveTheFolderAreRefused) {
     EXPECT_EQ(test::loggedLines().size(), 4);
 }
 
+TEST_F(StorageTest, aSymbolicLinkIsSavedThroughAndStaysALink) {
+    const QString synced = home.path() + QStringLiteral("/sync");
+    ASSERT_TRUE(QDir().mkpath(synced) && QDir().mkpath(folder));
+    // A relative link to a link to the real file.
+    ASSERT_TRUE(QFile::link(QStringLiteral("../../sync/enlace"), path(tally)));
+    ASSERT_TRUE(QFile::link(synced + QStringLiteral("/recuento.json"),
+                            synced + QStringLiteral("/enlace")));
+    ASSERT_TRUE(Storage::save(tallyOfDays(2, 5), tally));
+    ASSERT_TRUE(Storage::save(tallyOfDays(3, 5), tally));
+    EXPECT_TRUE(QFileInfo(path(tally)).isSymLink());
+    EXPECT_EQ(Storage::load<DailyTally>(tally), tallyOfDays(3, 5));
+    EXPECT_EQ(QDir(synced).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("enlace"), tally}));
+}
+
+TEST_F(StorageTest, temporaryFilesOfInterruptedSavesAreRemovedOnceTheyAreStale) {
+    const QStringList old{QStringLiteral(".recuento.json.aB3xYz"), QStringLiteral(".otro.json.aB3xYz"),
+                          QStringLiteral(".recuento.json.aB3xY"), QStringLiteral("recuento.json.aB3xYz")};
+    for (const QString& name : old + QStringList{QStringLiteral(".recuento.json.Fresh1")})
+        ASSERT_TRUE(test::writeFile(path(name), "{\"days\":["));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral(".recuento.json.Dir123"))));
+    ASSERT_TRUE(QFile::link(path(old[0]), path(QStringLiteral(".recuento.json.Link12"))));
+    const struct timespec twoMinutesAgo {::time(nullptr) - 120, 0};
+    const struct timespec times[2] = {twoMinutesAgo, twoMinutesAgo};
+    for (const QString& name : folderEntries()) {
+        const QByteArray file = QFile::encodeName(path(name));
+        if (!name.contains(QStringLiteral("Fresh"))) {
+            ASSERT_EQ(::utimensat(AT_FDCWD, file.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+        }
+    }
+    EXPECT_FALSE(Storage::peek<DailyTally>(tally));
+    EXPECT_EQ(folderEntries().size(), 7) << "a look removes nothing";
+    EXPECT_FALSE(Storage::load<DailyTally>(tally));
+    const QStringList left = folderEntries();
+    EXPECT_FALSE(left.contains(old[0]));
+    EXPECT_EQ(left.size(), 6) << "only the stale regular file of the same name goes";
+}
+
+TEST_F(StorageTest, peekingChangesNoFileAndLogsNothing) {
+    EXPECT_FALSE(Storage::peek<CalibrationBook>(positions));
+    EXPECT_FALSE(QFileInfo::exists(folder)) << "not even the folder is created";
+    ASSERT_TRUE(test::writeFile(path(positions), "{\"calibrations\": ["));
+    EXPECT_FALSE(Storage::peek<CalibrationBook>(positions));
+    ASSERT_TRUE(test::writeFile(path(tally), JsonCodec<DailyTally>::encode(tallyOfDays(2, 1)).c_str()));
+    EXPECT_EQ(Storage::peek<DailyTally>(tally), tallyOfDays(2, 1));
+    EXPECT_EQ(folderEntries(), (QStringList{positions, tally}));
+    EXPECT_TRUE(test::loggedLines().isEmpty());
+}
+
 TEST_F(StorageTest, aReaderNeverSeesAPartiallyWrittenFile) {
     const DailyTally small = tallyOfDays(1, 1);
-    const DailyTally large = tallyOfDays(3650, 99);
-    ASSERT_TRUE(Storage::save(small, QString(Storage::tallyFileName)));
-    const QString path = Storage::filePath(QString(Storage::tallyFileName));
+    const DailyTally large = tallyOfDays(1000, 99);
+    ASSERT_TRUE(Storage::save(small, tally));
     std::atomic<bool> done{false};
     std::atomic<int> reads{0};
     std::atomic<int> broken{0};
-    std::thread reader([&] {
+    std::thread reader([&, file = path(tally)] {
         while (!done) {
-            const QByteArray bytes = test::readFile(path);
-            const auto value = JsonCodec<DailyTally>::decode(bytes.toStdString());
+            const auto value = JsonCodec<DailyTally>::decode(test::readFile(file).toStdString());
             if (!value || (*value != small && *value != large))
                 ++broken;
             ++reads;
         }
     });
     for (int i = 0; i < 60 || reads < 200; ++i)
-        ASSERT_TRUE(Storage::save(i % 2 ? large : small, QString(Storage::tallyFileName)));
+        ASSERT_TRUE(Storage::save(i % 2 ? large : small, tally));
     done = true;
     reader.join();
     EXPECT_EQ(broken.load(), 0) << "of " << reads.load() << " reads";
