@@ -20,7 +20,7 @@ CalibrationBook savedBook(const MonitorHarness& h) {
         .value_or(CalibrationBook{});
 }
 
-TEST(MonitorStart, DamagedFilesStartEmptyAndAreKeptAside) {
+TEST(MonitorStart, damagedFilesStartEmptyAndAreKeptAside) {
     MonitorHarness h;
     ASSERT_TRUE(Storage::write(Storage::positionsFileName, "{\"calibrations\": [1, 2"));
     ASSERT_TRUE(Storage::write(Storage::tallyFileName, "not json"));
@@ -32,7 +32,7 @@ TEST(MonitorStart, DamagedFilesStartEmptyAndAreKeptAside) {
     EXPECT_EQ(aside.size(), 2);
 }
 
-TEST(Positions, SavingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
+TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -61,7 +61,7 @@ TEST(Positions, SavingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
               QStringLiteral("Posición guardada: OFICINÁ · cara 0.300 · ojos 0.000"));
 }
 
-TEST(Positions, SelectMakesActiveResetsTheHintAndTakesThePitch) {
+TEST(Positions, selectMakesActiveResetsTheHintAndTakesThePitch) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -89,7 +89,7 @@ TEST(Positions, SelectMakesActiveResetsTheHintAndTakesThePitch) {
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
 }
 
-TEST(Positions, RemovingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGoodPitch) {
+TEST(Positions, removingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGoodPitch) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -114,7 +114,7 @@ TEST(Positions, RemovingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGood
     EXPECT_TRUE(h.newLogLines().isEmpty()) << "no position, no hint to dismiss";
 }
 
-TEST(Positions, RenameTrimsAndIgnoresBlankNamesAndUnknownIds) {
+TEST(Positions, renameTrimsAndIgnoresBlankNamesAndUnknownIds) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -134,7 +134,7 @@ TEST(Positions, RenameTrimsAndIgnoresBlankNamesAndUnknownIds) {
     EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::positionsFileName))) << "nothing written";
 }
 
-TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
+TEST(Positions, displaysChooseTheNewestPositionRecordedWithThem) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -171,7 +171,7 @@ TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
     EXPECT_TRUE(h.newLogLines().isEmpty());
 }
 
-TEST(MonitorStart, LoadsThePositionsChoosesByDisplaysAndNamesTheChoice) {
+TEST(MonitorStart, loadsThePositionsChoosesByDisplaysAndNamesTheChoice) {
     MonitorHarness h;
     CalibrationBook book;
     book.save(position("Oficina", std::nullopt, "displays:B"));

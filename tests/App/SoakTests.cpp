@@ -17,7 +17,7 @@ std::size_t heapInUse() {
     return mallinfo2().uordblks;
 }
 
-TEST(MonitorSoak, AWeekOfTicksCountsEveryVerdictAndStopsGrowingAfterTheFirstDay) {
+TEST(MonitorSoak, aWeekOfTicksCountsEveryVerdictAndStopsGrowingAfterTheFirstDay) {
     MonitorHarness h;
     h.monitor().start();
     h.monitor().saveCalibration(position("Mesa"));
