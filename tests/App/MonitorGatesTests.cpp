@@ -92,18 +92,6 @@ TEST(MonitorClock, settingsAndWakingRestartThePeriod) {
     EXPECT_EQ(h.camera().looksTaken, 2);
 }
 
-TEST(MonitorClock, appliedCooldownSettingKeepsTheStreak) {
-    Watching h;
-    h.monitor().look(Trigger::manual);
-    h.finishLook(faceResult(slouchedFace()));
-    ASSERT_EQ(h.monitor().policy().streak, 1);
-    SettingsStore::setCooldownMinutes(2);
-    h.monitor().applySettings();
-    EXPECT_EQ(h.monitor().policy().cooldown, 120);
-    EXPECT_EQ(h.monitor().policy().streak, 1);
-    EXPECT_TRUE(h.monitor().policy().lastAlert.has_value());
-}
-
 // Which triggers get through each closed gate.
 TEST(MonitorGates, eachTriggerPassesOnlyItsGates) {
     struct Case {

@@ -20,6 +20,25 @@ CalibrationBook savedBook(const MonitorHarness& h) {
         .value_or(CalibrationBook{});
 }
 
+// Enough slouched looks to make the active position suspect.
+void makeSuspect(MonitorHarness& h) {
+    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i) {
+        h.monitor().look(Trigger::manual);
+        h.finishLook(faceResult(slouchedFace()));
+    }
+    h.newLogLines();
+}
+
+// A started Monitor with "Mesa" (pitch 0.1) and "Sofá" (pitch 0.3, active and suspect).
+struct TwoPositions : MonitorHarness {
+    TwoPositions() {
+        monitor().start();
+        monitor().saveCalibration(position("Mesa", 0.1));
+        monitor().saveCalibration(position("Sofá", 0.3));
+        makeSuspect(*this);
+    }
+};
+
 TEST(MonitorStart, damagedFilesStartEmptyAndAreKeptAside) {
     MonitorHarness h;
     ASSERT_TRUE(Storage::write(Storage::positionsFileName, "{\"calibrations\": [1, 2"));
@@ -62,19 +81,11 @@ TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
 }
 
 TEST(Positions, selectMakesActiveResetsTheHintAndTakesThePitch) {
-    MonitorHarness h;
+    TwoPositions h;
     Monitor& m = h.monitor();
-    m.start();
-    m.saveCalibration(position("Mesa", 0.1));
-    m.saveCalibration(position("Sofá", 0.3));
     const Uuid mesa = m.book().calibrations[0].id;
-    for (int i = 0; i < 40; ++i) {
-        m.look(Trigger::manual);
-        h.finishLook(faceResult(slouchedFace()));
-    }
     ASSERT_TRUE(m.referenceSuspect().has_value());
     const int streak = int(m.policy().streak);
-    h.newLogLines();
 
     m.select(mesa);
     EXPECT_EQ(m.book().active()->name, "Mesa");
@@ -90,17 +101,9 @@ TEST(Positions, selectMakesActiveResetsTheHintAndTakesThePitch) {
 }
 
 TEST(Positions, removingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGoodPitch) {
-    MonitorHarness h;
+    TwoPositions h;
     Monitor& m = h.monitor();
-    m.start();
-    m.saveCalibration(position("Mesa", 0.1));
-    m.saveCalibration(position("Sofá", 0.3));
-    for (int i = 0; i < 40; ++i) {
-        m.look(Trigger::manual);
-        h.finishLook(faceResult(slouchedFace()));
-    }
     ASSERT_TRUE(m.referenceSuspect().has_value());
-    h.newLogLines();
     m.remove(m.book().active()->id);
     EXPECT_EQ(m.book().active()->name, "Mesa");
     EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about Sofá";
@@ -143,11 +146,7 @@ TEST(Positions, displaysChooseTheNewestPositionRecordedWithThem) {
     m.saveCalibration(position("Casa", 0.2, "displays:A", addSeconds(t0, 60)));
     m.saveCalibration(position("Portátil", std::nullopt, "displays:", t0));
     m.saveCalibration(position("Oficina", 0.4, "displays:B", t0));
-    for (int i = 0; i < 40; ++i) {
-        m.look(Trigger::manual);
-        h.finishLook(faceResult(slouchedFace()));
-    }
-    h.newLogLines();
+    makeSuspect(h);
 
     h.displayKey = QStringLiteral("displays:A");
     Q_EMIT h.events().displaysChanged();

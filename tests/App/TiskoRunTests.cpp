@@ -214,8 +214,10 @@ TEST_F(TiskoRun, checkLooksCountsWarnsAndSavesTheCounters) {
     const QStringList looks =
         lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
     ASSERT_EQ(looks.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
+    // The recording look and this one may reach their timeout with different frames (slow
+    // builds): their medians agree to about a hundredth.
     static const QRegularExpression tail(
-        QStringLiteral(" · baja 0\\.000 · ([1-6])/\\1 con cara · 512x600$"));
+        QStringLiteral(" · baja -?0\\.00\\d · ([1-6])/\\1 con cara · 512x600$"));
     EXPECT_TRUE(tail.match(looks[0]).hasMatch()) << looks[0].toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("Aviso enviado")).size(), 1);
 
