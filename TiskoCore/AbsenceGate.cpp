@@ -3,7 +3,8 @@
 namespace tisko {
 
 bool AbsenceGate::absent(const Signs& signs) {
-    return signs.displayAsleep || (signs.idleSeconds && *signs.idleSeconds >= idleSecondsForAbsence) ||
+    return signs.displayAsleep ||
+           (signs.idleSeconds && *signs.idleSeconds >= idleSecondsForAbsence) ||
            signs.companionKeepingAwake;
 }
 

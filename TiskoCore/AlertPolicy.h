@@ -14,10 +14,10 @@ struct AlertPolicy {
     // The usual cap on the growth of the gap.
     static constexpr double defaultMaxMultiplier = 4;
 
-    double cooldown = 600;                          // base gap, seconds
-    double maxMultiplier = defaultMaxMultiplier;    // cap on the growth of the gap
-    std::optional<Date> lastAlert; // when the last alert was given
-    std::int64_t streak = 0;       // alerts since the last fine verdict
+    double cooldown = 600;                       // base gap, seconds
+    double maxMultiplier = defaultMaxMultiplier; // cap on the growth of the gap
+    std::optional<Date> lastAlert;               // when the last alert was given
+    std::int64_t streak = 0;                     // alerts since the last fine verdict
 
     AlertPolicy() = default;
     AlertPolicy(double cooldownSeconds, double maxMultiplierValue, std::optional<Date> last)

@@ -161,9 +161,9 @@ void Monitor::look(Trigger trigger) {
             return;
         if (trigger == Trigger::clock) {
             Presence& presence = *m_services.presence;
-            switch (m_absence.update({presence.mainDisplayAsleep(),
-                                      presence.secondsSinceLastInput(),
-                                      presence.companionKeepingAwake()})) {
+            switch (
+                m_absence.update({presence.mainDisplayAsleep(), presence.secondsSinceLastInput(),
+                                  presence.companionKeepingAwake()})) {
             case AbsenceGate::Change::left:
                 Log::info(QStringLiteral("Nadie delante (sin teclado ni ratón 3 min, o "
                                          "pantalla en reposo): dejo de mirar"));

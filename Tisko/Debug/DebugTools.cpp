@@ -79,7 +79,8 @@ QStringList DebugTools::lookLines(const LookResult& result,
     lines.append(QStringLiteral("vs ") + QString::fromStdString(active->name) +
                  QStringLiteral(": closeness=") +
                  threeDecimals(PostureJudge::closeness(m, active->reference)) +
-                 QStringLiteral(" drop=") + threeDecimals(PostureJudge::drop(m, active->reference)) +
+                 QStringLiteral(" drop=") +
+                 threeDecimals(PostureJudge::drop(m, active->reference)) +
                  QStringLiteral(" verdict=") + describe(verdict));
     return lines;
 }
@@ -119,8 +120,7 @@ std::optional<QString> DebugTools::writeLines(const QString& path, const QString
     if (info.exists() && !info.isFile()) {
         // A device or a pipe cannot be replaced by a new file: write into it.
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-            !file.flush())
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
             return file.errorString();
         file.close();
         if (file.error() != QFileDevice::NoError)

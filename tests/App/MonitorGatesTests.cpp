@@ -59,12 +59,12 @@ TEST(MonitorClock, intervalSettingFollowsItsRuleAndTheStartLineShowsIt) {
     };
     // The reading rule itself is the settings store's; here, that the clock and the line use it.
     // A period longer than a timer keeps is cut, and the line shows the period in use.
-    for (const Case& c : {Case{29, 180, "Vigilando: sin calibrar · cada 180 s"},
-                          Case{90.7, 90.7, "Vigilando: sin calibrar · cada 90 s"},
-                          Case{1e308, RepeatingTimer::longestInterval,
-                               "Vigilando: sin calibrar · cada 2147483 s"},
-                          Case{1e12, RepeatingTimer::longestInterval,
-                               "Vigilando: sin calibrar · cada 2147483 s"}}) {
+    for (const Case& c :
+         {Case{29, 180, "Vigilando: sin calibrar · cada 180 s"},
+          Case{90.7, 90.7, "Vigilando: sin calibrar · cada 90 s"},
+          Case{1e308, RepeatingTimer::longestInterval, "Vigilando: sin calibrar · cada 2147483 s"},
+          Case{1e12, RepeatingTimer::longestInterval,
+               "Vigilando: sin calibrar · cada 2147483 s"}}) {
         MonitorHarness h;
         SettingsStore::setInterval(c.stored);
         h.monitor().start();

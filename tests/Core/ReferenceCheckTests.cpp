@@ -42,7 +42,8 @@ TEST(ReferenceCheck, needsTheShareOfBadChecksAndTheOldestSlidesOut) {
 }
 
 TEST(ReferenceCheck, slouchingWinsATieAndLosesToAMajority) {
-    for (auto [closeCount, expected] : {std::pair{15, Problem::slouching}, {16, Problem::tooClose}}) {
+    for (auto [closeCount, expected] :
+         {std::pair{15, Problem::slouching}, {16, Problem::tooClose}}) {
         ReferenceCheck check;
         recordMany(check, closeCount, tooClose);
         recordMany(check, enough - closeCount, low);

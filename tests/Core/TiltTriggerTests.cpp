@@ -28,8 +28,10 @@ std::vector<double> holdTilt(TiltTrigger& trigger, double from, double to) {
 
 TEST(TiltTrigger, onlyAForwardTiltOfAtLeastTheThresholdCounts) {
     const double threshold = TiltTrigger::defaultThreshold;
-    for (auto [pitch, fires] : {std::pair{-threshold, true}, {-threshold + 0.01, false},
-                                {1.0, false}, {std::numeric_limits<double>::quiet_NaN(), false}}) {
+    for (auto [pitch, fires] : {std::pair{-threshold, true},
+                                {-threshold + 0.01, false},
+                                {1.0, false},
+                                {std::numeric_limits<double>::quiet_NaN(), false}}) {
         TiltTrigger trigger(threshold, 0, 0);
         EXPECT_EQ(trigger.update(pitch, 0.0, at(0)), fires) << pitch;
     }
