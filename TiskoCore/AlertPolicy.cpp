@@ -11,7 +11,9 @@ double AlertPolicy::currentGap() const {
     return cooldown * std::min(maxMultiplier, std::pow(2.0, double(streak - 1)));
 }
 
-bool AlertPolicy::shouldAlert(const PostureVerdict& verdict, Date now) const {
+bool AlertPolicy::shouldAlert(const PostureVerdict& verdict, Date now) {
+    if (lastAlert && *lastAlert > now)
+        lastAlert = now;
     if (!verdict.isBad())
         return false;
     if (!lastAlert)

@@ -31,10 +31,20 @@ double secondsBetween(Date from, Date to) {
 }
 
 Date addSeconds(Date date, double seconds) {
-    // Keep far-off offsets inside the clock's range instead of overflowing it.
-    constexpr double limit = 1e11; // about 3,000 years
-    const double clamped = seconds != seconds ? 0 : std::clamp(seconds, -limit, limit);
-    return date + duration_cast<system_clock::duration>(duration<double>(clamped));
+    // Far-off offsets stop at the ends of the clock's range instead of overflowing it. A long
+    // double holds every tick count exactly, so the sum is formed before anything is cut.
+    using Ticks = Date::duration;
+    if (seconds != seconds)
+        return date;
+    const long double ticksPerSecond =
+        static_cast<long double>(Ticks::period::den) / Ticks::period::num;
+    const long double target =
+        static_cast<long double>(date.time_since_epoch().count()) + seconds * ticksPerSecond;
+    if (target >= static_cast<long double>(Ticks::max().count()))
+        return Date::max();
+    if (target <= static_cast<long double>(Ticks::min().count()))
+        return Date::min();
+    return Date{Ticks{static_cast<Ticks::rep>(target)}};
 }
 
 std::string formatIso8601(Date date) {

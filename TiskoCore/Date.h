@@ -14,7 +14,8 @@ using Date = std::chrono::system_clock::time_point;
 // Seconds from `from` to `to`, negative when `to` is earlier.
 double secondsBetween(Date from, Date to);
 
-// The date `seconds` after `date` (earlier for negative values).
+// The date `seconds` after `date` (earlier for negative values); beyond the clock's range
+// (about 292 years either side of 1970) the range's end, and `date` itself for NaN.
 Date addSeconds(Date date, double seconds);
 
 // "2025-03-04T09:15:27Z": UTC, whole seconds (a fraction is dropped, rounding down).

@@ -13,7 +13,12 @@ class ReferenceCheck {
 public:
     enum class Problem { tooClose, slouching };
 
-    ReferenceCheck(int window, double share)
+    // The checks the usual window holds.
+    static constexpr int defaultWindow = 40;
+    // The usual share of bad checks in a full window that makes the position suspect.
+    static constexpr double defaultShare = 0.75;
+
+    ReferenceCheck(int window = defaultWindow, double share = defaultShare)
         : m_window(window)
         , m_share(share) {}
 

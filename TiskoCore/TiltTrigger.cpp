@@ -3,7 +3,12 @@
 namespace tisko {
 
 bool TiltTrigger::update(double pitch, double reference, Date now) {
-    if (reference - pitch < m_threshold) {
+    if (m_lastFire && *m_lastFire > now)
+        m_lastFire = now;
+    if (m_tiltedSince && *m_tiltedSince > now)
+        m_tiltedSince = now;
+    // Written so that a reading that is not a number never counts as a tilt.
+    if (!(reference - pitch >= m_threshold)) {
         m_tiltedSince.reset();
         return false;
     }

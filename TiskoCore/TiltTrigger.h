@@ -10,7 +10,15 @@ namespace tisko {
 // stayed tilted forward long enough, and not more often than a minimum gap.
 class TiltTrigger {
 public:
-    TiltTrigger(double threshold, double holdFor, double minimumGap)
+    // The forward tilt that counts, in radians (about 15°).
+    static constexpr double defaultThreshold = 0.26;
+    // How long the tilt must be held, in seconds.
+    static constexpr double defaultHoldFor = 5;
+    // The least time between two requests, in seconds.
+    static constexpr double defaultMinimumGap = 60;
+
+    TiltTrigger(double threshold = defaultThreshold, double holdFor = defaultHoldFor,
+                double minimumGap = defaultMinimumGap)
         : m_threshold(threshold)
         , m_holdFor(holdFor)
         , m_minimumGap(minimumGap) {}
@@ -20,6 +28,7 @@ public:
     double minimumGap() const { return m_minimumGap; }
 
     // Feeds one reading (pitch and reference in the same unit); true when a look should start.
+    // A clock set back before the tilt's start or the last request counts both from `now`.
     bool update(double pitch, double reference, Date now);
 
     bool operator==(const TiltTrigger&) const = default;

@@ -51,6 +51,13 @@ void quitApplication() {
                               Qt::QueuedConnection);
 }
 
+// Ends the event loop with a failure status when a diagnostic could not write its output.
+void quitDiagnostic(bool written) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [written] { QCoreApplication::exit(written ? 0 : 1); },
+        Qt::QueuedConnection);
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(QStringList arguments, QObject* parent)
@@ -82,11 +89,11 @@ std::optional<int> AppDelegate::launch() {
         FaceModel::setLogsCopies(false);
         const CalibrationBook book =
             Storage::peek<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{});
-        DebugTools::look(book.active(), switches.path, &Monitor::describe, quitApplication);
+        DebugTools::look(book.active(), switches.path, &Monitor::describe, quitDiagnostic);
         return std::nullopt;
     }
     if (switches.kind == LaunchSwitches::Kind::hold) {
-        DebugTools::hold(switches.seconds, switches.path, switches.width, quitApplication);
+        DebugTools::hold(switches.seconds, switches.path, switches.width, quitDiagnostic);
         return std::nullopt;
     }
     if (switches.kind == LaunchSwitches::Kind::renderWindows) {

@@ -17,9 +17,6 @@ namespace tisko {
 
 namespace {
 
-constexpr int emptyLooksBeforeBackOff = 3;
-constexpr int ticksSkippedInBackOff = 4;
-constexpr double idleSecondsForAbsence = 180;
 constexpr double clockTolerance = 10;
 constexpr double hintDismissalSeconds = 86400;
 
@@ -33,6 +30,12 @@ QString describeDate(Date date) {
     return QDateTime::fromMSecsSinceEpoch(ms.count(), Qt::UTC)
                .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
            QStringLiteral(" +0000");
+}
+
+// A whole number of seconds, minutes or degrees for the log, without a cast that a huge
+// value would overflow.
+QString wholeNumber(double value) {
+    return QString::number(std::trunc(value), 'f', 0);
 }
 
 QString threeDecimals(double value) {
@@ -51,7 +54,7 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
 Monitor::~Monitor() = default;
 
 AlertPolicy Monitor::freshPolicy() {
-    return AlertPolicy(SettingsStore::cooldown(), 4.0, std::nullopt);
+    return AlertPolicy(SettingsStore::cooldown(), AlertPolicy::defaultMaxMultiplier, std::nullopt);
 }
 
 Date Monitor::now() const {
@@ -106,9 +109,8 @@ void Monitor::start() {
 
     const std::optional<Calibration> active = m_book.active();
     const QString name = active ? text(active->name) : QStringLiteral("sin calibrar");
-    const auto seconds = static_cast<long long>(std::trunc(SettingsStore::interval()));
     Log::info(QStringLiteral("Vigilando: ") + name + QStringLiteral(" · cada ") +
-              QString::number(seconds) + QStringLiteral(" s"));
+              wholeNumber(m_clockInterval) + QStringLiteral(" s"));
 }
 
 void Monitor::refreshState() {
@@ -133,7 +135,7 @@ void Monitor::refreshState() {
 void Monitor::scheduleClock() {
     if (m_timer)
         m_timer->stop();
-    m_clockInterval = SettingsStore::interval();
+    m_clockInterval = std::min(SettingsStore::interval(), RepeatingTimer::longestInterval);
     auto timer = m_services.clock->createTimer();
     QPointer<Monitor> self(this);
     timer->start(m_clockInterval, clockTolerance, [self] {
@@ -158,37 +160,25 @@ void Monitor::look(Trigger trigger) {
         if (m_services.screen->isLocked())
             return;
         if (trigger == Trigger::clock) {
-            if (userAbsent()) {
-                if (!m_skippingForAbsence) {
-                    m_skippingForAbsence = true;
-                    Log::info(QStringLiteral("Nadie delante (sin teclado ni ratón 3 min, o "
-                                             "pantalla en reposo): dejo de mirar"));
-                }
-                return;
-            }
-            if (m_skippingForAbsence) {
-                m_skippingForAbsence = false;
+            Presence& presence = *m_services.presence;
+            switch (
+                m_absence.update({presence.mainDisplayAsleep(), presence.secondsSinceLastInput(),
+                                  presence.companionKeepingAwake()})) {
+            case AbsenceGate::Change::left:
+                Log::info(QStringLiteral("Nadie delante (sin teclado ni ratón 3 min, o "
+                                         "pantalla en reposo): dejo de mirar"));
+                break;
+            case AbsenceGate::Change::returned:
                 Log::info(QStringLiteral("Vuelve a haber actividad: miro otra vez"));
+                break;
+            case AbsenceGate::Change::none:
+                break;
             }
-            if (m_emptyLooksInARow >= emptyLooksBeforeBackOff) {
-                ++m_ticksSkippedWhileEmpty;
-                if (m_ticksSkippedWhileEmpty <= ticksSkippedInBackOff)
-                    return;
-                m_ticksSkippedWhileEmpty = 0;
-            }
+            if (m_absence.skipping() || !m_backOff.mayLook())
+                return;
         }
     }
     startLook(*active, trigger);
-}
-
-bool Monitor::userAbsent() {
-    Presence& presence = *m_services.presence;
-    if (presence.mainDisplayAsleep())
-        return true;
-    const std::optional<double> idle = presence.secondsSinceLastInput();
-    if (idle && *idle >= idleSecondsForAbsence)
-        return true;
-    return presence.companionKeepingAwake();
 }
 
 // --- The check cycle ---------------------------------------------------------------------
@@ -215,9 +205,11 @@ void Monitor::handle(const LookResult& result, const Calibration& calibration, T
                   QStringLiteral("): otra aplicación está usando la cámara"));
         return;
     }
-    if (result.failed) {
+    if (result.failed || result.analysed == 0) {
+        // A look that analysed no frame saw nothing, not an empty chair: a failure too.
         Log::error(QStringLiteral("Mirada (") + triggerWord(trigger) +
-                   QStringLiteral("): la cámara no se ha abierto"));
+                   (result.failed ? QStringLiteral("): la cámara no se ha abierto")
+                                  : QStringLiteral("): la cámara no ha dado ninguna imagen")));
         refreshState();
         return;
     }
@@ -245,15 +237,15 @@ void Monitor::handle(const LookResult& result, const Calibration& calibration, T
     m_policy.observe(verdict);
 
     const bool away = verdict.kind() == PostureVerdict::Kind::away;
-    if (away) {
-        if (trigger == Trigger::clock && ++m_emptyLooksInARow == emptyLooksBeforeBackOff)
-            Log::info(
-                QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte"));
-    } else {
-        if (m_emptyLooksInARow >= emptyLooksBeforeBackOff)
-            Log::info(QStringLiteral("Te vuelvo a ver: miro al ritmo normal"));
-        m_emptyLooksInARow = 0;
-        m_ticksSkippedWhileEmpty = 0;
+    switch (m_backOff.record(!away, trigger == Trigger::clock)) {
+    case EmptyLookBackOff::Change::started:
+        Log::info(QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte"));
+        break;
+    case EmptyLookBackOff::Change::ended:
+        Log::info(QStringLiteral("Te vuelvo a ver: miro al ritmo normal"));
+        break;
+    case EmptyLookBackOff::Change::none:
+        break;
     }
 
     checkReference(verdict, calibration, at);
@@ -297,10 +289,6 @@ void Monitor::checkReference(const PostureVerdict& verdict, const Calibration& c
 }
 
 void Monitor::warnIfDue(const PostureVerdict& verdict, Date at) {
-    // A clock set back would leave the last warning in the future and silence every warning
-    // until the clock caught up again: count the gap from now instead.
-    if (m_policy.lastAlert && *m_policy.lastAlert > at)
-        m_policy.lastAlert = at;
     if (!m_policy.shouldAlert(verdict, at))
         return;
     m_policy.didAlert(at);
@@ -312,10 +300,9 @@ void Monitor::warnIfDue(const PostureVerdict& verdict, Date at) {
     if (m_policy.streak < 2) {
         Log::info(QStringLiteral("Aviso enviado"));
     } else {
-        const auto minutes = static_cast<long long>(std::trunc(m_policy.currentGap() / 60));
         Log::info(QStringLiteral("Aviso enviado (") + QString::number(m_policy.streak) +
                   QStringLiteral("º seguido; el siguiente, como pronto en ") +
-                  QString::number(minutes) + QStringLiteral(" min)"));
+                  wholeNumber(m_policy.currentGap() / 60) + QStringLiteral(" min)"));
     }
 }
 
@@ -386,14 +373,22 @@ void Monitor::handlePitch(double pitch) {
     }
     if (!m_tilt.update(pitch, *reference, now()))
         return;
-    const auto degrees =
-        static_cast<long long>(std::trunc((*reference - pitch) * 180 / std::numbers::pi));
-    Log::info(QStringLiteral("Seguidor de cabeza: cabeza inclinada ") + QString::number(degrees) +
+    Log::info(QStringLiteral("Seguidor de cabeza: cabeza inclinada ") +
+              wholeNumber((*reference - pitch) * 180 / std::numbers::pi) +
               QStringLiteral("°, miro"));
     look(Trigger::airPods);
 }
 
 // --- Positions ---------------------------------------------------------------------------
+
+void Monitor::activate(CalibrationBook book) {
+    setBook(std::move(book));
+    const std::optional<Calibration> active = m_book.active();
+    m_goodPitch = active ? active->headPitch : std::nullopt;
+    resetReferenceCheck();
+    saveBook();
+    refreshState();
+}
 
 void Monitor::resetReferenceCheck() {
     m_referenceCheck.reset();
@@ -407,12 +402,8 @@ void Monitor::saveBook() {
 void Monitor::saveCalibration(const Calibration& calibration) {
     CalibrationBook book = m_book;
     book.save(calibration);
-    setBook(std::move(book));
-    saveBook();
     m_policy = freshPolicy();
-    resetReferenceCheck();
-    m_goodPitch = calibration.headPitch;
-    refreshState();
+    activate(std::move(book));
     Log::info(QStringLiteral("Posición guardada: ") + text(calibration.name) +
               QStringLiteral(" · cara ") + threeDecimals(calibration.reference.faceWidth) +
               QStringLiteral(" · ojos ") +
@@ -422,12 +413,8 @@ void Monitor::saveCalibration(const Calibration& calibration) {
 void Monitor::select(const Uuid& id) {
     CalibrationBook book = m_book;
     book.activeID = id;
-    setBook(std::move(book));
+    activate(std::move(book));
     const std::optional<Calibration> active = m_book.active();
-    m_goodPitch = active ? active->headPitch : std::nullopt;
-    resetReferenceCheck();
-    saveBook();
-    refreshState();
     Log::info(QStringLiteral("Posición en uso: ") +
               (active ? text(active->name) : QStringLiteral("?")));
 }
@@ -474,13 +461,9 @@ void Monitor::selectCalibrationForDisplays() {
         return;
     CalibrationBook book = m_book;
     book.activeID = match->id;
-    setBook(std::move(book));
-    m_goodPitch = match->headPitch;
-    resetReferenceCheck();
-    saveBook();
+    activate(std::move(book));
     Log::info(QStringLiteral("Pantallas cambiadas: paso a «") + text(match->name) +
               QStringLiteral("»"));
-    refreshState();
 }
 
 void Monitor::dismissReferenceSuspect() {

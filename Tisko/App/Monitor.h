@@ -1,9 +1,11 @@
 #pragma once
 
 #include "Tisko/App/MonitorServices.h"
+#include "TiskoCore/AbsenceGate.h"
 #include "TiskoCore/AlertPolicy.h"
 #include "TiskoCore/CalibrationBook.h"
 #include "TiskoCore/DailyTally.h"
+#include "TiskoCore/EmptyLookBackOff.h"
 #include "TiskoCore/PostureVerdict.h"
 #include "TiskoCore/ReferenceCheck.h"
 #include "TiskoCore/TiltTrigger.h"
@@ -128,11 +130,11 @@ public:
 
     // The bookkeeping behind the gates and the warnings, read by tests and diagnostics.
     const AlertPolicy& policy() const { return m_policy; }
-    bool skippingForAbsence() const { return m_skippingForAbsence; }
-    int emptyLooksInARow() const { return m_emptyLooksInARow; }
-    int ticksSkippedWhileEmpty() const { return m_ticksSkippedWhileEmpty; }
+    const AbsenceGate& absence() const { return m_absence; }
+    const EmptyLookBackOff& backOff() const { return m_backOff; }
     std::optional<double> goodPitch() const { return m_goodPitch; }
-    // The clock's period in seconds since the last scheduleClock(); 0 before it.
+    // The clock's period in seconds since the last scheduleClock(), cut to what a timer
+    // keeps; 0 before it.
     double clockInterval() const { return m_clockInterval; }
     // The current date of the Monitor's clock.
     Date now() const;
@@ -165,7 +167,9 @@ private:
                 std::optional<double> pitch);
     void warnIfDue(const PostureVerdict& verdict, Date now);
     void checkReference(const PostureVerdict& verdict, const Calibration& calibration, Date now);
-    bool userAbsent();
+    // Makes `book`'s active position the one in use: its pitch, a fresh reference check,
+    // the file saved and the state derived again.
+    void activate(CalibrationBook book);
     void resetReferenceCheck();
     void saveBook();
     void setBook(CalibrationBook book);
@@ -186,12 +190,11 @@ private:
     bool m_isLooking = false;
     bool m_airPodsConnected = false;
     AlertPolicy m_policy;
-    ReferenceCheck m_referenceCheck{40, 0.75};
-    bool m_skippingForAbsence = false;
-    int m_emptyLooksInARow = 0;
-    int m_ticksSkippedWhileEmpty = 0;
+    ReferenceCheck m_referenceCheck;
+    AbsenceGate m_absence;
+    EmptyLookBackOff m_backOff;
     std::optional<ReferenceCheck::Problem> m_referenceSuspect;
-    TiltTrigger m_tilt{0.26, 5.0, 60.0};
+    TiltTrigger m_tilt;
     std::unique_ptr<RepeatingTimer> m_timer;
     double m_clockInterval = 0;
     std::optional<double> m_goodPitch;

@@ -8,6 +8,10 @@ namespace tisko {
 // destroyed.
 class RepeatingTimer {
 public:
+    // The longest period a timer keeps, in seconds (int milliseconds, about 24.8 days);
+    // longer ones are cut to it.
+    static constexpr double longestInterval = 2147483647 / 1000.0;
+
     virtual ~RepeatingTimer() = default;
     // (Re)starts the period: the first call comes `intervalSeconds` from now. The system may
     // move each call by up to `toleranceSeconds` to group wake-ups.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <limits>
 
 namespace tisko {
 
@@ -40,10 +39,10 @@ public:
         m_timer.setTimerType(intervalSeconds * 0.05 <= toleranceSeconds ? Qt::CoarseTimer
                                                                         : Qt::PreciseTimer);
         m_action = std::move(action);
-        // QTimer counts in int milliseconds: about 24 days at most.
-        const double ms =
-            std::clamp(intervalSeconds * 1000.0, 1.0, double(std::numeric_limits<int>::max()));
-        m_timer.start(static_cast<int>(std::llround(ms)));
+        // QTimer counts in int milliseconds; a period that is not a number takes the longest.
+        const double seconds = std::isnan(intervalSeconds) ? longestInterval : intervalSeconds;
+        const double ms = std::clamp(seconds * 1000.0, 1.0, longestInterval * 1000.0);
+        m_timer.start(static_cast<int>(ms));
     }
 
     void stop() override {

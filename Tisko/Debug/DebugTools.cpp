@@ -1,8 +1,10 @@
 #include "Tisko/Debug/DebugTools.h"
 
+#include "Tisko/App/Monitor.h"
 #include "Tisko/Camera/CameraLook.h"
 #include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Camera/CameraUsage.h"
+#include "Tisko/Camera/V4l2Backend.h"
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/CalibrationView.h"
@@ -17,12 +19,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPointer>
 #include <QSaveFile>
 #include <QTimer>
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 
 namespace tisko {
@@ -33,10 +38,21 @@ QString flag(bool value) {
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
+// Three decimals; a value that rounds to zero is "0.000", never "-0.000".
+QString threeDecimals(double value) {
+    const QString text = QString::asprintf("%.3f", value);
+    return text == QStringLiteral("-0.000") ? QStringLiteral("0.000") : text;
+}
+
+// Writes the lines to `output`; on failure says why on standard error. Whether it worked.
+bool writeOrComplain(const QString& output, const QStringList& lines) {
+    const std::optional<QString> reason = DebugTools::writeLines(output, lines);
+    if (reason)
+        std::fprintf(stderr, "tisko: %s: %s\n", qPrintable(output), qPrintable(*reason));
+    return !reason;
+}
+
 constexpr double holdSettle = 0.35;
-// A look as the check cycle takes it.
-constexpr int lookFrames = 6;
-constexpr double lookTimeout = 2.5;
 constexpr int endDelayMs = 500;
 
 } // namespace
@@ -61,10 +77,11 @@ QStringList DebugTools::lookLines(const LookResult& result,
         return lines;
     const PostureVerdict verdict = PostureJudge::judge(m, *active, thresholds, true, true);
     lines.append(QStringLiteral("vs ") + QString::fromStdString(active->name) +
-                 QString::asprintf(": closeness=%.3f drop=%.3f verdict=",
-                                   PostureJudge::closeness(m, active->reference),
-                                   PostureJudge::drop(m, active->reference)) +
-                 describe(verdict));
+                 QStringLiteral(": closeness=") +
+                 threeDecimals(PostureJudge::closeness(m, active->reference)) +
+                 QStringLiteral(" drop=") +
+                 threeDecimals(PostureJudge::drop(m, active->reference)) +
+                 QStringLiteral(" verdict=") + describe(verdict));
     return lines;
 }
 
@@ -83,38 +100,61 @@ QString DebugTools::holdTickLine(int t, int frames, int analysed, int faces, con
         .arg(format, flag(running));
 }
 
-bool DebugTools::writeLines(const QString& path, const QStringList& lines) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+QString DebugTools::currentFormat(const CameraDevice& device, const QString& atStart,
+                                  V4l2System& system) {
+    if (device.kind != CameraDevice::Kind::V4l2)
+        return atStart;
+    // A second descriptor on the node only asks; the session keeps streaming on its own.
+    V4l2Backend probe(device.path, system);
+    const std::optional<FrameSize> size = probe.open() ? probe.activeFormat() : std::nullopt;
+    return size ? CameraSession::describe(*size) : atStart;
+}
+
+std::optional<QString> DebugTools::writeLines(const QString& path, const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + '\n';
-    file.write(bytes);
-    return file.commit();
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("es una carpeta");
+    if (info.exists() && !info.isFile()) {
+        // A device or a pipe cannot be replaced by a new file: write into it.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            return file.errorString();
+        file.close();
+        if (file.error() != QFileDevice::NoError)
+            return file.errorString();
+        return std::nullopt;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return std::nullopt;
 }
 
 void DebugTools::look(const std::optional<Calibration>& active, const QString& output,
-                      Describe describe, std::function<void()> done) {
+                      Describe describe, std::function<void(bool)> done) {
     const std::optional<QString> cameraID =
         active ? std::optional(QString::fromStdString(active->cameraID)) : std::nullopt;
     const Thresholds thresholds = SettingsStore::thresholds();
-    CameraLook::take(cameraID, lookFrames, lookTimeout,
+    CameraLook::take(cameraID, Monitor::lookFrames, Monitor::lookTimeout,
                      [active, output, thresholds, describe = std::move(describe),
                       done = std::move(done)](const LookResult& result) {
-                         writeLines(output, lookLines(result, active, thresholds, describe));
+                         const bool written = writeOrComplain(
+                             output, lookLines(result, active, thresholds, describe));
                          if (done)
-                             done();
+                             done(written);
                      });
 }
 
 void DebugTools::hold(double seconds, const QString& output, std::optional<int> width,
-                      std::function<void()> done) {
+                      std::function<void(bool)> done) {
     std::shared_ptr<CameraSession> session = CameraSession::create(std::nullopt);
     if (!session) {
-        writeLines(output, {QStringLiteral("no camera")});
+        const bool written = writeOrComplain(output, {QStringLiteral("no camera")});
         if (done)
-            done();
+            done(written);
         return;
     }
     session->forcedWidth = width;
@@ -126,6 +166,7 @@ void DebugTools::hold(double seconds, const QString& output, std::optional<int> 
             ++*faces;
     };
     auto lines = std::make_shared<QStringList>();
+    auto written = std::make_shared<bool>(true);
     // The start report comes on the camera's queue; everything after it runs on the main
     // thread.
     QObject* mainThread = QCoreApplication::instance();
@@ -133,23 +174,24 @@ void DebugTools::hold(double seconds, const QString& output, std::optional<int> 
         QMetaObject::invokeMethod(mainThread, [=] {
             lines->append(
                 holdStartLine(started, session->sharedWithAnotherApp(), session->formatAtStart()));
-            writeLines(output, *lines);
+            *written = writeOrComplain(output, *lines);
             auto* timer = new QTimer(mainThread);
             auto t = std::make_shared<int>(0);
             QObject::connect(timer, &QTimer::timeout, timer, [=] {
                 ++*t;
-                lines->append(holdTickLine(*t, session->framesSeen(), *analysed, *faces,
-                                           session->formatAtStart(),
-                                           CameraUsage::isRunningSomewhere(session->device())));
-                writeLines(output, *lines);
+                lines->append(holdTickLine(
+                    *t, session->framesSeen(), *analysed, *faces,
+                    currentFormat(session->device(), session->formatAtStart(), V4l2System::real()),
+                    CameraUsage::isRunningSomewhere(session->device())));
+                *written = writeOrComplain(output, *lines) && *written;
                 if (double(*t) < seconds)
                     return;
                 timer->stop();
                 timer->deleteLater();
                 session->stop();
-                QTimer::singleShot(endDelayMs, mainThread, [session, done] {
+                QTimer::singleShot(endDelayMs, mainThread, [session, done, written] {
                     if (done)
-                        done();
+                        done(*written);
                 });
             });
             timer->start(1000);

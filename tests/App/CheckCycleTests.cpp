@@ -30,22 +30,27 @@ struct Checking : MonitorHarness {
     Calibration calibration;
 };
 
-TEST(CheckCycle, FailedLookChangesNothingButTheState) {
-    Checking h;
-    h.clock().advance(180);
-    h.camera().present = false; // the camera went away during the look
-    h.finishLook(failedResult());
-    const QStringList lines = h.newLogLines();
-    EXPECT_EQ(lines, QStringList{QStringLiteral("Mirada (reloj): la cámara no se ha abierto")});
-    EXPECT_FALSE(h.monitor().lastCheck().has_value());
-    EXPECT_FALSE(h.monitor().lastVerdict().has_value());
-    EXPECT_TRUE(h.monitor().tally().days.empty());
-    EXPECT_TRUE(h.dataFile(Storage::tallyFileName).isEmpty()) << "nothing saved";
-    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::noCamera);
-    EXPECT_FALSE(h.monitor().isLooking());
+TEST(CheckCycle, failedLookOrOneThatAnalysedNoFrameChangesNothingButTheState) {
+    LookResult nothingAnalysed = nobodyResult();
+    nothingAnalysed.analysed = 0;
+    for (const auto& [result, line] :
+         {std::pair{failedResult(), "Mirada (reloj): la cámara no se ha abierto"},
+          {nothingAnalysed, "Mirada (reloj): la cámara no ha dado ninguna imagen"}}) {
+        Checking h;
+        h.clock().advance(180);
+        h.camera().present = false; // the camera went away during the look
+        h.finishLook(result);
+        EXPECT_EQ(h.newLogLines(), QStringList{QString::fromUtf8(line)});
+        EXPECT_FALSE(h.monitor().lastCheck().has_value());
+        EXPECT_FALSE(h.monitor().lastVerdict().has_value());
+        EXPECT_TRUE(h.monitor().tally().days.empty());
+        EXPECT_TRUE(h.dataFile(Storage::tallyFileName).isEmpty()) << "nothing saved";
+        EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::noCamera);
+        EXPECT_FALSE(h.monitor().isLooking());
+    }
 }
 
-TEST(CheckCycle, BusyCameraCountsNothingAndIsAskedAgainAtTheNextTick) {
+TEST(CheckCycle, busyCameraCountsNothingAndIsAskedAgainAtTheNextTick) {
     Checking h;
     h.clock().advance(180);
     LookResult busy = failedResult();
@@ -58,7 +63,7 @@ TEST(CheckCycle, BusyCameraCountsNothingAndIsAskedAgainAtTheNextTick) {
     EXPECT_EQ(h.camera().looksTaken, 2);
 }
 
-TEST(CheckCycle, LogLineHasItsPiecesInOrder) {
+TEST(CheckCycle, logLineHasItsPiecesInOrder) {
     Checking h;
     EXPECT_EQ(
         h.check(faceResult(fineFace())),
@@ -82,7 +87,7 @@ TEST(CheckCycle, LogLineHasItsPiecesInOrder) {
     EXPECT_EQ(h.monitor().lastCheck(), h.clock().now());
 }
 
-TEST(CheckCycle, ClosenessInTheLineFallsBackToFaceWidth) {
+TEST(CheckCycle, closenessInTheLineFallsBackToFaceWidth) {
     // The fall-back itself is the judge's; here, that the line shows it the right way round.
     Calibration noEyes = position("Sin ojos");
     noEyes.reference.eyeDistance.reset();
@@ -92,35 +97,27 @@ TEST(CheckCycle, ClosenessInTheLineFallsBackToFaceWidth) {
                     .contains(QStringLiteral("cerca 1.100")));
 }
 
-TEST(CheckCycle, WarningsFollowThePolicyWithTheirStreakLines) {
-    Checking h; // cool-down 600 s, at most four times that
-    EXPECT_TRUE(h.check(faceResult(closeFace())).contains(QStringLiteral("Aviso enviado")));
+TEST(CheckCycle, warningsFollowThePolicyWithTheirStreakLines) {
+    Checking h; // cool-down 600 s; the policy's own rules are tested in the core
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
     h.clock().advance(599);
-    EXPECT_FALSE(h.check(faceResult(closeFace())).filter(QStringLiteral("Aviso")).size());
+    EXPECT_TRUE(h.check(faceResult(slouchedFace())).filter(QStringLiteral("Aviso")).isEmpty());
     h.clock().advance(1);
-    EXPECT_EQ(h.check(faceResult(closeFace())).last(),
-              QStringLiteral("Aviso enviado (2º seguido; el siguiente, como pronto en 20 min)"));
-    h.clock().advance(1200);
     EXPECT_EQ(h.check(faceResult(slouchedFace())).last(),
-              QStringLiteral("Aviso enviado (3º seguido; el siguiente, como pronto en 40 min)"));
-    h.clock().advance(2400);
-    EXPECT_EQ(h.check(faceResult(closeFace())).last(),
-              QStringLiteral("Aviso enviado (4º seguido; el siguiente, como pronto en 40 min)"));
+              QStringLiteral("Aviso enviado (2º seguido; el siguiente, como pronto en 20 min)"));
     // A fine look ends the run: the next warning is the first of a new one.
     h.check(faceResult(fineFace()));
     h.clock().advance(600);
     EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
 
-    ASSERT_EQ(h.notified.size(), 5u);
-    EXPECT_EQ(h.notified[2].kind(), PostureVerdict::Kind::slouching);
+    ASSERT_EQ(h.notified.size(), 3u);
+    EXPECT_EQ(h.notified[1].kind(), PostureVerdict::Kind::slouching);
     const DailyTally::Day today = h.monitor().tally().day(h.clock().now(), h.clock().calendar());
-    EXPECT_EQ(today.tooClose, 4);
-    EXPECT_EQ(today.slouching, 1);
-    EXPECT_EQ(today.checks, 7);
-    EXPECT_EQ(today.badChecks, 6);
+    EXPECT_EQ(today.alerts(), 3);
+    EXPECT_EQ(today.checks, 5);
 }
 
-TEST(CheckCycle, WarningsRespectTheWatchSettings) {
+TEST(CheckCycle, warningsRespectTheWatchSettings) {
     Checking h;
     SettingsStore::setWatchCloseness(false);
     SettingsStore::setWatchSlouch(false);
@@ -130,7 +127,7 @@ TEST(CheckCycle, WarningsRespectTheWatchSettings) {
     EXPECT_EQ(h.monitor().lastVerdict(), PostureVerdict::fine());
 }
 
-TEST(CheckCycle, EveryJudgedLookSavesTheCountersFile) {
+TEST(CheckCycle, everyJudgedLookSavesTheCountersFile) {
     Checking h;
     h.check(nobodyResult());
     const std::optional<DailyTally> empty =
@@ -149,7 +146,7 @@ TEST(CheckCycle, EveryJudgedLookSavesTheCountersFile) {
     EXPECT_EQ(saved->days.at(0).tooClose, 1);
 }
 
-TEST(CheckCycle, AClockSetBackNeitherSilencesWarningsNorBreaksTheDays) {
+TEST(CheckCycle, aClockSetBackNeitherSilencesWarningsNorBreaksTheDays) {
     Checking h;
     h.check(faceResult(closeFace()));
     // Two days back: the last warning now lies in the future and counts as given now.
@@ -164,37 +161,37 @@ TEST(CheckCycle, AClockSetBackNeitherSilencesWarningsNorBreaksTheDays) {
     EXPECT_EQ(tally.days[1].date, "2026-03-02");
 }
 
-TEST(CheckCycle, ReferenceHintIsLoggedOncePerChange) {
+TEST(CheckCycle, referenceHintIsLoggedOncePerChange) {
     Checking h;
     const QString slouchLine =
         QStringLiteral("La posición «Mesa» parece no encajar: casi todo sale encorvado");
     const QString closeLine =
         QStringLiteral("La posición «Mesa» parece no encajar: casi todo sale demasiado cerca");
     int slouchLines = 0;
-    for (int i = 0; i < 45; ++i)
+    for (int i = 0; i < ReferenceCheck::defaultWindow + 5; ++i)
         slouchLines += int(h.check(faceResult(slouchedFace())).count(slouchLine));
     EXPECT_EQ(slouchLines, 1);
     EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::slouching);
 
     int closeLines = 0;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
         closeLines += int(h.check(faceResult(closeFace())).count(closeLine));
     EXPECT_EQ(closeLines, 1);
     EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::tooClose);
 
     // Gone with enough fine looks, and back again later: logged again.
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
         h.check(faceResult(fineFace()));
     EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
     closeLines = 0;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
         closeLines += int(h.check(faceResult(closeFace())).count(closeLine));
     EXPECT_EQ(closeLines, 1);
 }
 
-TEST(CheckCycle, DismissedHintStaysAwayForADayThenComesBack) {
+TEST(CheckCycle, dismissedHintStaysAwayForADayThenComesBack) {
     Checking h;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
         h.check(faceResult(slouchedFace()));
     ASSERT_TRUE(h.monitor().referenceSuspect().has_value());
     h.monitor().dismissReferenceSuspect();
@@ -212,7 +209,7 @@ TEST(CheckCycle, DismissedHintStaysAwayForADayThenComesBack) {
     EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::slouching);
 }
 
-TEST(CheckCycle, ALookIsJudgedAgainstThePositionItStartedWith) {
+TEST(CheckCycle, aLookIsJudgedAgainstThePositionItStartedWith) {
     Checking h;
     Calibration sofa = position("Sofá");
     sofa.reference = closeFace(); // against the sofa, the close face is fine

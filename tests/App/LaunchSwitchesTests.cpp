@@ -22,7 +22,7 @@ LaunchSwitches expected(Kind kind, const char* path = "", double seconds = 10,
     return {kind, std::move(tab), QString::fromUtf8(path), seconds, width};
 }
 
-TEST(LaunchSwitches, EachCommandLineGivesItsLaunch) {
+TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
         {{}, expected(Kind::none)},
         {{"--unknown", "x"}, expected(Kind::none)},

@@ -20,7 +20,26 @@ CalibrationBook savedBook(const MonitorHarness& h) {
         .value_or(CalibrationBook{});
 }
 
-TEST(MonitorStart, DamagedFilesStartEmptyAndAreKeptAside) {
+// Enough slouched looks to make the active position suspect.
+void makeSuspect(MonitorHarness& h) {
+    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i) {
+        h.monitor().look(Trigger::manual);
+        h.finishLook(faceResult(slouchedFace()));
+    }
+    h.newLogLines();
+}
+
+// A started Monitor with "Mesa" (pitch 0.1) and "Sofá" (pitch 0.3, active and suspect).
+struct TwoPositions : MonitorHarness {
+    TwoPositions() {
+        monitor().start();
+        monitor().saveCalibration(position("Mesa", 0.1));
+        monitor().saveCalibration(position("Sofá", 0.3));
+        makeSuspect(*this);
+    }
+};
+
+TEST(MonitorStart, damagedFilesStartEmptyAndAreKeptAside) {
     MonitorHarness h;
     ASSERT_TRUE(Storage::write(Storage::positionsFileName, "{\"calibrations\": [1, 2"));
     ASSERT_TRUE(Storage::write(Storage::tallyFileName, "not json"));
@@ -32,7 +51,7 @@ TEST(MonitorStart, DamagedFilesStartEmptyAndAreKeptAside) {
     EXPECT_EQ(aside.size(), 2);
 }
 
-TEST(Positions, SavingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
+TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -61,20 +80,12 @@ TEST(Positions, SavingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
               QStringLiteral("Posición guardada: OFICINÁ · cara 0.300 · ojos 0.000"));
 }
 
-TEST(Positions, SelectMakesActiveResetsTheHintAndTakesThePitch) {
-    MonitorHarness h;
+TEST(Positions, selectMakesActiveResetsTheHintAndTakesThePitch) {
+    TwoPositions h;
     Monitor& m = h.monitor();
-    m.start();
-    m.saveCalibration(position("Mesa", 0.1));
-    m.saveCalibration(position("Sofá", 0.3));
     const Uuid mesa = m.book().calibrations[0].id;
-    for (int i = 0; i < 40; ++i) {
-        m.look(Trigger::manual);
-        h.finishLook(faceResult(slouchedFace()));
-    }
     ASSERT_TRUE(m.referenceSuspect().has_value());
     const int streak = int(m.policy().streak);
-    h.newLogLines();
 
     m.select(mesa);
     EXPECT_EQ(m.book().active()->name, "Mesa");
@@ -89,18 +100,10 @@ TEST(Positions, SelectMakesActiveResetsTheHintAndTakesThePitch) {
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
 }
 
-TEST(Positions, RemovingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGoodPitch) {
-    MonitorHarness h;
+TEST(Positions, removingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGoodPitch) {
+    TwoPositions h;
     Monitor& m = h.monitor();
-    m.start();
-    m.saveCalibration(position("Mesa", 0.1));
-    m.saveCalibration(position("Sofá", 0.3));
-    for (int i = 0; i < 40; ++i) {
-        m.look(Trigger::manual);
-        h.finishLook(faceResult(slouchedFace()));
-    }
     ASSERT_TRUE(m.referenceSuspect().has_value());
-    h.newLogLines();
     m.remove(m.book().active()->id);
     EXPECT_EQ(m.book().active()->name, "Mesa");
     EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about Sofá";
@@ -114,7 +117,7 @@ TEST(Positions, RemovingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGood
     EXPECT_TRUE(h.newLogLines().isEmpty()) << "no position, no hint to dismiss";
 }
 
-TEST(Positions, RenameTrimsAndIgnoresBlankNamesAndUnknownIds) {
+TEST(Positions, renameTrimsAndIgnoresBlankNamesAndUnknownIds) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -134,7 +137,7 @@ TEST(Positions, RenameTrimsAndIgnoresBlankNamesAndUnknownIds) {
     EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::positionsFileName))) << "nothing written";
 }
 
-TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
+TEST(Positions, displaysChooseTheNewestPositionRecordedWithThem) {
     MonitorHarness h;
     Monitor& m = h.monitor();
     m.start();
@@ -143,11 +146,7 @@ TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
     m.saveCalibration(position("Casa", 0.2, "displays:A", addSeconds(t0, 60)));
     m.saveCalibration(position("Portátil", std::nullopt, "displays:", t0));
     m.saveCalibration(position("Oficina", 0.4, "displays:B", t0));
-    for (int i = 0; i < 40; ++i) {
-        m.look(Trigger::manual);
-        h.finishLook(faceResult(slouchedFace()));
-    }
-    h.newLogLines();
+    makeSuspect(h);
 
     h.displayKey = QStringLiteral("displays:A");
     Q_EMIT h.events().displaysChanged();
@@ -171,7 +170,7 @@ TEST(Positions, DisplaysChooseTheNewestPositionRecordedWithThem) {
     EXPECT_TRUE(h.newLogLines().isEmpty());
 }
 
-TEST(MonitorStart, LoadsThePositionsChoosesByDisplaysAndNamesTheChoice) {
+TEST(MonitorStart, loadsThePositionsChoosesByDisplaysAndNamesTheChoice) {
     MonitorHarness h;
     CalibrationBook book;
     book.save(position("Oficina", std::nullopt, "displays:B"));

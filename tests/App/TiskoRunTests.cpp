@@ -139,7 +139,7 @@ struct TiskoRun : ::testing::Test {
     TempHome home;
 };
 
-TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
+TEST_F(TiskoRun, lookWritesItsLinesAndJudgesAgainstThePosition) {
     const QString output = home.path() + QStringLiteral("/look.txt");
     ASSERT_EQ(look(output), 0);
     QStringList lines = fileLines(output);
@@ -170,7 +170,21 @@ TEST_F(TiskoRun, LookWritesItsLinesAndJudgesAgainstThePosition) {
     EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::tallyFileName)));
 }
 
-TEST_F(TiskoRun, HoldWritesATickPerSecondOrNoCamera) {
+TEST_F(TiskoRun, lookIntoAnUnwritablePlaceSaysWhyAndFails) {
+    for (const QString& output : {home.path(), home.path() + QStringLiteral("/missing/look.txt"),
+                                  QStringLiteral("/dev/full")}) {
+        QProcess process;
+        process.setProcessEnvironment(environment(QString())); // no camera: a quick failed look
+        process.start(QStringLiteral(TISKO_BINARY), {QStringLiteral("--look"), output});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 1) << output.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains(output))
+            << output.toStdString();
+    }
+}
+
+TEST_F(TiskoRun, holdWritesATickPerSecondOrNoCamera) {
     const QString output = home.path() + QStringLiteral("/hold.txt");
     ASSERT_EQ(run({QStringLiteral("--hold"), QStringLiteral("2.5"), output}), 0);
     const QStringList lines = fileLines(output);
@@ -192,7 +206,7 @@ TEST_F(TiskoRun, HoldWritesATickPerSecondOrNoCamera) {
     EXPECT_EQ(fileLines(output), QStringList{QStringLiteral("no camera")});
 }
 
-TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
+TEST_F(TiskoRun, checkLooksCountsWarnsAndSavesTheCounters) {
     ASSERT_NO_FATAL_FAILURE(recordPositionFromALook(1.25));
 
     ASSERT_EQ(run({QStringLiteral("--check")}), 0);
@@ -200,8 +214,10 @@ TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
     const QStringList looks =
         lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
     ASSERT_EQ(looks.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
+    // The recording look and this one may reach their timeout with different frames (slow
+    // builds): their medians agree to about a hundredth.
     static const QRegularExpression tail(
-        QStringLiteral(" · baja 0\\.000 · ([1-6])/\\1 con cara · 512x600$"));
+        QStringLiteral(" · baja -?0\\.00\\d · ([1-6])/\\1 con cara · 512x600$"));
     EXPECT_TRUE(tail.match(looks[0]).hasMatch()) << looks[0].toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("Aviso enviado")).size(), 1);
 
@@ -227,7 +243,7 @@ TEST_F(TiskoRun, CheckLooksCountsWarnsAndSavesTheCounters) {
                     .contains(QStringLiteral("Estás muy cerca de la pantalla")));
 }
 
-TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock) {
+TEST_F(TiskoRun, aSecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock) {
     ASSERT_NO_FATAL_FAILURE(recordPositionFromALook(1.0));
 
     QProcess first;
@@ -261,7 +277,7 @@ TEST_F(TiskoRun, ASecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Mirada (a mano) · Mesa · Bien")).size(), 2);
 }
 
-TEST_F(TiskoRun, ShowSettingsOpensThatPageAndNoRecordingWindow) {
+TEST_F(TiskoRun, showSettingsOpensThatPageAndNoRecordingWindow) {
     if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
         GTEST_SKIP() << "needs the headless desktop";
     QProcess tisko;
@@ -285,7 +301,7 @@ TEST_F(TiskoRun, ShowSettingsOpensThatPageAndNoRecordingWindow) {
     endProcess(tisko);
 }
 
-TEST_F(TiskoRun, RenderWindowsDrawsEveryPictureOffScreenAndEnds) {
+TEST_F(TiskoRun, renderWindowsDrawsEveryPictureOffScreenAndEnds) {
     const QString folder = home.path() + QStringLiteral("/pictures/new");
     QProcessEnvironment env = environment(photo);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace tisko;
 
 namespace {
@@ -10,55 +12,50 @@ Date at(double seconds) {
     return addSeconds(Date{}, seconds);
 }
 
-TiltTrigger systemTrigger() {
-    return TiltTrigger(0.26, 5, 60);
+constexpr double tilted = -0.5;
+
+// Feeds a held forward tilt every half second over [from, to]; the times it fired.
+std::vector<double> holdTilt(TiltTrigger& trigger, double from, double to) {
+    std::vector<double> fired;
+    for (double t = from; t <= to; t += 0.5) {
+        if (trigger.update(tilted, 0, at(t)))
+            fired.push_back(t);
+    }
+    return fired;
 }
 
 } // namespace
 
 TEST(TiltTrigger, onlyAForwardTiltOfAtLeastTheThresholdCounts) {
-    TiltTrigger atLimit(0.26, 0, 0);
-    EXPECT_TRUE(atLimit.update(-0.26, 0.0, at(0)));
-    TiltTrigger below(0.26, 0, 0);
-    EXPECT_FALSE(below.update(-0.25, 0.0, at(0)));
-    TiltTrigger raised(0.26, 0, 0);
-    EXPECT_FALSE(raised.update(1.0, 0.0, at(0)));
-}
-
-TEST(TiltTrigger, firesOnceTheTiltHasBeenHeld) {
-    TiltTrigger trigger = systemTrigger();
-    EXPECT_FALSE(trigger.update(-0.5, 0, at(0)));
-    EXPECT_FALSE(trigger.update(-0.5, 0, at(2)));
-    EXPECT_FALSE(trigger.update(-0.5, 0, at(4)));
-    EXPECT_TRUE(trigger.update(-0.5, 0, at(5)));
+    const double threshold = TiltTrigger::defaultThreshold;
+    for (auto [pitch, fires] : {std::pair{-threshold, true},
+                                {-threshold + 0.01, false},
+                                {1.0, false},
+                                {std::numeric_limits<double>::quiet_NaN(), false}}) {
+        TiltTrigger trigger(threshold, 0, 0);
+        EXPECT_EQ(trigger.update(pitch, 0.0, at(0)), fires) << pitch;
+    }
 }
 
 TEST(TiltTrigger, anUntiltedReadingRestartsTheHold) {
-    TiltTrigger trigger = systemTrigger();
-    trigger.update(-0.5, 0, at(0));
-    trigger.update(-0.5, 0, at(2));
+    TiltTrigger trigger;
+    EXPECT_TRUE(holdTilt(trigger, 0, 2).empty());
     EXPECT_FALSE(trigger.update(0.0, 0, at(3)));
-    for (double t = 4; t < 9; t += 1)
-        EXPECT_FALSE(trigger.update(-0.5, 0, at(t))) << t;
-    EXPECT_TRUE(trigger.update(-0.5, 0, at(9)));
+    EXPECT_EQ(holdTilt(trigger, 4, 9), (std::vector<double>{4 + TiltTrigger::defaultHoldFor}));
 }
 
 TEST(TiltTrigger, aContinuingTiltFiresAgainAtTheFirstReadingAfterTheGap) {
-    TiltTrigger trigger = systemTrigger();
-    int fired = 0;
-    double lastFire = -1;
-    for (double t = 0; t <= 70; t += 0.5) {
-        if (trigger.update(-0.5, 0, at(t))) {
-            ++fired;
-            lastFire = t;
-        }
-    }
-    EXPECT_EQ(fired, 2);
-    EXPECT_DOUBLE_EQ(lastFire, 65);
+    TiltTrigger trigger;
+    const double firstFire = TiltTrigger::defaultHoldFor;
+    EXPECT_EQ(holdTilt(trigger, 0, 70),
+              (std::vector<double>{firstFire, firstFire + TiltTrigger::defaultMinimumGap}));
 }
 
-TEST(TiltTrigger, readingsOutOfOrderNeverFire) {
-    TiltTrigger trigger = systemTrigger();
-    trigger.update(-0.5, 0, at(100));
-    EXPECT_FALSE(trigger.update(-0.5, 0, at(50)));
+TEST(TiltTrigger, clockSetBackAnHourCountsTheGapFromThen) {
+    TiltTrigger trigger;
+    ASSERT_EQ(holdTilt(trigger, 3600, 3610).size(), 1u);
+    // The tilt goes on after the clock went back an hour: it fires one gap later, not an hour.
+    const std::vector<double> fired = holdTilt(trigger, 10, 80);
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_LE(fired.front(), 10 + TiltTrigger::defaultMinimumGap);
 }

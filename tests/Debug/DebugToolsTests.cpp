@@ -1,4 +1,6 @@
 // The text of the diagnostic output files.
+#include "FakeV4l2System.h"
+
 #include "Tisko/Debug/DebugTools.h"
 
 #include <QFile>
@@ -21,7 +23,7 @@ Calibration mesa() {
     return c;
 }
 
-TEST(DebugLook, FailedLookWritesFiveLines) {
+TEST(DebugLook, failedLookWritesFiveLines) {
     LookResult failed;
     failed.failed = true;
     EXPECT_EQ(DebugTools::lookLines(failed, mesa(), Thresholds::sensitivity(3), describe),
@@ -30,9 +32,10 @@ TEST(DebugLook, FailedLookWritesFiveLines) {
                            QStringLiteral("frames=0/0")}));
 }
 
-TEST(DebugLook, FaceAddsTheMeasurementAndWithAPositionTheVerdict) {
+TEST(DebugLook, faceAddsTheMeasurementAndWithAPositionTheVerdictWithoutNegativeZero) {
     LookResult seen;
-    seen.measurement = HeadMeasurement{0.39, std::nullopt, 0.5, 0.52};
+    // Slightly above the reference: a drop of -0.00025 that must read as 0.000.
+    seen.measurement = HeadMeasurement{0.39, std::nullopt, 0.5001, 0.52};
     seen.analysed = 6;
     seen.withFace = 5;
     seen.cameraID = QStringLiteral("usb-Cam");
@@ -45,7 +48,7 @@ TEST(DebugLook, FaceAddsTheMeasurementAndWithAPositionTheVerdict) {
                   QStringLiteral("failed=false"), QStringLiteral("camera=usb-Cam"),
                   QStringLiteral("shared=true"), QStringLiteral("format=1280x720"),
                   QStringLiteral("frames=5/6"),
-                  QStringLiteral("faceWidth=0.3900 eyes=-1.0000 faceY=0.5000 faceHeight=0.5200")}));
+                  QStringLiteral("faceWidth=0.3900 eyes=-1.0000 faceY=0.5001 faceHeight=0.5200")}));
     const QStringList judged =
         DebugTools::lookLines(seen, mesa(), Thresholds::sensitivity(3), describe);
     ASSERT_EQ(judged.size(), 7);
@@ -53,22 +56,36 @@ TEST(DebugLook, FaceAddsTheMeasurementAndWithAPositionTheVerdict) {
               QStringLiteral("vs Mesa: closeness=1.300 drop=0.000 verdict=Demasiado cerca"));
 }
 
-TEST(DebugHold, LinesNameEveryCounter) {
-    EXPECT_EQ(DebugTools::holdStartLine(false, true, QString()),
-              QStringLiteral("start ok=false shared=true format="));
-    EXPECT_EQ(DebugTools::holdTickLine(3, 90, 17, 12, QStringLiteral("640x480"), true),
-              QStringLiteral("t=3 frames=90 analysed=17 faces=12 format=640x480 running=true"));
+TEST(DebugHold, ticksShowTheFormatTheCameraHasNow) {
+    test::FakeV4l2System system;
+    CameraDevice node;
+    node.path = QStringLiteral("/dev/video0");
+    system.width = 1920; // another program switched the camera after the session started
+    system.height = 1080;
+    const QString atStart = QStringLiteral("640x480");
+    EXPECT_EQ(DebugTools::currentFormat(node, atStart, system), QStringLiteral("1920x1080"));
+    EXPECT_EQ(system.openNodes, 0);
+    system.missing = true;
+    EXPECT_EQ(DebugTools::currentFormat(node, atStart, system), atStart);
+    CameraDevice sample;
+    sample.kind = CameraDevice::Kind::Sample;
+    EXPECT_EQ(DebugTools::currentFormat(sample, atStart, system), atStart);
 }
 
-TEST(DebugOutput, LinesAreWrittenWholeEachEndedByALineFeed) {
+TEST(DebugOutput, linesReplaceTheFileWholeOrTheReasonIsGiven) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.txt"));
-    ASSERT_TRUE(DebugTools::writeLines(path, {QStringLiteral("a"), QStringLiteral("b")}));
-    ASSERT_TRUE(DebugTools::writeLines(path, {QStringLiteral("c")}));
+    EXPECT_EQ(DebugTools::writeLines(path, {QStringLiteral("a"), QStringLiteral("b")}),
+              std::nullopt);
+    EXPECT_EQ(DebugTools::writeLines(path, {QStringLiteral("c")}), std::nullopt);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("c\n"));
-    EXPECT_FALSE(DebugTools::writeLines(dir.filePath(QStringLiteral("missing/out.txt")), {}));
+
+    for (const QString& unwritable :
+         {dir.filePath(QStringLiteral("missing/out.txt")), dir.path(), QStringLiteral("/dev/full")})
+        EXPECT_NE(DebugTools::writeLines(unwritable, {QStringLiteral("x")}), std::nullopt)
+            << unwritable.toStdString();
 }
 
 } // namespace

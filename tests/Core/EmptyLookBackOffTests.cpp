@@ -1,0 +1,37 @@
+#include "TiskoCore/EmptyLookBackOff.h"
+
+#include <gtest/gtest.h>
+
+using namespace tisko;
+
+using Change = EmptyLookBackOff::Change;
+
+TEST(EmptyLookBackOff, emptyClockLooksStartItThenOneTickInSeveralLooks) {
+    EmptyLookBackOff backOff;
+    for (int i = 1; i < EmptyLookBackOff::emptyLooksBeforeBackOff; ++i) {
+        ASSERT_TRUE(backOff.mayLook());
+        EXPECT_EQ(backOff.record(false, true), Change::none);
+    }
+    ASSERT_TRUE(backOff.mayLook());
+    EXPECT_EQ(backOff.record(false, true), Change::started);
+    for (int round = 0; round < 2; ++round) {
+        for (int skipped = 0; skipped < EmptyLookBackOff::ticksSkippedInBackOff; ++skipped)
+            EXPECT_FALSE(backOff.mayLook()) << round << "/" << skipped;
+        EXPECT_TRUE(backOff.mayLook()) << round;
+        EXPECT_EQ(backOff.record(false, true), Change::none) << "started only once";
+    }
+    EXPECT_EQ(backOff.record(true, false), Change::ended) << "any look that sees somebody";
+    EXPECT_TRUE(backOff.mayLook());
+    EXPECT_EQ(backOff.ticksSkipped(), 0);
+}
+
+TEST(EmptyLookBackOff, onlyTheClocksEmptyLooksCountAndAFaceResets) {
+    EmptyLookBackOff backOff;
+    backOff.record(false, true);
+    backOff.record(false, false);
+    backOff.record(false, false);
+    EXPECT_EQ(backOff.emptyLooksInARow(), 1);
+    backOff.record(false, true);
+    EXPECT_EQ(backOff.record(true, true), Change::none) << "never started, so nothing ends";
+    EXPECT_EQ(backOff.emptyLooksInARow(), 0);
+}
