@@ -22,32 +22,7 @@ std::string golden(const std::string& name) {
 }
 
 CalibrationBook sampleBook() {
-    Calibration mesa;
-    mesa.id = *Uuid::parse("6F1D2C3B-4A59-4E8D-9C7B-1A2B3C4D5E6F");
-    mesa.name = "Mesa";
-    mesa.reference = {0.25, 0.125, 0.75, 0.25};
-    mesa.headPitch = -0.125;
-    mesa.cameraID = "usb-Acme_HD_Webcam-video-index0";
-    mesa.displayKey = "displays:0A1B2C3D-0000-5000-8000-000000000001";
-    mesa.createdAt = *parseIso8601("2025-03-04T09:15:27Z");
-    Calibration sofa;
-    sofa.id = *Uuid::parse("00000000-0000-4000-8000-0000000000AB");
-    sofa.name = "Sofá";
-    sofa.reference = {0.3, std::nullopt, 0.5, 0.375};
-    sofa.cameraID = "file:/tmp/cara.jpg";
-    sofa.createdAt = *parseIso8601("2025-03-05T18:00:00Z");
-    return CalibrationBook{{mesa, sofa}, mesa.id};
-}
-
-DailyTally sampleTally() {
-    DailyTally::Day first("2025-03-04");
-    first.tooClose = 2;
-    first.slouching = 1;
-    first.checks = 40;
-    first.badChecks = 9;
-    DailyTally::Day second("2025-03-05");
-    second.checks = 3;
-    return DailyTally{{first, second}};
+    return *Book::decode(golden("posiciones.json"));
 }
 
 // The golden text with one piece replaced.
@@ -61,9 +36,16 @@ std::string edited(const std::string& text, const std::string& from, const std::
 } // namespace
 
 TEST(PositionsFile, isWrittenExactlyAsTheGoldenFileAndReadsBack) {
-    const std::string text = Book::encode(sampleBook());
-    EXPECT_EQ(text, golden("posiciones.json"));
-    EXPECT_EQ(Book::decode(text), sampleBook());
+    const CalibrationBook book = sampleBook();
+    EXPECT_EQ(Book::encode(book), golden("posiciones.json"));
+    ASSERT_EQ(book.calibrations.size(), 2u);
+    const Calibration& mesa = book.calibrations[0];
+    EXPECT_EQ(book.activeID, mesa.id);
+    EXPECT_EQ(mesa.reference, (HeadMeasurement{0.25, 0.125, 0.75, 0.25}));
+    EXPECT_EQ(mesa.headPitch, -0.125);
+    EXPECT_EQ(mesa.createdAt, *parseIso8601("2025-03-04T09:15:27Z"));
+    EXPECT_EQ(book.calibrations[1].name, "Sofá");
+    EXPECT_FALSE(book.calibrations[1].displayKey || book.calibrations[1].reference.eyeDistance);
     const std::string empty = Book::encode(CalibrationBook{});
     EXPECT_EQ(empty.find("activeID"), std::string::npos);
     EXPECT_EQ(Book::decode(empty), CalibrationBook{});
@@ -127,9 +109,16 @@ TEST(PositionsFile, aNumberJsonCannotHoldIsRefusedRatherThanWrittenAsNull) {
 }
 
 TEST(CountersFile, isWrittenCompactlyOneDayPerLineAndReadsBack) {
-    const std::string text = Counters::encode(sampleTally());
+    DailyTally::Day first("2025-03-04");
+    first.tooClose = 2;
+    first.slouching = 1;
+    first.checks = 40;
+    first.badChecks = 9;
+    DailyTally::Day second("2025-03-05");
+    second.checks = 3;
+    const std::string text = Counters::encode(DailyTally{{first, second}});
     EXPECT_EQ(text, golden("recuento.json"));
-    EXPECT_EQ(Counters::decode(text), sampleTally());
+    EXPECT_EQ(Counters::decode(text), (DailyTally{{first, second}}));
     EXPECT_EQ(Counters::decode(Counters::encode(DailyTally{})), DailyTally{});
 }
 
