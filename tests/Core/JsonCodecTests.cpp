@@ -129,8 +129,8 @@ TEST(CountersFile, countsAreWholeAndNotNegativeAndEveryKeyIsRequiredOnce) {
     };
     EXPECT_EQ(Counters::decode(day("3"))->days.at(0).checks, 3);
     EXPECT_EQ(Counters::decode(day("3.0"))->days.at(0).checks, 3);
-    for (const char* bad : {"-1", "-3.0", "3.5", "\"3\"", "null", "1e30", "18446744073709551615",
-                            "1, \"checks\": 2"})
+    for (const char* bad :
+         {"-1", "-3.0", "3.5", "\"3\"", "null", "1e30", "18446744073709551615", "1, \"checks\": 2"})
         EXPECT_FALSE(Counters::decode(day(bad))) << bad;
     EXPECT_FALSE(Counters::decode(
         R"({"days":[{"badChecks":1,"checks":1,"date":"2025-03-04","slouching":0}]})"));

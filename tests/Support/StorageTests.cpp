@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,8 +53,8 @@ protected:
     void TearDown() override { Storage::forgetFolderForTesting(); }
     QString path(const QString& name) const { return folder + QLatin1Char('/') + name; }
     QStringList folderEntries() const {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                      QDir::Name);
+        return QDir(folder).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
     // The errors logged so far number `count`, the last naming the file and saying why.
     void expectErrors(qsizetype count, const QString& start) const {
@@ -180,8 +179,8 @@ TEST_F(StorageTest, aSymbolicLinkIsSavedThroughAndStaysALink) {
     ASSERT_TRUE(QDir().mkpath(synced) && QDir().mkpath(folder));
     // A relative link to a link to the real file.
     ASSERT_TRUE(QFile::link(QStringLiteral("../../sync/enlace"), path(tally)));
-    ASSERT_TRUE(QFile::link(synced + QStringLiteral("/recuento.json"),
-                            synced + QStringLiteral("/enlace")));
+    ASSERT_TRUE(
+        QFile::link(synced + QStringLiteral("/recuento.json"), synced + QStringLiteral("/enlace")));
     ASSERT_TRUE(Storage::save(tallyOfDays(2, 5), tally));
     ASSERT_TRUE(Storage::save(tallyOfDays(3, 5), tally));
     EXPECT_TRUE(QFileInfo(path(tally)).isSymLink());
@@ -191,13 +190,14 @@ TEST_F(StorageTest, aSymbolicLinkIsSavedThroughAndStaysALink) {
 }
 
 TEST_F(StorageTest, temporaryFilesOfInterruptedSavesAreRemovedOnceTheyAreStale) {
-    const QStringList old{QStringLiteral(".recuento.json.aB3xYz"), QStringLiteral(".otro.json.aB3xYz"),
-                          QStringLiteral(".recuento.json.aB3xY"), QStringLiteral("recuento.json.aB3xYz")};
+    const QStringList old{
+        QStringLiteral(".recuento.json.aB3xYz"), QStringLiteral(".otro.json.aB3xYz"),
+        QStringLiteral(".recuento.json.aB3xY"), QStringLiteral("recuento.json.aB3xYz")};
     for (const QString& name : old + QStringList{QStringLiteral(".recuento.json.Fresh1")})
         ASSERT_TRUE(test::writeFile(path(name), "{\"days\":["));
     ASSERT_TRUE(QDir().mkpath(path(QStringLiteral(".recuento.json.Dir123"))));
     ASSERT_TRUE(QFile::link(path(old[0]), path(QStringLiteral(".recuento.json.Link12"))));
-    const struct timespec twoMinutesAgo {::time(nullptr) - 120, 0};
+    const struct timespec twoMinutesAgo { ::time(nullptr) - 120, 0 };
     const struct timespec times[2] = {twoMinutesAgo, twoMinutesAgo};
     for (const QString& name : folderEntries()) {
         const QByteArray file = QFile::encodeName(path(name));
@@ -218,7 +218,8 @@ TEST_F(StorageTest, peekingChangesNoFileAndLogsNothing) {
     EXPECT_FALSE(QFileInfo::exists(folder)) << "not even the folder is created";
     ASSERT_TRUE(test::writeFile(path(positions), "{\"calibrations\": ["));
     EXPECT_FALSE(Storage::peek<CalibrationBook>(positions));
-    ASSERT_TRUE(test::writeFile(path(tally), JsonCodec<DailyTally>::encode(tallyOfDays(2, 1)).c_str()));
+    ASSERT_TRUE(
+        test::writeFile(path(tally), JsonCodec<DailyTally>::encode(tallyOfDays(2, 1)).c_str()));
     EXPECT_EQ(Storage::peek<DailyTally>(tally), tallyOfDays(2, 1));
     EXPECT_EQ(folderEntries(), (QStringList{positions, tally}));
     EXPECT_TRUE(test::loggedLines().isEmpty());
