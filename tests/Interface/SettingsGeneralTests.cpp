@@ -1,6 +1,7 @@
 // The general page: the tray icon switch and the export of the daily counts.
 #include "SettingsFixture.h"
 
+#include "FileModes.h"
 #include "LoggedLines.h"
 #include "TestFiles.h"
 
@@ -15,40 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 namespace tisko::test {
 namespace {
-
-// While alive, this thread cannot write where the file modes forbid it, even as root (it
-// drops CAP_DAC_OVERRIDE from its effective set and takes it back afterwards).
-class FileModesApply {
-public:
-    FileModesApply() {
-        if (getCaps(&m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-        m_changed = setCaps(&m_header, reduced) == 0;
-    }
-    ~FileModesApply() {
-        if (m_changed)
-            setCaps(&m_header, m_saved);
-    }
-
-private:
-    static int getCaps(__user_cap_header_struct* h, __user_cap_data_struct* d) {
-        return static_cast<int>(::syscall(SYS_capget, h, d));
-    }
-    static int setCaps(__user_cap_header_struct* h, __user_cap_data_struct* d) {
-        return static_cast<int>(::syscall(SYS_capset, h, d));
-    }
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_changed = false;
-};
 
 struct General : SettingsFixture {
     General() { open(SettingsTab::general); }

@@ -1,6 +1,7 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 
+#include "FileModes.h"
 #include "LoggedLines.h"
 #include "TempHome.h"
 #include "TestFiles.h"
@@ -105,8 +106,7 @@ TEST_F(StorageTest, aDamagedFileIsMovedAsideWithOneLineAndTheNextSaveLosesNothin
 }
 
 TEST_F(StorageTest, aFileThatCannotBeReadIsLeftInPlaceAndNeverReplacedBeforeItIsRead) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
+    const test::FileModesApply modes;
     ASSERT_TRUE(Storage::save(tallyOfDays(3, 7), tally));
     ASSERT_TRUE(QFile::setPermissions(path(tally), {}));
     EXPECT_FALSE(Storage::load<DailyTally>(tally));
