@@ -89,7 +89,8 @@ bool SampleBackend::open() {
         } else {
             m_files = std::move(files);
             m_first = std::move(frame);
-            m_afterFirst = static_cast<std::size_t>(i + 1) % static_cast<std::size_t>(m_files.size());
+            m_afterFirst =
+                static_cast<std::size_t>(i + 1) % static_cast<std::size_t>(m_files.size());
         }
         return true;
     }
@@ -141,9 +142,8 @@ bool SampleBackend::start(FrameHandler handler) {
     m_handler = std::move(handler);
     m_stopping = false;
     m_running = true;
-    m_player = std::thread([this, first = std::move(first), next]() mutable {
-        play(std::move(first), next);
-    });
+    m_player = std::thread(
+        [this, first = std::move(first), next]() mutable { play(std::move(first), next); });
     return true;
 }
 
