@@ -5,10 +5,6 @@
 #include "Tisko/System/DisplaySet.h"
 #include "Tisko/System/Notifier.h"
 
-#include <QTimer>
-
-#include <malloc.h>
-
 namespace tisko {
 
 MonitorServices MonitorServices::forThisDesktop() {
@@ -16,15 +12,7 @@ MonitorServices MonitorServices::forThisDesktop() {
     services.clock = std::make_unique<SystemClock>();
     services.look = [](const std::optional<QString>& cameraID, int frames, double timeout,
                        std::function<void(const LookResult&)> completion) {
-        CameraLook::take(cameraID, frames, timeout,
-                         [timeout, completion = std::move(completion)](const LookResult& result) {
-                             completion(result);
-                             // The look's session, and the landmark model with it, goes once
-                             // its timeout has passed; then the freed heap goes back to the
-                             // system, so that Tisko stays small between looks.
-                             QTimer::singleShot(int((timeout + 1.0) * 1000),
-                                                [] { malloc_trim(0); });
-                         });
+        CameraLook::take(cameraID, frames, timeout, std::move(completion));
     };
     services.cameras = CameraAvailability::create();
     services.screen = ScreenState::create();

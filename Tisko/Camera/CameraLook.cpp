@@ -5,76 +5,12 @@
 
 #include "Tisko/Support/Log.h"
 
-#include <condition_variable>
-#include <map>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace tisko {
 
 namespace {
-
-// One worker that runs tasks at their due time: the look's timeouts.
-class Timeouts {
-public:
-    static Timeouts& shared() {
-        static Timeouts timeouts;
-        return timeouts;
-    }
-
-    void after(double seconds, std::function<void()> task) {
-        const auto due = std::chrono::steady_clock::now() +
-                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                             std::chrono::duration<double>(seconds));
-        {
-            std::lock_guard lock(m_mutex);
-            m_tasks.emplace(due, std::move(task));
-        }
-        m_wake.notify_all();
-    }
-
-    ~Timeouts() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_wake.notify_all();
-        m_worker.join();
-    }
-
-private:
-    Timeouts()
-        : m_worker([this] { run(); }) {}
-
-    void run() {
-        std::unique_lock lock(m_mutex);
-        while (!m_quit) {
-            if (m_tasks.empty()) {
-                m_wake.wait(lock);
-                continue;
-            }
-            const auto due = m_tasks.begin()->first;
-            if (std::chrono::steady_clock::now() < due) {
-                m_wake.wait_until(lock, due);
-                continue;
-            }
-            std::function<void()> task = std::move(m_tasks.begin()->second);
-            m_tasks.erase(m_tasks.begin());
-            lock.unlock();
-            task();
-            task = nullptr;
-            lock.lock();
-        }
-        m_tasks.clear();
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::multimap<std::chrono::steady_clock::time_point, std::function<void()>> m_tasks;
-    bool m_quit = false;
-    std::thread m_worker;
-};
 
 // The frames of one look; the lock makes taking a sample and the three endings (enough
 // frames, the timeout, a failed start) exclusive, and `done` lets only one end it.
@@ -82,6 +18,8 @@ struct Collector {
     std::mutex lock;
     std::vector<std::optional<HeadMeasurement>> samples;
     bool done = false;
+    // Withdraws the pending timeout, which holds the session.
+    CameraSession::Cancel cancelTimeout;
 
     // Adds a frame's result and returns the number of samples; 0 once the look is over.
     std::size_t add(const std::optional<HeadMeasurement>& sample) {
@@ -125,14 +63,19 @@ void CameraLook::take(std::shared_ptr<CameraSession> session, int frames, double
     // Reached by the frame count or by the timeout, whichever comes first.
     auto ending = [collector, session, completion] {
         std::vector<std::optional<HeadMeasurement>> samples;
+        CameraSession::Cancel cancelTimeout;
         {
             std::lock_guard guard(collector->lock);
             if (collector->done)
                 return;
             collector->done = true;
-            samples = collector->samples;
+            samples = std::move(collector->samples);
+            cancelTimeout = std::move(collector->cancelTimeout);
         }
         session->stop();
+        // The session and the landmark model go now, not when the timeout would have come.
+        if (cancelTimeout)
+            cancelTimeout();
         std::vector<HeadMeasurement> faces;
         for (const auto& sample : samples) {
             if (sample)
@@ -156,7 +99,10 @@ void CameraLook::take(std::shared_ptr<CameraSession> session, int frames, double
     };
     session->start(settle, [collector, session, ending, timeout, completion](bool started) {
         if (started) {
-            Timeouts::shared().after(timeout, ending);
+            // On the session's queue, before any frame can end the look.
+            CameraSession::Cancel cancel = session->after(timeout, ending);
+            std::lock_guard guard(collector->lock);
+            collector->cancelTimeout = std::move(cancel);
             return;
         }
         {

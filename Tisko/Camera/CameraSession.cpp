@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <condition_variable>
+#include <map>
 #include <thread>
 
 namespace tisko {
@@ -55,6 +57,87 @@ QImage previewPicture(const CapturedFrame& frame, QSize size) {
                          : source.copy();
     return std::move(picture).convertToFormat(QImage::Format_RGB32).mirrored(true, false);
 }
+
+// One thread that runs tasks at their due time, for every session that has no timer of
+// its own. Cancelling a task takes it out, so nothing it holds waits for its time.
+class Timeouts {
+public:
+    static Timeouts& shared() {
+        static Timeouts timeouts;
+        return timeouts;
+    }
+
+    CameraSession::Cancel after(CameraSession::Clock::duration delay, std::function<void()> task) {
+        std::uint64_t id = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            id = ++m_lastID;
+            m_tasks.emplace(Key{CameraSession::Clock::now() + delay, id}, std::move(task));
+        }
+        m_wake.notify_all();
+        return [this, id] { cancel(id); };
+    }
+
+    ~Timeouts() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        m_worker.join();
+    }
+    Timeouts(const Timeouts&) = delete;
+    Timeouts& operator=(const Timeouts&) = delete;
+
+private:
+    using Key = std::pair<CameraSession::Clock::time_point, std::uint64_t>;
+
+    Timeouts()
+        : m_worker([this] { run(); }) {}
+
+    void cancel(std::uint64_t id) {
+        std::function<void()> withdrawn; // let go outside the lock: it may hold a session
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_tasks.begin(); it != m_tasks.end(); ++it) {
+            if (it->first.second == id) {
+                withdrawn = std::move(it->second);
+                m_tasks.erase(it);
+                break;
+            }
+        }
+    }
+
+    void run() {
+        std::unique_lock lock(m_mutex);
+        while (!m_quit) {
+            if (m_tasks.empty()) {
+                m_wake.wait(lock);
+                continue;
+            }
+            const auto due = m_tasks.begin()->first.first;
+            if (CameraSession::Clock::now() < due) {
+                m_wake.wait_until(lock, due);
+                continue;
+            }
+            std::function<void()> task = std::move(m_tasks.begin()->second);
+            m_tasks.erase(m_tasks.begin());
+            lock.unlock();
+            task();
+            task = nullptr;
+            lock.lock();
+        }
+        std::map<Key, std::function<void()>> left;
+        left.swap(m_tasks);
+        lock.unlock();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::map<Key, std::function<void()>> m_tasks;
+    std::uint64_t m_lastID = 0;
+    bool m_quit = false;
+    std::thread m_worker;
+};
 
 } // namespace
 
@@ -129,15 +212,15 @@ CameraSession::CameraSession(CameraDevice device, std::unique_ptr<CameraBackend>
     , m_preview(std::make_shared<Preview>()) {
     if (!m_services.now)
         m_services.now = [] { return Clock::now(); };
+    if (!m_services.after)
+        m_services.after = [](Clock::duration delay, std::function<void()> task) {
+            return Timeouts::shared().after(delay, std::move(task));
+        };
 }
 
 CameraSession::~CameraSession() {
     // The camera closes even when nobody stopped the session.
     m_backend.reset();
-    // The last holder may let go on the queue's own thread, which cannot join itself:
-    // another thread waits for it to finish its current task.
-    if (m_queue->isCurrent())
-        std::thread([queue = std::move(m_queue)]() mutable { queue.reset(); }).detach();
 }
 
 QString CameraSession::describe(FrameSize size) {
@@ -171,6 +254,15 @@ bool CameraSession::isRunning() const {
 
 void CameraSession::post(std::function<void()> task) {
     m_queue->async(std::move(task));
+}
+
+CameraSession::Cancel CameraSession::after(double seconds, std::function<void()> task) {
+    // A week is more than any look waits; beyond it the conversion would overflow.
+    constexpr double longestDelay = 7 * 24 * 3600.0;
+    const double delay = seconds > 0 ? std::min(seconds, longestDelay) : 0.0;
+    return m_services.after(
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(delay)),
+        std::move(task));
 }
 
 void CameraSession::start(double settle, std::function<void(bool)> completion) {

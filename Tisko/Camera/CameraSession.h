@@ -25,9 +25,15 @@ namespace tisko {
 class CameraSession : public std::enable_shared_from_this<CameraSession> {
 public:
     using Clock = std::chrono::steady_clock;
+    // Withdraws a task set with `after`; the task does not run once this has returned
+    // (unless it had already begun), and what it holds is let go at once.
+    using Cancel = std::function<void()>;
     // What the session asks of the world; tests replace any of them.
     struct Services {
         std::function<Clock::time_point()> now = [] { return Clock::now(); };
+        // Runs `task` once `delay` has passed on `now`'s clock, on a thread of its own;
+        // unset means one timer thread that every session shares.
+        std::function<Cancel(Clock::duration delay, std::function<void()> task)> after;
         // Whether another process has the camera running (asked before opening it).
         std::function<bool(const CameraDevice&)> isRunningSomewhere;
         // The analysis of one frame; unset means the face analyzer with the landmark
@@ -83,6 +89,8 @@ public:
     void handleFrame(const CapturedFrame& frame);
     // Runs `task` on the session's queue.
     void post(std::function<void()> task);
+    // Runs `task` after `seconds` on the session's timer, unless cancelled first.
+    Cancel after(double seconds, std::function<void()> task);
 
     // The label of every session's queue: the application id followed by ".camera".
     static QString queueLabel();

@@ -77,8 +77,13 @@ public:
             fail(QStringLiteral("número no finito en el modelo"));
             return 0;
         }
-        return static_cast<float>(
-            std::ldexp(static_cast<double>(mantissa), static_cast<int>(exponent)));
+        const double value = std::ldexp(static_cast<double>(mantissa), static_cast<int>(exponent));
+        // Beyond a float's range the conversion is undefined; a model has no such value.
+        if (std::fabs(value) > std::numeric_limits<float>::max()) {
+            fail(QStringLiteral("número fuera del rango del modelo"));
+            return 0;
+        }
+        return static_cast<float>(value);
     }
 
     // A list length that cannot exceed what is left of the file, `itemBytes` a lower bound

@@ -30,15 +30,8 @@ std::shared_ptr<const CapturedFrame> frameOf(const QImage& picture) {
     return frame;
 }
 
-// A picture decoded once.
-std::shared_ptr<const CapturedFrame> decode(const QString& file) {
-    QImageReader reader(file);
-    const QSize size = reader.size();
-    // Refuse absurd sizes before allocating anything for them.
-    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > 100'000'000)
-        return nullptr;
-    return frameOf(reader.read());
-}
+// Larger pictures are refused before anything is allocated for them.
+constexpr qint64 largestPicture = 100'000'000;
 
 } // namespace
 
@@ -48,16 +41,27 @@ SampleBackend::SampleBackend(QString path)
 SampleBackend::SampleBackend(const std::vector<QImage>& pictures) {
     for (const QImage& picture : pictures) {
         if (auto frame = frameOf(picture))
-            m_frames.push_back(std::move(frame));
+            m_pictures.push_back(std::move(frame));
     }
+    if (!m_pictures.empty())
+        m_format = FrameSize{m_pictures.front()->width, m_pictures.front()->height};
 }
 
 SampleBackend::~SampleBackend() {
     stop();
 }
 
+std::shared_ptr<const CapturedFrame> SampleBackend::decode(const QString& file) {
+    QImageReader reader(file);
+    const QSize size = reader.size();
+    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > largestPicture)
+        return nullptr;
+    ++m_decoded;
+    return frameOf(reader.read());
+}
+
 bool SampleBackend::open() {
-    if (!m_frames.empty())
+    if (m_format)
         return true;
     QStringList files;
     const QFileInfo info(m_path);
@@ -74,25 +78,44 @@ bool SampleBackend::open() {
     } else if (info.isFile()) {
         files << m_path;
     }
-    for (const QString& file : files) {
-        if (auto frame = decode(file))
-            m_frames.push_back(std::move(frame));
+    // The first picture that decodes gives the format; the others wait for their turn.
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        std::shared_ptr<const CapturedFrame> frame = decode(files[i]);
+        if (!frame)
+            continue;
+        m_format = FrameSize{frame->width, frame->height};
+        if (files.size() == 1) {
+            m_pictures.push_back(std::move(frame));
+        } else {
+            m_files = std::move(files);
+            m_first = std::move(frame);
+            m_afterFirst =
+                static_cast<std::size_t>(i + 1) % static_cast<std::size_t>(m_files.size());
+        }
+        return true;
     }
-    return !m_frames.empty();
+    return false;
 }
 
 std::optional<FrameSize> SampleBackend::activeFormat() {
-    if (m_frames.empty())
-        return std::nullopt;
-    return FrameSize{m_frames.front()->width, m_frames.front()->height};
+    return m_format;
 }
 
 std::vector<FrameSize> SampleBackend::formats() {
     std::vector<FrameSize> sizes;
-    for (const auto& frame : m_frames) {
-        const FrameSize size{frame->width, frame->height};
+    const auto add = [&sizes](FrameSize size) {
         if (std::find(sizes.begin(), sizes.end(), size) == sizes.end())
             sizes.push_back(size);
+    };
+    if (m_format)
+        add(*m_format);
+    for (const auto& frame : m_pictures)
+        add({frame->width, frame->height});
+    // A folder's other sizes come from the files' headers; nothing is decoded for them.
+    for (const QString& file : m_files) {
+        const QSize size = QImageReader(file).size();
+        if (size.isValid())
+            add({size.width(), size.height()});
     }
     return sizes;
 }
@@ -104,26 +127,55 @@ bool SampleBackend::setFormat(FrameSize size) {
 }
 
 bool SampleBackend::start(FrameHandler handler) {
-    if (m_frames.empty() || m_player.joinable())
+    if (!m_format || m_player.joinable())
         return false;
+    std::shared_ptr<const CapturedFrame> first;
+    std::size_t next = 0;
+    if (m_files.isEmpty()) {
+        first = m_pictures.front();
+        next = 1 % m_pictures.size();
+    } else {
+        // Held from now on only by the frame on its way.
+        first = m_first ? std::move(m_first) : decode(m_files[0]);
+        next = m_afterFirst;
+    }
     m_handler = std::move(handler);
     m_stopping = false;
     m_running = true;
-    m_player = std::thread([this] { play(); });
+    m_player = std::thread(
+        [this, first = std::move(first), next]() mutable { play(std::move(first), next); });
     return true;
 }
 
-void SampleBackend::play() {
-    std::size_t next = 0;
+std::shared_ptr<const CapturedFrame> SampleBackend::nextFrame(std::size_t* next) {
+    if (m_files.isEmpty()) {
+        const auto frame = m_pictures[*next];
+        *next = (*next + 1) % m_pictures.size();
+        return frame;
+    }
+    const auto count = static_cast<std::size_t>(m_files.size());
+    for (std::size_t tried = 0; tried < count; ++tried) {
+        const QString& file = m_files[static_cast<qsizetype>(*next)];
+        *next = (*next + 1) % count;
+        if (auto frame = decode(file))
+            return frame;
+    }
+    return nullptr;
+}
+
+void SampleBackend::play(std::shared_ptr<const CapturedFrame> frame, std::size_t next) {
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         if (m_wake.wait_for(lock, std::chrono::milliseconds(frameIntervalMs),
                             [this] { return m_stopping; }))
             break;
-        const auto frame = m_frames[next];
-        next = (next + 1) % m_frames.size();
         lock.unlock();
-        m_handler(frame);
+        if (!frame) {
+            m_running = false; // every file has gone or stopped decoding
+            return;
+        }
+        m_handler(std::move(frame));
+        frame = nextFrame(&next);
         lock.lock();
     }
 }
@@ -138,7 +190,10 @@ void SampleBackend::stop() {
         m_player.join();
     m_running = false;
     m_handler = nullptr;
-    m_frames.clear();
+    m_pictures.clear();
+    m_files.clear();
+    m_first.reset();
+    m_format.reset();
 }
 
 } // namespace tisko

@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <exception>
 #include <future>
+#include <mutex>
 #include <pthread.h>
 
 namespace tisko {
@@ -31,28 +34,75 @@ void reportDroppedException(const QString& label) {
 
 } // namespace
 
+struct SerialQueue::State {
+    explicit State(QString name)
+        : label(std::move(name)) {}
+
+    const QString label;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::function<void()>> tasks;
+    bool stopping = false;
+    std::thread::id worker;
+
+    // The worker's loop; it holds the state, never the queue, which may be gone.
+    static void run(const std::shared_ptr<State>& state) {
+        nameCurrentThread(state->label);
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock lock(state->mutex);
+                state->wake.wait(lock, [&] { return state->stopping || !state->tasks.empty(); });
+                if (state->tasks.empty())
+                    return; // stopping, and everything queued has run
+                task = std::move(state->tasks.front());
+                state->tasks.pop_front();
+            }
+            try {
+                task();
+            } catch (...) {
+                reportDroppedException(state->label);
+            }
+        }
+    }
+};
+
 SerialQueue::SerialQueue(QString label)
-    : m_label(std::move(label))
-    , m_worker([this] { run(); }) {}
+    : m_state(std::make_shared<State>(std::move(label))) {
+    // The id is known before any task can ask isCurrent().
+    std::lock_guard lock(m_state->mutex);
+    m_worker = std::thread([state = m_state] { State::run(state); });
+    m_state->worker = m_worker.get_id();
+}
 
 SerialQueue::~SerialQueue() {
     {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
     }
-    m_wake.notify_one();
-    if (m_worker.joinable())
+    m_state->wake.notify_one();
+    if (m_worker.get_id() == std::this_thread::get_id())
+        m_worker.detach();
+    else
         m_worker.join();
+}
+
+const QString& SerialQueue::label() const {
+    return m_state->label;
+}
+
+bool SerialQueue::isCurrent() const {
+    return std::this_thread::get_id() == m_state->worker;
 }
 
 void SerialQueue::async(std::function<void()> task) {
     if (!task)
         return;
     {
-        std::lock_guard lock(m_mutex);
-        m_tasks.push_back(std::move(task));
+        std::lock_guard lock(m_state->mutex);
+        m_state->tasks.push_back(std::move(task));
     }
-    m_wake.notify_one();
+    m_state->wake.notify_one();
 }
 
 void SerialQueue::sync(std::function<void()> task) {
@@ -66,26 +116,6 @@ void SerialQueue::sync(std::function<void()> task) {
     std::future<void> done = packaged.get_future();
     async([&packaged] { packaged(); });
     done.get();
-}
-
-void SerialQueue::run() {
-    nameCurrentThread(m_label);
-    for (;;) {
-        std::function<void()> task;
-        {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
-            if (m_tasks.empty())
-                return; // stopping, and everything queued has run
-            task = std::move(m_tasks.front());
-            m_tasks.pop_front();
-        }
-        try {
-            task();
-        } catch (...) {
-            reportDroppedException(m_label);
-        }
-    }
 }
 
 } // namespace tisko

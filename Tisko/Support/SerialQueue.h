@@ -2,10 +2,8 @@
 
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
 
 namespace tisko {
@@ -15,7 +13,9 @@ class SerialQueue {
 public:
     // Starts the worker; the label names its thread (the system keeps the last 15 bytes).
     explicit SerialQueue(QString label);
-    // Runs every task still queued, then joins the worker.
+    // Runs every task still queued, then joins the worker. Destroyed by one of its own tasks
+    // (the last owner let go there), it cannot wait for itself: the worker then runs what
+    // is still queued once that task returns, and ends on its own.
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
@@ -27,18 +27,15 @@ public:
     void sync(std::function<void()> task);
 
     // The label given at construction.
-    const QString& label() const { return m_label; }
+    const QString& label() const;
     // Whether the calling thread is this queue's worker.
-    bool isCurrent() const { return std::this_thread::get_id() == m_worker.get_id(); }
+    bool isCurrent() const;
 
 private:
-    void run();
+    struct State;
 
-    const QString m_label;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::function<void()>> m_tasks;
-    bool m_stopping = false;
+    // Shared with the worker, which outlives the queue when the queue ends on it.
+    std::shared_ptr<State> m_state;
     std::thread m_worker;
 };
 

@@ -20,9 +20,8 @@ inline std::shared_ptr<const CapturedFrame> greyFrame() {
     return frame;
 }
 
-// A camera under the test's control and the clock of its session. Its backend records what
-// the session asks of it; the test pushes frames as the capture thread would. The backend
-// shares it, as a session may outlive its test in a look's pending timeout.
+// A camera under the test's control and the clock and timer of its session. Its backend
+// records what the session asks of it; the test pushes frames as the capture thread would.
 struct FakeCamera {
     std::mutex mutex;
     QStringList calls;
@@ -32,6 +31,15 @@ struct FakeCamera {
     bool busy = false; // another process holds the camera (with opens or starts false)
     std::atomic<CameraSession::Clock::time_point> now{CameraSession::Clock::time_point{} +
                                                       std::chrono::seconds(100)};
+
+    // The session's timer: tasks due on `now`, run by `advance`.
+    struct Timer {
+        int id;
+        CameraSession::Clock::time_point due;
+        std::function<void()> task;
+    };
+    std::vector<Timer> timers;
+    int lastTimer = 0;
 
     void record(const QString& call) {
         std::lock_guard lock(mutex);
@@ -45,10 +53,32 @@ struct FakeCamera {
         std::lock_guard lock(mutex);
         return handler;
     }
+    std::size_t pendingTimers() {
+        std::lock_guard lock(mutex);
+        return timers.size();
+    }
+    // Moves the clock on by `time` and runs the timers that came due.
+    void advance(std::chrono::milliseconds time) {
+        now = now.load() + time;
+        std::vector<std::function<void()>> due;
+        {
+            std::lock_guard lock(mutex);
+            for (auto it = timers.begin(); it != timers.end();) {
+                if (it->due <= now.load()) {
+                    due.push_back(std::move(it->task));
+                    it = timers.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        for (const auto& task : due)
+            task();
+    }
     // Hands `frame` to the session `after` the previous one and waits until it is handled.
     void push(CameraSession& session, std::chrono::milliseconds after,
               std::shared_ptr<const CapturedFrame> frame = greyFrame()) {
-        now = now.load() + after;
+        advance(after);
         if (const auto deliver = currentHandler())
             deliver(std::move(frame));
         std::promise<void> done;
@@ -99,6 +129,25 @@ private:
 inline std::shared_ptr<CameraSession> fakeSession(const std::shared_ptr<FakeCamera>& camera,
                                                   CameraSession::Services services) {
     services.now = [camera] { return camera->now.load(); };
+    const std::weak_ptr<FakeCamera> weak = camera;
+    services.after = [weak](CameraSession::Clock::duration delay, std::function<void()> task) {
+        const auto owner = weak.lock();
+        std::lock_guard lock(owner->mutex);
+        const int id = ++owner->lastTimer;
+        owner->timers.push_back({id, owner->now.load() + delay, std::move(task)});
+        return CameraSession::Cancel([weak, id] {
+            std::function<void()> withdrawn;
+            if (const auto held = weak.lock()) {
+                std::lock_guard inner(held->mutex);
+                std::erase_if(held->timers, [&](FakeCamera::Timer& timer) {
+                    if (timer.id != id)
+                        return false;
+                    withdrawn = std::move(timer.task);
+                    return true;
+                });
+            }
+        });
+    };
     return std::make_shared<CameraSession>(
         CameraDevice{
             QStringLiteral("cam-1"), QStringLiteral("Cam"), CameraDevice::Kind::V4l2, false, {}},

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
+#include <future>
 #include <pthread.h>
 #include <stdexcept>
 #include <thread>
@@ -12,7 +12,7 @@
 namespace tisko {
 namespace {
 
-TEST(SerialQueueOrder, tasksFromManyThreadsRunOneAtATimeInOrderAndAllRunBeforeDestruction) {
+TEST(SerialQueue, tasksFromManyThreadsRunOneAtATimeInOrderAndAllRunBeforeDestruction) {
     constexpr int producers = 4;
     constexpr int perProducer = 2000;
     std::vector<std::vector<int>> seen(producers);
@@ -20,8 +20,9 @@ TEST(SerialQueueOrder, tasksFromManyThreadsRunOneAtATimeInOrderAndAllRunBeforeDe
     bool overlapped = false;
     {
         SerialQueue queue(QStringLiteral("test.order"));
-        // Held up at first, so plenty is still queued when the queue is destroyed.
-        queue.async([] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+        // Held up until every task is queued, so all of them are pending at destruction.
+        std::promise<void> queued;
+        queue.async([gate = queued.get_future().share()] { gate.wait(); });
         std::vector<std::thread> threads;
         for (int p = 0; p < producers; ++p) {
             threads.emplace_back([&, p] {
@@ -37,6 +38,7 @@ TEST(SerialQueueOrder, tasksFromManyThreadsRunOneAtATimeInOrderAndAllRunBeforeDe
         }
         for (std::thread& t : threads)
             t.join();
+        queued.set_value();
     }
     EXPECT_FALSE(overlapped);
     for (const std::vector<int>& list : seen) {
@@ -46,47 +48,47 @@ TEST(SerialQueueOrder, tasksFromManyThreadsRunOneAtATimeInOrderAndAllRunBeforeDe
     }
 }
 
-TEST(SerialQueueThread, runsEveryTaskOnOneWorkerNamedAfterTheLabelsEnd) {
+TEST(SerialQueue, syncRunsOnOneWorkerNamedAfterTheLabelsEndAndInlineFromItself) {
     SerialQueue queue(QStringLiteral("io.github.tisko.Tisko.camera"));
     std::thread::id first;
     std::thread::id second;
     char name[16] = {};
+    bool nestedRan = false;
     queue.async([&] { first = std::this_thread::get_id(); });
     queue.sync([&] {
         second = std::this_thread::get_id();
         pthread_getname_np(pthread_self(), name, sizeof name);
+        queue.sync([&] { nestedRan = queue.isCurrent(); });
     });
     EXPECT_EQ(first, second);
     EXPECT_NE(first, std::this_thread::get_id());
     EXPECT_STREQ(name, "ko.Tisko.camera"); // the last 15 bytes
-    EXPECT_EQ(queue.label(), QStringLiteral("io.github.tisko.Tisko.camera"));
+    EXPECT_TRUE(nestedRan);
     EXPECT_FALSE(queue.isCurrent());
 }
 
-TEST(SerialQueueSync, waitsForEarlierTasksAndRunsInlineFromTheQueueItself) {
-    SerialQueue queue(QStringLiteral("test.sync"));
-    std::atomic<bool> slowDone{false};
-    queue.async([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        slowDone = true;
-    });
-    bool sawSlowDone = false;
-    bool nestedRan = false;
-    queue.sync([&] {
-        sawSlowDone = slowDone;
-        queue.sync([&] { nestedRan = queue.isCurrent(); });
-    });
-    EXPECT_TRUE(sawSlowDone);
-    EXPECT_TRUE(nestedRan);
-}
-
-TEST(SerialQueueFaults, syncRethrowsAndAnAsyncThrowDoesNotStopTheQueue) {
+TEST(SerialQueue, syncRethrowsAndAnAsyncThrowDoesNotStopTheQueue) {
     SerialQueue queue(QStringLiteral("test.faults"));
     EXPECT_THROW(queue.sync([] { throw std::runtime_error("boom"); }), std::runtime_error);
     queue.async([] { throw std::runtime_error("dropped"); });
     bool ranAfter = false;
     queue.sync([&] { ranAfter = true; });
     EXPECT_TRUE(ranAfter);
+}
+
+TEST(SerialQueue, destroyedByItsOwnTaskItRunsTheRestInsteadOfJoiningItself) {
+    auto queue = std::make_shared<SerialQueue>(QStringLiteral("test.self"));
+    std::promise<void> released;
+    std::promise<void> restRan;
+    // The task below holds the last owner once the test lets go of its own.
+    queue->async([gate = released.get_future().share(), owner = queue]() mutable {
+        gate.wait();
+        owner.reset();
+    });
+    queue->async([&restRan] { restRan.set_value(); });
+    queue.reset();
+    released.set_value();
+    restRan.get_future().get();
 }
 
 } // namespace

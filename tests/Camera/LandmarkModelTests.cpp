@@ -178,6 +178,23 @@ TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
         noise[i] = static_cast<char>((i * 7919) % 251);
     EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(noise.constData()),
                                       4096, &error));
+
+    // A small whole model reads; with a threshold of 3 * 2^200, beyond any float, it is refused.
+    QFile tinyFile(QStringLiteral(TISKO_TEST_DATA "/../../fuzz/corpus/landmark_model/tiny.dat"));
+    ASSERT_TRUE(tinyFile.open(QIODevice::ReadOnly));
+    QByteArray tiny = tinyFile.readAll();
+    const auto parse = [&error](const QByteArray& bytes) {
+        return LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                    static_cast<std::size_t>(bytes.size()), &error);
+    };
+    ASSERT_TRUE(parse(tiny));
+    const qsizetype exponent = tiny.indexOf(QByteArray("\x03\x00\x00\xc0\x81\x16", 6)) + 4;
+    ASSERT_GT(exponent, 4);
+    tiny[exponent] = '\x01';
+    tiny[exponent + 1] = static_cast<char>(200);
+    error.clear();
+    EXPECT_FALSE(parse(tiny));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 // Every way a copy can be unusable ends in a fresh copy made from the source, mapped, with

@@ -131,15 +131,3 @@ TEST(CameraUsageScan, aMappingOfTheNodeInAnyProcessMeansRunning) {
     EXPECT_TRUE(CameraUsage::isRunningSomewhere(camera, proc));
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(camera, root.filePath(QStringLiteral("no-proc"))));
 }
-
-TEST(CameraUsageScan, sampleCamerasReportTheSharedVariable) {
-    const CameraDevice sample{
-        QStringLiteral("file:/x"), {}, CameraDevice::Kind::Sample, false, QStringLiteral("/x")};
-    qunsetenv("TISKO_CAMERA_SHARED");
-    EXPECT_FALSE(CameraUsage::isRunningSomewhere(sample));
-    for (const char* value : {"1", "0"}) {
-        qputenv("TISKO_CAMERA_SHARED", value);
-        EXPECT_EQ(CameraUsage::isRunningSomewhere(sample), value[0] == '1') << value;
-    }
-    qunsetenv("TISKO_CAMERA_SHARED");
-}
