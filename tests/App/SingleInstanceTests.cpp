@@ -53,16 +53,13 @@ int asNobody(const std::function<int()>& child) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A raw connected local socket to `path`, or -1.
-int connectTo(const QString& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+// The address of the local socket at `path`.
+sockaddr_un addressOf(const QString& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const QByteArray name = QFile::encodeName(path);
     std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        return -1;
-    return fd;
+    return address;
 }
 
 struct SingleInstanceTests : ::testing::Test {
@@ -189,10 +186,14 @@ TEST_F(SingleInstanceTests, eachEndTalksOnlyToAPeerOfTheSameUser) {
     ::chmod(QFile::encodeName(first.serverName()).constData(), 0777);
     int received = 0;
     QObject::connect(&first, &SingleInstance::requested, [&] { ++received; });
-    const int answered = asNobody([name = first.serverName()] {
-        const int fd = connectTo(name);
+    // The children of this threaded process make system calls only: nothing that allocates.
+    const sockaddr_un firstAddress = addressOf(first.serverName());
+    const int answered = asNobody([&firstAddress] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&firstAddress), sizeof firstAddress))
+            return 98;
         char answer[8];
-        return fd < 0 ? 98 : ::write(fd, "show\n", 5) == 5 && ::read(fd, answer, 8) > 0 ? 1 : 0;
+        return ::write(fd, "show\n", 5) == 5 && ::read(fd, answer, 8) > 0 ? 1 : 0;
     });
     EXPECT_EQ(answered, 0) << "another user's request is neither answered nor taken";
     QCoreApplication::processEvents();
@@ -200,21 +201,19 @@ TEST_F(SingleInstanceTests, eachEndTalksOnlyToAPeerOfTheSameUser) {
 
     // Another user listening first at the name a later launch hands its request to.
     const QString trap = shared + QStringLiteral("/b.socket");
+    const sockaddr_un address = addressOf(trap);
     const pid_t server = ::fork();
     if (server == 0) {
         if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
             ::_exit(99);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, QFile::encodeName(trap).constData());
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
             ::listen(fd, 1) != 0)
             ::_exit(98);
         const int peer = ::accept(fd, nullptr, nullptr);
         char word[16];
-        const bool answered = ::read(peer, word, sizeof word) > 0 && ::write(peer, "ok\n", 3) == 3;
-        ::_exit(answered ? 0 : 1);
+        const bool replied = ::read(peer, word, sizeof word) > 0 && ::write(peer, "ok\n", 3) == 3;
+        ::_exit(replied ? 0 : 1);
     }
     SingleInstance later(shared + QStringLiteral("/b.lock"), trap);
     EXPECT_FALSE(later.forward(SingleInstance::Request::show, 3000));

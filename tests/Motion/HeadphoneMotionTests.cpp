@@ -198,9 +198,12 @@ TEST_F(HeadTrackerTests, anotherUsersProcessCannotMoveTheHead) {
     const quint16 port = motion.boundPort();
     int hold[2];
     ASSERT_EQ(::pipe(hold), 0);
+    // The child of a threaded process makes system calls only: nothing that allocates.
+    const QByteArray bytes = datagram(30.0);
     const pid_t child = ::fork();
     if (child == 0) {
         // Sends as the user nobody and keeps its socket until told, as a tracker does.
+        ::close(hold[1]);
         if (::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(99);
         const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
@@ -208,7 +211,6 @@ TEST_F(HeadTrackerTests, anotherUsersProcessCannotMoveTheHead) {
         to.sin_family = AF_INET;
         to.sin_port = qToBigEndian(port);
         to.sin_addr.s_addr = qToBigEndian(quint32(0x7F000001));
-        const QByteArray bytes = datagram(30.0);
         ::sendto(fd, bytes.constData(), 48, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
         char byte = 0;
         ::_exit(static_cast<int>(::read(hold[0], &byte, 1)));

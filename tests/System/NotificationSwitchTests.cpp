@@ -15,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString kEntry = QStringLiteral("io.github.tisko.Tisko");
+const QString appEntry = QStringLiteral("io.github.tisko.Tisko");
 
 class NotificationSwitchTests : public ::testing::Test {
 protected:
@@ -27,7 +27,7 @@ protected:
         QObject context;
         int answers = 0;
         std::optional<bool> enabled;
-        NotificationSwitch(kEntry, environment)
+        NotificationSwitch(appEntry, environment)
             .query(
                 &context,
                 [&](bool on) {
@@ -59,7 +59,7 @@ TEST(NotificationSwitchNames, plasmaPopupsAreOnUnlessTheApplicationGroupSaysOff)
         {QString(), true},
     };
     for (const auto& [text, shows] : cases)
-        EXPECT_EQ(NotificationSwitch::plasmaShowsPopups(text, kEntry), shows) << text.toStdString();
+        EXPECT_EQ(NotificationSwitch::plasmaShowsPopups(text, appEntry), shows) << text.toStdString();
 }
 
 TEST_F(NotificationSwitchTests, plasmaReadsTheUsersNotificationSettings) {
