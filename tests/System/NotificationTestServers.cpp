@@ -5,6 +5,8 @@
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace tisko::test {
 
