@@ -70,7 +70,9 @@ TEST_F(OfflinePresence, onlyADateUnderThirtySecondsOldUnderTheKeyIsANudge) {
     EXPECT_TRUE(presence().companionKeepingAwake());
 }
 
-TEST_F(OfflinePresence, displaySleepFallsBackToTheDrmConnectors) {
+TEST_F(OfflinePresence, displaySleepFallsBackToTheDrmConnectorsAndNobodyAnsweringMeansAwake) {
+    EXPECT_FALSE(presence().mainDisplayAsleep());
+    EXPECT_EQ(presence().secondsSinceLastInput(), std::nullopt);
     test::FakeDrmTree tree;
     const QByteArray edid = test::edidBlob("DEL", 1, 1);
     tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
@@ -80,11 +82,6 @@ TEST_F(OfflinePresence, displaySleepFallsBackToTheDrmConnectors) {
     tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
                       QStringLiteral("On"));
     EXPECT_FALSE(presence(&drm).mainDisplayAsleep());
-}
-
-TEST_F(OfflinePresence, nobodyAnsweringMeansAwakeAndUnknownIdleTime) {
-    EXPECT_FALSE(presence().mainDisplayAsleep());
-    EXPECT_EQ(presence().secondsSinceLastInput(), std::nullopt);
 }
 
 } // namespace

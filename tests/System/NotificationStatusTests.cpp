@@ -27,21 +27,12 @@ protected:
     std::vector<PermissionState> seen;
 };
 
-TEST_F(NotificationStatusTests, isUnknownUntilTheFirstRefreshCompletes) {
-    EXPECT_EQ(NotificationStatus::shared().state(), PermissionState::unknown);
-    EXPECT_EQ(&NotificationStatus::shared(), &NotificationStatus::shared());
-
-    NotificationPermission::refresh(center, status);
-    // The answer comes later, never inside refresh().
-    EXPECT_EQ(status.state(), PermissionState::unknown);
-    ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::granted; }));
-}
-
-TEST_F(NotificationStatusTests, equalWritesAndRefreshesWithTheSameStatusNotifyNobody) {
+TEST_F(NotificationStatusTests, answersComeLaterAndEqualOnesNotifyNobody) {
     status.setState(PermissionState::unknown);
     center.status = NotificationCenter::denied;
     NotificationPermission::refresh(center, status);
     NotificationPermission::refresh(center, status);
+    EXPECT_EQ(status.state(), PermissionState::unknown) << "never answered inside refresh()";
     QCoreApplication::processEvents();
     status.setProperty("state", QVariant::fromValue(PermissionState::denied));
     EXPECT_EQ(seen, std::vector<PermissionState>{PermissionState::denied});
