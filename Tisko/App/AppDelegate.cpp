@@ -1,5 +1,7 @@
 #include "Tisko/App/AppDelegate.h"
 
+#include "Tisko/App/TerminationSignals.h"
+
 #include "Tisko/Camera/FaceModel.h"
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
@@ -22,13 +24,8 @@
 #include <QScreen>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace tisko {
 
@@ -36,14 +33,6 @@ namespace {
 
 constexpr int checkRunMs = 5000;
 constexpr int calibrationHeight = 440;
-
-// SIGTERM and SIGINT are written to this pair and read on the main thread.
-int signalPipe[2] = {-1, -1};
-
-void forwardSignal(int signal) {
-    const char byte = static_cast<char>(signal);
-    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
-}
 
 // Ends the event loop, also when called before the loop has started.
 void quitApplication() {
@@ -337,20 +326,7 @@ void AppDelegate::handleRequest(SingleInstance::Request request) {
 }
 
 void AppDelegate::quitOnTerminationSignals() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return;
-    m_signals = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
-    connect(m_signals, &QSocketNotifier::activated, this, [] {
-        char byte = 0;
-        [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
-        QCoreApplication::quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = forwardSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    TerminationSignals::install(this, [] { QCoreApplication::quit(); });
 }
 
 } // namespace tisko

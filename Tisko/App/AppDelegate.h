@@ -87,7 +87,6 @@ private:
     QPointer<QWidget> m_updateWindow;
     QPointer<CalibrationModel> m_calibrationModel;
     bool m_showsWindows = false;
-    QSocketNotifier* m_signals = nullptr;
 };
 
 } // namespace tisko

@@ -9,7 +9,7 @@ namespace tisko {
 class HeadphoneMotionSource final : public MotionSource {
 public:
     // Listens on `port` once started.
-    explicit HeadphoneMotionSource(quint16 port = HeadphoneMotion::kDefaultPort);
+    explicit HeadphoneMotionSource(quint16 port = HeadphoneMotion::defaultPort);
 
     void start() override { m_motion.start(); }
     void stop() override { m_motion.stop(); }

@@ -1,22 +1,34 @@
 #include "Tisko/App/SingleInstance.h"
 
 #include "Tisko/Support/Log.h"
+#include "Tisko/Support/PrivateFiles.h"
 #include "Tisko/Support/Storage.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QTimer>
-#include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tisko {
 
 namespace {
 
 constexpr qsizetype longestRequest = 16;
+constexpr int quietPeerMs = 2000;
 
 std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
     if (word == "show")
@@ -26,36 +38,73 @@ std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
     return std::nullopt;
 }
 
+// Whether `folder` is a folder of this user that no other user may enter or write.
+bool isPrivateFolder(const QString& folder) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+}
+
+// The user behind the other end of a local socket; absent when the kernel does not say.
+std::optional<uid_t> peerUser(qintptr descriptor) {
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials,
+                     &size) != 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+QString userText(std::optional<uid_t> user) {
+    return user ? QString::number(*user) : QStringLiteral("desconocido");
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString lockPath, QString serverName, QObject* parent)
     : QObject(parent)
     , m_lockPath(std::move(lockPath))
-    , m_serverName(std::move(serverName))
-    , m_lock(m_lockPath) {
-    // Only a lock whose process is gone counts as stale, however old it is.
-    m_lock.setStaleLockTime(0);
-}
+    , m_serverName(std::move(serverName)) {}
 
 SingleInstance::~SingleInstance() {
     if (m_server)
         m_server->close();
-    if (m_primary)
-        m_lock.unlock();
+    // Closing the file lets go of the lock; the file stays for the next Tisko.
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString SingleInstance::privateFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return runtime;
+    // No runtime folder of our own: never the shared temporary folder, where another user
+    // could take the names first, but a folder of the state home that only we can enter.
+    const QString own = QFileInfo(Log::filePath()).absolutePath() + QStringLiteral("/instance");
+    PrivateFiles::makeFolder(own);
+    struct stat status {};
+    const QByteArray path = QFile::encodeName(own);
+    if (::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        status.st_uid == ::geteuid())
+        ::chmod(path.constData(), 0700);
+    if (isPrivateFolder(own))
+        return own;
+    Log::error(QStringLiteral("No hay carpeta privada para el canal de instancia única (") + own +
+               QStringLiteral("): no compruebo si ya hay otro Tisko en marcha"));
+    return {};
 }
 
 std::unique_ptr<SingleInstance> SingleInstance::forDataFolder(QObject* parent) {
-    const QString folder = Storage::folder();
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        runtime = QDir::tempPath();
-    // One lock and one socket per data folder, both in the runtime folder: the data folder
-    // may be read-only, and Tisko still runs then. The hash keeps the socket path short.
-    const QByteArray tag =
-        QCryptographicHash::hash(QDir(folder).absolutePath().toUtf8(), QCryptographicHash::Sha1)
-            .toHex()
-            .left(16);
-    const QString stem = runtime + QStringLiteral("/tisko-") + QString::fromLatin1(tag);
+    const QString folder = privateFolder();
+    if (folder.isEmpty())
+        return std::make_unique<SingleInstance>(QString(), QString(), parent);
+    // One lock and one socket per data folder: the data folder may be read-only, and Tisko
+    // still runs then. The hash keeps the socket path short.
+    const QByteArray tag = QCryptographicHash::hash(QDir(Storage::folder()).absolutePath().toUtf8(),
+                                                    QCryptographicHash::Sha1)
+                               .toHex()
+                               .left(16);
+    const QString stem = folder + QStringLiteral("/tisko-") + QString::fromLatin1(tag);
     return std::make_unique<SingleInstance>(stem + QStringLiteral(".lock"),
                                             stem + QStringLiteral(".socket"), parent);
 }
@@ -73,9 +122,27 @@ QByteArray SingleInstance::wordFor(Request request) {
 bool SingleInstance::claim() {
     if (m_primary)
         return true;
-    // tryLock removes a lock whose process has died and takes it.
-    if (!m_lock.tryLock(0))
+    if (m_lockPath.isEmpty()) {
+        m_primary = true; // no private folder: run unguarded rather than not at all
+        return true;
+    }
+    const int fd = PrivateFiles::openRegular(QFile::encodeName(m_lockPath), O_RDWR | O_CREAT, 0600);
+    if (fd < 0) {
+        Log::error(QStringLiteral("No se puede abrir el cerrojo ") + m_lockPath +
+                   QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
         return false;
+    }
+    // The kernel lets go of the lock when its holder ends, however it ends: a number left in
+    // the file by a dead process never counts.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    ::fchmod(fd, 0600);
+    const QByteArray holder = QByteArray::number(::getpid()) + '\n';
+    if (::ftruncate(fd, 0) == 0)
+        PrivateFiles::writeAll(fd, holder); // for people only; the lock is the flock
+    m_lockFd = fd;
     // The lock is ours, so a socket left at this name belongs to a dead process.
     QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
@@ -85,7 +152,8 @@ bool SingleInstance::claim() {
                    QStringLiteral(": ") + m_server->errorString());
         delete m_server;
         m_server = nullptr;
-        m_lock.unlock();
+        ::close(m_lockFd);
+        m_lockFd = -1;
         return false;
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
@@ -96,8 +164,15 @@ bool SingleInstance::claim() {
 void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        const std::optional<uid_t> peer = peerUser(socket->socketDescriptor());
+        if (peer != ::geteuid()) {
+            Log::error(QStringLiteral("Canal de instancia única: rechazo una conexión del usuario ") +
+                       userText(peer));
+            socket->abort();
+            continue;
+        }
         // Our own launches send their word at once; a peer that keeps quiet is dropped.
-        QTimer::singleShot(2000, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(quietPeerMs, socket, [socket] { socket->abort(); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
                 // A peer that sends a long line without an end is not one of ours.
@@ -117,6 +192,8 @@ void SingleInstance::acceptConnections() {
 }
 
 bool SingleInstance::forward(Request request, int timeoutMs) {
+    if (m_serverName.isEmpty())
+        return false;
     QElapsedTimer elapsed;
     elapsed.start();
     // The running Tisko may hold the lock a moment before it listens: try again until the
@@ -126,6 +203,12 @@ bool SingleInstance::forward(Request request, int timeoutMs) {
         socket.connectToServer(m_serverName);
         const auto left = [&] { return std::max(0, timeoutMs - int(elapsed.elapsed())); };
         if (socket.waitForConnected(left())) {
+            const std::optional<uid_t> peer = peerUser(socket.socketDescriptor());
+            if (peer != ::geteuid()) {
+                Log::error(QStringLiteral("El canal de instancia única es del usuario ") +
+                           userText(peer) + QStringLiteral(": no le paso nada"));
+                return false;
+            }
             socket.write(wordFor(request) + '\n');
             if (!socket.waitForBytesWritten(left()))
                 return false;

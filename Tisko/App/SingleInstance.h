@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -11,28 +10,34 @@ class QLocalServer;
 namespace tisko {
 
 // Keeps one Tisko per data folder, so that only one process ever writes the data files.
-// The first process takes a lock file in the runtime folder and listens on a local socket; a
-// later one finds the lock taken and hands its request over the socket instead. A lock left
-// behind by a process that died is taken over.
+// The first process takes a lock on a file (flock, so a holder that died never counts) and
+// listens on a local socket; a later one finds the lock taken and hands its request over
+// the socket instead. Both live in a folder only the user can enter, and each end of the
+// socket talks only to a peer of the same user.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // What a later launch asks of the running Tisko.
     enum class Request { show, check };
 
-    // `lockPath` is the lock file, `serverName` the local socket (a path or a bare name).
+    // `lockPath` is the lock file, `serverName` the local socket path; their folder should be
+    // private to the user. An empty `lockPath` means there is no such folder: claim() then
+    // succeeds without a guard.
     SingleInstance(QString lockPath, QString serverName, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // A lock and a socket in the runtime folder, both named after the data folder, which
-    // need not be writable.
+    // A lock and a socket named after the data folder (which need not be writable), in the
+    // runtime folder when it is private to the user, else in a private folder of the state
+    // home.
     static std::unique_ptr<SingleInstance> forDataFolder(QObject* parent = nullptr);
+    // The private folder forDataFolder() uses; empty (and one line logged) when none can be had.
+    static QString privateFolder();
 
     // Tries to become the running Tisko: takes the lock and starts listening. False when
     // another live process holds the lock, or when the socket cannot be opened.
     bool claim();
     // From a later launch: hands the request to the running Tisko and waits for its answer,
-    // at most `timeoutMs`. True when the running one took it.
+    // at most `timeoutMs`. True when the running one, of the same user, took it.
     bool forward(Request request, int timeoutMs = 5000);
 
     // Whether claim() succeeded.
@@ -52,7 +57,7 @@ private:
 
     QString m_lockPath;
     QString m_serverName;
-    QLockFile m_lock;
+    int m_lockFd = -1;
     QLocalServer* m_server = nullptr;
     bool m_primary = false;
 };

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
+#include <QString>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class QNetworkDatagram;
 class QUdpSocket;
 
 namespace tisko {
@@ -14,18 +18,27 @@ namespace tisko {
 // The head's pitch from a head tracker sending opentrack's "UDP over network" datagrams
 // (six little-endian doubles: x, y, z in cm; yaw, pitch, roll in degrees) to 127.0.0.1.
 // The tracker counts as connected while datagrams arrive and as disconnected after two
-// seconds without one. Lives on the main thread; every callback runs there.
+// seconds without one. Only datagrams sent from sockets of the same user are taken: on a
+// shared machine nobody else may make Tisko open the camera. Lives on the main thread; every
+// callback runs there.
 class HeadphoneMotion : public QObject {
     Q_OBJECT
 public:
     // The tracker's default port.
-    static constexpr quint16 kDefaultPort = 4242;
+    static constexpr quint16 defaultPort = 4242;
+    // Silence after which the tracker counts as disconnected.
+    static constexpr int silenceMs = 2000;
+    // How long the owner of a sender's port, once found, is trusted without looking again.
+    static constexpr int ownerRecheckMs = 1000;
 
-    // Listens on the given loopback port once started (0 picks a free port, for tests).
-    explicit HeadphoneMotion(quint16 port = kDefaultPort, QObject* parent = nullptr);
+    // Listens on the given loopback port once started (0 picks a free port, for tests). The
+    // owners of senders' ports are read from `procRoot`/net/udp and udp6.
+    explicit HeadphoneMotion(quint16 port = defaultPort,
+                             QString procRoot = QStringLiteral("/proc"), QObject* parent = nullptr);
     ~HeadphoneMotion() override;
 
-    // Begins listening; does nothing when already running or when the port cannot be bound.
+    // Begins listening; does nothing when already running, and logs one line when the port
+    // cannot be bound.
     void start();
     // Stops listening and forgets the pitch; does nothing when not running.
     void stop();
@@ -50,15 +63,18 @@ public:
         m_onConnectionChange = std::move(onConnectionChange);
     }
 
-    // Silence after which the tracker counts as disconnected.
-    static constexpr int kSilenceMs = 2000;
-
 private:
     void readDatagrams();
+    bool fromOurUser(const QNetworkDatagram& datagram);
     void handleDatagram(const QByteArray& datagram);
     void connectionChanged(bool connected);
 
     quint16 m_port;
+    QString m_procRoot;
+    bool m_busyLogged = false;
+    quint16 m_trustedPort = 0;
+    QElapsedTimer m_trustedSince;
+    QSet<quint16> m_refusedPorts;
     bool m_running = false;
     bool m_connected = false;
     std::optional<double> m_pitch;

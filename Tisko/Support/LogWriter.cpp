@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,10 +24,11 @@ LogWriter::LogWriter(QString filePath, std::unique_ptr<SystemLog> systemLog, QSt
 LogWriter::~LogWriter() = default;
 
 void LogWriter::write(LogLevel level, QString message) {
-    m_queue.async([this, level, message = std::move(message)] {
+    m_queue.async([this, level, raw = std::move(message)] {
+        const QString text = escaped(raw);
         if (m_systemLog)
-            m_systemLog->write(level, message);
-        append(formatLine(m_clock(), level, message));
+            m_systemLog->write(level, text);
+        append(formatLine(m_clock(), level, text));
     });
 }
 
@@ -42,17 +44,55 @@ QByteArray LogWriter::formatLine(const QDateTime& stamp, LogLevel level, const Q
     return line;
 }
 
+QString LogWriter::escaped(const QString& message) {
+    const auto isControl = [](char16_t c) {
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+    };
+    if (std::none_of(message.begin(), message.end(),
+                     [&](QChar c) { return isControl(c.unicode()); }))
+        return message;
+    QString text;
+    text.reserve(message.size() + 8);
+    for (const QChar c : message) {
+        const char16_t code = c.unicode();
+        if (!isControl(code))
+            text += c;
+        else if (code == u'\n')
+            text += QLatin1String("\\n");
+        else if (code == u'\r')
+            text += QLatin1String("\\r");
+        else if (code == u'\t')
+            text += QLatin1String("\\t");
+        else if (code <= 0xFF)
+            text += QStringLiteral("\\x%1").arg(unsigned(code), 2, 16, QLatin1Char('0'));
+        else
+            text += QStringLiteral("\\u%1").arg(unsigned(code), 4, 16, QLatin1Char('0'));
+    }
+    return text;
+}
+
 void LogWriter::append(const QByteArray& line) {
     // Opened and closed for every line, so a file moved or deleted meanwhile is recreated.
+    // Only a regular file is taken: a FIFO in its place would hold the queue, and with it
+    // every flush and the exit, until someone read it.
     const QByteArray path = QFile::encodeName(m_filePath);
-    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC;
-    int fd = ::open(path.constData(), flags, 0600);
+    const int flags = O_WRONLY | O_APPEND | O_CREAT;
+    int fd = PrivateFiles::openRegular(path, flags, 0600);
     if (fd < 0 && errno == ENOENT) {
         PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
-        fd = ::open(path.constData(), flags, 0600);
+        fd = PrivateFiles::openRegular(path, flags, 0600);
     }
-    if (fd < 0)
-        return;                       // the line is lost from the file; the system log still has it
+    if (fd < 0) {
+        // The line is lost from the file; the system log still has it.
+        const bool notAFile = errno == ENXIO || errno == EISDIR;
+        if (notAFile && !m_refusalLogged && m_systemLog)
+            m_systemLog->write(LogLevel::error,
+                               escaped(m_filePath) +
+                                   QStringLiteral(" no es un archivo normal: no escribo en él"));
+        m_refusalLogged = m_refusalLogged || notAFile;
+        return;
+    }
+    m_refusalLogged = false;
     PrivateFiles::writeAll(fd, line); // a failed write loses the line from the file only
     ::close(fd);
 }

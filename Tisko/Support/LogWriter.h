@@ -18,8 +18,9 @@ public:
     // The clock gives the stamp of each line, taken when the line is written.
     using Clock = std::function<QDateTime()>;
 
-    // `filePath` (0600) and its folder (0700) are created when missing; `systemLog` may be
-    // null to write the file only.
+    // `filePath` (0600) and its folder (0700) are created when missing; anything but a regular
+    // file there is left alone (one line to the system log says so). `systemLog` may be null
+    // to write the file only.
     LogWriter(QString filePath, std::unique_ptr<SystemLog> systemLog, QString queueLabel,
               Clock clock = &QDateTime::currentDateTimeUtc);
     // Writes every line still queued.
@@ -37,6 +38,9 @@ public:
 
     // The file line of a message: stamp with milliseconds in UTC, level tag, text, line feed.
     static QByteArray formatLine(const QDateTime& stamp, LogLevel level, const QString& message);
+    // The message with every control character written out (`\n`, `\t`, `\x00`, `\u2028`),
+    // so that no text can start a line of its own or put binary bytes in the file.
+    static QString escaped(const QString& message);
 
 private:
     void append(const QByteArray& line);
@@ -44,6 +48,7 @@ private:
     const QString m_filePath;
     const std::unique_ptr<SystemLog> m_systemLog;
     const Clock m_clock;
+    bool m_refusalLogged = false; // only touched on the queue
     SerialQueue m_queue; // last: it stops and drains before the members its tasks use go
 };
 

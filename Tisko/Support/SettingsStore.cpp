@@ -1,14 +1,21 @@
 #include "Tisko/Support/SettingsStore.h"
 
 #include "Tisko/Support/Log.h"
+#include "Tisko/Support/PrivateFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QVariant>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <limits>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tisko {
 
@@ -29,9 +36,35 @@ QString configHome() {
     return QDir::homePath() + QStringLiteral("/.config");
 }
 
+// Whether `path` is a regular file or missing. QSettings would block for ever opening a FIFO
+// (and wait on one in place of its lock file), so anything else is never handed to it.
+bool regularOrMissing(const QString& path) {
+    const int fd = PrivateFiles::openRegular(QFile::encodeName(path), O_RDONLY);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0 || (errno != ENXIO && errno != EISDIR);
+}
+
+// Whether QSettings may open the file (and, to write, its lock); one line is logged when it
+// may not, and again only after the file has been usable in between.
+bool settingsFileUsable(const QString& path, bool writing) {
+    static std::atomic<bool> refusalLogged = false;
+    const bool usable =
+        regularOrMissing(path) && (!writing || regularOrMissing(path + QStringLiteral(".lock")));
+    if (usable)
+        refusalLogged = false;
+    else if (!refusalLogged.exchange(true))
+        Log::error(QStringLiteral("Los ajustes ") + path +
+                   QStringLiteral(" no son un archivo normal: uso los valores por omisión"));
+    return usable;
+}
+
 // A settings object over the file as it is now on disk.
 QVariant readValue(const QString& key) {
-    QSettings settings(SettingsStore::filePath(), QSettings::IniFormat);
+    const QString path = SettingsStore::filePath();
+    if (!settingsFileUsable(path, false))
+        return {};
+    QSettings settings(path, QSettings::IniFormat);
     return settings.value(key);
 }
 
@@ -82,7 +115,10 @@ std::optional<Date> readDate(const QString& key) {
 // Stores `text` under `key`, or removes the key when there is no text; tells the notifier
 // when the stored value changed. Values are kept as text so the file stays readable.
 void writeValue(const QString& key, const std::optional<QString>& text) {
-    QSettings settings(SettingsStore::filePath(), QSettings::IniFormat);
+    const QString path = SettingsStore::filePath();
+    if (!settingsFileUsable(path, true))
+        return;
+    QSettings settings(path, QSettings::IniFormat);
     const QVariant old = settings.value(key);
     const bool same =
         text ? (old.typeId() == QMetaType::QString && old.toString() == *text) : !old.isValid();

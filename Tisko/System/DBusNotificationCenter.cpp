@@ -12,12 +12,12 @@ namespace tisko {
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.Notifications");
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
-const QString kDefaultAction = QStringLiteral("default");
+const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
+const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString defaultAction = QStringLiteral("default");
 
-constexpr int kCallTimeoutMs = 5000;
+constexpr int callTimeoutMs = 5000;
 
 QDBusMessage busCall(const QString& method) {
     return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),  // service
@@ -41,9 +41,9 @@ DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection,
     , m_switch(std::move(appSwitch)) {
     if (!m_connection.isConnected())
         return;
-    m_connection.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("ActionInvoked"), this,
                          SLOT(onActionInvoked(uint, QString)));
-    m_connection.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("NotificationClosed"), this,
                          SLOT(onNotificationClosed(uint, uint)));
 }
 
@@ -63,7 +63,7 @@ QString DBusNotificationCenter::unreachableReason() const {
 
 QDBusPendingCallWatcher*
 DBusNotificationCenter::call(const QString& method, const QVariantList& arguments, int timeoutMs) {
-    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface, method);
     message.setArguments(arguments);
     return new QDBusPendingCallWatcher(m_connection.asyncCall(message, timeoutMs), this);
 }
@@ -85,9 +85,9 @@ void DBusNotificationCenter::getAuthorizationStatus(StatusHandler handler) {
 
 void DBusNotificationCenter::checkServer(StatusHandler handler) {
     QDBusMessage owner = busCall(QStringLiteral("NameHasOwner"));
-    owner << kService; // name
+    owner << notificationsService; // name
     auto* watcher =
-        new QDBusPendingCallWatcher(m_connection.asyncCall(owner, kCallTimeoutMs), this);
+        new QDBusPendingCallWatcher(m_connection.asyncCall(owner, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, handler](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
@@ -99,14 +99,14 @@ void DBusNotificationCenter::checkServer(StatusHandler handler) {
                 // A server the bus starts on the first notification counts as present.
                 auto* listing = new QDBusPendingCallWatcher(
                     m_connection.asyncCall(busCall(QStringLiteral("ListActivatableNames")),
-                                           kCallTimeoutMs),
+                                           callTimeoutMs),
                     this);
                 connect(listing, &QDBusPendingCallWatcher::finished, this,
                         [handler](QDBusPendingCallWatcher* listed) {
                             listed->deleteLater();
                             const QDBusPendingReply<QStringList> names = *listed;
                             const bool activatable =
-                                names.isValid() && names.value().contains(kService);
+                                names.isValid() && names.value().contains(notificationsService);
                             handler(activatable ? authorized : denied);
                         });
             });
@@ -132,7 +132,7 @@ void DBusNotificationCenter::add(const NotificationRequest& request, AddHandler 
 
 void DBusNotificationCenter::sendNext(const QString& identifier) {
     // Ask first whether the server reads markup, so that the body shows as given.
-    auto* watcher = call(QStringLiteral("GetCapabilities"), {}, kCallTimeoutMs);
+    auto* watcher = call(QStringLiteral("GetCapabilities"), {}, callTimeoutMs);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, identifier](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
@@ -163,11 +163,11 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
                              QString(),                                    // app_icon
                              request.title,                                // summary
                              bodyFor(request.body, serverReadsMarkup),     // body
-                             QStringList{kDefaultAction, QString()},       // actions
+                             QStringList{defaultAction, QString()},       // actions
                              hints,                                        // hints
                              -1,                                           // expire_timeout
                          },
-                         kCallTimeoutMs);
+                         callTimeoutMs);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, identifier](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
@@ -198,7 +198,7 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
     const auto found = m_ids.constFind(identifier);
     if (found == m_ids.constEnd() || !m_connection.isConnected())
         return;
-    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface,
+    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface,
                                                           QStringLiteral("CloseNotification"));
     message << QVariant::fromValue(*found); // id
     m_connection.call(message, QDBus::NoBlock);
@@ -206,7 +206,7 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
 }
 
 void DBusNotificationCenter::onActionInvoked(uint id, const QString& actionKey) {
-    if (actionKey != kDefaultAction)
+    if (actionKey != defaultAction)
         return;
     const QString identifier = m_ids.key(id);
     if (!identifier.isEmpty())

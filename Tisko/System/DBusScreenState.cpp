@@ -13,7 +13,7 @@ struct ScreenSaver {
     const char16_t* path;
 };
 
-constexpr ScreenSaver kScreenSavers[] = {
+constexpr ScreenSaver knownScreenSavers[] = {
     {u"org.freedesktop.ScreenSaver", u"/org/freedesktop/ScreenSaver"},
     {u"org.gnome.ScreenSaver", u"/org/gnome/ScreenSaver"},
     {u"org.xfce.ScreenSaver", u"/org/xfce/ScreenSaver"},
@@ -45,7 +45,7 @@ bool DBusScreenState::isLocked() {
         return lockedHint->toBool();
 
     DBusQuery screenSavers(m_sessionBus, m_budget - std::chrono::milliseconds(clock.elapsed()));
-    for (const ScreenSaver& saver : kScreenSavers) {
+    for (const ScreenSaver& saver : knownScreenSavers) {
         const QString service = QString::fromUtf16(saver.service);
         const std::optional<QVariant> active = screenSavers.call(
             service, QString::fromUtf16(saver.path), service, QStringLiteral("GetActive"));

@@ -6,11 +6,11 @@ namespace tisko {
 
 namespace {
 
-constexpr int kBaseBlockSize = 128;
-constexpr int kFirstDescriptor = 54;
-constexpr int kDescriptorSize = 18;
-constexpr unsigned char kSerialTextTag = 0xFF;
-const QUuid kDisplayNamespace(QStringLiteral("{6c1f2a7e-93d4-4b8e-a0c5-1d2e3f405162}"));
+constexpr int baseBlockSize = 128;
+constexpr int firstDescriptor = 54;
+constexpr int descriptorSize = 18;
+constexpr unsigned char serialTextTag = 0xFF;
+const QUuid displayNamespace(QStringLiteral("{6c1f2a7e-93d4-4b8e-a0c5-1d2e3f405162}"));
 
 unsigned byteAt(const QByteArray& blob, int index) {
     return static_cast<unsigned char>(blob.at(index));
@@ -29,7 +29,7 @@ QString descriptorText(const QByteArray& blob, int offset) {
 
 std::optional<Edid> Edid::parse(const QByteArray& blob) {
     static const QByteArray header = QByteArray::fromHex("00ffffffffffff00");
-    if (blob.size() < kBaseBlockSize || !blob.startsWith(header))
+    if (blob.size() < baseBlockSize || !blob.startsWith(header))
         return std::nullopt;
 
     Edid edid;
@@ -42,11 +42,11 @@ std::optional<Edid> Edid::parse(const QByteArray& blob) {
     edid.serial = byteAt(blob, 12) | (byteAt(blob, 13) << 8) | (byteAt(blob, 14) << 16) |
                   (static_cast<std::uint32_t>(byteAt(blob, 15)) << 24);
     for (int d = 0; d < 4; ++d) {
-        const int offset = kFirstDescriptor + d * kDescriptorSize;
+        const int offset = firstDescriptor + d * descriptorSize;
         const bool isDisplayDescriptor = byteAt(blob, offset) == 0 &&
                                          byteAt(blob, offset + 1) == 0 &&
                                          byteAt(blob, offset + 2) == 0;
-        if (isDisplayDescriptor && byteAt(blob, offset + 3) == kSerialTextTag) {
+        if (isDisplayDescriptor && byteAt(blob, offset + 3) == serialTextTag) {
             edid.serialText = descriptorText(blob, offset);
             break;
         }
@@ -60,7 +60,7 @@ QString Edid::uuidText() const {
                              .arg(product, 4, 16, QChar(u'0'))
                              .arg(serial, 8, 16, QChar(u'0'))
                              .arg(serialText);
-    return QUuid::createUuidV5(kDisplayNamespace, name).toString(QUuid::WithoutBraces).toUpper();
+    return QUuid::createUuidV5(displayNamespace, name).toString(QUuid::WithoutBraces).toUpper();
 }
 
 } // namespace tisko

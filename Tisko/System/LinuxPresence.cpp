@@ -12,17 +12,17 @@ namespace tisko {
 namespace {
 
 // A nudge younger than this means the companion is keeping the machine awake for someone.
-constexpr qint64 kNudgeWindowMs = 30'000;
+constexpr qint64 nudgeWindowMs = 30'000;
 // Clocks of two programs may differ a little; a nudge dated further ahead is a bad date,
 // which would otherwise silence every clock look until the clock reached it.
-constexpr qint64 kNudgeAheadToleranceMs = 60'000;
-constexpr double kMillisecondsPerSecond = 1000.0;
-constexpr double kMicrosecondsPerSecond = 1'000'000.0;
+constexpr qint64 nudgeAheadToleranceMs = 60'000;
+constexpr double millisecondsPerSecond = 1000.0;
+constexpr double microsecondsPerSecond = 1'000'000.0;
 
-const QString kLogind = QStringLiteral("org.freedesktop.login1");
-const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
-const QString kSessionInterface = QStringLiteral("org.freedesktop.login1.Session");
-const QString kFreedesktopSaver = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString logindService = QStringLiteral("org.freedesktop.login1");
+const QString sessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
+const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
+const QString freedesktopSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 
 // Power save modes of Mutter's DisplayConfig: 0 on, 1 standby, 2 suspend, 3 off.
 std::optional<bool> mutterAsleep(int mode) {
@@ -85,7 +85,7 @@ std::optional<double> LinuxPresence::x11IdleSeconds() {
     const std::optional<unsigned long> idle = m_sources.x11->idleMilliseconds();
     if (!idle)
         return std::nullopt;
-    return static_cast<double>(*idle) / kMillisecondsPerSecond;
+    return static_cast<double>(*idle) / millisecondsPerSecond;
 }
 
 std::optional<double> LinuxPresence::secondsSinceLastInput() {
@@ -96,7 +96,7 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
                      QStringLiteral("org.gnome.Mutter.IdleMonitor"),       // interface
                      QStringLiteral("GetIdletime"));
     if (mutterIdle && mutterIdle->metaType().id() == QMetaType::ULongLong)
-        return static_cast<double>(mutterIdle->toULongLong()) / kMillisecondsPerSecond;
+        return static_cast<double>(mutterIdle->toULongLong()) / millisecondsPerSecond;
 
     if (!m_sources.wayland) {
         if (const std::optional<double> idle = x11IdleSeconds())
@@ -104,28 +104,28 @@ std::optional<double> LinuxPresence::secondsSinceLastInput() {
     }
 
     const std::optional<QVariant> saverIdle =
-        session.call(kFreedesktopSaver,                              // service
+        session.call(freedesktopSaver,                              // service
                      QStringLiteral("/org/freedesktop/ScreenSaver"), // path
-                     kFreedesktopSaver,                              // interface
+                     freedesktopSaver,                              // interface
                      QStringLiteral("GetSessionIdleTime"));
     if (saverIdle && saverIdle->metaType().id() == QMetaType::UInt)
         return static_cast<double>(saverIdle->toUInt());
 
     DBusQuery system(m_sources.systemBus, m_sources.budget);
     const std::optional<QVariant> idleHint = system.property(
-        kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
+        logindService, sessionPath, sessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
     if (!idleHint)
         return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
     if (!idleHint->toBool())
         return 0.0;
     const std::optional<QVariant> since =
-        system.property(kLogind, kSessionPath, kSessionInterface, QStringLiteral("IdleSinceHint"),
+        system.property(logindService, sessionPath, sessionInterface, QStringLiteral("IdleSinceHint"),
                         QMetaType::ULongLong);
     if (!since)
         return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
     const double nowUs = static_cast<double>(m_sources.now().toMSecsSinceEpoch()) * 1000.0;
     const double sinceUs = static_cast<double>(since->toULongLong());
-    return std::max(0.0, (nowUs - sinceUs) / kMicrosecondsPerSecond);
+    return std::max(0.0, (nowUs - sinceUs) / microsecondsPerSecond);
 }
 
 bool LinuxPresence::mainDisplayAsleep() {
@@ -161,7 +161,7 @@ bool LinuxPresence::companionKeepingAwake() {
     if (!nudge)
         return false;
     const qint64 age = nudge->msecsTo(m_sources.now());
-    return age < kNudgeWindowMs && age >= -kNudgeAheadToleranceMs;
+    return age < nudgeWindowMs && age >= -nudgeAheadToleranceMs;
 }
 
 } // namespace tisko

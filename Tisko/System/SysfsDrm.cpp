@@ -9,13 +9,13 @@ namespace tisko {
 namespace {
 
 // Sysfs attributes are small; a few KiB covers any EDID with its extension blocks.
-constexpr qint64 kMaxAttributeSize = 32 * 1024;
+constexpr qint64 maxAttributeSize = 32 * 1024;
 
 QByteArray readAttribute(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return file.read(kMaxAttributeSize);
+    return file.read(maxAttributeSize);
 }
 
 QString readWord(const QString& path) {

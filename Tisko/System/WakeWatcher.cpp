@@ -10,9 +10,9 @@ namespace {
 
 // A second PrepareForSleep(false) within this time of the first, with no sleep announced in
 // between, belongs to the same wake.
-constexpr qint64 kRepeatWindowMs = 10'000;
+constexpr qint64 repeatWindowMs = 10'000;
 // The suspended clock moves by a few milliseconds of drift; a real sleep moves it by more.
-constexpr double kSleepJumpSeconds = 2.0;
+constexpr double sleepJumpSeconds = 2.0;
 
 double seconds(clockid_t clock) {
     timespec now{};
@@ -57,7 +57,7 @@ void WakeWatcher::prepareForSleep(bool starting) {
         return;
     }
     const bool repeat =
-        !m_sleeping && m_sinceLastWake.isValid() && m_sinceLastWake.elapsed() < kRepeatWindowMs;
+        !m_sleeping && m_sinceLastWake.isValid() && m_sinceLastWake.elapsed() < repeatWindowMs;
     m_sleeping = false;
     if (repeat)
         return;
@@ -69,7 +69,7 @@ void WakeWatcher::pollSuspendedClock() {
     const double suspended = m_suspended();
     const double jump = suspended - m_lastSuspended;
     m_lastSuspended = suspended;
-    if (jump >= kSleepJumpSeconds)
+    if (jump >= sleepJumpSeconds)
         Q_EMIT woke();
 }
 

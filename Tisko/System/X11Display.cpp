@@ -10,7 +10,7 @@ namespace tisko {
 
 namespace {
 // EDID base block plus one extension is all the identity needs (counted in 32-bit units).
-constexpr long kEdidLongs = 64;
+constexpr long edidLongs = 64;
 } // namespace
 
 struct X11Display::Connection {
@@ -101,7 +101,7 @@ std::optional<std::vector<QByteArray>> X11Display::connectedEdids() {
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
         const int status =
-            XRRGetOutputProperty(c.display, output, c.edidAtom, 0, kEdidLongs, False, False,
+            XRRGetOutputProperty(c.display, output, c.edidAtom, 0, edidLongs, False, False,
                                  AnyPropertyType, &type, &format, &count, &remaining, &data);
         if (status == Success && format == 8 && count > 0 && data != nullptr)
             edids.emplace_back(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));

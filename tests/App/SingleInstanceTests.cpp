@@ -1,22 +1,34 @@
-// One Tisko per data folder: the lock, the hand-over of requests and a lock left by a crash.
+// One Tisko per data folder: the lock, the hand-over of requests, and strangers kept out.
 #include "EventLoop.h"
+#include "LoggedLines.h"
 #include "TempHome.h"
 #include "TestFiles.h"
 
 #include "Tisko/App/SingleInstance.h"
+#include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <future>
-#include <thread>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tisko::test {
 namespace {
+
+constexpr uid_t nobody = 65534;
 
 // Serves the running instance on this thread until `work`, run on a thread of its own, ends.
 template <class Work> auto whileServing(Work work) {
@@ -30,18 +42,55 @@ bool forwardWhileServing(SingleInstance& later, SingleInstance::Request request)
     return whileServing([&] { return later.forward(request, 3000); });
 }
 
-struct SingleInstanceTest : ::testing::Test {
+// Runs `child` in a forked process as the user nobody; its exit status once it ends, with
+// this thread serving the event loop meanwhile.
+int asNobody(const std::function<int()>& child) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(::setgid(nobody) == 0 && ::setuid(nobody) == 0 ? child() : 99);
+    int status = 0;
+    whileServing([&] { return ::waitpid(pid, &status, 0); });
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The address of the local socket at `path`.
+sockaddr_un addressOf(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    return address;
+}
+
+struct SingleInstanceTests : ::testing::Test {
     void SetUp() override {
         application();
         Storage::forgetFolderForTesting();
+        Log::restartForTesting();
+        if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+            savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        QDir().mkpath(runtime);
+        ::chmod(QFile::encodeName(runtime).constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
-    void TearDown() override { Storage::forgetFolderForTesting(); }
+    void TearDown() override {
+        Storage::forgetFolderForTesting();
+        Log::restartForTesting();
+        if (savedRuntime)
+            qputenv("XDG_RUNTIME_DIR", *savedRuntime);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    }
     TempHome home;
+    QString runtime = home.path() + QStringLiteral("/runtime");
+    std::optional<QByteArray> savedRuntime;
 };
 
-TEST_F(SingleInstanceTest, SecondLaunchHandsItsRequestToTheFirst) {
+TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirst) {
     auto first = SingleInstance::forDataFolder();
     ASSERT_TRUE(first->claim());
+    EXPECT_TRUE(first->lockPath().startsWith(runtime));
+    EXPECT_EQ(modeOf(first->lockPath()), 0600u);
     std::vector<SingleInstance::Request> received;
     QObject::connect(first.get(), &SingleInstance::requested,
                      [&](SingleInstance::Request r) { received.push_back(r); });
@@ -60,7 +109,7 @@ TEST_F(SingleInstanceTest, SecondLaunchHandsItsRequestToTheFirst) {
     EXPECT_TRUE(second->claim());
 }
 
-TEST_F(SingleInstanceTest, AnUnwritableDataFolderStillAllowsOneRunningTisko) {
+TEST_F(SingleInstanceTests, anUnwritableDataFolderStillAllowsOneRunningTisko) {
     // A file where the folder belongs: nothing can be written into it, not even by root.
     ASSERT_TRUE(writeFile(home.dataHome() + QStringLiteral("/Tisko"), {}));
     auto first = SingleInstance::forDataFolder();
@@ -68,28 +117,33 @@ TEST_F(SingleInstanceTest, AnUnwritableDataFolderStillAllowsOneRunningTisko) {
     EXPECT_FALSE(SingleInstance::forDataFolder()->claim());
 }
 
-TEST_F(SingleInstanceTest, ForwardingWithNobodyListeningFailsWithinItsTime) {
-    auto lonely = SingleInstance::forDataFolder();
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(lonely->forward(SingleInstance::Request::check, 300));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+TEST_F(SingleInstanceTests, withoutAPrivateRuntimeFolderAPrivateFolderOfTheStateHomeServes) {
+    const QString own = home.stateHome() + QStringLiteral("/Tisko/instance");
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(SingleInstance::privateFolder(), own);
+    // A folder everybody may write is no runtime folder.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(QDir::tempPath()));
+    auto instance = SingleInstance::forDataFolder();
+    EXPECT_TRUE(instance->lockPath().startsWith(own + QLatin1Char('/')));
+    EXPECT_EQ(modeOf(own), 0700u);
+    EXPECT_TRUE(instance->claim());
 }
 
-TEST_F(SingleInstanceTest, ALockIsRespectedWhileItsProcessLivesAndTakenOverOnceItIsDead) {
+TEST_F(SingleInstanceTests, aLockLeftByADeadTiskoDoesNotCountWhateverItsNumberNowNames) {
+    // The number of a live process of the same name, as a reused pid would leave it.
     QProcess holder;
     holder.start(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
     ASSERT_TRUE(holder.waitForStarted(5000));
     auto instance = SingleInstance::forDataFolder();
-    // The holder's pid in the lock file and a socket file, as a SIGKILL leaves them.
     ASSERT_TRUE(writeFile(instance->lockPath(), QByteArray::number(holder.processId()) +
                                                     "\nsleep\n" +
                                                     QSysInfo::machineHostName().toUtf8() + "\n"));
     ASSERT_TRUE(writeFile(instance->serverName(), {}));
-    EXPECT_FALSE(instance->claim());
-
-    holder.kill();
-    holder.waitForFinished(5000);
+    ::chmod(QFile::encodeName(instance->lockPath()).constData(), 0644);
     EXPECT_TRUE(instance->claim());
+    EXPECT_EQ(modeOf(instance->lockPath()), 0600u);
+    endProcess(holder);
+
     auto later = SingleInstance::forDataFolder();
     int received = 0;
     QObject::connect(instance.get(), &SingleInstance::requested, [&] { ++received; });
@@ -98,39 +152,74 @@ TEST_F(SingleInstanceTest, ALockIsRespectedWhileItsProcessLivesAndTakenOverOnceI
     EXPECT_EQ(received, 1);
 }
 
-TEST_F(SingleInstanceTest, AStrangerOnTheSocketGetsNoRequestThrough) {
+TEST_F(SingleInstanceTests, aPeerWithoutAWordOfOursGetsNothingThrough) {
     auto first = SingleInstance::forDataFolder();
     ASSERT_TRUE(first->claim());
     int received = 0;
     QObject::connect(first.get(), &SingleInstance::requested, [&] { ++received; });
-    const QByteArray answer = whileServing([name = first->serverName()] {
+    const auto talk = [name = first->serverName()](QByteArray words) {
         QLocalSocket socket;
         socket.connectToServer(name);
         if (!socket.waitForConnected(2000))
             return QByteArray("no connection");
-        socket.write("format-disk\n");
+        socket.write(words);
         socket.waitForBytesWritten(2000);
-        socket.waitForReadyRead(2000);
+        socket.waitForDisconnected(5000); // a line that never ends is dropped
         return socket.readAll();
-    });
-    EXPECT_EQ(answer, QByteArray("?\n"));
+    };
+    EXPECT_EQ(whileServing([&] { return talk("format-disk\n"); }), QByteArray("?\n"));
+    EXPECT_EQ(whileServing([&] { return talk("che"); }), QByteArray());
     QCoreApplication::processEvents();
     EXPECT_EQ(received, 0);
 }
 
-TEST_F(SingleInstanceTest, APeerThatNeverEndsItsLineIsDropped) {
-    auto first = SingleInstance::forDataFolder();
-    ASSERT_TRUE(first->claim());
-    const bool dropped = whileServing([name = first->serverName()] {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        if (!socket.waitForConnected(2000))
-            return false;
-        socket.write("che");
-        socket.waitForBytesWritten(2000);
-        return socket.waitForDisconnected(5000);
+TEST_F(SingleInstanceTests, eachEndTalksOnlyToAPeerOfTheSameUser) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    // A folder and a socket another user can reach, as a careless setup might leave them.
+    const QString shared = home.path() + QStringLiteral("/shared");
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ::chmod(QFile::encodeName(home.path()).constData(), 0711);
+    ::chmod(QFile::encodeName(shared).constData(), 0777);
+    SingleInstance first(shared + QStringLiteral("/a.lock"), shared + QStringLiteral("/a.socket"));
+    ASSERT_TRUE(first.claim());
+    ::chmod(QFile::encodeName(first.serverName()).constData(), 0777);
+    int received = 0;
+    QObject::connect(&first, &SingleInstance::requested, [&] { ++received; });
+    // The children of this threaded process make system calls only: nothing that allocates.
+    const sockaddr_un firstAddress = addressOf(first.serverName());
+    const int answered = asNobody([&firstAddress] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&firstAddress), sizeof firstAddress))
+            return 98;
+        char answer[8];
+        return ::write(fd, "show\n", 5) == 5 && ::read(fd, answer, 8) > 0 ? 1 : 0;
     });
-    EXPECT_TRUE(dropped);
+    EXPECT_EQ(answered, 0) << "another user's request is neither answered nor taken";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received, 0);
+
+    // Another user listening first at the name a later launch hands its request to.
+    const QString trap = shared + QStringLiteral("/b.socket");
+    const sockaddr_un address = addressOf(trap);
+    const pid_t server = ::fork();
+    if (server == 0) {
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(99);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(fd, 1) != 0)
+            ::_exit(98);
+        const int peer = ::accept(fd, nullptr, nullptr);
+        char word[16];
+        const bool replied = ::read(peer, word, sizeof word) > 0 && ::write(peer, "ok\n", 3) == 3;
+        ::_exit(replied ? 0 : 1);
+    }
+    SingleInstance later(shared + QStringLiteral("/b.lock"), trap);
+    EXPECT_FALSE(later.forward(SingleInstance::Request::show, 3000));
+    ::kill(server, SIGKILL);
+    ::waitpid(server, nullptr, 0);
+    EXPECT_EQ(loggedErrors().size(), 2) << qPrintable(loggedErrors().join(u'\n'));
 }
 
 } // namespace

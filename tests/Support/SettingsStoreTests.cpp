@@ -7,17 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 
 #include <chrono>
+
+#include <sys/stat.h>
 
 namespace tisko {
 namespace {
 
 using namespace std::chrono_literals;
 
-class SettingsStoreTest : public ::testing::Test {
+class SettingsStoreTests : public ::testing::Test {
 protected:
     test::TempHome home;
 
@@ -34,7 +37,7 @@ Date dateAt(long long secondsSinceEpoch) {
     return Date(std::chrono::seconds(secondsSinceEpoch));
 }
 
-TEST_F(SettingsStoreTest, nothingStoredGivesTheDefaults) {
+TEST_F(SettingsStoreTests, nothingStoredGivesTheDefaults) {
     EXPECT_EQ(SettingsStore::filePath(), home.configHome() + QStringLiteral("/Tisko/Tisko.conf"));
     EXPECT_EQ(SettingsStore::interval(), 180);
     EXPECT_EQ(SettingsStore::sensitivity(), 3);
@@ -49,40 +52,46 @@ TEST_F(SettingsStoreTest, nothingStoredGivesTheDefaults) {
     EXPECT_FALSE(SettingsStore::pausedUntil());
     EXPECT_FALSE(SettingsStore::loginItemConfigured());
     EXPECT_FALSE(SettingsStore::previewUpdate());
+    EXPECT_FALSE(SettingsStore::updateFeedURL());
     EXPECT_FALSE(QFile::exists(SettingsStore::filePath())); // reading writes nothing
 }
 
-TEST_F(SettingsStoreTest, intervalBelowThirtySecondsOrNotANumberGivesTheDefault) {
-    const std::pair<const char*, double> cases[] = {
-        {"20", 180},  {"30", 30}, {"29.9", 180}, {"600", 600}, {"-40", 180},
-        {"abc", 180}, {"", 180},  {"inf", 180},  {"nan", 180}, {" 45 ", 45}};
-    for (const auto& [text, expected] : cases) {
-        store(QString(SettingsStore::intervalKey), QString::fromLatin1(text));
-        EXPECT_EQ(SettingsStore::interval(), expected) << text;
-    }
-}
-
-TEST_F(SettingsStoreTest, sensitivityOutsideOneToFiveGivesNormal) {
-    for (const char* text : {"0", "6", "-1", "muy", "99999999999999"}) {
-        store(QString(SettingsStore::sensitivityKey), QString::fromLatin1(text));
-        EXPECT_EQ(SettingsStore::thresholds(), (Thresholds{0.15, 0.50})) << text;
+TEST_F(SettingsStoreTests, numbersOutOfRangeOrNotNumbersGiveTheDefaults) {
+    struct Case {
+        QLatin1String key;
+        const char* text;
+        double (*read)();
+        double expected;
+    };
+    const auto interval = [] { return SettingsStore::interval(); };
+    const auto level = [] { return double(SettingsStore::sensitivity()); };
+    const auto cooldown = [] { return SettingsStore::cooldown(); };
+    const Case cases[] = {
+        {SettingsStore::intervalKey, "20", interval, 180},
+        {SettingsStore::intervalKey, "30", interval, 30},
+        {SettingsStore::intervalKey, "29.9", interval, 180},
+        {SettingsStore::intervalKey, "abc", interval, 180},
+        {SettingsStore::intervalKey, "inf", interval, 180},
+        {SettingsStore::intervalKey, "nan", interval, 180},
+        {SettingsStore::intervalKey, " 45 ", interval, 45},
+        {SettingsStore::sensitivityKey, "0", level, 3},
+        {SettingsStore::sensitivityKey, "6", level, 3},
+        {SettingsStore::sensitivityKey, "99999999999999", level, 3},
+        {SettingsStore::sensitivityKey, "1.0", level, 1},
+        {SettingsStore::cooldownMinutesKey, "0", cooldown, 600},
+        {SettingsStore::cooldownMinutesKey, "-5", cooldown, 600},
+        {SettingsStore::cooldownMinutesKey, "0.5", cooldown, 30},
+        {SettingsStore::cooldownMinutesKey, "inf", cooldown, 600},
+    };
+    for (const Case& c : cases) {
+        store(QString(c.key), QString::fromLatin1(c.text));
+        EXPECT_EQ(c.read(), c.expected) << c.key.data() << "=" << c.text;
     }
     store(QString(SettingsStore::sensitivityKey), QStringLiteral("5"));
     EXPECT_EQ(SettingsStore::thresholds(), (Thresholds{0.07, 0.30}));
-    store(QString(SettingsStore::sensitivityKey), QStringLiteral("1.0"));
-    EXPECT_EQ(SettingsStore::sensitivity(), 1);
 }
 
-TEST_F(SettingsStoreTest, cooldownAtOrBelowZeroGivesTenMinutes) {
-    const std::pair<const char*, double> cases[] = {{"0", 600},  {"-5", 600},  {"0.5", 30},
-                                                    {"15", 900}, {"inf", 600}, {"diez", 600}};
-    for (const auto& [text, expected] : cases) {
-        store(QString(SettingsStore::cooldownMinutesKey), QString::fromLatin1(text));
-        EXPECT_EQ(SettingsStore::cooldown(), expected) << text;
-    }
-}
-
-TEST_F(SettingsStoreTest, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTrue) {
+TEST_F(SettingsStoreTests, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTrue) {
     store(QString(SettingsStore::watchSlouchKey), QStringLiteral("false"));
     store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("0"));
     store(QString(SettingsStore::useAirPodsKey), QStringLiteral("FALSE"));
@@ -95,7 +104,7 @@ TEST_F(SettingsStoreTest, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTrue) 
     EXPECT_FALSE(SettingsStore::loginItemConfigured()); // its default is false
 }
 
-TEST_F(SettingsStoreTest, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
+TEST_F(SettingsStoreTests, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
     SettingsStore::setPausedUntil(dateAt(1765033320));
     EXPECT_EQ(QSettings(SettingsStore::filePath(), QSettings::IniFormat)
                   .value(QString(SettingsStore::pausedUntilKey)),
@@ -112,7 +121,7 @@ TEST_F(SettingsStoreTest, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
     }
 }
 
-TEST_F(SettingsStoreTest, hintIsDismissedOnlyUntilTheStoredDate) {
+TEST_F(SettingsStoreTests, hintIsDismissedOnlyUntilTheStoredDate) {
     const Uuid id = *Uuid::parse("0f8e2a4c-1b3d-4e5f-8a9b-0c1d2e3f4a5b");
     const Uuid other = *Uuid::parse("00000000-0000-0000-0000-000000000000");
     const Date now = dateAt(1765033320);
@@ -128,7 +137,7 @@ TEST_F(SettingsStoreTest, hintIsDismissedOnlyUntilTheStoredDate) {
     EXPECT_FALSE(SettingsStore::referenceHintDismissed(other, now));
 }
 
-TEST_F(SettingsStoreTest, aFileThatIsNotIniReadsAsDefaultsWithoutACrash) {
+TEST_F(SettingsStoreTests, aFileThatIsNotIniReadsAsDefaultsWithoutACrash) {
     static const char garbage[] =
         "\x00\xff[[[\n=\ninterval\nsensitivity=\x01\x02\n[General\nsounds";
     ASSERT_TRUE(
@@ -143,7 +152,7 @@ TEST_F(SettingsStoreTest, aFileThatIsNotIniReadsAsDefaultsWithoutACrash) {
     EXPECT_TRUE(test::loggedLines().isEmpty());
 }
 
-TEST_F(SettingsStoreTest, theNotifierTellsOfChangesButNotOfEqualWrites) {
+TEST_F(SettingsStoreTests, theNotifierTellsOfChangesButNotOfEqualWrites) {
     QStringList changed;
     QObject::connect(SettingsStore::notifier(), &SettingsNotifier::changed,
                      [&](const QString& key) { changed << key; });
@@ -158,7 +167,7 @@ TEST_F(SettingsStoreTest, theNotifierTellsOfChangesButNotOfEqualWrites) {
     SettingsStore::notifier()->disconnect();
 }
 
-TEST_F(SettingsStoreTest, aWriteThatCannotReachTheFileIsLoggedAndNotAnnounced) {
+TEST_F(SettingsStoreTests, aWriteThatCannotReachTheFileIsLoggedAndNotAnnounced) {
     // A plain file where the settings folder should be: nothing can be written below it.
     ASSERT_TRUE(test::writeFile(home.configHome() + QStringLiteral("/Tisko"), {}));
     int announced = 0;
@@ -172,6 +181,28 @@ TEST_F(SettingsStoreTest, aWriteThatCannotReachTheFileIsLoggedAndNotAnnounced) {
     EXPECT_TRUE(lines[0].contains(QStringLiteral(" ERROR No se ha podido guardar Tisko.conf: ")))
         << qPrintable(lines[0]);
     EXPECT_TRUE(SettingsStore::watchSlouch());
+}
+
+TEST_F(SettingsStoreTests, aFifoInPlaceOfTheFileOrItsLockIsNeverOpened) {
+    // Opening a FIFO waits for a writer that never comes, with the settings lock held.
+    const QByteArray path = QFile::encodeName(SettingsStore::filePath());
+    ASSERT_TRUE(QDir().mkpath(home.configHome() + QStringLiteral("/Tisko")));
+    ASSERT_EQ(::mkfifo(path.constData(), 0600), 0);
+    EXPECT_EQ(SettingsStore::interval(), 180);
+    EXPECT_TRUE(SettingsStore::soundsEnabled());
+    SettingsStore::setSoundsEnabled(false);
+    EXPECT_EQ(test::loggedErrors(),
+              QStringList{QStringLiteral("Los ajustes ") + SettingsStore::filePath() +
+                          QStringLiteral(" no son un archivo normal: uso los valores por omisión")});
+
+    // A regular file again, but its lock a FIFO: reading works, writing is refused.
+    ASSERT_TRUE(QFile::remove(SettingsStore::filePath()));
+    store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("false"));
+    ASSERT_EQ(::mkfifo((path + ".lock").constData(), 0600), 0);
+    EXPECT_FALSE(SettingsStore::soundsEnabled());
+    SettingsStore::setSoundsEnabled(true);
+    EXPECT_FALSE(SettingsStore::soundsEnabled());
+    EXPECT_EQ(test::loggedErrors().size(), 2);
 }
 
 } // namespace

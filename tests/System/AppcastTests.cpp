@@ -14,7 +14,7 @@ QByteArray channel(const QByteArray& items) {
            items + "</channel></rss>";
 }
 
-TEST(AppcastTest, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb) {
+TEST(AppcastTests, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb) {
     const Appcast::Reading reading = Appcast::read(channel(
         "<item><up:version>0.3.0</up:version><up:shortVersionString>0.3</up:shortVersionString>"
         "<up:releaseNotesLink>https://e.org/n</up:releaseNotesLink><link>https://e.org/p</link>"
@@ -31,7 +31,7 @@ TEST(AppcastTest, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb) 
     EXPECT_TRUE(reading.items[2].downloadAddress().isEmpty());
 }
 
-TEST(AppcastTest, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
+TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
     struct Case {
         const char* name;
         QByteArray document;
@@ -60,7 +60,7 @@ TEST(AppcastTest, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
     }
 }
 
-TEST(UpdateScheduleTest, dueTimes) {
+TEST(UpdateScheduleTests, dueTimes) {
     const Date launch = std::chrono::system_clock::time_point(1'000'000h);
     struct Case {
         const char* name;

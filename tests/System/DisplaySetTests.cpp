@@ -15,7 +15,7 @@ namespace {
 using test::edidBlob;
 using test::FakeDrmTree;
 
-const QRegularExpression kCanonicalUuid(
+const QRegularExpression canonicalUuid(
     QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
 
 // An EDID source that answers with fixed blobs, or not at all.
@@ -33,7 +33,7 @@ private:
     std::optional<std::vector<QByteArray>> m_edids;
 };
 
-TEST(Edid, readsIdentityFieldsFromTheRealLayout) {
+TEST(EdidTests, readsIdentityFieldsFromTheRealLayoutAndRefusesOtherBlobs) {
     const std::optional<Edid> numbered = Edid::parse(edidBlob("DEL", 0xA0C3, 0x4C3A3231));
     ASSERT_TRUE(numbered);
     EXPECT_EQ(numbered->vendor, QStringLiteral("DEL"));
@@ -46,9 +46,8 @@ TEST(Edid, readsIdentityFieldsFromTheRealLayout) {
     EXPECT_EQ(textual->vendor, QStringLiteral("GSM"));
     EXPECT_EQ(textual->serial, 0u);
     EXPECT_EQ(textual->serialText, QStringLiteral("308NTAB1C123"));
-}
 
-TEST(Edid, rejectsBlobsThatAreNotEdid) {
+    // Blobs that are not EDID.
     EXPECT_FALSE(Edid::parse(QByteArray()));
     EXPECT_FALSE(Edid::parse(edidBlob("DEL", 1, 2).left(127)));
     QByteArray badHeader = edidBlob("DEL", 1, 2);
@@ -56,9 +55,9 @@ TEST(Edid, rejectsBlobsThatAreNotEdid) {
     EXPECT_FALSE(Edid::parse(badHeader));
 }
 
-TEST(Edid, uuidIsStableCanonicalAndTellsDisplaysApart) {
+TEST(EdidTests, uuidIsStableCanonicalAndTellsDisplaysApart) {
     const QString uuid = Edid::parse(edidBlob("DEL", 0xA0C3, 7))->uuidText();
-    EXPECT_TRUE(kCanonicalUuid.match(uuid).hasMatch()) << uuid.toStdString();
+    EXPECT_TRUE(canonicalUuid.match(uuid).hasMatch()) << uuid.toStdString();
     EXPECT_EQ(uuid, Edid::parse(edidBlob("DEL", 0xA0C3, 7))->uuidText());
     // Same model, another unit: only the serial differs, numeric or text.
     EXPECT_NE(uuid, Edid::parse(edidBlob("DEL", 0xA0C3, 8))->uuidText());
@@ -67,7 +66,7 @@ TEST(Edid, uuidIsStableCanonicalAndTellsDisplaysApart) {
     EXPECT_NE(uuid, Edid::parse(edidBlob("DEM", 0xA0C3, 7))->uuidText());
 }
 
-TEST(DisplaySetKey, isSortedJoinedAndIndependentOfOrder) {
+TEST(DisplaySetKeyTests, isSortedJoinedIndependentOfOrderAndLeavesOutWhatHasNoEdid) {
     const QByteArray first = edidBlob("DEL", 0xA0C3, 7);
     const QByteArray second = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
     const QString key = DisplaySet::keyFor({first, second});
@@ -76,16 +75,12 @@ TEST(DisplaySetKey, isSortedJoinedAndIndependentOfOrder) {
     QStringList uuids = {Edid::parse(first)->uuidText(), Edid::parse(second)->uuidText()};
     uuids.sort();
     EXPECT_EQ(key, QStringLiteral("displays:") + uuids.join(u'+'));
-}
-
-TEST(DisplaySetKey, leavesOutWhatHasNoEdidAndIsBareWhenNothingRemains) {
-    const QByteArray monitor = edidBlob("DEL", 0xA0C3, 7);
     EXPECT_EQ(DisplaySet::keyFor({}), QStringLiteral("displays:"));
     EXPECT_EQ(DisplaySet::keyFor({QByteArray("garbage")}), QStringLiteral("displays:"));
-    EXPECT_EQ(DisplaySet::keyFor({monitor, QByteArray("garbage")}), DisplaySet::keyFor({monitor}));
+    EXPECT_EQ(DisplaySet::keyFor({first, QByteArray("garbage")}), DisplaySet::keyFor({first}));
 }
 
-TEST(DisplaySetSources, firstSourceThatNamesADisplayDecides) {
+TEST(DisplaySetSourcesTests, firstSourceThatNamesADisplayDecides) {
     const QByteArray monitor = edidBlob("DEL", 0xA0C3, 7);
     FixedSource silent(std::nullopt);
     FixedSource withoutEdid(std::vector<QByteArray>{}); // Xwayland's outputs
@@ -97,7 +92,7 @@ TEST(DisplaySetSources, firstSourceThatNamesADisplayDecides) {
     EXPECT_EQ(DisplaySet::currentKey({&silent}), QStringLiteral("displays:"));
 }
 
-TEST(SysfsDrmDisplays, connectedConnectorsWithEdidMakeTheKey) {
+TEST(SysfsDrmTests, connectedConnectorsWithEdidMakeTheKey) {
     FakeDrmTree tree;
     const QByteArray laptop = edidBlob("BOE", 0x0868, 0);
     const QByteArray external = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
@@ -110,17 +105,15 @@ TEST(SysfsDrmDisplays, connectedConnectorsWithEdidMakeTheKey) {
 
     SysfsDrm drm(tree.root());
     EXPECT_EQ(DisplaySet::currentKey({&drm}), DisplaySet::keyFor({external, laptop}));
-}
 
-TEST(SysfsDrmDisplays, missingTreeDoesNotAnswer) {
-    SysfsDrm drm(QStringLiteral("/nonexistent/tisko/drm"));
-    EXPECT_FALSE(drm.connectedEdids());
+    // A missing tree does not answer; an empty one names no display.
+    EXPECT_FALSE(SysfsDrm(QStringLiteral("/nonexistent/tisko/drm")).connectedEdids());
     FakeDrmTree empty;
     SysfsDrm none(empty.root());
     EXPECT_EQ(DisplaySet::currentKey({&none}), QStringLiteral("displays:"));
 }
 
-TEST(SysfsDrmSleep, asleepOnlyWhenEveryLitConnectorIsOff) {
+TEST(SysfsDrmTests, asleepOnlyWhenEveryLitConnectorIsOff) {
     FakeDrmTree tree;
     const QByteArray edid = edidBlob("DEL", 1, 1);
     tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,

@@ -11,7 +11,7 @@
 namespace tisko {
 namespace {
 
-const QDateTime kNow =
+const QDateTime testNow =
     QDateTime::fromString(QStringLiteral("2025-03-14T09:26:53.000Z"), Qt::ISODateWithMs);
 
 // Presence with no bus and no X server, so only the files of the test can answer.
@@ -20,7 +20,7 @@ protected:
     LinuxPresence presence(const SysfsDrm* drm = nullptr) {
         return LinuxPresence({QDBusConnection(QStringLiteral("tisko-no-bus")),
                               QDBusConnection(QStringLiteral("tisko-no-bus")), nullptr, drm,
-                              companionPath(), [] { return kNow; }});
+                              companionPath(), [] { return testNow; }});
     }
     // A new file for every write: QSettings caches files by size and modification time.
     QString companionPath() const {
@@ -42,12 +42,12 @@ QByteArray nudgedAt(const QDateTime& date) {
 TEST_F(OfflinePresence, onlyADateUnderThirtySecondsOldUnderTheKeyIsANudge) {
     EXPECT_FALSE(presence().companionKeepingAwake()) << "no file at all";
     const std::pair<QByteArray, bool> cases[] = {
-        {nudgedAt(kNow.addMSecs(-29'900)), true},
-        {nudgedAt(kNow.addMSecs(-30'000)), false},
-        {nudgedAt(kNow.addSecs(-3600)), false},
-        {nudgedAt(kNow.addSecs(60)), true},       // a minute ahead: clocks may differ that much
-        {nudgedAt(kNow.addMSecs(60'001)), false}, // further ahead is a bad date
-        {nudgedAt(kNow.addDays(30)), false},
+        {nudgedAt(testNow.addMSecs(-29'900)), true},
+        {nudgedAt(testNow.addMSecs(-30'000)), false},
+        {nudgedAt(testNow.addSecs(-3600)), false},
+        {nudgedAt(testNow.addSecs(60)), true},       // a minute ahead: clocks may differ that much
+        {nudgedAt(testNow.addMSecs(60'001)), false}, // further ahead is a bad date
+        {nudgedAt(testNow.addDays(30)), false},
         {"[General]\nkeepAwakeLastNudge=2025-03-14T10:26:40+01:00\n", true}, // read in its zone
         {"[General]\nkeepAwakeLastNudge=1741944410\n", false},
         {"[General]\nkeepAwakeLastNudge=Today\n", false},
@@ -55,7 +55,7 @@ TEST_F(OfflinePresence, onlyADateUnderThirtySecondsOldUnderTheKeyIsANudge) {
         {"[General]\nkeepAwakeLastNudge=2025-03-14\n", false},
         {"[General]\nkeepAwakeLastNudge=Tuesday 12:00\n", false},
         {"[General]\nkeepAwakeLastNudge=\n", false},
-        {"[General]\notherKey=" + kNow.toString(Qt::ISODate).toLatin1() + "\n", false},
+        {"[General]\notherKey=" + testNow.toString(Qt::ISODate).toLatin1() + "\n", false},
         {"\x01\x02 not an ini file [[[", false},
     };
     for (const auto& [text, nudged] : cases) {
@@ -66,11 +66,13 @@ TEST_F(OfflinePresence, onlyADateUnderThirtySecondsOldUnderTheKeyIsANudge) {
     // A date as QSettings itself writes it.
     ++m_writes;
     QSettings(companionPath(), QSettings::IniFormat)
-        .setValue(QStringLiteral("keepAwakeLastNudge"), kNow.addSecs(-5));
+        .setValue(QStringLiteral("keepAwakeLastNudge"), testNow.addSecs(-5));
     EXPECT_TRUE(presence().companionKeepingAwake());
 }
 
-TEST_F(OfflinePresence, displaySleepFallsBackToTheDrmConnectors) {
+TEST_F(OfflinePresence, displaySleepFallsBackToTheDrmConnectorsAndNobodyAnsweringMeansAwake) {
+    EXPECT_FALSE(presence().mainDisplayAsleep());
+    EXPECT_EQ(presence().secondsSinceLastInput(), std::nullopt);
     test::FakeDrmTree tree;
     const QByteArray edid = test::edidBlob("DEL", 1, 1);
     tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
@@ -80,11 +82,6 @@ TEST_F(OfflinePresence, displaySleepFallsBackToTheDrmConnectors) {
     tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
                       QStringLiteral("On"));
     EXPECT_FALSE(presence(&drm).mainDisplayAsleep());
-}
-
-TEST_F(OfflinePresence, nobodyAnsweringMeansAwakeAndUnknownIdleTime) {
-    EXPECT_FALSE(presence().mainDisplayAsleep());
-    EXPECT_EQ(presence().secondsSinceLastInput(), std::nullopt);
 }
 
 } // namespace

@@ -16,7 +16,7 @@
 namespace tisko::test {
 namespace {
 
-struct LoginItemTest : ::testing::Test {
+struct LoginItemTests : ::testing::Test {
     void SetUp() override {
         application();
         Log::restartForTesting();
@@ -29,7 +29,7 @@ struct LoginItemTest : ::testing::Test {
     TempHome home;
 };
 
-TEST_F(LoginItemTest, firstRunRegistersOnceAndNeverOverridesTheUser) {
+TEST_F(LoginItemTests, firstRunRegistersOnceAndNeverOverridesTheUser) {
     EXPECT_EQ(LoginItem::entryPath(),
               home.configHome() + QStringLiteral("/autostart/" TISKO_APP_ID ".desktop"));
     EXPECT_FALSE(LoginItem::isEnabled());
@@ -46,7 +46,7 @@ TEST_F(LoginItemTest, firstRunRegistersOnceAndNeverOverridesTheUser) {
     EXPECT_FALSE(LoginItem::isEnabled());
 }
 
-TEST_F(LoginItemTest, aFailedFirstRegistrationIsLoggedAndNotTriedAgain) {
+TEST_F(LoginItemTests, aFailedFirstRegistrationIsLoggedAndNotTriedAgain) {
     // A file where the autostart folder should be.
     QDir().mkpath(home.configHome());
     writeFile(home.configHome() + QStringLiteral("/autostart"), "not a folder");
@@ -61,7 +61,7 @@ TEST_F(LoginItemTest, aFailedFirstRegistrationIsLoggedAndNotTriedAgain) {
     EXPECT_FALSE(LoginItem::isEnabled());
 }
 
-TEST_F(LoginItemTest, entriesTheDesktopSwitchedOffReadAsDisabled) {
+TEST_F(LoginItemTests, entriesTheDesktopSwitchedOffReadAsDisabled) {
     const struct {
         const char* text;
         bool enabled;

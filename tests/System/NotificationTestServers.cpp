@@ -13,8 +13,8 @@ namespace tisko::test {
 namespace {
 
 // dbusmock lives in the Debian package of the system interpreter.
-const QString kPython = QStringLiteral("/usr/bin/python3");
-const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
+const QString python3 = QStringLiteral("/usr/bin/python3");
+const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
 
 } // namespace
 
@@ -80,9 +80,9 @@ MockNotificationServer::MockNotificationServer(const PrivateBus& bus, const QStr
     }
     m_process.setProcessEnvironment(bus.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(kPython, arguments);
+    m_process.start(python3, arguments);
     m_running = waitUntil(
-        [&] { return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications); },
+        [&] { return m_process.state() != QProcess::NotRunning && bus.owns(notificationsService); },
         std::chrono::seconds(15));
 }
 
@@ -106,66 +106,6 @@ QStringList MockNotificationServer::calls(const QString& method) const {
             found << rest.trimmed();
     }
     return found;
-}
-
-DunstServer::DunstServer(const PrivateBus& bus)
-    : m_bus(bus) {
-    const QString config = m_dir.filePath(QStringLiteral("dunstrc"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    // Nothing times out during a test; clicks run the default action.
-    file.write("[global]\n"
-               "    font = DejaVu Sans 11\n"
-               "    width = 420\n"
-               "    origin = top-right\n"
-               "    offset = 20x40\n"
-               "    frame_width = 2\n"
-               "    mouse_left_click = do_action, close_current\n"
-               "[urgency_low]\n    timeout = 0\n"
-               "[urgency_normal]\n    timeout = 0\n"
-               "[urgency_critical]\n    timeout = 0\n");
-    file.close();
-    m_process.setProcessEnvironment(bus.environment());
-    // Its complaints about missing icon themes stay out of the test's output.
-    m_process.setStandardOutputFile(QProcess::nullDevice());
-    m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("dunst.log")));
-    m_process.start(QStringLiteral("dunst"), {QStringLiteral("-config"), config});
-    m_running = waitUntil(
-        [&] { return m_process.state() != QProcess::NotRunning && bus.owns(kNotifications); },
-        std::chrono::seconds(10));
-}
-
-DunstServer::~DunstServer() {
-    endProcess(m_process);
-}
-
-QByteArray DunstServer::control(const QStringList& arguments) const {
-    QProcess dunstctl;
-    dunstctl.setProcessEnvironment(m_bus.environment());
-    dunstctl.start(QStringLiteral("dunstctl"), arguments);
-    dunstctl.waitForFinished(5000);
-    return dunstctl.readAllStandardOutput();
-}
-
-bool DunstServer::showing(int count) const {
-    const bool shown = waitUntil([&] { return displayedCount() == count; });
-    spin(std::chrono::milliseconds(200));
-    return shown && displayedCount() == count;
-}
-
-int DunstServer::displayedCount() const {
-    bool ok = false;
-    const int count =
-        control({QStringLiteral("count"), QStringLiteral("displayed")}).trimmed().toInt(&ok);
-    return ok ? count : -1;
-}
-
-QJsonArray DunstServer::closeAllAndReadHistory() const {
-    control({QStringLiteral("close-all")});
-    const QJsonDocument history = QJsonDocument::fromJson(control({QStringLiteral("history")}));
-    // {"type": "aa{sv}", "data": [[ {...}, {...} ]]}
-    return history.object().value(QStringLiteral("data")).toArray().at(0).toArray();
 }
 
 void NotificationBusTest::SetUp() {

@@ -10,7 +10,6 @@
 
 #include <QByteArray>
 #include <QDBusConnection>
-#include <QJsonArray>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -60,33 +59,6 @@ public:
     QStringList calls(const QString& method) const;
 
 private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    bool m_running = false;
-};
-
-// dunst on a bus, drawing on $DISPLAY, with notifications that stay until closed.
-class DunstServer {
-public:
-    explicit DunstServer(const PrivateBus& bus);
-    ~DunstServer();
-    DunstServer(const DunstServer&) = delete;
-    DunstServer& operator=(const DunstServer&) = delete;
-
-    // Whether dunst took the notifications name on the bus.
-    bool isRunning() const { return m_running; }
-    // Runs dunstctl with `arguments` against this dunst and returns what it printed.
-    QByteArray control(const QStringList& arguments) const;
-    // `dunstctl count displayed`.
-    int displayedCount() const;
-    // Waits until `count` notifications are shown and every answer has come back.
-    bool showing(int count) const;
-    // Closes everything on screen and returns the history, newest first (each entry an object
-    // of dunst's typed fields: "summary": {"data": ...}).
-    QJsonArray closeAllAndReadHistory() const;
-
-private:
-    const PrivateBus& m_bus;
     QTemporaryDir m_dir;
     QProcess m_process;
     bool m_running = false;

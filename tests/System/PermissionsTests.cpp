@@ -12,7 +12,7 @@
 namespace tisko::test {
 namespace {
 
-TEST(PermissionsTest, cameraNodesAndSampleCameras) {
+TEST(PermissionsTests, cameraNodesAndSampleCameras) {
     application();
     EXPECT_EQ(CameraPermission::stateOfNode(QStringLiteral("/nonexistent/video0")),
               PermissionState::unknown);
@@ -32,7 +32,7 @@ TEST(PermissionsTest, cameraNodesAndSampleCameras) {
     qunsetenv("TISKO_CAMERAS");
 }
 
-TEST(PermissionsTest, trackerPortIsOursOrFreeOrDenied) {
+TEST(PermissionsTests, trackerPortIsOursOrFreeOrDenied) {
     application();
     QUdpSocket ours;
     ASSERT_TRUE(ours.bind(QHostAddress::LocalHost, 0));
@@ -57,7 +57,7 @@ TEST(PermissionsTest, trackerPortIsOursOrFreeOrDenied) {
     EXPECT_FALSE(MotionPermission::heldByThisProcess(4242, table));
 }
 
-TEST(PermissionsTest, notificationPanelOfTheRunningDesktopOnlyWhenInstalled) {
+TEST(PermissionsTests, notificationPanelOfTheRunningDesktopOnlyWhenInstalled) {
     QTemporaryDir bin;
     writeFile(bin.filePath(QStringLiteral("systemsettings")), "#!/bin/sh\n");
     QFile::setPermissions(bin.filePath(QStringLiteral("systemsettings")),

@@ -1,9 +1,10 @@
 #include "FakeNotificationCenter.h"
 #include "FeedServer.h"
-#include "NotificationTestServers.h"
+#include "EventLoop.h"
+#include "LoggedLines.h"
+#include "TempHome.h"
 
 #include "Tisko/Support/SettingsStore.h"
-#include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/Notifier.h"
 #include "Tisko/System/Updater.h"
 
@@ -64,13 +65,13 @@ struct UpdaterHarness {
     std::vector<UpdateOutcome> windows;
 };
 
-struct UpdaterTest : ::testing::Test {
+struct UpdaterTests : ::testing::Test {
     test::TempHome home;
     test::FakeNotificationCenter center;
     UpdaterHarness h{center};
 };
 
-TEST_F(UpdaterTest, aScheduledFindingIsANotificationInTheBackgroundAndAWindowInFront) {
+TEST_F(UpdaterTests, aScheduledFindingIsANotificationInTheBackgroundAndAWindowInFront) {
     h.server.serve(feedOffering("0.10"));
     int changes = 0;
     QObject::connect(h.updater.get(), &Updater::availableVersionChanged, [&] { ++changes; });
@@ -85,13 +86,15 @@ TEST_F(UpdaterTest, aScheduledFindingIsANotificationInTheBackgroundAndAWindowInF
     ASSERT_EQ(h.windows.size(), 1u);
     EXPECT_EQ(h.windows[0].item.downloadAddress(), QUrl(u"https://example.org/tisko.deb"_qs));
     EXPECT_EQ(center.added.size(), 1u);
+    h.updater->windowShown(); // the window takes the notice's place
+    EXPECT_EQ(center.removed, std::vector{Notifier::updateIdentifier()});
     h.updater->finishSession();
     EXPECT_FALSE(h.updater->availableVersion());
     EXPECT_EQ(changes, 2) << "the same version again notifies nobody";
     EXPECT_TRUE(test::loggedLines().isEmpty());
 }
 
-TEST_F(UpdaterTest, anEqualOrOlderVersionOffersNothingAndEndsAPreview) {
+TEST_F(UpdaterTests, anEqualOrOlderVersionOffersNothingAndEndsAPreview) {
     QSettings(SettingsStore::filePath(), QSettings::IniFormat)
         .setValue(SettingsStore::previewUpdateKey, u"9.9"_qs);
     h.start();
@@ -108,7 +111,7 @@ TEST_F(UpdaterTest, anEqualOrOlderVersionOffersNothingAndEndsAPreview) {
     EXPECT_FALSE(h.updater->availableVersion());
 }
 
-TEST_F(UpdaterTest, refusedFeedsLeaveOneLineAndNoOffer) {
+TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     const QByteArray huge =
         feedOffering("2.0").replace("<channel>", "<channel>" + QByteArray(1100 * 1024, ' '));
     const QUrl https(QStringLiteral("https://127.0.0.1:%1/x").arg(h.server.serverPort()));
@@ -135,7 +138,7 @@ TEST_F(UpdaterTest, refusedFeedsLeaveOneLineAndNoOffer) {
     EXPECT_FALSE(h.updater->availableVersion());
 }
 
-TEST_F(UpdaterTest, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
+TEST_F(UpdaterTests, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
     h.server.serve(feedOffering("0.9"));
     const Date launch = h.now;
     EXPECT_EQ(h.updater->nextCheck(), launch + 1min);
@@ -154,51 +157,6 @@ TEST_F(UpdaterTest, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
     h.runScheduledCheck();
     EXPECT_EQ(h.server.requests(), 2);
     EXPECT_EQ(h.updater->nextCheck(), checked + 12h);
-}
-
-// The update notice on a real dunst: the update window takes it away, a click on it asks for
-// the window.
-struct UpdaterDunstTest : test::NotificationBusTest {
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "dunst needs an X display: run under tests/harness/run-headless";
-        NotificationBusTest::SetUp();
-        dunst = std::make_unique<test::DunstServer>(bus);
-        ASSERT_TRUE(dunst->isRunning()) << "dunst did not start";
-        startCenter();
-        h = std::make_unique<UpdaterHarness>(*center);
-        h->server.serve(feedOffering("7.1"));
-        router = std::make_unique<NotificationRouter>(*center);
-        router->setUpdateCheck([this] { h->updater->checkForUpdates(); });
-        // What the application does when a window is asked for.
-        QObject::connect(h->updater.get(), &Updater::windowRequested,
-                         [this] { h->updater->windowShown(); });
-    }
-    void TearDown() override {
-        router.reset();
-        h.reset();
-        NotificationBusTest::TearDown();
-        dunst.reset();
-    }
-
-    std::unique_ptr<test::DunstServer> dunst;
-    std::unique_ptr<UpdaterHarness> h;
-    std::unique_ptr<NotificationRouter> router;
-};
-
-TEST_F(UpdaterDunstTest, theWindowTakesTheNoticeAwayAndAClickOnItOpensTheWindow) {
-    h->runScheduledCheck();
-    ASSERT_TRUE(dunst->showing(1));
-    EXPECT_EQ(h->updater->availableVersion(), u"7.1"_qs);
-    h->runUserCheck();
-    ASSERT_TRUE(dunst->showing(0));
-
-    h->runScheduledCheck();
-    ASSERT_TRUE(dunst->showing(1));
-    dunst->control({QStringLiteral("action"), QStringLiteral("0")});
-    ASSERT_TRUE(test::waitUntil([&] { return h->windows.size() == 2; }));
-    ASSERT_TRUE(dunst->showing(0));
-    EXPECT_EQ(h->server.requests(), 4);
 }
 
 } // namespace

@@ -13,11 +13,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString kLogind = QStringLiteral("org.freedesktop.login1");
+const QString logindService = QStringLiteral("org.freedesktop.login1");
 
 void announceSleep(bool starting) {
     test::callMock(
-        QDBusConnection::systemBus(), kLogind, QStringLiteral("/org/freedesktop/login1"),
+        QDBusConnection::systemBus(), logindService, QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("EmitSignal"),
         {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
          QStringLiteral("b"),

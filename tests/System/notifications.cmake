@@ -1,5 +1,5 @@
-# Notifications: unit tests against a fake centre, and tests against real servers
-# (python3-dbusmock's notification daemon and dunst, each on a bus of the test's own).
+# Notifications: unit tests against a fake centre, and the centre on the wire against
+# python3-dbusmock's notification daemon on a bus of the test's own.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus)
 
 add_library(tisko_notification_test_servers STATIC
@@ -15,25 +15,24 @@ tisko_qt_target(tisko_notification_test_servers)
 
 tisko_add_test(tisko_notifications_test
   SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/NotifierTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/NotificationRouterTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/NotificationStatusTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/NotificationSwitchTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NotifierTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NotificationRouterTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NotificationStatusTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NotificationSwitchTests.cpp
   LIBS tisko_notification_test_servers
   LABELS notifications)
 tisko_qt_target(tisko_notifications_test)
 
 tisko_add_test(tisko_notifications_dbus_test
   SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/DBusNotificationCenterTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DunstNotificationTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DBusNotificationCenterTests.cpp
   LIBS tisko_notification_test_servers
   LABELS integration)
 tisko_qt_target(tisko_notifications_dbus_test)
 
 # Its own program: it must reach the session bus for the first time without one.
 tisko_add_test(tisko_notifications_nobus_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotifierNoBusTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotifierNoBusTests.cpp
   LIBS tisko_notification_test_servers
   LABELS integration)
 tisko_qt_target(tisko_notifications_nobus_test)

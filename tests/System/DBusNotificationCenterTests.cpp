@@ -14,11 +14,9 @@
 namespace tisko {
 namespace {
 
-using namespace std::chrono_literals;
-
 // The centre against python3-dbusmock's notification daemon, which logs every call with its
 // arguments, on a bus of the test's own.
-class DBusNotificationCenterTest : public test::NotificationBusTest {
+class DBusNotificationCenterTests : public test::NotificationBusTest {
 protected:
     // Starts the mock server with the capabilities given (or its own), then the centre.
     void startWithServer(const QString& capabilities = {}) {
@@ -36,7 +34,7 @@ protected:
     std::unique_ptr<test::MockNotificationServer> server;
 };
 
-TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne) {
+TEST_F(DBusNotificationCenterTests, aWarningCarriesItsHintsAndReplacesTheLastOne) {
     ASSERT_NO_FATAL_FAILURE(startWithServer());
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
@@ -61,12 +59,15 @@ TEST_F(DBusNotificationCenterTest, aWarningCarriesItsHintsAndReplacesTheLastOne)
         << calls[1].toStdString();
     EXPECT_TRUE(calls[1].contains(QStringLiteral("\"suppress-sound\": True")));
     EXPECT_FALSE(calls[1].contains(QStringLiteral("sound-name")));
-    test::spin(100ms);
+    // Answers come back in order: once a later status query is answered, so are the posts'.
+    NotificationStatus status;
+    NotificationPermission::refresh(*center, status);
+    ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::granted; }));
     EXPECT_TRUE(test::loggedErrors().isEmpty())
         << test::loggedErrors().join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(DBusNotificationCenterTest, warningsPostedTogetherStillReplaceEachOther) {
+TEST_F(DBusNotificationCenterTests, warningsPostedTogetherStillReplaceEachOther) {
     ASSERT_NO_FATAL_FAILURE(startWithServer());
 
     // The second is sent only once the server has given the first its id.
@@ -79,7 +80,7 @@ TEST_F(DBusNotificationCenterTest, warningsPostedTogetherStillReplaceEachOther) 
     EXPECT_TRUE(calls[2].startsWith(QStringLiteral("\"Tisko\" 1 ")));
 }
 
-TEST_F(DBusNotificationCenterTest, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGiven) {
+TEST_F(DBusNotificationCenterTests, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGiven) {
     ASSERT_NO_FATAL_FAILURE(startWithServer());
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
@@ -95,13 +96,13 @@ TEST_F(DBusNotificationCenterTest, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGi
     EXPECT_FALSE(notice.contains(QStringLiteral("urgency")));
 }
 
-TEST_F(DBusNotificationCenterTest, aServerWithoutMarkupGetsTheTextUntouched) {
+TEST_F(DBusNotificationCenterTests, aServerWithoutMarkupGetsTheTextUntouched) {
     ASSERT_NO_FATAL_FAILURE(startWithServer(QStringLiteral("body actions")));
     Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
     EXPECT_TRUE(notifies(1).value(0).contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
 }
 
-TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsBothLinesOnce) {
+TEST_F(DBusNotificationCenterTests, withNoServerTheStatusIsDeniedAndAWarningLogsBothLinesOnce) {
     startCenter();
 
     NotificationStatus status;
@@ -110,7 +111,9 @@ TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsB
 
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
     ASSERT_TRUE(test::waitUntil([&] { return test::loggedErrors().size() >= 2; }));
-    test::spin(200ms);
+    status.setState(PermissionState::unknown);
+    NotificationPermission::refresh(*center, status); // answered after the post's calls
+    ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::denied; }));
     const QStringList lines = test::loggedErrors();
     ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(lines.count(QStringLiteral("Aviso sin permiso de notificaciones (estado 1)")), 1);
@@ -127,36 +130,54 @@ TEST_F(DBusNotificationCenterTest, withNoServerTheStatusIsDeniedAndAWarningLogsB
     EXPECT_TRUE(*granted);
 }
 
-TEST_F(DBusNotificationCenterTest, aClickReachesTheCentreOnlyForItsOwnNotifications) {
+TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUntilItIsClosed) {
     ASSERT_NO_FATAL_FAILURE(startWithServer());
     QStringList clicked;
     QObject::connect(center.get(), &NotificationCenter::activated,
                      [&](const QString& identifier) { clicked << identifier; });
 
-    Notifier::postUpdate(QStringLiteral("2.0"), *center);
-    ASSERT_EQ(notifies(1).size(), 1);
-    test::spin(100ms);
+    // Adds a request and waits until the server has given it its id.
+    const auto show = [&](const NotificationRequest& request) {
+        bool answered = false;
+        center->add(request, [&](const QString&) { answered = true; });
+        return test::waitUntil([&] { return answered; });
+    };
+    ASSERT_TRUE(show(Notifier::updateRequest(QStringLiteral("2.0"))));
 
     // The server says id 1 (ours) and id 7 (not ours) were clicked, and a button on id 1.
     QDBusConnection control = bus.connect(QStringLiteral("control"));
-    auto emitAction = [&](uint id, const QString& key) {
+    auto emitSignal = [&](const QString& name, const QString& signature, QVariantList values) {
         QDBusMessage call = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.Notifications"),  // service
             QStringLiteral("/org/freedesktop/Notifications"), // path
             QStringLiteral("org.freedesktop.DBus.Mock"),      // interface
             QStringLiteral("EmitSignal"));
         call << QStringLiteral("org.freedesktop.Notifications") // interface
-             << QStringLiteral("ActionInvoked")                 // name
-             << QStringLiteral("us")                            // signature
-             << QVariantList{QVariant::fromValue(id), key};     // arguments
+             << name << signature << values;
         control.call(call);
     };
-    emitAction(7, QStringLiteral("default"));
-    emitAction(1, QStringLiteral("other"));
-    emitAction(1, QStringLiteral("default"));
+    const auto action = [&](uint id, const QString& key) {
+        emitSignal(QStringLiteral("ActionInvoked"), QStringLiteral("us"),
+                   {QVariant::fromValue(id), key});
+    };
+    action(7, QStringLiteral("default"));
+    action(1, QStringLiteral("other"));
+    action(1, QStringLiteral("default"));
     ASSERT_TRUE(test::waitUntil([&] { return !clicked.isEmpty(); }));
-    test::spin(100ms);
     EXPECT_EQ(clicked, QStringList{Notifier::updateIdentifier()});
+
+    // Closed by the user: its id no longer counts, and the next notice is a new one. The
+    // server's signals arrive in order, so once the click on the warning (id 2) is in, so is
+    // everything before it.
+    emitSignal(QStringLiteral("NotificationClosed"), QStringLiteral("uu"),
+               {QVariant::fromValue(1u), QVariant::fromValue(2u)});
+    action(1, QStringLiteral("default"));
+    ASSERT_TRUE(show(*Notifier::postureRequest(PostureVerdict::tooClose(1.3), false)));
+    action(2, QStringLiteral("default"));
+    ASSERT_TRUE(test::waitUntil([&] { return clicked.size() == 2; }));
+    EXPECT_EQ(clicked, (QStringList{Notifier::updateIdentifier(), Notifier::postureIdentifier()}));
+    Notifier::postUpdate(QStringLiteral("2.1"), *center);
+    EXPECT_TRUE(notifies(3).value(2).startsWith(QStringLiteral("\"Tisko\" 0 ")));
     QDBusConnection::disconnectFromBus(QStringLiteral("control"));
 }
 

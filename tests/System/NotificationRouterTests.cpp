@@ -9,9 +9,7 @@
 namespace tisko {
 namespace {
 
-using namespace std::chrono_literals;
-
-class NotificationRouterTest : public ::testing::Test {
+class NotificationRouterTests : public ::testing::Test {
 protected:
     void SetUp() override {
         test::application();
@@ -23,24 +21,23 @@ protected:
     int checks = 0;
 };
 
-TEST_F(NotificationRouterTest, onlyAClickOnTheUpdateNoticeStartsTheCheckAndOnlyAfterTheClick) {
+TEST_F(NotificationRouterTests, onlyAClickOnTheUpdateNoticeStartsTheCheckAndOnlyAfterTheClick) {
     center.click(Notifier::postureIdentifier());
     center.click(QStringLiteral("something.else"));
     center.click(Notifier::updateIdentifier());
     // The check is a task of its own: the click is answered first.
     EXPECT_EQ(checks, 0);
-    ASSERT_TRUE(test::waitUntil([&] { return checks == 1; }));
-    test::spin(50ms);
+    QCoreApplication::processEvents();
     EXPECT_EQ(checks, 1);
 }
 
-TEST_F(NotificationRouterTest, aClickAfterTheRouterIsGoneIsIgnored) {
+TEST_F(NotificationRouterTests, aClickAfterTheRouterIsGoneIsIgnored) {
     {
         NotificationRouter shortLived(center);
         shortLived.setUpdateCheck([this] { checks += 100; });
         center.click(Notifier::updateIdentifier());
     }
-    test::spin(100ms);
+    QCoreApplication::processEvents();
     EXPECT_EQ(checks, 1);
 }
 

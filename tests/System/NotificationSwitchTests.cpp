@@ -15,9 +15,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString kEntry = QStringLiteral("io.github.tisko.Tisko");
+const QString appEntry = QStringLiteral("io.github.tisko.Tisko");
 
-class NotificationSwitchTest : public ::testing::Test {
+class NotificationSwitchTests : public ::testing::Test {
 protected:
     void SetUp() override { test::application(); }
 
@@ -27,7 +27,7 @@ protected:
         QObject context;
         int answers = 0;
         std::optional<bool> enabled;
-        NotificationSwitch(kEntry, environment)
+        NotificationSwitch(appEntry, environment)
             .query(
                 &context,
                 [&](bool on) {
@@ -59,10 +59,10 @@ TEST(NotificationSwitchNames, plasmaPopupsAreOnUnlessTheApplicationGroupSaysOff)
         {QString(), true},
     };
     for (const auto& [text, shows] : cases)
-        EXPECT_EQ(NotificationSwitch::plasmaShowsPopups(text, kEntry), shows) << text.toStdString();
+        EXPECT_EQ(NotificationSwitch::plasmaShowsPopups(text, appEntry), shows) << text.toStdString();
 }
 
-TEST_F(NotificationSwitchTest, plasmaReadsTheUsersNotificationSettings) {
+TEST_F(NotificationSwitchTests, plasmaReadsTheUsersNotificationSettings) {
     NotificationSwitch::Environment plasma{QStringLiteral("KDE"), config.path()};
     EXPECT_EQ(ask(plasma), true); // no plasmanotifyrc yet
 
@@ -73,7 +73,7 @@ TEST_F(NotificationSwitchTest, plasmaReadsTheUsersNotificationSettings) {
     EXPECT_EQ(ask({QStringLiteral("XFCE"), config.path()}), true);
 }
 
-TEST_F(NotificationSwitchTest, gnomeReadsTheApplicationsEnableKey) {
+TEST_F(NotificationSwitchTests, gnomeReadsTheApplicationsEnableKey) {
     // gsettings with its key-file backend reads $XDG_CONFIG_HOME/glib-2.0/settings/keyfile.
     qputenv("GSETTINGS_BACKEND", "keyfile");
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
@@ -92,7 +92,7 @@ TEST_F(NotificationSwitchTest, gnomeReadsTheApplicationsEnableKey) {
     qunsetenv("XDG_CONFIG_HOME");
 }
 
-TEST_F(NotificationSwitchTest, aMissingOrHangingGsettingsLeavesNotificationsOn) {
+TEST_F(NotificationSwitchTests, aMissingOrHangingGsettingsLeavesNotificationsOn) {
     EXPECT_EQ(
         ask({QStringLiteral("GNOME"), config.path(), QStringLiteral("/nonexistent/gsettings")}),
         true);
