@@ -34,6 +34,11 @@ public:
                                          std::optional<PixelPoint> rightPupil, int width,
                                          int height);
 
+    // A whole frame is first searched as the detector searches a picture given whole, for
+    // faces from this share of the frame's width up, when its longer side is at most
+    // `largestPlainSearch` pixels (larger ones only on the copies below).
+    static constexpr double narrowestDeskFace = 0.1;
+    static constexpr int largestPlainSearch = 4096;
     // Longest sides of the grey copies a whole frame is searched on, coarse to fine, none
     // larger than the frame but the last, which may enlarge it up to twice, the only way to
     // find a tiny face. The detector finds faces from 80 pixels up, so the first copy
