@@ -1,24 +1,31 @@
 // Prints how many of the faces that dlib's detector finds on a whole 640×480 frame Tisko's
 // face search finds too, over the portraits of the test photographs at face widths from 12
 // to 45 % of the frame, plain, dark, mirrored and turned; the faces it finds beyond those;
-// and the time of a first frame's analysis (the whole search and the landmarks) beside the
-// detector's own.
+// and the CPU time of a first frame's analysis (the whole search and the landmarks) beside
+// the detector's own.
 //   camera_face_search_recall [--list]   (--list names every frame missed)
 #include "PhotoFrames.h"
 #include "ShippedDetector.h"
 #include "Tisko/Camera/FaceAnalyzer.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <vector>
 
 using namespace tisko;
 
 namespace {
+
+// CPU milliseconds this thread has used: a figure the machine's other work barely moves.
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 double median(std::vector<double> v) {
     if (v.empty())
@@ -42,7 +49,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::vector<test::FaceFrame> frames =
-        test::faceFrames({0.12, 0.14, 0.17, 0.2, 0.25, 0.3, 0.37, 0.45}, true);
+        test::faceFrames({0.12, 0.14, 0.17, 0.2, 0.25, 0.3, 0.37, 0.45});
     if (frames.empty()) {
         std::fprintf(stderr, "no photographs: run tests/data/fetch-photos build/photos\n");
         return 1;
@@ -51,15 +58,14 @@ int main(int argc, char** argv) {
     Tally all;
     std::vector<double> searchMs, detectorMs;
     for (const test::FaceFrame& frame : frames) {
-        QElapsedTimer clock;
-        clock.start();
+        double start = cpuMs();
         const std::vector<QRectF> reference = test::shippedDetectorFaces(frame.image);
-        detectorMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        detectorMs.push_back(cpuMs() - start);
         FaceTrack track;
-        clock.start();
+        start = cpuMs();
         const bool found =
             FaceAnalyzer::measure(test::viewOf(frame.image), *model, track).has_value();
-        searchMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        searchMs.push_back(cpuMs() - start);
         // Found when the search's face lies on one of the detector's.
         const QPointF middle(track.found.left + track.found.width / 2,
                              track.found.top + track.found.height / 2);
@@ -90,7 +96,8 @@ int main(int argc, char** argv) {
     for (const auto& [name, t] : byCondition)
         row(name, t);
     row(QStringLiteral("all"), all);
-    std::printf("first frame 640x480, median ms: Tisko's analysis %.1f, the detector alone %.1f\n",
-                median(searchMs), median(detectorMs));
+    std::printf(
+        "first frame 640x480, median CPU ms: Tisko's analysis %.1f, the detector alone %.1f\n",
+        median(searchMs), median(detectorMs));
     return 0;
 }

@@ -76,7 +76,7 @@ TEST_F(AnalyzerFixture, findsEveryFaceTheDetectorFindsOnTheWholeFrame) {
     // mirrored and turned: whenever dlib's detector finds the face on the whole frame, the
     // search finds it too (a narrow face scoring just above the detector's line, found on
     // the frame itself but on none of the copies, was once lost).
-    const std::vector<test::FaceFrame> frames = test::faceFrames({0.12, 0.15, 0.45}, true);
+    const std::vector<test::FaceFrame> frames = test::faceFrames({0.12, 0.15, 0.45});
     ASSERT_EQ(frames.size(), test::portraits().size() * 3 * 5) << "run tests/data/fetch-photos";
     int hits = 0;
     for (const test::FaceFrame& frame : frames) {

@@ -20,12 +20,14 @@ QImage loadPhoto(const QString& name) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage composeFrame(const QImage& photo, QSize size, double scale, QPointF anchor, QPointF target) {
+QImage composeFrame(const QImage& photo, QSize size, double scale, QPointF anchor, QPointF target,
+                    double degrees) {
     QImage frame(size, QImage::Format_RGB32);
     frame.fill(QColor(128, 128, 128));
     QPainter painter(&frame);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.translate(target);
+    painter.rotate(degrees);
     painter.scale(scale, scale);
     painter.translate(-anchor);
     painter.drawImage(QPointF(0, 0), photo);
@@ -61,7 +63,7 @@ const std::vector<Portrait>& portraits() {
     return all;
 }
 
-std::vector<FaceFrame> faceFrames(const std::vector<double>& widths, bool conditions) {
+std::vector<FaceFrame> faceFrames(const std::vector<double>& widths) {
     constexpr QSize size(640, 480);
     std::vector<FaceFrame> frames;
     for (const Portrait& portrait : portraits()) {
@@ -81,26 +83,14 @@ std::vector<FaceFrame> faceFrames(const std::vector<double>& widths, bool condit
             const QString what =
                 portrait.name + QStringLiteral(" %1%").arg(std::lround(100 * width));
             // A little above the middle, where a seated person's face is.
-            const QImage plain =
-                composeFrame(photo, size, scale, middle, QPointF(size.width() / 2.0, 200));
+            const QPointF target(size.width() / 2.0, 200);
+            const QImage plain = composeFrame(photo, size, scale, middle, target);
             frames.push_back({plain, what});
-            if (!conditions)
-                continue;
             frames.push_back({darkened(plain, 0.25), what + QStringLiteral(" dark")});
             frames.push_back({plain.mirrored(true, false), what + QStringLiteral(" mirrored")});
-            for (double angle : {-8.0, 8.0}) {
-                QImage turned(size, QImage::Format_RGB32);
-                turned.fill(QColor(128, 128, 128));
-                QPainter painter(&turned);
-                painter.setRenderHint(QPainter::SmoothPixmapTransform);
-                painter.translate(size.width() / 2.0, 200);
-                painter.rotate(angle);
-                painter.scale(scale, scale);
-                painter.translate(-middle);
-                painter.drawImage(QPointF(0, 0), photo);
-                painter.end();
-                frames.push_back({turned, what + QStringLiteral(" turned %1°").arg(angle)});
-            }
+            for (double degrees : {-8.0, 8.0})
+                frames.push_back({composeFrame(photo, size, scale, middle, target, degrees),
+                                  what + QStringLiteral(" turned %1°").arg(degrees)});
         }
     }
     return frames;

@@ -17,9 +17,10 @@ QString photoPath(const QString& name);
 // The photograph decoded in 32-bit form, or a null image when it cannot be read.
 QImage loadPhoto(const QString& name);
 
-// A camera frame in memory: `photo` scaled by `scale` about its point `anchor`, which lands
-// on `target` of a frame of `size` filled with mid grey. Nothing is written to disk.
-QImage composeFrame(const QImage& photo, QSize size, double scale, QPointF anchor, QPointF target);
+// A camera frame in memory: `photo` scaled by `scale` and turned by `degrees` about its point
+// `anchor`, which lands on `target` of a frame of `size` filled with mid grey.
+QImage composeFrame(const QImage& photo, QSize size, double scale, QPointF anchor, QPointF target,
+                    double degrees = 0);
 
 // The frame as the analyzer reads it (32-bit BGRA, as delivered by the camera).
 PixelBuffer viewOf(const QImage& frame);
@@ -40,8 +41,8 @@ struct FaceFrame {
     QString what; // "man_glasses.jpg 17% dark"
 };
 // 640×480 frames of every portrait, its face `widths` of the frame wide (placed by the face
-// the detector finds in the photograph), plain and, when `conditions`, also darkened to a
-// quarter, mirrored, and turned 8° either way.
-std::vector<FaceFrame> faceFrames(const std::vector<double>& widths, bool conditions);
+// the detector finds in the photograph): plain, darkened to a quarter, mirrored, and turned
+// 8° either way.
+std::vector<FaceFrame> faceFrames(const std::vector<double>& widths);
 
 } // namespace tisko::test
