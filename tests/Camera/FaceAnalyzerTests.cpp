@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -31,24 +32,16 @@ struct AnalyzerFixture : ::testing::Test {
 
 } // namespace
 
-TEST(FaceAnalyzerGeometry, eyeDistanceIsInPixelsOverTheFrameWidth) {
-    const PixelBox box{0.3 * 1280, 0.2 * 720, 0.25 * 1280, 0.4 * 720};
-    const auto pupil = [&](double x, double y) {
-        return PixelPoint{box.left + x * box.width, box.top + y * box.height};
-    };
-    const HeadMeasurement level =
-        FaceAnalyzer::measurementOf(box, pupil(0.3, 0.6), pupil(0.7, 0.6), 1280, 720);
-    EXPECT_DOUBLE_EQ(level.faceWidth, 0.25);
-    EXPECT_DOUBLE_EQ(level.faceHeight, 0.4);
-    EXPECT_DOUBLE_EQ(level.faceY, 1.0 - 0.4); // top at 0.2 from the top, half height below it
-    EXPECT_NEAR(*level.eyeDistance, 0.1, 1e-12);
-    const HeadMeasurement tilted =
-        FaceAnalyzer::measurementOf(box, pupil(0.3, 0.5), pupil(0.7, 0.6), 1280, 720);
-    EXPECT_NEAR(*tilted.eyeDistance, std::sqrt(128.0 * 128.0 + 28.8 * 28.8) / 1280, 1e-12);
-    EXPECT_FALSE(
-        FaceAnalyzer::measurementOf(box, pupil(0.5, 0.5), pupil(0.5, 0.5), 1280, 720).eyeDistance);
-    EXPECT_FALSE(
-        FaceAnalyzer::measurementOf(box, std::nullopt, pupil(0.5, 0.5), 1280, 720).eyeDistance);
+TEST(FaceAnalyzerGeometry, valuesAreFractionsOfTheFrameWithYUpwardAndEyesNeedTwoPupils) {
+    const PixelBox box{384, 144, 320, 288}; // 0.3, 0.2, 0.25 and 0.4 of 1280 × 720
+    const PixelPoint left{480, 300}, right{608, 328.8};
+    const HeadMeasurement m = FaceAnalyzer::measurementOf(box, left, right, 1280, 720);
+    EXPECT_DOUBLE_EQ(m.faceWidth, 0.25);
+    EXPECT_DOUBLE_EQ(m.faceHeight, 0.4);
+    EXPECT_DOUBLE_EQ(m.faceY, 1.0 - 0.4); // top at 0.2 from the top, half height below it
+    EXPECT_NEAR(*m.eyeDistance, std::hypot(128.0, 28.8) / 1280, 1e-12); // tilted eyes
+    EXPECT_FALSE(FaceAnalyzer::measurementOf(box, left, left, 1280, 720).eyeDistance);
+    EXPECT_FALSE(FaceAnalyzer::measurementOf(box, std::nullopt, right, 1280, 720).eyeDistance);
 }
 
 TEST_F(AnalyzerFixture, findsTheFaceOfEachPhotographRightSideUp) {
