@@ -137,16 +137,25 @@ std::optional<PixelBox> searchNear(const PixelBuffer& frame, const PixelBox& pre
     return widest(found);
 }
 
-// The whole frame, searched on grey copies from coarse to fine. A face the coarse copy
-// shows too small to find is narrower than any face it does find, so a convincing face
-// there ends the search. A weak one is looked at again on its own, at the size the
-// detector sees best, where a real face scores high and a pattern that only looks like
-// one stays weak; only when it does not convince there do the finer copies add the
-// narrower faces they see.
+// The whole frame. It is first searched as the detector searches a picture it is given whole,
+// down to the narrowest face a person at a desk shows, so every face the detector finds
+// there is found here too. A convincing face ends the search. Otherwise grey copies with
+// their brightness spread are searched from coarse to fine, for faces in dim light and
+// narrower ones; a weak face is looked at again on its own, at the size the detector sees
+// best, where a real face scores high and a pattern that only looks like one stays weak.
 std::optional<PixelBox> searchWhole(const PixelBuffer& frame) {
+    std::vector<Found> found;
+    if (std::max(frame.width, frame.height) <= FaceAnalyzer::largestPlainSearch) {
+        int skip = 0;
+        while (FaceDetector::narrowestFaceAfter(skip + 1) <=
+               FaceAnalyzer::narrowestDeskFace * frame.width)
+            ++skip;
+        addFaces(FaceDetector::detectAsShipped(frame, skip), 0, 0, 1, 1, found);
+        if (!found.empty() && strongestOf(found) >= FaceAnalyzer::convincingConfidence)
+            return widest(found);
+    }
     const int longSide = std::max(frame.width, frame.height);
     constexpr std::size_t tiers = std::size(FaceAnalyzer::detectionSides);
-    std::vector<Found> found;
     std::optional<PixelBox> checked; // the weak face last looked at on its own
     double previousSide = 0;
     for (std::size_t tier = 0; tier < tiers; ++tier) {

@@ -34,11 +34,15 @@ public:
                                          std::optional<PixelPoint> rightPupil, int width,
                                          int height);
 
-    // Longest sides of the grey copies a whole frame is searched on, coarse to fine, none
-    // larger than the frame but the last, which may enlarge it up to twice, the only way to
-    // find a tiny face. The detector finds faces from 80 pixels up, so the first copy
-    // finds the faces of a person at a desk (a sixth of the picture's width and wider) on
-    // its own; the finer ones only search for the narrower faces the coarser ones cannot see.
+    // A whole frame is first searched as the detector searches a picture given whole, for
+    // faces from this share of the frame's width up, when its longer side is at most
+    // `largestPlainSearch` pixels (larger ones only on the copies below).
+    static constexpr double narrowestDeskFace = 0.1;
+    static constexpr int largestPlainSearch = 4096;
+    // Longest sides of the grey copies with their brightness spread that a whole frame is
+    // searched on next, coarse to fine, none larger than the frame but the last, which may
+    // enlarge it up to twice, the only way to find a tiny face. The detector finds faces
+    // from 80 pixels up; the finer copies search for the narrower faces the coarser miss.
     static constexpr int detectionSides[3] = {480, 667, 1280};
     // How many levels of its pyramid the detector scans on each copy (0: all): the levels
     // left out hold faces that a coarser copy already searched for.

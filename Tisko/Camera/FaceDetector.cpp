@@ -1,19 +1,39 @@
 #include "Tisko/Camera/FaceDetector.h"
 
 #include <dlib/image_processing/frontal_face_detector.h>
+#include <dlib/image_transforms/image_pyramid.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
+#include <streambuf>
 
 namespace tisko {
 
 namespace {
 
-// The detector as dlib ships it. Unpacking its embedded model takes about half a second,
-// so it is unpacked once per process (about 2 MB) and every thread copies it.
+#include "FaceDetectorData.inc"
+
+// A read-only stream over bytes in memory.
+struct ByteStream : std::streambuf {
+    ByteStream(const unsigned char* bytes, std::size_t size) {
+        char* begin = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+        setg(begin, begin, begin + size);
+    }
+};
+
+// The detector as dlib ships it, read from its plain serialised form made at build time
+// (dlib's own compressed form costs most of a second of CPU to unpack); read once per
+// process, and every thread copies it.
 const dlib::frontal_face_detector& shipped() {
-    static const dlib::frontal_face_detector detector = dlib::get_frontal_face_detector();
+    static const dlib::frontal_face_detector detector = [] {
+        ByteStream bytes(shippedDetectorBytes, sizeof shippedDetectorBytes);
+        std::istream in(&bytes);
+        dlib::frontal_face_detector read;
+        dlib::deserialize(read, in);
+        return read;
+    }();
     return detector;
 }
 
@@ -31,7 +51,81 @@ dlib::frontal_face_detector limitedDetector(int levels) {
     return dlib::frontal_face_detector(scanner, full.get_overlap_tester(), weights);
 }
 
+// The detector's rectangles as candidates, strongest first, each corner moved by `place`.
+template <typename Place>
+std::vector<FaceCandidate> candidatesOf(std::vector<dlib::rect_detection>& found, Place place) {
+    std::stable_sort(found.begin(), found.end(),
+                     [](const dlib::rect_detection& a, const dlib::rect_detection& b) {
+                         return a.detection_confidence > b.detection_confidence;
+                     });
+    std::vector<FaceCandidate> faces;
+    faces.reserve(found.size());
+    for (const dlib::rect_detection& d : found) {
+        const dlib::drectangle r = place(dlib::drectangle(d.rect));
+        faces.push_back({r.left(), r.top(), r.right() - r.left(), r.bottom() - r.top(),
+                         d.detection_confidence});
+    }
+    return faces;
+}
+
+// The grey of each pixel as dlib converts colour: the mean of the three, rounded down.
+template <int BytesPerPixel>
+void greyRows(const PixelBuffer& frame, dlib::array2d<unsigned char>& picture) {
+    for (int y = 0; y < frame.height; ++y) {
+        const std::uint8_t* in = frame.data + static_cast<std::ptrdiff_t>(y) * frame.bytesPerLine;
+        unsigned char* out = &picture[y][0];
+        for (int x = 0; x < frame.width; ++x, in += BytesPerPixel) {
+            if constexpr (BytesPerPixel == 1)
+                out[x] = in[0];
+            else
+                out[x] = static_cast<unsigned char>((in[0] + in[1] + in[2]) / 3);
+        }
+    }
+}
+
 } // namespace
+
+double FaceDetector::narrowestFaceAfter(int steps) {
+    // The detector's window is 80 pixels with a margin around the face it reports.
+    return 73.0 * std::pow(6.0 / 5.0, std::max(steps, 0));
+}
+
+std::vector<FaceCandidate> FaceDetector::detectAsShipped(const PixelBuffer& frame, int skip) {
+    if (!frame.isValid())
+        return {};
+    // Kept per thread between frames: the detector changes its buffers as it scans.
+    thread_local dlib::frontal_face_detector detector = shipped();
+    thread_local dlib::array2d<unsigned char> picture, reduced, spare;
+    picture.set_size(frame.height, frame.width);
+    switch (frame.format) {
+    case PixelFormat::Grey8:
+        greyRows<1>(frame, picture);
+        break;
+    case PixelFormat::Rgb24:
+    case PixelFormat::Bgr24:
+        greyRows<3>(frame, picture);
+        break;
+    case PixelFormat::Bgra32:
+        greyRows<4>(frame, picture);
+        break;
+    }
+    // The copies the detector would make itself, made the same way.
+    const dlib::pyramid_down<6> pyramid;
+    dlib::array2d<unsigned char>* searched = &picture;
+    int steps = 0;
+    for (; steps < std::max(skip, 0); ++steps) {
+        dlib::array2d<unsigned char>& next = searched == &reduced ? spare : reduced;
+        pyramid(*searched, next);
+        if (next.nr() < 80 || next.nc() < 80)
+            break;
+        searched = &next;
+    }
+    std::vector<dlib::rect_detection> found;
+    detector(*searched, found);
+    return candidatesOf(found, [&](const dlib::drectangle& r) {
+        return steps == 0 ? r : pyramid.rect_up(r, static_cast<unsigned int>(steps));
+    });
+}
 
 void FaceDetector::prepare() {
     shipped();
@@ -60,17 +154,7 @@ std::vector<FaceCandidate> FaceDetector::detect(const GreyImage& image, int leve
 
     std::vector<dlib::rect_detection> found;
     detector(picture, found);
-    std::stable_sort(found.begin(), found.end(),
-                     [](const dlib::rect_detection& a, const dlib::rect_detection& b) {
-                         return a.detection_confidence > b.detection_confidence;
-                     });
-    for (const dlib::rect_detection& d : found) {
-        faces.push_back({static_cast<double>(d.rect.left()), static_cast<double>(d.rect.top()),
-                         static_cast<double>(d.rect.right() - d.rect.left()),
-                         static_cast<double>(d.rect.bottom() - d.rect.top()),
-                         d.detection_confidence});
-    }
-    return faces;
+    return candidatesOf(found, [](const dlib::drectangle& r) { return r; });
 }
 
 } // namespace tisko

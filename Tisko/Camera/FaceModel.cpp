@@ -40,10 +40,10 @@ bool FaceModel::isHeld() {
 
 FaceModel::FaceModel(QString path)
     : m_path(std::move(path)) {
-    // The face detector's own model is unpacked beside, once per process, so the first
-    // frame of the first look does not wait for it either.
-    m_detectorReader = std::thread([] { FaceDetector::prepare(); });
     m_reader = std::thread([this] {
+        // The face detector's own model too, once per process, so the first frame of the
+        // first look does not wait for it either.
+        FaceDetector::prepare();
         QString error, rebuilt;
         const QString cache = LandmarkModel::cachePathFor(m_path);
         std::unique_ptr<LandmarkModel> model =
@@ -63,7 +63,6 @@ FaceModel::FaceModel(QString path)
 
 FaceModel::~FaceModel() {
     m_reader.join();
-    m_detectorReader.join();
     m_model.reset();
     // Give the freed pages back now rather than at some later allocation.
     malloc_trim(0);

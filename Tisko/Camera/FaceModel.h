@@ -46,7 +46,6 @@ private:
     bool m_done = false;
     std::unique_ptr<LandmarkModel> m_model;
     std::thread m_reader;
-    std::thread m_detectorReader;
 };
 
 } // namespace tisko

@@ -7,22 +7,42 @@
 #include <QSize>
 #include <QString>
 
+#include <vector>
+
 namespace tisko::test {
 
 // The fetched test photographs (tests/data/fetch-photos): astronaut.png, grace_hopper.jpg,
-// messi5.jpg have faces; chelsea.png is a cat, brick.png a wall.
+// messi5.jpg and the `portraits()` have faces; chelsea.png is a cat, brick.png a wall.
 QString photoPath(const QString& name);
 // The photograph decoded in 32-bit form, or a null image when it cannot be read.
 QImage loadPhoto(const QString& name);
 
-// A camera frame in memory: `photo` scaled by `scale` about its point `anchor`, which lands
-// on `target` of a frame of `size` filled with mid grey. Nothing is written to disk.
-QImage composeFrame(const QImage& photo, QSize size, double scale, QPointF anchor, QPointF target);
+// A camera frame in memory: `photo` scaled by `scale` and turned by `degrees` about its point
+// `anchor`, which lands on `target` of a frame of `size` filled with mid grey.
+QImage composeFrame(const QImage& photo, QSize size, double scale, QPointF anchor, QPointF target,
+                    double degrees = 0);
 
 // The frame as the analyzer reads it (32-bit BGRA, as delivered by the camera).
 PixelBuffer viewOf(const QImage& frame);
 
 // The image darkened to `gain` of its brightness, as a camera gives it in its first second.
 QImage darkened(const QImage& frame, double gain);
+
+// The portraits of nine people, each the part of its photograph that shows one face.
+struct Portrait {
+    QString name;
+    QRect part; // null: the whole photograph
+};
+const std::vector<Portrait>& portraits();
+
+// One frame of a face at a known size, and what was done to make it.
+struct FaceFrame {
+    QImage image;
+    QString what; // "man_glasses.jpg 17% dark"
+};
+// 640×480 frames of every portrait, its face `widths` of the frame wide (placed by the face
+// the detector finds in the photograph): plain, darkened to a quarter, mirrored, and turned
+// 8° either way.
+std::vector<FaceFrame> faceFrames(const std::vector<double>& widths);
 
 } // namespace tisko::test
