@@ -64,11 +64,6 @@ void MonitorHarness::finishLook(const LookResult& result) {
     request.completion(result);
 }
 
-void MonitorHarness::finishLookAfter(double seconds, const LookResult& result) {
-    m_clock->advance(seconds);
-    finishLook(result);
-}
-
 QStringList MonitorHarness::newLogLines() {
     const QStringList messages = loggedMessages();
     const QStringList fresh = messages.mid(m_logLinesSeen);
@@ -93,21 +88,18 @@ Calibration position(const std::string& name, std::optional<double> headPitch,
     return c;
 }
 
-LookResult faceResult(const HeadMeasurement& measurement) {
-    LookResult r;
-    r.measurement = measurement;
-    r.analysed = 6;
-    r.withFace = 6;
-    r.cameraID = QStringLiteral("file:/camera");
-    r.format = QStringLiteral("640x480");
-    return r;
-}
-
 LookResult nobodyResult() {
     LookResult r;
     r.analysed = 6;
     r.cameraID = QStringLiteral("file:/camera");
     r.format = QStringLiteral("640x480");
+    return r;
+}
+
+LookResult faceResult(const HeadMeasurement& measurement) {
+    LookResult r = nobodyResult();
+    r.measurement = measurement;
+    r.withFace = 6;
     return r;
 }
 

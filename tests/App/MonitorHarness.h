@@ -100,8 +100,6 @@ public:
 
     // Finishes the oldest look with `result`, as the camera would on the main thread.
     void finishLook(const LookResult& result);
-    // Finishes the oldest look after `seconds` of simulated time.
-    void finishLookAfter(double seconds, const LookResult& result);
 
     // The messages logged since the last call, without stamp and level.
     QStringList newLogLines();
