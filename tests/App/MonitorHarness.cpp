@@ -36,10 +36,10 @@ MonitorHarness::MonitorHarness(Date start, long offsetSeconds)
     m_motion = install<FakeMotion>(services.motion);
     m_events = install<SessionEvents>(services.events);
     FakeCamera* cameraRef = m_camera;
-    services.look = [cameraRef](const std::optional<QString>& cameraID, int frames, double timeout,
+    services.look = [cameraRef](const std::optional<QString>& cameraID, int, double,
                                 std::function<void(const LookResult&)> done) {
         ++cameraRef->looksTaken;
-        cameraRef->pending.push_back({cameraID, frames, timeout, std::move(done)});
+        cameraRef->pending.push_back({cameraID, std::move(done)});
     };
     services.displayKey = [this] { return displayKey; };
     services.notify = [this](const PostureVerdict& verdict) { notified.push_back(verdict); };

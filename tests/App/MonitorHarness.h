@@ -20,8 +20,6 @@ namespace tisko::test {
 struct FakeCamera final : CameraAvailability {
     struct Request {
         std::optional<QString> cameraID;
-        int frames = 0;
-        double timeout = 0;
         std::function<void(const LookResult&)> completion;
     };
 
