@@ -27,6 +27,16 @@ struct Checking : MonitorHarness {
         finishLook(result);
         return newLogLines();
     }
+    // The reference hint lines logged over `count` manual looks seeing `face`.
+    QStringList hints(const HeadMeasurement& face, int count = ReferenceCheck::defaultWindow) {
+        QStringList lines;
+        for (int i = 0; i < count; ++i)
+            lines << check(faceResult(face)).filter(QStringLiteral("parece no encajar"));
+        return lines;
+    }
+    std::optional<DailyTally> savedTally() const {
+        return JsonCodec<DailyTally>::decode(dataFile(Storage::tallyFileName).toStdString());
+    }
     Calibration calibration;
 };
 
@@ -130,15 +140,11 @@ TEST(CheckCycle, warningsRespectTheWatchSettings) {
 TEST(CheckCycle, everyJudgedLookSavesTheCountersFile) {
     Checking h;
     h.check(nobodyResult());
-    const std::optional<DailyTally> empty =
-        JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString());
-    ASSERT_TRUE(empty.has_value()) << "saved even though nothing was counted";
-    EXPECT_TRUE(empty->days.empty());
-
+    ASSERT_TRUE(h.savedTally().has_value()) << "saved even though nothing was counted";
+    EXPECT_TRUE(h.savedTally()->days.empty());
     h.check(faceResult(fineFace()));
     h.check(faceResult(closeFace()));
-    const std::optional<DailyTally> saved =
-        JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString());
+    const std::optional<DailyTally> saved = h.savedTally();
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(*saved, h.monitor().tally());
     EXPECT_EQ(saved->days.at(0).date, "2026-03-02");
@@ -163,49 +169,32 @@ TEST(CheckCycle, aClockSetBackNeitherSilencesWarningsNorBreaksTheDays) {
 
 TEST(CheckCycle, referenceHintIsLoggedOncePerChange) {
     Checking h;
-    const QString slouchLine =
-        QStringLiteral("La posición «Mesa» parece no encajar: casi todo sale encorvado");
-    const QString closeLine =
-        QStringLiteral("La posición «Mesa» parece no encajar: casi todo sale demasiado cerca");
-    int slouchLines = 0;
-    for (int i = 0; i < ReferenceCheck::defaultWindow + 5; ++i)
-        slouchLines += int(h.check(faceResult(slouchedFace())).count(slouchLine));
-    EXPECT_EQ(slouchLines, 1);
+    EXPECT_EQ(h.hints(slouchedFace(), ReferenceCheck::defaultWindow + 5),
+              QStringList{QStringLiteral(
+                  "La posición «Mesa» parece no encajar: casi todo sale encorvado")});
     EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::slouching);
-
-    int closeLines = 0;
-    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
-        closeLines += int(h.check(faceResult(closeFace())).count(closeLine));
-    EXPECT_EQ(closeLines, 1);
+    const QStringList close{
+        QStringLiteral("La posición «Mesa» parece no encajar: casi todo sale demasiado cerca")};
+    EXPECT_EQ(h.hints(closeFace()), close);
     EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::tooClose);
-
     // Gone with enough fine looks, and back again later: logged again.
-    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
-        h.check(faceResult(fineFace()));
+    EXPECT_TRUE(h.hints(fineFace()).isEmpty());
     EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
-    closeLines = 0;
-    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
-        closeLines += int(h.check(faceResult(closeFace())).count(closeLine));
-    EXPECT_EQ(closeLines, 1);
+    EXPECT_EQ(h.hints(closeFace()), close);
 }
 
 TEST(CheckCycle, dismissedHintStaysAwayForADayThenComesBack) {
     Checking h;
-    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
-        h.check(faceResult(slouchedFace()));
-    ASSERT_TRUE(h.monitor().referenceSuspect().has_value());
+    ASSERT_EQ(h.hints(slouchedFace()).size(), 1);
     h.monitor().dismissReferenceSuspect();
     EXPECT_EQ(h.newLogLines(),
               QStringList{QStringLiteral("Aviso de posición descartado hasta mañana")});
     EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
-
     h.clock().advance(86399);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(
-            h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar")).isEmpty());
+    EXPECT_TRUE(h.hints(slouchedFace(), 5).isEmpty());
     EXPECT_FALSE(h.monitor().referenceSuspect().has_value());
     h.clock().advance(1);
-    EXPECT_EQ(h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar")).size(), 1);
+    EXPECT_EQ(h.hints(slouchedFace(), 1).size(), 1);
     EXPECT_EQ(h.monitor().referenceSuspect(), ReferenceCheck::Problem::slouching);
 }
 

@@ -56,11 +56,8 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     };
     for (const auto& [items, launch] : cases) {
         const QStringList arguments = commandLine(items);
-        const LaunchSwitches found = LaunchSwitches::scan(arguments);
-        EXPECT_TRUE(found == launch)
-            << arguments.join(u' ').toStdString() << " gave kind " << int(found.kind) << ", path "
-            << found.path.toStdString() << ", " << found.seconds << " s, width "
-            << found.width.value_or(0) << ", tab " << found.tab.value_or(QString()).toStdString();
+        EXPECT_TRUE(LaunchSwitches::scan(arguments) == launch)
+            << arguments.join(u' ').toStdString();
     }
 }
 

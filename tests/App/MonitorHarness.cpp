@@ -36,10 +36,10 @@ MonitorHarness::MonitorHarness(Date start, long offsetSeconds)
     m_motion = install<FakeMotion>(services.motion);
     m_events = install<SessionEvents>(services.events);
     FakeCamera* cameraRef = m_camera;
-    services.look = [cameraRef](const std::optional<QString>& cameraID, int frames, double timeout,
+    services.look = [cameraRef](const std::optional<QString>& cameraID, int, double,
                                 std::function<void(const LookResult&)> done) {
         ++cameraRef->looksTaken;
-        cameraRef->pending.push_back({cameraID, frames, timeout, std::move(done)});
+        cameraRef->pending.push_back({cameraID, std::move(done)});
     };
     services.displayKey = [this] { return displayKey; };
     services.notify = [this](const PostureVerdict& verdict) { notified.push_back(verdict); };
@@ -62,11 +62,6 @@ void MonitorHarness::finishLook(const LookResult& result) {
     FakeCamera::Request request = std::move(m_camera->pending.front());
     m_camera->pending.pop_front();
     request.completion(result);
-}
-
-void MonitorHarness::finishLookAfter(double seconds, const LookResult& result) {
-    m_clock->advance(seconds);
-    finishLook(result);
 }
 
 QStringList MonitorHarness::newLogLines() {
@@ -93,21 +88,18 @@ Calibration position(const std::string& name, std::optional<double> headPitch,
     return c;
 }
 
-LookResult faceResult(const HeadMeasurement& measurement) {
-    LookResult r;
-    r.measurement = measurement;
-    r.analysed = 6;
-    r.withFace = 6;
-    r.cameraID = QStringLiteral("file:/camera");
-    r.format = QStringLiteral("640x480");
-    return r;
-}
-
 LookResult nobodyResult() {
     LookResult r;
     r.analysed = 6;
     r.cameraID = QStringLiteral("file:/camera");
     r.format = QStringLiteral("640x480");
+    return r;
+}
+
+LookResult faceResult(const HeadMeasurement& measurement) {
+    LookResult r = nobodyResult();
+    r.measurement = measurement;
+    r.withFace = 6;
     return r;
 }
 

@@ -20,8 +20,6 @@ namespace tisko::test {
 struct FakeCamera final : CameraAvailability {
     struct Request {
         std::optional<QString> cameraID;
-        int frames = 0;
-        double timeout = 0;
         std::function<void(const LookResult&)> completion;
     };
 
@@ -100,8 +98,6 @@ public:
 
     // Finishes the oldest look with `result`, as the camera would on the main thread.
     void finishLook(const LookResult& result);
-    // Finishes the oldest look after `seconds` of simulated time.
-    void finishLookAfter(double seconds, const LookResult& result);
 
     // The messages logged since the last call, without stamp and level.
     QStringList newLogLines();

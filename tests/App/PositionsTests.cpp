@@ -118,13 +118,9 @@ TEST(Positions, removingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGood
 }
 
 TEST(Positions, renameTrimsAndIgnoresBlankNamesAndUnknownIds) {
-    MonitorHarness h;
+    TwoPositions h;
     Monitor& m = h.monitor();
-    m.start();
-    m.saveCalibration(position("Mesa"));
-    m.saveCalibration(position("Sofá"));
     const Uuid mesa = m.book().calibrations[0].id;
-    h.newLogLines();
     m.rename(mesa, QStringLiteral("  \tSofá \n"));
     EXPECT_EQ(m.book().calibrations[0].name, "Sofá") << "another position may bear the name";
     EXPECT_EQ(savedBook(h), m.book());

@@ -39,12 +39,8 @@ TEST(PositionsFile, isWrittenExactlyAsTheGoldenFileAndReadsBack) {
     const CalibrationBook book = sampleBook();
     EXPECT_EQ(Book::encode(book), golden("posiciones.json"));
     ASSERT_EQ(book.calibrations.size(), 2u);
-    const Calibration& mesa = book.calibrations[0];
-    EXPECT_EQ(book.activeID, mesa.id);
-    EXPECT_EQ(mesa.reference, (HeadMeasurement{0.25, 0.125, 0.75, 0.25}));
-    EXPECT_EQ(mesa.headPitch, -0.125);
-    EXPECT_EQ(mesa.createdAt, *parseIso8601("2025-03-04T09:15:27Z"));
-    EXPECT_EQ(book.calibrations[1].name, "Sofá");
+    EXPECT_EQ(book.activeID, book.calibrations[0].id);
+    EXPECT_EQ(book.calibrations[0].createdAt, *parseIso8601("2025-03-04T09:15:27Z"));
     EXPECT_FALSE(book.calibrations[1].displayKey || book.calibrations[1].reference.eyeDistance);
     const std::string empty = Book::encode(CalibrationBook{});
     EXPECT_EQ(empty.find("activeID"), std::string::npos);
@@ -98,12 +94,12 @@ TEST(PositionsFile, anyFaultInTheDocumentMakesItUnreadable) {
 }
 
 TEST(PositionsFile, aNumberJsonCannotHoldIsRefusedRatherThanWrittenAsNull) {
-    for (const double bad : {NAN, INFINITY}) {
+    for (const double bad : {NAN, INFINITY, -INFINITY}) {
         CalibrationBook book = sampleBook();
         book.calibrations[1].headPitch = bad;
         EXPECT_THROW(Book::encode(book), std::invalid_argument);
-        book = sampleBook();
-        book.calibrations[0].reference.eyeDistance = -bad;
+        book.calibrations[1].headPitch.reset();
+        book.calibrations[0].reference.eyeDistance = bad;
         EXPECT_THROW(Book::encode(book), std::invalid_argument);
     }
 }

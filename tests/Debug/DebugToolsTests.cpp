@@ -23,16 +23,13 @@ Calibration mesa() {
     return c;
 }
 
-TEST(DebugLook, failedLookWritesFiveLines) {
+TEST(DebugLook, failedLookFaceAndVerdictLinesWithoutNegativeZero) {
     LookResult failed;
     failed.failed = true;
     EXPECT_EQ(DebugTools::lookLines(failed, mesa(), Thresholds::sensitivity(3), describe),
               (QStringList{QStringLiteral("failed=true"), QStringLiteral("camera="),
                            QStringLiteral("shared=false"), QStringLiteral("format="),
                            QStringLiteral("frames=0/0")}));
-}
-
-TEST(DebugLook, faceAddsTheMeasurementAndWithAPositionTheVerdictWithoutNegativeZero) {
     LookResult seen;
     // Slightly above the reference: a drop of -0.00025 that must read as 0.000.
     seen.measurement = HeadMeasurement{0.39, std::nullopt, 0.5001, 0.52};

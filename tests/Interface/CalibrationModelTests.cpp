@@ -59,11 +59,10 @@ std::shared_ptr<const CapturedFrame> frame(QColor left = Qt::red) {
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(Qt::blue);
     QPainter(&image).fillRect(0, 0, 32, 48, left);
-    auto captured = std::make_shared<CapturedFrame>(
+    return std::make_shared<CapturedFrame>(
         CapturedFrame{std::make_shared<const std::vector<std::uint8_t>>(
                           image.constBits(), image.constBits() + image.sizeInBytes()),
                       64, 48, image.bytesPerLine(), PixelFormat::Bgra32});
-    return captured;
 }
 
 HeadMeasurement face(double width) {
@@ -171,59 +170,51 @@ struct CalibrationFixture : ::testing::Test {
 };
 
 TEST(CalibrationNames, suggestionSkipsNamesTaken) {
-    const std::pair<QStringList, QString> cases[] = {
-        {{}, QStringLiteral("Casa")},
-        {{QStringLiteral("Oficina")}, QStringLiteral("Casa")},
-        {{QStringLiteral("Casa")}, QStringLiteral("Oficina")},
-        {{QStringLiteral("Casa"), QStringLiteral("Oficina")}, QStringLiteral("Posición 3")},
-        {{QStringLiteral("Casa"), QStringLiteral("Oficina"), QStringLiteral("Posición 3")},
-         QStringLiteral("Posición 4")},
-        {{QStringLiteral("Casa"), QStringLiteral("Oficina"), QStringLiteral("Posición 4"),
-          QStringLiteral("Posición 5")},
-         QStringLiteral("Posición 6")},
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "Casa"},
+        {"Oficina", "Casa"},
+        {"Casa", "Oficina"},
+        {"Casa,Oficina", "Posición 3"},
+        {"Casa,Oficina,Posición 3", "Posición 4"},
+        {"Casa,Oficina,Posición 4,Posición 5", "Posición 6"},
     };
     for (const auto& [existing, expected] : cases)
-        EXPECT_EQ(CalibrationModel::suggestedName(existing), expected)
-            << existing.join(u',').toStdString();
+        EXPECT_EQ(CalibrationModel::suggestedName(
+                      QString::fromUtf8(existing).split(u',', Qt::SkipEmptyParts)),
+                  QString::fromUtf8(expected))
+            << existing;
 }
 
-TEST_F(CalibrationFixture, fiveFacesWhileMeasuringSaveTheirMedianFourFail) {
+TEST_F(CalibrationFixture, fourFacesWhileMeasuringFailAndFiveOnTheRetrySaveTheirMedian) {
     const std::vector<HeadMeasurement> five{face(0.30), face(0.34), face(0.31), face(0.50),
                                             face(0.32)};
-    for (const std::size_t count : {std::size_t{4}, std::size_t{5}}) {
-        SCOPED_TRACE(count);
-        auto m = model(QStringLiteral("Mesa"));
-        openReady(*m);
-        const std::vector<HeadMeasurement> faces(five.begin(),
-                                                 five.begin() + static_cast<long>(count));
-        record(*m, faces);
-        if (count == 4) {
-            EXPECT_EQ(m->phase().kind(), Phase::Kind::failed);
-            EXPECT_EQ(m->phase().message(),
-                      QStringLiteral("No te he visto bien. Ponte de cara a "
-                                     "la cámara, con luz, y vuelve a probar."));
-            EXPECT_TRUE(m->camera()) << "the camera stays open to try again";
-            EXPECT_FALSE(savedBook());
-            m->act(); // "Volver a probar"
-            EXPECT_EQ(m->phase(), Phase::ready());
-            EXPECT_EQ(sessions.size(), 1u);
-            continue;
-        }
-        EXPECT_EQ(m->phase(), Phase::done());
-        EXPECT_FALSE(m->camera());
-        EXPECT_TRUE(waitUntil([&] { return !feeds.back()->running; }));
-        const Calibration saved = savedBook().value().active().value();
-        EXPECT_EQ(saved.name, "Mesa");
-        EXPECT_EQ(saved.reference, face(0.32)) << "the median of the five";
-        EXPECT_EQ(saved.cameraID, "cam-1");
-        EXPECT_EQ(saved.displayKey, harness.displayKey.toStdString());
-        EXPECT_EQ(saved.createdAt, harness.clock().now());
-        EXPECT_FALSE(saved.headPitch) << "no head tracker reports";
-        advance(1199ms);
-        EXPECT_EQ(finished, 0);
-        advance(1ms);
-        EXPECT_EQ(finished, 1);
-    }
+    auto m = model(QStringLiteral("Mesa"));
+    openReady(*m);
+    record(*m, {five.begin(), five.end() - 1});
+    EXPECT_EQ(m->phase().kind(), Phase::Kind::failed);
+    EXPECT_EQ(m->phase().message(), QStringLiteral("No te he visto bien. Ponte de cara a "
+                                                   "la cámara, con luz, y vuelve a probar."));
+    EXPECT_TRUE(m->camera()) << "the camera stays open to try again";
+    EXPECT_FALSE(savedBook());
+    m->act(); // "Volver a probar"
+    EXPECT_EQ(m->phase(), Phase::ready());
+
+    record(*m, five);
+    EXPECT_EQ(m->phase(), Phase::done());
+    EXPECT_EQ(sessions.size(), 1u);
+    EXPECT_FALSE(m->camera());
+    EXPECT_TRUE(waitUntil([&] { return !feeds.back()->running; }));
+    const Calibration saved = savedBook().value().active().value();
+    EXPECT_EQ(saved.name, "Mesa");
+    EXPECT_EQ(saved.reference, face(0.32)) << "the median of the five";
+    EXPECT_EQ(saved.cameraID, "cam-1");
+    EXPECT_EQ(saved.displayKey, harness.displayKey.toStdString());
+    EXPECT_EQ(saved.createdAt, harness.clock().now());
+    EXPECT_FALSE(saved.headPitch) << "no head tracker reports";
+    advance(1199ms);
+    EXPECT_EQ(finished, 0);
+    advance(1ms);
+    EXPECT_EQ(finished, 1);
 }
 
 TEST_F(CalibrationFixture, nameIsSuggestedSavedTrimmedBlankAsCasaWithTheTrackersPitch) {

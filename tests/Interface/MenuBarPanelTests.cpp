@@ -20,15 +20,14 @@ struct MenuBarPanelTest : ::testing::Test {
         harness.monitor().start();
         harness.monitor().saveCalibration(position("Mesa"));
         harness.monitor().saveCalibration(position("Sofá"));
-        callbacks.onNewPosition = [this] { opened << panelVisible(); };
-        callbacks.onOpenSettings = [this] { opened << panelVisible(); };
+        callbacks.onNewPosition = [this] { opened << panel->isVisible(); };
+        callbacks.onOpenSettings = [this] { opened << panel->isVisible(); };
         panel = std::make_unique<MenuBarPanel>(harness.monitor(), callbacks);
         panel->popUp(QRect(400, 0, 24, 24));
         // Showing the panel asks whether notifications are allowed; the answer rebuilds it.
         waitUntil([] { return NotificationStatus::shared().state() != PermissionState::unknown; });
         settle();
     }
-    bool panelVisible() const { return panel->isVisible(); }
     template <class T> T* control(const QString& name) const {
         for (T* candidate : panel->findChildren<T*>()) {
             if (candidate->accessibleName() == name && candidate->isVisible())
@@ -36,7 +35,7 @@ struct MenuBarPanelTest : ::testing::Test {
         }
         return nullptr;
     }
-    void settle() { QApplication::processEvents(); }
+    static void settle() { QApplication::processEvents(); }
 
     MonitorHarness harness;
     MenuBarPanel::Callbacks callbacks;
@@ -45,10 +44,8 @@ struct MenuBarPanelTest : ::testing::Test {
 };
 
 TEST_F(MenuBarPanelTest, choosingAPositionTicksItAndStaysOpen) {
-    PanelButton* desk = control<PanelButton>(QStringLiteral("Mesa"));
-    ASSERT_TRUE(desk);
-    EXPECT_EQ(desk->checkMark(), false);
-    QTest::mouseClick(desk, Qt::LeftButton);
+    ASSERT_EQ(control<PanelButton>(QStringLiteral("Mesa"))->checkMark(), false);
+    QTest::mouseClick(control<PanelButton>(QStringLiteral("Mesa")), Qt::LeftButton);
     settle();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(control<PanelButton>(QStringLiteral("Mesa"))->checkMark(), true);

@@ -110,7 +110,7 @@ TEST_F(PanelModelTest, positionsHintUpdateAndNotificationSections) {
                            QStringLiteral("Nueva posición…")}));
     EXPECT_EQ(content.positions[0].checked, false);
     EXPECT_EQ(content.positions[1].checked, true);
-    EXPECT_FALSE(content.positions[2].checked);
+    EXPECT_FALSE(content.positions[2].checked) << "no mark at all";
 
     ASSERT_TRUE(content.hint);
     EXPECT_EQ(*content.hint, QStringLiteral("Casi siempre te veo encorvado con «Sofá». Si ahora "

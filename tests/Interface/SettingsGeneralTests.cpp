@@ -39,7 +39,7 @@ struct General : SettingsFixture {
 const QByteArray header = "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,"
                           "comprobaciones_mal\n";
 
-TEST(SettingsGeneral, TheIconSwitchWritesTheSettingAndChangesTheFooter) {
+TEST(SettingsGeneral, theIconSwitchWritesTheSettingAndChangesTheFooter) {
     General h;
     QAbstractButton* icon = h.button(QStringLiteral("Mostrar el icono en la bandeja del sistema"));
     ASSERT_TRUE(icon && icon->isChecked());
@@ -53,7 +53,7 @@ TEST(SettingsGeneral, TheIconSwitchWritesTheSettingAndChangesTheFooter) {
               1u);
 }
 
-TEST(SettingsGeneral, AnEmptyTallyExportsTheHeaderOnly) {
+TEST(SettingsGeneral, anEmptyTallyExportsTheHeaderOnly) {
     General h;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("recuento.csv"));
@@ -61,7 +61,7 @@ TEST(SettingsGeneral, AnEmptyTallyExportsTheHeaderOnly) {
     EXPECT_EQ(readFile(path), header);
 }
 
-TEST(SettingsGeneral, AFailedExportIsLoggedAndLeavesTheEarlierFile) {
+TEST(SettingsGeneral, aFailedExportIsLoggedAndLeavesTheEarlierFile) {
     General h;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("recuento.csv"));

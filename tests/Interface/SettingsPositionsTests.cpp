@@ -42,7 +42,7 @@ struct Positions : SettingsFixture {
     }
 };
 
-TEST(SettingsPositions, WithoutPositionsTheHintAndTheButtonOnly) {
+TEST(SettingsPositions, withoutPositionsTheHintAndTheButtonOnly) {
     Positions h;
     EXPECT_TRUE(h.rows().empty());
     EXPECT_EQ(h.shown<QLabel>(h.window.get(),
@@ -54,7 +54,7 @@ TEST(SettingsPositions, WithoutPositionsTheHintAndTheButtonOnly) {
     EXPECT_EQ(h.newPositionCalls, 1);
 }
 
-TEST(SettingsPositions, TheActiveRowIsMarkedAndTheOthersOfferUsar) {
+TEST(SettingsPositions, theActiveRowIsMarkedAndTheOthersOfferUsar) {
     Positions h({position("Mesa"), position("Sofá"), position("Cocina")});
     auto usar = [&](QWidget* row) { return h.button(QStringLiteral("Usar"), row); };
     ASSERT_EQ(h.rows().size(), 3u);
@@ -76,7 +76,7 @@ TEST(SettingsPositions, TheActiveRowIsMarkedAndTheOthersOfferUsar) {
     EXPECT_EQ(h.active(), QStringLiteral("Sofá")) << "the mark selects too";
 }
 
-TEST(SettingsPositions, DetailLineNamesCameraDisplaysDateAndTracker) {
+TEST(SettingsPositions, detailLineNamesCameraDisplaysDateAndTracker) {
     QTemporaryDir pictures;
     const QString webcam = pictures.filePath(QStringLiteral("Webcam"));
     QDir().mkpath(webcam);
@@ -103,7 +103,7 @@ TEST(SettingsPositions, DetailLineNamesCameraDisplaysDateAndTracker) {
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(SettingsPositions, RenameMovesBetweenRowsAndReturnRenamesThatRowOnly) {
+TEST(SettingsPositions, renameMovesBetweenRowsAndReturnRenamesThatRowOnly) {
     Positions h({position("Mesa"), position("Sofá")});
     h.menu(h.rows()[0], QStringLiteral("Cambiar el nombre"));
     ASSERT_TRUE(h.field());
@@ -129,7 +129,7 @@ TEST(SettingsPositions, RenameMovesBetweenRowsAndReturnRenamesThatRowOnly) {
     EXPECT_FALSE(h.field());
 }
 
-TEST(SettingsPositions, DeletingTheActiveOneActivatesTheFirstRemaining) {
+TEST(SettingsPositions, deletingTheActiveOneActivatesTheFirstRemaining) {
     Positions h({position("Mesa"), position("Sofá"), position("Cocina")});
     h.menu(h.rows()[2], QStringLiteral("Borrar"));
     EXPECT_EQ(h.names(), (QStringList{QStringLiteral("Mesa"), QStringLiteral("Sofá")}));
@@ -138,7 +138,7 @@ TEST(SettingsPositions, DeletingTheActiveOneActivatesTheFirstRemaining) {
     EXPECT_FALSE(h.button(QStringLiteral("Usar"), h.rows()[0]));
 }
 
-TEST(SettingsPositions, TurningOnTheDisplaySwitchSelectsAtOnce) {
+TEST(SettingsPositions, turningOnTheDisplaySwitchSelectsAtOnce) {
     Positions h({position("Portátil", std::nullopt, "displays:L"),
                  position("Escritorio", std::nullopt, "displays:L+M")});
     h.displayKey = QStringLiteral("displays:L");

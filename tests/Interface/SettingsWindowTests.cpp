@@ -14,7 +14,7 @@
 namespace tisko::test {
 namespace {
 
-TEST(SettingsToolbar, ResizedFrameKeepsTheTopEdgeAndIgnoresHalfAPoint) {
+TEST(SettingsToolbar, resizedFrameKeepsTheTopEdgeAndIgnoresHalfAPoint) {
     struct Case {
         qreal height;
         qreal target;
@@ -38,7 +38,7 @@ TEST(SettingsToolbar, ResizedFrameKeepsTheTopEdgeAndIgnoresHalfAPoint) {
     }
 }
 
-TEST(SettingsWindow, EachPageHasItsHeightAndTheTopEdgeStays) {
+TEST(SettingsWindow, eachPageHasItsHeightAndTheTopEdgeStays) {
     SettingsFixture h;
     SettingsWindow& window = h.open(SettingsTab::detection);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Ajustes de Tisko"));
