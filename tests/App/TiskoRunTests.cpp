@@ -122,7 +122,13 @@ struct TiskoRun : ::testing::Test {
     }
 
     TempHome home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Every run shares one cache folder per build tree, so the landmark model is converted
+    // once rather than inside each run's first look.
+    QProcessEnvironment env = [] {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_CACHE_HOME"), QStringLiteral(TISKO_TEST_CACHE));
+        return e;
+    }();
     QString errors;
 };
 
