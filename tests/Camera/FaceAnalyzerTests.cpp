@@ -89,14 +89,6 @@ TEST_F(AnalyzerFixture, findsEveryFaceTheDetectorFindsOnTheWholeFrame) {
     EXPECT_GT(hits, static_cast<int>(frames.size()) / 2);
 }
 
-TEST_F(AnalyzerFixture, noFaceInACatOrAWallOrAnEmptyFrame) {
-    EXPECT_FALSE(measure(photo("chelsea.png")));
-    EXPECT_FALSE(measure(photo("brick.png")));
-    QImage grey(640, 480, QImage::Format_RGB32);
-    grey.fill(Qt::gray);
-    EXPECT_FALSE(measure(grey));
-}
-
 TEST_F(AnalyzerFixture, theWidestOfTwoFacesWins) {
     const QImage hopper = photo("grace_hopper.jpg");
     const QImage alone =
@@ -143,7 +135,12 @@ TEST_F(AnalyzerFixture, sizeAndHeightFollowTheFaceWithoutSteps) {
     }
 }
 
-TEST_F(AnalyzerFixture, emptyAndHugeFramesEndWithoutAFaceOrACrash) {
+TEST_F(AnalyzerFixture, noFaceInACatAWallOrAnEmptyOrHugeFrameAndNoCrash) {
+    EXPECT_FALSE(measure(photo("chelsea.png")));
+    EXPECT_FALSE(measure(photo("brick.png")));
+    QImage grey(640, 480, QImage::Format_RGB32);
+    grey.fill(Qt::gray);
+    EXPECT_FALSE(measure(grey));
     EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{}, *model));
     const std::uint8_t pixel[4] = {1, 2, 3, 4};
     EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{pixel, 0, 0, 0, PixelFormat::Bgra32}, *model));

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <future>
+#include <numeric>
 #include <pthread.h>
 #include <stdexcept>
 #include <thread>
@@ -41,11 +42,9 @@ TEST(SerialQueue, tasksFromManyThreadsRunOneAtATimeInOrderAndAllRunBeforeDestruc
         queued.set_value();
     }
     EXPECT_FALSE(overlapped);
-    for (const std::vector<int>& list : seen) {
-        ASSERT_EQ(list.size(), static_cast<size_t>(perProducer));
-        for (int i = 0; i < perProducer; ++i)
-            EXPECT_EQ(list[static_cast<size_t>(i)], i);
-    }
+    std::vector<int> inOrder(perProducer);
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    EXPECT_EQ(seen, std::vector<std::vector<int>>(producers, inOrder));
 }
 
 TEST(SerialQueue, syncRunsOnOneWorkerNamedAfterTheLabelsEndAndInlineFromItself) {

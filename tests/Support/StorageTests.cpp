@@ -118,25 +118,21 @@ TEST_F(StorageTest, aFileThatCannotBeReadIsLeftInPlaceAndNeverReplacedBeforeItIs
     EXPECT_TRUE(Storage::save(DailyTally{}, tally));
 }
 
-TEST_F(StorageTest, aFifoInPlaceOfAFileIsRefusedAtOnceKeptAndNotReplaced) {
-    ASSERT_TRUE(QDir().mkpath(folder));
+TEST_F(StorageTest, aFifoOrAFolderInPlaceOfAFileIsRefusedAtOnceKeptAndNotReplaced) {
+    ASSERT_TRUE(QDir().mkpath(path(positions) + QStringLiteral("/dentro")));
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(tally)).constData(), 0600), 0);
     EXPECT_FALSE(Storage::load<DailyTally>(tally)); // returns without waiting for a writer
     expectErrors(1, QStringLiteral("No se puede leer recuento.json: "));
     EXPECT_FALSE(Storage::save(tallyOfDays(1, 1), tally));
     expectErrors(2, QStringLiteral("No se ha podido guardar recuento.json: "));
+    EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
+    expectErrors(3, QStringLiteral("No se puede leer posiciones.json: "));
+    EXPECT_FALSE(Storage::save(bookWithOne(), positions));
     struct stat status {};
     ASSERT_EQ(::lstat(QFile::encodeName(path(tally)).constData(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
-}
-
-TEST_F(StorageTest, aFolderInPlaceOfAFileIsReportedKeptAndNotMovedAside) {
-    ASSERT_TRUE(QDir().mkpath(path(positions) + QStringLiteral("/dentro")));
-    EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
-    expectErrors(1, QStringLiteral("No se puede leer posiciones.json: "));
-    EXPECT_FALSE(Storage::save(bookWithOne(), positions));
     EXPECT_TRUE(QFileInfo(path(positions) + QStringLiteral("/dentro")).isDir());
-    EXPECT_EQ(folderEntries(), QStringList{positions});
+    EXPECT_EQ(folderEntries(), (QStringList{positions, tally}));
 }
 
 TEST_F(StorageTest, aSaveThatCannotBeWrittenOrReadBackLogsOneLineAndKeepsTheOldFile) {

@@ -147,14 +147,11 @@ TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUnt
     // The server says id 1 (ours) and id 7 (not ours) were clicked, and a button on id 1.
     QDBusConnection control = bus.connect(QStringLiteral("control"));
     auto emitSignal = [&](const QString& name, const QString& signature, QVariantList values) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.Notifications"),  // service
-            QStringLiteral("/org/freedesktop/Notifications"), // path
-            QStringLiteral("org.freedesktop.DBus.Mock"),      // interface
-            QStringLiteral("EmitSignal"));
-        call << QStringLiteral("org.freedesktop.Notifications") // interface
-             << name << signature << values;
-        control.call(call);
+        const QString service = QStringLiteral("org.freedesktop.Notifications");
+        control.call(QDBusMessage::createMethodCall(service, u"/org/freedesktop/Notifications"_qs,
+                                                    u"org.freedesktop.DBus.Mock"_qs,
+                                                    u"EmitSignal"_qs)
+                     << service << name << signature << values);
     };
     const auto action = [&](uint id, const QString& key) {
         emitSignal(QStringLiteral("ActionInvoked"), QStringLiteral("us"),

@@ -24,10 +24,10 @@ QByteArray feedOffering(const char* version) {
            "</up:version><enclosure url=\"https://example.org/tisko.deb\"/></item></channel></rss>";
 }
 
-// An updater at version 0.9 on a simulated clock, its feed served by the test, the windows it
-// asks for recorded.
-struct UpdaterHarness {
-    explicit UpdaterHarness(NotificationCenter& center) {
+// An updater at version 0.9 on a simulated clock, its feed served by the test, its notices
+// on a fake centre and the windows it asks for recorded.
+struct UpdaterTests : ::testing::Test {
+    UpdaterTests() {
         SettingsStore::setUpdateFeedURL(server.address().toString());
         environment.now = [this] { return now; };
         environment.jitter = [] { return 0.0; };
@@ -55,6 +55,8 @@ struct UpdaterHarness {
         ASSERT_TRUE(test::waitUntil([&] { return windows.size() > before; }));
     }
 
+    test::TempHome home;
+    test::FakeNotificationCenter center;
     // The server's socket needs the application's event loop, so the application comes first.
     QCoreApplication& app = test::application();
     test::FeedServer server;
@@ -65,31 +67,25 @@ struct UpdaterHarness {
     std::vector<UpdateOutcome> windows;
 };
 
-struct UpdaterTests : ::testing::Test {
-    test::TempHome home;
-    test::FakeNotificationCenter center;
-    UpdaterHarness h{center};
-};
-
 TEST_F(UpdaterTests, aScheduledFindingIsANotificationInTheBackgroundAndAWindowInFront) {
-    h.server.serve(feedOffering("0.10"));
+    server.serve(feedOffering("0.10"));
     int changes = 0;
-    QObject::connect(h.updater.get(), &Updater::availableVersionChanged, [&] { ++changes; });
-    h.runScheduledCheck();
+    QObject::connect(updater.get(), &Updater::availableVersionChanged, [&] { ++changes; });
+    runScheduledCheck();
     ASSERT_EQ(center.added.size(), 1u);
     EXPECT_EQ(center.added[0], Notifier::updateRequest(QStringLiteral("0.10")));
-    EXPECT_EQ(h.updater->availableVersion(), QStringLiteral("0.10"));
-    EXPECT_TRUE(h.windows.empty());
+    EXPECT_EQ(updater->availableVersion(), QStringLiteral("0.10"));
+    EXPECT_TRUE(windows.empty());
 
-    h.inFocus = true;
-    h.runScheduledCheck();
-    ASSERT_EQ(h.windows.size(), 1u);
-    EXPECT_EQ(h.windows[0].item.downloadAddress(), QUrl(u"https://example.org/tisko.deb"_qs));
+    inFocus = true;
+    runScheduledCheck();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0].item.downloadAddress(), QUrl(u"https://example.org/tisko.deb"_qs));
     EXPECT_EQ(center.added.size(), 1u);
-    h.updater->windowShown(); // the window takes the notice's place
+    updater->windowShown(); // the window takes the notice's place
     EXPECT_EQ(center.removed, std::vector{Notifier::updateIdentifier()});
-    h.updater->finishSession();
-    EXPECT_FALSE(h.updater->availableVersion());
+    updater->finishSession();
+    EXPECT_FALSE(updater->availableVersion());
     EXPECT_EQ(changes, 2) << "the same version again notifies nobody";
     EXPECT_TRUE(test::loggedLines().isEmpty());
 }
@@ -97,37 +93,37 @@ TEST_F(UpdaterTests, aScheduledFindingIsANotificationInTheBackgroundAndAWindowIn
 TEST_F(UpdaterTests, anEqualOrOlderVersionOffersNothingAndEndsAPreview) {
     QSettings(SettingsStore::filePath(), QSettings::IniFormat)
         .setValue(SettingsStore::previewUpdateKey, u"9.9"_qs);
-    h.start();
-    EXPECT_EQ(h.updater->availableVersion(), u"9.9"_qs);
+    start();
+    EXPECT_EQ(updater->availableVersion(), u"9.9"_qs);
     for (const char* version : {"0.9", "0.9.0", "0.8.7"}) {
-        h.server.serve(feedOffering(version));
-        h.runScheduledCheck();
-        h.runUserCheck();
-        EXPECT_EQ(h.windows.back().kind, UpdateOutcome::Kind::upToDate) << version;
+        server.serve(feedOffering(version));
+        runScheduledCheck();
+        runUserCheck();
+        EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::upToDate) << version;
     }
-    EXPECT_EQ(h.windows.size(), 3u);
+    EXPECT_EQ(windows.size(), 3u);
     EXPECT_TRUE(center.added.empty());
-    h.updater->finishSession();
-    EXPECT_FALSE(h.updater->availableVersion());
+    updater->finishSession();
+    EXPECT_FALSE(updater->availableVersion());
 }
 
 TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     const QByteArray huge =
         feedOffering("2.0").replace("<channel>", "<channel>" + QByteArray(1100 * 1024, ' '));
-    const QUrl https(QStringLiteral("https://127.0.0.1:%1/x").arg(h.server.serverPort()));
+    const QUrl https(QStringLiteral("https://127.0.0.1:%1/x").arg(server.serverPort()));
     const std::pair<std::function<void()>, const char*> cases[] = {
-        {[&] { h.server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
-        {[&] { h.server.serve(huge); }, "pasa de 1 MB"},
-        {[&] { h.server.serve(huge, false); }, "pasa de 1 MB"},
-        {[&] { h.server.redirect(https); }, "redirige a otro esquema"},
+        {[&] { server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
+        {[&] { server.serve(huge); }, "pasa de 1 MB"},
+        {[&] { server.serve(huge, false); }, "pasa de 1 MB"},
+        {[&] { server.redirect(https); }, "redirige a otro esquema"},
         {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
          "«http://192.0.2.7/a.xml» no es HTTPS"},
     };
     for (const auto& [arrange, line] : cases) {
         const qsizetype before = test::loggedErrors().size();
         arrange();
-        h.runUserCheck();
-        EXPECT_EQ(h.windows.back().kind, UpdateOutcome::Kind::failed) << line;
+        runUserCheck();
+        EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::failed) << line;
         const QStringList errors = test::loggedErrors().mid(before);
         ASSERT_EQ(errors.size(), 1) << line << ": " << errors.join(u'|').toStdString();
         EXPECT_TRUE(errors[0].startsWith(u"Actualizaciones: "_qs) &&
@@ -135,28 +131,28 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
             << errors[0].toStdString();
     }
     EXPECT_TRUE(center.added.empty());
-    EXPECT_FALSE(h.updater->availableVersion());
+    EXPECT_FALSE(updater->availableVersion());
 }
 
 TEST_F(UpdaterTests, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
-    h.server.serve(feedOffering("0.9"));
-    const Date launch = h.now;
-    EXPECT_EQ(h.updater->nextCheck(), launch + 1min);
-    h.now = launch + 30s;
-    h.updater->checkIfDue();
+    server.serve(feedOffering("0.9"));
+    const Date launch = now;
+    EXPECT_EQ(updater->nextCheck(), launch + 1min);
+    now = launch + 30s;
+    updater->checkIfDue();
     test::spin(100ms);
-    EXPECT_EQ(h.server.requests(), 0);
+    EXPECT_EQ(server.requests(), 0);
 
-    h.runScheduledCheck();
-    const Date checked = h.now;
+    runScheduledCheck();
+    const Date checked = now;
     EXPECT_EQ(SettingsStore::lastUpdateCheck(), checked);
-    EXPECT_EQ(h.updater->nextCheck(), checked + 6h);
-    h.now = checked + 1h;
-    h.start();
-    EXPECT_EQ(h.updater->nextCheck(), checked + 6h);
-    h.runScheduledCheck();
-    EXPECT_EQ(h.server.requests(), 2);
-    EXPECT_EQ(h.updater->nextCheck(), checked + 12h);
+    EXPECT_EQ(updater->nextCheck(), checked + 6h);
+    now = checked + 1h;
+    start();
+    EXPECT_EQ(updater->nextCheck(), checked + 6h);
+    runScheduledCheck();
+    EXPECT_EQ(server.requests(), 2);
+    EXPECT_EQ(updater->nextCheck(), checked + 12h);
 }
 
 } // namespace
