@@ -46,29 +46,6 @@ std::uint64_t headHash(const std::uint8_t* data, std::size_t size) {
     return hash;
 }
 
-std::optional<std::uint16_t> toHalf(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    const auto sign = static_cast<std::uint16_t>((bits >> 16) & 0x8000u);
-    const std::uint32_t magnitude = bits & 0x7FFFFFFFu;
-    // From 65520 on (and for infinities and NaN) the nearest half is infinite.
-    if (magnitude >= 0x477FF000u)
-        return std::nullopt;
-    if (magnitude < 0x38800000u) {
-        // Below 2^-14, a multiple of 2^-24: scaling by 2^24 is exact and leaves the rounding
-        // (ties to even) to nearbyint. 1024 is the smallest normal half, encoded alike.
-        const float units = std::nearbyint(std::fabs(value) * 0x1p24f);
-        return static_cast<std::uint16_t>(sign | static_cast<std::uint16_t>(units));
-    }
-    // Rebias the exponent from 127 to 15 and keep 10 of the 23 mantissa bits, rounding to
-    // nearest even; a carry out of the mantissa rightly moves into the exponent.
-    std::uint32_t half = ((magnitude - 0x38000000u) >> 13);
-    const std::uint32_t rest = magnitude & 0x1FFFu;
-    if (rest > 0x1000u || (rest == 0x1000u && (half & 1u)))
-        ++half;
-    return static_cast<std::uint16_t>(sign | half);
-}
-
 std::string check(const LandmarkTables& t, std::size_t leafValues) {
     if (t.points < 2 || t.meanShape.size() != 2 * std::size_t{t.points})
         return "forma media inválida";
@@ -144,7 +121,7 @@ std::optional<CacheView> read(const std::uint8_t* data, std::size_t size, std::s
         sizeof(Header) + std::uint64_t{h.trees} * sizeof(Tree) +
         std::uint64_t{h.cascades} * sizeof(Cascade) + std::uint64_t{h.splits} * sizeof(Split) +
         std::uint64_t{h.points} * 2 * sizeof(float) + std::uint64_t{h.pixels} * 3 * sizeof(float) +
-        leafValues * sizeof(std::uint16_t);
+        leafValues * sizeof(float);
     if (expected != size)
         return fail(expected > size ? "caché truncada" : "caché con bytes de más");
 
@@ -160,7 +137,7 @@ std::optional<CacheView> read(const std::uint8_t* data, std::size_t size, std::s
     t.anchors = take<std::uint32_t>(at, h.pixels);
     t.deltas = take<float>(at, std::uint64_t{h.pixels} * 2);
     t.leafCount = h.leaves;
-    view.leaves = take<std::uint16_t>(at, leafValues);
+    view.leaves = take<float>(at, leafValues);
     if (std::string why = check(t, view.leaves.size()); !why.empty()) {
         if (error)
             *error = std::move(why);

@@ -8,12 +8,10 @@
 
 // The landmark model laid out flat, as the predictor reads it, for mapping straight from a
 // cache file. The file is a header, then the tables in the order of `LandmarkTables`, then
-// the leaves as IEEE half floats; all little-endian, as the machine stores them. Halves keep
-// the file, and what a look makes resident of it, at half the size of floats, and move the
-// landmarks by a small fraction of a pixel.
+// the leaves; all little-endian, as the machine stores them.
 namespace tisko::landmark_cache {
 
-inline constexpr std::uint32_t kVersion = 2;
+inline constexpr std::uint32_t kVersion = 1;
 
 // What a cache was made from: reading it again is needed when any of these changes.
 struct SourceIdentity {
@@ -60,25 +58,8 @@ struct LandmarkTables {
 struct CacheView {
     SourceIdentity source;
     LandmarkTables tables;
-    std::span<const std::uint16_t> leaves; // leafCount leaves of 2 * points halves
+    std::span<const float> leaves; // leafCount leaves of 2 * points values
 };
-
-// The half nearest `value` (ties to even), or nothing when `value` is NaN, infinite or
-// beyond the largest half (65504).
-std::optional<std::uint16_t> toHalf(float value);
-// The float a half stands for, exactly. NaN and infinite halves, which the writer never
-// makes, read as 0 so that a damaged cache cannot spread them through a prediction.
-inline float fromHalf(std::uint16_t half) {
-    if ((half & 0x7C00u) == 0x7C00u)
-        return 0.0f;
-    // The half's exponent and mantissa, moved into a float's places, are the value scaled by
-    // 2^-112 (subnormal halves included), and that scaling is exact both ways.
-    const std::uint32_t magnitude = std::uint32_t{half & 0x7FFFu} << 13;
-    float value;
-    __builtin_memcpy(&value, &magnitude, sizeof value);
-    value *= 0x1p112f;
-    return (half & 0x8000u) ? -value : value;
-}
 
 // Checks `data` as a whole cache file; `data` must be 8-byte aligned (as a mapping is).
 // Leaf values are not read, so checking touches only the header and the tables.
@@ -87,8 +68,8 @@ std::optional<CacheView> read(const std::uint8_t* data, std::size_t size, std::s
 // Checks tables, as `read` does for the file's; an empty string when they hold.
 std::string check(const LandmarkTables& tables, std::size_t leafValues);
 
-// The file's bytes before the leaves: header and tables. The leaf values follow as halves,
-// leaf after leaf.
+// The file's bytes before the leaves: header and tables. The leaf values follow, leaf after
+// leaf.
 std::string encodeHead(const SourceIdentity& source, const LandmarkTables& tables);
 
 } // namespace tisko::landmark_cache

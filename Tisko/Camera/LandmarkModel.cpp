@@ -16,7 +16,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <optional>
 
 namespace tisko {
 
@@ -362,7 +361,7 @@ std::unique_ptr<LandmarkModel> LandmarkModel::map(const QString& cachePath,
     auto model = std::unique_ptr<LandmarkModel>(new LandmarkModel);
     model->m_tables = view->tables;
     model->m_meanShape.assign(view->tables.meanShape.begin(), view->tables.meanShape.end());
-    model->m_halfLeaves = view->leaves.data();
+    model->m_leaves = view->leaves.data();
     model->m_mapping = std::move(mapping);
     return model;
 }
@@ -387,24 +386,8 @@ bool LandmarkModel::writeCache(const QString& cachePath,
             QStringLiteral("no se puede escribir %1: %2").arg(cachePath, file.errorString()));
     const std::string head = landmark_cache::encodeHead(source, m_tables);
     file.write(head.data(), static_cast<qint64>(head.size()));
-    // The leaves go out as halves a slice at a time, so converting adds little to the
-    // model already in memory.
-    const std::size_t leafValues = m_tables.leafCount * m_meanShape.size();
-    std::vector<std::uint16_t> halves;
-    constexpr std::size_t slice = 1 << 16;
-    for (std::size_t from = 0; from < leafValues; from += slice) {
-        halves.clear();
-        for (std::size_t i = from; i < std::min(leafValues, from + slice); ++i) {
-            const std::optional<std::uint16_t> half = landmark_cache::toHalf(m_leaves[i]);
-            if (!half)
-                return fail(QStringLiteral("la hoja %1 vale %2, fuera del rango de la copia")
-                                .arg(i / m_meanShape.size())
-                                .arg(static_cast<double>(m_leaves[i])));
-            halves.push_back(*half);
-        }
-        file.write(reinterpret_cast<const char*>(halves.data()),
-                   static_cast<qint64>(halves.size() * sizeof(std::uint16_t)));
-    }
+    file.write(reinterpret_cast<const char*>(m_leaves),
+               static_cast<qint64>(m_tables.leafCount * m_meanShape.size() * sizeof(float)));
     if (!file.commit())
         return fail(
             QStringLiteral("no se puede escribir %1: %2").arg(cachePath, file.errorString()));
@@ -444,9 +427,9 @@ namespace {
 // How many leaves ahead of the one being added are fetched from memory.
 constexpr std::size_t kLeavesAhead = 8;
 
-template <typename Leaf> void prefetch(const Leaf* leaf, std::size_t values) {
+void prefetch(const float* leaf, std::size_t values) {
     const auto* bytes = reinterpret_cast<const char*>(leaf);
-    for (std::size_t offset = 0; offset < values * sizeof(Leaf); offset += 64)
+    for (std::size_t offset = 0; offset < values * sizeof(float); offset += 64)
         __builtin_prefetch(bytes + offset);
 }
 
@@ -466,64 +449,7 @@ void addLeaf(float* shape, const float* leaf, std::size_t values) {
         shape[v] += leaf[v];
 }
 
-// shape += leaf of halves, each made a float exactly as fromHalf does, four at a time
-// with the baseline vector instructions.
-void addLeaf(float* shape, const std::uint16_t* leaf, std::size_t values) {
-    using FourHalves = std::uint16_t __attribute__((vector_size(8)));
-    using FourBits = std::uint32_t __attribute__((vector_size(16)));
-    using Four = float __attribute__((vector_size(16)));
-    std::size_t v = 0;
-    for (; v + 4 <= values; v += 4) {
-        FourHalves h;
-        std::memcpy(&h, leaf + v, sizeof h);
-        const FourBits bits = __builtin_convertvector(h, FourBits);
-        const FourBits finite = (bits & 0x7C00u) != 0x7C00u;
-        Four magnitude;
-        const FourBits moved = (bits & 0x7FFFu) << 13;
-        std::memcpy(&magnitude, &moved, sizeof magnitude);
-        magnitude *= 0x1p112f;
-        FourBits value;
-        std::memcpy(&value, &magnitude, sizeof value);
-        value = (value | ((bits & 0x8000u) << 16)) & finite;
-        Four a, b;
-        std::memcpy(&a, shape + v, sizeof a);
-        std::memcpy(&b, &value, sizeof b);
-        a += b;
-        std::memcpy(shape + v, &a, sizeof a);
-    }
-    for (; v < values; ++v)
-        shape[v] += landmark_cache::fromHalf(leaf[v]);
-}
-
 } // namespace
-
-template <typename Leaf>
-void LandmarkModel::addLeaves(const Cascade& cascade, const Leaf* leafValues, const float* samples,
-                              float* shape) const {
-    // The samples are fixed for the whole cascade, so every tree's leaf is known before any
-    // is added: the leaves lie scattered over tens of megabytes, and fetching them ahead of
-    // the additions keeps the memory busy instead of waiting for each in turn.
-    const std::size_t values = m_meanShape.size();
-    const std::size_t trees = cascade.treeCount;
-    std::vector<const Leaf*> leaves;
-    leaves.resize(trees);
-    for (std::size_t t = 0; t < trees; ++t) {
-        const Tree& tree = m_tables.trees[cascade.firstTree + t];
-        const Split* splits = m_tables.splits.data() + tree.firstSplit;
-        std::uint32_t node = 0;
-        while (node < tree.splitCount) {
-            const Split& split = splits[node];
-            node = samples[split.first] - samples[split.second] > split.threshold ? 2 * node + 1
-                                                                                  : 2 * node + 2;
-        }
-        leaves[t] = leafValues + (tree.firstLeaf + (node - tree.splitCount)) * values;
-    }
-    for (std::size_t t = 0; t < trees; ++t) {
-        if (t + kLeavesAhead < trees)
-            prefetch(leaves[t + kLeavesAhead], values);
-        addLeaf(shape, leaves[t], values);
-    }
-}
 
 std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
                                                const PixelBox& box) const {
@@ -531,6 +457,7 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
     const std::size_t points = values / 2;
     std::vector<float> shape = m_meanShape;
     std::vector<float> samples;
+    std::vector<const float*> leaves;
 
     for (const Cascade& cascade : m_tables.cascades) {
         // The similarity (rotation and scale only) that carries the mean shape onto the
@@ -575,10 +502,28 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
                 samples[i] = 0;
         }
 
-        if (m_halfLeaves)
-            addLeaves(cascade, m_halfLeaves, samples.data(), shape.data());
-        else
-            addLeaves(cascade, m_leaves, samples.data(), shape.data());
+        // The samples are fixed for the whole cascade, so every tree's leaf is known before
+        // any is added: the leaves lie scattered over tens of megabytes, and fetching them
+        // ahead of the additions keeps the memory busy instead of waiting for each in turn.
+        const std::size_t trees = cascade.treeCount;
+        leaves.resize(trees);
+        for (std::size_t t = 0; t < trees; ++t) {
+            const Tree& tree = m_tables.trees[cascade.firstTree + t];
+            const Split* splits = m_tables.splits.data() + tree.firstSplit;
+            std::uint32_t node = 0;
+            while (node < tree.splitCount) {
+                const Split& split = splits[node];
+                node = samples[split.first] - samples[split.second] > split.threshold
+                           ? 2 * node + 1
+                           : 2 * node + 2;
+            }
+            leaves[t] = m_leaves + (tree.firstLeaf + (node - tree.splitCount)) * values;
+        }
+        for (std::size_t t = 0; t < trees; ++t) {
+            if (t + kLeavesAhead < trees)
+                prefetch(leaves[t + kLeavesAhead], values);
+            addLeaf(shape.data(), leaves[t], values);
+        }
     }
 
     std::vector<PixelPoint> result(points);
@@ -591,8 +536,7 @@ std::size_t LandmarkModel::byteSize() const {
     const landmark_cache::LandmarkTables& t = m_tables;
     return t.meanShape.size_bytes() + t.trees.size_bytes() + t.cascades.size_bytes() +
            t.splits.size_bytes() + t.anchors.size_bytes() + t.deltas.size_bytes() +
-           t.leafCount * m_meanShape.size() *
-               (m_halfLeaves ? sizeof(std::uint16_t) : sizeof(float));
+           t.leafCount * m_meanShape.size() * sizeof(float);
 }
 
 } // namespace tisko

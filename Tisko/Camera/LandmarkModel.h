@@ -54,8 +54,7 @@ public:
     static std::unique_ptr<LandmarkModel> loadCached(const QString& sourcePath,
                                                      const QString& cachePath, QString* error,
                                                      QString* rebuilt = nullptr);
-    // Writes this model as a flat copy made from `source`, atomically. Fails when a leaf
-    // value has no half float (beyond +-65504).
+    // Writes this model as a flat copy made from `source`, atomically.
     bool writeCache(const QString& cachePath, const landmark_cache::SourceIdentity& source,
                     QString* error) const;
 
@@ -85,14 +84,8 @@ private:
           const std::function<void(std::size_t consumed)>& consumed);
 
     std::vector<float> m_meanShape;
-    landmark_cache::LandmarkTables m_tables;     // over the vectors below, or over the mapping
-    const float* m_leaves = nullptr;             // leaf after leaf, 2 * points values each
-    const std::uint16_t* m_halfLeaves = nullptr; // the same as halves, in a mapped copy
-
-    // The leaves each tree of `cascade` reaches from `samples`, added to `shape`.
-    template <typename Leaf>
-    void addLeaves(const Cascade& cascade, const Leaf* leafValues, const float* samples,
-                   float* shape) const;
+    landmark_cache::LandmarkTables m_tables; // over the vectors below, or over the mapping
+    const float* m_leaves = nullptr;         // leaf after leaf, 2 * points values each
 
     std::vector<Cascade> m_cascades;
     std::vector<Tree> m_trees;
