@@ -83,6 +83,9 @@ private:
     parse(const std::uint8_t* data, std::size_t size, QString* error,
           const std::function<void(std::size_t consumed)>& consumed);
 
+    // Unmaps the pages of `cascade`'s leaves in a mapped model, once they are added.
+    void releaseLeaves(const Cascade& cascade) const;
+
     std::vector<float> m_meanShape;
     landmark_cache::LandmarkTables m_tables; // over the vectors below, or over the mapping
     const float* m_leaves = nullptr;         // leaf after leaf, 2 * points values each
