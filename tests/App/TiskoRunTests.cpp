@@ -244,10 +244,18 @@ TEST_F(TiskoRun, aSecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     const QString settings = QStringLiteral("Ajustes de Tisko");
     if (!qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS")) {
         // Opening Tisko again shows its settings; once more brings that window forward.
-        EXPECT_TRUE(waitForWindows(settings, 1));
+        ASSERT_TRUE(waitForWindows(settings, 1));
+        const QStringList shown = windowsNamed(settings);
         EXPECT_EQ(run({}), 0);
-        EXPECT_TRUE(waitForLog(QStringLiteral("otra apertura pide mostrarlo")));
-        EXPECT_FALSE(waitForWindows(settings, 2, 1500ms));
+        EXPECT_TRUE(waitUntil(
+            [] {
+                return loggedLines()
+                           .filter(QStringLiteral("otra apertura pide mostrarlo"))
+                           .size() == 2;
+            },
+            15s));
+        EXPECT_FALSE(waitUntil([&] { return windowsNamed(settings) != shown; }, 1500ms))
+            << "the same window, and no second one";
     }
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 1)
         << "one running Tisko";
