@@ -74,19 +74,22 @@ struct TiskoRun : ::testing::Test {
     static bool waitForLog(const QString& text) {
         return waitUntil([&] { return !loggedLines().filter(text).isEmpty(); }, 15s);
     }
-    // The visible windows of the headless desktop with this title (xdotool).
-    static QStringList windowsNamed(const QString& title) {
+    // The visible windows of the headless desktop with this title (xdotool), of one process
+    // when `pid` is given.
+    static QStringList windowsNamed(const QString& title, qint64 pid = 0) {
+        QStringList arguments{QStringLiteral("search"), QStringLiteral("--onlyvisible")};
+        if (pid > 0)
+            arguments << QStringLiteral("--pid") << QString::number(pid);
+        arguments << QStringLiteral("--name") << QLatin1Char('^') + title + QLatin1Char('$');
         QProcess search;
-        search.start(QStringLiteral("xdotool"),
-                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                      QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
+        search.start(QStringLiteral("xdotool"), arguments);
         search.waitForFinished(10000);
         return QString::fromUtf8(search.readAllStandardOutput())
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     static bool waitForWindows(const QString& title, int count,
-                               std::chrono::milliseconds limit = 15s) {
-        return waitUntil([&] { return windowsNamed(title).size() == count; }, limit);
+                               std::chrono::milliseconds limit = 15s, qint64 pid = 0) {
+        return waitUntil([&] { return windowsNamed(title, pid).size() == count; }, limit);
     }
     // Runs `--look` into `output`; a look that analysed no frame before its timeout (a slow,
     // loaded build) is taken again, twice at most.
@@ -244,8 +247,10 @@ TEST_F(TiskoRun, aSecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     const QString settings = QStringLiteral("Ajustes de Tisko");
     if (!qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS")) {
         // Opening Tisko again shows its settings; once more brings that window forward.
-        ASSERT_TRUE(waitForWindows(settings, 1));
-        const QStringList shown = windowsNamed(settings);
+        // Only this test's Tisko counts: windows of other programs may share the desktop.
+        const qint64 pid = first.processId();
+        ASSERT_TRUE(waitForWindows(settings, 1, 15s, pid));
+        const QStringList shown = windowsNamed(settings, pid);
         EXPECT_EQ(run({}), 0);
         EXPECT_TRUE(waitUntil(
             [] {
@@ -254,7 +259,7 @@ TEST_F(TiskoRun, aSecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
                            .size() == 2;
             },
             15s));
-        EXPECT_FALSE(waitUntil([&] { return windowsNamed(settings) != shown; }, 1500ms))
+        EXPECT_FALSE(waitUntil([&] { return windowsNamed(settings, pid) != shown; }, 1500ms))
             << "the same window, and no second one";
     }
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 1)
