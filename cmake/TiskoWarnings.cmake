@@ -1,5 +1,9 @@
-# tisko_set_warnings(target): the project's warning set, as errors when TISKO_WERROR is on.
+include(${CMAKE_CURRENT_LIST_DIR}/TiskoHardening.cmake)
+
+# tisko_set_warnings(target): the project's warning set, as errors when TISKO_WERROR is on,
+# and the hardening every target of the project is built with.
 function(tisko_set_warnings target)
+  tisko_harden(${target})
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wshadow -Wconversion -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
   if(TISKO_WERROR)

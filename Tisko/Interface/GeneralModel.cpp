@@ -8,8 +8,11 @@
 namespace tisko {
 
 QString GeneralModel::todayLine(const DailyTally::Day& day) {
-    return tr("%1 avisos · %2 comprobaciones")
-        .arg(QString::number(day.alerts()), QString::number(day.checks));
+    const std::int64_t alerts = day.alerts();
+    const QString warnings = alerts == 1 ? tr("1 aviso") : tr("%1 avisos").arg(alerts);
+    const QString checks =
+        day.checks == 1 ? tr("1 comprobación") : tr("%1 comprobaciones").arg(day.checks);
+    return warnings + QStringLiteral(" · ") + checks;
 }
 
 QString GeneralModel::iconFooter(bool iconShown) {
@@ -28,6 +31,11 @@ QString GeneralModel::tallyFooter(const QString& tallyPath, const QString& home)
     return tr("Solo números: cuántas veces ha mirado y cuántas te ha avisado cada día. Ninguna "
               "imagen sale del momento en que se mira. También queda en %1.")
         .arg(shown);
+}
+
+QString GeneralModel::updatesFooter(bool hasFeed) {
+    return hasFeed ? tr("Tisko busca versiones nuevas sola cada pocas horas y te avisa.")
+                   : tr("Esta copia de Tisko no busca actualizaciones; las recibe con el sistema.");
 }
 
 QString GeneralModel::versionRow(const QString& version) {

@@ -15,12 +15,15 @@ class GeneralModel {
 public:
     GeneralModel() = delete;
 
-    // "3 avisos · 12 comprobaciones": alerts first, checks second.
+    // "3 avisos · 12 comprobaciones", in the singular for one: alerts first, checks second.
     static QString todayLine(const DailyTally::Day& day);
     // The footer under the two switches, for the tray icon shown or hidden.
     static QString iconFooter(bool iconShown);
     // The footer of the counts, naming the counters file with "~" for the home folder.
     static QString tallyFooter(const QString& tallyPath, const QString& home);
+    // The footer of the updates section: checks of its own with a feed; without one, the
+    // system brings the updates.
+    static QString updatesFooter(bool hasFeed);
     // "Versión " and the version, or "—" when there is none.
     static QString versionRow(const QString& version);
     // The name the save dialog proposes.

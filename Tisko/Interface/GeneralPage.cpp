@@ -42,13 +42,13 @@ GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
     auto* exportButton = new QPushButton(tr("Exportar CSV…"));
     countsForm->addRow(tr("Recuento diario"), exportButton);
 
+    // A build or a setting without a feed checks nothing, and offers no button for it.
+    const bool hasFeed = !Updater::shared().feed().isEmpty();
     QGroupBox* updates = SettingsForm::addSection(
-        column, tr("Actualizaciones"),
-        SettingsForm::footer(tr("Tisko busca versiones nuevas sola cada pocas horas y te avisa.")));
+        column, tr("Actualizaciones"), SettingsForm::footer(GeneralModel::updatesFooter(hasFeed)));
     QFormLayout* updatesForm = SettingsForm::form(updates);
     auto* check = new QPushButton(tr("Buscar actualizaciones"));
-    // A build or a setting without a feed checks nothing.
-    check->setEnabled(!Updater::shared().feed().isEmpty());
+    check->setVisible(hasFeed);
     connect(check, &QPushButton::clicked, this, [] { Updater::shared().checkForUpdates(); });
     updatesForm->addRow(GeneralModel::versionRow(QStringLiteral(TISKO_VERSION)), check);
     column->addStretch(1);

@@ -4,6 +4,7 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/DBusQuery.h"
+#include "Tisko/System/Updater.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -161,7 +162,8 @@ void MenuBarLabel::create() {
     m_menu->addAction(tr("Abrir Tisko"), this, [this] { Q_EMIT panelRequested(geometry()); });
     m_menu->addAction(tr("Comprobar ahora"), this, &MenuBarLabel::checkRequested);
     m_menu->addAction(tr("Ajustes…"), this, &MenuBarLabel::settingsRequested);
-    m_menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
+    if (!Updater::shared().feed().isEmpty()) // a build without a feed leaves updates to the system
+        m_menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
     m_menu->addSeparator();
     m_menu->addAction(tr("Salir de Tisko"), this, &MenuBarLabel::quitRequested);
 

@@ -1,5 +1,6 @@
 #include "Tisko/Interface/PanelModel.h"
 
+#include "Tisko/System/Chassis.h"
 #include "Tisko/System/NotificationStatus.h"
 
 #include <QCoreApplication>
@@ -57,7 +58,8 @@ PanelHeadline statusHeadline(const PanelInputs& in) {
         return {tr("Sin permiso de cámara"), tr("Sin cámara Tisko no puede mirar.")};
     case Monitor::State::Kind::noCamera:
         return {tr("No hay cámara"),
-                tr("Con el portátil cerrado y sin cámara externa, Tisko espera.")};
+                in.laptop ? tr("Con el portátil cerrado y sin cámara externa, Tisko espera.")
+                          : tr("Sin cámara, Tisko espera.")};
     }
     return {};
 }
@@ -114,6 +116,7 @@ PanelInputs PanelInputs::from(const Monitor& monitor, PermissionState notificati
     in.referenceSuspect = monitor.referenceSuspect();
     in.notifications = notifications;
     in.availableVersion = std::move(availableVersion);
+    in.laptop = Chassis::isLaptop();
     return in;
 }
 

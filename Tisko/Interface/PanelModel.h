@@ -85,6 +85,7 @@ struct PanelInputs {
     std::optional<ReferenceCheck::Problem> referenceSuspect;
     PermissionState notifications = PermissionState::unknown;
     std::optional<QString> availableVersion;
+    bool laptop = false; // a lid that may be closed on the built-in camera
     Date now{};
     Calendar calendar;
 

@@ -1,5 +1,6 @@
 #include "Tisko/Interface/PermissionsPage.h"
 
+#include "Tisko/Camera/Cameras.h"
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Interface/SettingsIcons.h"
 #include "Tisko/System/NotificationPermission.h"
@@ -141,6 +142,9 @@ void PermissionsPage::ask(PrivacyPane pane) {
     };
     switch (pane) {
     case PrivacyPane::camera:
+        // No camera: nothing to grant yet, so the help says what to do.
+        if (!Cameras::device(std::nullopt))
+            openPrivacySettings(pane, window());
         CameraPermission::request([reread](bool) { reread(); });
         break;
     case PrivacyPane::notifications:

@@ -8,6 +8,18 @@
 
 namespace tisko {
 
+namespace {
+
+// The number of displays a key names; absent for no key or a foreign one.
+std::optional<qsizetype> displayCount(const std::optional<QString>& key) {
+    const QString prefix = QStringLiteral("displays:");
+    if (!key || !key->startsWith(prefix))
+        return std::nullopt;
+    return key->mid(prefix.size()).split(QLatin1Char('+'), Qt::SkipEmptyParts).size();
+}
+
+} // namespace
+
 std::vector<PositionsModel::Row> PositionsModel::rows(const CalibrationBook& book,
                                                       const std::vector<CameraDevice>& cameras,
                                                       const QLocale& locale) {
@@ -35,30 +47,40 @@ QString PositionsModel::detailLine(const Calibration& position,
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(position.createdAt.time_since_epoch())
             .count();
+    // The abbreviated style: "4 mar 2025".
     parts << locale.toString(QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime).date(),
-                             QLocale::ShortFormat);
+                             QStringLiteral("d MMM yyyy"));
     if (position.headPitch)
         parts << tr("con seguidor de cabeza");
     return parts.join(QStringLiteral(" · "));
 }
 
 QString PositionsModel::describeDisplays(const std::optional<QString>& key) {
-    const QString prefix = QStringLiteral("displays:");
-    if (!key || !key->startsWith(prefix))
+    const std::optional<qsizetype> count = displayCount(key);
+    if (!count)
         return QStringLiteral("—");
-    const qsizetype count =
-        key->mid(prefix.size()).split(QLatin1Char('+'), Qt::SkipEmptyParts).size();
     if (count == 0)
         return tr("Sin pantallas");
     if (count == 1)
         return tr("1 pantalla");
-    return tr("%1 pantallas").arg(count);
+    return tr("%1 pantallas").arg(*count);
 }
 
-QString PositionsModel::displaysFooter(const QString& currentKey) {
+QString PositionsModel::displaysFooter(const QString& currentKey, const QStringList& withoutEdid) {
+    QStringList parts;
+    // The key's own description, unless it counts none and others are named.
+    if (withoutEdid.isEmpty() || displayCount(currentKey).value_or(0) > 0)
+        parts << describeDisplays(currentKey);
+    for (const QString& connector : withoutEdid)
+        parts << tr("Pantalla %1").arg(connector);
+    QString now = parts.size() > 1 ? parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) +
+                                         tr(" y ") + parts.last()
+                                   : parts.constFirst();
+    // It follows a colon in the middle of a sentence.
+    now[0] = now[0].toLower();
     return tr("Cada posición recuerda qué pantallas había al crearla. Al enchufar o desenchufar "
               "una, Tisko pasa a la posición que se hizo con esas mismas. Ahora: %1.")
-        .arg(describeDisplays(currentKey));
+        .arg(now);
 }
 
 } // namespace tisko

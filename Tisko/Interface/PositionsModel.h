@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -38,8 +39,9 @@ public:
                               const QLocale& locale);
     // "Sin pantallas", "1 pantalla", "3 pantallas"; "—" for no key or a foreign one.
     static QString describeDisplays(const std::optional<QString>& key);
-    // The footer of the display switch, ending in "Ahora: <displays>.".
-    static QString displaysFooter(const QString& currentKey);
+    // The footer of the display switch, ending in "Ahora: <displays>.": the displays of the
+    // key, then those without an EDID by their connector ("pantalla DP-1").
+    static QString displaysFooter(const QString& currentKey, const QStringList& withoutEdid);
 };
 
 } // namespace tisko

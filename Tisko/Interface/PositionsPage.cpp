@@ -78,7 +78,8 @@ void PositionsPage::showEvent(QShowEvent* event) {
 
 void PositionsPage::refresh() {
     m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
-    m_displaysFooter->setText(PositionsModel::displaysFooter(DisplaySet::currentKey()));
+    m_displaysFooter->setText(PositionsModel::displaysFooter(DisplaySet::currentKey(),
+                                                             DisplaySet::connectorsWithoutEdid()));
     rebuildRows();
 }
 

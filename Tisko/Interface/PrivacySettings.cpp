@@ -1,5 +1,6 @@
 #include "Tisko/Interface/PrivacySettings.h"
 
+#include "Tisko/Camera/Cameras.h"
 #include "Tisko/System/Permissions.h"
 
 #include <QCoreApplication>
@@ -40,13 +41,21 @@ void openPrivacySettings(PrivacyPane pane, QWidget* parent) {
                           : pane == PrivacyPane::motion
                               ? QCoreApplication::translate("PrivacySettings", "Seguidor de cabeza")
                               : QCoreApplication::translate("PrivacySettings", "Notificaciones");
+    // With no camera at all, plugging one in comes before any permission.
+    const QString first =
+        pane == PrivacyPane::camera && !Cameras::device(std::nullopt)
+            ? QCoreApplication::translate("PrivacySettings",
+                                          "Conecta una cámara: Tisko no encuentra ninguna.") +
+                  QStringLiteral("\n\n")
+            : QString();
     // The README's "Permissions" section says more; the package installs it.
     const QString text = QCoreApplication::translate("PrivacySettings", privacyHelpText(pane)) +
                          QStringLiteral("\n\n") +
                          QCoreApplication::translate(
                              "PrivacySettings", "Más detalles en la sección «Permissions» de %1.")
                              .arg(QStringLiteral("/usr/share/doc/tisko/README.md"));
-    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    auto* box =
+        new QMessageBox(QMessageBox::Information, title, first + text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAccessibleName(title);
     box->open();

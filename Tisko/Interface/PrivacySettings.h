@@ -9,7 +9,8 @@ enum class PrivacyPane { camera, motion, notifications };
 
 // Shows the user where to grant a permission. Notifications open the desktop's own panel
 // (GNOME, KDE Plasma, XFCE, Cinnamon, MATE); where there is none, and for the camera and the
-// head tracker, which no desktop panel governs, a short dialog says how.
+// head tracker, which no desktop panel governs, a short dialog says how (for the camera,
+// when there is none, it first asks to connect one).
 void openPrivacySettings(PrivacyPane pane, QWidget* parent = nullptr);
 
 // The help text of a pane's dialog.

@@ -32,6 +32,10 @@ QString DisplaySet::currentKey(const std::vector<EdidSource*>& sources) {
     return none;
 }
 
+QStringList DisplaySet::connectorsWithoutEdid() {
+    return SysfsDrm().connectorsWithoutEdid();
+}
+
 QString DisplaySet::keyFor(const std::vector<QByteArray>& edids) {
     QStringList uuids;
     for (const QByteArray& blob : edids) {

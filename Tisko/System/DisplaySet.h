@@ -3,6 +3,7 @@
 #include "Tisko/System/EdidSource.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -19,6 +20,9 @@ public:
     // The key from the first source that names a display by its EDID; "displays:" when
     // none does.
     static QString currentKey(const std::vector<EdidSource*>& sources);
+    // The connectors of the displays connected now that give no EDID ("DP-1"), which the
+    // key leaves out.
+    static QStringList connectorsWithoutEdid();
     // The key of the given EDID blobs, in any order; blobs that do not parse are left out.
     static QString keyFor(const std::vector<QByteArray>& edids);
 };

@@ -1,5 +1,7 @@
 #include "Tisko/System/SysfsDrm.h"
 
+#include "Tisko/System/Edid.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -52,6 +54,18 @@ std::optional<std::vector<QByteArray>> SysfsDrm::connectedEdids() {
             edids.push_back(std::move(edid));
     }
     return edids;
+}
+
+QStringList SysfsDrm::connectorsWithoutEdid() const {
+    QStringList names;
+    for (const QString& folder : connectedConnectors()) {
+        if (Edid::parse(readAttribute(folder + QStringLiteral("/edid"))))
+            continue;
+        // "card1-DP-1" is connector DP-1 of card 1.
+        const QString entry = QDir(folder).dirName();
+        names.append(entry.mid(entry.indexOf(QLatin1Char('-')) + 1));
+    }
+    return names;
 }
 
 std::optional<bool> SysfsDrm::displaysAsleep() const {

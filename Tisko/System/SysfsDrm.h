@@ -16,6 +16,9 @@ public:
     explicit SysfsDrm(QString root = QStringLiteral("/sys/class/drm"));
 
     std::optional<std::vector<QByteArray>> connectedEdids() override;
+    // The connector names ("DP-1") of the connected outputs that give no readable EDID, in
+    // name order.
+    QStringList connectorsWithoutEdid() const;
     // True when every connected, enabled connector reports a DPMS state other than "On";
     // absent when no such connector reports one.
     std::optional<bool> displaysAsleep() const;

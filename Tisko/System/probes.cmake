@@ -2,6 +2,7 @@
 find_package(X11 REQUIRED)
 
 add_library(tisko_probes STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/Chassis.cpp ${CMAKE_CURRENT_LIST_DIR}/Chassis.h
   ${CMAKE_CURRENT_LIST_DIR}/DBusQuery.cpp ${CMAKE_CURRENT_LIST_DIR}/DBusQuery.h
   ${CMAKE_CURRENT_LIST_DIR}/DBusScreenState.cpp ${CMAKE_CURRENT_LIST_DIR}/DBusScreenState.h
   ${CMAKE_CURRENT_LIST_DIR}/DisplaySet.cpp ${CMAKE_CURRENT_LIST_DIR}/DisplaySet.h

@@ -58,6 +58,7 @@ TEST_F(PanelModelTest, statusPerStateWithItsButton) {
         {Monitor::State::paused(addSeconds(monday, 86400)), "En pausa", "Hasta 3 mar 10:42.", ""},
         {Monitor::State::watching(), "Vigilando", "0 avisos hoy", "Comprobar ahora"},
     };
+    in.laptop = true;
     for (const Case& c : cases) {
         in.state = c.state;
         const PanelContent content = PanelModel::build(in);
@@ -70,6 +71,10 @@ TEST_F(PanelModelTest, statusPerStateWithItsButton) {
         EXPECT_EQ(titles(content.pauseRows).size(),
                   c.state.kind() == Monitor::State::Kind::paused ? 1 : 2);
     }
+    // A computer without a lid is told nothing about closing one.
+    in.laptop = false;
+    in.state = Monitor::State::noCamera();
+    EXPECT_EQ(PanelModel::build(in).status.detail, QStringLiteral("Sin cámara, Tisko espera."));
 }
 
 TEST_F(PanelModelTest, watchingDetailJoinsItsPartsAndCountsWarnings) {

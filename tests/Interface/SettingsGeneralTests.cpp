@@ -1,16 +1,21 @@
-// The general page: the tray icon switch and the export of the daily counts.
+// The general page: the tray icon switch, today's counts, the updates section and the
+// export of the daily counts.
 #include "SettingsFixture.h"
 
 #include "FileModes.h"
 #include "LoggedLines.h"
 #include "TestFiles.h"
 
+#include "Tisko/Interface/GeneralModel.h"
+#include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,6 +56,44 @@ TEST(SettingsGeneral, theIconSwitchWritesTheSettingAndChangesTheFooter) {
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), hidden).size(), 1u);
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), QStringLiteral("0 avisos · 0 comprobaciones")).size(),
               1u);
+}
+
+TEST(SettingsGeneral, todayCountsAgreeInNumber) {
+    struct Case {
+        std::int64_t tooClose, slouching, checks;
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{1, 0, 1, "1 aviso · 1 comprobación"}, Case{0, 0, 3, "0 avisos · 3 comprobaciones"},
+          Case{1, 1, 12, "2 avisos · 12 comprobaciones"}}) {
+        DailyTally::Day day("2026-03-02");
+        day.tooClose = c.tooClose;
+        day.slouching = c.slouching;
+        day.checks = c.checks;
+        EXPECT_EQ(GeneralModel::todayLine(day), QString::fromUtf8(c.line));
+    }
+}
+
+TEST(SettingsGeneral, onlyABuildWithAFeedOffersToLookForUpdates) {
+    const QString fromTheSystem =
+        QStringLiteral("Esta copia de Tisko no busca actualizaciones; las recibe con el sistema.");
+    for (const bool feed : {false, true}) {
+        SettingsFixture h;
+        SettingsStore::setUpdateFeedURL(feed ? QStringLiteral("https://tisko.example/feed.xml")
+                                             : QString());
+        h.open(SettingsTab::general);
+        EXPECT_EQ(h.shown<QLabel>(h.window.get(), fromTheSystem).size(), feed ? 0u : 1u);
+        EXPECT_EQ(h.button(QStringLiteral("Buscar actualizaciones")) != nullptr, feed);
+
+        MenuBarLabel label(h.monitor());
+        label.start(std::chrono::milliseconds(0));
+        ASSERT_TRUE(label.trayIcon());
+        QStringList items;
+        for (const QAction* action : label.trayIcon()->contextMenu()->actions())
+            items << action->text();
+        EXPECT_EQ(items.contains(QStringLiteral("Buscar actualizaciones…")), feed) << feed;
+        EXPECT_TRUE(items.contains(QStringLiteral("Salir de Tisko")));
+    }
 }
 
 TEST(SettingsGeneral, anEmptyTallyExportsTheHeaderOnly) {

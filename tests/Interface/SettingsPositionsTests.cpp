@@ -1,6 +1,7 @@
 // The positions page: rows, choosing, renaming, deleting, and choosing by displays.
 #include "SettingsFixture.h"
 
+#include "Tisko/Interface/PositionsModel.h"
 #include "Tisko/Support/SettingsStore.h"
 
 #include <QLabel>
@@ -94,13 +95,25 @@ TEST(SettingsPositions, detailLineNamesCameraDisplaysDateAndTracker) {
     QStringList details;
     for (QWidget* row : h.rows())
         details << row->findChildren<QLabel*>().last()->text();
-    EXPECT_EQ(details,
-              (QStringList{QStringLiteral("Otra cámara · 2 pantallas · 2/3/26 · con seguidor de "
-                                          "cabeza"),
-                           QStringLiteral("Webcam · 1 pantalla · 2/3/26"),
-                           QStringLiteral("Otra cámara · — · 2/3/26")}));
+    EXPECT_EQ(details, (QStringList{QStringLiteral("Otra cámara · 2 pantallas · 2 mar 2026 · con "
+                                                   "seguidor de cabeza"),
+                                    QStringLiteral("Webcam · 1 pantalla · 2 mar 2026"),
+                                    QStringLiteral("Otra cámara · — · 2 mar 2026")}));
     qunsetenv("TISKO_CAMERAS");
     QLocale::setDefault(QLocale::c());
+}
+
+TEST(SettingsPositions, displaysFooterNamesDisplaysWithoutEdidByTheirConnector) {
+    const auto now = [](const QString& key, const QStringList& withoutEdid) {
+        const QString footer = PositionsModel::displaysFooter(key, withoutEdid);
+        return footer.mid(footer.indexOf(QStringLiteral("Ahora: ")));
+    };
+    EXPECT_EQ(now(QStringLiteral("displays:"), {}), QStringLiteral("Ahora: sin pantallas."));
+    EXPECT_EQ(now(QStringLiteral("displays:"), {QStringLiteral("DP-1")}),
+              QStringLiteral("Ahora: pantalla DP-1."));
+    EXPECT_EQ(
+        now(QStringLiteral("displays:A"), {QStringLiteral("DP-1"), QStringLiteral("HDMI-A-1")}),
+        QStringLiteral("Ahora: 1 pantalla, pantalla DP-1 y pantalla HDMI-A-1."));
 }
 
 TEST(SettingsPositions, renameMovesBetweenRowsAndReturnRenamesThatRowOnly) {

@@ -3,8 +3,11 @@
 
 #include "EventLoop.h"
 
+#include "Tisko/Camera/Cameras.h"
 #include "Tisko/Interface/SettingsToolbar.h"
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolBar>
@@ -80,6 +83,25 @@ TEST(SettingsWindow, eachPageHasItsHeightAndTheTopEdgeStays) {
     EXPECT_EQ(again.findChild<QStackedWidget*>()->currentIndex(),
               static_cast<int>(SettingsTab::positions));
     EXPECT_EQ(again.size(), QSize(660, 460));
+}
+
+TEST(SettingsPermissions, allowWithoutACameraSaysToConnectOne) {
+    if (Cameras::device(std::nullopt))
+        GTEST_SKIP() << "this machine has a camera";
+    SettingsFixture h;
+    h.open(SettingsTab::permissions);
+    std::vector<QPushButton*> allow =
+        h.shown<QPushButton>(h.window.get(), QStringLiteral("Permitir"));
+    ASSERT_FALSE(allow.empty());
+    std::sort(allow.begin(), allow.end(), [](QWidget* a, QWidget* b) {
+        return a->mapTo(a->window(), QPoint()).y() < b->mapTo(b->window(), QPoint()).y();
+    });
+    QTest::mouseClick(allow.front(), Qt::LeftButton); // the camera's row comes first
+    const auto boxes = h.window->findChildren<QMessageBox*>();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes.front()->text().startsWith(QStringLiteral("Conecta una cámara")));
+    EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("«video»")));
+    boxes.front()->close();
 }
 
 } // namespace

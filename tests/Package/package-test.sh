@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree, unpacks it into a temporary root, runs the
-# validators over it and looks once through a sample camera with the unpacked program.
-#   package-test.sh BUILD_DIR APP_ID PHOTO      (exits 77, skipped, only without a validator)
+# validators over it, checks its licence and languages, and looks once through a sample
+# camera with the unpacked program.
+#   package-test.sh SOURCE_DIR BUILD_DIR APP_ID PHOTO   (exits 77, skipped, only without a validator)
 set -euo pipefail
-build=$1 id=$2 photo=$3
+source=$1 build=$2 id=$3 photo=$4
 for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli lintian; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: no $tool (scripts/install-deps installs it)"; exit 77; }
 done
@@ -18,14 +19,50 @@ echo "== $(basename "$deb"): $(stat -c %s "$deb") bytes"$'\n'"Depends: $depends"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 for file in bin/tisko share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
-  share/doc/tisko/copyright share/man/man1/tisko.1.gz; do
+  share/doc/tisko/copyright share/man/man1/tisko.1.gz share/man/es/man1/tisko.1.gz; do
   [ -s "$root/usr/$file" ] || { echo "missing from the package: /usr/$file"; exit 1; }
 done
 
-echo "== desktop-file-validate" && desktop-file-validate "$root/usr/share/applications/$id.desktop"
-echo "== appstreamcli" && appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
-# Errors fail the test; any warning printed here is an accepted one.
-echo "== lintian" && lintian --fail-on error --tag-display-limit 0 "$deb"
+echo "== licence"
+cmp -s "$source/LICENSE" /usr/share/common-licenses/GPL-3 || { echo "LICENSE is not the GPL, version 3"; exit 1; }
+copyright=$root/usr/share/doc/tisko/copyright
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" &&
+  grep -q '^License: GPL-3.0-or-later$' "$copyright" && ! grep -qi 'rights reserved' "$copyright" ||
+  { echo "the copyright file does not give the GPL in Debian's form"; cat "$copyright"; exit 1; }
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+  { echo "the metadata does not name the licence"; exit 1; }
+
+echo "== languages"
+desktop=$root/usr/share/applications/$id.desktop
+for key in GenericName Comment Keywords; do
+  grep -q "^$key=" "$desktop" && grep -q "^$key\[es\]=" "$desktop" ||
+    { echo "the desktop entry lacks $key in English or Spanish"; exit 1; }
+done
+grep -q '<summary xml:lang="es">' "$metainfo" && grep -q '<p xml:lang="es">' "$metainfo" ||
+  { echo "the metadata lacks its Spanish"; exit 1; }
+! grep -qi 'postura grabada\|postura que grabaste' "$metainfo" || { echo "the metadata says postura"; exit 1; }
+# Every switch the program reads and every TISKO_ variable it reads are in both manual pages.
+switches=$(grep -rhoE '"--[a-z-]+"' "$source/Tisko" --include='*.cpp' | tr -d '"' | sort -u || true)
+variables=$(grep -rhoE 'qEnvironmentVariable[A-Za-z]*\("TISKO_[A-Z_]+"' "$source/Tisko" --include='*.cpp' |
+  grep -oE 'TISKO_[A-Z_]+' | sort -u || true)
+[ -n "$switches" ] && [ -n "$variables" ] || { echo "found no switches or variables in the sources"; exit 1; }
+for page in man1 es/man1; do
+  text=$(zcat "$root/usr/share/man/$page/tisko.1.gz" | sed 's/\\-/-/g')
+  for word in $switches $variables; do
+    grep -qe "$word" <<<"$text" || { echo "the manual page in $page does not describe $word"; exit 1; }
+  done
+done
+! zcat "$root/usr/share/man/es/man1/tisko.1.gz" | grep -qi 'postura grabada' ||
+  { echo "the Spanish manual page says postura grabada"; exit 1; }
+
+echo "== desktop-file-validate" && desktop-file-validate "$desktop"
+echo "== appstreamcli" && appstreamcli validate --no-net "$metainfo"
+# Errors fail the test, and so does any hardening tag; any other tag printed here is an
+# accepted one.
+echo "== lintian"
+lintian --display-info --pedantic --tag-display-limit 0 "$deb" | tee "$work/lintian.txt"
+! grep -E '^E: |hardening-' "$work/lintian.txt" || { echo "lintian: errors or hardening tags"; exit 1; }
 
 echo "== tisko --look through a sample camera"
 home=$work/home

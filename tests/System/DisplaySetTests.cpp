@@ -2,12 +2,14 @@
 
 #include "FakeDisplays.h"
 
+#include "Tisko/System/Chassis.h"
 #include "Tisko/System/DisplaySet.h"
 #include "Tisko/System/Edid.h"
 #include "Tisko/System/SysfsDrm.h"
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 namespace tisko {
 namespace {
@@ -94,12 +96,31 @@ TEST(SysfsDrmTests, connectedConnectorsWithEdidMakeTheKey) {
 
     SysfsDrm drm(tree.root());
     EXPECT_EQ(DisplaySet::currentKey({&drm}), DisplaySet::keyFor({external, laptop}));
+    // The key leaves out the connected output without an EDID; its connector still names it.
+    EXPECT_EQ(drm.connectorsWithoutEdid(), QStringList{QStringLiteral("Virtual-1")});
 
     // A missing tree does not answer; an empty one names no display.
     EXPECT_FALSE(SysfsDrm(QStringLiteral("/nonexistent/tisko/drm")).connectedEdids());
     FakeDrmTree empty;
     SysfsDrm none(empty.root());
     EXPECT_EQ(DisplaySet::currentKey({&none}), QStringLiteral("displays:"));
+}
+
+TEST(ChassisTests, onlyChassisTypesWithALidAreLaptops) {
+    QTemporaryDir dmi;
+    const QString file = dmi.filePath(QStringLiteral("chassis_type"));
+    EXPECT_FALSE(Chassis::isLaptop(file)) << "the firmware says nothing";
+    for (const auto& [type, laptop] : {std::pair{"10\n", true},
+                                       {"31\n", true},
+                                       {"3\n", false},
+                                       {"35\n", false},
+                                       {"x\n", false}}) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(type);
+        out.close();
+        EXPECT_EQ(Chassis::isLaptop(file), laptop) << type;
+    }
 }
 
 TEST(SysfsDrmTests, asleepOnlyWhenEveryLitConnectorIsOff) {
