@@ -72,7 +72,7 @@ QString PositionsModel::displaysFooter(const QString& currentKey, const QStringL
     if (withoutEdid.isEmpty() || displayCount(currentKey).value_or(0) > 0)
         parts << describeDisplays(currentKey);
     for (const QString& connector : withoutEdid)
-        parts << tr("Pantalla %1").arg(connector);
+        parts << tr("pantalla %1").arg(connector);
     QString now = parts.size() > 1 ? parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) +
                                          tr(" y ") + parts.last()
                                    : parts.constFirst();
