@@ -110,7 +110,7 @@ TEST(ChassisTests, onlyChassisTypesWithALidAreLaptops) {
     QTemporaryDir dmi;
     const QString file = dmi.filePath(QStringLiteral("chassis_type"));
     EXPECT_FALSE(Chassis::isLaptop(file)) << "the firmware says nothing";
-    for (const auto& [type, laptop] : {std::pair{"10\n", true},
+    for (const auto& [type, laptop] : {std::pair{"9\n", true},
                                        {"31\n", true},
                                        {"3\n", false},
                                        {"35\n", false},
