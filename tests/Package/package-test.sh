@@ -2,11 +2,11 @@
 # Builds the Debian package from a build tree, unpacks it into a temporary root, runs the
 # validators over it, checks its licence and languages, and looks once through a sample
 # camera with the unpacked program.
-#   package-test.sh SOURCE_DIR BUILD_DIR BUILD_TYPE APP_ID PHOTO
+#   package-test.sh SOURCE_DIR BUILD_DIR APP_ID PHOTO [BUILD_TYPE]
 # (exits 77, skipped, only without a validator). Only optimised builds are hardened, so the
 # hardening tags fail the test only there.
 set -euo pipefail
-source=$1 build=$2 type=$3 id=$4 photo=$5
+source=$1 build=$2 id=$3 photo=$4 type=${5:-}
 for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli lintian; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: no $tool (scripts/install-deps installs it)"; exit 77; }
 done
