@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
 
@@ -27,7 +28,9 @@ namespace tisko {
 
 namespace {
 
-constexpr qsizetype longestRequest = 16;
+constexpr qsizetype longestRequest = 32;
+// "settings", then a space and the page's name when one is asked for.
+const QByteArray settingsWord = QByteArrayLiteral("settings");
 constexpr int quietPeerMs = 2000;
 
 std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
@@ -38,19 +41,28 @@ std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
     return std::nullopt;
 }
 
+// The page a settings request asks for ("" for the page left); nothing for another word.
+std::optional<QString> settingsTabIn(const QByteArray& line) {
+    if (line == settingsWord)
+        return QString();
+    if (!line.startsWith(settingsWord + ' '))
+        return std::nullopt;
+    return QString::fromUtf8(line.mid(settingsWord.size() + 1).trimmed());
+}
+
 // Whether `folder` is a folder of this user that no other user may enter or write.
 bool isPrivateFolder(const QString& folder) {
     struct stat status {};
-    return ::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
-           S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+    return ::stat(QFile::encodeName(folder).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
 }
 
 // The user behind the other end of a local socket; absent when the kernel does not say.
 std::optional<uid_t> peerUser(qintptr descriptor) {
     ucred credentials{};
     socklen_t size = sizeof credentials;
-    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials,
-                     &size) != 0)
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) !=
+        0)
         return std::nullopt;
     return credentials.uid;
 }
@@ -166,8 +178,9 @@ void SingleInstance::acceptConnections() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         const std::optional<uid_t> peer = peerUser(socket->socketDescriptor());
         if (peer != ::geteuid()) {
-            Log::error(QStringLiteral("Canal de instancia única: rechazo una conexión del usuario ") +
-                       userText(peer));
+            Log::error(
+                QStringLiteral("Canal de instancia única: rechazo una conexión del usuario ") +
+                userText(peer));
             socket->abort();
             continue;
         }
@@ -182,18 +195,39 @@ void SingleInstance::acceptConnections() {
             }
             const QByteArray word = socket->readLine(longestRequest + 1).trimmed();
             const std::optional<Request> request = requestFor(word);
-            socket->write(request ? QByteArrayLiteral("ok\n") : QByteArrayLiteral("?\n"));
+            const std::optional<QString> tab = settingsTabIn(word);
+            socket->write(request || tab ? QByteArrayLiteral("ok\n") : QByteArrayLiteral("?\n"));
             socket->flush();
             socket->disconnectFromServer();
             if (request)
                 Q_EMIT requested(*request);
+            if (tab)
+                Q_EMIT settingsRequested(*tab);
         });
     }
 }
 
 bool SingleInstance::forward(Request request, int timeoutMs) {
+    return send(wordFor(request), timeoutMs) == QByteArrayLiteral("ok");
+}
+
+bool SingleInstance::forwardSettings(const QString& tab, int timeoutMs) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Only a plain word travels: a line break in the page's name must not make a second request.
+    static const QRegularExpression plainWord(QStringLiteral("^[a-z]{1,20}$"));
+    const QByteArray line = plainWord.match(tab).hasMatch() ? settingsWord + ' ' + tab.toLatin1()
+                            : tab.isEmpty()                 ? settingsWord
+                                            : settingsWord + QByteArrayLiteral(" ?");
+    const std::optional<QByteArray> answer = send(line, timeoutMs);
+    if (answer == QByteArrayLiteral("?"))
+        return forward(Request::show, std::max(0, timeoutMs - int(elapsed.elapsed())));
+    return answer == QByteArrayLiteral("ok");
+}
+
+std::optional<QByteArray> SingleInstance::send(const QByteArray& line, int timeoutMs) {
     if (m_serverName.isEmpty())
-        return false;
+        return std::nullopt;
     QElapsedTimer elapsed;
     elapsed.start();
     // The running Tisko may hold the lock a moment before it listens: try again until the
@@ -207,19 +241,19 @@ bool SingleInstance::forward(Request request, int timeoutMs) {
             if (peer != ::geteuid()) {
                 Log::error(QStringLiteral("El canal de instancia única es del usuario ") +
                            userText(peer) + QStringLiteral(": no le paso nada"));
-                return false;
+                return std::nullopt;
             }
-            socket.write(wordFor(request) + '\n');
+            socket.write(line + '\n');
             if (!socket.waitForBytesWritten(left()))
-                return false;
+                return std::nullopt;
             while (!socket.canReadLine()) {
                 if (!socket.waitForReadyRead(left()))
-                    return false;
+                    return std::nullopt;
             }
-            return socket.readLine(longestRequest).trimmed() == "ok";
+            return socket.readLine(longestRequest).trimmed();
         }
         if (left() == 0)
-            return false;
+            return std::nullopt;
         QThread::msleep(50);
     }
 }
