@@ -36,6 +36,8 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--look", "/tmp/a", "-h"}, expected(Kind::help)},
         {{"--check", "--version"}, expected(Kind::version)},
         // A switch's items are its own; what follows them is not.
+        {{"--hold", "3", "/tmp/h", "640", "extra"},
+         ignoring(expected(Kind::hold, "/tmp/h", 3, 640), {QStringLiteral("extra")})},
         {{"--look", "/tmp/a", "--x"},
          ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("--x")})},
         {{"--autostart", "--show-settings", "positions", "extra"},
