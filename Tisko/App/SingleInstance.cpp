@@ -53,16 +53,16 @@ std::optional<QString> settingsTabIn(const QByteArray& line) {
 // Whether `folder` is a folder of this user that no other user may enter or write.
 bool isPrivateFolder(const QString& folder) {
     struct stat status {};
-    return ::stat(QFile::encodeName(folder).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
-           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+    return ::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
 }
 
 // The user behind the other end of a local socket; absent when the kernel does not say.
 std::optional<uid_t> peerUser(qintptr descriptor) {
     ucred credentials{};
     socklen_t size = sizeof credentials;
-    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) !=
-        0)
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials,
+                     &size) != 0)
         return std::nullopt;
     return credentials.uid;
 }
@@ -178,9 +178,8 @@ void SingleInstance::acceptConnections() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         const std::optional<uid_t> peer = peerUser(socket->socketDescriptor());
         if (peer != ::geteuid()) {
-            Log::error(
-                QStringLiteral("Canal de instancia única: rechazo una conexión del usuario ") +
-                userText(peer));
+            Log::error(QStringLiteral("Canal de instancia única: rechazo una conexión del usuario ") +
+                       userText(peer));
             socket->abort();
             continue;
         }
@@ -216,9 +215,11 @@ bool SingleInstance::forwardSettings(const QString& tab, int timeoutMs) {
     elapsed.start();
     // Only a plain word travels: a line break in the page's name must not make a second request.
     static const QRegularExpression plainWord(QStringLiteral("^[a-z]{1,20}$"));
-    const QByteArray line = plainWord.match(tab).hasMatch() ? settingsWord + ' ' + tab.toLatin1()
-                            : tab.isEmpty()                 ? settingsWord
-                                            : settingsWord + QByteArrayLiteral(" ?");
+    QByteArray line = settingsWord;
+    if (plainWord.match(tab).hasMatch())
+        line += ' ' + tab.toLatin1();
+    else if (!tab.isEmpty())
+        line += QByteArrayLiteral(" ?"); // the running one takes it for the first page
     const std::optional<QByteArray> answer = send(line, timeoutMs);
     if (answer == QByteArrayLiteral("?"))
         return forward(Request::show, std::max(0, timeoutMs - int(elapsed.elapsed())));
