@@ -1,13 +1,43 @@
 #include "Tisko/App/AppDelegate.h"
+#include "Tisko/App/LaunchSwitches.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+void print(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // --help and --version answer before anything starts: no display, no files.
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    const tisko::LaunchSwitches early = tisko::LaunchSwitches::scan(given);
+    if (early.kind == tisko::LaunchSwitches::Kind::help) {
+        print(stdout, tisko::LaunchSwitches::usage());
+        return 0;
+    }
+    if (early.kind == tisko::LaunchSwitches::Kind::version) {
+        print(stdout, tisko::LaunchSwitches::versionLine());
+        return 0;
+    }
+
     tisko::AppDelegate::prepareEnvironment();
     QApplication application(argc, argv);
     // Lets the desktop match the windows and notifications with the menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(TISKO_APP_ID));
-    tisko::AppDelegate delegate(QCoreApplication::arguments());
+    // Qt has taken its own arguments out by now; what no switch knows is said once each.
+    const QStringList arguments = QCoreApplication::arguments();
+    for (const QString& ignored : tisko::LaunchSwitches::scan(arguments).ignored)
+        print(stderr, tisko::LaunchSwitches::ignoredLine(ignored));
+    tisko::AppDelegate delegate(arguments);
     if (const std::optional<int> status = delegate.launch())
         return *status;
     return QApplication::exec();

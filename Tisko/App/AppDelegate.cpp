@@ -1,5 +1,6 @@
 #include "Tisko/App/AppDelegate.h"
 
+#include "Tisko/App/QtTranslations.h"
 #include "Tisko/App/TerminationSignals.h"
 
 #include "Tisko/Camera/FaceModel.h"
@@ -97,13 +98,18 @@ std::optional<int> AppDelegate::launch() {
         const SingleInstance::Request request = switches.kind == LaunchSwitches::Kind::check
                                                     ? SingleInstance::Request::check
                                                     : SingleInstance::Request::show;
-        if (m_instance->forward(request))
+        if (switches.kind == LaunchSwitches::Kind::showSettings
+                ? m_instance->forwardSettings(switches.tab.value_or(QString()))
+                : m_instance->forward(request))
             return 0;
         Log::error(QStringLiteral("Tisko ya está en marcha y no responde"));
         Log::flush();
         return 1;
     }
     connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::handleRequest);
+    connect(m_instance.get(), &SingleInstance::settingsRequested, this,
+            &AppDelegate::handleSettingsRequest);
+    QtTranslations::install();
     quitOnTerminationSignals();
     startMonitor();
     startInterface();
@@ -323,6 +329,14 @@ void AppDelegate::handleRequest(SingleInstance::Request request) {
         showSettings();
         break;
     }
+}
+
+void AppDelegate::handleSettingsRequest(const QString& tab) {
+    Log::info(QStringLiteral("Tisko ya estaba en marcha: otra apertura pide sus ajustes"));
+    // No page named: the one the user left; a page nobody knows: the first.
+    if (!tab.isEmpty())
+        m_settingsTabs.setTab(settingsTabFromRaw(tab).value_or(SettingsTab::general));
+    showSettings();
 }
 
 void AppDelegate::quitOnTerminationSignals() {

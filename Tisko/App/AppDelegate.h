@@ -67,6 +67,7 @@ private:
     void startMonitor();
     void startInterface();
     void handleRequest(SingleInstance::Request request);
+    void handleSettingsRequest(const QString& tab);
     void quitOnTerminationSignals();
     void bringForward(QWidget* window);
     static void centre(QWidget* window);

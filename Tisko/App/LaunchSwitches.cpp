@@ -6,6 +6,66 @@ namespace tisko {
 
 namespace {
 
+// Every switch Tisko knows: its names, the items it takes (`required` always, up to
+// `optional` more when they do not start with "--") and its line in the usage.
+struct Switch {
+    const char* names;
+    const char* items;
+    int required;
+    int optional;
+    const char* help;
+};
+
+constexpr Switch knownSwitches[] = {
+    {"--check", "", 0, 0, "una mirada ahora (la hace el Tisko en marcha, si lo hay)"},
+    {"--show-settings", "[PESTAÑA]", 0, 1,
+     "abre los ajustes en esa pestaña: general, detection, positions o permissions"},
+    {"--autostart", "", 0, 0,
+     "el arranque al iniciar la sesión: no abre ninguna ventana que no haga falta"},
+    {"--look", "ARCHIVO", 1, 0, "una mirada; sus medidas van a ARCHIVO"},
+    {"--hold", "SEGUNDOS ARCHIVO [ANCHO]", 2, 1,
+     "mantiene la cámara abierta y escribe una línea por segundo; ANCHO fuerza el ancho de la "
+     "imagen, en píxeles"},
+    {"--render-windows", "CARPETA", 1, 0,
+     "dibuja fuera de pantalla el panel, los ajustes, la ventana de grabación y el icono"},
+    {"-h, --help", "", 0, 0, "muestra esta ayuda y termina"},
+    {"--version", "", 0, 0, "muestra la versión y termina"},
+};
+
+constexpr const char* environmentHelp[][2] = {
+    {"TISKO_CAMERAS=RUTA[:RUTA…]",
+     "añade cámaras de muestra que reproducen imágenes (un archivo o una carpeta)"},
+    {"TISKO_TRAY_WAIT_MS=MS",
+     "cuánto espera al arrancar a la bandeja del sistema (5000 por omisión)"},
+};
+
+const Switch* switchNamed(const QString& argument) {
+    for (const Switch& known : knownSwitches) {
+        const QStringList names = QString::fromUtf8(known.names).split(QStringLiteral(", "));
+        if (names.contains(argument))
+            return &known;
+    }
+    return nullptr;
+}
+
+// The arguments outside every known switch and its items.
+QStringList ignoredArguments(const QStringList& arguments) {
+    QStringList ignored;
+    for (qsizetype at = 1; at < arguments.size(); ++at) {
+        const Switch* known = switchNamed(arguments[at]);
+        if (!known) {
+            ignored << arguments[at];
+            continue;
+        }
+        at += known->required;
+        for (int extra = 0; extra < known->optional && at + 1 < arguments.size() &&
+                            !arguments[at + 1].startsWith(QStringLiteral("--"));
+             ++extra)
+            ++at;
+    }
+    return ignored;
+}
+
 // The items right after the first occurrence of `name`; absent when the switch is not there.
 std::optional<QStringList> itemsAfter(const QStringList& arguments, const QString& name) {
     const qsizetype at = arguments.indexOf(name);
@@ -14,10 +74,18 @@ std::optional<QStringList> itemsAfter(const QStringList& arguments, const QStrin
     return arguments.mid(at + 1);
 }
 
-} // namespace
-
-LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
+LaunchSwitches scanKind(const QStringList& arguments) {
+    using Kind = LaunchSwitches::Kind;
     LaunchSwitches result;
+    const QStringList given = arguments.mid(1);
+    if (given.contains(QStringLiteral("--help")) || given.contains(QStringLiteral("-h"))) {
+        result.kind = Kind::help;
+        return result;
+    }
+    if (given.contains(QStringLiteral("--version"))) {
+        result.kind = Kind::version;
+        return result;
+    }
     if (const auto items = itemsAfter(arguments, QStringLiteral("--show-settings"))) {
         result.kind = Kind::showSettings;
         if (!items->isEmpty())
@@ -56,6 +124,66 @@ LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
         return result;
     }
     return result;
+}
+
+} // namespace
+
+LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
+    LaunchSwitches result = scanKind(arguments);
+    result.ignored = ignoredArguments(arguments);
+    return result;
+}
+
+QString LaunchSwitches::usage() {
+    // The name in a first column, its words wrapped beside it within 80 characters.
+    const auto column = [](const QString& left, const char* right) {
+        constexpr qsizetype indent = 34;
+        constexpr qsizetype lineWidth = 79;
+        QString text = QStringLiteral("  ") + left;
+        qsizetype lineStart = 0;
+        if (text.size() >= indent - 1) {
+            text += u'\n';
+            lineStart = text.size();
+        }
+        text += QString(indent - (text.size() - lineStart), u' ');
+        bool first = true;
+        for (const QString& word : QString::fromUtf8(right).split(u' ')) {
+            if (!first && text.size() - lineStart + 1 + word.size() > lineWidth) {
+                text += u'\n';
+                lineStart = text.size();
+                text += QString(indent, u' ');
+            } else if (!first) {
+                text += u' ';
+            }
+            text += word;
+            first = false;
+        }
+        return text + u'\n';
+    };
+    QString text = QStringLiteral(
+        "Uso: tisko [OPCIÓN]\n"
+        "Vigila la postura desde la bandeja del sistema. Sin opciones arranca Tisko, o\n"
+        "muestra el que ya está en marcha.\n\n"
+        "Opciones:\n");
+    for (const Switch& known : knownSwitches) {
+        QString left = QString::fromUtf8(known.names);
+        if (*known.items != '\0')
+            left += u' ' + QString::fromUtf8(known.items);
+        text += column(left, known.help);
+    }
+    text += QStringLiteral("\nVariables de entorno:\n");
+    for (const auto& [name, help] : environmentHelp)
+        text += column(QString::fromUtf8(name), help);
+    return text;
+}
+
+QString LaunchSwitches::versionLine() {
+    return QStringLiteral("tisko " TISKO_VERSION "\n");
+}
+
+QString LaunchSwitches::ignoredLine(const QString& argument) {
+    return QStringLiteral("tisko: se ignora «") + argument +
+           QStringLiteral("»; tisko --help enumera las opciones\n");
 }
 
 } // namespace tisko

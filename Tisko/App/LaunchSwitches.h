@@ -7,12 +7,13 @@
 
 namespace tisko {
 
-// The command-line switch that decides a launch, scanned in a fixed order: "--show-settings",
-// "--look", "--hold", "--check", then "--render-windows" (only without "--check"). Only the
-// first occurrence of a switch counts; the items it needs are the arguments right after it,
-// and a switch without them is ignored.
+// The command-line switch that decides a launch. "--help" (or "-h") and "--version" anywhere
+// win; the others are scanned in a fixed order: "--show-settings", "--look", "--hold",
+// "--check", then "--render-windows" (only without "--check"). Only the first occurrence of a
+// switch counts; the items it needs are the arguments right after it, and a switch without
+// them is ignored.
 struct LaunchSwitches {
-    enum class Kind { none, showSettings, look, hold, check, renderWindows };
+    enum class Kind { none, help, version, showSettings, look, hold, check, renderWindows };
 
     Kind kind = Kind::none;
     // --show-settings: the tab name after it, if any (not checked here).
@@ -23,9 +24,18 @@ struct LaunchSwitches {
     double seconds = 10;
     // --hold: the forced picture width, when a third item reads as a 32-bit integer.
     std::optional<int> width;
+    // The arguments no switch knows and no switch takes as its item, in their order.
+    QStringList ignored;
 
     // Scans the process's arguments, the executable's own path included.
     static LaunchSwitches scan(const QStringList& arguments);
+
+    // The short usage that --help prints: every switch and environment variable.
+    static QString usage();
+    // What --version prints.
+    static QString versionLine();
+    // The line printed on stderr for an argument that is ignored.
+    static QString ignoredLine(const QString& argument);
 
     bool operator==(const LaunchSwitches&) const = default;
 };

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
 
@@ -27,7 +28,9 @@ namespace tisko {
 
 namespace {
 
-constexpr qsizetype longestRequest = 16;
+constexpr qsizetype longestRequest = 32;
+// "settings", then a space and the page's name when one is asked for.
+const QByteArray settingsWord = QByteArrayLiteral("settings");
 constexpr int quietPeerMs = 2000;
 
 std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
@@ -36,6 +39,15 @@ std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
     if (word == "check")
         return SingleInstance::Request::check;
     return std::nullopt;
+}
+
+// The page a settings request asks for ("" for the page left); nothing for another word.
+std::optional<QString> settingsTabIn(const QByteArray& line) {
+    if (line == settingsWord)
+        return QString();
+    if (!line.startsWith(settingsWord + ' '))
+        return std::nullopt;
+    return QString::fromUtf8(line.mid(settingsWord.size() + 1).trimmed());
 }
 
 // Whether `folder` is a folder of this user that no other user may enter or write.
@@ -182,18 +194,41 @@ void SingleInstance::acceptConnections() {
             }
             const QByteArray word = socket->readLine(longestRequest + 1).trimmed();
             const std::optional<Request> request = requestFor(word);
-            socket->write(request ? QByteArrayLiteral("ok\n") : QByteArrayLiteral("?\n"));
+            const std::optional<QString> tab = settingsTabIn(word);
+            socket->write(request || tab ? QByteArrayLiteral("ok\n") : QByteArrayLiteral("?\n"));
             socket->flush();
             socket->disconnectFromServer();
             if (request)
                 Q_EMIT requested(*request);
+            if (tab)
+                Q_EMIT settingsRequested(*tab);
         });
     }
 }
 
 bool SingleInstance::forward(Request request, int timeoutMs) {
+    return send(wordFor(request), timeoutMs) == QByteArrayLiteral("ok");
+}
+
+bool SingleInstance::forwardSettings(const QString& tab, int timeoutMs) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Only a plain word travels: a line break in the page's name must not make a second request.
+    static const QRegularExpression plainWord(QStringLiteral("^[a-z]{1,20}$"));
+    QByteArray line = settingsWord;
+    if (plainWord.match(tab).hasMatch())
+        line += ' ' + tab.toLatin1();
+    else if (!tab.isEmpty())
+        line += QByteArrayLiteral(" ?"); // the running one takes it for the first page
+    const std::optional<QByteArray> answer = send(line, timeoutMs);
+    if (answer == QByteArrayLiteral("?"))
+        return forward(Request::show, std::max(0, timeoutMs - int(elapsed.elapsed())));
+    return answer == QByteArrayLiteral("ok");
+}
+
+std::optional<QByteArray> SingleInstance::send(const QByteArray& line, int timeoutMs) {
     if (m_serverName.isEmpty())
-        return false;
+        return std::nullopt;
     QElapsedTimer elapsed;
     elapsed.start();
     // The running Tisko may hold the lock a moment before it listens: try again until the
@@ -207,19 +242,19 @@ bool SingleInstance::forward(Request request, int timeoutMs) {
             if (peer != ::geteuid()) {
                 Log::error(QStringLiteral("El canal de instancia única es del usuario ") +
                            userText(peer) + QStringLiteral(": no le paso nada"));
-                return false;
+                return std::nullopt;
             }
-            socket.write(wordFor(request) + '\n');
+            socket.write(line + '\n');
             if (!socket.waitForBytesWritten(left()))
-                return false;
+                return std::nullopt;
             while (!socket.canReadLine()) {
                 if (!socket.waitForReadyRead(left()))
-                    return false;
+                    return std::nullopt;
             }
-            return socket.readLine(longestRequest).trimmed() == "ok";
+            return socket.readLine(longestRequest).trimmed();
         }
         if (left() == 0)
-            return false;
+            return std::nullopt;
         QThread::msleep(50);
     }
 }

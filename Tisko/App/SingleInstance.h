@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 
@@ -39,6 +40,10 @@ public:
     // From a later launch: hands the request to the running Tisko and waits for its answer,
     // at most `timeoutMs`. True when the running one, of the same user, took it.
     bool forward(Request request, int timeoutMs = 5000);
+    // From a later launch: asks the running Tisko to open its settings at `tab` (any text;
+    // the running one takes an unknown page for the first), or at the page left when `tab` is
+    // empty. A running Tisko too old to know this request is asked to show itself instead.
+    bool forwardSettings(const QString& tab, int timeoutMs = 5000);
 
     // Whether claim() succeeded.
     bool isPrimary() const { return m_primary; }
@@ -51,9 +56,15 @@ public:
 Q_SIGNALS:
     // A later launch asked for something.
     void requested(tisko::SingleInstance::Request request);
+    // A later launch asked for the settings at `tab` (empty: the page left; any other text as
+    // sent, unchecked).
+    void settingsRequested(const QString& tab);
 
 private:
     void acceptConnections();
+    // Sends one request line and returns the running Tisko's answer line; nothing when no
+    // running Tisko of this user answered in time.
+    std::optional<QByteArray> send(const QByteArray& line, int timeoutMs);
 
     QString m_lockPath;
     QString m_serverName;

@@ -1,9 +1,14 @@
 #include "Tisko/Camera/Cameras.h"
 
+#include "Tisko/Support/Log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <linux/videodev2.h>
 
@@ -150,8 +155,17 @@ std::vector<CameraDevice> Cameras::sampleCameras(const QString& list) {
     std::vector<CameraDevice> cameras;
     for (const QString& entry : list.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         const QFileInfo info(entry);
-        if (!info.exists())
+        if (!info.exists()) {
+            // The list is read at every look: say it once.
+            static QMutex reportedLock;
+            static QSet<QString> reported;
+            const QMutexLocker locker(&reportedLock);
+            if (!reported.contains(entry)) {
+                reported.insert(entry);
+                Log::error(QStringLiteral("TISKO_CAMERAS: no existe ") + entry);
+            }
             continue;
+        }
         CameraDevice camera;
         camera.kind = CameraDevice::Kind::Sample;
         camera.path = info.absoluteFilePath();

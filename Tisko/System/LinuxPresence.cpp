@@ -1,9 +1,12 @@
 #include "Tisko/System/LinuxPresence.h"
 
 #include "Tisko/System/DBusQuery.h"
+#include "Tisko/Support/Log.h"
 #include "Tisko/System/SysfsDrm.h"
+#include "Tisko/System/WaylandIdle.h"
 #include "Tisko/System/X11Display.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -46,6 +49,19 @@ std::optional<QDateTime> nudgeDate(const QVariant& value) {
     return date.isValid() ? std::optional(date) : std::nullopt;
 }
 
+// Whether the process is one of KDE Plasma's (by its command name).
+bool isKdeProcess(uint pid) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray name = comm.readLine(64).trimmed();
+    for (const char* prefix : {"ksmserver", "kwin", "plasma", "kded", "org_kde"}) {
+        if (name.startsWith(prefix))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::unique_ptr<Presence> Presence::create() {
@@ -58,6 +74,8 @@ std::unique_ptr<Presence> Presence::create() {
                                    LinuxPresence::defaultCompanionSettingsPath(),
                                    [] { return QDateTime::currentDateTimeUtc(); }};
     sources.wayland = LinuxPresence::isWaylandSession();
+    if (sources.wayland)
+        sources.compositor = WaylandIdle::connect();
     return std::make_unique<LinuxPresence>(std::move(sources));
 }
 
@@ -89,40 +107,76 @@ std::optional<double> LinuxPresence::x11IdleSeconds() {
 }
 
 std::optional<double> LinuxPresence::secondsSinceLastInput() {
+    QString source;
+    const std::optional<double> idle = idleSeconds(source);
+    if (!m_reportedSources.contains(source)) {
+        m_reportedSources << source;
+        Log::info(QStringLiteral("Tiempo sin teclado ni ratón: ") + source);
+    }
+    return idle;
+}
+
+std::optional<double> LinuxPresence::screenSaverIdleSeconds(DBusQuery& session) {
+    const std::optional<QVariant> saverIdle =
+        session.call(freedesktopSaver,                               // service
+                     QStringLiteral("/org/freedesktop/ScreenSaver"), // path
+                     freedesktopSaver,                               // interface
+                     QStringLiteral("GetSessionIdleTime"));
+    if (!saverIdle || saverIdle->metaType().id() != QMetaType::UInt)
+        return std::nullopt;
+    // KDE's screensaver hands on its idle time in milliseconds; the others count seconds.
+    const std::optional<QVariant> owner = session.call(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
+        {freedesktopSaver});
+    if (!owner)
+        return std::nullopt; // the unit is unknown: a wrong guess is off by a thousand
+    const double value = static_cast<double>(saverIdle->toUInt());
+    return isKdeProcess(owner->toUInt()) ? value / millisecondsPerSecond : value;
+}
+
+std::optional<double> LinuxPresence::idleSeconds(QString& source) {
+    if (m_sources.wayland && m_sources.compositor) {
+        source = QStringLiteral("el aviso de inactividad del compositor Wayland");
+        if (const std::optional<double> idle = m_sources.compositor->idleSeconds())
+            return idle;
+    }
     DBusQuery session(m_sources.sessionBus, m_sources.budget);
     const std::optional<QVariant> mutterIdle =
         session.call(QStringLiteral("org.gnome.Mutter.IdleMonitor"),       // service
                      QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), // path
                      QStringLiteral("org.gnome.Mutter.IdleMonitor"),       // interface
                      QStringLiteral("GetIdletime"));
+    source = QStringLiteral("el IdleMonitor de Mutter");
     if (mutterIdle && mutterIdle->metaType().id() == QMetaType::ULongLong)
         return static_cast<double>(mutterIdle->toULongLong()) / millisecondsPerSecond;
 
+    // Xwayland sees only the input to X11 windows: on a Wayland session its idle time would
+    // take someone typing in a Wayland window for absent.
     if (!m_sources.wayland) {
+        source = QStringLiteral("el servidor X (MIT-SCREEN-SAVER)");
         if (const std::optional<double> idle = x11IdleSeconds())
             return idle;
     }
 
-    const std::optional<QVariant> saverIdle =
-        session.call(freedesktopSaver,                              // service
-                     QStringLiteral("/org/freedesktop/ScreenSaver"), // path
-                     freedesktopSaver,                              // interface
-                     QStringLiteral("GetSessionIdleTime"));
-    if (saverIdle && saverIdle->metaType().id() == QMetaType::UInt)
-        return static_cast<double>(saverIdle->toUInt());
+    source = QStringLiteral("el salvapantallas de freedesktop");
+    if (const std::optional<double> idle = screenSaverIdleSeconds(session))
+        return idle;
 
+    source = QStringLiteral("logind");
     DBusQuery system(m_sources.systemBus, m_sources.budget);
     const std::optional<QVariant> idleHint = system.property(
         logindService, sessionPath, sessionInterface, QStringLiteral("IdleHint"), QMetaType::Bool);
-    if (!idleHint)
-        return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
-    if (!idleHint->toBool())
+    if (idleHint && !idleHint->toBool())
         return 0.0;
     const std::optional<QVariant> since =
-        system.property(logindService, sessionPath, sessionInterface, QStringLiteral("IdleSinceHint"),
-                        QMetaType::ULongLong);
-    if (!since)
-        return m_sources.wayland ? x11IdleSeconds() : std::nullopt;
+        idleHint ? system.property(logindService, sessionPath, sessionInterface,
+                                   QStringLiteral("IdleSinceHint"), QMetaType::ULongLong)
+                 : std::nullopt;
+    if (!since) {
+        source = QStringLiteral("nadie (se toma por presente)");
+        return std::nullopt;
+    }
     const double nowUs = static_cast<double>(m_sources.now().toMSecsSinceEpoch()) * 1000.0;
     const double sinceUs = static_cast<double>(since->toULongLong());
     return std::max(0.0, (nowUs - sinceUs) / microsecondsPerSecond);

@@ -19,13 +19,30 @@ QStringList commandLine(const std::vector<const char*>& items) {
 
 LaunchSwitches expected(Kind kind, const char* path = "", double seconds = 10,
                         std::optional<int> width = {}, std::optional<QString> tab = {}) {
-    return {kind, std::move(tab), QString::fromUtf8(path), seconds, width};
+    return {kind, std::move(tab), QString::fromUtf8(path), seconds, width, {}};
+}
+
+LaunchSwitches ignoring(LaunchSwitches launch, const QStringList& ignored) {
+    launch.ignored = ignored;
+    return launch;
 }
 
 TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
         {{}, expected(Kind::none)},
-        {{"--unknown", "x"}, expected(Kind::none)},
+        {{"--unknown", "x"},
+         ignoring(expected(Kind::none), {QStringLiteral("--unknown"), QStringLiteral("x")})},
+        // Help and version win wherever they are.
+        {{"--look", "/tmp/a", "-h"}, expected(Kind::help)},
+        {{"--check", "--version"}, expected(Kind::version)},
+        // A switch's items are its own; what follows them is not.
+        {{"--hold", "3", "/tmp/h", "640", "extra"},
+         ignoring(expected(Kind::hold, "/tmp/h", 3, 640), {QStringLiteral("extra")})},
+        {{"--look", "/tmp/a", "--x"},
+         ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("--x")})},
+        {{"--autostart", "--show-settings", "positions", "extra"},
+         ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
+                  {QStringLiteral("extra")})},
         // Switches are taken in their fixed order, whatever their place.
         {{"--check", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
         {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},

@@ -100,9 +100,17 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirst) {
     EXPECT_FALSE(second->claim()) << "the data folder is taken";
     EXPECT_TRUE(forwardWhileServing(*second, SingleInstance::Request::check));
     EXPECT_TRUE(forwardWhileServing(*second, SingleInstance::Request::show));
+    // The settings carry their page; a name with a line break must not slip in a second
+    // request.
+    QStringList pages;
+    QObject::connect(first.get(), &SingleInstance::settingsRequested,
+                     [&](const QString& tab) { pages << tab; });
+    for (const QString& tab : {QStringLiteral("detection"), QString(), QStringLiteral("x\ncheck")})
+        EXPECT_TRUE(whileServing([&] { return second->forwardSettings(tab, 3000); }));
     QCoreApplication::processEvents();
     EXPECT_EQ(received,
               (std::vector{SingleInstance::Request::check, SingleInstance::Request::show}));
+    EXPECT_EQ(pages, (QStringList{QStringLiteral("detection"), QString(), QStringLiteral("?")}));
 
     // Once the first has gone, the next launch becomes the running one.
     first.reset();

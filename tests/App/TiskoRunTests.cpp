@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -64,6 +65,7 @@ struct TiskoRun : ::testing::Test {
         const bool ended = process.waitForFinished(60000);
         endProcess(process);
         errors = QString::fromUtf8(process.readAllStandardError());
+        printed = QString::fromUtf8(process.readAllStandardOutput());
         return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
     QStringList fileLines(const QString& path) const {
@@ -133,6 +135,7 @@ struct TiskoRun : ::testing::Test {
         return e;
     }();
     QString errors;
+    QString printed;
 };
 
 TEST_F(TiskoRun, lookWritesItsLinesAndJudgesAgainstThePosition) {
@@ -289,6 +292,63 @@ TEST_F(TiskoRun, showSettingsOpensThatPageAndNoRecordingWindow) {
     // No position is saved, yet the recording window stays shut.
     EXPECT_TRUE(windowsNamed(QStringLiteral("Nueva posición")).isEmpty());
     endProcess(tisko);
+}
+
+TEST_F(TiskoRun, helpAndVersionAnswerWithoutStartingAndUnknownArgumentsAreNamed) {
+    for (const char* help : {"--help", "-h"}) {
+        ASSERT_EQ(run({QStringLiteral("--check"), QString::fromUtf8(help)}), 0) << help;
+        for (const char* item :
+             {"--check", "--show-settings", "--autostart", "--look", "--hold", "ANCHO",
+              "--render-windows", "--version", "TISKO_CAMERAS", "TISKO_TRAY_WAIT_MS"})
+            EXPECT_TRUE(printed.contains(QString::fromUtf8(item))) << help << " lacks " << item;
+    }
+    ASSERT_EQ(run({QStringLiteral("--version")}), 0);
+    EXPECT_EQ(printed, QStringLiteral("tisko " TISKO_VERSION "\n"));
+    for (const QString& folder : {home.dataHome(), home.configHome(), home.stateHome()})
+        EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/Tisko"))) << folder.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.configHome() + QStringLiteral("/autostart")));
+
+    // Qt's own switches are Qt's; each other stray argument gets its line, and the run goes on.
+    const QString lookFile = home.path() + QStringLiteral("/look.txt");
+    EXPECT_EQ(run({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--x"),
+                   QStringLiteral("--look"), lookFile, QStringLiteral("--x")},
+                  QString()),
+              0);
+    EXPECT_EQ(
+        errors.count(QStringLiteral("tisko: se ignora «--x»; tisko --help enumera las opciones\n")),
+        2)
+        << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QStringLiteral("offscreen"))) << errors.toStdString();
+}
+
+TEST_F(TiskoRun, showSettingsHandsItsPageToTheRunningOne) {
+    if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
+        GTEST_SKIP() << "needs the headless desktop";
+    ASSERT_NO_FATAL_FAILURE(recordPosition(1.0));
+    QProcess first;
+    start(first, {});
+    ASSERT_TRUE(waitForLog(QStringLiteral("Vigilando: Mesa")));
+    const auto sized = [&](const char* size) {
+        return waitUntil(
+            [&] {
+                QProcess geometry;
+                geometry.start(
+                    QStringLiteral("xdotool"),
+                    {QStringLiteral("getwindowgeometry"),
+                     windowsNamed(QStringLiteral("Ajustes de Tisko"), first.processId()).value(0)});
+                geometry.waitForFinished(10000);
+                return QString::fromUtf8(geometry.readAllStandardOutput())
+                    .contains(QString::fromUtf8(size));
+            },
+            15s);
+    };
+    // Each page has its own height; a page nobody knows is the first.
+    EXPECT_EQ(run({QStringLiteral("--show-settings"), QStringLiteral("detection")}), 0);
+    EXPECT_TRUE(sized("660x600"));
+    EXPECT_EQ(run({QStringLiteral("--show-settings"), QStringLiteral("nonsense")}), 0);
+    EXPECT_TRUE(sized("660x400"));
+    EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 1);
+    endProcess(first);
 }
 
 TEST_F(TiskoRun, renderWindowsDrawsEveryPictureOffScreenAndEnds) {

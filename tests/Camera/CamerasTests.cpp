@@ -1,7 +1,10 @@
 #include "FakeV4l2System.h"
+#include "LoggedLines.h"
+#include "TempHome.h"
 #include "TestFiles.h"
 #include "Tisko/Camera/CameraUsage.h"
 #include "Tisko/Camera/Cameras.h"
+#include "Tisko/Support/Log.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,6 +44,8 @@ TEST(CamerasChoice, theStoredCameraWhenConnectedElseTheFirstBuiltInElseTheFirst)
 }
 
 TEST(CamerasChoice, sampleCamerasTakeFileIdsAndSkipMissingEntries) {
+    test::TempHome home;
+    Log::restartForTesting();
     QTemporaryDir dir;
     ASSERT_TRUE(test::writeFile(dir.filePath(QStringLiteral("frames/a.png")), "x"));
     const auto cameras =
@@ -50,6 +55,10 @@ TEST(CamerasChoice, sampleCamerasTakeFileIdsAndSkipMissingEntries) {
     EXPECT_EQ(cameras, (std::vector<CameraDevice>{{QStringLiteral("file:") + frames,
                                                    QStringLiteral("frames"),
                                                    CameraDevice::Kind::Sample, false, frames}}));
+    // The missing entry is named once, however often the list is read.
+    Cameras::sampleCameras(dir.filePath(QStringLiteral("missing.png")));
+    EXPECT_EQ(test::loggedLines().filter(dir.filePath(QStringLiteral("missing.png"))).size(), 1);
+    Log::restartForTesting();
 }
 
 TEST(CamerasDiscovery, findsCaptureNodesWithStableIdsCardNamesAndTheBuiltInOne) {

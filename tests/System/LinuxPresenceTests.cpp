@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "FakeDisplays.h"
+#include "TempHome.h"
 
+#include "Tisko/Support/Log.h"
 #include "Tisko/System/LinuxPresence.h"
 #include "Tisko/System/SysfsDrm.h"
 
@@ -17,6 +19,8 @@ const QDateTime testNow =
 // Presence with no bus and no X server, so only the files of the test can answer.
 class OfflinePresence : public ::testing::Test {
 protected:
+    void SetUp() override { Log::restartForTesting(); }
+    void TearDown() override { Log::restartForTesting(); }
     LinuxPresence presence(const SysfsDrm* drm = nullptr) {
         return LinuxPresence({QDBusConnection(QStringLiteral("tisko-no-bus")),
                               QDBusConnection(QStringLiteral("tisko-no-bus")), nullptr, drm,
@@ -31,6 +35,7 @@ protected:
         ASSERT_TRUE(test::writeFile(companionPath(), text));
     }
 
+    test::TempHome m_home;
     QTemporaryDir m_dir;
     int m_writes = 0;
 };

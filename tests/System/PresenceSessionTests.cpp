@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "LoggedLines.h"
 #include "SessionHarness.h"
+#include "TempHome.h"
+
+#include "Tisko/Support/Log.h"
 
 #include "Tisko/System/LinuxPresence.h"
 #include "Tisko/System/X11Display.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 
 namespace tisko {
@@ -15,11 +21,16 @@ using namespace std::chrono_literals;
 
 class SessionPresence : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(test::insideHarness()); }
+    void SetUp() override {
+        ASSERT_TRUE(test::insideHarness());
+        Log::restartForTesting();
+    }
+    void TearDown() override { Log::restartForTesting(); }
     LinuxPresence presence(X11Display* x11, bool wayland = false) {
         return LinuxPresence({QDBusConnection::systemBus(), QDBusConnection::sessionBus(), x11,
                               nullptr, QString(), nullptr, 250ms, wayland});
     }
+    test::TempHome home;
     static void movePointer(int x, int y) {
         QProcess xdotool;
         xdotool.start(QStringLiteral("xdotool"),
@@ -44,15 +55,36 @@ TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensAndDropsAfterInput) {
     EXPECT_LT(*after, 0.5);
 }
 
-TEST_F(SessionPresence, onWaylandTheScreenSaversIdleTimeComesBeforeTheXServers) {
-    test::DBusMock saver(QStringLiteral("org.freedesktop.ScreenSaver"),
-                         QStringLiteral("/org/freedesktop/ScreenSaver"),
-                         QStringLiteral("org.freedesktop.ScreenSaver"));
-    ASSERT_TRUE(saver.isReady());
-    ASSERT_TRUE(saver.addMethod(QStringLiteral("GetSessionIdleTime"), {}, QStringLiteral("u"),
-                                QStringLiteral("ret = 1234")));
+TEST_F(SessionPresence, onWaylandTheScreenSaversIdleTimeComesBeforeTheXServersInItsOwnUnit) {
+    // KDE's screensaver answers in milliseconds, the others in seconds.
+    QTemporaryDir programs;
+    const QString kde = programs.filePath(QStringLiteral("ksmserver"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/usr/bin/python3"), kde));
+    for (const auto& [python, seconds] :
+         {std::pair(QStringLiteral("/usr/bin/python3"), 1234.0), std::pair(kde, 1.234)}) {
+        test::DBusMock saver(QStringLiteral("org.freedesktop.ScreenSaver"),
+                             QStringLiteral("/org/freedesktop/ScreenSaver"),
+                             QStringLiteral("org.freedesktop.ScreenSaver"), python);
+        ASSERT_TRUE(saver.isReady());
+        ASSERT_TRUE(saver.addMethod(QStringLiteral("GetSessionIdleTime"), {}, QStringLiteral("u"),
+                                    QStringLiteral("ret = 1234")));
+        X11Display x11;
+        EXPECT_EQ(presence(&x11, true).secondsSinceLastInput(), std::optional(seconds))
+            << python.toStdString();
+    }
+}
+
+TEST_F(SessionPresence, onWaylandTheXServerAloneNeverTakesTheUserForAbsent) {
+    // Xwayland sees no input to Wayland windows: its idle time must not decide, and with no
+    // other source nobody can tell.
     X11Display x11;
-    EXPECT_EQ(presence(&x11, true).secondsSinceLastInput(), std::optional<double>(1234.0));
+    ASSERT_TRUE(x11.idleMilliseconds().has_value());
+    const QDBusConnection noBus(QStringLiteral("tisko-no-bus"));
+    LinuxPresence probe({noBus, noBus, &x11, nullptr, QString(), nullptr, 250ms, true});
+    EXPECT_EQ(probe.secondsSinceLastInput(), std::nullopt);
+    EXPECT_EQ(probe.secondsSinceLastInput(), std::nullopt);
+    EXPECT_EQ(test::loggedMessages().filter(QStringLiteral("Tiempo sin teclado")).size(), 1)
+        << "the source is said once";
 }
 
 TEST_F(SessionPresence, mutterIdleMonitorAndPowerSaveModeComeFirst) {

@@ -16,7 +16,8 @@ namespace tisko::test {
     return ::testing::AssertionSuccess();
 }
 
-DBusMock::DBusMock(const QString& name, const QString& path, const QString& interface)
+DBusMock::DBusMock(const QString& name, const QString& path, const QString& interface,
+                   const QString& python)
     : m_name(name)
     , m_path(path)
     , m_interface(interface) {
@@ -24,9 +25,8 @@ DBusMock::DBusMock(const QString& name, const QString& path, const QString& inte
     // dbusmock logs every call; unread, the pipe would fill and stall the service.
     m_process.setStandardOutputFile(QProcess::nullDevice());
     // dbusmock comes with the Debian package of the system's interpreter.
-    m_process.start(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
-                     name, path, interface});
+    m_process.start(python, {QStringLiteral("-m"), QStringLiteral("dbusmock"),
+                             QStringLiteral("--session"), name, path, interface});
     m_ready = m_process.waitForStarted(5000) &&
               waitUntil(
                   [&] {

@@ -19,8 +19,10 @@ namespace tisko::test {
 // object, ended by its PID afterwards.
 class DBusMock {
 public:
-    // Owns the name and serves an empty object at path with the interface.
-    DBusMock(const QString& name, const QString& path, const QString& interface);
+    // Owns the name and serves an empty object at path with the interface, run by `python`
+    // (a link to the interpreter gives the service another process name).
+    DBusMock(const QString& name, const QString& path, const QString& interface,
+             const QString& python = QStringLiteral("/usr/bin/python3"));
     ~DBusMock();
     DBusMock(const DBusMock&) = delete;
     DBusMock& operator=(const DBusMock&) = delete;

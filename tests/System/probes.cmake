@@ -4,11 +4,22 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
 find_package(X11 REQUIRED)
 
+# A Wayland server offering the compositor's idle notification, for the probe that reads it.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(WAYLAND_SERVER REQUIRED IMPORTED_TARGET wayland-server)
+set(idle_server_header ${CMAKE_CURRENT_BINARY_DIR}/wayland/ext-idle-notify-v1-server-protocol.h)
+add_custom_command(OUTPUT ${idle_server_header}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/wayland
+  COMMAND ${WAYLAND_SCANNER} server-header ${TISKO_IDLE_PROTOCOL} ${idle_server_header}
+  DEPENDS ${TISKO_IDLE_PROTOCOL} VERBATIM)
+
 tisko_add_test(tisko_probes_tests
-  SOURCES DisplaySetTests.cpp FakeDisplays.h LinuxPresenceTests.cpp
-  LIBS tisko_probes tisko_test_support
+  SOURCES DisplaySetTests.cpp FakeDisplays.h LinuxPresenceTests.cpp WaylandIdleTests.cpp
+    IdleCompositor.cpp IdleCompositor.h ${idle_server_header}
+  LIBS tisko_probes tisko_test_support tisko_wayland_protocols PkgConfig::WAYLAND_SERVER
   LABELS probes)
 tisko_qt_target(tisko_probes_tests)
+target_include_directories(tisko_probes_tests SYSTEM PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/wayland)
 
 add_executable(tisko_probes_session_tests
   DBusScreenStateTests.cpp DisplayWatcherTests.cpp PresenceSessionTests.cpp WakeWatcherTests.cpp
