@@ -18,6 +18,7 @@ std::optional<QStringList> itemsAfter(const QStringList& arguments, const QStrin
 
 LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
     LaunchSwitches result;
+    result.autostart = arguments.contains(QStringLiteral("--autostart"));
     if (const auto items = itemsAfter(arguments, QStringLiteral("--show-settings"))) {
         result.kind = Kind::showSettings;
         if (!items->isEmpty())

@@ -23,6 +23,8 @@ struct LaunchSwitches {
     double seconds = 10;
     // --hold: the forced picture width, when a third item reads as a 32-bit integer.
     std::optional<int> width;
+    // "--autostart", anywhere: the login started Tisko, so it opens no window unasked.
+    bool autostart = false;
 
     // Scans the process's arguments, the executable's own path included.
     static LaunchSwitches scan(const QStringList& arguments);

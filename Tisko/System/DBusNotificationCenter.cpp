@@ -4,6 +4,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
 #include <QPointer>
 #include <QStringList>
 #include <QVariantMap>
@@ -18,6 +21,7 @@ const QString notificationsInterface = QStringLiteral("org.freedesktop.Notificat
 const QString defaultAction = QStringLiteral("default");
 
 constexpr int callTimeoutMs = 5000;
+constexpr int imageSize = 64;
 
 QDBusMessage busCall(const QString& method) {
     return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),  // service
@@ -41,10 +45,33 @@ DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection,
     , m_switch(std::move(appSwitch)) {
     if (!m_connection.isConnected())
         return;
-    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("ActionInvoked"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface,
+                         QStringLiteral("ActionInvoked"), this,
                          SLOT(onActionInvoked(uint, QString)));
-    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("NotificationClosed"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface,
+                         QStringLiteral("NotificationClosed"), this,
                          SLOT(onNotificationClosed(uint, uint)));
+}
+
+std::optional<QDBusArgument> DBusNotificationCenter::appImage() {
+    // The application's own icon, for daemons that show a picture beside the text.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return std::nullopt;
+    const QIcon icon = QGuiApplication::windowIcon();
+    if (icon.isNull())
+        return std::nullopt;
+    const QImage image =
+        icon.pixmap(QSize(imageSize, imageSize)).toImage().convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull())
+        return std::nullopt;
+    QDBusArgument argument;
+    argument.beginStructure();
+    argument << image.width() << image.height() << static_cast<int>(image.bytesPerLine()) << true
+             << 8 << 4
+             << QByteArray(reinterpret_cast<const char*>(image.constBits()),
+                           static_cast<qsizetype>(image.sizeInBytes()));
+    argument.endStructure();
+    return argument;
 }
 
 QString DBusNotificationCenter::applicationName() {
@@ -63,7 +90,8 @@ QString DBusNotificationCenter::unreachableReason() const {
 
 QDBusPendingCallWatcher*
 DBusNotificationCenter::call(const QString& method, const QVariantList& arguments, int timeoutMs) {
-    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                                          notificationsInterface, method);
     message.setArguments(arguments);
     return new QDBusPendingCallWatcher(m_connection.asyncCall(message, timeoutMs), this);
 }
@@ -86,8 +114,7 @@ void DBusNotificationCenter::getAuthorizationStatus(StatusHandler handler) {
 void DBusNotificationCenter::checkServer(StatusHandler handler) {
     QDBusMessage owner = busCall(QStringLiteral("NameHasOwner"));
     owner << notificationsService; // name
-    auto* watcher =
-        new QDBusPendingCallWatcher(m_connection.asyncCall(owner, callTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(owner, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, handler](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
@@ -151,6 +178,8 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
     if (request.urgency)
         hints.insert(QStringLiteral("urgency"),
                      QVariant::fromValue(static_cast<uchar>(*request.urgency)));
+    if (const std::optional<QDBusArgument> image = appImage())
+        hints.insert(QStringLiteral("image-data"), QVariant::fromValue(*image));
     if (request.sound)
         hints.insert(QStringLiteral("sound-name"), QStringLiteral("message-new-instant"));
     else
@@ -160,10 +189,10 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
                          {
                              applicationName(),                            // app_name
                              QVariant::fromValue(m_ids.value(identifier)), // replaces_id
-                             QString(),                                    // app_icon
+                             QStringLiteral(TISKO_APP_ID),                 // app_icon
                              request.title,                                // summary
                              bodyFor(request.body, serverReadsMarkup),     // body
-                             QStringList{defaultAction, QString()},       // actions
+                             QStringList{defaultAction, QString()},        // actions
                              hints,                                        // hints
                              -1,                                           // expire_timeout
                          },
@@ -198,8 +227,9 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
     const auto found = m_ids.constFind(identifier);
     if (found == m_ids.constEnd() || !m_connection.isConnected())
         return;
-    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface,
-                                                          QStringLiteral("CloseNotification"));
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                       notificationsInterface, QStringLiteral("CloseNotification"));
     message << QVariant::fromValue(*found); // id
     m_connection.call(message, QDBus::NoBlock);
     m_ids.erase(found);

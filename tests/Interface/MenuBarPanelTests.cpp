@@ -109,5 +109,50 @@ TEST_F(MenuBarPanelTest, keyboardMovesChoosesAndCloses) {
         EXPECT_FALSE(child->accessibleName().isEmpty());
 }
 
+TEST_F(MenuBarPanelTest, asAnOrdinaryWindowItStaysOpenAndWorksByKeyboard) {
+    panel->close();
+    MenuBarPanel window(harness.monitor(), callbacks, false);
+    window.setWindowTitle(QStringLiteral("Tisko"));
+    window.show();
+    window.activateWindow();
+    window.focusFirst();
+    ASSERT_TRUE(window.isWindow());
+    for (const char* name : {"Comprobar ahora", "Mesa", "Sofá", "Pausar 1 hora", "Ajustes…",
+                             "Salir de Tisko"}) {
+        bool found = false;
+        for (QWidget* child : window.findChildren<QAbstractButton*>())
+            found = found || child->accessibleName() == QString::fromUtf8(name);
+        EXPECT_TRUE(found) << name;
+    }
+    // Down to "Pausar 1 hora" and Return: Tisko pauses and the window stays, with "Reanudar".
+    QWidget* pause = nullptr;
+    for (int step = 0; step < 12 && !pause; ++step) {
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        if (focused && focused->accessibleName() == QStringLiteral("Pausar 1 hora"))
+            pause = focused;
+        else
+            QTest::keyClick(&window, Qt::Key_Down);
+    }
+    ASSERT_TRUE(pause);
+    QTest::keyClick(pause, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] {
+        return harness.monitor().state().kind() == Monitor::State::Kind::paused;
+    }));
+    settle();
+    EXPECT_TRUE(window.isVisible());
+    bool resume = false;
+    for (QWidget* child : window.findChildren<QAbstractButton*>())
+        resume = resume || (child->accessibleName() == QStringLiteral("Reanudar") &&
+                            child->isVisible());
+    EXPECT_TRUE(resume);
+    // "Ajustes…" opens the settings and leaves the window where it is.
+    opened.clear();
+    for (QWidget* child : window.findChildren<QAbstractButton*>())
+        if (child->accessibleName() == QStringLiteral("Ajustes…") && child->isVisible())
+            QTest::keyClick(child, Qt::Key_Return);
+    EXPECT_EQ(opened, QList<bool>{false});
+    EXPECT_TRUE(window.isVisible());
+}
+
 } // namespace
 } // namespace tisko::test
