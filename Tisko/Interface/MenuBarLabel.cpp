@@ -192,6 +192,11 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
     if (m_started)
         return;
     m_started = true;
+    // Off screen there is no tray to wait for.
+    if (!onX11() && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        decide();
+        return;
+    }
     // A StatusNotifier watcher coming or going (a panel starting late, or restarting).
     auto* watcher = new QDBusServiceWatcher(watcherService, QDBusConnection::sessionBus(),
                                             QDBusServiceWatcher::WatchForOwnerChange, this);
@@ -231,8 +236,11 @@ void MenuBarLabel::askStatusNotifierHost() {
         done->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *done;
         m_statusNotifierAnswered = true;
+        // Without activation the bus says NameHasNoOwner, with it ServiceUnknown.
         m_statusNotifierWatcher =
-            !reply.isError() || reply.error().type() != QDBusError::ServiceUnknown;
+            !reply.isError() ||
+            (reply.error().type() != QDBusError::ServiceUnknown &&
+             reply.error().name() != QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
         m_statusNotifierHost = reply.isValid() && reply.value().variant().toBool();
         hostsChanged();
     });

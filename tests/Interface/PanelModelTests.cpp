@@ -209,9 +209,8 @@ TEST(MenuBarLabelTest, theFigureStandsOutOnLightAndDarkPanelsInEitherScheme) {
     for (const QColor& panel : {QColor(0xf0, 0xf0, 0xf0), QColor(0x24, 0x24, 0x24)}) {
         // The figure as a panel's own symbolic icon would be drawn: black or white.
         const QColor best = panel.lightness() > 128 ? Qt::black : Qt::white;
-        const int reference =
-            pixelsStandingOut(MenuBarLabel::picture(StatusDot::none, 22, 1.0, best).toImage(),
-                              panel);
+        const int reference = pixelsStandingOut(
+            MenuBarLabel::picture(StatusDot::none, 22, 1.0, best).toImage(), panel);
         ASSERT_GT(reference, 40);
         for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
             const QColor figure = Appearance::palette(scheme).color(QPalette::WindowText);
