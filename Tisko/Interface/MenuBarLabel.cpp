@@ -200,10 +200,8 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
     // A StatusNotifier watcher coming or going (a panel starting late, or restarting).
     auto* watcher = new QDBusServiceWatcher(watcherService, QDBusConnection::sessionBus(),
                                             QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        m_statusNotifierWatcher = true;
-        askStatusNotifierHost();
-    });
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
+            &MenuBarLabel::askStatusNotifierHost);
     connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
         m_statusNotifierWatcher = false;
         m_statusNotifierHost = false;

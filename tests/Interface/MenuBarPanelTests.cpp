@@ -2,6 +2,7 @@
 #include "EventLoop.h"
 #include "MonitorHarness.h"
 
+#include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PanelButton.h"
 #include "Tisko/System/NotificationStatus.h"
@@ -135,11 +136,16 @@ TEST_F(MenuBarPanelTest, asAnOrdinaryWindowItStaysOpenAndWorksByKeyboard) {
             QTest::keyClick(&window, Qt::Key_Down);
     }
     ASSERT_TRUE(pause);
+    EXPECT_FALSE(MenuBarLabel::toolTip(harness.monitor()).contains(QStringLiteral("pausa")));
     QTest::keyClick(pause, Qt::Key_Return);
     ASSERT_TRUE(waitUntil(
         [&] { return harness.monitor().state().kind() == Monitor::State::Kind::paused; }));
     settle();
     EXPECT_TRUE(window.isVisible());
+    // The tray icon's tooltip says it in words.
+    EXPECT_TRUE(MenuBarLabel::toolTip(harness.monitor())
+                    .startsWith(QStringLiteral("Tisko: en pausa hasta las ")))
+        << MenuBarLabel::toolTip(harness.monitor()).toStdString();
     bool resume = false;
     for (QWidget* child : window.findChildren<QAbstractButton*>())
         resume =
