@@ -45,11 +45,9 @@ DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection,
     , m_switch(std::move(appSwitch)) {
     if (!m_connection.isConnected())
         return;
-    m_connection.connect(notificationsService, notificationsPath, notificationsInterface,
-                         QStringLiteral("ActionInvoked"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("ActionInvoked"), this,
                          SLOT(onActionInvoked(uint, QString)));
-    m_connection.connect(notificationsService, notificationsPath, notificationsInterface,
-                         QStringLiteral("NotificationClosed"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("NotificationClosed"), this,
                          SLOT(onNotificationClosed(uint, uint)));
 }
 
@@ -90,8 +88,7 @@ QString DBusNotificationCenter::unreachableReason() const {
 
 QDBusPendingCallWatcher*
 DBusNotificationCenter::call(const QString& method, const QVariantList& arguments, int timeoutMs) {
-    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath,
-                                                          notificationsInterface, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface, method);
     message.setArguments(arguments);
     return new QDBusPendingCallWatcher(m_connection.asyncCall(message, timeoutMs), this);
 }
@@ -114,7 +111,8 @@ void DBusNotificationCenter::getAuthorizationStatus(StatusHandler handler) {
 void DBusNotificationCenter::checkServer(StatusHandler handler) {
     QDBusMessage owner = busCall(QStringLiteral("NameHasOwner"));
     owner << notificationsService; // name
-    auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(owner, callTimeoutMs), this);
+    auto* watcher =
+        new QDBusPendingCallWatcher(m_connection.asyncCall(owner, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, handler](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
@@ -192,7 +190,7 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
                              QStringLiteral(TISKO_APP_ID),                 // app_icon
                              request.title,                                // summary
                              bodyFor(request.body, serverReadsMarkup),     // body
-                             QStringList{defaultAction, QString()},        // actions
+                             QStringList{defaultAction, QString()},       // actions
                              hints,                                        // hints
                              -1,                                           // expire_timeout
                          },
@@ -227,9 +225,8 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
     const auto found = m_ids.constFind(identifier);
     if (found == m_ids.constEnd() || !m_connection.isConnected())
         return;
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(notificationsService, notificationsPath,
-                                       notificationsInterface, QStringLiteral("CloseNotification"));
+    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface,
+                                                          QStringLiteral("CloseNotification"));
     message << QVariant::fromValue(*found); // id
     m_connection.call(message, QDBus::NoBlock);
     m_ids.erase(found);

@@ -54,8 +54,8 @@ TEST_F(DBusNotificationCenterTests, aWarningCarriesItsHintsAndReplacesTheLastOne
     EXPECT_FALSE(calls[0].contains(QStringLiteral("suppress-sound")));
 
     // The mock answered the first with id 1, so the second replaces it.
-    EXPECT_TRUE(
-        calls[1].startsWith(QStringLiteral("\"Tisko\" 1 \"" TISKO_APP_ID "\" \"Te estás hundiendo en la silla\"")))
+    EXPECT_TRUE(calls[1].startsWith(
+        QStringLiteral("\"Tisko\" 1 \"" TISKO_APP_ID "\" \"Te estás hundiendo en la silla\"")))
         << calls[1].toStdString();
     EXPECT_TRUE(calls[1].contains(QStringLiteral("\"suppress-sound\": True")));
     EXPECT_FALSE(calls[1].contains(QStringLiteral("sound-name")));
