@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
 
     tisko::AppDelegate::prepareEnvironment();
     QApplication application(argc, argv);
+    // The name trays and the desktop show for Tisko's icon (the data folders are named apart).
+    QCoreApplication::setApplicationName(QStringLiteral("Tisko"));
     // Lets the desktop match the windows and notifications with the menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(TISKO_APP_ID));
     // Qt has taken its own arguments out by now; what no switch knows is said once each.

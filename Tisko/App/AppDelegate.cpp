@@ -13,6 +13,7 @@
 #include "Tisko/Interface/PrivacySettings.h"
 #include "Tisko/Interface/UpdateWindow.h"
 #include "Tisko/Support/Log.h"
+#include "Tisko/Support/SettingsStore.h"
 #include "Tisko/Support/Storage.h"
 #include "Tisko/System/LoginItem.h"
 #include "Tisko/System/NotificationPermission.h"
@@ -59,6 +60,7 @@ AppDelegate::~AppDelegate() {
     delete m_settingsWindow.data();
     delete m_calibrationWindow.data();
     delete m_updateWindow.data();
+    delete m_panelWindow.data();
     m_panel.reset();
     m_label.reset();
 }
@@ -95,6 +97,9 @@ std::optional<int> AppDelegate::launch() {
 
     m_instance = SingleInstance::forDataFolder();
     if (!m_instance->claim()) {
+        // A login that finds Tisko running already has nothing to ask of it.
+        if (switches.autostart && switches.kind == LaunchSwitches::Kind::none)
+            return 0;
         const SingleInstance::Request request = switches.kind == LaunchSwitches::Kind::check
                                                     ? SingleInstance::Request::check
                                                     : SingleInstance::Request::show;
@@ -132,6 +137,17 @@ std::optional<int> AppDelegate::launch() {
     // The first launch, with no position yet, opens the recording window by itself.
     if (m_monitor->book().calibrations.empty())
         showCalibration();
+    // Opened from the application menu where no icon will show, Tisko opens as a window;
+    // started at login it stays out of the way.
+    if (!switches.autostart) {
+        if (!SettingsStore::showsMenuBarIcon() || (m_label->hostDecided() && !m_label->hasHost()))
+            showPanelWindow();
+        else if (!m_label->hostDecided())
+            connect(m_label.get(), &MenuBarLabel::hostDecidedChanged, this, [this](bool found) {
+                if (!found)
+                    showPanelWindow();
+            });
+    }
     return std::nullopt;
 }
 
@@ -157,10 +173,7 @@ void AppDelegate::startMonitor() {
     connect(&updater, &Updater::windowRequested, this, &AppDelegate::showUpdate);
 }
 
-void AppDelegate::startInterface() {
-    m_appearance = std::make_unique<Appearance>();
-    m_appearance->follow();
-
+MenuBarPanel::Callbacks AppDelegate::panelCallbacks() {
     QPointer<AppDelegate> self(this);
     MenuBarPanel::Callbacks callbacks;
     callbacks.onOpenSettings = [self] {
@@ -179,23 +192,25 @@ void AppDelegate::startInterface() {
     callbacks.onOpenNotificationSettings = [] { openPrivacySettings(PrivacyPane::notifications); };
     callbacks.onCheckForUpdates = [] { Updater::shared().checkForUpdates(); };
     callbacks.availableVersion = [] { return Updater::shared().availableVersion(); };
-    m_panel = std::make_unique<MenuBarPanel>(*m_monitor, std::move(callbacks));
+    return callbacks;
+}
+
+void AppDelegate::startInterface() {
+    m_appearance = std::make_unique<Appearance>();
+    m_appearance->follow();
+    QApplication::setWindowIcon(Appearance::appIcon());
+
+    m_panel = std::make_unique<MenuBarPanel>(*m_monitor, panelCallbacks());
+    connect(m_panel.get(), &MenuBarPanel::closed, this, [this] { m_panelClosed.start(); });
     connect(&Updater::shared(), &Updater::availableVersionChanged, m_panel.get(), [this] {
         if (m_panel->isVisible())
             m_panel->rebuild();
+        if (m_panelWindow)
+            m_panelWindow->rebuild();
     });
 
     m_label = std::make_unique<MenuBarLabel>(*m_monitor);
-    // A click on the icon while the panel is open first closes the panel (a click outside a
-    // popup) and then reaches the icon: that click closes, it does not open again.
-    auto lastClose = std::make_shared<QElapsedTimer>();
-    connect(m_panel.get(), &MenuBarPanel::closed, this, [lastClose] { lastClose->start(); });
-    connect(m_label.get(), &MenuBarLabel::panelRequested, this, [this, lastClose](QRect geometry) {
-        if (m_panel->isVisible())
-            m_panel->close();
-        else if (!lastClose->isValid() || lastClose->elapsed() > 300)
-            m_panel->popUp(geometry);
-    });
+    connect(m_label.get(), &MenuBarLabel::panelRequested, this, &AppDelegate::openPanel);
     connect(m_label.get(), &MenuBarLabel::checkRequested, this,
             [this] { m_monitor->look(Monitor::Trigger::manual); });
     connect(m_label.get(), &MenuBarLabel::settingsRequested, this, &AppDelegate::showSettings);
@@ -206,6 +221,37 @@ void AppDelegate::startInterface() {
     bool waited = false;
     const int waitMs = qEnvironmentVariableIntValue("TISKO_TRAY_WAIT_MS", &waited);
     m_label->start(std::chrono::milliseconds(waited ? std::max(waitMs, 0) : 5000));
+}
+
+void AppDelegate::openPanel(QRect iconGeometry) {
+    // Wayland lets no client place a popup at the icon: the panel opens as a window there.
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+        showPanelWindow();
+        return;
+    }
+    // A click on the icon while the panel is open first closes the panel (a click outside a
+    // popup) and then reaches the icon: that click closes, it does not open again.
+    if (m_panel->isVisible())
+        m_panel->close();
+    else if (!m_panelClosed.isValid() || m_panelClosed.elapsed() > 300)
+        m_panel->popUp(iconGeometry);
+}
+
+void AppDelegate::showPanelWindow() {
+    if (m_panelWindow) {
+        bringForward(m_panelWindow);
+        return;
+    }
+    auto* window = new MenuBarPanel(*m_monitor, panelCallbacks(), false);
+    window->setWindowTitle(QStringLiteral("Tisko"));
+    m_panelWindow = window;
+    centre(window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    QTimer::singleShot(0, window, [this, window] {
+        bringForward(window);
+        window->focusFirst();
+    });
 }
 
 void AppDelegate::showSettings() {
@@ -323,10 +369,13 @@ void AppDelegate::handleRequest(SingleInstance::Request request) {
         m_monitor->look(Monitor::Trigger::manual);
         break;
     case SingleInstance::Request::show:
-        // Opening Tisko again, from the application menu or with the icon hidden, is how a
-        // user reaches it: show its settings.
+        // Opening Tisko again from the application menu is how a user reaches it: the
+        // settings beside a tray icon, the panel's content as a window where no icon shows.
         Log::info(QStringLiteral("Tisko ya estaba en marcha: otra apertura pide mostrarlo"));
-        showSettings();
+        if (m_label->isShown() && m_label->hasHost())
+            showSettings();
+        else
+            showPanelWindow();
         break;
     }
 }

@@ -4,8 +4,10 @@
 #include "Tisko/App/Monitor.h"
 #include "Tisko/App/SingleInstance.h"
 #include "Tisko/Interface/CalibrationModel.h"
+#include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/SettingsTabs.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -20,7 +22,6 @@ namespace tisko {
 
 class Appearance;
 class MenuBarLabel;
-class MenuBarPanel;
 class NotificationRouter;
 class UpdateWindow;
 struct UpdateOutcome;
@@ -44,6 +45,9 @@ public:
 
     // Opens the settings window, or brings the open one forward.
     void showSettings();
+    // Opens the panel's content as an ordinary window titled "Tisko" (for desktops without a
+    // tray, or where a popup cannot be placed at the icon), or brings the open one forward.
+    void showPanelWindow();
     // Opens the recording window for a new position, or to record `name` again; brings an
     // open one forward instead (whatever name is asked for).
     void showCalibration(const std::optional<QString>& name = std::nullopt);
@@ -57,6 +61,7 @@ public:
     MenuBarPanel* panel() const { return m_panel.get(); }
     QWidget* settingsWindow() const { return m_settingsWindow; }
     QWidget* calibrationWindow() const { return m_calibrationWindow; }
+    MenuBarPanel* panelWindow() const { return m_panelWindow; }
     // The update window while it is open (for tests).
     UpdateWindow* updateWindow() const;
     // Whether Tisko presents itself as a windowed application now (a window is open), as
@@ -66,6 +71,8 @@ public:
 private:
     void startMonitor();
     void startInterface();
+    MenuBarPanel::Callbacks panelCallbacks();
+    void openPanel(QRect iconGeometry);
     void handleRequest(SingleInstance::Request request);
     void handleSettingsRequest(const QString& tab);
     void quitOnTerminationSignals();
@@ -86,6 +93,9 @@ private:
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_calibrationWindow;
     QPointer<QWidget> m_updateWindow;
+    QPointer<MenuBarPanel> m_panelWindow;
+    // When the popup panel last closed.
+    QElapsedTimer m_panelClosed;
     QPointer<CalibrationModel> m_calibrationModel;
     bool m_showsWindows = false;
 };

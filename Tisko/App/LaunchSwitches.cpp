@@ -131,6 +131,7 @@ LaunchSwitches scanKind(const QStringList& arguments) {
 LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
     LaunchSwitches result = scanKind(arguments);
     result.ignored = ignoredArguments(arguments);
+    result.autostart = arguments.contains(QStringLiteral("--autostart"));
     return result;
 }
 

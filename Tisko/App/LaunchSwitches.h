@@ -26,6 +26,8 @@ struct LaunchSwitches {
     std::optional<int> width;
     // The arguments no switch knows and no switch takes as its item, in their order.
     QStringList ignored;
+    // "--autostart", anywhere: the login started Tisko, so it opens no window unasked.
+    bool autostart = false;
 
     // Scans the process's arguments, the executable's own path included.
     static LaunchSwitches scan(const QStringList& arguments);

@@ -20,6 +20,12 @@ void Appearance::registerResources() {
     Q_UNUSED(once);
 }
 
+QIcon Appearance::appIcon() {
+    registerResources();
+    return QIcon::fromTheme(QStringLiteral(TISKO_APP_ID),
+                            QIcon(QStringLiteral(":/tisko/app-icon.svg")));
+}
+
 namespace {
 
 constexpr auto portalService = "org.freedesktop.portal.Desktop";

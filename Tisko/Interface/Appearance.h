@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QPalette>
 #include <QDBusConnection>
@@ -32,6 +33,8 @@ public:
 
     // Makes the interface's bundled pictures (":/tisko/…") available; safe to call often.
     static void registerResources();
+    // Tisko's own icon: the installed theme's, else the bundled drawing.
+    static QIcon appIcon();
 
     // Reads the preference once from the settings portal on `bus` (a bounded call), applies
     // it and listens for changes.

@@ -15,11 +15,15 @@ QString GeneralModel::todayLine(const DailyTally::Day& day) {
     return warnings + QStringLiteral(" · ") + checks;
 }
 
-QString GeneralModel::iconFooter(bool iconShown) {
+QString GeneralModel::iconFooter(bool iconShown, bool trayThere) {
+    if (iconShown && !trayThere)
+        return tr("Este escritorio no tiene bandeja del sistema: Tisko sigue mirando y, abierto "
+                  "desde el menú de aplicaciones, se muestra en una ventana. El icono aparece en "
+                  "cuanto haya una bandeja.");
     return iconShown ? tr("Tisko vive en la bandeja del sistema y mira cada pocos minutos, "
                           "aunque no la abras.")
                      : tr("Sin icono, Tisko sigue mirando. Para volver aquí, abre Tisko otra "
-                          "vez desde el menú de aplicaciones.");
+                          "vez desde el menú de aplicaciones: se muestra en una ventana.");
 }
 
 QString GeneralModel::tallyFooter(const QString& tallyPath, const QString& home) {

@@ -17,8 +17,9 @@ public:
 
     // "3 avisos · 12 comprobaciones", in the singular for one: alerts first, checks second.
     static QString todayLine(const DailyTally::Day& day);
-    // The footer under the two switches, for the tray icon shown or hidden.
-    static QString iconFooter(bool iconShown);
+    // The footer under the two switches, for the tray icon shown or hidden, on a desktop with
+    // or without a tray.
+    static QString iconFooter(bool iconShown, bool trayThere = true);
     // The footer of the counts, naming the counters file with "~" for the home folder.
     static QString tallyFooter(const QString& tallyPath, const QString& home);
     // The footer of the updates section: checks of its own with a feed; without one, the

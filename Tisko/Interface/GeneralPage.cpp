@@ -2,6 +2,7 @@
 
 #include "Tisko/App/Monitor.h"
 #include "Tisko/Interface/GeneralModel.h"
+#include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/Support/Storage.h"
@@ -79,7 +80,7 @@ void GeneralPage::refresh() {
     m_login->setChecked(LoginItem::isEnabled());
     const bool iconShown = SettingsStore::showsMenuBarIcon();
     m_icon->setChecked(iconShown);
-    m_iconFooter->setText(GeneralModel::iconFooter(iconShown));
+    m_iconFooter->setText(GeneralModel::iconFooter(iconShown, MenuBarLabel::trayFound()));
     refreshCounts();
 }
 

@@ -1,14 +1,23 @@
 #include "Tisko/Interface/MenuBarLabel.h"
 
 #include "Tisko/Interface/Appearance.h"
+#include "Tisko/Interface/PanelModel.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/DBusQuery.h"
+#include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Updater.h"
+#include "Tisko/System/X11Display.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QPalette>
@@ -19,7 +28,13 @@ namespace tisko {
 
 namespace {
 
-constexpr int hostPollMs = 200;
+constexpr int xembedPollMs = 1000;
+constexpr int callTimeoutMs = 2000;
+const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+// The themed icons that hosts recolour to their panel's foreground.
+const QString symbolicIcon = QStringLiteral(TISKO_APP_ID "-symbolic");
+const QString symbolicPausedIcon = QStringLiteral(TISKO_APP_ID "-paused-symbolic");
 const QColor orange(0xf0, 0x8c, 0x00);
 const QColor green(0x2e, 0xb8, 0x4b);
 
@@ -35,19 +50,44 @@ QByteArray figureSvg(const QColor& colour) {
     return svg;
 }
 
+// The figure drawn into a transparent square of `device` pixels.
+QImage figureImage(const QColor& colour, int device) {
+    QImage image(device, device, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QSvgRenderer renderer(figureSvg(colour));
+    renderer.render(&painter, QRectF(0, 0, device, device));
+    return image;
+}
+
+// Light figures get a dark halo, dark figures a light one.
+QColor haloFor(const QColor& figure) {
+    return figure.lightnessF() > 0.5 ? QColor(0x10, 0x10, 0x10) : QColor(0xfa, 0xfa, 0xfa);
+}
+
+// Whether the last look for a tray found one.
+bool trayFoundNow = true;
+
+bool onX11() {
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
 } // namespace
 
 MenuBarLabel::MenuBarLabel(Monitor& monitor, QObject* parent)
     : QObject(parent)
     , m_monitor(monitor) {
-    m_hostPoll.setInterval(hostPollMs);
-    connect(&m_hostPoll, &QTimer::timeout, this, &MenuBarLabel::waitForHost);
+    m_waitEnd.setSingleShot(true);
+    connect(&m_waitEnd, &QTimer::timeout, this, &MenuBarLabel::decide);
+    m_xembedPoll.setInterval(xembedPollMs);
+    connect(&m_xembedPoll, &QTimer::timeout, this, &MenuBarLabel::pollXEmbed);
     for (auto signal :
          {&Monitor::stateChanged, &Monitor::isLookingChanged, &Monitor::lastVerdictChanged})
         connect(&m_monitor, signal, this, &MenuBarLabel::refresh);
     connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
             [this](const QString& key) {
-                if (key == SettingsStore::showsMenuBarIconKey && !m_waiting)
+                if (key == SettingsStore::showsMenuBarIconKey && m_decided)
                     followSetting();
             });
 }
@@ -76,24 +116,36 @@ StatusDot MenuBarLabel::dotFor(const Monitor::State& state, bool isLooking,
 QPixmap MenuBarLabel::picture(StatusDot dot, int size, qreal devicePixelRatio,
                               const QColor& figure) {
     const int device = qRound(size * devicePixelRatio);
+    const QColor halo = haloFor(figure);
     QPixmap pixmap(device, device);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The figure fills the square; the dot sits in its upper right corner, where the
-    // figure leaves room.
-    QSvgRenderer renderer(figureSvg(figure));
-    renderer.render(&painter, QRectF(0, 0, device, device));
+    // The halo: the figure in the opposite tone, spread by about a pixel at 22 px in every
+    // direction, under the figure itself.
+    const QImage haloShape = figureImage(halo, device);
+    const int spread = std::max(1, qRound(device / 18.0));
+    for (int dx = -spread; dx <= spread; ++dx) {
+        for (int dy = -spread; dy <= spread; ++dy) {
+            if (dx * dx + dy * dy <= spread * spread + spread)
+                painter.drawImage(QPoint(dx, dy), haloShape);
+        }
+    }
+    painter.drawImage(QPoint(0, 0), figureImage(figure, device));
+    // The dot sits in the upper right corner, where the figure leaves room.
     if (dot != StatusDot::none) {
         const qreal diameter = std::max(device * 0.36, 5.0);
         const QRectF circle(device - diameter - device * 0.02, device * 0.02, diameter, diameter);
         if (dot == StatusDot::hollow) {
             const qreal pen = std::max(diameter * 0.2, 1.2);
-            painter.setPen(QPen(figure, pen));
+            const QRectF ring = circle.adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
             painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(circle.adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2));
+            painter.setPen(QPen(halo, pen + 2.0 * spread));
+            painter.drawEllipse(ring);
+            painter.setPen(QPen(figure, pen));
+            painter.drawEllipse(ring);
         } else {
-            // A thin ring in the background's colour keeps the dot apart from the figure.
+            // A thin transparent ring keeps the dot apart from the figure.
             painter.setCompositionMode(QPainter::CompositionMode_Clear);
             painter.setBrush(Qt::black);
             painter.setPen(Qt::NoPen);
@@ -118,40 +170,128 @@ QIcon MenuBarLabel::icon(StatusDot dot, const QColor& figure) {
     return result;
 }
 
+QString MenuBarLabel::toolTip(const Monitor& monitor) {
+    const PanelInputs in =
+        PanelInputs::from(monitor, NotificationStatus::shared().state(), std::nullopt);
+    if (in.state.kind() == Monitor::State::Kind::paused) {
+        const Date until = in.state.pausedUntil();
+        if (in.calendar && in.calendar(until) == in.calendar(in.now))
+            return tr("Tisko: en pausa hasta las %1").arg(PanelModel::shortTime(until));
+        return tr("Tisko: en pausa hasta el %1")
+            .arg(PanelModel::pauseEnd(until, in.now, in.calendar));
+    }
+    const QString title = PanelModel::build(in).status.title;
+    if (title.isEmpty())
+        return QStringLiteral("Tisko");
+    return QStringLiteral("Tisko: ") + title.left(1).toLower() + title.mid(1);
+}
+
 StatusDot MenuBarLabel::dot() const {
     return dotFor(m_monitor.state(), m_monitor.isLooking(), m_monitor.lastVerdict());
 }
 
 void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
-    m_waitEnd = std::chrono::steady_clock::now() + hostWait;
-    m_waiting = true;
-    waitForHost();
-    if (m_waiting)
-        m_hostPoll.start();
-}
-
-bool MenuBarLabel::statusNotifierHostPresent() {
-    DBusQuery query(QDBusConnection::sessionBus(), std::chrono::milliseconds(100));
-    const std::optional<QVariant> registered =
-        query.property(QStringLiteral("org.kde.StatusNotifierWatcher"), // service
-                       QStringLiteral("/StatusNotifierWatcher"),        // path
-                       QStringLiteral("org.kde.StatusNotifierWatcher"), // interface
-                       QStringLiteral("IsStatusNotifierHostRegistered"), QMetaType::Bool);
-    return registered && registered->toBool();
-}
-
-void MenuBarLabel::waitForHost() {
-    if (!statusNotifierHostPresent() && std::chrono::steady_clock::now() < m_waitEnd)
+    if (m_started)
         return;
-    m_hostPoll.stop();
-    m_waiting = false;
+    m_started = true;
+    // Off screen there is no tray to wait for.
+    if (!onX11() && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        decide();
+        return;
+    }
+    // A StatusNotifier watcher coming or going (a panel starting late, or restarting).
+    auto* watcher = new QDBusServiceWatcher(watcherService, QDBusConnection::sessionBus(),
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
+            &MenuBarLabel::askStatusNotifierHost);
+    connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        m_statusNotifierWatcher = false;
+        m_statusNotifierHost = false;
+        hostsChanged();
+    });
+    QDBusConnection::sessionBus().connect(watcherService, watcherPath, watcherService,
+                                          QStringLiteral("StatusNotifierHostRegistered"), this,
+                                          SLOT(askStatusNotifierHost()));
+    QDBusConnection::sessionBus().connect(watcherService, watcherPath, watcherService,
+                                          QStringLiteral("StatusNotifierHostUnregistered"), this,
+                                          SLOT(askStatusNotifierHost()));
+    if (onX11()) {
+        m_xembedTray = X11Display::shared().systemTrayPresent();
+        m_xembedPoll.start();
+    }
+    m_waitEnd.start(hostWait);
+    askStatusNotifierHost();
+    hostsChanged();
+}
+
+void MenuBarLabel::askStatusNotifierHost() {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        watcherService, watcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    message << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    message.setAutoStartService(false);
+    auto* call = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(message, callTimeoutMs), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+        done->deleteLater();
+        const QDBusPendingReply<QDBusVariant> reply = *done;
+        m_statusNotifierAnswered = true;
+        // Without activation the bus says NameHasNoOwner, with it ServiceUnknown.
+        m_statusNotifierWatcher =
+            !reply.isError() ||
+            (reply.error().type() != QDBusError::ServiceUnknown &&
+             reply.error().name() != QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
+        m_statusNotifierHost = reply.isValid() && reply.value().variant().toBool();
+        hostsChanged();
+    });
+}
+
+void MenuBarLabel::pollXEmbed() {
+    const bool present = X11Display::shared().systemTrayPresent();
+    if (present == m_xembedTray)
+        return;
+    m_xembedTray = present;
+    hostsChanged();
+}
+
+bool MenuBarLabel::trayFound() {
+    return trayFoundNow;
+}
+
+void MenuBarLabel::hostsChanged() {
+    if (m_decided)
+        trayFoundNow = hasHost();
+    if (!m_decided) {
+        // Decided once the bus has answered (Qt prefers a StatusNotifier host to an XEmbed
+        // tray, and so does the icon), with a tray or with nothing that could become one (no
+        // StatusNotifier watcher, no XEmbed tray); otherwise at the end of the wait.
+        const bool nothingComing = !m_statusNotifierWatcher && !m_xembedTray;
+        if (m_statusNotifierAnswered && (hasHost() || nothingComing))
+            decide();
+        return;
+    }
+    if (hasHost() && !m_tray)
+        followSetting();
+}
+
+void MenuBarLabel::decide() {
+    if (m_decided)
+        return;
+    m_decided = true;
+    m_waitEnd.stop();
+    trayFoundNow = hasHost();
+    if (!hasHost())
+        Log::info(QStringLiteral("Bandeja del sistema: no hay ninguna; Tisko sigue mirando, se "
+                                 "abre como ventana desde el menú de aplicaciones y pone su "
+                                 "icono en cuanto aparezca una bandeja"));
     followSetting();
+    Q_EMIT hostDecidedChanged(hasHost());
 }
 
 void MenuBarLabel::followSetting() {
-    if (SettingsStore::showsMenuBarIcon())
+    if (SettingsStore::showsMenuBarIcon() && hasHost())
         create();
-    else
+    else if (!SettingsStore::showsMenuBarIcon())
         destroy();
 }
 
@@ -167,28 +307,20 @@ void MenuBarLabel::create() {
     m_menu->addSeparator();
     m_menu->addAction(tr("Salir de Tisko"), this, &MenuBarLabel::quitRequested);
 
+    // Qt makes a StatusNotifier item when a host is registered now, an XEmbed icon otherwise.
+    m_iconIsStatusNotifier = m_statusNotifierHost;
     m_tray = new QSystemTrayIcon(this);
-    m_tray->setToolTip(QStringLiteral("Tisko"));
     m_tray->setContextMenu(m_menu.get());
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     Q_EMIT panelRequested(geometry());
             });
-    m_shownDot = dot();
-    m_tray->setIcon(icon(m_shownDot, QApplication::palette().color(QPalette::WindowText)));
+    refresh();
     m_tray->show();
-    if (m_reportedHost)
-        return;
-    m_reportedHost = true;
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        Log::info(QStringLiteral(
-            "Bandeja del sistema: no hay ninguna; Tisko sigue mirando y se abre otra vez "
-            "desde el menú de aplicaciones"));
-    else
-        Log::info(QStringLiteral("Bandeja del sistema: icono mostrado (%1)")
-                      .arg(statusNotifierHostPresent() ? QStringLiteral("StatusNotifier")
-                                                       : QStringLiteral("XEmbed")));
+    Log::info(QStringLiteral("Bandeja del sistema: icono mostrado (%1)")
+                  .arg(m_iconIsStatusNotifier ? QStringLiteral("StatusNotifier")
+                                              : QStringLiteral("XEmbed")));
 }
 
 void MenuBarLabel::destroy() {
@@ -204,11 +336,30 @@ QRect MenuBarLabel::geometry() const {
     return m_tray ? m_tray->geometry() : QRect();
 }
 
+QIcon MenuBarLabel::currentIcon() {
+    // Hosts that recolour symbolic theme icons get one while the dot has no colour of its own
+    // to keep; everything else gets the drawing, which reads on any panel.
+    if (m_iconIsStatusNotifier &&
+        (m_shownDot == StatusDot::none || m_shownDot == StatusDot::hollow)) {
+        const QString name = m_shownDot == StatusDot::hollow ? symbolicPausedIcon : symbolicIcon;
+        if (QIcon::hasThemeIcon(name))
+            return QIcon::fromTheme(name);
+        if (!m_reportedMissingSymbolic) {
+            m_reportedMissingSymbolic = true;
+            Log::info(QStringLiteral("Bandeja del sistema: el tema de iconos no tiene %1; se usa "
+                                     "el dibujo propio")
+                          .arg(name));
+        }
+    }
+    return icon(m_shownDot, QApplication::palette().color(QPalette::WindowText));
+}
+
 void MenuBarLabel::refresh() {
     if (!m_tray)
         return;
     m_shownDot = dot();
-    m_tray->setIcon(icon(m_shownDot, QApplication::palette().color(QPalette::WindowText)));
+    m_tray->setIcon(currentIcon());
+    m_tray->setToolTip(toolTip(m_monitor));
 }
 
 } // namespace tisko

@@ -22,10 +22,12 @@ namespace tisko {
 enum class StatusDot { none, orange, green, hollow };
 
 // Tisko's tray icon: a seated figure with a status dot, redrawn whenever the Monitor
-// changes. It waits for a StatusNotifier host (Plasma, XFCE, Cinnamon, MATE, GNOME with the
-// AppIndicator extension) before creating the icon, because Qt chooses the kind of tray only
-// once; after the wait it falls back to the XEmbed tray. A left click asks for the panel;
-// the icon's menu serves hosts that open only menus.
+// changes. The icon is created only once a tray is there to take it: a StatusNotifier host
+// (Plasma, XFCE, Cinnamon, MATE, GNOME with the AppIndicator extension), watched on the bus
+// without ever blocking, or on X11 an XEmbed tray (the system tray selection), because Qt
+// chooses the kind of tray once, when the first icon is made. A tray that appears later gets
+// the icon then. A left click asks for the panel; the icon's menu serves hosts that open only
+// menus.
 class MenuBarLabel : public QObject {
     Q_OBJECT
 public:
@@ -37,24 +39,34 @@ public:
     // paused; none otherwise.
     static StatusDot dotFor(const Monitor::State& state, bool isLooking,
                             const std::optional<PostureVerdict>& lastVerdict);
-    // The icon drawn at `size` logical pixels for a device pixel ratio, the figure in
-    // `figure`'s colour.
+    // The icon drawn at `size` logical pixels for a device pixel ratio: the figure in
+    // `figure`'s colour inside a halo of the opposite tone, so that it reads on light and
+    // dark panels alike; the dot in its own colours.
     static QPixmap picture(StatusDot dot, int size, qreal devicePixelRatio, const QColor& figure);
     // The icon at the tray sizes (16, 22, 24, 32, 48 px, at 1× and 2×).
     static QIcon icon(StatusDot dot, const QColor& figure);
+    // The icon's tooltip: the state in words ("Tisko: en pausa hasta las 15:00").
+    static QString toolTip(const Monitor& monitor);
     // The dot shown now.
     StatusDot dot() const;
 
-    // Shows the icon as the "showsMenuBarIcon" setting says, once a tray host has appeared
-    // or `hostWait` has passed; follows the setting from then on.
+    // Looks for a tray now and from then on; after `hostWait` without one (or at once when
+    // nothing that could become one is there) the absence is decided. Shows the icon as the
+    // "showsMenuBarIcon" setting says whenever a tray is there, and follows the setting.
     void start(std::chrono::milliseconds hostWait = std::chrono::seconds(5));
+    // Whether the first look for a tray has ended (with a tray or without).
+    bool hostDecided() const { return m_decided; }
+    // Whether a tray is there to take the icon now.
+    bool hasHost() const { return m_statusNotifierHost || m_xembedTray; }
+    // Whether the running Tisko has a tray for its icon (true until a look found none).
+    static bool trayFound();
     // Whether the icon exists now.
     bool isShown() const { return m_tray != nullptr; }
     // The tray icon (for tests), or nullptr.
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     // The icon's place on the screen; empty where the tray does not tell.
     QRect geometry() const;
-    // Draws the icon again (after a change of palette).
+    // Draws the icon again (after a change of palette or state).
     void refresh();
 
 Q_SIGNALS:
@@ -65,21 +77,36 @@ Q_SIGNALS:
     // "Buscar actualizaciones…" in the icon's menu.
     void updateCheckRequested();
     void quitRequested();
+    // The first look for a tray has ended; `found` tells whether one is there.
+    void hostDecidedChanged(bool found);
+
+private Q_SLOTS:
+    void askStatusNotifierHost();
 
 private:
-    void waitForHost();
+    void pollXEmbed();
+    void hostsChanged();
+    void decide();
     void followSetting();
     void create();
     void destroy();
-    static bool statusNotifierHostPresent();
+    QIcon currentIcon();
 
     Monitor& m_monitor;
     QSystemTrayIcon* m_tray = nullptr;
     std::unique_ptr<QMenu> m_menu;
-    QTimer m_hostPoll;
-    std::chrono::steady_clock::time_point m_waitEnd;
-    bool m_waiting = false;
-    bool m_reportedHost = false;
+    QTimer m_waitEnd;
+    QTimer m_xembedPoll;
+    bool m_started = false;
+    bool m_decided = false;
+    bool m_statusNotifierHost = false;
+    // Whether the bus has answered the first question about a StatusNotifier host.
+    bool m_statusNotifierAnswered = false;
+    bool m_statusNotifierWatcher = false;
+    bool m_xembedTray = false;
+    // Whether Qt made the icon a StatusNotifier item (hosts that recolour symbolic icons).
+    bool m_iconIsStatusNotifier = false;
+    bool m_reportedMissingSymbolic = false;
     StatusDot m_shownDot = StatusDot::none;
 };
 

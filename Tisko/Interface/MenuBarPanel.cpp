@@ -324,12 +324,20 @@ void MenuBarPanel::popUp(const QRect& iconGeometry) {
     show();
     raise();
     activateWindow();
+    focusFirst();
+}
+
+void MenuBarPanel::focusFirst() {
     if (QAbstractButton* first = m_body ? m_body->findChild<QAbstractButton*>() : nullptr)
         first->setFocus(Qt::PopupFocusReason);
 }
 
+bool MenuBarPanel::isPopup() const {
+    return windowType() == Qt::Popup || windowType() == Qt::Tool;
+}
+
 void MenuBarPanel::choose(const PanelChoice& choice) {
-    if (closesPanel(choice.action) && isWindow())
+    if (closesPanel(choice.action) && isPopup())
         close();
     auto call = [](const std::function<void()>& callback) {
         if (callback)
@@ -379,7 +387,7 @@ void MenuBarPanel::choose(const PanelChoice& choice) {
 
 void MenuBarPanel::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    if (!isWindow())
+    if (!isPopup())
         return;
     // A hairline around the window keeps it apart from what lies behind it.
     QPainter painter(this);

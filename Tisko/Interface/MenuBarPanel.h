@@ -29,7 +29,8 @@ public:
         std::function<std::optional<QString>()> availableVersion;
     };
 
-    // A popup window when `popup`; a plain widget (for the pictures) otherwise.
+    // A popup window when `popup`; otherwise a plain widget (for the pictures), or an
+    // ordinary window when it has no parent.
     MenuBarPanel(Monitor& monitor, Callbacks callbacks, bool popup = true,
                  QWidget* parent = nullptr);
 
@@ -45,8 +46,10 @@ public:
     void fit();
     // The height of the content as laid out at the panel's width.
     int contentHeight() const;
-    // Runs what choosing `choice` does, closing the panel first when it leaves the panel.
+    // Runs what choosing `choice` does, closing a popup panel first when it leaves the panel.
     void choose(const PanelChoice& choice);
+    // Puts the keyboard on the first button.
+    void focusFirst();
 
 Q_SIGNALS:
     // The panel was closed (by a choice, Escape or a click elsewhere).
@@ -61,6 +64,7 @@ protected:
 
 private:
     void scheduleRebuild();
+    bool isPopup() const;
     QWidget* buildContent();
 
     Monitor& m_monitor;

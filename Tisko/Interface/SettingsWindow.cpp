@@ -40,8 +40,12 @@ void SettingsWindow::showTab(SettingsTab tab) {
 }
 
 void SettingsWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange && m_toolbar)
-        m_toolbar->repaintIcons();
+    // A new application palette reaches the window before some of its children: the icons
+    // are drawn again once every widget has it.
+    if ((event->type() == QEvent::PaletteChange ||
+         event->type() == QEvent::ApplicationPaletteChange) &&
+        m_toolbar)
+        QTimer::singleShot(0, m_toolbar, [toolbar = m_toolbar] { toolbar->repaintIcons(); });
     QMainWindow::changeEvent(event);
 }
 

@@ -30,8 +30,7 @@ UpdateWindow::UpdateWindow(Opener opener, QWidget* parent)
     , m_download(new QPushButton(UpdatePrompt::downloadText(), this))
     , m_close(new QPushButton(this)) {
     setWindowTitle(UpdatePrompt::windowTitle());
-    Appearance::registerResources();
-    const QIcon appIcon(QStringLiteral(":/tisko/app-icon.svg"));
+    const QIcon appIcon = Appearance::appIcon();
     setWindowIcon(appIcon);
     m_icon->setPixmap(appIcon.pixmap(iconSize));
     m_icon->setAlignment(Qt::AlignTop);

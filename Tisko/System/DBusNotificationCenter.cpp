@@ -4,6 +4,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
 #include <QPointer>
 #include <QStringList>
 #include <QVariantMap>
@@ -18,6 +21,7 @@ const QString notificationsInterface = QStringLiteral("org.freedesktop.Notificat
 const QString defaultAction = QStringLiteral("default");
 
 constexpr int callTimeoutMs = 5000;
+constexpr int imageSize = 64;
 
 QDBusMessage busCall(const QString& method) {
     return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),  // service
@@ -45,6 +49,27 @@ DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection,
                          SLOT(onActionInvoked(uint, QString)));
     m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("NotificationClosed"), this,
                          SLOT(onNotificationClosed(uint, uint)));
+}
+
+std::optional<QDBusArgument> DBusNotificationCenter::appImage() {
+    // The application's own icon, for daemons that show a picture beside the text.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return std::nullopt;
+    const QIcon icon = QGuiApplication::windowIcon();
+    if (icon.isNull())
+        return std::nullopt;
+    const QImage image =
+        icon.pixmap(QSize(imageSize, imageSize)).toImage().convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull())
+        return std::nullopt;
+    QDBusArgument argument;
+    argument.beginStructure();
+    argument << image.width() << image.height() << static_cast<int>(image.bytesPerLine()) << true
+             << 8 << 4
+             << QByteArray(reinterpret_cast<const char*>(image.constBits()),
+                           static_cast<qsizetype>(image.sizeInBytes()));
+    argument.endStructure();
+    return argument;
 }
 
 QString DBusNotificationCenter::applicationName() {
@@ -151,6 +176,8 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
     if (request.urgency)
         hints.insert(QStringLiteral("urgency"),
                      QVariant::fromValue(static_cast<uchar>(*request.urgency)));
+    if (const std::optional<QDBusArgument> image = appImage())
+        hints.insert(QStringLiteral("image-data"), QVariant::fromValue(*image));
     if (request.sound)
         hints.insert(QStringLiteral("sound-name"), QStringLiteral("message-new-instant"));
     else
@@ -160,7 +187,7 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
                          {
                              applicationName(),                            // app_name
                              QVariant::fromValue(m_ids.value(identifier)), // replaces_id
-                             QString(),                                    // app_icon
+                             QStringLiteral(TISKO_APP_ID),                 // app_icon
                              request.title,                                // summary
                              bodyFor(request.body, serverReadsMarkup),     // body
                              QStringList{defaultAction, QString()},       // actions

@@ -3,11 +3,13 @@
 #include "Tisko/System/NotificationCenter.h"
 #include "Tisko/System/NotificationSwitch.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QHash>
 
 #include <deque>
 #include <map>
+#include <optional>
 
 class QDBusPendingCallWatcher;
 
@@ -36,6 +38,9 @@ public:
 
     // The application name passed with every notification.
     static QString applicationName();
+    // The picture sent with each notification: the application's window icon, when there is a
+    // graphical application with one.
+    static std::optional<QDBusArgument> appImage();
 
 private Q_SLOTS:
     void onActionInvoked(uint id, const QString& actionKey);

@@ -86,7 +86,7 @@ void LoginItem::setEnabled(bool enabled) {
                                          "Type=Application\n"
                                          "Name=Tisko\n"
                                          "Comment=Vigila tu postura con la cámara\n"
-                                         "Exec=%1\n"
+                                         "Exec=%1 --autostart\n"
                                          "Icon=%2\n"
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")

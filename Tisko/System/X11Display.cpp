@@ -112,4 +112,13 @@ std::optional<std::vector<QByteArray>> X11Display::connectedEdids() {
     return edids;
 }
 
+bool X11Display::systemTrayPresent() {
+    Display* display = m_connection->display;
+    if (display == nullptr)
+        return false;
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(XDefaultScreen(display));
+    const Atom selection = XInternAtom(display, name.constData(), False);
+    return selection != None && XGetSelectionOwner(display, selection) != None;
+}
+
 } // namespace tisko

@@ -30,6 +30,8 @@ public:
     // True when DPMS has turned the monitor to standby, suspend or off.
     std::optional<bool> monitorAsleep();
     std::optional<std::vector<QByteArray>> connectedEdids() override;
+    // True when a tray owns the XEmbed system tray selection of the default screen.
+    bool systemTrayPresent();
 
 private:
     struct Connection;

@@ -3,13 +3,14 @@
 #include <QApplication>
 
 // The interface tests share one QApplication. Most draw off screen; the desktop tests use
-// the headless desktop's X server when there is one (and skip themselves without it).
+// the headless desktop's X server or Wayland compositor when there is one (and skip themselves
+// without it).
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef TISKO_TESTS_OFF_SCREEN
     qputenv("QT_QPA_PLATFORM", "offscreen");
 #else
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 #include "EventLoop.h"
 #include "MonitorHarness.h"
 
+#include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PanelButton.h"
 #include "Tisko/System/NotificationStatus.h"
@@ -107,6 +108,59 @@ TEST_F(MenuBarPanelTest, keyboardMovesChoosesAndCloses) {
     // Every control has a name for screen readers.
     for (QWidget* child : panel->findChildren<QAbstractButton*>())
         EXPECT_FALSE(child->accessibleName().isEmpty());
+}
+
+TEST_F(MenuBarPanelTest, asAnOrdinaryWindowItStaysOpenAndWorksByKeyboard) {
+    panel->close();
+    MenuBarPanel window(harness.monitor(), callbacks, false);
+    window.setWindowTitle(QStringLiteral("Tisko"));
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.focusFirst();
+    ASSERT_TRUE(window.isWindow());
+    for (const char* name :
+         {"Comprobar ahora", "Mesa", "Sofá", "Pausar 1 hora", "Ajustes…", "Salir de Tisko"}) {
+        bool found = false;
+        for (QWidget* child : window.findChildren<QAbstractButton*>())
+            found = found || child->accessibleName() == QString::fromUtf8(name);
+        EXPECT_TRUE(found) << name;
+    }
+    // Down to "Pausar 1 hora" and Return: Tisko pauses and the window stays, with "Reanudar".
+    QWidget* pause = nullptr;
+    for (int step = 0; step < 12 && !pause; ++step) {
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        if (focused && focused->accessibleName() == QStringLiteral("Pausar 1 hora"))
+            pause = focused;
+        else
+            QTest::keyClick(&window, Qt::Key_Down);
+    }
+    ASSERT_TRUE(pause);
+    EXPECT_FALSE(MenuBarLabel::toolTip(harness.monitor()).contains(QStringLiteral("pausa")));
+    QTest::keyClick(pause, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil(
+        [&] { return harness.monitor().state().kind() == Monitor::State::Kind::paused; }));
+    settle();
+    EXPECT_TRUE(window.isVisible());
+    // The tray icon's tooltip says it in words.
+    EXPECT_TRUE(MenuBarLabel::toolTip(harness.monitor())
+                    .startsWith(QStringLiteral("Tisko: en pausa hasta las ")))
+        << MenuBarLabel::toolTip(harness.monitor()).toStdString();
+    bool resume = false;
+    for (QWidget* child : window.findChildren<QAbstractButton*>())
+        resume =
+            resume || (child->accessibleName() == QStringLiteral("Reanudar") && child->isVisible());
+    EXPECT_TRUE(resume);
+    // "Ajustes…" opens the settings and leaves the window where it is.
+    opened.clear();
+    for (QWidget* child : window.findChildren<QAbstractButton*>()) {
+        if (child->accessibleName() == QStringLiteral("Ajustes…") && child->isVisible()) {
+            child->setFocus();
+            QTest::keyClick(child, Qt::Key_Return);
+        }
+    }
+    EXPECT_TRUE(waitUntil([&] { return !opened.isEmpty(); }));
+    EXPECT_TRUE(window.isVisible());
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 // What the tray panel and icon show for each condition of the Monitor.
+#include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/PanelModel.h"
 
 #include <QImage>
 #include <QLocale>
+#include <QPainter>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -175,6 +179,49 @@ TEST(MenuBarLabelTest, pictureHasTheFigureAndTheDotAtEverySize) {
             const QColor head =
                 none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22));
             EXPECT_EQ(head.alpha(), 255) << size << "@" << ratio;
+        }
+    }
+}
+
+// The contrast ratio of two colours (1 to 21), from their relative luminance.
+double contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How many pixels of the icon, shown on `panel`, stand apart from it by 3:1 or more.
+int pixelsStandingOut(const QImage& icon, const QColor& panel) {
+    QImage shown(icon.size(), QImage::Format_ARGB32);
+    shown.fill(panel);
+    QPainter(&shown).drawImage(0, 0, icon);
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            count += contrast(shown.pixelColor(x, y), panel) >= 3.0 ? 1 : 0;
+    return count;
+}
+
+TEST(MenuBarLabelTest, theFigureStandsOutOnLightAndDarkPanelsInEitherScheme) {
+    // A light XFCE panel and a near-black top bar.
+    for (const QColor& panel : {QColor(0xf0, 0xf0, 0xf0), QColor(0x24, 0x24, 0x24)}) {
+        // The figure as a panel's own symbolic icon would be drawn: black or white.
+        const QColor best = panel.lightness() > 128 ? Qt::black : Qt::white;
+        const int reference = pixelsStandingOut(
+            MenuBarLabel::picture(StatusDot::none, 22, 1.0, best).toImage(), panel);
+        ASSERT_GT(reference, 40);
+        for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
+            const QColor figure = Appearance::palette(scheme).color(QPalette::WindowText);
+            const QImage icon = MenuBarLabel::picture(StatusDot::none, 22, 1.0, figure).toImage();
+            EXPECT_GE(pixelsStandingOut(icon, panel), reference * 8 / 10)
+                << panel.name().toStdString() << " " << figure.name().toStdString();
         }
     }
 }

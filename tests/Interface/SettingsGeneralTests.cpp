@@ -49,7 +49,8 @@ TEST(SettingsGeneral, theIconSwitchWritesTheSettingAndChangesTheFooter) {
     QAbstractButton* icon = h.button(QStringLiteral("Mostrar el icono en la bandeja del sistema"));
     ASSERT_TRUE(icon && icon->isChecked());
     const QString hidden = QStringLiteral("Sin icono, Tisko sigue mirando. Para volver aquí, abre "
-                                          "Tisko otra vez desde el menú de aplicaciones.");
+                                          "Tisko otra vez desde el menú de aplicaciones: se "
+                                          "muestra en una ventana.");
     EXPECT_TRUE(h.shown<QLabel>(h.window.get(), hidden).empty());
     QTest::keyClick(icon, Qt::Key_Space);
     EXPECT_FALSE(SettingsStore::showsMenuBarIcon());

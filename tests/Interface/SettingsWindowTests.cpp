@@ -4,6 +4,7 @@
 #include "EventLoop.h"
 
 #include "Tisko/Camera/Cameras.h"
+#include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/SettingsToolbar.h"
 
 #include <QMessageBox>
@@ -100,6 +101,34 @@ TEST(SettingsPermissions, allowWithoutACameraSaysToConnectOne) {
     EXPECT_TRUE(boxes.front()->text().startsWith(QStringLiteral("Conecta una cámara")));
     EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("«video»")));
     boxes.front()->close();
+}
+
+TEST(SettingsWindow, toolbarIconsFollowALiveChangeOfScheme) {
+    SettingsFixture h;
+    Appearance::apply(ColorScheme::light);
+    SettingsWindow& window = h.open(SettingsTab::general);
+    auto* toolbar = window.findChild<QToolBar*>(QStringLiteral("settings"));
+    ASSERT_TRUE(toolbar);
+    // The brightest pixel of every item's icon, unselected ones included.
+    auto brightest = [&] {
+        int least = 255;
+        for (QAction* item : toolbar->actions()) {
+            if (item->icon().isNull())
+                continue;
+            const QImage image = item->icon().pixmap(24, QIcon::Normal, QIcon::Off).toImage();
+            int most = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixelColor(x, y).alpha() > 128)
+                        most = std::max(most, image.pixelColor(x, y).lightness());
+            least = std::min(least, most);
+        }
+        return least;
+    };
+    ASSERT_LT(brightest(), 100);
+    Appearance::apply(ColorScheme::dark);
+    EXPECT_TRUE(waitUntil([&] { return brightest() > 180; }));
+    Appearance::apply(ColorScheme::light);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The tray icon on a real XEmbed tray host (trayer) in the headless desktop, opened with a
-// real click.
+// The tray icon on real tray hosts of the headless desktop: an XEmbed tray (trayer) opened
+// with a real click, and a StatusNotifier watcher that starts after Tisko and restarts.
 #include "LoggedLines.h"
 #include "EventLoop.h"
 #include "MonitorHarness.h"
@@ -8,8 +8,11 @@
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "Tisko/System/X11Display.h"
 
+#include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 
@@ -18,9 +21,54 @@
 namespace tisko::test {
 namespace {
 
-TEST(TrayHost, iconDocksInARealTrayAndAClickOpensThePanelUnderIt) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") ||
-        !qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
+using namespace std::chrono_literals;
+
+bool inHarness() {
+    return qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS");
+}
+
+// Qt's warnings while a test runs.
+QStringList& qtWarnings() {
+    static QStringList warnings;
+    return warnings;
+}
+
+void recordWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        qtWarnings() << message;
+}
+
+// The private StatusNotifier watcher; each item that registers with it is a line "item …".
+struct Watcher {
+    QProcess process;
+    QStringList items;
+
+    bool start() {
+        items.clear();
+        process.start(QStringLiteral(TISKO_TEST_HARNESS "/status-notifier-watcher"), {});
+        return process.waitForStarted() &&
+               waitUntil([&] { return read().contains(QStringLiteral("ready")); }, 10s);
+    }
+    QStringList read() {
+        QStringList lines;
+        while (process.canReadLine())
+            lines << QString::fromUtf8(process.readLine()).trimmed();
+        items << lines.filter(QRegularExpression(QStringLiteral("^item ")));
+        return lines;
+    }
+    bool waitForItem() {
+        return waitUntil(
+            [&] {
+                read();
+                return !items.isEmpty();
+            },
+            10s);
+    }
+};
+
+TEST(TrayHost, anXEmbedTrayTakesTheIconAtOnceAndAClickOpensThePanelUnderIt) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") || !inHarness() ||
+        QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
     const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
     const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
@@ -33,19 +81,16 @@ TEST(TrayHost, iconDocksInARealTrayAndAClickOpensThePanelUnderIt) {
     MenuBarLabel label(harness.monitor());
     QObject::connect(&label, &MenuBarLabel::panelRequested, &panel, &MenuBarPanel::popUp);
 
-    // No tray host yet: Tisko says so once and goes on.
-    label.start(std::chrono::milliseconds(0));
-    ASSERT_TRUE(label.isShown());
-    Log::flush();
-    EXPECT_EQ(loggedMessages().filter(QStringLiteral("Bandeja del sistema")).size(), 1);
-
     QProcess host;
     host.start(trayer, QStringLiteral("--edge top --align right --widthtype pixel --width 120 "
                                       "--height 32 --SetDockType true")
                            .split(u' '));
     ASSERT_TRUE(host.waitForStarted());
-    // The icon docks by itself once the tray appears, at the tray's place on the right.
-    ASSERT_TRUE(waitUntil([&] { return label.geometry().x() > 0; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitUntil([] { return X11Display::shared().systemTrayPresent(); }, 10s));
+    // The tray is there: the icon comes at once, not after the wait for a StatusNotifier host.
+    label.start(1h);
+    EXPECT_TRUE(waitUntil([&] { return label.isShown(); }, 3s));
+    ASSERT_TRUE(waitUntil([&] { return label.geometry().x() > 0; }, 10s));
     const QRect icon = label.geometry();
 
     ASSERT_EQ(
@@ -56,15 +101,57 @@ TEST(TrayHost, iconDocksInARealTrayAndAClickOpensThePanelUnderIt) {
     ASSERT_TRUE(waitUntil([&] { return panel.isVisible(); }));
     EXPECT_GE(panel.geometry().top(), icon.bottom());
     EXPECT_LE(std::abs(panel.geometry().center().x() - icon.center().x()), 300);
+    panel.close();
 
     // The icon goes with the setting and comes back without a restart.
     SettingsStore::setShowsMenuBarIcon(false);
     EXPECT_FALSE(label.isShown());
     SettingsStore::setShowsMenuBarIcon(true);
     EXPECT_TRUE(label.isShown());
-    EXPECT_TRUE(waitUntil([&] { return label.geometry().x() > 0; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(waitUntil([&] { return label.geometry().x() > 0; }, 10s));
 
     endProcess(host);
+    Log::restartForTesting();
+}
+
+// Run on X11 and, through tests/harness/run-weston, on Wayland.
+TEST(TrayHost, aStatusNotifierHostThatComesLaterGetsTheIconAndAgainAfterARestart) {
+    if (!inHarness())
+        GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
+    qtWarnings().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordWarnings);
+    MonitorHarness harness;
+    Log::restartForTesting();
+    harness.monitor().start();
+    MenuBarLabel label(harness.monitor());
+    bool decidedWithout = false;
+    QObject::connect(&label, &MenuBarLabel::hostDecidedChanged,
+                     [&](bool found) { decidedWithout = !found; });
+
+    // Nothing is there that could become a tray: that is decided without waiting.
+    label.start(1h);
+    ASSERT_TRUE(waitUntil([&] { return label.hostDecided(); }));
+    EXPECT_TRUE(decidedWithout);
+    EXPECT_FALSE(label.isShown());
+    EXPECT_FALSE(MenuBarLabel::trayFound());
+
+    Watcher watcher;
+    ASSERT_TRUE(watcher.start()) << "the watcher needs python3-dbus (scripts/install-deps)";
+    ASSERT_TRUE(watcher.waitForItem());
+    EXPECT_TRUE(label.isShown());
+    EXPECT_TRUE(MenuBarLabel::trayFound());
+
+    // The panel restarts: the icon registers with the new watcher by itself.
+    endProcess(watcher.process);
+    ASSERT_TRUE(watcher.start());
+    EXPECT_TRUE(watcher.waitForItem());
+
+    Log::flush();
+    EXPECT_EQ(loggedMessages().filter(QStringLiteral("no hay ninguna")).size(), 1);
+    EXPECT_EQ(loggedMessages().filter(QStringLiteral("icono mostrado (StatusNotifier)")).size(), 1);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(qtWarnings().isEmpty()) << qtWarnings().join(u'\n').toStdString();
+    endProcess(watcher.process);
     Log::restartForTesting();
 }
 

@@ -45,7 +45,7 @@ TEST_F(DBusNotificationCenterTests, aWarningCarriesItsHintsAndReplacesTheLastOne
     ASSERT_EQ(calls.size(), 2);
     // app_name, replaces_id, icon, summary, body, actions, hints, timeout.
     EXPECT_TRUE(calls[0].startsWith(
-        QStringLiteral("\"Tisko\" 0 \"\" \"Estás muy cerca de la pantalla\" "
+        QStringLiteral("\"Tisko\" 0 \"" TISKO_APP_ID "\" \"Estás muy cerca de la pantalla\" "
                        "\"Echa la espalda atrás y aleja un poco la cara.\" [\"default\", \"\"] {")))
         << calls[0].toStdString();
     EXPECT_TRUE(calls[0].contains(QStringLiteral("\"desktop-entry\": \"" TISKO_APP_ID "\"")));
@@ -54,8 +54,8 @@ TEST_F(DBusNotificationCenterTests, aWarningCarriesItsHintsAndReplacesTheLastOne
     EXPECT_FALSE(calls[0].contains(QStringLiteral("suppress-sound")));
 
     // The mock answered the first with id 1, so the second replaces it.
-    EXPECT_TRUE(
-        calls[1].startsWith(QStringLiteral("\"Tisko\" 1 \"\" \"Te estás hundiendo en la silla\"")))
+    EXPECT_TRUE(calls[1].startsWith(
+        QStringLiteral("\"Tisko\" 1 \"" TISKO_APP_ID "\" \"Te estás hundiendo en la silla\"")))
         << calls[1].toStdString();
     EXPECT_TRUE(calls[1].contains(QStringLiteral("\"suppress-sound\": True")));
     EXPECT_FALSE(calls[1].contains(QStringLiteral("sound-name")));
@@ -89,7 +89,7 @@ TEST_F(DBusNotificationCenterTests, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsG
     Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
     const QString notice = notifies(2).value(1);
     EXPECT_TRUE(notice.startsWith(
-        QStringLiteral("\"Tisko\" 0 \"\" \"Hay una versión nueva de Tisko\" "
+        QStringLiteral("\"Tisko\" 0 \"" TISKO_APP_ID "\" \"Hay una versión nueva de Tisko\" "
                        "\"La 2.0 &lt;beta&gt; &amp; más está lista. Pulsa para actualizar.\"")))
         << notice.toStdString();
     EXPECT_TRUE(notice.contains(QStringLiteral("\"suppress-sound\": True")));

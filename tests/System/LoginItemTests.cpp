@@ -37,7 +37,8 @@ TEST_F(LoginItemTests, firstRunRegistersOnceAndNeverOverridesTheUser) {
     EXPECT_TRUE(SettingsStore::loginItemConfigured());
     EXPECT_TRUE(LoginItem::isEnabled());
     // The entry starts this very binary by its absolute path.
-    EXPECT_TRUE(entry().contains("Exec=\"" + QFile::encodeName(LoginItem::program()) + "\"\n"));
+    EXPECT_TRUE(
+        entry().contains("Exec=\"" + QFile::encodeName(LoginItem::program()) + "\" --autostart\n"));
     EXPECT_TRUE(QDir::isAbsolutePath(LoginItem::program()));
 
     LoginItem::setEnabled(false);
