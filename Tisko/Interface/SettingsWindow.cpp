@@ -27,7 +27,10 @@ SettingsWindow::SettingsWindow(Monitor& monitor, SettingsTabs& tabs,
     setCentralWidget(m_pages);
     m_pages->setCurrentIndex(static_cast<int>(tabs.tab()));
 
-    resize(660, SettingsToolbar::contentHeight(tabs.tab()));
+    // One size per page, chosen by the page: no resizing, no maximising.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setFixedWidth(660);
     m_toolbar = new SettingsToolbar(this);
     m_toolbar->attach(this, &tabs);
     connect(&tabs, &SettingsTabs::tabChanged, this, &SettingsWindow::showTab);
