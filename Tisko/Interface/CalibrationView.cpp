@@ -6,6 +6,7 @@
 #include "Tisko/Interface/ProminentButton.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QGraphicsDropShadowEffect>
 #include <QGridLayout>
@@ -117,6 +118,15 @@ private:
     QSvgRenderer m_icon;
 };
 
+// Assistive technology sees the view as the window it is when it stands alone.
+QAccessibleInterface* windowAccessible(const QString& key, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (key == QLatin1String(CalibrationView::staticMetaObject.className()) && widget &&
+        widget->isWindow())
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> onCancel,
@@ -126,6 +136,11 @@ CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> 
     , m_onCancel(std::move(onCancel))
     , m_renderingWithoutCamera(renderingWithoutCamera) {
     registerInterfaceResources();
+    static const bool accessibleAsWindow = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleAsWindow);
     setFixedWidth(contentWidth);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding, padding, padding, padding);

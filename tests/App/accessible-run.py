@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Uses Tisko through the accessibility bus alone, as a screen reader or switch access does:
 records a position under a name typed through it, changes pages and settings through it, and
 checks what Tisko saved.
