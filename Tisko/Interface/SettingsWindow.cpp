@@ -36,6 +36,15 @@ SettingsWindow::SettingsWindow(Monitor& monitor, SettingsTabs& tabs,
     connect(&tabs, &SettingsTabs::tabChanged, this, &SettingsWindow::showTab);
 }
 
+void SettingsWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The keyboard and a screen reader start on the page tabs, at the top.
+    if (!m_focusPlaced && m_toolbar->pages()) {
+        m_focusPlaced = true;
+        m_toolbar->pages()->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void SettingsWindow::showTab(SettingsTab tab) {
     m_pages->setCurrentIndex(static_cast<int>(tab));
     // The toolbar follows on the next turn, once the page has changed.

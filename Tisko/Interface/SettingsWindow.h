@@ -30,12 +30,15 @@ public:
 protected:
     // Redraws the toolbar icons when the palette changes between light and dark.
     void changeEvent(QEvent* event) override;
+    // Puts the keyboard on the page tabs the first time the window shows.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showTab(SettingsTab tab);
 
     SettingsToolbar* m_toolbar = nullptr;
     QStackedWidget* m_pages = nullptr;
+    bool m_focusPlaced = false;
 };
 
 } // namespace tisko
