@@ -6,7 +6,6 @@
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationStatus.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -190,9 +189,11 @@ void MenuBarPanel::rebuild() {
     int focused = -1;
     bool highlighted = false;
     if (m_body) {
+        // The panel's own focus child: a popup that the window system has not activated yet
+        // still has one.
         const QList<QAbstractButton*> old = m_body->findChildren<QAbstractButton*>();
         for (int i = 0; i < old.size(); ++i) {
-            if (old.at(i)->hasFocus()) {
+            if (old.at(i) == focusWidget()) {
                 focused = i;
                 auto* row = qobject_cast<PanelButton*>(old.at(i));
                 highlighted = row && row->isHighlighted();
@@ -456,9 +457,13 @@ void MenuBarPanel::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Down:
     case Qt::Key_Up:
         // The first key shows the row the panel opened on; the next ones move.
-        if (auto* row = qobject_cast<PanelButton*>(QApplication::focusWidget());
-            row && row->window() == this && !row->isHighlighted()) {
+        if (auto* row = qobject_cast<PanelButton*>(focusWidget()); row && !row->isHighlighted()) {
             row->showFocus();
+            return;
+        }
+        if (!focusWidget()) {
+            if (auto* first = m_body ? m_body->findChild<QAbstractButton*>() : nullptr)
+                first->setFocus(Qt::TabFocusReason);
             return;
         }
         focusNextPrevChild(event->key() == Qt::Key_Down);

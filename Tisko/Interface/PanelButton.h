@@ -19,7 +19,7 @@ public:
     // Absent: no check column; present: the column, with the mark when true.
     std::optional<bool> checkMark() const { return m_checked; }
     // Whether the row is drawn highlighted.
-    bool isHighlighted() const { return m_highlighted && hasFocus(); }
+    bool isHighlighted() const { return m_highlighted && window()->focusWidget() == this; }
     // Highlights the focused row (the keyboard moved while it had the focus).
     void showFocus();
     // A bolder title (the update row).
