@@ -126,6 +126,11 @@ void PanelButton::keyPressEvent(QKeyEvent* event) {
         animateClick();
         return;
     }
+    // The panel moves between rows (and shows the first one the keyboard reaches).
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        event->ignore();
+        return;
+    }
     QAbstractButton::keyPressEvent(event);
 }
 
