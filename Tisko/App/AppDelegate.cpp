@@ -34,7 +34,6 @@ namespace tisko {
 namespace {
 
 constexpr int checkRunMs = 5000;
-constexpr int calibrationHeight = 440;
 
 // Ends the event loop, also when called before the loop has started.
 void quitApplication() {
@@ -283,8 +282,6 @@ void AppDelegate::showCalibration(const std::optional<QString>& name) {
     model->setOnFinish(closeWindow);
     auto* view = new CalibrationView(*model, closeWindow, false);
     view->setWindowTitle(tr("Nueva posición"));
-    view->resize(CalibrationView::contentWidth,
-                 std::max(calibrationHeight, view->sizeHint().height()));
     // The view looks at its model to the end; the model goes after it.
     connect(view, &QObject::destroyed, model, &QObject::deleteLater);
     m_calibrationModel = model;

@@ -404,6 +404,11 @@ void Monitor::saveCalibration(const Calibration& calibration) {
     book.save(calibration);
     m_policy = freshPolicy();
     activate(std::move(book));
+    // The last verdict judged the position before: the new one has none until its first look.
+    if (m_lastVerdict) {
+        m_lastVerdict.reset();
+        Q_EMIT lastVerdictChanged();
+    }
     Log::info(QStringLiteral("Posición guardada: ") + text(calibration.name) +
               QStringLiteral(" · cara ") + threeDecimals(calibration.reference.faceWidth) +
               QStringLiteral(" · ojos ") +

@@ -288,26 +288,27 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
             scheme == ColorScheme::light ? QStringLiteral("claro") : QStringLiteral("oscuro");
         Appearance::apply(scheme);
         monitor.setReferenceSuspectForPictures(suspect);
+        // The panel shows the update on offer, as it does live ("previewUpdate" included).
+        MenuBarPanel::Callbacks panelCallbacks;
+        panelCallbacks.availableVersion = [] { return SettingsStore::previewUpdate(); };
         {
-            MenuBarPanel panel(monitor, {}, false);
+            MenuBarPanel panel(monitor, panelCallbacks, false);
             picture(panel, {},
                     out.filePath(QStringLiteral("panel-") + suffix + QStringLiteral(".png")));
         }
-        const std::pair<SettingsTab, int> tabs[] = {{SettingsTab::general, 400},
-                                                    {SettingsTab::detection, 600},
-                                                    {SettingsTab::positions, 460},
-                                                    {SettingsTab::permissions, 370}};
-        for (const auto& [tab, height] : tabs) {
+        for (SettingsTab tab : {SettingsTab::general, SettingsTab::detection,
+                                SettingsTab::positions, SettingsTab::permissions}) {
             SettingsTabs selected;
             selected.setTab(tab);
             SettingsWindow window(monitor, selected, {});
-            picture(window, {660, height},
+            // The window has one size per page.
+            picture(window, window.size(),
                     out.filePath(QStringLiteral("ajustes-") + rawValue(tab) + QLatin1Char('-') +
                                  suffix + QStringLiteral(".png")));
         }
         monitor.setReferenceSuspectForPictures(ReferenceCheck::Problem::slouching);
         {
-            MenuBarPanel panel(monitor, {}, false);
+            MenuBarPanel panel(monitor, panelCallbacks, false);
             picture(panel, {},
                     out.filePath(QStringLiteral("panel-aviso-") + suffix + QStringLiteral(".png")));
         }

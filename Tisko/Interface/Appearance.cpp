@@ -61,8 +61,9 @@ QPalette Appearance::palette(ColorScheme scheme) {
         light.setColor(QPalette::Text, QColor(0x1e, 0x1e, 0x1e));
         light.setColor(QPalette::WindowText, QColor(0x1e, 0x1e, 0x1e));
         light.setColor(QPalette::ButtonText, QColor(0x1e, 0x1e, 0x1e));
-        light.setColor(QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
-        light.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+        // Secondary text and white on the accent keep 4.5:1 against their backgrounds.
+        light.setColor(QPalette::PlaceholderText, QColor(0x6b, 0x6b, 0x6b));
+        light.setColor(QPalette::Highlight, QColor(0x1a, 0x5f, 0xb4));
         light.setColor(QPalette::HighlightedText, Qt::white);
         light.setColor(QPalette::Link, QColor(0x1a, 0x5f, 0xb4));
         light.setColor(QPalette::ToolTipBase, QColor(0xff, 0xff, 0xe1));
@@ -82,7 +83,7 @@ QPalette Appearance::palette(ColorScheme scheme) {
     dark.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x45));
     dark.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3c));
     dark.setColor(QPalette::ToolTipText, text);
-    dark.setColor(QPalette::PlaceholderText, disabled);
+    dark.setColor(QPalette::PlaceholderText, QColor(0xa6, 0xa6, 0xa6));
     dark.setColor(QPalette::Text, text);
     dark.setColor(QPalette::Button, QColor(0x48, 0x48, 0x4b));
     dark.setColor(QPalette::ButtonText, text);
@@ -92,7 +93,7 @@ QPalette Appearance::palette(ColorScheme scheme) {
     dark.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x32));
     dark.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
     dark.setColor(QPalette::Shadow, Qt::black);
-    dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    dark.setColor(QPalette::Highlight, QColor(0x1a, 0x5f, 0xb4));
     dark.setColor(QPalette::HighlightedText, Qt::white);
     dark.setColor(QPalette::Link, QColor(0x78, 0xae, 0xed));
     greyDisabledText(dark, disabled);

@@ -4,6 +4,7 @@
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/System/Permissions.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
@@ -253,7 +254,11 @@ void CalibrationModel::finish() {
     stopCamera();
     // A window closed meanwhile took the model with it, and needs no closing.
     const QPointer<CalibrationModel> self(this);
-    later(m_services.finishDelay, [self] {
+    // A screen reader needs longer than the eye to tell "Guardada" before the window goes.
+    const std::chrono::milliseconds delay =
+        QAccessible::isActive() ? std::max(m_services.finishDelay, std::chrono::milliseconds(4000))
+                                : m_services.finishDelay;
+    later(delay, [self] {
         if (self)
             self->m_onFinish();
     });

@@ -3,7 +3,10 @@
 #include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/CameraPreview.h"
+#include "Tisko/Interface/ProminentButton.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QGraphicsDropShadowEffect>
 #include <QGridLayout>
@@ -14,6 +17,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
@@ -114,31 +118,14 @@ private:
     QSvgRenderer m_icon;
 };
 
-// The window's main button: filled with the accent colour while it can be pressed, drawn
-// like any other button while it cannot; the same size either way.
-class ProminentButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        if (!isEnabled()) {
-            QPushButton::paintEvent(event);
-            return;
-        }
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = palette().color(QPalette::Highlight);
-        if (isDown())
-            fill = fill.darker(115);
-        const QRectF box = QRectF(rect()).adjusted(1, 1, -1, -1);
-        painter.setPen(hasFocus() ? QPen(fill.darker(130), 1) : Qt::NoPen);
-        painter.setBrush(fill);
-        painter.drawRoundedRect(box, 4, 4);
-        painter.setPen(palette().color(QPalette::HighlightedText));
-        painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
-    }
-};
+// Assistive technology sees the view as the window it is when it stands alone.
+QAccessibleInterface* windowAccessible(const QString& key, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (key == QLatin1String(CalibrationView::staticMetaObject.className()) && widget &&
+        widget->isWindow())
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
+}
 
 } // namespace
 
@@ -149,6 +136,11 @@ CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> 
     , m_onCancel(std::move(onCancel))
     , m_renderingWithoutCamera(renderingWithoutCamera) {
     registerInterfaceResources();
+    static const bool accessibleAsWindow = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleAsWindow);
     setFixedWidth(contentWidth);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding, padding, padding, padding);
@@ -205,19 +197,20 @@ CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> 
         for (const CameraDevice& camera : m_model.cameras())
             m_picker->addItem(camera.localizedName, camera.uniqueID);
         row->addWidget(m_picker, 1);
-        connect(m_picker, &QComboBox::activated, this,
-                [this](int index) { m_model.chooseCamera(m_picker->itemData(index).toString()); });
+        // Any way of choosing counts, a screen reader's too; showCamera() blocks its own.
+        connect(m_picker, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0)
+                m_model.chooseCamera(m_picker->itemData(index).toString());
+        });
     }
     row->addStretch(0);
     m_cancel = new QPushButton(CalibrationModel::cancelLabel(), this);
     m_cancel->setAutoDefault(false);
     row->addWidget(m_cancel);
-    m_action = new ProminentButton(this);
+    m_action = new ProminentButton(QString(), this);
     m_action->setAutoDefault(false);
     row->addWidget(m_action);
     column->addLayout(row);
-    // A taller window keeps the content at the top.
-    column->addStretch(1);
 
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_onCancel(); });
     connect(m_action, &QPushButton::clicked, &m_model, &CalibrationModel::act);
@@ -228,7 +221,7 @@ CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> 
                 m_model.act();
         });
     }
-    connect(m_name, &QLineEdit::textEdited, &m_model, &CalibrationModel::setName);
+    connect(m_name, &QLineEdit::textChanged, &m_model, &CalibrationModel::setName);
 
     connect(&m_model, &CalibrationModel::phaseChanged, this, &CalibrationView::showPhase);
     connect(&m_model, &CalibrationModel::seesFaceChanged, this, &CalibrationView::showPhase);
@@ -238,6 +231,11 @@ CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> 
     showName();
     showCamera();
     showPhase();
+    // A window of one size, without a maximise button, as high as its content.
+    if (isWindow())
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setFixedHeight(sizeHint().height());
 }
 
 QSize CalibrationView::sizeHint() const {
@@ -264,7 +262,12 @@ void CalibrationView::showPhase() {
     m_countdown->setText(overlay.countdown ? overlay.text : QString());
     m_countdown->setVisible(overlay.countdown);
     m_action->setText(m_model.actionLabel());
-    m_action->setEnabled(m_model.actionEnabled());
+    // Inactive rather than disabled: the keyboard focus stays on it through the recording.
+    m_action->setActive(m_model.actionEnabled());
+    const CalibrationModel::Phase::Kind kind = m_model.phase().kind();
+    using Kind = CalibrationModel::Phase::Kind;
+    m_name->setReadOnly(kind == Kind::countdown || kind == Kind::measuring || kind == Kind::done);
+    announce(overlay.text);
     if (m_picker)
         m_picker->setEnabled(m_model.cameraChoiceEnabled());
 }
@@ -275,8 +278,10 @@ void CalibrationView::showCamera() {
     if (!m_picker)
         return;
     const int index = m_model.cameraID() ? m_picker->findData(*m_model.cameraID()) : -1;
-    if (index >= 0)
+    if (index >= 0) {
+        const QSignalBlocker blocker(m_picker);
         m_picker->setCurrentIndex(index);
+    }
 }
 
 void CalibrationView::showName() {
@@ -284,6 +289,19 @@ void CalibrationView::showName() {
         return;
     m_name->setText(m_model.name());
     m_name->setCursorPosition(0);
+}
+
+void CalibrationView::announce(const QString& text) {
+    if (text == m_announced)
+        return;
+    m_announced = text;
+    // The focus stays on the action button, so a screen reader reads what changes on it; the
+    // badge tells the change as an alert too.
+    m_action->setAccessibleDescription(text);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent alert(m_badge, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 } // namespace tisko

@@ -13,6 +13,7 @@ namespace tisko {
 
 class CalibrationModel;
 class CameraPreview;
+class ProminentButton;
 
 // The recording window's content, 480 pixels wide: the header, the live camera picture
 // with the phase on it, the name, the camera picker when there is a choice, and the
@@ -38,6 +39,8 @@ private:
     void showPhase();
     void showCamera();
     void showName();
+    // Tells assistive technology the phase's text once per change.
+    void announce(const QString& text);
 
     CalibrationModel& m_model;
     std::function<void()> m_onCancel;
@@ -49,7 +52,8 @@ private:
     QLineEdit* m_name = nullptr;
     QComboBox* m_picker = nullptr;
     QPushButton* m_cancel = nullptr;
-    QPushButton* m_action = nullptr;
+    ProminentButton* m_action = nullptr;
+    QString m_announced;
 };
 
 } // namespace tisko

@@ -18,8 +18,10 @@ void CameraPreview::setSession(const std::shared_ptr<CameraSession>& session) {
     // The session before may be gone already: it is only forgotten.
     const int attachment = ++m_attachment;
     m_session = session;
-    m_picture = QImage();
+    // Without a session the last picture stays, still (a saved position shows the face it
+    // was taken from); a new session starts from black.
     if (session) {
+        m_picture = QImage();
         session->setPreviewSize(pixelSize());
         session->setPreview(this, [this, attachment](const QImage& picture) {
             if (attachment == m_attachment)

@@ -10,14 +10,15 @@ namespace tisko {
 class CameraSession;
 
 // The live picture of a camera session, mirrored and filling the widget (cut to its shape,
-// never squeezed), in a black rectangle with rounded corners; only black without a session.
+// never squeezed), in a black rectangle with rounded corners; black until a session's first
+// picture, and still on the last one once the session is taken away.
 class CameraPreview : public QWidget {
     Q_OBJECT
 public:
     explicit CameraPreview(QWidget* parent = nullptr);
 
-    // Shows the pictures of `session`, or none; attach a session before it starts. Pictures
-    // of a session shown before are ignored from now on.
+    // Shows the pictures of `session`, or keeps the last one still when it is null; attach a
+    // session before it starts. Pictures of a session shown before are ignored from now on.
     void setSession(const std::shared_ptr<CameraSession>& session);
     // The picture shown now; null when there is none.
     const QImage& picture() const { return m_picture; }

@@ -24,12 +24,15 @@ void fill(QComboBox* box, const DetectionModel::Picker& picker) {
     box->setCurrentIndex(picker.current);
 }
 
-// Writes the entry the user picks through `write`; picking the stored value again does
-// nothing.
+// Writes the entry chosen, however it was chosen (assistive technology sets the index without
+// a click), through `write`; choosing the stored value again does nothing. fill() blocks the
+// signals of its own changes.
 void bindPicker(QComboBox* box, QObject* context, std::function<double()> read,
                 std::function<void(double)> write) {
-    QObject::connect(box, &QComboBox::activated, context,
+    QObject::connect(box, &QComboBox::currentIndexChanged, context,
                      [box, read = std::move(read), write = std::move(write)](int index) {
+                         if (index < 0)
+                             return;
                          const double value = box->itemData(index).toDouble();
                          if (value != read())
                              write(value);
@@ -37,7 +40,7 @@ void bindPicker(QComboBox* box, QObject* context, std::function<double()> read,
 }
 
 void bindSwitch(QCheckBox* box, QObject* context, std::function<void(bool)> write) {
-    QObject::connect(box, &QCheckBox::clicked, context, std::move(write));
+    QObject::connect(box, &QCheckBox::toggled, context, std::move(write));
 }
 
 } // namespace
@@ -81,6 +84,7 @@ DetectionPage::DetectionPage(Monitor& monitor, QWidget* parent)
     m_tracker = new QCheckBox(tr("Usar el seguidor de cabeza para mirar antes"));
     tracker->addRow(QString(), m_tracker);
     column->addStretch(1);
+    SettingsForm::alignFields({warn, camera, tracker});
 
     bindSwitch(m_closeness, this, &SettingsStore::setWatchCloseness);
     bindSwitch(m_slouch, this, &SettingsStore::setWatchSlouch);
@@ -114,6 +118,11 @@ void DetectionPage::showEvent(QShowEvent* event) {
 }
 
 void DetectionPage::refresh() {
+    // Showing the stored values writes nothing back.
+    const QSignalBlocker closeness(m_closeness);
+    const QSignalBlocker slouch(m_slouch);
+    const QSignalBlocker sounds(m_sounds);
+    const QSignalBlocker tracker(m_tracker);
     m_closeness->setChecked(SettingsStore::watchCloseness());
     m_slouch->setChecked(SettingsStore::watchSlouch());
     m_sounds->setChecked(SettingsStore::soundsEnabled());

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tisko {
@@ -54,12 +55,15 @@ GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
     updatesForm->addRow(GeneralModel::versionRow(QStringLiteral(TISKO_VERSION)), check);
     column->addStretch(1);
 
-    connect(m_login, &QCheckBox::clicked, this, [this](bool on) {
+    // Toggled, not clicked: a change made through assistive technology counts too; refresh()
+    // blocks the signals of what it shows.
+    connect(m_login, &QCheckBox::toggled, this, [this](bool on) {
         LoginItem::setEnabled(on);
         // A failed change is logged; the switch shows what the system has.
+        const QSignalBlocker blocker(m_login);
         m_login->setChecked(LoginItem::isEnabled());
     });
-    connect(m_icon, &QCheckBox::clicked, this,
+    connect(m_icon, &QCheckBox::toggled, this,
             [](bool on) { SettingsStore::setShowsMenuBarIcon(on); });
     connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
             [this](const QString& key) {
@@ -77,6 +81,8 @@ void GeneralPage::showEvent(QShowEvent* event) {
 }
 
 void GeneralPage::refresh() {
+    const QSignalBlocker login(m_login);
+    const QSignalBlocker icon(m_icon);
     m_login->setChecked(LoginItem::isEnabled());
     const bool iconShown = SettingsStore::showsMenuBarIcon();
     m_icon->setChecked(iconShown);

@@ -2,6 +2,7 @@
 
 #include "Tisko/Interface/PanelButton.h"
 #include "Tisko/Interface/PanelStyle.h"
+#include "Tisko/Interface/ProminentButton.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationStatus.h"
 
@@ -86,11 +87,37 @@ QLabel* label(const QString& text, const QFont& font, QWidget* parent, bool seco
     if (secondary) {
         QPalette palette = result->palette();
         QColor colour = palette.color(QPalette::WindowText);
-        colour.setAlphaF(0.62f);
+        // Faded, yet 4.5:1 against the panel in both schemes.
+        colour.setAlphaF(0.72f);
         palette.setColor(QPalette::WindowText, colour);
         result->setPalette(palette);
     }
     return result;
+}
+
+// Shortens the position's name in the middle of the buttons of one row that name it, so that
+// the row fits in `width`; the whole title stays their accessible name.
+void fitNames(const std::vector<QPushButton*>& buttons, const std::vector<PanelChoice>& choices,
+              int width) {
+    int used = 0;
+    for (QPushButton* b : buttons)
+        used += b->sizeHint().width();
+    for (size_t i = 0; i < buttons.size() && used > width; ++i) {
+        const QString& name = choices[i].positionName;
+        const qsizetype at = name.isEmpty() ? -1 : choices[i].title.indexOf(name);
+        if (at < 0)
+            continue;
+        QPushButton* b = buttons[i];
+        const QFontMetrics metrics(b->font());
+        const int nameWidth = metrics.horizontalAdvance(name);
+        const int room =
+            std::max(nameWidth - (used - width), metrics.horizontalAdvance(QStringLiteral("…")));
+        QString title = choices[i].title;
+        title.replace(at, name.size(), metrics.elidedText(name, Qt::ElideMiddle, room));
+        used -= b->sizeHint().width();
+        b->setText(title);
+        used += b->sizeHint().width();
+    }
 }
 
 QVBoxLayout* column(QWidget* owner, int horizontal, int vertical, int spacing = 0) {
@@ -158,13 +185,19 @@ void MenuBarPanel::rebuild() {
     m_content = PanelModel::build(
         PanelInputs::from(m_monitor, NotificationStatus::shared().state(), version));
 
-    // Keep the keyboard on the same row across a rebuild.
+    // Keep the keyboard on the same row across a rebuild, highlighted if it was.
     int focused = -1;
+    bool highlighted = false;
     if (m_body) {
+        // The panel's own focus child: a popup that the window system has not activated yet
+        // still has one.
         const QList<QAbstractButton*> old = m_body->findChildren<QAbstractButton*>();
         for (int i = 0; i < old.size(); ++i) {
-            if (old.at(i)->hasFocus())
+            if (old.at(i) == focusWidget()) {
                 focused = i;
+                auto* row = qobject_cast<PanelButton*>(old.at(i));
+                highlighted = row && row->isHighlighted();
+            }
         }
         m_body->hide();
         m_body->deleteLater();
@@ -176,8 +209,13 @@ void MenuBarPanel::rebuild() {
     layout()->invalidate();
     if (focused >= 0) {
         const QList<QAbstractButton*> now = m_body->findChildren<QAbstractButton*>();
-        if (!now.isEmpty())
-            now.at(std::min<int>(focused, static_cast<int>(now.size()) - 1))->setFocus();
+        if (!now.isEmpty()) {
+            QAbstractButton* target =
+                now.at(std::min<int>(focused, static_cast<int>(now.size()) - 1));
+            target->setFocus();
+            if (auto* row = qobject_cast<PanelButton*>(target); row && highlighted)
+                row->showFocus();
+        }
     }
     fit();
 }
@@ -189,17 +227,13 @@ QWidget* MenuBarPanel::buildContent() {
     stack->setSpacing(0);
 
     auto button = [this](QWidget* parent, const PanelChoice& choice) {
-        auto* result = new QPushButton(choice.title, parent);
+        // Fusion would lighten the accent under white text: the main button paints its own.
+        QPushButton* result = choice.prominent ? new ProminentButton(choice.title, parent)
+                                               : new QPushButton(choice.title, parent);
         result->setFont(PanelStyle::menuDetail());
         result->setEnabled(choice.enabled);
         result->setAccessibleName(choice.title);
         result->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        if (choice.prominent) {
-            QPalette palette = result->palette();
-            palette.setColor(QPalette::Button, palette.color(QPalette::Highlight));
-            palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
-            result->setPalette(palette);
-        }
         connect(result, &QPushButton::clicked, this, [this, choice] { choose(choice); });
         return result;
     };
@@ -231,8 +265,11 @@ QWidget* MenuBarPanel::buildContent() {
         line->setSpacing(6);
         line->addWidget(new WarningSign(band), 0, Qt::AlignTop);
         QLabel* text = label(*m_content.notificationsWarning, PanelStyle::menuDetail(), band);
+        // The sign keeps the orange; the text takes a shade of it that reads on the band.
         QPalette palette = text->palette();
-        palette.setColor(QPalette::WindowText, warningOrange);
+        const bool dark = palette.color(QPalette::Window).lightnessF() < 0.5;
+        palette.setColor(QPalette::WindowText,
+                         dark ? QColor(0xff, 0xa3, 0x48) : QColor(0x9c, 0x4a, 0x00));
         text->setPalette(palette);
         line->addWidget(text, 1);
         layout->addLayout(line);
@@ -259,12 +296,16 @@ QWidget* MenuBarPanel::buildContent() {
         layout->addWidget(label(*m_content.hint, PanelStyle::menuDetail(), hint));
         auto* buttons = new QHBoxLayout();
         buttons->setSpacing(8);
+        std::vector<QPushButton*> made;
         for (const PanelChoice& choice : m_content.hintButtons) {
             QPushButton* b = button(hint, choice);
             if (choice.action == PanelAction::dismissHint)
                 b->setFlat(true);
             buttons->addWidget(b);
+            made.push_back(b);
         }
+        fitNames(made, m_content.hintButtons,
+                 PanelStyle::width - 2 * PanelStyle::horizontalPadding - buttons->spacing());
         buttons->addStretch();
         layout->addLayout(buttons);
         stack->addWidget(hint);
@@ -422,10 +463,18 @@ void MenuBarPanel::keyPressEvent(QKeyEvent* event) {
         close();
         return;
     case Qt::Key_Down:
-        focusNextPrevChild(true);
-        return;
     case Qt::Key_Up:
-        focusNextPrevChild(false);
+        // The first key shows the row the panel opened on; the next ones move.
+        if (auto* row = qobject_cast<PanelButton*>(focusWidget()); row && !row->isHighlighted()) {
+            row->showFocus();
+            return;
+        }
+        if (!focusWidget()) {
+            if (auto* first = m_body ? m_body->findChild<QAbstractButton*>() : nullptr)
+                first->setFocus(Qt::TabFocusReason);
+            return;
+        }
+        focusNextPrevChild(event->key() == Qt::Key_Down);
         return;
     default:
         QWidget::keyPressEvent(event);

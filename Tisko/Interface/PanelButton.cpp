@@ -14,11 +14,26 @@ PanelButton::PanelButton(const QString& title, std::optional<bool> checked, QWid
     setText(title);
     setFont(PanelStyle::menuItem());
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(title);
-    if (checked)
-        setAccessibleDescription(*checked ? tr("activa") : QString());
+    // A position row says whether it is the one in use as a checked state.
+    if (checked) {
+        setCheckable(true);
+        setChecked(*checked);
+    }
+}
+
+void PanelButton::showFocus() {
+    if (m_highlighted)
+        return;
+    m_highlighted = true;
+    update();
+}
+
+QSize PanelButton::minimumSizeHint() const {
+    // Any width: a long title is shortened rather than widening the panel.
+    return {2 * PanelStyle::horizontalPadding, sizeHint().height()};
 }
 
 void PanelButton::setSemibold(bool semibold) {
@@ -38,7 +53,7 @@ QSize PanelButton::sizeHint() const {
 void PanelButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (m_hovering || hasFocus() || isDown()) {
+    if (isHighlighted() || isDown()) {
         QColor shade = palette().color(QPalette::WindowText);
         shade.setAlphaF(isDown() ? 0.12f : 0.07f);
         painter.fillRect(rect(), shade);
@@ -63,24 +78,57 @@ void PanelButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     const QRect textRect(x, 0, width() - x - PanelStyle::horizontalPadding, height());
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
-                     QFontMetrics(font()).elidedText(text(), Qt::ElideRight, textRect.width()));
+                     QFontMetrics(font()).elidedText(text(), Qt::ElideMiddle, textRect.width()));
 }
 
-void PanelButton::enterEvent(QEnterEvent* event) {
-    m_hovering = true;
-    update();
-    QAbstractButton::enterEvent(event);
+void PanelButton::mouseMoveEvent(QMouseEvent* event) {
+    // Only a pointer that moves chooses a row: one that happens to lie where the panel
+    // opens does not.
+    if (isEnabled()) {
+        setFocus(Qt::MouseFocusReason);
+        showFocus();
+    }
+    QAbstractButton::mouseMoveEvent(event);
 }
 
 void PanelButton::leaveEvent(QEvent* event) {
-    m_hovering = false;
+    m_highlighted = false;
     update();
     QAbstractButton::leaveEvent(event);
+}
+
+void PanelButton::focusInEvent(QFocusEvent* event) {
+    // The first row takes the focus when the panel opens; it is highlighted only once the
+    // keyboard or the pointer moves.
+    switch (event->reason()) {
+    case Qt::ActiveWindowFocusReason:
+        break;
+    case Qt::PopupFocusReason:
+    case Qt::OtherFocusReason:
+        m_highlighted = false;
+        break;
+    default:
+        m_highlighted = true;
+    }
+    update();
+    QAbstractButton::focusInEvent(event);
+}
+
+void PanelButton::focusOutEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        m_highlighted = false;
+    update();
+    QAbstractButton::focusOutEvent(event);
 }
 
 void PanelButton::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         animateClick();
+        return;
+    }
+    // The panel moves between rows (and shows the first one the keyboard reaches).
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        event->ignore();
         return;
     }
     QAbstractButton::keyPressEvent(event);

@@ -103,6 +103,7 @@ QWidget* PermissionsPage::rowWidget(const PermissionsModel::Row& row) {
     symbol->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     symbol->setPixmap(
         SettingsIcons::symbol(row.symbol, palette().color(QPalette::PlaceholderText), symbolSize));
+    symbol->setAccessibleName(row.title);
     layout->addWidget(symbol, 0, Qt::AlignTop);
 
     auto* text = new QVBoxLayout;
@@ -114,6 +115,7 @@ QWidget* PermissionsPage::rowWidget(const PermissionsModel::Row& row) {
     const PrivacyPane pane = row.pane;
     if (row.badge == PermissionsModel::Badge::ask) {
         auto* allow = new QPushButton(tr("Permitir"));
+        allow->setAccessibleName(tr("Permitir: %1").arg(row.title));
         connect(allow, &QPushButton::clicked, this, [this, pane] { ask(pane); });
         layout->addWidget(allow);
         return widget;
@@ -123,10 +125,12 @@ QWidget* PermissionsPage::rowWidget(const PermissionsModel::Row& row) {
     mark->setPixmap(SettingsIcons::mark(
         granted ? SettingsIcons::Mark::checkCircle : SettingsIcons::Mark::exclamationCircle,
         granted ? QColor(0x2e, 0xa0, 0x43) : QColor(0xe6, 0x7e, 0x22), badgeSize));
+    mark->setAccessibleName(granted ? tr("Concedido") : tr("Denegado"));
     layout->addWidget(mark);
     layout->addWidget(SettingsForm::secondary(granted ? tr("Concedido") : tr("Denegado")));
     if (!granted) {
         auto* open = new QPushButton(tr("Abrir Ajustes"));
+        open->setAccessibleName(tr("Abrir Ajustes: %1").arg(row.title));
         connect(open, &QPushButton::clicked, this,
                 [this, pane] { openPrivacySettings(pane, window()); });
         layout->addWidget(open);

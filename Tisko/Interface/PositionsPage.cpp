@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -41,6 +42,7 @@ PositionsPage::PositionsPage(Monitor& monitor, std::function<void()> onNewPositi
     m_rows->setSpacing(8);
     list->addLayout(m_rows);
     auto* newPosition = new QPushButton(tr("Nueva posición…"));
+    m_newPosition = newPosition;
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(newPosition);
     buttonRow->addStretch(1);
@@ -57,15 +59,18 @@ PositionsPage::PositionsPage(Monitor& monitor, std::function<void()> onNewPositi
         if (m_onNewPosition)
             m_onNewPosition();
     });
-    connect(m_autoSelect, &QCheckBox::clicked, this, [this](bool on) {
+    // Toggled, not clicked: a change made through assistive technology counts too.
+    connect(m_autoSelect, &QCheckBox::toggled, this, [this](bool on) {
         SettingsStore::setAutoSelectByDisplays(on);
         if (on)
             m_monitor.selectCalibrationForDisplays();
     });
     connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
             [this](const QString& key) {
-                if (key == SettingsStore::autoSelectByDisplaysKey)
+                if (key == SettingsStore::autoSelectByDisplaysKey) {
+                    const QSignalBlocker blocker(m_autoSelect);
                     m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
+                }
             });
     connect(&m_monitor, &Monitor::bookChanged, this, &PositionsPage::rebuildRows);
     refresh();
@@ -77,7 +82,10 @@ void PositionsPage::showEvent(QShowEvent* event) {
 }
 
 void PositionsPage::refresh() {
-    m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
+    {
+        const QSignalBlocker blocker(m_autoSelect);
+        m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
+    }
     m_displaysFooter->setText(PositionsModel::displaysFooter(DisplaySet::currentKey(),
                                                              DisplaySet::connectorsWithoutEdid()));
     rebuildRows();
@@ -104,13 +112,29 @@ void PositionsPage::rebuildRows() {
         m_rows->addWidget(hint);
         return;
     }
-    for (const PositionsModel::Row& row : rows)
-        m_rows->addWidget(rowWidget(row));
+    // Tab follows the screen: the rows, then the buttons under them.
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* next) {
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    };
+    for (const PositionsModel::Row& row : rows) {
+        QWidget* widget = rowWidget(row);
+        m_rows->addWidget(widget);
+        for (QWidget* control : widget->findChildren<QWidget*>()) {
+            if (control->focusPolicy() & Qt::TabFocus)
+                chain(control);
+        }
+    }
+    chain(m_newPosition);
+    chain(m_autoSelect);
 }
 
 QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     auto* widget = new QWidget;
     widget->setObjectName(QStringLiteral("positionRow"));
+    widget->setProperty("position", QString::fromStdString(row.id.toString()));
     auto* layout = new QHBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
@@ -126,6 +150,8 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
                       : SettingsIcons::mark(SettingsIcons::Mark::circle,
                                             palette().color(QPalette::PlaceholderText), markSize));
     mark->setToolTip(row.active ? tr("En uso") : tr("Usar"));
+    mark->setAccessibleName(row.active ? tr("«%1» en uso").arg(row.name)
+                                       : tr("Usar «%1»").arg(row.name));
     connect(mark, &QToolButton::clicked, this, [this, id] { m_monitor.select(id); });
     layout->addWidget(mark, 0, Qt::AlignTop);
 
@@ -134,7 +160,9 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     if (m_editing == id) {
         auto* field = new QLineEdit(m_draftName);
         field->setPlaceholderText(tr("Nombre"));
-        connect(field, &QLineEdit::textEdited, this,
+        field->setAccessibleName(tr("Nuevo nombre de «%1»").arg(row.name));
+        // Any change of the text counts, one made through assistive technology too.
+        connect(field, &QLineEdit::textChanged, this,
                 [this](const QString& draft) { m_draftName = draft; });
         connect(field, &QLineEdit::returnPressed, this, &PositionsPage::finishRenaming);
         text->addWidget(field);
@@ -147,6 +175,7 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
 
     if (!row.active) {
         auto* use = new QPushButton(tr("Usar"));
+        use->setAccessibleName(tr("Usar «%1»").arg(row.name));
         connect(use, &QPushButton::clicked, this, [this, id] { m_monitor.select(id); });
         layout->addWidget(use);
     }
@@ -158,6 +187,7 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     more->setIcon(SettingsIcons::mark(SettingsIcons::Mark::ellipsis,
                                       palette().color(QPalette::WindowText), markSize));
     more->setToolTip(tr("Más"));
+    more->setAccessibleName(tr("Más opciones de «%1»").arg(row.name));
     auto* menu = new QMenu(more);
     const QString name = row.name;
     connect(menu->addAction(tr("Cambiar el nombre")), &QAction::triggered, this,
@@ -184,6 +214,16 @@ void PositionsPage::finishRenaming() {
     // A blank name changes nothing, and edit mode ends all the same.
     m_monitor.rename(id, m_draftName);
     rebuildRows();
+    // The keyboard stays on the renamed row, on its menu button (shown on the next turn).
+    const QString key = QString::fromStdString(id.toString());
+    for (int i = 0; i < m_rows->count(); ++i) {
+        QWidget* row = m_rows->itemAt(i)->widget();
+        QToolButton* more = row && row->property("position").toString() == key
+                                ? row->findChild<QToolButton*>(QStringLiteral("menu"))
+                                : nullptr;
+        if (more)
+            QMetaObject::invokeMethod(more, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
+    }
 }
 
 } // namespace tisko

@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class QVBoxLayout;
 
 namespace tisko {
@@ -41,6 +42,7 @@ private:
     std::optional<Uuid> m_editing;
     QString m_draftName;
     QVBoxLayout* m_rows = nullptr;
+    QPushButton* m_newPosition = nullptr;
     QCheckBox* m_autoSelect = nullptr;
     QLabel* m_displaysFooter = nullptr;
 };

@@ -46,6 +46,30 @@ QFormLayout* SettingsForm::form(QGroupBox* box) {
     return form;
 }
 
+void SettingsForm::alignFields(std::initializer_list<QFormLayout*> forms) {
+    int widest = 0;
+    for (QFormLayout* form : forms) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole);
+            if (item && item->widget())
+                widest = std::max(widest, item->widget()->sizeHint().width());
+        }
+    }
+    for (QFormLayout* form : forms) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole);
+            QWidget* label = item ? item->widget() : nullptr;
+            // A row without a label gets an empty one, so its control stands in the column.
+            if (!label && form->itemAt(row, QFormLayout::FieldRole)) {
+                label = new QLabel;
+                form->setWidget(row, QFormLayout::LabelRole, label);
+            }
+            if (label)
+                label->setMinimumWidth(widest);
+        }
+    }
+}
+
 QVBoxLayout* SettingsForm::stack(QGroupBox* box) {
     auto* stack = new QVBoxLayout(box);
     stack->setContentsMargins(boxMargins);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 class QFormLayout;
 class QGroupBox;
 class QLabel;
@@ -26,6 +28,8 @@ public:
                                  QLabel* footer = nullptr);
     // A form inside `box` whose labels stand right-aligned beside their controls.
     static QFormLayout* form(QGroupBox* box);
+    // Gives the forms of one page one label column, so their controls start at one x.
+    static void alignFields(std::initializer_list<QFormLayout*> forms);
     // A column of controls inside `box`.
     static QVBoxLayout* stack(QGroupBox* box);
     // A wrapped footer text in the smaller secondary style.

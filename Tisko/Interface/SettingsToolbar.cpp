@@ -3,8 +3,11 @@
 #include "Tisko/Interface/SettingsIcons.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMainWindow>
+#include <QPainter>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTabBar>
 #include <QToolBar>
 
 #include <cmath>
@@ -13,7 +16,7 @@ namespace tisko {
 
 namespace {
 
-constexpr int iconSize = 24;
+constexpr int tabIconSize = 24;
 constexpr SettingsTab allTabs[] = {SettingsTab::general, SettingsTab::detection,
                                    SettingsTab::positions, SettingsTab::permissions};
 
@@ -37,6 +40,55 @@ QWidget* spacer() {
     return widget;
 }
 
+// The pages as tabs: an icon over its label, the chosen one on a soft rounded ground. A real
+// tab bar, so that the keyboard reaches it and assistive technology sees page tabs.
+class PageTabs : public QTabBar {
+public:
+    explicit PageTabs(QWidget* parent = nullptr)
+        : QTabBar(parent) {
+        setDrawBase(false);
+        setExpanding(false);
+        setUsesScrollButtons(false);
+        setFocusPolicy(Qt::StrongFocus);
+        setIconSize(QSize(tabIconSize, tabIconSize));
+    }
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        const QFontMetrics metrics(font());
+        return {std::max(76, metrics.horizontalAdvance(tabText(index)) + 24),
+                tabIconSize + metrics.height() + 3 * margin};
+    }
+    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QFontMetrics metrics(font());
+        for (int i = 0; i < count(); ++i) {
+            const QRectF box = QRectF(tabRect(i)).adjusted(2, 2, -2, -2);
+            if (i == currentIndex()) {
+                QColor ground = palette().color(QPalette::WindowText);
+                ground.setAlphaF(0.10f);
+                painter.setPen(hasFocus() ? QPen(palette().color(QPalette::Highlight), 2)
+                                          : QPen(Qt::NoPen));
+                painter.setBrush(ground);
+                painter.drawRoundedRect(box, 6, 6);
+            }
+            const QRect tab = tabRect(i);
+            tabIcon(i).paint(&painter, QRect(tab.center().x() - tabIconSize / 2, tab.top() + margin,
+                                             tabIconSize, tabIconSize));
+            painter.setPen(palette().color(QPalette::WindowText));
+            painter.drawText(QRect(tab.left(), tab.top() + margin + tabIconSize + margin / 2,
+                                   tab.width(), metrics.height()),
+                             Qt::AlignHCenter | Qt::AlignTop, tabText(i));
+        }
+    }
+
+private:
+    static constexpr int margin = 6;
+};
+
 } // namespace
 
 SettingsToolbar::SettingsToolbar(QObject* parent)
@@ -49,50 +101,73 @@ void SettingsToolbar::attach(QMainWindow* window, SettingsTabs* tabs) {
     toolbar->setObjectName(QStringLiteral("settings"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
-    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar->setIconSize(QSize(iconSize, iconSize));
     toolbar->toggleViewAction()->setEnabled(false);
     m_toolbar = toolbar;
 
-    auto* group = new QActionGroup(toolbar);
-    group->setExclusive(true);
+    auto* pages = new PageTabs(toolbar);
+    pages->setObjectName(QStringLiteral("pages"));
+    pages->setAccessibleName(tr("Páginas de ajustes"));
+    for (SettingsTab tab : allTabs)
+        pages->addTab(label(tab));
+    m_pages = pages;
     toolbar->addWidget(spacer());
-    for (SettingsTab tab : allTabs) {
-        QAction* item = toolbar->addAction(label(tab));
-        item->setObjectName(rawValue(tab));
-        item->setCheckable(true);
-        group->addAction(item);
-        connect(item, &QAction::triggered, this, [this, tab] {
-            if (m_tabs)
-                m_tabs->setTab(tab);
-        });
-        m_items[tab] = item;
-    }
+    toolbar->addWidget(pages);
     toolbar->addWidget(spacer());
+    // However a tab is chosen (pointer, keyboard, assistive technology), it shows its page.
+    connect(pages, &QTabBar::currentChanged, this, [this](int index) {
+        if (m_tabs && index >= 0 && index < static_cast<int>(std::size(allTabs)))
+            m_tabs->setTab(allTabs[index]);
+    });
     repaintIcons();
     window->addToolBar(Qt::TopToolBarArea, toolbar);
-    window->setUnifiedTitleAndToolBarOnMac(true);
     window->setWindowTitle(tr("Ajustes de Tisko"));
+
+    // The usual page shortcuts: Ctrl+Tab and Ctrl+PageDown go on, Ctrl+Shift+Tab and
+    // Ctrl+PageUp go back (both round), Alt+1 to Alt+4 go to a page.
+    auto step = [this](int by) {
+        if (!m_pages)
+            return;
+        const int count = m_pages->count();
+        m_pages->setCurrentIndex((m_pages->currentIndex() + by + count) % count);
+    };
+    const std::pair<QKeyCombination, int> steps[] = {{Qt::CTRL | Qt::Key_Tab, 1},
+                                                     {Qt::CTRL | Qt::Key_PageDown, 1},
+                                                     {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+                                                     {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1},
+                                                     {Qt::CTRL | Qt::Key_PageUp, -1}};
+    for (const auto& [keys, by] : steps)
+        new QShortcut(QKeySequence(keys), window, [step, by = by] { step(by); });
+    for (int i = 0; i < static_cast<int>(std::size(allTabs)); ++i) {
+        new QShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + i)), window,
+                      [this, i] {
+                          if (m_pages)
+                              m_pages->setCurrentIndex(i);
+                      });
+    }
     show(tabs->tab());
 }
 
 void SettingsToolbar::repaintIcons() {
-    if (!m_toolbar)
+    if (!m_pages)
         return;
-    const QColor color = m_toolbar->palette().color(QPalette::WindowText);
-    for (const auto& [tab, item] : m_items)
-        item->setIcon(SettingsIcons::symbolIcon(QStringLiteral("settings-") + rawValue(tab), color,
-                                                iconSize));
+    const QColor color = m_pages->palette().color(QPalette::WindowText);
+    for (int i = 0; i < static_cast<int>(std::size(allTabs)); ++i)
+        m_pages->setTabIcon(
+            i, SettingsIcons::symbolIcon(QStringLiteral("settings-") + rawValue(allTabs[i]), color,
+                                         tabIconSize));
 }
 
 void SettingsToolbar::show(SettingsTab tab) {
-    if (m_toolbar)
-        m_items[tab]->setChecked(true);
+    if (m_pages) {
+        const QSignalBlocker blocker(m_pages);
+        m_pages->setCurrentIndex(static_cast<int>(tab));
+    }
     if (!m_window)
         return;
-    const std::optional<QRectF> frame = resizedFrame(m_window->geometry(), contentHeight(tab));
-    if (frame)
-        m_window->setGeometry(frame->toRect());
+    // The page's own height below the toolbar; the window is not resized by hand.
+    const int height = contentHeight(tab) + (m_toolbar ? m_toolbar->sizeHint().height() : 0);
+    if (resizedFrame(m_window->geometry(), height))
+        m_window->setFixedHeight(height);
 }
 
 int SettingsToolbar::contentHeight(SettingsTab tab) {

@@ -6,18 +6,18 @@
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
+#include <QTabBar>
 #include <QToolBar>
 
-#include <map>
 #include <optional>
-
-class QAction;
 
 namespace tisko {
 
-// The settings window's toolbar: four selectable pages with icon and label, in a fixed order
-// that cannot be moved or customised. Selecting one sets the shared tab; showing a tab marks
-// its item and gives the window that page's height with its top edge where it was.
+// The settings window's toolbar: four page tabs with icon and label, in a fixed order that
+// cannot be moved or customised, reached by the keyboard (Tab, arrows, Ctrl+Tab,
+// Ctrl+PageDown/PageUp, Alt+1 to 4) and by assistive technology. Choosing one sets the shared
+// tab; showing a tab marks it and gives the window that page's content height below the
+// toolbar, with its top edge where it was.
 class SettingsToolbar : public QObject {
     Q_OBJECT
 public:
@@ -31,20 +31,21 @@ public:
     // Draws the icons again in the window's current text colour.
     void repaintIcons();
 
-    // The window height of each page: 400, 600, 460, 370.
+    // The content height of each page below the toolbar: 400, 600, 460, 370.
     static int contentHeight(SettingsTab tab);
     // `frame` with height `height` and the same top edge; nothing when the heights differ by
     // 0.5 or less.
     static std::optional<QRectF> resizedFrame(const QRectF& frame, qreal height);
 
-    // The toolbar, once attached.
+    // The toolbar and its page tabs, once attached.
     QToolBar* toolbar() const { return m_toolbar; }
+    QTabBar* pages() const { return m_pages; }
 
 private:
     QPointer<SettingsTabs> m_tabs;
     QPointer<QMainWindow> m_window;
     QPointer<QToolBar> m_toolbar;
-    std::map<SettingsTab, QAction*> m_items;
+    QPointer<QTabBar> m_pages;
 };
 
 } // namespace tisko

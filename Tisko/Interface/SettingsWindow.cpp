@@ -27,10 +27,22 @@ SettingsWindow::SettingsWindow(Monitor& monitor, SettingsTabs& tabs,
     setCentralWidget(m_pages);
     m_pages->setCurrentIndex(static_cast<int>(tabs.tab()));
 
-    resize(660, SettingsToolbar::contentHeight(tabs.tab()));
+    // One size per page, chosen by the page: no resizing, no maximising.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setFixedWidth(660);
     m_toolbar = new SettingsToolbar(this);
     m_toolbar->attach(this, &tabs);
     connect(&tabs, &SettingsTabs::tabChanged, this, &SettingsWindow::showTab);
+}
+
+void SettingsWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The keyboard and a screen reader start on the page tabs, at the top.
+    if (!m_focusPlaced && m_toolbar->pages()) {
+        m_focusPlaced = true;
+        m_toolbar->pages()->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void SettingsWindow::showTab(SettingsTab tab) {

@@ -13,10 +13,10 @@ namespace tisko {
 class Monitor;
 class SettingsToolbar;
 
-// The settings window, top level, title "Ajustes de Tisko", 660 px wide and as high as the
-// selected page (400, 600, 460, 370, toolbar included), with a toolbar of four pages.
-// Changing the page resizes it with the top edge fixed. It follows `tabs`, which the shell
-// keeps, so a window opened again shows the last page.
+// The settings window, top level, title "Ajustes de Tisko", with a toolbar of four page tabs
+// above a content area 660 px wide and as high as the selected page (400, 600, 460, 370).
+// Changing the page resizes it with the top edge fixed; the user cannot resize it. It follows
+// `tabs`, which the shell keeps, so a window opened again shows the last page.
 class SettingsWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -30,12 +30,15 @@ public:
 protected:
     // Redraws the toolbar icons when the palette changes between light and dark.
     void changeEvent(QEvent* event) override;
+    // Puts the keyboard on the page tabs the first time the window shows.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showTab(SettingsTab tab);
 
     SettingsToolbar* m_toolbar = nullptr;
     QStackedWidget* m_pages = nullptr;
+    bool m_focusPlaced = false;
 };
 
 } // namespace tisko

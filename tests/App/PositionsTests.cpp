@@ -74,6 +74,7 @@ TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
     EXPECT_EQ(m.book().calibrations.front().id, id);
     EXPECT_EQ(m.book().calibrations.front().name, "OFICINÁ");
     EXPECT_EQ(m.policy().streak, 0) << "a new position starts with no warning history";
+    EXPECT_FALSE(m.lastVerdict().has_value()) << "nor with the verdict judged by the old one";
     EXPECT_FALSE(m.policy().lastAlert.has_value());
     EXPECT_FALSE(m.goodPitch().has_value());
     EXPECT_EQ(h.newLogLines().last(),

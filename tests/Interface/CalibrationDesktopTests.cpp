@@ -7,9 +7,12 @@
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/CalibrationView.h"
+#include "Tisko/Interface/CameraPreview.h"
 #include "TiskoCore/JsonCodec.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -41,7 +44,8 @@ TEST(CalibrationWindow, aClickRecordsWhatALookMeasuresOnThePhotograph) {
         model, [] {}, false);
     view.resize(view.sizeHint());
     view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     ASSERT_TRUE(waitUntil([&] { return model.seesFace(); }, 30s)) << "the photograph's face";
     const auto buttons = view.findChildren<QPushButton*>();
     QPushButton* take = *std::find_if(buttons.begin(), buttons.end(), [](QPushButton* b) {
@@ -50,8 +54,12 @@ TEST(CalibrationWindow, aClickRecordsWhatALookMeasuresOnThePhotograph) {
     ASSERT_TRUE(take->isEnabled());
     QTest::mouseClick(take, Qt::LeftButton);
     EXPECT_EQ(model.phase(), CalibrationModel::Phase::countdown(3));
+    // The keyboard stays on the button, and the name can no longer change.
+    EXPECT_EQ(QApplication::focusWidget(), take);
+    EXPECT_TRUE(view.findChild<QLineEdit*>()->isReadOnly());
     ASSERT_TRUE(waitUntil([&] { return finished; }, 30s)) << model.phase().message().toStdString();
     EXPECT_FALSE(model.camera());
+    EXPECT_FALSE(view.findChild<CameraPreview*>()->picture().isNull()) << "the last picture stays";
 
     const QByteArray file = harness.dataFile(QStringLiteral("posiciones.json"));
     const Calibration saved =

@@ -1,9 +1,12 @@
 // The positions page: rows, choosing, renaming, deleting, and choosing by displays.
 #include "SettingsFixture.h"
 
+#include "EventLoop.h"
+
 #include "Tisko/Interface/PositionsModel.h"
 #include "Tisko/Support/SettingsStore.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -132,6 +135,25 @@ TEST(SettingsPositions, renameMovesBetweenRowsAndReturnRenamesThatRowOnly) {
     QTest::keyClick(h.field(), Qt::Key_Return);
     EXPECT_EQ(h.names(), (QStringList{QStringLiteral("Mesa"), QStringLiteral("Rincon")}));
     EXPECT_FALSE(h.field());
+    // The keyboard stays on the renamed row, on a named control.
+    ASSERT_TRUE(waitUntil([&] {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && h.rows()[1]->isAncestorOf(focus) && !focus->accessibleName().isEmpty();
+    }));
+    // Tab runs down the section as it is drawn: row by row, then the button under them.
+    QWidget* section = h.rows()[0]->parentWidget();
+    std::vector<int> tops;
+    for (QWidget* w = h.window->nextInFocusChain(); w != h.window.get();
+         w = w->nextInFocusChain()) {
+        if (!section->isAncestorOf(w) || !w->isVisible() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        QWidget* line = w;
+        while (line->parentWidget() != section)
+            line = line->parentWidget();
+        tops.push_back(line->y());
+    }
+    EXPECT_GE(tops.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(tops.begin(), tops.end())) << ::testing::PrintToString(tops);
 
     // A blank name keeps the old one and still leaves edit mode.
     h.menu(h.rows()[0], QStringLiteral("Cambiar el nombre"));

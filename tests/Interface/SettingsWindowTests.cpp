@@ -7,9 +7,11 @@
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/SettingsToolbar.h"
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 
@@ -46,7 +48,7 @@ TEST(SettingsWindow, eachPageHasItsHeightAndTheTopEdgeStays) {
     SettingsFixture h;
     SettingsWindow& window = h.open(SettingsTab::detection);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Ajustes de Tisko"));
-    EXPECT_EQ(window.size(), QSize(660, 600));
+    EXPECT_TRUE(waitUntil([&] { return window.centralWidget()->size() == QSize(660, 600); }));
     window.move(40, 90);
     const int top = window.geometry().top();
 
@@ -54,27 +56,41 @@ TEST(SettingsWindow, eachPageHasItsHeightAndTheTopEdgeStays) {
     ASSERT_TRUE(toolbar);
     EXPECT_FALSE(toolbar->isMovable());
     EXPECT_EQ(window.createPopupMenu(), nullptr) << "the toolbar cannot be customised";
-    const QList<QAction*> items = toolbar->actions();
+    auto* tabs = toolbar->findChild<QTabBar*>();
+    ASSERT_TRUE(tabs);
     QStringList labels;
-    for (QAction* item : items)
-        if (!item->text().isEmpty())
-            labels << item->text();
+    for (int i = 0; i < tabs->count(); ++i)
+        labels << tabs->tabText(i);
     EXPECT_EQ(labels, (QStringList{QStringLiteral("General"), QStringLiteral("Avisos"),
                                    QStringLiteral("Posiciones"), QStringLiteral("Permisos")}));
+    EXPECT_TRUE(tabs->focusPolicy() & Qt::TabFocus) << "the keyboard reaches the tabs";
 
-    const std::pair<QString, int> pages[] = {{QStringLiteral("Permisos"), 370},
-                                             {QStringLiteral("General"), 400},
-                                             {QStringLiteral("Posiciones"), 460},
-                                             {QStringLiteral("Avisos"), 600}};
+    // The pointer, the page shortcuts and a page chosen as assistive technology does.
     auto* stack = window.findChild<QStackedWidget*>();
-    for (const auto& [label, height] : pages) {
-        QAction* item = *std::find_if(items.begin(), items.end(),
-                                      [&](QAction* a) { return a->text() == label; });
-        QTest::mouseClick(toolbar->widgetForAction(item), Qt::LeftButton);
-        EXPECT_EQ(stack->currentIndex(), static_cast<int>(h.tabs.tab()));
-        EXPECT_TRUE(waitUntil([&] { return window.height() == height; })) << label.toStdString();
-        EXPECT_TRUE(item->isChecked());
-        EXPECT_EQ(window.geometry().top(), top) << label.toStdString();
+    const std::pair<std::function<void()>, SettingsTab> choices[] = {
+        {[&] { QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center()); },
+         SettingsTab::permissions},
+        {[&] { QTest::keyClick(&window, Qt::Key_Tab, Qt::ControlModifier); }, SettingsTab::general},
+        {[&] { QTest::keyClick(&window, Qt::Key_PageUp, Qt::ControlModifier); },
+         SettingsTab::permissions},
+        {[&] { QTest::keyClick(&window, Qt::Key_3, Qt::AltModifier); }, SettingsTab::positions},
+        {[&] { QTest::keyClick(&window, Qt::Key_PageDown, Qt::ControlModifier); },
+         SettingsTab::permissions},
+        {[&] {
+             QAccessibleInterface* page = QAccessible::queryAccessibleInterface(tabs)->child(1);
+             page->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+         },
+         SettingsTab::detection},
+    };
+    for (const auto& [choose, tab] : choices) {
+        choose();
+        const int height = SettingsToolbar::contentHeight(tab);
+        EXPECT_EQ(h.tabs.tab(), tab);
+        EXPECT_EQ(stack->currentIndex(), static_cast<int>(tab));
+        EXPECT_TRUE(waitUntil([&] { return window.centralWidget()->height() == height; }))
+            << rawValue(tab).toStdString();
+        EXPECT_EQ(tabs->currentIndex(), static_cast<int>(tab));
+        EXPECT_EQ(window.geometry().top(), top) << rawValue(tab).toStdString();
         EXPECT_EQ(window.width(), 660);
     }
 
@@ -83,7 +99,8 @@ TEST(SettingsWindow, eachPageHasItsHeightAndTheTopEdgeStays) {
     SettingsWindow again(h.monitor(), h.tabs, {});
     EXPECT_EQ(again.findChild<QStackedWidget*>()->currentIndex(),
               static_cast<int>(SettingsTab::positions));
-    EXPECT_EQ(again.size(), QSize(660, 460));
+    again.show();
+    EXPECT_TRUE(waitUntil([&] { return again.centralWidget()->size() == QSize(660, 460); }));
 }
 
 TEST(SettingsPermissions, allowWithoutACameraSaysToConnectOne) {
