@@ -124,15 +124,13 @@ TEST(SettingsWindow, toolbarIconsFollowALiveChangeOfScheme) {
     SettingsFixture h;
     Appearance::apply(ColorScheme::light);
     SettingsWindow& window = h.open(SettingsTab::general);
-    auto* toolbar = window.findChild<QToolBar*>(QStringLiteral("settings"));
-    ASSERT_TRUE(toolbar);
-    // The brightest pixel of every item's icon, unselected ones included.
+    auto* tabs = window.findChild<QTabBar*>();
+    ASSERT_TRUE(tabs);
+    // The brightest pixel of every page tab's icon, unselected ones included.
     auto brightest = [&] {
         int least = 255;
-        for (QAction* item : toolbar->actions()) {
-            if (item->icon().isNull())
-                continue;
-            const QImage image = item->icon().pixmap(24, QIcon::Normal, QIcon::Off).toImage();
+        for (int i = 0; i < tabs->count(); ++i) {
+            const QImage image = tabs->tabIcon(i).pixmap(24, QIcon::Normal, QIcon::Off).toImage();
             int most = 0;
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)
