@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tisko/App/MonitorServices.h"
+#include "Tisko/Monitor/MonitorServices.h"
 #include "TiskoCore/AbsenceGate.h"
 #include "TiskoCore/AlertPolicy.h"
 #include "TiskoCore/CalibrationBook.h"

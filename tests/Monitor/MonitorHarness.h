@@ -3,7 +3,7 @@
 #include "SimulatedClock.h"
 #include "TempHome.h"
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 
 #include <QString>
 #include <QStringList>

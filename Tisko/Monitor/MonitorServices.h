@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Tisko/App/CameraAvailability.h"
-#include "Tisko/App/Clock.h"
-#include "Tisko/App/MotionSource.h"
-#include "Tisko/App/SessionEvents.h"
+#include "Tisko/Monitor/CameraAvailability.h"
+#include "Tisko/Monitor/Clock.h"
+#include "Tisko/Monitor/MotionSource.h"
+#include "Tisko/Monitor/SessionEvents.h"
 #include "Tisko/Camera/LookResult.h"
 #include "Tisko/System/Presence.h"
 #include "Tisko/System/ScreenState.h"

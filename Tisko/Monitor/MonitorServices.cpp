@@ -1,6 +1,6 @@
-#include "Tisko/App/MonitorServices.h"
+#include "Tisko/Monitor/MonitorServices.h"
 
-#include "Tisko/App/SystemClock.h"
+#include "Tisko/Monitor/SystemClock.h"
 #include "Tisko/Camera/CameraLook.h"
 #include "Tisko/System/DisplaySet.h"
 #include "Tisko/System/Notifier.h"

@@ -1,4 +1,4 @@
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
