@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Tisko/Monitor/LookTrigger.h"
 #include "Tisko/Monitor/MonitorServices.h"
 #include "TiskoCore/AbsenceGate.h"
 #include "TiskoCore/AlertPolicy.h"
@@ -22,6 +23,10 @@ namespace tisko {
 // The one long-lived watcher: it owns the positions, the day counters and the warning
 // bookkeeping, looks through the camera on its clock (and when asked), judges what it sees,
 // warns, counts and saves. Lives on the main thread; every operation runs there.
+// Its rules live in one source file each: the state (Monitor.cpp), the gates
+// (MonitorGates.cpp), the check cycle (MonitorCheck.cpp), pauses and the head tracker
+// (MonitorPause.cpp) and the positions (MonitorPositions.cpp); the log sentences are
+// CheckLog's.
 class Monitor : public QObject {
     Q_OBJECT
     Q_PROPERTY(tisko::Monitor::State state READ state NOTIFY stateChanged)
@@ -64,7 +69,7 @@ public:
     };
 
     // Who asked for a look.
-    enum class Trigger { clock, airPods, manual };
+    using Trigger = LookTrigger;
 
     // The frames, timeout and settle of one look, as every caller passes them.
     static constexpr int lookFrames = 6;
@@ -162,6 +167,8 @@ Q_SIGNALS:
     void referenceSuspectChanged();
 
 private:
+    // The clock's own gates: someone in front, and no back-off after empty looks.
+    bool clockMayLook();
     void startLook(const Calibration& calibration, Trigger trigger);
     void handle(const LookResult& result, const Calibration& calibration, Trigger trigger,
                 std::optional<double> pitch);
