@@ -2,8 +2,6 @@
 
 #include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
-#include "Tisko/Support/SettingsStore.h"
-#include "Tisko/Support/Storage.h"
 
 #include <QPointer>
 
@@ -25,8 +23,9 @@ Monitor::Monitor(MonitorServices services, QObject* parent)
 
 Monitor::~Monitor() = default;
 
-AlertPolicy Monitor::freshPolicy() {
-    return AlertPolicy(SettingsStore::cooldown(), AlertPolicy::defaultMaxMultiplier, std::nullopt);
+AlertPolicy Monitor::freshPolicy() const {
+    return AlertPolicy(m_services.store->cooldown(), AlertPolicy::defaultMaxMultiplier,
+                       std::nullopt);
 }
 
 Date Monitor::now() const {
@@ -54,8 +53,8 @@ QString Monitor::triggerWord(Trigger trigger) {
 }
 
 void Monitor::load() {
-    setBook(Storage::load<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{}));
-    setTally(Storage::load<DailyTally>(Storage::tallyFileName).value_or(DailyTally{}));
+    setBook(m_services.store->loadBook());
+    setTally(m_services.store->loadTally());
     refreshState();
 }
 
@@ -89,7 +88,7 @@ void Monitor::start() {
 
 void Monitor::refreshState() {
     State next;
-    const std::optional<Date> pausedUntil = SettingsStore::pausedUntil();
+    const std::optional<Date> pausedUntil = m_services.store->pausedUntil();
     if (pausedUntil && *pausedUntil > now())
         next = State::paused(*pausedUntil);
     else if (m_services.cameras->permissionDenied())
@@ -109,7 +108,7 @@ void Monitor::refreshState() {
 void Monitor::scheduleClock() {
     if (m_timer)
         m_timer->stop();
-    m_clockInterval = std::min(SettingsStore::interval(), RepeatingTimer::longestInterval);
+    m_clockInterval = std::min(m_services.store->interval(), RepeatingTimer::longestInterval);
     auto timer = m_services.clock->createTimer();
     QPointer<Monitor> self(this);
     timer->start(m_clockInterval, clockTolerance, [self] {

@@ -184,7 +184,7 @@ private:
     void setIsLooking(bool looking);
     void setAirPodsConnected(bool connected);
     void setReferenceSuspect(std::optional<ReferenceCheck::Problem> suspect);
-    static AlertPolicy freshPolicy();
+    AlertPolicy freshPolicy() const;
 
     MonitorServices m_services;
 

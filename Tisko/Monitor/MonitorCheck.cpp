@@ -2,8 +2,6 @@
 
 #include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
-#include "Tisko/Support/SettingsStore.h"
-#include "Tisko/Support/Storage.h"
 #include "TiskoCore/PostureJudge.h"
 
 #include <QPointer>
@@ -41,8 +39,8 @@ void Monitor::handle(const LookResult& result, const Calibration& calibration, T
         return;
     }
     const PostureVerdict verdict =
-        PostureJudge::judge(result.measurement, calibration, SettingsStore::thresholds(),
-                            SettingsStore::watchCloseness(), SettingsStore::watchSlouch());
+        PostureJudge::judge(result.measurement, calibration, m_services.store->thresholds(),
+                            m_services.store->watchCloseness(), m_services.store->watchSlouch());
     const Date at = now();
 
     if (m_lastCheck != at) {
@@ -83,7 +81,7 @@ void Monitor::handle(const LookResult& result, const Calibration& calibration, T
     Log::info(CheckLog::look(trigger, calibration, verdict, result));
 
     warnIfDue(verdict, at);
-    Storage::save(m_tally, Storage::tallyFileName);
+    m_services.store->saveTally(m_tally);
 }
 
 void Monitor::checkReference(const PostureVerdict& verdict, const Calibration& calibration,
@@ -92,7 +90,7 @@ void Monitor::checkReference(const PostureVerdict& verdict, const Calibration& c
     const std::optional<ReferenceCheck::Problem> suspect = m_referenceCheck.suspect();
     if (suspect == m_referenceSuspect)
         return;
-    const bool dismissed = SettingsStore::referenceHintDismissed(calibration.id, at);
+    const bool dismissed = m_services.store->referenceHintDismissed(calibration.id, at);
     setReferenceSuspect(dismissed ? std::nullopt : suspect);
     if (suspect && !dismissed)
         Log::info(CheckLog::referenceSuspect(calibration, *suspect));

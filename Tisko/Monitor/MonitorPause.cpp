@@ -2,7 +2,6 @@
 
 #include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
-#include "Tisko/Support/SettingsStore.h"
 
 // Pauses, settings taken into use, and the head tracker whose held forward tilt asks for
 // a look.
@@ -10,7 +9,7 @@
 namespace tisko {
 
 void Monitor::setPause(std::optional<Date> until) {
-    SettingsStore::setPausedUntil(until);
+    m_services.store->setPausedUntil(until);
     Log::info(CheckLog::pause(until));
     refreshState();
 }
@@ -20,14 +19,14 @@ void Monitor::pauseUntilTomorrow() {
 }
 
 void Monitor::applySettings() {
-    m_policy.cooldown = SettingsStore::cooldown();
+    m_policy.cooldown = m_services.store->cooldown();
     scheduleClock();
     updateAirPods();
 }
 
 void Monitor::updateAirPods() {
     MotionSource& motion = *m_services.motion;
-    if (SettingsStore::useAirPods() && !motion.permissionDenied()) {
+    if (m_services.store->useAirPods() && !motion.permissionDenied()) {
         motion.start();
         return;
     }

@@ -2,8 +2,6 @@
 
 #include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
-#include "Tisko/Support/SettingsStore.h"
-#include "Tisko/Support/Storage.h"
 
 #include <algorithm>
 
@@ -33,7 +31,7 @@ void Monitor::resetReferenceCheck() {
 }
 
 void Monitor::saveBook() {
-    Storage::save(m_book, Storage::positionsFileName);
+    m_services.store->saveBook(m_book);
 }
 
 void Monitor::saveCalibration(const Calibration& calibration) {
@@ -80,7 +78,7 @@ void Monitor::rename(const Uuid& id, const QString& name) {
 }
 
 void Monitor::selectCalibrationForDisplays() {
-    if (!SettingsStore::autoSelectByDisplays())
+    if (!m_services.store->autoSelectByDisplays())
         return;
     const QString key = currentDisplayKey();
     // An active position recorded with these displays stays, even when a newer one was
@@ -101,7 +99,8 @@ void Monitor::dismissReferenceSuspect() {
     const std::optional<Calibration> active = m_book.active();
     if (!active)
         return;
-    SettingsStore::setReferenceHintDismissed(active->id, addSeconds(now(), hintDismissalSeconds));
+    m_services.store->setReferenceHintDismissed(active->id,
+                                                addSeconds(now(), hintDismissalSeconds));
     setReferenceSuspect(std::nullopt);
     Log::info(QStringLiteral("Aviso de posición descartado hasta mañana"));
 }
