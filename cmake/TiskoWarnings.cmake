@@ -1,9 +1,18 @@
-# tisko_set_warnings(target): the project's warning set, as errors when TISKO_WERROR is on.
+option(TISKO_SANITIZE "Build every project target with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+# tisko_set_warnings(target): the project's warning set, as errors when TISKO_WERROR is on,
+# and the sanitizers when TISKO_SANITIZE is on.
 function(tisko_set_warnings target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wshadow -Wconversion -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
   if(TISKO_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(TISKO_SANITIZE)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=address,undefined,float-cast-overflow -fno-omit-frame-pointer
+      -fno-sanitize-recover=undefined,float-cast-overflow)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined,float-cast-overflow)
   endif()
 endfunction()
 

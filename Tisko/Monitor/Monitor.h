@@ -20,6 +20,10 @@
 
 namespace tisko {
 
+namespace test {
+class MonitorHarness;
+}
+
 // The one long-lived watcher: it owns the positions, the day counters and the warning
 // bookkeeping, looks through the camera on its clock (and when asked), judges what it sees,
 // warns, counts and saves. Lives on the main thread; every operation runs there.
@@ -133,14 +137,6 @@ public:
     bool airPodsConnected() const { return m_airPodsConnected; }
     std::optional<ReferenceCheck::Problem> referenceSuspect() const { return m_referenceSuspect; }
 
-    // The bookkeeping behind the gates and the warnings, read by tests and diagnostics.
-    const AlertPolicy& policy() const { return m_policy; }
-    const AbsenceGate& absence() const { return m_absence; }
-    const EmptyLookBackOff& backOff() const { return m_backOff; }
-    std::optional<double> goodPitch() const { return m_goodPitch; }
-    // The clock's period in seconds since the last scheduleClock(), cut to what a timer
-    // keeps; 0 before it.
-    double clockInterval() const { return m_clockInterval; }
     // The current date of the Monitor's clock.
     Date now() const;
     // The local calendar of the Monitor's clock, which names today.
@@ -167,6 +163,9 @@ Q_SIGNALS:
     void referenceSuspectChanged();
 
 private:
+    // Reads the bookkeeping behind the gates and the warnings, which nothing else needs.
+    friend class test::MonitorHarness;
+
     // The clock's own gates: someone in front, and no back-off after empty looks.
     bool clockMayLook();
     void startLook(const Calibration& calibration, Trigger trigger);
