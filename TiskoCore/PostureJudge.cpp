@@ -21,15 +21,15 @@ PostureVerdict judge(const std::optional<HeadMeasurement>& measurement,
                      bool watchCloseness, bool watchSlouch) {
     if (!measurement)
         return PostureVerdict::away();
-    const double ratio = closeness(*measurement, calibration.reference);
-    const bool close = ratio >= 1 + thresholds.closeness;
+    const PostureVerdict::Figures figures{closeness(*measurement, calibration.reference),
+                                          drop(*measurement, calibration.reference)};
+    const bool close = figures.closeness >= 1 + thresholds.closeness;
     if (watchCloseness && close)
-        return PostureVerdict::tooClose(ratio);
-    const double d = drop(*measurement, calibration.reference);
+        return PostureVerdict::tooClose(figures.closeness).judgedOn(figures);
     // A face that is too close also looks lower; never call that slouching.
-    if (watchSlouch && d >= thresholds.drop && !close)
-        return PostureVerdict::slouching(d);
-    return PostureVerdict::fine();
+    if (watchSlouch && figures.drop >= thresholds.drop && !close)
+        return PostureVerdict::slouching(figures.drop).judgedOn(figures);
+    return PostureVerdict::fine().judgedOn(figures);
 }
 
 } // namespace tisko::PostureJudge

@@ -1,13 +1,21 @@
 include(${CMAKE_CURRENT_LIST_DIR}/TiskoHardening.cmake)
+option(TISKO_SANITIZE "Build every project target with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
 # tisko_set_warnings(target): the project's warning set, as errors when TISKO_WERROR is on,
-# and the hardening every target of the project is built with.
+# the hardening every target of the project is built with, and the sanitizers when
+# TISKO_SANITIZE is on.
 function(tisko_set_warnings target)
   tisko_harden(${target})
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wshadow -Wconversion -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
   if(TISKO_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(TISKO_SANITIZE)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=address,undefined,float-cast-overflow -fno-omit-frame-pointer
+      -fno-sanitize-recover=undefined,float-cast-overflow)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined,float-cast-overflow)
   endif()
 endfunction()
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Tisko/App/LaunchSwitches.h"
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/App/SingleInstance.h"
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/MenuBarPanel.h"

@@ -1,6 +1,6 @@
 #include "Tisko/Debug/DebugTools.h"
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Camera/CameraLook.h"
 #include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Camera/CameraUsage.h"

@@ -1,6 +1,6 @@
 #include "Tisko/Interface/CalibrationModel.h"
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/System/Permissions.h"
 

@@ -1,6 +1,6 @@
 #include "Tisko/Interface/DetectionPage.h"
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Interface/DetectionModel.h"
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Support/SettingsStore.h"

@@ -1,6 +1,6 @@
 #include "Tisko/Interface/GeneralPage.h"
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Interface/GeneralModel.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/SettingsForm.h"

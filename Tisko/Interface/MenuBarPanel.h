@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Interface/PanelModel.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "Tisko/Interface/PositionsPage.h"
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Interface/SettingsIcons.h"

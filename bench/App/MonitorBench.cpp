@@ -1,7 +1,7 @@
 // The Monitor on the real machine, through a sample camera of a real photograph: the time
 // from a manual look to its log line with the CPU each look costs (landmark model load
 // included, as every look loads it), and the cost of one clock tick that only runs its gates.
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 

@@ -1,8 +1,8 @@
 // The tray's costs on the main thread: the icon drawn at every tray size, the panel from the
 // click's signal to shown and painted, and the tray icon created once a host is there.
 // Run inside tests/harness/run-headless for a real X server (trayer gives a tray host).
-#include "Tisko/App/CameraAvailability.h"
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/CameraAvailability.h"
+#include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Support/Storage.h"

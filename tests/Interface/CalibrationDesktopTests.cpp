@@ -1,6 +1,6 @@
 // The recording window in the headless desktop: a sample camera of a photograph, a real
 // click on "Tomar posición", and the position in the data file.
-#include "../App/MonitorHarness.h"
+#include "../Monitor/MonitorHarness.h"
 #include "EventLoop.h"
 
 #include "Tisko/Camera/CameraLook.h"

@@ -1,6 +1,6 @@
 // The recording of a position on stepped time, through camera sessions whose frames and
 // faces the test hands over.
-#include "../App/MonitorHarness.h"
+#include "../Monitor/MonitorHarness.h"
 #include "EventLoop.h"
 
 #include "Tisko/Interface/CalibrationModel.h"

@@ -45,7 +45,7 @@ TEST(SettingsDetection, cooldownChangeTakesEffectWithoutEndingTheRun) {
     ASSERT_EQ(check().size(), 1);
     h.clock().advance(600);
     ASSERT_EQ(check().size(), 1) << "the second warning of the run";
-    const double interval = h.monitor().clockInterval();
+    const double interval = h.clockInterval();
 
     h.open(SettingsTab::detection);
     QComboBox* cooldown = picker(h.window.get(), QStringLiteral("Como mucho un aviso cada"));
@@ -54,9 +54,9 @@ TEST(SettingsDetection, cooldownChangeTakesEffectWithoutEndingTheRun) {
     QTest::keyClick(cooldown, Qt::Key_End);
     EXPECT_EQ(cooldown->currentText(), QStringLiteral("30 minutos"));
     EXPECT_EQ(SettingsStore::cooldownMinutes(), 30);
-    EXPECT_EQ(h.monitor().policy().cooldown, 1800);
-    EXPECT_EQ(h.monitor().policy().streak, 2);
-    EXPECT_EQ(h.monitor().clockInterval(), interval);
+    EXPECT_EQ(h.policy().cooldown, 1800);
+    EXPECT_EQ(h.policy().streak, 2);
+    EXPECT_EQ(h.clockInterval(), interval);
     h.clock().advance(3599);
     EXPECT_TRUE(check().isEmpty()) << "the third warning waits twice the new cool-down";
 }
@@ -76,7 +76,7 @@ TEST(SettingsDetection, aStoredValueOffTheListIsShownAsItselfAndKept) {
     QTest::keyClick(picker(h.window.get(), QStringLiteral("Sensibilidad")), Qt::Key_Down);
     EXPECT_EQ(SettingsStore::sensitivity(), 4);
     EXPECT_EQ(SettingsStore::interval(), 45);
-    EXPECT_EQ(h.monitor().clockInterval(), 45);
+    EXPECT_EQ(h.clockInterval(), 45);
 
     // A hand edit of the file shows when the page is shown again.
     QSettings(SettingsStore::filePath(), QSettings::IniFormat)

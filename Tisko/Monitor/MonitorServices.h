@@ -1,9 +1,10 @@
 #pragma once
 
-#include "Tisko/App/CameraAvailability.h"
-#include "Tisko/App/Clock.h"
-#include "Tisko/App/MotionSource.h"
-#include "Tisko/App/SessionEvents.h"
+#include "Tisko/Monitor/CameraAvailability.h"
+#include "Tisko/Monitor/Clock.h"
+#include "Tisko/Monitor/MonitorStore.h"
+#include "Tisko/Monitor/MotionSource.h"
+#include "Tisko/Monitor/SessionEvents.h"
 #include "Tisko/Camera/LookResult.h"
 #include "Tisko/System/Presence.h"
 #include "Tisko/System/ScreenState.h"
@@ -26,6 +27,8 @@ struct MonitorServices {
                                     double timeout, std::function<void(const LookResult&)>)>;
 
     std::unique_ptr<Clock> clock;
+    // The settings it watches by, the pause, and the files of positions and counters.
+    std::unique_ptr<MonitorStore> store;
     Look look;
     std::unique_ptr<CameraAvailability> cameras;
     std::unique_ptr<ScreenState> screen;
@@ -37,8 +40,9 @@ struct MonitorServices {
     // Shows the warning for a bad verdict.
     std::function<void(const PostureVerdict&)> notify;
 
-    // The real machine: system clock, CameraLook::take, the desktop's probes, the head
-    // tracker and the desktop's notifications. Needs the QGuiApplication.
+    // The real machine: system clock, the user's settings and data files, CameraLook::take, the
+    // desktop's probes, the head tracker and the desktop's notifications. Needs the
+    // QGuiApplication.
     static MonitorServices forThisDesktop();
 };
 

@@ -2,6 +2,7 @@
 #include "LoggedLines.h"
 #include "TestFiles.h"
 
+#include "Tisko/Monitor/SavedMonitorStore.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 
@@ -30,6 +31,8 @@ MonitorHarness::MonitorHarness(Date start, long offsetSeconds)
 
     MonitorServices services;
     m_clock = install<SimulatedClock>(services.clock, start, offsetSeconds);
+    // The real settings file and data folder, in the private home.
+    services.store = std::make_unique<SavedMonitorStore>();
     m_camera = install<FakeCamera>(services.cameras);
     m_screen = install<FakeScreen>(services.screen);
     m_presence = install<FakePresence>(services.presence);

@@ -65,7 +65,7 @@ TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
 
     m.look(Trigger::manual);
     h.finishLook(faceResult(closeFace()));
-    ASSERT_EQ(m.policy().streak, 1);
+    ASSERT_EQ(h.policy().streak, 1);
 
     Calibration again = position("OFICINÁ", std::nullopt);
     again.reference.eyeDistance.reset();
@@ -73,10 +73,10 @@ TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
     ASSERT_EQ(m.book().calibrations.size(), 1u);
     EXPECT_EQ(m.book().calibrations.front().id, id);
     EXPECT_EQ(m.book().calibrations.front().name, "OFICINÁ");
-    EXPECT_EQ(m.policy().streak, 0) << "a new position starts with no warning history";
+    EXPECT_EQ(h.policy().streak, 0) << "a new position starts with no warning history";
     EXPECT_FALSE(m.lastVerdict().has_value()) << "nor with the verdict judged by the old one";
-    EXPECT_FALSE(m.policy().lastAlert.has_value());
-    EXPECT_FALSE(m.goodPitch().has_value());
+    EXPECT_FALSE(h.policy().lastAlert.has_value());
+    EXPECT_FALSE(h.goodPitch().has_value());
     EXPECT_EQ(h.newLogLines().last(),
               QStringLiteral("Posición guardada: OFICINÁ · cara 0.300 · ojos 0.000"));
 }
@@ -86,13 +86,13 @@ TEST(Positions, selectMakesActiveResetsTheHintAndTakesThePitch) {
     Monitor& m = h.monitor();
     const Uuid mesa = m.book().calibrations[0].id;
     ASSERT_TRUE(m.referenceSuspect().has_value());
-    const int streak = int(m.policy().streak);
+    const int streak = int(h.policy().streak);
 
     m.select(mesa);
     EXPECT_EQ(m.book().active()->name, "Mesa");
-    EXPECT_EQ(m.goodPitch(), 0.1);
+    EXPECT_EQ(h.goodPitch(), 0.1);
     EXPECT_FALSE(m.referenceSuspect().has_value());
-    EXPECT_EQ(m.policy().streak, streak) << "choosing does not touch the warnings";
+    EXPECT_EQ(h.policy().streak, streak) << "choosing does not touch the warnings";
     EXPECT_EQ(savedBook(h).activeID, mesa);
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
 
@@ -108,7 +108,7 @@ TEST(Positions, removingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGood
     m.remove(m.book().active()->id);
     EXPECT_EQ(m.book().active()->name, "Mesa");
     EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about Sofá";
-    EXPECT_EQ(m.goodPitch(), 0.3);
+    EXPECT_EQ(h.goodPitch(), 0.3);
     EXPECT_TRUE(h.newLogLines().isEmpty());
     EXPECT_EQ(savedBook(h), m.book());
     m.remove(m.book().active()->id);
@@ -148,7 +148,7 @@ TEST(Positions, displaysChooseTheNewestPositionRecordedWithThem) {
     h.displayKey = QStringLiteral("displays:A");
     Q_EMIT h.events().displaysChanged();
     EXPECT_EQ(m.book().active()->name, "Casa");
-    EXPECT_EQ(m.goodPitch(), 0.2);
+    EXPECT_EQ(h.goodPitch(), 0.2);
     EXPECT_FALSE(m.referenceSuspect().has_value());
     EXPECT_EQ(savedBook(h).activeID, m.book().active()->id);
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Pantallas cambiadas: paso a «Casa»")});

@@ -1,6 +1,7 @@
-#include "Tisko/App/MonitorServices.h"
+#include "Tisko/Monitor/MonitorServices.h"
 
-#include "Tisko/App/SystemClock.h"
+#include "Tisko/Monitor/SavedMonitorStore.h"
+#include "Tisko/Monitor/SystemClock.h"
 #include "Tisko/Camera/CameraLook.h"
 #include "Tisko/System/DisplaySet.h"
 #include "Tisko/System/Notifier.h"
@@ -10,6 +11,7 @@ namespace tisko {
 MonitorServices MonitorServices::forThisDesktop() {
     MonitorServices services;
     services.clock = std::make_unique<SystemClock>();
+    services.store = std::make_unique<SavedMonitorStore>();
     services.look = [](const std::optional<QString>& cameraID, int frames, double timeout,
                        std::function<void(const LookResult&)> completion) {
         CameraLook::take(cameraID, frames, timeout, std::move(completion));

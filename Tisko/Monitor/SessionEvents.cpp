@@ -1,4 +1,4 @@
-#include "Tisko/App/SessionEvents.h"
+#include "Tisko/Monitor/SessionEvents.h"
 
 #include "Tisko/System/DisplayWatcher.h"
 #include "Tisko/System/WakeWatcher.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tisko/App/MotionSource.h"
+#include "Tisko/Monitor/MotionSource.h"
 #include "Tisko/Motion/HeadphoneMotion.h"
 
 namespace tisko {

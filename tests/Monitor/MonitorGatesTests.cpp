@@ -133,13 +133,13 @@ TEST(MonitorPresence, absenceAndReturnAreLoggedOnceEach) {
     EXPECT_EQ(h.newLogLines(),
               QStringList{QStringLiteral("Nadie delante (sin teclado ni ratón 3 min, o pantalla en "
                                          "reposo): dejo de mirar")});
-    EXPECT_TRUE(h.monitor().absence().skipping());
+    EXPECT_TRUE(h.absence().skipping());
     EXPECT_EQ(h.camera().looksTaken, 0);
 
     // A manual or AirPods look does not end the absence.
     h.monitor().look(Trigger::manual);
     h.finishLook(faceResult(fineFace()));
-    EXPECT_TRUE(h.monitor().absence().skipping());
+    EXPECT_TRUE(h.absence().skipping());
     h.newLogLines();
 
     h.presence().displayAsleep = false;
@@ -162,7 +162,7 @@ TEST(MonitorBackOff, emptyClockLooksSlowTheClockButLooksThatAnalysedNoFrameDoNot
     ASSERT_TRUE(h.tickAndAnswer(nothingAnalysed));
     EXPECT_EQ(h.newLogLines().last(),
               QStringLiteral("Mirada (reloj): la cámara no ha dado ninguna imagen"));
-    EXPECT_FALSE(h.monitor().backOff().active());
+    EXPECT_FALSE(h.backOff().active());
     ASSERT_TRUE(h.tickAndAnswer(nobodyResult()));
     EXPECT_TRUE(h.newLogLines().contains(
         QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte")));
@@ -271,7 +271,7 @@ TEST(MonitorAirPods, heldForwardTiltLooksEarly) {
     h.finishLook(faceResult(fineFace()));
     EXPECT_TRUE(
         h.newLogLines().first().startsWith(QStringLiteral("Mirada (seguidor de cabeza) · ")));
-    EXPECT_DOUBLE_EQ(*h.monitor().goodPitch(), 0.10 - 0.40);
+    EXPECT_DOUBLE_EQ(*h.goodPitch(), 0.10 - 0.40);
 }
 
 TEST(MonitorAirPods, pitchIsIgnoredWhilePausedOrWithoutReference) {
@@ -290,21 +290,21 @@ TEST(MonitorAirPods, pitchIsIgnoredWhilePausedOrWithoutReference) {
 
 TEST(MonitorGoodPitch, setOnlyByFineLooksThatStartedWithAPitch) {
     Watching h(0.2);
-    EXPECT_EQ(h.monitor().goodPitch(), 0.2) << "a new position brings its own pitch";
+    EXPECT_EQ(h.goodPitch(), 0.2) << "a new position brings its own pitch";
     h.motion().currentPitch = 0.05;
     h.monitor().look(Trigger::manual);
     h.motion().stop(); // disconnected before the result came
     h.finishLook(faceResult(fineFace()));
-    EXPECT_EQ(h.monitor().goodPitch(), 0.05);
+    EXPECT_EQ(h.goodPitch(), 0.05);
 
     h.motion().currentPitch = -0.3;
     h.monitor().look(Trigger::manual);
     h.finishLook(faceResult(slouchedFace()));
-    EXPECT_EQ(h.monitor().goodPitch(), 0.05) << "a bad look leaves it";
+    EXPECT_EQ(h.goodPitch(), 0.05) << "a bad look leaves it";
     h.motion().currentPitch.reset();
     h.monitor().look(Trigger::manual);
     h.finishLook(faceResult(fineFace()));
-    EXPECT_EQ(h.monitor().goodPitch(), 0.05) << "no pitch, nothing to remember";
+    EXPECT_EQ(h.goodPitch(), 0.05) << "no pitch, nothing to remember";
 }
 
 } // namespace

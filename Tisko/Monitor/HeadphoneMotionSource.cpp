@@ -1,4 +1,4 @@
-#include "Tisko/App/HeadphoneMotionSource.h"
+#include "Tisko/Monitor/HeadphoneMotionSource.h"
 
 namespace tisko {
 

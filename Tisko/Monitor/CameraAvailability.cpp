@@ -1,4 +1,4 @@
-#include "Tisko/App/CameraAvailability.h"
+#include "Tisko/Monitor/CameraAvailability.h"
 
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/System/Permissions.h"

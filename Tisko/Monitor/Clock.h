@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tisko/App/RepeatingTimer.h"
+#include "Tisko/Monitor/RepeatingTimer.h"
 #include "TiskoCore/Date.h"
 
 #include <memory>

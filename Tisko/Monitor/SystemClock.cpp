@@ -1,4 +1,4 @@
-#include "Tisko/App/SystemClock.h"
+#include "Tisko/Monitor/SystemClock.h"
 
 #include <QDateTime>
 #include <QTimer>

@@ -3,7 +3,7 @@
 #include "SimulatedClock.h"
 #include "TempHome.h"
 
-#include "Tisko/App/Monitor.h"
+#include "Tisko/Monitor/Monitor.h"
 
 #include <QString>
 #include <QStringList>
@@ -90,6 +90,15 @@ public:
     FakePresence& presence() { return *m_presence; }
     FakeMotion& motion() { return *m_motion; }
     SessionEvents& events() { return *m_events; }
+
+    // The Monitor's bookkeeping behind the gates and the warnings.
+    const AlertPolicy& policy() const { return m_monitor->m_policy; }
+    const AbsenceGate& absence() const { return m_monitor->m_absence; }
+    const EmptyLookBackOff& backOff() const { return m_monitor->m_backOff; }
+    std::optional<double> goodPitch() const { return m_monitor->m_goodPitch; }
+    // The clock's period in seconds since the last scheduleClock(), cut to what a timer
+    // keeps; 0 before it.
+    double clockInterval() const { return m_monitor->m_clockInterval; }
 
     // The display key the probe reports.
     QString displayKey = QStringLiteral("displays:");

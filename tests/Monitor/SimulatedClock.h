@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tisko/App/Clock.h"
+#include "Tisko/Monitor/Clock.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Tisko/App/MonitorServices.h"
+#include "Tisko/Monitor/LookTrigger.h"
+#include "Tisko/Monitor/MonitorServices.h"
 #include "TiskoCore/AbsenceGate.h"
 #include "TiskoCore/AlertPolicy.h"
 #include "TiskoCore/CalibrationBook.h"
@@ -19,9 +20,17 @@
 
 namespace tisko {
 
+namespace test {
+class MonitorHarness;
+}
+
 // The one long-lived watcher: it owns the positions, the day counters and the warning
 // bookkeeping, looks through the camera on its clock (and when asked), judges what it sees,
 // warns, counts and saves. Lives on the main thread; every operation runs there.
+// Its rules live in one source file each: the state (Monitor.cpp), the gates
+// (MonitorGates.cpp), the check cycle (MonitorCheck.cpp), pauses and the head tracker
+// (MonitorPause.cpp) and the positions (MonitorPositions.cpp); the log sentences are
+// CheckLog's.
 class Monitor : public QObject {
     Q_OBJECT
     Q_PROPERTY(tisko::Monitor::State state READ state NOTIFY stateChanged)
@@ -64,7 +73,7 @@ public:
     };
 
     // Who asked for a look.
-    enum class Trigger { clock, airPods, manual };
+    using Trigger = LookTrigger;
 
     // The frames, timeout and settle of one look, as every caller passes them.
     static constexpr int lookFrames = 6;
@@ -128,14 +137,6 @@ public:
     bool airPodsConnected() const { return m_airPodsConnected; }
     std::optional<ReferenceCheck::Problem> referenceSuspect() const { return m_referenceSuspect; }
 
-    // The bookkeeping behind the gates and the warnings, read by tests and diagnostics.
-    const AlertPolicy& policy() const { return m_policy; }
-    const AbsenceGate& absence() const { return m_absence; }
-    const EmptyLookBackOff& backOff() const { return m_backOff; }
-    std::optional<double> goodPitch() const { return m_goodPitch; }
-    // The clock's period in seconds since the last scheduleClock(), cut to what a timer
-    // keeps; 0 before it.
-    double clockInterval() const { return m_clockInterval; }
     // The current date of the Monitor's clock.
     Date now() const;
     // The local calendar of the Monitor's clock, which names today.
@@ -162,6 +163,11 @@ Q_SIGNALS:
     void referenceSuspectChanged();
 
 private:
+    // Reads the bookkeeping behind the gates and the warnings, which nothing else needs.
+    friend class test::MonitorHarness;
+
+    // The clock's own gates: someone in front, and no back-off after empty looks.
+    bool clockMayLook();
     void startLook(const Calibration& calibration, Trigger trigger);
     void handle(const LookResult& result, const Calibration& calibration, Trigger trigger,
                 std::optional<double> pitch);
@@ -177,7 +183,7 @@ private:
     void setIsLooking(bool looking);
     void setAirPodsConnected(bool connected);
     void setReferenceSuspect(std::optional<ReferenceCheck::Problem> suspect);
-    static AlertPolicy freshPolicy();
+    AlertPolicy freshPolicy() const;
 
     MonitorServices m_services;
 
