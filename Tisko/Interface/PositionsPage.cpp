@@ -5,6 +5,7 @@
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Interface/SettingsIcons.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "TiskoCore/CalibrationBook.h"
 #include "Tisko/System/DisplaySet.h"
 
 #include <QCheckBox>
@@ -132,6 +133,7 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     text->setSpacing(1);
     if (m_editing == id) {
         auto* field = new QLineEdit(m_draftName);
+        field->setMaxLength(static_cast<int>(CalibrationBook::longestName));
         field->setPlaceholderText(tr("Nombre"));
         connect(field, &QLineEdit::textEdited, this,
                 [this](const QString& draft) { m_draftName = draft; });
@@ -139,7 +141,9 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
         text->addWidget(field);
         QMetaObject::invokeMethod(field, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
     } else {
-        text->addWidget(new QLabel(row.name));
+        auto* name = new QLabel(row.name);
+        name->setTextFormat(Qt::PlainText);
+        text->addWidget(name);
     }
     text->addWidget(SettingsForm::footer(row.detail));
     layout->addLayout(text, 1);
