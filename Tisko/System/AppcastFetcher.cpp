@@ -152,7 +152,8 @@ void AppcastFetcher::replyFinished(QNetworkReply* reply) {
         finish({{}, isCompressed(*reply) ? badCompression() : reply->errorString()});
         return;
     }
-    if (status >= 300 && status < 400)
+    // A loop of redirects can end on an interim or redirect status that nothing follows.
+    if (m_redirects > 0 && (status < 200 || (status >= 300 && status < 400)))
         finish({{}, tooManyRedirects()});
     else if (status != 200)
         finish({{}, QStringLiteral("el servidor responde %1").arg(status)});

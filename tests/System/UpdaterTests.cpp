@@ -4,10 +4,12 @@
 #include "LoggedLines.h"
 #include "TempHome.h"
 
+#include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/Notifier.h"
 #include "Tisko/System/Updater.h"
 
+#include <QFile>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -28,12 +30,14 @@ QByteArray feedOffering(const char* version) {
 // on a fake centre and the windows it asks for recorded.
 struct UpdaterTests : ::testing::Test {
     UpdaterTests() {
+        Log::restartForTesting(); // each test's lines in its own home
         SettingsStore::setUpdateFeedURL(server.address().toString());
         environment.now = [this] { return now; };
         environment.jitter = [] { return 0.0; };
         environment.inFocus = [this] { return inFocus; };
         environment.center = &center;
         environment.current = QVersionNumber(0, 9);
+        environment.checkTime = checkTime;
         start();
     }
     // A new launch at the simulated time.
@@ -55,6 +59,7 @@ struct UpdaterTests : ::testing::Test {
         ASSERT_TRUE(test::waitUntil([&] { return windows.size() > before; }));
     }
 
+    static constexpr std::chrono::milliseconds checkTime = 2s;
     test::TempHome home;
     test::FakeNotificationCenter center;
     // The server's socket needs the application's event loop, so the application comes first.
@@ -132,6 +137,58 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     }
     EXPECT_TRUE(center.added.empty());
     EXPECT_FALSE(updater->availableVersion());
+}
+
+// The peak of this process's resident memory, in kB.
+qint64 peakMemoryKb() {
+    QFile status(u"/proc/self/status"_qs);
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+TEST_F(UpdaterTests, hostileServersEndInTimeWithTheirOwnWordsAndLittleMemory) {
+    const QByteArray ok = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+    const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
+    // 32 MB of nothing in 32 kB.
+    const QByteArray bomb = qCompress(QByteArray(32 * 1024 * 1024, '\0'), 9).mid(4);
+    const std::pair<std::function<void()>, const char*> cases[] = {
+        // 2 GB in chunks, which announce no length.
+        {[&] { server.stream(ok + "Transfer-Encoding: chunked\r\n\r\n", chunk, 32768); },
+         "pasa de 1 MB"},
+        // A byte every tenth of a second: the transfer never goes quiet, the check ends anyway.
+        {[&] { server.stream(ok + "Content-Length: 100000\r\n\r\n", " ", 100000, 100ms); },
+         "el servidor tarda demasiado"},
+        {[&] { server.redirect(server.address()); }, "demasiadas redirecciones"},
+        {[&] {
+             server.stream(ok + "Content-Encoding: deflate\r\nContent-Length: " +
+                               QByteArray::number(bomb.size()) + "\r\n\r\n",
+                           bomb, 1);
+         },
+         "el contenido comprimido no es válido o es demasiado grande"},
+    };
+    const qint64 memoryBefore = peakMemoryKb();
+    for (const auto& [arrange, line] : cases) {
+        const qsizetype before = test::loggedErrors().size();
+        const size_t windowsBefore = windows.size();
+        arrange();
+        updater->checkForUpdates();
+        updater->checkForUpdates(); // a later click joins the check and gets its answer
+        ASSERT_TRUE(test::waitUntil([&] { return windows.size() > windowsBefore; }, checkTime + 3s))
+            << line;
+        test::spin(50ms);
+        ASSERT_EQ(windows.size(), windowsBefore + 1) << line;
+        EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::failed) << line;
+        EXPECT_TRUE(windows.back().error.contains(QString::fromUtf8(line)))
+            << windows.back().error.toStdString();
+        const QStringList errors = test::loggedErrors().mid(before);
+        EXPECT_EQ(errors.size(), 1) << line;
+        EXPECT_EQ(errors.value(0), u"Actualizaciones: "_qs + windows.back().error);
+    }
+    EXPECT_LT(peakMemoryKb() - memoryBefore, 64 * 1024) << "kB more at the peak";
 }
 
 TEST_F(UpdaterTests, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
