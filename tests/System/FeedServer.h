@@ -8,6 +8,13 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tisko::test {
 
@@ -92,6 +99,54 @@ private:
     int m_count = 0;
     std::chrono::milliseconds m_gap{};
     int m_requests = 0;
+};
+
+// Answers one request on 127.0.0.1 with `chunks` chunks of 64 kB, from a thread of its own
+// and as fast as the client takes them, so that the client's event loop does not pace it.
+class ChunkFlood {
+public:
+    explicit ChunkFlood(int chunks) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (::bind(m_listener, any, size) != 0 || ::listen(m_listener, 1) != 0 ||
+            ::getsockname(m_listener, any, &size) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this, chunks] {
+            pollfd waiting{m_listener, POLLIN, 0};
+            if (::poll(&waiting, 1, 10000) != 1)
+                return;
+            const int fd = ::accept(m_listener, nullptr, nullptr);
+            char request[4096];
+            if (::recv(fd, request, sizeof request, 0) > 0) {
+                const QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n"
+                                        "Transfer-Encoding: chunked\r\n\r\n";
+                const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
+                bool open = ::send(fd, head.constData(), size_t(head.size()), MSG_NOSIGNAL) > 0;
+                for (int i = 0; open && i < chunks; ++i)
+                    open = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL) ==
+                           chunk.size();
+            }
+            ::close(fd);
+        });
+    }
+    ~ChunkFlood() {
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_listener);
+    }
+    ChunkFlood(const ChunkFlood&) = delete;
+    ChunkFlood& operator=(const ChunkFlood&) = delete;
+    QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_port)); }
+
+private:
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::thread m_thread;
 };
 
 } // namespace tisko::test
