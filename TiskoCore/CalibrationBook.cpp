@@ -42,19 +42,31 @@ std::optional<Calibration> CalibrationBook::active() const {
     return calibrations.front();
 }
 
+std::string CalibrationBook::limitedName(std::string_view name) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        // A character starts at every byte that is not a UTF-8 continuation byte.
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 && ++characters > longestName)
+            return std::string(name.substr(0, i));
+    }
+    return std::string(name);
+}
+
 void CalibrationBook::save(const Calibration& calibration) {
-    const std::string name = folded(calibration.name);
+    Calibration saved = calibration;
+    saved.name = limitedName(calibration.name);
+    const std::string name = folded(saved.name);
     for (Calibration& existing : calibrations) {
         if (folded(existing.name) == name) {
             const Uuid keptID = existing.id;
-            existing = calibration;
+            existing = saved;
             existing.id = keptID;
             activeID = keptID;
             return;
         }
     }
-    calibrations.push_back(calibration);
-    activeID = calibration.id;
+    calibrations.push_back(saved);
+    activeID = saved.id;
 }
 
 void CalibrationBook::remove(const Uuid& id) {

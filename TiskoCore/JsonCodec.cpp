@@ -284,7 +284,8 @@ std::optional<CalibrationBook> JsonCodec<CalibrationBook>::decode(std::string_vi
         c.displayKey = reader.optionalText(entry, "displayKey");
         c.headPitch = reader.optionalNumber(entry, "headPitch");
         c.id = reader.uuid(entry, "id", true);
-        c.name = reader.text(entry, "name");
+        // A longer name is cut rather than refused, so no position is lost.
+        c.name = CalibrationBook::limitedName(reader.text(entry, "name"));
         if (const json* reference = reader.object(entry, "reference"))
             c.reference = readMeasurement(reader, *reference);
         if (reader.failed)

@@ -4,6 +4,7 @@
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/CameraPreview.h"
 #include "Tisko/Interface/ProminentButton.h"
+#include "TiskoCore/CalibrationBook.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -189,6 +190,7 @@ CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> 
     m_name->setPlaceholderText(CalibrationModel::nameLabel());
     m_name->setAccessibleName(CalibrationModel::nameLabel());
     m_name->setMaximumWidth(nameWidth);
+    m_name->setMaxLength(static_cast<int>(CalibrationBook::longestName));
     row->addWidget(m_name, 1);
     if (m_model.cameras().size() >= 2) {
         m_picker = new QComboBox(this);

@@ -3,7 +3,12 @@
 #include "Tisko/Support/Log.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tisko {
 
@@ -50,13 +55,32 @@ QString GeneralModel::proposedFileName() {
     return tr("Tisko recuento.csv");
 }
 
-bool GeneralModel::exportCsv(const DailyTally& tally, const QString& path) {
-    QSaveFile file(path);
-    const QByteArray bytes = QByteArray::fromStdString(tally.csv());
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    Log::error(QStringLiteral("Exportar: ") + file.errorString());
-    file.cancelWriting();
+QString GeneralModel::exportRefusal(const QString& path) {
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISLNK(status.st_mode))
+        return tr("«%1» es un enlace simbólico; elige otro nombre").arg(path);
+    // Anyone who may write in the folder could put a link there between the check and the
+    // save; a folder of the user's own, or one nobody else may write, is safe.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
+        status.st_uid != ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return tr("otros usuarios pueden escribir en la carpeta «%1»; elige otra").arg(folder);
+    return {};
+}
+
+bool GeneralModel::exportCsv(const DailyTally& tally, const QString& path, QString* reason) {
+    QString refused = exportRefusal(path);
+    if (refused.isEmpty()) {
+        QSaveFile file(path);
+        const QByteArray bytes = QByteArray::fromStdString(tally.csv());
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+            return true;
+        refused = file.errorString();
+        file.cancelWriting();
+    }
+    Log::error(QStringLiteral("Exportar: ") + refused);
+    if (reason)
+        *reason = refused;
     return false;
 }
 

@@ -29,9 +29,15 @@ public:
     static QString versionRow(const QString& version);
     // The name the save dialog proposes.
     static QString proposedFileName();
-    // Writes the tally's CSV to `path` atomically, replacing any file there. On failure logs
-    // "Exportar: <reason>", leaves the earlier file as it was and returns false.
-    static bool exportCsv(const DailyTally& tally, const QString& path);
+    // Why the CSV may not be written at `path`, in words for the user; empty when it may. A
+    // symbolic link is never written through (it may lead to any of the user's files), nor is
+    // a folder that other users may write and the user does not own (one of them could
+    // plant such a link there).
+    static QString exportRefusal(const QString& path);
+    // Writes the tally's CSV to `path` atomically, replacing any file there. On failure or
+    // refusal logs "Exportar: <reason>", leaves the earlier file as it was, puts the reason in
+    // `reason` when given and returns false.
+    static bool exportCsv(const DailyTally& tally, const QString& path, QString* reason = nullptr);
 };
 
 } // namespace tisko

@@ -15,6 +15,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -103,7 +104,15 @@ void GeneralPage::exportCounts() {
     dialog.selectFile(GeneralModel::proposedFileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    GeneralModel::exportCsv(m_monitor.tally(), dialog.selectedFiles().constFirst());
+    QString reason;
+    if (GeneralModel::exportCsv(m_monitor.tally(), dialog.selectedFiles().constFirst(), &reason))
+        return;
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Exportar recuento"),
+                                tr("No se ha podido exportar el recuento: %1").arg(reason),
+                                QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 } // namespace tisko

@@ -5,6 +5,7 @@
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Interface/SettingsIcons.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "TiskoCore/CalibrationBook.h"
 #include "Tisko/System/DisplaySet.h"
 
 #include <QCheckBox>
@@ -159,6 +160,7 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     text->setSpacing(1);
     if (m_editing == id) {
         auto* field = new QLineEdit(m_draftName);
+        field->setMaxLength(static_cast<int>(CalibrationBook::longestName));
         field->setPlaceholderText(tr("Nombre"));
         field->setAccessibleName(tr("Nuevo nombre de «%1»").arg(row.name));
         // Any change of the text counts, one made through assistive technology too.
@@ -168,7 +170,9 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
         text->addWidget(field);
         QMetaObject::invokeMethod(field, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
     } else {
-        text->addWidget(new QLabel(row.name));
+        auto* name = new QLabel(row.name);
+        name->setTextFormat(Qt::PlainText);
+        text->addWidget(name);
     }
     text->addWidget(SettingsForm::footer(row.detail));
     layout->addLayout(text, 1);

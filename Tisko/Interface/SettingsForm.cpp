@@ -88,6 +88,8 @@ QLabel* SettingsForm::footer(const QString& text) {
 
 QLabel* SettingsForm::secondary(const QString& text) {
     auto* label = new QLabel(text);
+    // Footers name files, cameras and positions: text, never markup.
+    label->setTextFormat(Qt::PlainText);
     label->setForegroundRole(QPalette::PlaceholderText);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     return label;

@@ -2,6 +2,14 @@
 
 namespace tisko {
 
+namespace {
+
+// The most of the detail the window shows (a server's words may be any length); the log
+// keeps them whole.
+constexpr qsizetype longestDetail = 300;
+
+} // namespace
+
 UpdatePrompt UpdatePrompt::forOutcome(const UpdateOutcome& outcome, const QString& current) {
     UpdatePrompt prompt;
     switch (outcome.kind) {
@@ -24,6 +32,8 @@ UpdatePrompt UpdatePrompt::forOutcome(const UpdateOutcome& outcome, const QStrin
         prompt.closeText = tr("Aceptar");
         break;
     }
+    if (prompt.detail.size() > longestDetail)
+        prompt.detail = prompt.detail.left(longestDetail) + QStringLiteral("…");
     return prompt;
 }
 

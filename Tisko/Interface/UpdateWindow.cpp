@@ -43,6 +43,9 @@ UpdateWindow::UpdateWindow(Opener opener, QWidget* parent)
         label->setWordWrap(true);
         label->setFixedWidth(textWidth);
     }
+    // The title and detail carry the feed's and the server's words: text, never markup.
+    m_title->setTextFormat(Qt::PlainText);
+    m_detail->setTextFormat(Qt::PlainText);
     m_notes->setTextFormat(Qt::RichText);
     m_notes->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(m_notes, &QLabel::linkActivated, this,

@@ -2,16 +2,14 @@
 
 #include "Tisko/Support/Log.h"
 
-#include <QFile>
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QtEndian>
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
+#include <utility>
 
 #include <unistd.h>
 
@@ -21,8 +19,6 @@ namespace {
 
 constexpr qsizetype datagramSize = 6 * sizeof(double);
 constexpr int pitchIndex = 4;
-// Ports refused and remembered, so each sender is logged once; the set is forgotten past this.
-constexpr qsizetype refusedPortsKept = 256;
 
 // The pitch field of a tracker datagram in degrees; absent for any other size or a value
 // that is not a finite number.
@@ -36,56 +32,10 @@ std::optional<double> pitchDegrees(const QByteArray& datagram) {
     return degrees;
 }
 
-// The address of a /proc/net/udp or udp6 "local_address" field ("0100007F:1092"): each
-// 32-bit word of the address is printed as a number in the machine's byte order, so storing
-// the number back gives the address's bytes.
-std::optional<std::pair<QHostAddress, quint16>> localAddress(const QByteArray& field) {
-    const qsizetype colon = field.indexOf(':');
-    if (colon != 8 && colon != 32)
-        return std::nullopt;
-    bool ok = false;
-    const uint port = field.mid(colon + 1).toUInt(&ok, 16);
-    if (!ok || port > 0xFFFF)
-        return std::nullopt;
-    quint8 bytes[16] = {};
-    for (qsizetype i = 0; i < colon / 8; ++i) {
-        const quint32 word = field.mid(i * 8, 8).toUInt(&ok, 16);
-        if (!ok)
-            return std::nullopt;
-        std::memcpy(bytes + i * 4, &word, sizeof word);
-    }
-    const QHostAddress address = colon == 8 ? QHostAddress(qFromBigEndian<quint32>(bytes))
-                                            : QHostAddress(bytes);
-    return std::pair{address, static_cast<quint16>(port)};
-}
-
-// The owners of every socket in the kernel's UDP tables that could have sent from `address`
-// and `port`: bound to that port on that address, its IPv4-mapped form, or any address.
-QList<uint> ownersOf(const QString& procRoot, const QHostAddress& address, quint16 port) {
-    QList<uint> owners;
-    for (const char* table : {"/net/udp", "/net/udp6"}) {
-        QFile file(procRoot + QLatin1String(table));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        file.readLine(); // the column names
-        while (!file.atEnd()) {
-            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-            if (fields.size() < 8)
-                continue;
-            const auto local = localAddress(fields[1]);
-            bool ok = false;
-            const uint uid = fields[7].toUInt(&ok);
-            if (!ok || !local || local->second != port)
-                continue;
-            const QHostAddress& bound = local->first;
-            if (bound.isEqual(address, QHostAddress::TolerantConversion) ||
-                bound == QHostAddress(QHostAddress::AnyIPv4) ||
-                bound == QHostAddress(QHostAddress::AnyIPv6))
-                owners.append(uid);
-        }
-    }
-    return owners;
-}
+// Datagrams handled before the event loop gets a turn again.
+constexpr int datagramsPerTurn = 256;
+// Ports remembered as having made the owners be read; older ones are forgotten first.
+constexpr qsizetype lookupsKept = 1024;
 
 } // namespace
 
@@ -96,6 +46,17 @@ HeadphoneMotion::HeadphoneMotion(quint16 port, QString procRoot, QObject* parent
     m_silence.setSingleShot(true);
     m_silence.setInterval(silenceMs);
     connect(&m_silence, &QTimer::timeout, this, [this] { connectionChanged(false); });
+    m_clock.start();
+    m_refusalReport.setSingleShot(true);
+    m_refusalReport.setInterval(refusalReportMs);
+    connect(&m_refusalReport, &QTimer::timeout, this, [this] {
+        if (m_unreportedRefusals == 0)
+            return;
+        Log::error(QStringLiteral("Seguidor de cabeza: descarto %1 datagramas más de remitentes "
+                                  "que no son este usuario")
+                       .arg(std::exchange(m_unreportedRefusals, 0)));
+        m_refusalReport.start();
+    });
 }
 
 HeadphoneMotion::~HeadphoneMotion() = default;
@@ -108,22 +69,31 @@ bool HeadphoneMotion::isDeviceMotionAvailable() const {
     if (m_socket)
         return true;
     QUdpSocket probe;
-    return probe.bind(QHostAddress::LocalHost, m_port);
+    return bound(probe);
+}
+
+bool HeadphoneMotion::bound(QUdpSocket& socket) const {
+    if (socket.bind(QHostAddress::LocalHost, m_port)) {
+        m_busyLogged = false;
+        return true;
+    }
+    // Told once, whether the probe or start() finds it, until the port is free again.
+    if (!m_busyLogged)
+        Log::error(QStringLiteral("Seguidor de cabeza: no puedo escuchar en el puerto %1: %2")
+                       .arg(m_port)
+                       .arg(socket.error() == QAbstractSocket::AddressInUseError
+                                ? QStringLiteral("lo usa otro programa")
+                                : socket.errorString()));
+    m_busyLogged = true;
+    return false;
 }
 
 void HeadphoneMotion::start() {
     if (m_running)
         return;
     auto socket = std::make_unique<QUdpSocket>();
-    if (!socket->bind(QHostAddress::LocalHost, m_port)) {
-        if (!m_busyLogged)
-            Log::error(QStringLiteral("Seguidor de cabeza: no puedo escuchar en el puerto %1: %2")
-                           .arg(m_port)
-                           .arg(socket->errorString()));
-        m_busyLogged = true;
+    if (!bound(*socket))
         return;
-    }
-    m_busyLogged = false;
     m_running = true;
     m_socket = std::move(socket);
     connect(m_socket.get(), &QUdpSocket::readyRead, this, &HeadphoneMotion::readDatagrams);
@@ -147,45 +117,87 @@ void HeadphoneMotion::stop() {
     // A later start() announces the tracker again with its first datagram.
     m_connected = false;
     m_pitch.reset();
-    m_trustedPort = 0;
+    m_owners.clear();
+    m_ownersReadAt.reset();
+    m_lookups.clear();
 }
 
 void HeadphoneMotion::readDatagrams() {
-    // The socket goes away in stop(), which a callback may call mid-batch.
-    while (m_running && m_socket && m_socket->hasPendingDatagrams()) {
+    // The socket goes away in stop(), which a callback may call mid-batch. A flood is taken a
+    // batch at a time, so the rest of the application gets its turns in between.
+    for (int handled = 0; m_running && m_socket && m_socket->hasPendingDatagrams(); ++handled) {
+        if (handled == datagramsPerTurn) {
+            QMetaObject::invokeMethod(this, &HeadphoneMotion::readDatagrams, Qt::QueuedConnection);
+            return;
+        }
         const QNetworkDatagram datagram = m_socket->receiveDatagram();
         if (fromOurUser(datagram))
             handleDatagram(datagram.data());
     }
 }
 
+bool HeadphoneMotion::ownersWanted(quint16 port, qint64 now) {
+    // A tracker sends from one socket many times a second: the owners are read again only
+    // after a while, in case the socket changed hands, or for a port they did not list yet,
+    // but that not more often than every ownerReadGapMs, nor for one port more than once
+    // in ownerRecheckMs.
+    if (!m_ownersReadAt || now - *m_ownersReadAt >= ownerRecheckMs)
+        return true;
+    if (m_owners.contains(port) || now - *m_ownersReadAt < ownerReadGapMs)
+        return false;
+    if (const auto last = m_lookups.constFind(port);
+        last != m_lookups.cend() && now - *last < ownerRecheckMs)
+        return false;
+    if (m_lookups.size() >= lookupsKept)
+        m_lookups.removeIf(
+            [&](const auto& entry) { return now - entry.value() >= ownerRecheckMs; });
+    if (m_lookups.size() < lookupsKept)
+        m_lookups.insert(port, now);
+    return true;
+}
+
 bool HeadphoneMotion::fromOurUser(const QNetworkDatagram& datagram) {
     const auto port = static_cast<quint16>(datagram.senderPort());
-    // A tracker sends from one socket many times a second: its owner is looked up again
-    // only when the port changes or after a while, in case the socket changed hands.
-    if (port == m_trustedPort && !m_trustedSince.hasExpired(ownerRecheckMs))
-        return true;
-    const QList<uint> owners = ownersOf(m_procRoot, datagram.senderAddress(), port);
-    const uint user = ::geteuid();
-    const bool ours = !owners.isEmpty() &&
-                      std::all_of(owners.begin(), owners.end(), [&](uint uid) { return uid == user; });
-    if (ours) {
-        m_trustedPort = port;
-        m_trustedSince.start();
-        return true;
+    const qint64 now = m_clock.elapsed();
+    if (ownersWanted(port, now)) {
+        m_owners.clear();
+        for (const char* table : {"/net/udp", "/net/udp6"}) {
+            for (const UdpTable::Socket& socket : UdpTable::read(m_procRoot + QLatin1String(table)))
+                m_owners.insert(socket.port, socket);
+        }
+        m_ownersReadAt = now;
     }
-    if (m_trustedPort == port)
-        m_trustedPort = 0;
-    if (m_refusedPorts.size() >= refusedPortsKept)
-        m_refusedPorts.clear();
-    if (!m_refusedPorts.contains(port)) {
-        m_refusedPorts.insert(port);
-        Log::error(QStringLiteral("Seguidor de cabeza: descarto los datos del puerto %1, %2")
-                       .arg(port)
-                       .arg(owners.isEmpty() ? QStringLiteral("de un remitente desconocido")
-                                             : QStringLiteral("de otro usuario")));
+    // Every socket that could have sent from that address and port: bound to that port on
+    // that address, its IPv4-mapped form, or any address.
+    const QHostAddress address = datagram.senderAddress();
+    bool any = false;
+    bool ours = true;
+    for (auto it = m_owners.constFind(port); it != m_owners.cend() && it.key() == port; ++it) {
+        const QHostAddress& bound = it->address;
+        if (bound.isEqual(address, QHostAddress::TolerantConversion) ||
+            bound == QHostAddress(QHostAddress::AnyIPv4) ||
+            bound == QHostAddress(QHostAddress::AnyIPv6)) {
+            any = true;
+            ours = ours && it->uid == ::geteuid();
+        }
     }
+    if (any && ours)
+        return true;
+    refused(port, !any);
     return false;
+}
+
+void HeadphoneMotion::refused(quint16 port, bool unknownSender) {
+    // The first refusal is told at once; the rest are counted and told once a minute.
+    if (m_refusalReport.isActive()) {
+        ++m_unreportedRefusals;
+        return;
+    }
+    Log::error(QStringLiteral("Seguidor de cabeza: descarto los datos del puerto %1, %2")
+                   .arg(port)
+                   .arg(unknownSender ? QStringLiteral("de un remitente desconocido")
+                                      : QStringLiteral("de otro usuario")));
+    m_refusalReport.start();
 }
 
 void HeadphoneMotion::handleDatagram(const QByteArray& datagram) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Tisko/Motion/UdpTable.h"
+
 #include <QElapsedTimer>
+#include <QHash>
+#include <QMultiHash>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -19,8 +22,10 @@ namespace tisko {
 // (six little-endian doubles: x, y, z in cm; yaw, pitch, roll in degrees) to 127.0.0.1.
 // The tracker counts as connected while datagrams arrive and as disconnected after two
 // seconds without one. Only datagrams sent from sockets of the same user are taken: on a
-// shared machine nobody else may make Tisko open the camera. Lives on the main thread; every
-// callback runs there.
+// shared machine nobody else may make Tisko open the camera. Another user's flood costs
+// little: the owners are read at most ten times a second, each port at most once a second,
+// and refusals are logged once and then counted once a minute. Lives on the main thread;
+// every callback runs there.
 class HeadphoneMotion : public QObject {
     Q_OBJECT
 public:
@@ -28,13 +33,17 @@ public:
     static constexpr quint16 defaultPort = 4242;
     // Silence after which the tracker counts as disconnected.
     static constexpr int silenceMs = 2000;
-    // How long the owner of a sender's port, once found, is trusted without looking again.
+    // How long the owners of senders' ports, once read, are trusted without looking again.
     static constexpr int ownerRecheckMs = 1000;
+    // The shortest time between two readings of the owners, however many ports send.
+    static constexpr int ownerReadGapMs = 100;
+    // How often at most a line counts the datagrams refused since the last line.
+    static constexpr int refusalReportMs = 60 * 1000;
 
     // Listens on the given loopback port once started (0 picks a free port, for tests). The
     // owners of senders' ports are read from `procRoot`/net/udp and udp6.
-    explicit HeadphoneMotion(quint16 port = defaultPort,
-                             QString procRoot = QStringLiteral("/proc"), QObject* parent = nullptr);
+    explicit HeadphoneMotion(quint16 port = defaultPort, QString procRoot = QStringLiteral("/proc"),
+                             QObject* parent = nullptr);
     ~HeadphoneMotion() override;
 
     // Begins listening; does nothing when already running, and logs one line when the port
@@ -52,7 +61,8 @@ public:
     bool isConnected() const { return m_connected; }
     // The port actually listened on while running, 0 otherwise.
     quint16 boundPort() const;
-    // True when the port is ours or could be bound now (the motion permission on Linux).
+    // True when the port is ours or could be bound now (the motion permission on Linux). A
+    // port another program holds is logged once, here or by start().
     bool isDeviceMotionAvailable() const;
 
     // Called with each new pitch, in radians.
@@ -64,17 +74,25 @@ public:
     }
 
 private:
+    bool bound(QUdpSocket& socket) const;
     void readDatagrams();
     bool fromOurUser(const QNetworkDatagram& datagram);
+    bool ownersWanted(quint16 port, qint64 now);
+    void refused(quint16 port, bool unknownSender);
     void handleDatagram(const QByteArray& datagram);
     void connectionChanged(bool connected);
 
     quint16 m_port;
     QString m_procRoot;
-    bool m_busyLogged = false;
-    quint16 m_trustedPort = 0;
-    QElapsedTimer m_trustedSince;
-    QSet<quint16> m_refusedPorts;
+    mutable bool m_busyLogged = false;
+    QElapsedTimer m_clock;
+    // The owners of every UDP socket by port, as read at m_ownersReadAt.
+    QMultiHash<quint16, UdpTable::Socket> m_owners;
+    std::optional<qint64> m_ownersReadAt;
+    // When each port unknown to the owners last made them be read again.
+    QHash<quint16, qint64> m_lookups;
+    int m_unreportedRefusals = 0;
+    QTimer m_refusalReport;
     bool m_running = false;
     bool m_connected = false;
     std::optional<double> m_pitch;

@@ -15,10 +15,11 @@
 namespace tisko {
 
 LogWriter::LogWriter(QString filePath, std::unique_ptr<SystemLog> systemLog, QString queueLabel,
-                     Clock clock)
+                     Clock clock, qint64 maxFileBytes)
     : m_filePath(std::move(filePath))
     , m_systemLog(std::move(systemLog))
     , m_clock(std::move(clock))
+    , m_maxFileBytes(maxFileBytes)
     , m_queue(std::move(queueLabel)) {}
 
 LogWriter::~LogWriter() = default;
@@ -46,7 +47,10 @@ QByteArray LogWriter::formatLine(const QDateTime& stamp, LogLevel level, const Q
 
 QString LogWriter::escaped(const QString& message) {
     const auto isControl = [](char16_t c) {
-        return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+               // the bidirectional marks, embeddings, overrides and isolates
+               c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+               (c >= 0x2066 && c <= 0x2069);
     };
     if (std::none_of(message.begin(), message.end(),
                      [&](QChar c) { return isControl(c.unicode()); }))
@@ -71,8 +75,7 @@ QString LogWriter::escaped(const QString& message) {
     return text;
 }
 
-void LogWriter::append(const QByteArray& line) {
-    // Opened and closed for every line, so a file moved or deleted meanwhile is recreated.
+int LogWriter::openFile() {
     // Only a regular file is taken: a FIFO in its place would hold the queue, and with it
     // every flush and the exit, until someone read it.
     const QByteArray path = QFile::encodeName(m_filePath);
@@ -82,6 +85,12 @@ void LogWriter::append(const QByteArray& line) {
         PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
         fd = PrivateFiles::openRegular(path, flags, 0600);
     }
+    return fd;
+}
+
+void LogWriter::append(const QByteArray& line) {
+    // Opened and closed for every line, so a file moved or deleted meanwhile is recreated.
+    int fd = openFile();
     if (fd < 0) {
         // The line is lost from the file; the system log still has it.
         const bool notAFile = errno == ENXIO || errno == EISDIR;
@@ -93,6 +102,24 @@ void LogWriter::append(const QByteArray& line) {
         return;
     }
     m_refusalLogged = false;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0 &&
+        status.st_size + line.size() > m_maxFileBytes) {
+        // Full: the file becomes the older one, and a new file says where the rest went.
+        const QString older = m_filePath + QStringLiteral(".1");
+        if (::rename(QFile::encodeName(m_filePath).constData(),
+                     QFile::encodeName(older).constData()) == 0) {
+            ::close(fd);
+            fd = openFile();
+            if (fd < 0)
+                return;
+            PrivateFiles::writeAll(
+                fd, formatLine(m_clock(), LogLevel::info,
+                               QStringLiteral("El registro llegó a su tamaño máximo: las líneas "
+                                              "anteriores están en ") +
+                                   escaped(older)));
+        }
+    }
     PrivateFiles::writeAll(fd, line); // a failed write loses the line from the file only
     ::close(fd);
 }

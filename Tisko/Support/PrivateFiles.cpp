@@ -12,8 +12,15 @@
 namespace tisko::PrivateFiles {
 
 void makeFolder(const QString& folder) {
-    QDir().mkpath(QFileInfo(folder).absolutePath());
-    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    // Each missing folder on the way is made private too: the one above Tisko's own folder
+    // may be Tisko's as well ("…/Tisko/instance"), and a new base folder should be 0700 anyway.
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    qsizetype slash = 0;
+    while (slash >= 0) {
+        slash = path.indexOf(QLatin1Char('/'), slash + 1);
+        const QString step = slash < 0 ? path : path.left(slash);
+        ::mkdir(QFile::encodeName(step).constData(), 0700);
+    }
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {

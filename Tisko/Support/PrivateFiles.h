@@ -7,7 +7,7 @@
 // to the user.
 namespace tisko::PrivateFiles {
 
-// Creates the folder and any missing parents; the folder itself private to the user (0700).
+// Creates the folder and any missing parents, each private to the user (0700).
 // Failures are left for the next open or write in it to report.
 void makeFolder(const QString& folder);
 

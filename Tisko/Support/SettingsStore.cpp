@@ -118,6 +118,8 @@ void writeValue(const QString& key, const std::optional<QString>& text) {
     const QString path = SettingsStore::filePath();
     if (!settingsFileUsable(path, true))
         return;
+    // Made here, private, before the settings object would make it open to all.
+    PrivateFiles::makeFolder(QFileInfo(path).absolutePath());
     QSettings settings(path, QSettings::IniFormat);
     const QVariant old = settings.value(key);
     const bool same =

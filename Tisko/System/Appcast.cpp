@@ -6,6 +6,9 @@ namespace tisko {
 
 namespace {
 
+// A version text longer than this is nobody's version, only a way to fill the screen and log.
+constexpr qsizetype longestVersionText = 64;
+
 // An address that may be opened in the browser; anything else is dropped.
 QUrl webAddress(const QString& text) {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
@@ -69,6 +72,8 @@ QUrl AppcastItem::downloadAddress() const {
 
 std::optional<QVersionNumber> Appcast::versionFrom(const QString& text) {
     const QString trimmed = text.trimmed();
+    if (trimmed.size() > longestVersionText)
+        return std::nullopt;
     qsizetype end = 0;
     const QVersionNumber version = QVersionNumber::fromString(trimmed, &end);
     if (version.isNull() || end != trimmed.size())
@@ -96,14 +101,17 @@ Appcast::Reading Appcast::read(const QByteArray& document) {
                 continue;
             }
             const RawItem raw = readItem(reader);
-            const std::optional<QVersionNumber> version = versionFrom(raw.version);
+            const QString shortVersion = raw.shortVersion.trimmed();
+            const bool shortTooLong = shortVersion.size() > longestVersionText;
+            const std::optional<QVersionNumber> version =
+                shortTooLong ? std::nullopt : versionFrom(raw.version);
             if (!version) {
                 if (reading.problem.isEmpty())
                     reading.problem =
-                        QStringLiteral("versión ilegible «%1»").arg(raw.version.left(40));
+                        QStringLiteral("versión ilegible «%1»")
+                            .arg((shortTooLong ? shortVersion : raw.version).left(40));
                 continue;
             }
-            const QString shortVersion = raw.shortVersion.trimmed();
             reading.items.push_back(
                 {*version, shortVersion.isEmpty() ? version->toString() : shortVersion,
                  webAddress(raw.releaseNotes), webAddress(raw.enclosure), webAddress(raw.link)});

@@ -32,7 +32,8 @@ public:
     // The item with the highest version above `current`, if any.
     static std::optional<AppcastItem> newest(const std::vector<AppcastItem>& items,
                                              const QVersionNumber& current);
-    // `text` as a version number, when all of it is one ("0.10", "1.2.3"); absent otherwise.
+    // `text` as a version number, when all of it is one ("0.10", "1.2.3") and it is no longer
+    // than 64 characters; absent otherwise.
     static std::optional<QVersionNumber> versionFrom(const QString& text);
 };
 

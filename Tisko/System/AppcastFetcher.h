@@ -4,6 +4,7 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -15,12 +16,16 @@ namespace tisko {
 
 // Fetches the update feed without blocking: HTTPS only, except plain HTTP to a loopback
 // address; redirects only to another address that passes the same rule with the same
-// scheme; at most maxBytes. One fetch at a time; a new one cancels the one in flight.
+// scheme, at most maxRedirects of them; at most maxBytes, however the body is sent, and never
+// more than that held in memory; and the whole fetch over within a fixed time, however slowly
+// the server trickles. One fetch at a time; a new one cancels the one in flight.
 class AppcastFetcher : public QObject {
     Q_OBJECT
 public:
     // The largest feed accepted.
     static constexpr qint64 maxBytes = 1024 * 1024;
+    // The most redirects followed.
+    static constexpr int maxRedirects = 5;
 
     // The feed's text, or why it could not be had (then `document` is empty).
     struct Result {
@@ -30,8 +35,10 @@ public:
     // Receives the fetch's result.
     using Handler = std::function<void(const Result&)>;
 
-    // A fetch that receives nothing for `timeout` fails.
-    explicit AppcastFetcher(std::chrono::milliseconds timeout = std::chrono::seconds(30),
+    // A fetch that receives nothing for `idleTimeout`, or is not over within `totalTimeout`,
+    // fails.
+    explicit AppcastFetcher(std::chrono::milliseconds idleTimeout = std::chrono::seconds(30),
+                            std::chrono::milliseconds totalTimeout = std::chrono::seconds(60),
                             QObject* parent = nullptr);
     ~AppcastFetcher() override;
 
@@ -45,10 +52,16 @@ public:
 
 private:
     void finish(const Result& result);
+    // Drops the fetch in flight and answers with `reason`.
+    void abandon(const QString& reason);
+    void cancelReply();
+    void replyFinished(QNetworkReply* reply);
 
     QNetworkAccessManager* m_network;
-    std::chrono::milliseconds m_timeout;
+    std::chrono::milliseconds m_idleTimeout;
+    QTimer* m_deadline;
     QPointer<QNetworkReply> m_reply;
+    int m_redirects = 0;
     QByteArray m_received;
     Handler m_handler;
 };

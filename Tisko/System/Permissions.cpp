@@ -1,6 +1,7 @@
 #include "Tisko/System/Permissions.h"
 
 #include "Tisko/Camera/Cameras.h"
+#include "Tisko/Motion/UdpTable.h"
 #include "Tisko/Support/Log.h"
 
 #include <QCoreApplication>
@@ -47,20 +48,10 @@ void CameraPermission::request(std::function<void(bool)> done) {
 
 bool MotionPermission::heldByThisProcess(quint16 port, const QString& procNetUdp,
                                          const QString& fdFolder) {
-    QFile table(procNetUdp);
-    if (!table.open(QIODevice::ReadOnly))
-        return false;
-    // "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout
-    // inode"
-    const QString wanted =
-        QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper();
     QStringList inodes;
-    table.readLine(); // the header
-    while (!table.atEnd()) {
-        const QStringList fields =
-            QString::fromLatin1(table.readLine()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (fields.size() > 9 && fields.at(1).toUpper() == wanted)
-            inodes << QStringLiteral("socket:[%1]").arg(fields.at(9));
+    for (const UdpTable::Socket& socket : UdpTable::read(procNetUdp)) {
+        if (socket.port == port && socket.address == QHostAddress(QHostAddress::LocalHost))
+            inodes << QStringLiteral("socket:[%1]").arg(QString::fromLatin1(socket.inode));
     }
     if (inodes.isEmpty())
         return false;

@@ -29,6 +29,7 @@ Updater::Environment Updater::Environment::ofThisProcess() {
 Updater::Updater(Environment environment, QObject* parent)
     : QObject(parent)
     , m_environment(std::move(environment))
+    , m_fetcher(std::chrono::seconds(30), m_environment.checkTime)
     , m_launch(m_environment.now())
     , m_availableVersion(SettingsStore::previewUpdate()) {
     m_timer.setSingleShot(true);

@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QVersionNumber>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -38,6 +39,9 @@ public:
         QString builtInFeed;
         // The running version.
         QVersionNumber current;
+        // The longest a whole check may take, however slowly the server answers; a check
+        // still running then fails, and a user waiting for it is told.
+        std::chrono::milliseconds checkTime = std::chrono::seconds(60);
 
         // The real clock, a random jitter, the application's focus, the session's
         // notification centre, the feed and version of this build.

@@ -5,20 +5,28 @@
 #include "TestFiles.h"
 
 #include "Tisko/App/SingleInstance.h"
+#include "Tisko/Motion/HeadphoneMotion.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/Storage.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <future>
+#include <iostream>
 
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -134,6 +142,7 @@ TEST_F(SingleInstanceTests, withoutAPrivateRuntimeFolderAPrivateFolderOfTheState
     auto instance = SingleInstance::forDataFolder();
     EXPECT_TRUE(instance->lockPath().startsWith(own + QLatin1Char('/')));
     EXPECT_EQ(modeOf(own), 0700u);
+    EXPECT_EQ(modeOf(QFileInfo(own).absolutePath()), 0700u) << "the state folder made for it";
     EXPECT_TRUE(instance->claim());
 }
 
@@ -228,6 +237,67 @@ TEST_F(SingleInstanceTests, eachEndTalksOnlyToAPeerOfTheSameUser) {
     ::kill(server, SIGKILL);
     ::waitpid(server, nullptr, 0);
     EXPECT_EQ(loggedErrors().size(), 2) << qPrintable(loggedErrors().join(u'\n'));
+}
+
+// Another user floods the head tracker's port from ever new ports; the running Tisko still
+// answers a later launch, and the log gets a line or two. Prints the reply times.
+TEST_F(SingleInstanceTests, anotherUsersDatagramFloodLeavesTheRunningOneAnswering) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    HeadphoneMotion tracker(0);
+    tracker.start();
+    ASSERT_TRUE(tracker.isRunning());
+    auto first = SingleInstance::forDataFolder();
+    ASSERT_TRUE(first->claim());
+    SingleInstance later(first->lockPath(), first->serverName());
+
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = qToBigEndian(tracker.boundPort());
+    to.sin_addr.s_addr = qToBigEndian(quint32(0x7F000001));
+    const QByteArray datagram(48, '\0');
+    int stop[2];
+    ASSERT_EQ(::pipe(stop), 0);
+    const pid_t flooder = ::fork();
+    if (flooder == 0) {
+        // System calls only, as the user nobody: a new socket, and so a new port, every 20
+        // datagrams, until told to stop.
+        ::close(stop[1]);
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(99);
+        pollfd told{stop[0], POLLIN, 0};
+        while (::poll(&told, 1, 0) == 0) {
+            const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+            for (int i = 0; i < 20; ++i)
+                ::sendto(fd, datagram.constData(), 48, 0, reinterpret_cast<sockaddr*>(&to),
+                         sizeof to);
+            ::close(fd);
+        }
+        ::_exit(0);
+    }
+    ::close(stop[0]);
+    std::vector<double> replies; // ms
+    const bool allAnswered = whileServing([&] {
+        QElapsedTimer flood;
+        flood.start();
+        bool all = true;
+        while (flood.elapsed() < 3000) {
+            QElapsedTimer reply;
+            reply.start();
+            all = later.forward(SingleInstance::Request::show, 5000) && all;
+            replies.push_back(double(reply.nsecsElapsed()) / 1e6);
+        }
+        return all;
+    });
+    ::close(stop[1]);
+    whileServing([&] { return ::waitpid(flooder, nullptr, 0); });
+    std::sort(replies.begin(), replies.end());
+    std::cout << "Reply through the single-instance socket during the flood: median "
+              << replies[replies.size() / 2] << " ms, worst " << replies.back() << " ms, "
+              << replies.size() << " requests\n";
+    EXPECT_TRUE(allAnswered);
+    Log::flush();
+    EXPECT_LE(loggedErrors().filter(QStringLiteral("Seguidor de cabeza")).size(), 2);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "TiskoCore/CalibrationBook.h"
+#include "TiskoCore/JsonCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,22 @@ TEST(CalibrationBook, aNewNameIsAppendedAndTheSameNameReplacedInPlaceKeepingItsI
     book.save(again);
     again.id = first.id;
     EXPECT_EQ(book, (CalibrationBook{{again, second}, first.id}));
+}
+
+TEST(CalibrationBook, longNamesAreCutToAHundredCharactersWhenSavedAndWhenRead) {
+    std::string name;
+    for (int i = 0; i < 150; ++i)
+        name += "\xC3\xB1"; // ñ, two bytes
+    const std::string hundred = name.substr(0, 200);
+    CalibrationBook book;
+    book.save(position(name));
+    EXPECT_EQ(book.calibrations.at(0).name, hundred);
+    // A file holding a longer name (by hand, or from an older Tisko) loses no position.
+    book.calibrations[0].name = name;
+    const auto read = JsonCodec<CalibrationBook>::decode(JsonCodec<CalibrationBook>::encode(book));
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->calibrations.size(), 1u);
+    EXPECT_EQ(read->calibrations[0].name, hundred);
 }
 
 TEST(CalibrationBook, namesMatchIgnoringCaseAndDiacriticsButNotSpaces) {

@@ -21,6 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace tisko::test {
 namespace {
 
@@ -122,6 +126,48 @@ TEST(SettingsGeneral, aFailedExportIsLoggedAndLeavesTheEarlierFile) {
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().startsWith(QStringLiteral("Exportar: ")))
         << errors.first().toStdString();
+}
+
+TEST(SettingsGeneral, anExportNeverWritesThroughALinkOrIntoAnotherUsersOpenFolder) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    General h;
+    QTemporaryDir shared; // as /tmp: everybody may write, the sticky bit keeps names apart
+    ::chmod(QFile::encodeName(shared.path()).constData(), 01777);
+    const QString bashrc = QDir::homePath() + QStringLiteral("/.bashrc");
+    writeFile(bashrc, "alias ls='ls -F'\n");
+    const QString planted = shared.filePath(QStringLiteral("b.csv"));
+    const QString theirs = shared.filePath(QStringLiteral("suya"));
+    // The user nobody plants the link, and makes a folder of its own that anyone may write.
+    // The child of a threaded process makes system calls only: nothing that allocates.
+    const QByteArray target = QFile::encodeName(bashrc), link = QFile::encodeName(planted),
+                     folder = QFile::encodeName(theirs);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool done = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                          ::symlink(target.constData(), link.constData()) == 0 &&
+                          ::mkdir(folder.constData(), 0777) == 0 &&
+                          ::chmod(folder.constData(), 0777) == 0;
+        ::_exit(done ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(status, 0);
+
+    for (const QString& path : {planted, theirs + QStringLiteral("/recuento.csv")}) {
+        const qsizetype before = loggedErrors().size();
+        h.exportTo(path);
+        Log::flush();
+        const QStringList errors = loggedErrors().mid(before);
+        ASSERT_EQ(errors.size(), 1) << path.toStdString();
+        EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Exportar: "))) << errors[0].toStdString();
+        const std::vector<QMessageBox*> told = h.shown<QMessageBox>(h.window.get());
+        ASSERT_EQ(told.size(), 1u) << "the window says why";
+        told[0]->close();
+    }
+    EXPECT_EQ(readFile(bashrc), "alias ls='ls -F'\n");
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    EXPECT_FALSE(QFile::exists(theirs + QStringLiteral("/recuento.csv")));
 }
 
 } // namespace

@@ -87,7 +87,8 @@ TEST_F(HeadTrackerTests, datagramsGivePitchInRadiansAndConnectOnTheFirst) {
     const quint16 port = motion.boundPort();
     motion.start(); // a second start keeps the socket and logs nothing
     EXPECT_EQ(motion.boundPort(), port);
-    EXPECT_EQ(test::loggedMessages(), QStringList{QStringLiteral("Seguidor de cabeza: escuchando")});
+    EXPECT_EQ(test::loggedMessages(),
+              QStringList{QStringLiteral("Seguidor de cabeza: escuchando")});
 
     send(datagram(-10.0));
     send(datagram(5.5));
@@ -179,9 +180,9 @@ TEST_F(HeadTrackerTests, onlyDatagramsFromSocketsOfOurUserCountEachOtherSenderLo
     guarded.setOnPitch([&](double value) { seen.push_back(value); });
     guarded.start();
     for (const double degrees : {1.0, 2.0, 3.0})
-        ASSERT_EQ(m_sender.writeDatagram(datagram(degrees), QHostAddress::LocalHost,
-                                         guarded.boundPort()),
-                  48);
+        ASSERT_EQ(
+            m_sender.writeDatagram(datagram(degrees), QHostAddress::LocalHost, guarded.boundPort()),
+            48);
     ASSERT_EQ(ours.writeDatagram(datagram(9.0), QHostAddress::LocalHost, guarded.boundPort()), 48);
     ASSERT_TRUE(waitUntil([&] { return !seen.empty(); }));
     EXPECT_EQ(seen, std::vector<double>{radians(9.0)});
@@ -189,6 +190,15 @@ TEST_F(HeadTrackerTests, onlyDatagramsFromSocketsOfOurUserCountEachOtherSenderLo
               QStringList{QStringLiteral("Seguidor de cabeza: descarto los datos del puerto %1, "
                                          "de otro usuario")
                               .arg(senderPort())});
+
+    // The port changes hands: once the owners are read again, it counts, and nothing is logged.
+    ASSERT_TRUE(test::writeFile(proc + QStringLiteral("/net/udp"),
+                                "  sl  local_address\n" + udpLine(senderPort(), ::geteuid())));
+    EXPECT_TRUE(waitUntil([&] {
+        m_sender.writeDatagram(datagram(4.0), QHostAddress::LocalHost, guarded.boundPort());
+        return seen.size() > 1;
+    }));
+    EXPECT_EQ(test::loggedErrors().size(), 1);
 }
 
 TEST_F(HeadTrackerTests, anotherUsersProcessCannotMoveTheHead) {

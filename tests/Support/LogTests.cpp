@@ -69,11 +69,12 @@ TEST_F(LogWriterTests, linesCarryAUtcStampAndTagAndNoMessageCanForgeALine) {
     writer->write(LogLevel::info, QStringLiteral("Tisko arranca · 0.1"));
     // A position name as a hostile user could type it.
     const QString forged = QStringLiteral("Mesa\n2025-12-06T15:02:00.007Z ERROR falso") +
-                           QChar(u'\0') + QStringLiteral("\t\r\x7f") + QChar(0x2028);
+                           QChar(u'\0') + QStringLiteral("\t\r\x7f") + QChar(0x2028) +
+                           QChar(0x202E) + QChar(0x2066) + QChar(0x2069);
     writer->write(LogLevel::error, forged);
     writer->flush();
     const QByteArray escaped =
-        "Mesa\\n2025-12-06T15:02:00.007Z ERROR falso\\x00\\t\\r\\x7f\\u2028";
+        "Mesa\\n2025-12-06T15:02:00.007Z ERROR falso\\x00\\t\\r\\x7f\\u2028\\u202e\\u2066\\u2069";
     EXPECT_EQ(test::readFile(path),
               QByteArray("2025-12-06T15:02:00.007Z INFO  Tisko arranca \xC2\xB7 0.1\n"
                          "2025-12-06T15:02:00.007Z ERROR ") +
@@ -88,6 +89,25 @@ TEST_F(LogWriterTests, firstLineCreatesAPrivateFolderAndFileAndLaterWritersAppen
     EXPECT_EQ(test::readFile(path).count('\n'), 2);
     EXPECT_EQ(test::modeOf(path), 0600u);
     EXPECT_EQ(test::modeOf(QFileInfo(path).absolutePath()), 0700u);
+}
+
+TEST_F(LogWriterTests, aFullFileBecomesTheOlderOneAndTheNewFileSaysSo) {
+    const qint64 limit = 4096;
+    LogWriter writer(path, nullptr, QStringLiteral("test.log"), pinnedStamp, limit);
+    const QString line(100, QLatin1Char('a'));
+    for (int i = 0; i < 200; ++i)
+        writer.write(LogLevel::info, line);
+    writer.flush();
+    const QByteArray current = test::readFile(path);
+    const QByteArray older = test::readFile(path + QStringLiteral(".1"));
+    EXPECT_LE(current.size(), limit);
+    EXPECT_LE(older.size(), limit);
+    EXPECT_GT(older.size(), limit / 2) << "the older file is kept";
+    EXPECT_TRUE(current.startsWith(pinnedStamp().toString(Qt::ISODateWithMs).toUtf8() +
+                                   " INFO  El registro"))
+        << current.left(120).toStdString();
+    EXPECT_EQ(test::modeOf(path), 0600u);
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".2")));
 }
 
 TEST_F(LogWriterTests, aDeletedFileIsRecreatedAndAnythingButAFileIsLeftAloneWithOneLine) {
@@ -107,7 +127,8 @@ TEST_F(LogWriterTests, aDeletedFileIsRecreatedAndAnythingButAFileIsLeftAloneWith
     writer->flush();
     ASSERT_EQ(journal->lines.size(), 5u);
     EXPECT_EQ(journal->lines[2], std::make_pair(LogLevel::error, QStringLiteral("perdida")));
-    EXPECT_EQ(journal->lines[3].second, path + QStringLiteral(" no es un archivo normal: no escribo en él"));
+    EXPECT_EQ(journal->lines[3].second,
+              path + QStringLiteral(" no es un archivo normal: no escribo en él"));
     EXPECT_EQ(journal->lines[4].second, QStringLiteral("también"));
 }
 
@@ -155,7 +176,8 @@ TEST_F(LogWriterTests, linesFromManyThreadsArriveWholeAndInEachThreadsOrder) {
     for (const QString& line : lines) {
         const QRegularExpressionMatch match = body.match(line);
         ASSERT_TRUE(lineFormat.match(line).hasMatch() && match.hasMatch()) << qPrintable(line);
-        EXPECT_EQ(match.captured(2).toInt(), next[static_cast<size_t>(match.captured(1).toInt())]++);
+        EXPECT_EQ(match.captured(2).toInt(),
+                  next[static_cast<size_t>(match.captured(1).toInt())]++);
     }
 }
 

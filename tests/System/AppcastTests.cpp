@@ -50,6 +50,13 @@ TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
                  "<item><up:version>1.5</up:version></item>"),
          false, 1, "versión ilegible «2.0-beta»"},
         {"no version", channel("<item><title>x</title></item>"), false, 0, "versión ilegible"},
+        {"endless version",
+         channel("<item><up:version>1" + QByteArray(".0").repeated(35) + "</up:version></item>"),
+         false, 0, "versión ilegible"},
+        {"endless short version",
+         channel("<item><up:version>2</up:version><up:shortVersionString>2 " + QByteArray(70, 'x') +
+                 "</up:shortVersionString></item>"),
+         false, 0, "versión ilegible"},
     };
     for (const Case& c : cases) {
         const Appcast::Reading reading = Appcast::read(c.document);

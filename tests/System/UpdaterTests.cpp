@@ -4,15 +4,18 @@
 #include "LoggedLines.h"
 #include "TempHome.h"
 
+#include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/Notifier.h"
 #include "Tisko/System/Updater.h"
 
+#include <QFile>
 #include <QSettings>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace tisko {
 namespace {
@@ -28,12 +31,14 @@ QByteArray feedOffering(const char* version) {
 // on a fake centre and the windows it asks for recorded.
 struct UpdaterTests : ::testing::Test {
     UpdaterTests() {
+        Log::restartForTesting(); // each test's lines in its own home
         SettingsStore::setUpdateFeedURL(server.address().toString());
         environment.now = [this] { return now; };
         environment.jitter = [] { return 0.0; };
         environment.inFocus = [this] { return inFocus; };
         environment.center = &center;
         environment.current = QVersionNumber(0, 9);
+        environment.checkTime = checkTime;
         start();
     }
     // A new launch at the simulated time.
@@ -55,6 +60,7 @@ struct UpdaterTests : ::testing::Test {
         ASSERT_TRUE(test::waitUntil([&] { return windows.size() > before; }));
     }
 
+    static constexpr std::chrono::milliseconds checkTime = 2s;
     test::TempHome home;
     test::FakeNotificationCenter center;
     // The server's socket needs the application's event loop, so the application comes first.
@@ -107,29 +113,69 @@ TEST_F(UpdaterTests, anEqualOrOlderVersionOffersNothingAndEndsAPreview) {
     EXPECT_FALSE(updater->availableVersion());
 }
 
+// The peak of this process's resident memory, in kB.
+qint64 peakMemoryKb() {
+    QFile status(u"/proc/self/status"_qs);
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// Refused feeds and hostile servers: each check ends in time with one line in words of its
+// own, the window says the same, and memory stays small.
 TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     const QByteArray huge =
         feedOffering("2.0").replace("<channel>", "<channel>" + QByteArray(1100 * 1024, ' '));
     const QUrl https(QStringLiteral("https://127.0.0.1:%1/x").arg(server.serverPort()));
+    const QByteArray ok = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+    std::optional<test::ChunkFlood> flood;
+    // 32 MB of nothing in 32 kB.
+    const QByteArray bomb = qCompress(QByteArray(32 * 1024 * 1024, '\0'), 9).mid(4);
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
         {[&] { server.serve(huge); }, "pasa de 1 MB"},
         {[&] { server.serve(huge, false); }, "pasa de 1 MB"},
+        // A byte every tenth of a second: the transfer never goes quiet, the check ends anyway.
+        {[&] { server.stream(ok + "Content-Length: 100000\r\n\r\n", " ", 100000, 100ms); },
+         "el servidor tarda demasiado"},
+        {[&] { server.redirect(server.address()); }, "demasiadas redirecciones"},
+        {[&] {
+             server.stream(ok + "Content-Encoding: deflate\r\nContent-Length: " +
+                               QByteArray::number(bomb.size()) + "\r\n\r\n",
+                           bomb, 1);
+         },
+         "el contenido comprimido no es válido o es demasiado grande"},
         {[&] { server.redirect(https); }, "redirige a otro esquema"},
+        // 2 GB in chunks, which announce no length, sent as fast as they are taken.
+        {[&] {
+             flood.emplace(32768);
+             SettingsStore::setUpdateFeedURL(flood->address().toString());
+         },
+         "pasa de 1 MB"},
         {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
          "«http://192.0.2.7/a.xml» no es HTTPS"},
     };
+    const qint64 memoryBefore = peakMemoryKb();
     for (const auto& [arrange, line] : cases) {
         const qsizetype before = test::loggedErrors().size();
+        const size_t windowsBefore = windows.size();
         arrange();
-        runUserCheck();
+        updater->checkForUpdates();
+        updater->checkForUpdates(); // a later click joins the check and gets its answer
+        ASSERT_TRUE(test::waitUntil([&] { return windows.size() > windowsBefore; }, checkTime + 3s))
+            << line;
+        test::spin(50ms);
+        ASSERT_EQ(windows.size(), windowsBefore + 1) << line;
         EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::failed) << line;
+        EXPECT_TRUE(windows.back().error.contains(QString::fromUtf8(line)))
+            << windows.back().error.toStdString();
         const QStringList errors = test::loggedErrors().mid(before);
-        ASSERT_EQ(errors.size(), 1) << line << ": " << errors.join(u'|').toStdString();
-        EXPECT_TRUE(errors[0].startsWith(u"Actualizaciones: "_qs) &&
-                    errors[0].contains(QString::fromUtf8(line)))
-            << errors[0].toStdString();
+        EXPECT_EQ(errors, QStringList{u"Actualizaciones: "_qs + windows.back().error}) << line;
     }
+    EXPECT_LT(peakMemoryKb() - memoryBefore, 64 * 1024) << "kB more at the peak";
     EXPECT_TRUE(center.added.empty());
     EXPECT_FALSE(updater->availableVersion());
 }

@@ -1,0 +1,92 @@
+// Text from outside (the update feed, the server, the positions file) shown as it is: never
+// read as markup, never a reason to load a file.
+#include "SettingsFixture.h"
+
+#include "TestFiles.h"
+
+#include "Tisko/Interface/UpdateWindow.h"
+
+#include <QAccessible>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+// What a screen reader hears of a label: its text, with markup rendered down to plain text.
+QString heard(QLabel* label) {
+    return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+}
+
+// The labels under `root` that say something of `text`.
+std::vector<QLabel*> labelsShowing(QWidget* root, const QString& text) {
+    std::vector<QLabel*> found;
+    for (QLabel* label : root->findChildren<QLabel*>())
+        if (!label->text().isEmpty() && label->text().contains(text.left(20)))
+            found.push_back(label);
+    return found;
+}
+
+struct HostileText : ::testing::Test {
+    HostileText() {
+        QImage tall(1, 2000, QImage::Format_RGB32);
+        tall.fill(Qt::red);
+        tall.save(picture);
+        texts = {
+            QStringLiteral("9.9.8 <img src=\"/dev/zero\">"),
+            QStringLiteral("Mesa <img src=\"%1\">").arg(picture),
+            QStringLiteral("<h1>Grande</h1><a href=\"https://e.org\">pulsa</a> <b>ya</b>"),
+            QStringLiteral("Sofá \u202Eodnum\u202C \u2066x\u2069 fin"),
+            QStringLiteral("línea uno\nlínea dos\r\ntres"),
+            QStringLiteral("<p>") + QString(1024 * 1024, QLatin1Char('m')),
+        };
+    }
+    // Each label holds the text as it is (the beginning of it, where only that is kept), and
+    // no picture was put in it.
+    static void expectLiteral(QWidget* window, const QString& text) {
+        window->show();
+        window->grab(); // drawn, as on screen
+        const std::vector<QLabel*> labels = labelsShowing(window, text);
+        ASSERT_FALSE(labels.empty()) << text.left(40).toStdString();
+        for (QLabel* label : labels) {
+            EXPECT_TRUE(heard(label).contains(text.left(100)))
+                << "shown as «" << heard(label).left(80).toStdString() << "» for «"
+                << text.left(80).toStdString() << "»";
+            EXPECT_LT(label->sizeHint().height(), 2000) << text.left(40).toStdString();
+        }
+    }
+
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("local.png"));
+    QStringList texts;
+};
+
+TEST_F(HostileText, feedAndServerWordsInTheUpdateWindow) {
+    for (const QString& text : texts) {
+        UpdateWindow found([](const QUrl&) {});
+        AppcastItem item{QVersionNumber(9), text, {}, QUrl(u"https://e.org/t.deb"_qs), {}};
+        found.setPrompt(
+            UpdatePrompt::forOutcome({UpdateOutcome::Kind::found, item, {}}, u"0.2"_qs));
+        expectLiteral(&found, text);
+        UpdateWindow failed([](const QUrl&) {});
+        failed.setPrompt(
+            UpdatePrompt::forOutcome({UpdateOutcome::Kind::failed, {}, text}, u"0.2"_qs));
+        expectLiteral(&failed, text);
+    }
+}
+
+TEST_F(HostileText, positionNamesOnThePositionsPage) {
+    SettingsFixture h;
+    h.monitor().start();
+    for (const QString& text : texts)
+        h.monitor().saveCalibration(position(text.toStdString()));
+    h.open(SettingsTab::positions);
+    for (const QString& text : texts)
+        expectLiteral(h.window.get(), text);
+}
+
+} // namespace
+} // namespace tisko::test
