@@ -298,14 +298,7 @@ void MenuBarLabel::followSetting() {
 void MenuBarLabel::create() {
     if (m_tray)
         return;
-    m_menu = std::make_unique<QMenu>();
-    m_menu->addAction(tr("Abrir Tisko"), this, [this] { Q_EMIT panelRequested(geometry()); });
-    m_menu->addAction(tr("Comprobar ahora"), this, &MenuBarLabel::checkRequested);
-    m_menu->addAction(tr("Ajustes…"), this, &MenuBarLabel::settingsRequested);
-    if (!Updater::shared().feed().isEmpty()) // a build without a feed leaves updates to the system
-        m_menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
-    m_menu->addSeparator();
-    m_menu->addAction(tr("Salir de Tisko"), this, &MenuBarLabel::quitRequested);
+    m_menu = makeMenu();
 
     // Qt makes a StatusNotifier item when a host is registered now, an XEmbed icon otherwise.
     m_iconIsStatusNotifier = m_statusNotifierHost;
@@ -321,6 +314,18 @@ void MenuBarLabel::create() {
     Log::info(QStringLiteral("Bandeja del sistema: icono mostrado (%1)")
                   .arg(m_iconIsStatusNotifier ? QStringLiteral("StatusNotifier")
                                               : QStringLiteral("XEmbed")));
+}
+
+std::unique_ptr<QMenu> MenuBarLabel::makeMenu() {
+    auto menu = std::make_unique<QMenu>();
+    menu->addAction(tr("Abrir Tisko"), this, [this] { Q_EMIT panelRequested(geometry()); });
+    menu->addAction(tr("Comprobar ahora"), this, &MenuBarLabel::checkRequested);
+    menu->addAction(tr("Ajustes…"), this, &MenuBarLabel::settingsRequested);
+    if (!Updater::shared().feed().isEmpty()) // a build without a feed leaves updates to the system
+        menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
+    menu->addSeparator();
+    menu->addAction(tr("Salir de Tisko"), this, &MenuBarLabel::quitRequested);
+    return menu;
 }
 
 void MenuBarLabel::destroy() {

@@ -64,6 +64,8 @@ public:
     bool isShown() const { return m_tray != nullptr; }
     // The tray icon (for tests), or nullptr.
     QSystemTrayIcon* trayIcon() const { return m_tray; }
+    // The icon's menu, as the tray shows it.
+    std::unique_ptr<QMenu> makeMenu();
     // The icon's place on the screen; empty where the tray does not tell.
     QRect geometry() const;
     // Draws the icon again (after a change of palette or state).
