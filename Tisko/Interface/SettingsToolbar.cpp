@@ -71,7 +71,6 @@ void SettingsToolbar::attach(QMainWindow* window, SettingsTabs* tabs) {
     toolbar->addWidget(spacer());
     repaintIcons();
     window->addToolBar(Qt::TopToolBarArea, toolbar);
-    window->setUnifiedTitleAndToolBarOnMac(true);
     window->setWindowTitle(tr("Ajustes de Tisko"));
     show(tabs->tab());
 }
