@@ -107,8 +107,8 @@ DetectionPage::DetectionPage(Monitor& monitor, QWidget* parent)
         m_monitor.applySettings();
     });
     // Queued: a picker is not refilled inside its own signal.
-    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this, &DetectionPage::refresh,
-            Qt::QueuedConnection);
+    SettingsForm::followSetting(
+        this, QLatin1String(), [this] { refresh(); }, Qt::QueuedConnection);
     refresh();
 }
 

@@ -66,11 +66,7 @@ GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
     });
     connect(m_icon, &QCheckBox::toggled, this,
             [](bool on) { SettingsStore::setShowsMenuBarIcon(on); });
-    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
-            [this](const QString& key) {
-                if (key == SettingsStore::showsMenuBarIconKey)
-                    refresh();
-            });
+    SettingsForm::followSetting(this, SettingsStore::showsMenuBarIconKey, [this] { refresh(); });
     connect(&m_monitor, &Monitor::tallyChanged, this, &GeneralPage::refreshCounts);
     connect(exportButton, &QPushButton::clicked, this, &GeneralPage::exportCounts);
     refresh();

@@ -35,16 +35,6 @@ PermissionState stateOf(PrivacyPane pane) {
     return PermissionState::unknown;
 }
 
-void clear(QVBoxLayout* layout) {
-    while (QLayoutItem* item = layout->takeAt(0)) {
-        if (QWidget* widget = item->widget()) {
-            widget->hide();
-            widget->deleteLater();
-        }
-        delete item;
-    }
-}
-
 } // namespace
 
 PermissionsPage::PermissionsPage(std::chrono::milliseconds refreshEvery, QWidget* parent)
@@ -85,8 +75,8 @@ void PermissionsPage::redraw() {
     if (m_shown == states)
         return;
     m_shown = states;
-    clear(m_required);
-    clear(m_optional);
+    SettingsForm::clear(m_required);
+    SettingsForm::clear(m_optional);
     m_required->addWidget(rowWidget(PermissionsModel::row(PrivacyPane::camera, states[0])));
     m_required->addWidget(rowWidget(PermissionsModel::row(PrivacyPane::notifications, states[1])));
     m_optional->addWidget(rowWidget(PermissionsModel::row(PrivacyPane::motion, states[2])));

@@ -66,13 +66,10 @@ PositionsPage::PositionsPage(Monitor& monitor, std::function<void()> onNewPositi
         if (on)
             m_monitor.selectCalibrationForDisplays();
     });
-    connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
-            [this](const QString& key) {
-                if (key == SettingsStore::autoSelectByDisplaysKey) {
-                    const QSignalBlocker blocker(m_autoSelect);
-                    m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
-                }
-            });
+    SettingsForm::followSetting(this, SettingsStore::autoSelectByDisplaysKey, [this] {
+        const QSignalBlocker blocker(m_autoSelect);
+        m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
+    });
     connect(&m_monitor, &Monitor::bookChanged, this, &PositionsPage::rebuildRows);
     refresh();
 }
@@ -94,13 +91,7 @@ void PositionsPage::refresh() {
 
 void PositionsPage::rebuildRows() {
     // The old rows may be the sender of the signal that got here: they go on the next turn.
-    while (QLayoutItem* item = m_rows->takeAt(0)) {
-        if (QWidget* widget = item->widget()) {
-            widget->hide();
-            widget->deleteLater();
-        }
-        delete item;
-    }
+    SettingsForm::clear(m_rows);
     const std::vector<PositionsModel::Row> rows =
         PositionsModel::rows(m_monitor.book(), Cameras::all(), QLocale());
     if (m_editing && std::none_of(rows.begin(), rows.end(),

@@ -1,5 +1,7 @@
 #include "Tisko/Interface/SettingsForm.h"
 
+#include "Tisko/Support/SettingsStore.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -102,6 +104,27 @@ QScrollArea* SettingsForm::scrolled(QWidget* page) {
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setWidget(page);
     return area;
+}
+
+void SettingsForm::clear(QLayout* layout) {
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+}
+
+void SettingsForm::followSetting(QObject* context, QLatin1String key, std::function<void()> changed,
+                                 Qt::ConnectionType type) {
+    QObject::connect(
+        SettingsStore::notifier(), &SettingsNotifier::changed, context,
+        [key, changed = std::move(changed)](const QString& changedKey) {
+            if (key.isEmpty() || changedKey == key)
+                changed();
+        },
+        type);
 }
 
 } // namespace tisko

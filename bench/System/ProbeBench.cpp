@@ -1,6 +1,8 @@
 // Cost of each probe on the calling thread, with its service answering and with a service
 // that never answers. Runs inside the headless desktop:
 //   tests/harness/run-headless build/<dir>/bench/System/tisko_probes_bench
+#include "DBusMockCall.h"
+
 #include <benchmark/benchmark.h>
 
 #include "Tisko/System/DBusScreenState.h"
@@ -22,14 +24,6 @@
 namespace {
 
 using namespace tisko;
-
-QDBusMessage mockCall(QDBusConnection bus, const QString& service, const QString& path,
-                      const QString& method, const QVariantList& arguments) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        service, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
-    call.setArguments(arguments);
-    return bus.call(call, QDBus::Block, 5000);
-}
 
 // A dbusmock object on the session bus for the length of the run.
 class Mock {
@@ -70,10 +64,10 @@ BENCHMARK(lockFromLogind)->Unit(benchmark::kMillisecond);
 void lockFromScreenSaver(benchmark::State& state) {
     Mock saver(QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("/org/gnome/ScreenSaver"),
                QStringLiteral("org.gnome.ScreenSaver"));
-    mockCall(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.ScreenSaver"),
-             QStringLiteral("/org/gnome/ScreenSaver"), QStringLiteral("AddMethod"),
-             {QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("GetActive"), QString(),
-              QStringLiteral("b"), QStringLiteral("ret = False")});
+    test::callDBusMock(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.ScreenSaver"),
+                       QStringLiteral("/org/gnome/ScreenSaver"), QStringLiteral("AddMethod"),
+                       {QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("GetActive"),
+                        QString(), QStringLiteral("b"), QStringLiteral("ret = False")});
     // No logind on this "system bus": the chain goes on to the screensavers.
     DBusScreenState probe(QDBusConnection::sessionBus(), QDBusConnection::sessionBus());
     for (auto _ : state)
@@ -85,10 +79,11 @@ void lockWithHungScreenSaver(benchmark::State& state) {
     Mock saver(QStringLiteral("org.freedesktop.ScreenSaver"),
                QStringLiteral("/org/freedesktop/ScreenSaver"),
                QStringLiteral("org.freedesktop.ScreenSaver"));
-    mockCall(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.ScreenSaver"),
-             QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("AddMethod"),
-             {QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("GetActive"), QString(),
-              QStringLiteral("b"), QStringLiteral("import time; time.sleep(0.3); ret = True")});
+    test::callDBusMock(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.ScreenSaver"),
+                       QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("AddMethod"),
+                       {QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("GetActive"),
+                        QString(), QStringLiteral("b"),
+                        QStringLiteral("import time; time.sleep(0.3); ret = True")});
     DBusScreenState probe(QDBusConnection::sessionBus(), QDBusConnection::sessionBus());
     for (auto _ : state)
         benchmark::DoNotOptimize(probe.isLocked());
@@ -112,10 +107,11 @@ void idleFromMutter(benchmark::State& state) {
     Mock idle(QStringLiteral("org.gnome.Mutter.IdleMonitor"),
               QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
               QStringLiteral("org.gnome.Mutter.IdleMonitor"));
-    mockCall(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.Mutter.IdleMonitor"),
-             QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), QStringLiteral("AddMethod"),
-             {QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime"),
-              QString(), QStringLiteral("t"), QStringLiteral("ret = 1000")});
+    test::callDBusMock(
+        QDBusConnection::sessionBus(), QStringLiteral("org.gnome.Mutter.IdleMonitor"),
+        QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), QStringLiteral("AddMethod"),
+        {QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime"), QString(),
+         QStringLiteral("t"), QStringLiteral("ret = 1000")});
     LinuxPresence probe = presence(nullptr, nullptr, {});
     for (auto _ : state)
         benchmark::DoNotOptimize(probe.secondsSinceLastInput());
@@ -168,7 +164,7 @@ int main(int argc, char** argv) {
     }
     QCoreApplication app(argc, argv);
     // logind's session for this process, as a login would have made it.
-    mockCall(
+    test::callDBusMock(
         QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
         QStringLiteral("/org/freedesktop/login1"), QStringLiteral("AddSession"),
         {QStringLiteral("auto"), QStringLiteral("seat0"), 1000u, QStringLiteral("tisko"), true});

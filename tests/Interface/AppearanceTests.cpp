@@ -1,4 +1,5 @@
 // Light and dark: the desktop's preference through the settings portal, and its changes.
+#include "DBusMockCall.h"
 #include "NotificationTestServers.h"
 
 #include "Tisko/Interface/Appearance.h"
@@ -40,10 +41,8 @@ TEST(AppearanceTest, followsThePortalAndRepaintsOnChange) {
     ASSERT_TRUE(waitUntil([&] { return bus.owns(portal); }, std::chrono::seconds(15)));
     QDBusConnection client = bus.connect(QStringLiteral("appearance"));
     auto mockCall = [&](const QString& method, const QVariantList& arguments) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            portal, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
-        call.setArguments(arguments);
-        return client.call(call).type() == QDBusMessage::ReplyMessage;
+        return test::callDBusMock(client, portal, path, method, arguments).type() ==
+               QDBusMessage::ReplyMessage;
     };
     ASSERT_TRUE(
         mockCall(QStringLiteral("AddMethod"),

@@ -1,4 +1,5 @@
 #include "SessionHarness.h"
+#include "DBusMockCall.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -53,10 +54,7 @@ bool DBusMock::addProperty(const QString& property, const QVariant& value) {
 
 bool callMock(QDBusConnection bus, const QString& service, const QString& path,
               const QString& method, const QVariantList& arguments) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        service, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
-    call.setArguments(arguments);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
+    const QDBusMessage reply = callDBusMock(bus, service, path, method, arguments);
     if (reply.type() != QDBusMessage::ReplyMessage)
         ADD_FAILURE() << "dbusmock " << method.toStdString() << ": "
                       << reply.errorMessage().toStdString();

@@ -1,0 +1,13 @@
+#include "DBusMockCall.h"
+
+namespace tisko::test {
+
+QDBusMessage callDBusMock(QDBusConnection bus, const QString& service, const QString& path,
+                          const QString& method, const QVariantList& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        service, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
+    call.setArguments(arguments);
+    return bus.call(call, QDBus::Block, 5000);
+}
+
+} // namespace tisko::test
