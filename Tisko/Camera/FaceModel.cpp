@@ -1,6 +1,7 @@
 #include "Tisko/Camera/FaceModel.h"
 
 #include "Tisko/Camera/FaceDetector.h"
+#include "Tisko/Camera/LandmarkModelCache.h"
 #include "Tisko/Support/Log.h"
 
 #include <malloc.h>
@@ -45,9 +46,9 @@ FaceModel::FaceModel(QString path)
         // first look does not wait for it either.
         FaceDetector::prepare();
         QString error, rebuilt;
-        const QString cache = LandmarkModel::cachePathFor(m_path);
+        const QString cache = LandmarkModelCache::pathFor(m_path);
         std::unique_ptr<LandmarkModel> model =
-            LandmarkModel::loadCached(m_path, cache, &error, &rebuilt);
+            LandmarkModelCache::load(m_path, cache, &error, &rebuilt);
         if (!rebuilt.isEmpty() && s_logsCopies)
             Log::info(QStringLiteral("Copia del modelo de rasgos faciales rehecha en %1 (%2)")
                           .arg(cache, rebuilt));
