@@ -5,9 +5,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <streambuf>
+
+// dlib prepares the detector's filters with one small decomposition from the system's
+// LAPACK, whose usual build starts a worker thread as it loads; that thread spins for a
+// while and never gets any work here. Asked for one thread before any library has loaded,
+// it starts none. This runs only in programs that use the detector, and leaves a choice the
+// user made alone.
+extern "C" {
+static void oneBlasThread(int, char**, char**) {
+    setenv("OPENBLAS_NUM_THREADS", "1", 0);
+}
+__attribute__((section(".preinit_array"),
+               used)) static void (*const s_oneBlasThread)(int, char**, char**) = oneBlasThread;
+}
 
 namespace tisko {
 
@@ -37,18 +52,27 @@ const dlib::frontal_face_detector& shipped() {
     return detector;
 }
 
-// The face detector limited to `levels` levels of its picture pyramid (0: all).
-dlib::frontal_face_detector limitedDetector(int levels) {
+// The face detector limited to `levels` levels of its picture pyramid (0: all). Making one
+// prepares its filters again, so each is made once per process and every thread copies it.
+const dlib::frontal_face_detector& limitedDetector(int levels) {
+    static std::mutex mutex;
+    static std::map<int, dlib::frontal_face_detector> made;
     const dlib::frontal_face_detector& full = shipped();
     if (levels <= 0)
         return full;
+    std::lock_guard lock(mutex);
+    const auto at = made.find(levels);
+    if (at != made.end())
+        return at->second;
     dlib::frontal_face_detector::image_scanner_type scanner;
     scanner.copy_configuration(full.get_scanner());
     scanner.set_max_pyramid_levels(static_cast<unsigned long>(levels));
     std::vector<dlib::frontal_face_detector::feature_vector_type> weights;
     for (unsigned long i = 0; i < full.num_detectors(); ++i)
         weights.push_back(full.get_w(i));
-    return dlib::frontal_face_detector(scanner, full.get_overlap_tester(), weights);
+    return made
+        .emplace(levels, dlib::frontal_face_detector(scanner, full.get_overlap_tester(), weights))
+        .first->second;
 }
 
 // The detector's rectangles as candidates, strongest first, each corner moved by `place`.
@@ -145,7 +169,8 @@ std::vector<FaceCandidate> FaceDetector::detect(const GreyImage& image, int leve
         at = detectors.emplace(levels, limitedDetector(levels)).first;
     dlib::frontal_face_detector& detector = at->second;
 
-    dlib::array2d<unsigned char> picture(image.height, image.width);
+    thread_local dlib::array2d<unsigned char> picture;
+    picture.set_size(image.height, image.width);
     for (int y = 0; y < image.height; ++y)
         std::memcpy(&picture[y][0],
                     image.pixels.data() +

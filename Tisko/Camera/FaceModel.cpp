@@ -4,6 +4,8 @@
 #include "Tisko/Camera/LandmarkModelCache.h"
 #include "Tisko/Support/Log.h"
 
+#include <QFileInfo>
+
 #include <malloc.h>
 
 #include <atomic>
@@ -47,9 +49,13 @@ FaceModel::FaceModel(QString path)
         FaceDetector::prepare();
         QString error, rebuilt;
         const QString cache = LandmarkModelCache::pathFor(m_path);
+        const bool hadCopy = QFileInfo::exists(cache);
         std::unique_ptr<LandmarkModel> model =
             LandmarkModelCache::load(m_path, cache, &error, &rebuilt);
-        if (!rebuilt.isEmpty() && s_logsCopies)
+        // The first start makes the copy: an ordinary event, not a copy found wanting.
+        if (!rebuilt.isEmpty() && s_logsCopies && !hadCopy && model && model->isMapped())
+            Log::info(QStringLiteral("Copia del modelo creada en %1").arg(cache));
+        else if (!rebuilt.isEmpty() && s_logsCopies)
             Log::info(QStringLiteral("Copia del modelo de rasgos faciales rehecha en %1 (%2)")
                           .arg(cache, rebuilt));
         if (!model)

@@ -1,7 +1,6 @@
 #include "Tisko/Camera/LandmarkModel.h"
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -66,26 +65,6 @@ void addLeaf(float* shape, const float* leaf, std::size_t values) {
 }
 
 } // namespace
-
-void LandmarkModel::releaseLeaves(const Cascade& cascade) const {
-    // A cascade's trees own one run of leaves. Each fault in it maps its neighbours too, so
-    // by the end of a prediction the whole file would be resident; letting the run go once
-    // its cascade is done keeps one cascade's leaves at most. The pages stay in the page
-    // cache, so the next prediction maps them again without reading the disk.
-    const std::size_t values = m_meanShape.size();
-    const Tree& first = m_tables.trees[cascade.firstTree];
-    const Tree& last = m_tables.trees[cascade.firstTree + cascade.treeCount - 1];
-    const auto* base = static_cast<const std::uint8_t*>(m_mapping->base);
-    const auto* from = reinterpret_cast<const std::uint8_t*>(m_leaves + first.firstLeaf * values);
-    const auto* to = reinterpret_cast<const std::uint8_t*>(
-        m_leaves + (last.firstLeaf + last.splitCount + 1) * values);
-    if (to <= from)
-        return;
-    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    const std::size_t start = static_cast<std::size_t>(from - base) / page * page;
-    const std::size_t end = std::min(m_mapping->size, static_cast<std::size_t>(to - base));
-    madvise(const_cast<std::uint8_t*>(base) + start, end - start, MADV_DONTNEED);
-}
 
 std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
                                                const PixelBox& box) const {
@@ -160,8 +139,6 @@ std::vector<PixelPoint> LandmarkModel::predict(const PixelBuffer& frame,
                 prefetch(leaves[t + kLeavesAhead], values);
             addLeaf(shape.data(), leaves[t], values);
         }
-        if (m_mapping && trees > 0)
-            releaseLeaves(cascade);
     }
 
     std::vector<PixelPoint> result(points);

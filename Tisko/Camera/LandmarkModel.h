@@ -25,7 +25,11 @@ struct PixelBox {
 
 // A cascade of regression trees that places facial landmarks inside a face box. Its arrays
 // are either its own (read from a shape-predictor file by LandmarkModelParser) or those of
-// the flat copy mapped by LandmarkModelCache, which costs only the pages a prediction reads.
+// the flat copy mapped by LandmarkModelCache. A mapped model costs only the pages its
+// predictions read; the first prediction touches a leaf in nearly every page, and the refits
+// and the following frames read them again, so once mapped they stay for as long as the
+// model is held (a look) and go with it. They are clean pages of the page cache, shared with
+// every other reader of the file; a look that finds no face maps none.
 class LandmarkModel {
 public:
     using Cascade = landmark_cache::Cascade;
@@ -72,9 +76,6 @@ public:
     std::size_t byteSize() const;
 
 private:
-    // Unmaps the pages of `cascade`'s leaves in a mapped model, once they are added.
-    void releaseLeaves(const Cascade& cascade) const;
-
     std::vector<float> m_meanShape;
     landmark_cache::LandmarkTables m_tables; // over the arrays below, or over the mapping
     const float* m_leaves = nullptr;
