@@ -5,24 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <streambuf>
-
-// dlib prepares the detector's filters with one small decomposition from the system's
-// LAPACK, whose usual build starts a worker thread as it loads; that thread spins for a
-// while and never gets any work here. Asked for one thread before any library has loaded,
-// it starts none. This runs only in programs that use the detector, and leaves a choice the
-// user made alone.
-extern "C" {
-static void oneBlasThread(int, char**, char**) {
-    setenv("OPENBLAS_NUM_THREADS", "1", 0);
-}
-__attribute__((section(".preinit_array"),
-               used)) static void (*const s_oneBlasThread)(int, char**, char**) = oneBlasThread;
-}
 
 namespace tisko {
 
@@ -107,7 +94,26 @@ void greyRows(const PixelBuffer& frame, dlib::array2d<unsigned char>& picture) {
     }
 }
 
+// What a thread keeps between frames: the detectors change their buffers as they scan, so
+// each thread has its own (one per depth), and the pictures they scan.
+struct ThreadBuffers {
+    dlib::frontal_face_detector shippedDetector = shipped();
+    dlib::array2d<unsigned char> picture, reduced, spare, copy;
+    std::map<int, dlib::frontal_face_detector> limited;
+};
+thread_local std::unique_ptr<ThreadBuffers> t_buffers;
+
+ThreadBuffers& threadBuffers() {
+    if (!t_buffers)
+        t_buffers = std::make_unique<ThreadBuffers>();
+    return *t_buffers;
+}
+
 } // namespace
+
+void FaceDetector::releaseBuffers() {
+    t_buffers.reset();
+}
 
 double FaceDetector::narrowestFaceAfter(int steps) {
     // The detector's window is 80 pixels with a margin around the face it reports.
@@ -117,9 +123,10 @@ double FaceDetector::narrowestFaceAfter(int steps) {
 std::vector<FaceCandidate> FaceDetector::detectAsShipped(const PixelBuffer& frame, int skip) {
     if (!frame.isValid())
         return {};
-    // Kept per thread between frames: the detector changes its buffers as it scans.
-    thread_local dlib::frontal_face_detector detector = shipped();
-    thread_local dlib::array2d<unsigned char> picture, reduced, spare;
+    ThreadBuffers& buffers = threadBuffers();
+    dlib::array2d<unsigned char>& picture = buffers.picture;
+    dlib::array2d<unsigned char>& reduced = buffers.reduced;
+    dlib::array2d<unsigned char>& spare = buffers.spare;
     picture.set_size(frame.height, frame.width);
     switch (frame.format) {
     case PixelFormat::Grey8:
@@ -145,7 +152,7 @@ std::vector<FaceCandidate> FaceDetector::detectAsShipped(const PixelBuffer& fram
         searched = &next;
     }
     std::vector<dlib::rect_detection> found;
-    detector(*searched, found);
+    buffers.shippedDetector(*searched, found);
     return candidatesOf(found, [&](const dlib::drectangle& r) {
         return steps == 0 ? r : pyramid.rect_up(r, static_cast<unsigned int>(steps));
     });
@@ -161,15 +168,14 @@ std::vector<FaceCandidate> FaceDetector::detect(const GreyImage& image, int leve
         image.pixels.size() <
             static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
         return faces;
-    // Scanning changes the detector's buffers, so each thread has its own, one per depth.
-    thread_local std::map<int, dlib::frontal_face_detector> detectors;
+    ThreadBuffers& buffers = threadBuffers();
     levels = std::max(levels, 0);
-    auto at = detectors.find(levels);
-    if (at == detectors.end())
-        at = detectors.emplace(levels, limitedDetector(levels)).first;
+    auto at = buffers.limited.find(levels);
+    if (at == buffers.limited.end())
+        at = buffers.limited.emplace(levels, limitedDetector(levels)).first;
     dlib::frontal_face_detector& detector = at->second;
 
-    thread_local dlib::array2d<unsigned char> picture;
+    dlib::array2d<unsigned char>& picture = buffers.copy;
     picture.set_size(image.height, image.width);
     for (int y = 0; y < image.height; ++y)
         std::memcpy(&picture[y][0],
