@@ -1,6 +1,6 @@
 // Any byte string given to the reader of shape-predictor files must be refused with a
 // reason or give a model that places its landmarks without reading outside its tables.
-#include "Tisko/Camera/LandmarkModel.h"
+#include "Tisko/Camera/LandmarkModelParser.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A heap copy of the exact size, so any read past it is seen.
     const std::vector<std::uint8_t> bytes(data, data + size);
     QString error;
-    const auto model = tisko::LandmarkModel::parse(bytes.data(), bytes.size(), &error);
+    const auto model = tisko::LandmarkModelParser::parse(bytes.data(), bytes.size(), &error);
     if (!model) {
         if (error.isEmpty())
             std::abort();

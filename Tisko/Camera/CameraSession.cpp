@@ -3,6 +3,7 @@
 #include "Tisko/Camera/CameraUsage.h"
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/Camera/FaceAnalyzer.h"
+#include "Tisko/Camera/FaceDetector.h"
 #include "Tisko/Camera/SampleBackend.h"
 #include "Tisko/Camera/V4l2Backend.h"
 
@@ -402,6 +403,9 @@ void CameraSession::stopOnQueue() {
     }
     onMeasurement = nullptr;
     m_track.reset();
+    // Frames were analysed on this queue: its buffers go before the model, whose last holder
+    // gives the freed memory back to the system.
+    FaceDetector::releaseBuffers();
     // Nothing else needs the landmark model for this session.
     m_model.reset();
 }

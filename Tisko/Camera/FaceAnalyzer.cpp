@@ -143,14 +143,25 @@ std::optional<PixelBox> searchNear(const PixelBuffer& frame, const PixelBox& pre
 // their brightness spread are searched from coarse to fine, for faces in dim light and
 // narrower ones; a weak face is looked at again on its own, at the size the detector sees
 // best, where a real face scores high and a pattern that only looks like one stays weak.
+bool searchedPlainly(const PixelBuffer& frame) {
+    return std::max(frame.width, frame.height) <= FaceAnalyzer::largestPlainSearch;
+}
+
+// The faces of the frame searched as the detector searches a picture given whole.
+std::vector<Found> searchPlain(const PixelBuffer& frame) {
+    std::vector<Found> found;
+    int skip = 0;
+    while (FaceDetector::narrowestFaceAfter(skip + 1) <=
+           FaceAnalyzer::narrowestDeskFace * frame.width)
+        ++skip;
+    addFaces(FaceDetector::detectAsShipped(frame, skip), 0, 0, 1, 1, found);
+    return found;
+}
+
 std::optional<PixelBox> searchWhole(const PixelBuffer& frame) {
     std::vector<Found> found;
-    if (std::max(frame.width, frame.height) <= FaceAnalyzer::largestPlainSearch) {
-        int skip = 0;
-        while (FaceDetector::narrowestFaceAfter(skip + 1) <=
-               FaceAnalyzer::narrowestDeskFace * frame.width)
-            ++skip;
-        addFaces(FaceDetector::detectAsShipped(frame, skip), 0, 0, 1, 1, found);
+    if (searchedPlainly(frame)) {
+        found = searchPlain(frame);
         if (!found.empty() && strongestOf(found) >= FaceAnalyzer::convincingConfidence)
             return widest(found);
     }
@@ -160,7 +171,7 @@ std::optional<PixelBox> searchWhole(const PixelBuffer& frame) {
     double previousSide = 0;
     for (std::size_t tier = 0; tier < tiers; ++tier) {
         const bool last = tier + 1 == tiers;
-        // The finest copy is the costliest by far: only worth it when nothing was found.
+        // The finest copy is the costliest: only worth it when nothing was found.
         if (last && !found.empty())
             break;
         const double side =
@@ -243,12 +254,17 @@ std::optional<HeadMeasurement> FaceAnalyzer::measure(const PixelBuffer& frame,
 
     std::optional<PixelBox> found;
     PixelBox start;
+    const bool plainOnly = previous.nobody && searchedPlainly(frame);
     if (previous.box && (found = searchNear(frame, *previous.box)))
         start = stayedPut(*found, previous.found) ? *previous.box : *found;
-    else if ((found = searchWhole(frame)))
+    else if ((found = plainOnly ? widest(searchPlain(frame)) : searchWhole(frame)))
         start = *found;
-    else
+    else {
+        track.nobody = true;
+        track.frameWidth = frame.width;
+        track.frameHeight = frame.height;
         return std::nullopt;
+    }
 
     const LandmarkModel* landmarks = model.landmarks();
     if (!landmarks || landmarks->pointCount() != 68)

@@ -41,12 +41,14 @@ public:
     static constexpr int largestPlainSearch = 4096;
     // Longest sides of the grey copies with their brightness spread that a whole frame is
     // searched on next, coarse to fine, none larger than the frame but the last, which may
-    // enlarge it up to twice, the only way to find a tiny face. The detector finds faces
-    // from 80 pixels up; the finer copies search for the narrower faces the coarser miss.
-    static constexpr int detectionSides[3] = {480, 667, 1280};
+    // enlarge it a little so that its narrowest faces are `narrowestDeskFace` wide. The
+    // detector finds faces from 80 pixels up; the finer copies search for the narrower
+    // faces the coarser miss. Narrower faces than a person at a desk shows are not looked
+    // for: enlarging a frame to find them cost more than all the other searches together.
+    static constexpr int detectionSides[3] = {480, 667, 730};
     // How many levels of its pyramid the detector scans on each copy (0: all): the levels
     // left out hold faces that a coarser copy already searched for.
-    static constexpr int detectionLevels[3] = {0, 3, 4};
+    static constexpr int detectionLevels[3] = {0, 3, 2};
     // A face this strong on a coarse copy ends the search there, and so does a weaker one
     // that is this strong when looked at again on its own; the last, most costly copy is
     // searched only when the others found no face at all. Around a session's previous face,

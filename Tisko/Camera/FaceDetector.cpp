@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <streambuf>
 
 namespace tisko {
@@ -37,18 +39,27 @@ const dlib::frontal_face_detector& shipped() {
     return detector;
 }
 
-// The face detector limited to `levels` levels of its picture pyramid (0: all).
-dlib::frontal_face_detector limitedDetector(int levels) {
+// The face detector limited to `levels` levels of its picture pyramid (0: all). Making one
+// prepares its filters again, so each is made once per process and every thread copies it.
+const dlib::frontal_face_detector& limitedDetector(int levels) {
+    static std::mutex mutex;
+    static std::map<int, dlib::frontal_face_detector> made;
     const dlib::frontal_face_detector& full = shipped();
     if (levels <= 0)
         return full;
+    std::lock_guard lock(mutex);
+    const auto at = made.find(levels);
+    if (at != made.end())
+        return at->second;
     dlib::frontal_face_detector::image_scanner_type scanner;
     scanner.copy_configuration(full.get_scanner());
     scanner.set_max_pyramid_levels(static_cast<unsigned long>(levels));
     std::vector<dlib::frontal_face_detector::feature_vector_type> weights;
     for (unsigned long i = 0; i < full.num_detectors(); ++i)
         weights.push_back(full.get_w(i));
-    return dlib::frontal_face_detector(scanner, full.get_overlap_tester(), weights);
+    return made
+        .emplace(levels, dlib::frontal_face_detector(scanner, full.get_overlap_tester(), weights))
+        .first->second;
 }
 
 // The detector's rectangles as candidates, strongest first, each corner moved by `place`.
@@ -83,7 +94,26 @@ void greyRows(const PixelBuffer& frame, dlib::array2d<unsigned char>& picture) {
     }
 }
 
+// What a thread keeps between frames: the detectors change their buffers as they scan, so
+// each thread has its own (one per depth), and the pictures they scan.
+struct ThreadBuffers {
+    dlib::frontal_face_detector shippedDetector = shipped();
+    dlib::array2d<unsigned char> picture, reduced, spare, copy;
+    std::map<int, dlib::frontal_face_detector> limited;
+};
+thread_local std::unique_ptr<ThreadBuffers> t_buffers;
+
+ThreadBuffers& threadBuffers() {
+    if (!t_buffers)
+        t_buffers = std::make_unique<ThreadBuffers>();
+    return *t_buffers;
+}
+
 } // namespace
+
+void FaceDetector::releaseBuffers() {
+    t_buffers.reset();
+}
 
 double FaceDetector::narrowestFaceAfter(int steps) {
     // The detector's window is 80 pixels with a margin around the face it reports.
@@ -93,9 +123,10 @@ double FaceDetector::narrowestFaceAfter(int steps) {
 std::vector<FaceCandidate> FaceDetector::detectAsShipped(const PixelBuffer& frame, int skip) {
     if (!frame.isValid())
         return {};
-    // Kept per thread between frames: the detector changes its buffers as it scans.
-    thread_local dlib::frontal_face_detector detector = shipped();
-    thread_local dlib::array2d<unsigned char> picture, reduced, spare;
+    ThreadBuffers& buffers = threadBuffers();
+    dlib::array2d<unsigned char>& picture = buffers.picture;
+    dlib::array2d<unsigned char>& reduced = buffers.reduced;
+    dlib::array2d<unsigned char>& spare = buffers.spare;
     picture.set_size(frame.height, frame.width);
     switch (frame.format) {
     case PixelFormat::Grey8:
@@ -121,7 +152,7 @@ std::vector<FaceCandidate> FaceDetector::detectAsShipped(const PixelBuffer& fram
         searched = &next;
     }
     std::vector<dlib::rect_detection> found;
-    detector(*searched, found);
+    buffers.shippedDetector(*searched, found);
     return candidatesOf(found, [&](const dlib::drectangle& r) {
         return steps == 0 ? r : pyramid.rect_up(r, static_cast<unsigned int>(steps));
     });
@@ -137,15 +168,15 @@ std::vector<FaceCandidate> FaceDetector::detect(const GreyImage& image, int leve
         image.pixels.size() <
             static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
         return faces;
-    // Scanning changes the detector's buffers, so each thread has its own, one per depth.
-    thread_local std::map<int, dlib::frontal_face_detector> detectors;
+    ThreadBuffers& buffers = threadBuffers();
     levels = std::max(levels, 0);
-    auto at = detectors.find(levels);
-    if (at == detectors.end())
-        at = detectors.emplace(levels, limitedDetector(levels)).first;
+    auto at = buffers.limited.find(levels);
+    if (at == buffers.limited.end())
+        at = buffers.limited.emplace(levels, limitedDetector(levels)).first;
     dlib::frontal_face_detector& detector = at->second;
 
-    dlib::array2d<unsigned char> picture(image.height, image.width);
+    dlib::array2d<unsigned char>& picture = buffers.copy;
+    picture.set_size(image.height, image.width);
     for (int y = 0; y < image.height; ++y)
         std::memcpy(&picture[y][0],
                     image.pixels.data() +

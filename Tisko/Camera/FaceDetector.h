@@ -35,6 +35,9 @@ public:
     // the copy `skip` steps down, which leaves out the faces narrower than that copy's
     // smallest. Nothing is allocated when the frame has the size of the one before.
     static std::vector<FaceCandidate> detectAsShipped(const PixelBuffer& frame, int skip = 0);
+    // Lets go of what the calling thread kept between frames (its detectors' buffers and
+    // pictures), as a session ends.
+    static void releaseBuffers();
     // The width in pixels of the narrowest face found on the copy `steps` steps down.
     static double narrowestFaceAfter(int steps);
     // The side in pixels of the smallest face the detector finds.

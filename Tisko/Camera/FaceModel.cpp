@@ -1,7 +1,10 @@
 #include "Tisko/Camera/FaceModel.h"
 
 #include "Tisko/Camera/FaceDetector.h"
+#include "Tisko/Camera/LandmarkModelCache.h"
 #include "Tisko/Support/Log.h"
+
+#include <QFileInfo>
 
 #include <malloc.h>
 
@@ -45,10 +48,14 @@ FaceModel::FaceModel(QString path)
         // first look does not wait for it either.
         FaceDetector::prepare();
         QString error, rebuilt;
-        const QString cache = LandmarkModel::cachePathFor(m_path);
+        const QString cache = LandmarkModelCache::pathFor(m_path);
+        const bool hadCopy = QFileInfo::exists(cache);
         std::unique_ptr<LandmarkModel> model =
-            LandmarkModel::loadCached(m_path, cache, &error, &rebuilt);
-        if (!rebuilt.isEmpty() && s_logsCopies)
+            LandmarkModelCache::load(m_path, cache, &error, &rebuilt);
+        // The first start makes the copy: an ordinary event, not a copy found wanting.
+        if (!rebuilt.isEmpty() && s_logsCopies && !hadCopy && model && model->isMapped())
+            Log::info(QStringLiteral("Copia del modelo creada en %1").arg(cache));
+        else if (!rebuilt.isEmpty() && s_logsCopies)
             Log::info(QStringLiteral("Copia del modelo de rasgos faciales rehecha en %1 (%2)")
                           .arg(cache, rebuilt));
         if (!model)

@@ -17,6 +17,10 @@ struct FaceTrack {
     // The detector's box of that face: when this frame's is much the same, the face has not
     // moved and its landmarks start from `box`, which saves placing them again.
     PixelBox found;
+    // Whether a frame of this session was searched whole and showed nobody: the following
+    // ones are then only searched as the detector searches a picture given whole, which
+    // still finds anyone who sits down in ordinary light; the next session searches whole.
+    bool nobody = false;
     // The size of the frame the box belongs to; a frame of another size is searched whole.
     int frameWidth = 0;
     int frameHeight = 0;

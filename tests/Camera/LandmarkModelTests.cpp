@@ -6,7 +6,8 @@
 #include "Tisko/Camera/FaceDetector.h"
 #include "Tisko/Camera/FaceModel.h"
 #include "Tisko/Camera/GreyImage.h"
-#include "Tisko/Camera/LandmarkModel.h"
+#include "Tisko/Camera/LandmarkModelCache.h"
+#include "Tisko/Camera/LandmarkModelParser.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,9 +40,9 @@ struct PredictorFixture : ::testing::Test {
 
     static void SetUpTestSuite() {
         QString error;
-        ours = LandmarkModel::load(FaceModel::defaultPath(), &error);
+        ours = LandmarkModelParser::load(FaceModel::defaultPath(), &error);
         cacheDir = std::make_unique<QTemporaryDir>();
-        mapped = LandmarkModel::loadCached(
+        mapped = LandmarkModelCache::load(
             FaceModel::defaultPath(), cacheDir->filePath(QStringLiteral("face.landmarks")), &error);
         theirs = std::make_unique<dlib::shape_predictor>();
         dlib::deserialize(FaceModel::defaultPath().toStdString()) >> *theirs;
@@ -160,7 +161,7 @@ TEST_F(PredictorFixture, placesTheSamePointsAsDlibOnEachPhotograph) {
 
 TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
     QString error;
-    EXPECT_FALSE(LandmarkModel::load(QStringLiteral("/nonexistent/model.dat"), &error));
+    EXPECT_FALSE(LandmarkModelParser::load(QStringLiteral("/nonexistent/model.dat"), &error));
     EXPECT_FALSE(error.isEmpty());
 
     QFile file(FaceModel::defaultPath());
@@ -168,24 +169,25 @@ TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
     const QByteArray head = file.read(1 << 20);
     for (qsizetype cut : {0, 1, 7, 1000, 1 << 19}) {
         error.clear();
-        EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(head.constData()),
-                                          static_cast<std::size_t>(cut), &error))
+        EXPECT_FALSE(
+            LandmarkModelParser::parse(reinterpret_cast<const std::uint8_t*>(head.constData()),
+                                       static_cast<std::size_t>(cut), &error))
             << cut;
         EXPECT_FALSE(error.isEmpty());
     }
     QByteArray noise(4096, '\0');
     for (qsizetype i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919) % 251);
-    EXPECT_FALSE(LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(noise.constData()),
-                                      4096, &error));
+    EXPECT_FALSE(LandmarkModelParser::parse(
+        reinterpret_cast<const std::uint8_t*>(noise.constData()), 4096, &error));
 
     // A small whole model reads; with a threshold of 3 * 2^200, beyond any float, it is refused.
     QFile tinyFile(QStringLiteral(TISKO_TEST_DATA "/../../fuzz/corpus/landmark_model/tiny.dat"));
     ASSERT_TRUE(tinyFile.open(QIODevice::ReadOnly));
     QByteArray tiny = tinyFile.readAll();
     const auto parse = [&error](const QByteArray& bytes) {
-        return LandmarkModel::parse(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                    static_cast<std::size_t>(bytes.size()), &error);
+        return LandmarkModelParser::parse(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                          static_cast<std::size_t>(bytes.size()), &error);
     };
     ASSERT_TRUE(parse(tiny));
     const qsizetype exponent = tiny.indexOf(QByteArray("\x03\x00\x00\xc0\x81\x16", 6)) + 4;
@@ -204,7 +206,7 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
     const QString source = FaceModel::defaultPath();
     const QString path = dir.filePath(QStringLiteral("face.landmarks"));
     QString error, rebuilt;
-    ASSERT_TRUE(LandmarkModel::loadCached(source, path, &error, &rebuilt)) << error.toStdString();
+    ASSERT_TRUE(LandmarkModelCache::load(source, path, &error, &rebuilt)) << error.toStdString();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray good = file.readAll();
@@ -246,7 +248,7 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
         out.write(c.bytes);
         out.close();
         rebuilt.clear();
-        const auto model = LandmarkModel::loadCached(source, path, &error, &rebuilt);
+        const auto model = LandmarkModelCache::load(source, path, &error, &rebuilt);
         ASSERT_TRUE(model) << c.name;
         EXPECT_TRUE(model->isMapped()) << c.name;
         EXPECT_EQ(rebuilt.isEmpty(), c.bytes == good) << c.name << ": " << rebuilt.toStdString();
@@ -261,14 +263,15 @@ TEST(LandmarkModelCache, concurrentWritersLeaveAWholeCopy) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("face.landmarks"));
     QString error;
-    const auto source = LandmarkModel::identify(FaceModel::defaultPath(), &error);
-    const auto model = LandmarkModel::load(FaceModel::defaultPath(), &error);
+    const auto source = LandmarkModelCache::identify(FaceModel::defaultPath(), &error);
+    const auto model = LandmarkModelParser::load(FaceModel::defaultPath(), &error);
     ASSERT_TRUE(source && model) << error.toStdString();
     bool written[2] = {};
-    std::thread other([&] { written[1] = model->writeCache(path, *source, nullptr); });
-    written[0] = model->writeCache(path, *source, nullptr);
+    std::thread other(
+        [&] { written[1] = LandmarkModelCache::write(*model, path, *source, nullptr); });
+    written[0] = LandmarkModelCache::write(*model, path, *source, nullptr);
     other.join();
     EXPECT_TRUE(written[0] && written[1]);
-    EXPECT_TRUE(LandmarkModel::map(path, *source, &error)) << error.toStdString();
+    EXPECT_TRUE(LandmarkModelCache::map(path, *source, &error)) << error.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
