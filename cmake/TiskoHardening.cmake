@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # tisko_harden(target): the hardening a Debian package build gets from dpkg-buildflags with
 # every feature on (stack protector, fortify, format checks, PIE, full RELRO with immediate
 # binding), in the optimised builds the package comes from. Fortify needs the optimiser, and

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 include(${CMAKE_CURRENT_LIST_DIR}/TiskoHardening.cmake)
 option(TISKO_SANITIZE "Build every project target with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 

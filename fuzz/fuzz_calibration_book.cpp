@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any byte string given to the positions reader must give a book or nothing; a book that
 // was read must survive writing (which throws for no value it read) and reading again.
 #include "TiskoCore/JsonCodec.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any byte string given to the counters reader must give a tally or nothing; a tally that
 // was read holds no negative count and survives writing and reading again unchanged.
 #include "TiskoCore/JsonCodec.h"

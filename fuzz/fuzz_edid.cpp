@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any byte string given to the EDID parser must give identity fields or nothing; what it
 // reads comes from the base block alone, and the UUID is always well formed.
 #include "Tisko/System/Edid.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any byte string given to the landmark cache reader must be refused or give tables whose
 // every index the predictor follows stays inside them; what was read must encode back to
 // the same bytes.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any byte string given to the reader of shape-predictor files must be refused with a
 // reason or give a model that places its landmarks without reading outside its tables.
 #include "Tisko/Camera/LandmarkModelParser.h"

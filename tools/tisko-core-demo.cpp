@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Judges the five worked examples of the posture rule with the core and prints the verdicts.
 #include "TiskoCore/PostureJudge.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the face detector as dlib ships it in its plain serialised form, as the bytes of a
 // C++ array, for FaceDetector.cpp to include. Run once at build time: the shipped form is
 // compressed in a way that costs most of a second of CPU to unpack, the plain one a few

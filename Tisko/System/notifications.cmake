@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Desktop notifications over org.freedesktop.Notifications: the posture warnings, the update
 # notice, clicks on them and the permission status.
 add_library(tisko_notifications STATIC

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Probes of the session: connected displays, screen lock, presence and waking from sleep.
 find_package(X11 REQUIRED)
 find_package(PkgConfig REQUIRED)

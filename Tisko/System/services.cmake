@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # What the user grants Tisko (camera, head tracker, notifications), the desktop's own panels
 # for them, and the autostart entry that opens Tisko at login.
 add_library(tisko_services STATIC

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Update offers: the feed, its schedule and what a finding shows.
 # No feed is published yet, so a build checks nothing unless one is given here or in the
 # "updateFeedURL" setting: an address nobody serves would only log failures every few hours.

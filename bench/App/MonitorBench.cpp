@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Monitor on the real machine, through a sample camera of a real photograph: the time
 // from a manual look to its log line with the CPU each look costs (landmark model load
 // included, as every look loads it), and the cost of one clock tick that only runs its gates.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Prints how the face analyzer follows a real face that is moved and scaled: the same
 // photograph grown by 7, 15 and 30 % about the face must measure that much wider, and moved
 // down by a quarter and by 0.6 of a face height must drop by as much.

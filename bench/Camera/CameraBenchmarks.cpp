@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One analysis of a real face at 1280×720 and 640×480 with the model loaded, for the first
 // frame of a look and for the following ones; a whole look through a sample camera (result
 // delay after take, camera open time, model load delay on the first analysed frame) and the

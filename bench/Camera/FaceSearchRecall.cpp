@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Prints how many of the faces that dlib's detector finds on a whole 640×480 frame Tisko's
 // face search finds too, over the portraits of the test photographs at face widths from 12
 // to 45 % of the frame, plain, dark, mirrored and turned; the faces it finds beyond those;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tray's costs on the main thread: the icon drawn at every tray size, the panel from the
 // click's signal to shown and painted, and the tray icon created once a host is there.
 // Run inside tests/harness/run-headless for a real X server (trayer gives a tray host).

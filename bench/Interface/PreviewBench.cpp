@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How the recording window's live picture keeps up: a sample camera plays a photograph
 // (moved a little each frame, as a real picture changes) at 30 frames a second through a
 // camera session with its face analysis, into the preview of the window's size. Prints,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The log as its callers see it, the log under eight threads, and the counters file of ten
 // years saved and read back. Every case runs in a temporary home.
 #include "Tisko/Support/Log.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Cost of each probe on the calling thread, with its service answering and with a service
 // that never answers. Runs inside the headless desktop:
 //   tests/harness/run-headless build/<dir>/bench/System/tisko_probes_bench

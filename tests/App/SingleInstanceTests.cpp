@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One Tisko per data folder: the lock, the hand-over of requests, and strangers kept out.
 #include "EventLoop.h"
 #include "LoggedLines.h"

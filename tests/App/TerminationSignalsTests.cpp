@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // SIGTERM ends Tisko even when its main thread never comes back to the event loop.
 #include "Tisko/App/TerminationSignals.h"
 

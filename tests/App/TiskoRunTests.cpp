@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tisko program itself, through a sample camera of a real photograph: --look, --hold,
 // --check, and a second launch while one runs.
 #include "EventLoop.h"

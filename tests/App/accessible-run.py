@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Uses Tisko through the accessibility bus alone, as a screen reader or switch access does:
 records a position under a name typed through it, changes pages and settings through it, and
 checks what Tisko saved.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The landmark model's own reader and cascade against dlib's shape_predictor reading the
 // same file: from the same box on the same pixels both must place the same 68 points.
 // The flat copy mapped from the cache folder must place them where the file's model does.

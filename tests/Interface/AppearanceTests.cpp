@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Light and dark: the desktop's preference through the settings portal, and its changes.
 #include "DBusMockCall.h"
 #include "NotificationTestServers.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The recording window in the headless desktop: a sample camera of a photograph, a real
 // click on "Tomar posición", and the position in the data file.
 #include "../Monitor/MonitorHarness.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The recording of a position on stepped time, through camera sessions whose frames and
 // faces the test hands over.
 #include "../Monitor/MonitorHarness.h"

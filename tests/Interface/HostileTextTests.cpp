@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Text from outside (the update feed, the server, the positions file) shown as it is: never
 // read as markup, never a reason to load a file.
 #include "SettingsFixture.h"

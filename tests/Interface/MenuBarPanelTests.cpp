@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tray panel as a widget: choices, closing before leaving, fitting, the keyboard.
 #include "EventLoop.h"
 #include "MonitorHarness.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the tray panel and icon show for each condition of the Monitor.
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/MenuBarLabel.h"

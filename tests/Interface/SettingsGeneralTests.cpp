@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The general page: the tray icon switch, today's counts, the updates section and the
 // export of the daily counts.
 #include "SettingsFixture.h"

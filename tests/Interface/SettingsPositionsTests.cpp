@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The positions page: rows, choosing, renaming, deleting, and choosing by displays.
 #include "SettingsFixture.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tray icon on real tray hosts of the headless desktop: an XEmbed tray (trayer) opened
 // with a real click, and a StatusNotifier watcher that starts after Tisko and restarts.
 #include "LoggedLines.h"

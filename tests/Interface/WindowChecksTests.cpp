@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every window as a whole, in light and dark: nothing outside its parent or cut, every text
 // readable against what is behind it, every control named for assistive technology.
 #include "SettingsFixture.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What one look turns into: the verdict, the log line, the warning with its streak, the
 // reference hint, the counters and the counters file.
 #include "MonitorHarness.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The clock, the gates in front of a look, presence, back-off, pause and the head tracker.
 #include "MonitorHarness.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Saving, choosing, renaming and removing positions, and the choice by connected displays.
 #include "MonitorHarness.h"
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a build tree, unpacks it into a temporary root, runs the
 # validators over it, checks its licence and languages, and looks once through a sample
 # camera with the unpacked program.

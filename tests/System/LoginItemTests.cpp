@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The autostart entry: the first-run rule, what counts as enabled, and failures.
 #include "EventLoop.h"
 #include "LoggedLines.h"

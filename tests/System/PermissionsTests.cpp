@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The camera and head-tracker permissions and the desktop's notification panel.
 #include "EventLoop.h"
 #include "TestFiles.h"

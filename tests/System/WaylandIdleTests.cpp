@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The compositor's idle notification, through a Wayland server speaking the protocol.
 #include "EventLoop.h"
 #include "IdleCompositor.h"

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Notifications: unit tests against a fake centre, and the centre on the wire against
 # python3-dbusmock's notification daemon on a bus of the test's own.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus)

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The login item and the permissions, in a private home.
 tisko_add_test(tisko_services_tests
   SOURCES

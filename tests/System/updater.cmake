@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Update offers: the feed reader and schedule, and the updater against a feed that the test
 # serves on 127.0.0.1, with a fake notification centre or a real dunst (in the harness).
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network)
