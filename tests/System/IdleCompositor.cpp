@@ -27,6 +27,7 @@ enum class Command : std::uint64_t { idle = 1, resume = 2, stop = 3 };
 struct IdleCompositor::Server {
     wl_display* display = nullptr;
     int wake = -1;
+    wl_event_source* wakeSource = nullptr;
     std::mutex lock;
     std::vector<Command> commands;
     std::vector<wl_resource*> notifications;
@@ -127,7 +128,7 @@ IdleCompositor::IdleCompositor()
     wl_global_create(s.display, &wl_seat_interface, 1, &s, bindSeat);
     wl_global_create(s.display, &ext_idle_notifier_v1_interface, 1, &s, bindNotifier);
     s.wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    wl_event_loop_add_fd(
+    s.wakeSource = wl_event_loop_add_fd(
         wl_display_get_event_loop(s.display), s.wake, WL_EVENT_READABLE,
         [](int, std::uint32_t, void* data) {
             static_cast<Server*>(data)->handleCommands();
@@ -142,6 +143,9 @@ IdleCompositor::~IdleCompositor() {
         m_server->post(Command::stop);
         m_server->thread.join();
     }
+    // The loop does not free the sources still added to it.
+    if (m_server->wakeSource)
+        wl_event_source_remove(m_server->wakeSource);
     if (m_server->display)
         wl_display_destroy(m_server->display);
     if (m_server->wake >= 0)

@@ -178,7 +178,13 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         const QStringList errors = test::loggedErrors().mid(before);
         EXPECT_EQ(errors, QStringList{u"Actualizaciones: "_qs + windows.back().error}) << line;
     }
-    EXPECT_LT(peakMemoryKb() - memoryBefore, 64 * 1024) << "kB more at the peak";
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's allocator holds freed blocks back (its quarantine, 256 MB by default).
+    constexpr int allowanceKb = (64 + 256) * 1024;
+#else
+    constexpr int allowanceKb = 64 * 1024;
+#endif
+    EXPECT_LT(peakMemoryKb() - memoryBefore, allowanceKb) << "kB more at the peak";
     EXPECT_TRUE(center.added.empty());
     EXPECT_FALSE(updater->availableVersion());
 }
