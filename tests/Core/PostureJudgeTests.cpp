@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tisko;
 
 namespace {
@@ -101,8 +103,23 @@ TEST(PostureJudge, sizeRatioFallsBackFromEyesToWidthToOne) {
     EXPECT_DOUBLE_EQ(PostureJudge::closeness({0.3, 0.0, 0.5, 0.2}, {0.2, 0.1, 0.5, 0.2}), 0.0);
 }
 
-TEST(Thresholds, presetsClampOutsideOneToFive) {
-    EXPECT_EQ(Thresholds::sensitivity(0), (Thresholds{0.30, 0.80}));
-    EXPECT_EQ(Thresholds::sensitivity(-7), Thresholds::sensitivity(1));
-    EXPECT_EQ(Thresholds::sensitivity(9), (Thresholds{0.07, 0.30}));
+TEST(Thresholds, eachSensitivityStepCatchesOneMoreOfFiveFacesCloserAndFiveLower) {
+    // Each face lies between two neighbouring presets: the least sensitive setting finds only
+    // the last, the most sensitive all five; settings outside one to five act as the ends.
+    const Calibration reference = referenceOf({0.5, noEyes, 0.75, 0.25});
+    for (int level = 0; level <= 6; ++level) {
+        const Thresholds t = Thresholds::sensitivity(level);
+        int close = 0;
+        for (double c : {1.10, 1.13, 1.20, 1.25, 1.35})
+            close += PostureJudge::judge(HeadMeasurement{0.5 * c, noEyes, 0.75, 0.25}, reference, t,
+                                         true, false)
+                         .kind() == PostureVerdict::Kind::tooClose;
+        int low = 0;
+        for (double drop : {0.35, 0.45, 0.55, 0.70, 0.85})
+            low += PostureJudge::judge(HeadMeasurement{0.5, noEyes, 0.75 - drop * 0.25, 0.25},
+                                       reference, t, false, true)
+                       .kind() == PostureVerdict::Kind::slouching;
+        EXPECT_EQ(close, std::clamp(level, 1, 5)) << level;
+        EXPECT_EQ(low, std::clamp(level, 1, 5)) << level;
+    }
 }
