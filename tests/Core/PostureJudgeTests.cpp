@@ -21,16 +21,19 @@ constexpr std::nullopt_t noEyes = std::nullopt;
 
 TEST(HeadMeasurementMedian, eachFieldTakesItsMiddleAndEyesNeedHalfTheSamples) {
     EXPECT_FALSE(HeadMeasurement::median({}).has_value());
-    EXPECT_EQ(*HeadMeasurement::median(
-                  {{0.1, noEyes, 0.9, 0.5}, {0.3, noEyes, 0.1, 0.2}, {0.2, noEyes, 0.5, 0.9}}),
-              (HeadMeasurement{0.2, noEyes, 0.5, 0.5}));
+    EXPECT_EQ(*HeadMeasurement::median({{0.1, noEyes, 0.9, 0.5},
+                                        {0.3, noEyes, 0.1, 0.2},
+                                        {0.2, noEyes, 0.5, 0.9},
+                                        {0.5, noEyes, 0.7, 0.1},
+                                        {0.4, noEyes, 0.3, 0.6}}),
+              (HeadMeasurement{0.3, noEyes, 0.5, 0.5}));
     auto width = [](double w) { return HeadMeasurement{w, noEyes, 0.5, 0.2}; };
     EXPECT_DOUBLE_EQ(
         HeadMeasurement::median({width(0.1), width(0.2), width(0.3), width(0.4)})->faceWidth, 0.25);
     const HeadMeasurement without = width(0.2);
     auto with = [](double eyes) { return HeadMeasurement{0.2, eyes, 0.5, 0.2}; };
     EXPECT_DOUBLE_EQ(*HeadMeasurement::median({with(0.1), with(0.2), without})->eyeDistance, 0.15);
-    EXPECT_FALSE(HeadMeasurement::median({with(0.1), without, without, without})->eyeDistance);
+    EXPECT_FALSE(HeadMeasurement::median({with(0.1), without, without})->eyeDistance);
     EXPECT_DOUBLE_EQ(*HeadMeasurement::median({with(0.1), without})->eyeDistance, 0.1);
     EXPECT_DOUBLE_EQ(
         *HeadMeasurement::median({with(0.1), with(0.3), without, without})->eyeDistance, 0.2);
