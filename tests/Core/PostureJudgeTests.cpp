@@ -79,21 +79,6 @@ TEST(PostureJudge, valuesExactlyAtAThresholdAreBadAndAFlatReferenceNeverSlouches
     EXPECT_EQ(judge(0.5, 0.1, {0.5, noEyes, 0.9, 0.0}), PostureVerdict::fine());
 }
 
-TEST(PostureJudge, verdictCarriesTheFiguresItWasJudgedOnWhichEqualityIgnores) {
-    // A face too close is judged before the drop, yet the verdict still carries both.
-    const PostureVerdict close = PostureJudge::judge(HeadMeasurement{0.625, noEyes, 0.625, 0.25},
-                                                     referenceOf({0.5, noEyes, 0.75, 0.25}),
-                                                     Thresholds{0.25, 0.5}, true, false);
-    ASSERT_TRUE(close.figures());
-    EXPECT_DOUBLE_EQ(close.figures()->closeness, 1.25);
-    EXPECT_DOUBLE_EQ(close.figures()->drop, 0.5);
-    EXPECT_EQ(close, PostureVerdict::tooClose(1.25));
-    EXPECT_NE(close, PostureVerdict::tooClose(1.3));
-    EXPECT_FALSE(
-        PostureJudge::judge(std::nullopt, normalReference, Thresholds{0.25, 0.5}, true, true)
-            .figures());
-}
-
 TEST(PostureJudge, sizeRatioFallsBackFromEyesToWidthToOne) {
     const HeadMeasurement withEyes{0.3, 0.2, 0.5, 0.2};
     EXPECT_DOUBLE_EQ(PostureJudge::closeness(withEyes, {0.2, 0.1, 0.5, 0.2}), 2.0);

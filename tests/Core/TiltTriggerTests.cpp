@@ -37,17 +37,12 @@ TEST(TiltTrigger, onlyAForwardTiltOfAtLeastTheThresholdCounts) {
     }
 }
 
-TEST(TiltTrigger, anUntiltedReadingRestartsTheHold) {
+TEST(TiltTrigger, anUntiltedReadingRestartsTheHoldAndAContinuingTiltFiresAgainAfterTheGap) {
     TiltTrigger trigger;
     EXPECT_TRUE(holdTilt(trigger, 0, 2).empty());
     EXPECT_FALSE(trigger.update(0.0, 0, at(3)));
-    EXPECT_EQ(holdTilt(trigger, 4, 9), (std::vector<double>{4 + TiltTrigger::defaultHoldFor}));
-}
-
-TEST(TiltTrigger, aContinuingTiltFiresAgainAtTheFirstReadingAfterTheGap) {
-    TiltTrigger trigger;
-    const double firstFire = TiltTrigger::defaultHoldFor;
-    EXPECT_EQ(holdTilt(trigger, 0, 70),
+    const double firstFire = 4 + TiltTrigger::defaultHoldFor;
+    EXPECT_EQ(holdTilt(trigger, 4, 75),
               (std::vector<double>{firstFire, firstFire + TiltTrigger::defaultMinimumGap}));
 }
 
