@@ -72,6 +72,8 @@ TEST(PostureJudge, valuesExactlyAtAThresholdAreBadAndAFlatReferenceNeverSlouches
     };
     const HeadMeasurement reference{0.5, noEyes, 0.75, 0.25};
     EXPECT_EQ(judge(0.625, 0.75, reference), PostureVerdict::tooClose(1.25));
+    // Judged too close before the drop, the verdict still carries the drop for the log.
+    EXPECT_DOUBLE_EQ(judge(0.625, 0.625, reference).figures()->drop, 0.5);
     EXPECT_EQ(judge(0.5, 0.625, reference), PostureVerdict::slouching(0.5));
     EXPECT_EQ(judge(0.5, 0.6251, reference), PostureVerdict::fine());
     // A reference of no height guards the drop.
