@@ -27,6 +27,11 @@ LaunchSwitches ignoring(LaunchSwitches launch, const QStringList& ignored) {
     return launch;
 }
 
+LaunchSwitches autostarted(LaunchSwitches launch) {
+    launch.autostart = true;
+    return launch;
+}
+
 TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
         {{}, expected(Kind::none)},
@@ -41,8 +46,8 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--look", "/tmp/a", "--x"},
          ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("--x")})},
         {{"--autostart", "--show-settings", "positions", "extra"},
-         ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
-                  {QStringLiteral("extra")})},
+         autostarted(ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
+                              {QStringLiteral("extra")}))},
         // Switches are taken in their fixed order, whatever their place.
         {{"--check", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
         {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
