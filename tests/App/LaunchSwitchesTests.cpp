@@ -43,8 +43,8 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         // A switch's items are its own; what follows them is not.
         {{"--hold", "3", "/tmp/h", "640", "extra"},
          ignoring(expected(Kind::hold, "/tmp/h", 3, 640), {QStringLiteral("extra")})},
-        {{"--look", "/tmp/a", "--x"},
-         ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("--x")})},
+        {{"--look", "/tmp/a", "x"},
+         ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("x")})},
         {{"--autostart", "--show-settings", "positions", "extra"},
          autostarted(ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
                               {QStringLiteral("extra")}))},
@@ -53,7 +53,8 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
         {{"--check", "--show-settings"}, expected(Kind::showSettings)},
         {{"--render-windows", "/tmp/w", "--check"}, expected(Kind::check)},
-        {{"--render-windows", "/tmp/w"}, expected(Kind::renderWindows, "/tmp/w")},
+        {{"--render-windows", "/tmp/w", "x"},
+         ignoring(expected(Kind::renderWindows, "/tmp/w"), {QStringLiteral("x")})},
         // A switch without its items is ignored.
         {{"--look"}, expected(Kind::none)},
         {{"--check", "--look"}, expected(Kind::check)},
