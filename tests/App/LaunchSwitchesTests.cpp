@@ -30,7 +30,7 @@ LaunchSwitches ignoring(LaunchSwitches launch, const QStringList& ignored) {
     return launch;
 }
 
-LaunchSwitches atLogin(LaunchSwitches launch) {
+LaunchSwitches autostarted(LaunchSwitches launch) {
     launch.autostart = true;
     return launch;
 }
@@ -46,38 +46,35 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         // A switch's items are its own; what follows them is not.
         {{"--hold", "3", "/tmp/h", "640", "extra"},
          ignoring(expected(Kind::hold, "/tmp/h", 3, 640), {QStringLiteral("extra")})},
-        {{"--look", "/tmp/a", "--x"},
-         ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("--x")})},
+        {{"--look", "/tmp/a", "x"},
+         ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("x")})},
         {{"--autostart", "--show-settings", "positions", "extra"},
-         atLogin(ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
-                          {QStringLiteral("extra")}))},
+         autostarted(ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
+                              {QStringLiteral("extra")}))},
         // Switches are taken in their fixed order, whatever their place.
         {{"--check", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
         {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
         {{"--check", "--show-settings"}, expected(Kind::showSettings)},
         {{"--render-windows", "/tmp/w", "--check"}, expected(Kind::check)},
-        {{"--render-windows", "/tmp/w"}, expected(Kind::renderWindows, "/tmp/w")},
+        {{"--render-windows", "/tmp/w", "x"},
+         ignoring(expected(Kind::renderWindows, "/tmp/w"), {QStringLiteral("x")})},
         // A switch without its items is ignored.
         {{"--look"}, expected(Kind::none)},
         {{"--check", "--look"}, expected(Kind::check)},
         {{"--hold", "/tmp/h"}, expected(Kind::none)},
         {{"--render-windows"}, expected(Kind::none)},
-        {{"--show-settings"}, expected(Kind::showSettings)},
         {{"--show-settings", "detection"},
          expected(Kind::showSettings, "", 10, {}, QStringLiteral("detection"))},
         // Only the first occurrence counts; the item after a switch is its path, even "--check".
         {{"--look", "/tmp/first", "--look", "/tmp/second"}, expected(Kind::look, "/tmp/first")},
         {{"--look", "--check"}, expected(Kind::look, "--check")},
-        // --hold reads seconds (10 when not a number) and an optional 32-bit width.
+        // --hold reads seconds (10 when not a finite number) and an optional width that fits 32
+        // bits.
         {{"--hold", "2.5", "/tmp/h", "1280"}, expected(Kind::hold, "/tmp/h", 2.5, 1280)},
         {{"--hold", "abc", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "nan", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
         {{"--hold", "inf", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "3", "/tmp/h", "+640"}, expected(Kind::hold, "/tmp/h", 3, 640)},
-        {{"--hold", "3", "/tmp/h", "-1"}, expected(Kind::hold, "/tmp/h", 3, -1)},
         {{"--hold", "3", "/tmp/h", "wide"}, expected(Kind::hold, "/tmp/h", 3)},
         {{"--hold", "3", "/tmp/h", "2147483648"}, expected(Kind::hold, "/tmp/h", 3)},
-        {{"--hold", "3", "/tmp/h", "64.5"}, expected(Kind::hold, "/tmp/h", 3)},
     };
     for (const auto& [items, launch] : cases) {
         const QStringList arguments = commandLine(items);

@@ -158,11 +158,13 @@ TEST(Iso8601, writesWholeSecondsInUtcAndReadsOffsets) {
     EXPECT_EQ(formatIso8601(date + std::chrono::milliseconds(999)), "2025-03-04T09:15:27Z");
     EXPECT_EQ(parseIso8601("2025-03-04T11:15:27+02:00"), date);
     EXPECT_EQ(parseIso8601("2025-03-04T04:45:27-04:30"), date);
+    EXPECT_EQ(parseIso8601("2025-03-04T23:59:59+23:59"), *parseIso8601("2025-03-04T00:00:59Z"));
     // Before 1970 the fraction still rounds down.
     EXPECT_EQ(formatIso8601(*parseIso8601("1970-01-01T00:00:00Z") - std::chrono::milliseconds(500)),
               "1969-12-31T23:59:59Z");
     for (const char* bad : {"2025-03-04 09:15:27Z", "2025-03-04T09:15:27", "2025-13-04T09:15:27Z",
                             "2025-03-04T24:00:00Z", "2025-03-04T09:15:27.5Z", "", "2025-03-04",
-                            "0987-03-04T09:15:27Z", "9999-03-04T09:15:27Z"})
+                            "0987-03-04T09:15:27Z", "2262-01-01T00:00:00Z", "2025-03-04T09:15:2/Z",
+                            "2025-03-04T09:15:27+24:00", "2025-03-04T09:15:27+00:60"})
         EXPECT_FALSE(parseIso8601(bad)) << bad;
 }

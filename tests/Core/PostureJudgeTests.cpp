@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tisko;
 
 namespace {
@@ -22,32 +24,31 @@ constexpr std::nullopt_t noEyes = std::nullopt;
 
 TEST(HeadMeasurementMedian, eachFieldTakesItsMiddleAndEyesNeedHalfTheSamples) {
     EXPECT_FALSE(HeadMeasurement::median({}).has_value());
-    EXPECT_EQ(*HeadMeasurement::median(
-                  {{0.1, noEyes, 0.9, 0.5}, {0.3, noEyes, 0.1, 0.2}, {0.2, noEyes, 0.5, 0.9}}),
-              (HeadMeasurement{0.2, noEyes, 0.5, 0.5}));
+    EXPECT_EQ(*HeadMeasurement::median({{0.1, noEyes, 0.9, 0.5},
+                                        {0.3, noEyes, 0.1, 0.2},
+                                        {0.2, noEyes, 0.5, 0.9},
+                                        {0.5, noEyes, 0.7, 0.1},
+                                        {0.4, noEyes, 0.3, 0.6}}),
+              (HeadMeasurement{0.3, noEyes, 0.5, 0.5}));
     auto width = [](double w) { return HeadMeasurement{w, noEyes, 0.5, 0.2}; };
     EXPECT_DOUBLE_EQ(
         HeadMeasurement::median({width(0.1), width(0.2), width(0.3), width(0.4)})->faceWidth, 0.25);
     const HeadMeasurement without = width(0.2);
     auto with = [](double eyes) { return HeadMeasurement{0.2, eyes, 0.5, 0.2}; };
     EXPECT_DOUBLE_EQ(*HeadMeasurement::median({with(0.1), with(0.2), without})->eyeDistance, 0.15);
-    EXPECT_FALSE(HeadMeasurement::median({with(0.1), without, without, without})->eyeDistance);
+    EXPECT_FALSE(HeadMeasurement::median({with(0.1), without, without})->eyeDistance);
     EXPECT_DOUBLE_EQ(*HeadMeasurement::median({with(0.1), without})->eyeDistance, 0.1);
     EXPECT_DOUBLE_EQ(
         *HeadMeasurement::median({with(0.1), with(0.3), without, without})->eyeDistance, 0.2);
 }
 
-TEST(PostureJudge, verdictsAtNormalSensitivityWithTheWatchSettings) {
+TEST(PostureJudge, verdictsFollowTheWatchSettingsAndTooCloseHidesSlouching) {
     struct Case {
         std::optional<HeadMeasurement> seen;
         bool closeness, slouch;
         PostureVerdict verdict;
     };
     const Case cases[] = {
-        {HeadMeasurement{0.25, 0.15625, 0.75, 0.25}, true, true, PostureVerdict::tooClose(1.25)},
-        {HeadMeasurement{0.3125, noEyes, 0.75, 0.25}, true, true, PostureVerdict::tooClose(1.25)},
-        {HeadMeasurement{0.25, 0.125, 0.625, 0.25}, true, true, PostureVerdict::slouching(0.5)},
-        {HeadMeasurement{0.25, 0.125, 0.70, 0.25}, true, true, PostureVerdict::fine()},
         {HeadMeasurement{0.25, 0.125, 0.95, 0.25}, true, true, PostureVerdict::fine()}, // rising
         // Too close wins, and hides slouching even when closeness is not watched.
         {HeadMeasurement{0.25, 0.15625, 0.5, 0.25}, true, true, PostureVerdict::tooClose(1.25)},
@@ -70,26 +71,13 @@ TEST(PostureJudge, valuesExactlyAtAThresholdAreBadAndAFlatReferenceNeverSlouches
     };
     const HeadMeasurement reference{0.5, noEyes, 0.75, 0.25};
     EXPECT_EQ(judge(0.625, 0.75, reference), PostureVerdict::tooClose(1.25));
+    // Judged too close before the drop, the verdict still carries the drop for the log.
+    EXPECT_DOUBLE_EQ(judge(0.625, 0.625, reference).figures()->drop, 0.5);
     EXPECT_EQ(judge(0.5, 0.625, reference), PostureVerdict::slouching(0.5));
     EXPECT_EQ(judge(0.5, 0.6251, reference), PostureVerdict::fine());
     // A reference of no height guards the drop.
     EXPECT_DOUBLE_EQ(PostureJudge::drop({0.2, noEyes, 0.1, 0.2}, {0.2, noEyes, 0.9, 0.0}), 0.0);
     EXPECT_EQ(judge(0.5, 0.1, {0.5, noEyes, 0.9, 0.0}), PostureVerdict::fine());
-}
-
-TEST(PostureJudge, verdictCarriesTheFiguresItWasJudgedOnWhichEqualityIgnores) {
-    // A face too close is judged before the drop, yet the verdict still carries both.
-    const PostureVerdict close = PostureJudge::judge(HeadMeasurement{0.625, noEyes, 0.625, 0.25},
-                                                     referenceOf({0.5, noEyes, 0.75, 0.25}),
-                                                     Thresholds{0.25, 0.5}, true, false);
-    ASSERT_TRUE(close.figures());
-    EXPECT_DOUBLE_EQ(close.figures()->closeness, 1.25);
-    EXPECT_DOUBLE_EQ(close.figures()->drop, 0.5);
-    EXPECT_EQ(close, PostureVerdict::tooClose(1.25));
-    EXPECT_NE(close, PostureVerdict::tooClose(1.3));
-    EXPECT_FALSE(
-        PostureJudge::judge(std::nullopt, normalReference, Thresholds{0.25, 0.5}, true, true)
-            .figures());
 }
 
 TEST(PostureJudge, sizeRatioFallsBackFromEyesToWidthToOne) {
@@ -104,8 +92,23 @@ TEST(PostureJudge, sizeRatioFallsBackFromEyesToWidthToOne) {
     EXPECT_DOUBLE_EQ(PostureJudge::closeness({0.3, 0.0, 0.5, 0.2}, {0.2, 0.1, 0.5, 0.2}), 0.0);
 }
 
-TEST(Thresholds, presetsClampOutsideOneToFive) {
-    EXPECT_EQ(Thresholds::sensitivity(0), (Thresholds{0.30, 0.80}));
-    EXPECT_EQ(Thresholds::sensitivity(-7), Thresholds::sensitivity(1));
-    EXPECT_EQ(Thresholds::sensitivity(9), (Thresholds{0.07, 0.30}));
+TEST(Thresholds, eachSensitivityStepCatchesOneMoreOfFiveFacesCloserAndFiveLower) {
+    // Each face lies between two neighbouring presets: the least sensitive setting finds only
+    // the last, the most sensitive all five; settings outside one to five act as the ends.
+    const Calibration reference = referenceOf({0.5, noEyes, 0.75, 0.25});
+    for (int level = 0; level <= 6; ++level) {
+        const Thresholds t = Thresholds::sensitivity(level);
+        int close = 0;
+        for (double c : {1.10, 1.13, 1.20, 1.25, 1.35})
+            close += PostureJudge::judge(HeadMeasurement{0.5 * c, noEyes, 0.75, 0.25}, reference, t,
+                                         true, false)
+                         .kind() == PostureVerdict::Kind::tooClose;
+        int low = 0;
+        for (double drop : {0.35, 0.45, 0.55, 0.70, 0.85})
+            low += PostureJudge::judge(HeadMeasurement{0.5, noEyes, 0.75 - drop * 0.25, 0.25},
+                                       reference, t, false, true)
+                       .kind() == PostureVerdict::Kind::slouching;
+        EXPECT_EQ(close, std::clamp(level, 1, 5)) << level;
+        EXPECT_EQ(low, std::clamp(level, 1, 5)) << level;
+    }
 }

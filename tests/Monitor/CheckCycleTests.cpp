@@ -100,16 +100,6 @@ TEST(CheckCycle, logLineHasItsPiecesInOrder) {
     EXPECT_EQ(h.monitor().lastCheck(), h.clock().now());
 }
 
-TEST(CheckCycle, closenessInTheLineFallsBackToFaceWidth) {
-    // The fall-back itself is the judge's; here, that the line shows it the right way round.
-    Calibration noEyes = position("Sin ojos");
-    noEyes.reference.eyeDistance.reset();
-    Checking h(noEyes);
-    EXPECT_TRUE(h.check(faceResult(HeadMeasurement{0.33, 0.2, 0.5, 0.4}))
-                    .first()
-                    .contains(QStringLiteral("cerca 1.100")));
-}
-
 TEST(CheckCycle, warningsFollowThePolicyWithTheirStreakLines) {
     Checking h; // cool-down 600 s; the policy's own rules are tested in the core
     EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));

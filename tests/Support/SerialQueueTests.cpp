@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <numeric>
 #include <pthread.h>
@@ -81,16 +82,18 @@ TEST(SerialQueue, syncRethrowsAndAnAsyncThrowDoesNotStopTheQueue) {
 TEST(SerialQueue, destroyedByItsOwnTaskItRunsTheRestInsteadOfJoiningItself) {
     auto queue = std::make_shared<SerialQueue>(QStringLiteral("test.self"));
     std::promise<void> released;
-    std::promise<void> restRan;
+    // Shared with the worker, which may outlive this test if the queue hangs on itself.
+    auto restRan = std::make_shared<std::promise<void>>();
+    std::future<void> rest = restRan->get_future();
     // The task below holds the last owner once the test lets go of its own.
     queue->async([gate = released.get_future().share(), owner = queue]() mutable {
         gate.wait();
         owner.reset();
     });
-    queue->async([&restRan] { restRan.set_value(); });
+    queue->async([restRan] { restRan->set_value(); });
     queue.reset();
     released.set_value();
-    restRan.get_future().get();
+    ASSERT_EQ(rest.wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
 
 } // namespace
