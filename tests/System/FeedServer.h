@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <atomic>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -130,9 +131,12 @@ public:
                                         "Transfer-Encoding: chunked\r\n\r\n";
                 const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
                 bool open = ::send(fd, head.constData(), size_t(head.size()), MSG_NOSIGNAL) > 0;
-                for (int i = 0; open && i < chunks; ++i)
+                for (int i = 0; open && i < chunks; ++i) {
                     open = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL) ==
                            chunk.size();
+                    if (open)
+                        m_sent += chunk.size();
+                }
             }
             ::close(fd);
         });
@@ -145,10 +149,18 @@ public:
     ChunkFlood(const ChunkFlood&) = delete;
     ChunkFlood& operator=(const ChunkFlood&) = delete;
     QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_port)); }
+    // Waits for the sender to end (the reader closed or all was sent) and says how many bytes
+    // the reader took.
+    qint64 finish() {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_sent;
+    }
 
 private:
     int m_listener = -1;
     quint16 m_port = 0;
+    std::atomic<qint64> m_sent{0};
     std::thread m_thread;
 };
 

@@ -178,11 +178,17 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         const QStringList errors = test::loggedErrors().mid(before);
         EXPECT_EQ(errors, QStringList{u"Actualizaciones: "_qs + windows.back().error}) << line;
     }
+    // What is read of a body without a length stays near the limit: the reader stops taking
+    // the flood once it passes 1 MB (before, it took hundreds of megabytes and held them).
+    ASSERT_TRUE(flood);
+    EXPECT_LT(flood->finish(), 16 * 1024 * 1024) << "bytes the reader took of the flood";
 #if defined(__SANITIZE_ADDRESS__)
     // The sanitizer's allocator holds freed blocks back (its quarantine, 256 MB by default).
-    constexpr int allowanceKb = (64 + 256) * 1024;
+    constexpr int allowanceKb = (256 + 256) * 1024;
 #else
-    constexpr int allowanceKb = 64 * 1024;
+    // Well under the 0.5–2 GB an unbounded body reached; other rows and the network thread's
+    // read-ahead on a loaded machine account for the rest.
+    constexpr int allowanceKb = 256 * 1024;
 #endif
     EXPECT_LT(peakMemoryKb() - memoryBefore, allowanceKb) << "kB more at the peak";
     EXPECT_TRUE(center.added.empty());
