@@ -314,6 +314,8 @@ void MenuBarLabel::create() {
             });
     refresh();
     m_tray->show();
+    // From here Qt docks the icon again by itself when the tray restarts.
+    m_xembedPoll.stop();
     Log::info(QStringLiteral("Bandeja del sistema: icono mostrado (%1)")
                   .arg(m_iconIsStatusNotifier ? QStringLiteral("StatusNotifier")
                                               : QStringLiteral("XEmbed")));
@@ -338,6 +340,8 @@ void MenuBarLabel::destroy() {
     delete m_tray;
     m_tray = nullptr;
     m_menu.reset();
+    if (m_started && onX11())
+        m_xembedPoll.start();
 }
 
 QRect MenuBarLabel::geometry() const {
