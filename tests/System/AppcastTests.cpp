@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tisko {
 namespace {
 
@@ -35,63 +37,44 @@ TEST(AppcastTests, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb)
 }
 
 TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
-    struct Case {
-        const char* name;
-        QByteArray document;
-        bool refused;
-        size_t items;
-        const char* problem;
-    };
-    const Case cases[] = {
-        {"cut short", channel("<item>").left(80), true, 0, "XML mal formado"},
-        {"broken after good items", channel("<item><up:version>2</up:version></item>") + "<", true,
-         0, "XML mal formado"},
-        {"not RSS", "<html><body/></html>", true, 0, "RSS"},
-        {"empty", "", true, 0, ""},
-        {"unreadable version",
-         channel("<item><up:version>2.0-beta</up:version></item>"
+    // Each document, whether it is refused whole, the items kept, and words of the problem.
+    const std::tuple<QByteArray, bool, size_t, const char*> cases[] = {
+        {channel("<item>").left(80), true, 0, "XML mal formado"},
+        {channel("<item><up:version>2</up:version></item>") + "<", true, 0, "XML mal formado"},
+        {"<html><body/></html>", true, 0, "RSS"},
+        {"", true, 0, ""},
+        {channel("<item><up:version>2.0-beta</up:version></item>"
                  "<item><up:version>1.5</up:version></item>"),
          false, 1, "versión ilegible «2.0-beta»"},
-        {"no version", channel("<item><title>x</title></item>"), false, 0, "versión ilegible"},
-        {"endless version",
-         channel("<item><up:version>1" + QByteArray(".0").repeated(35) + "</up:version></item>"),
+        {channel("<item><title>x</title></item>"), false, 0, "versión ilegible"},
+        {channel("<item><up:version>1" + QByteArray(".0").repeated(35) + "</up:version></item>"),
          false, 0, "versión ilegible"},
-        {"endless short version",
-         channel("<item><up:version>2</up:version><up:shortVersionString>2 " + QByteArray(70, 'x') +
+        {channel("<item><up:version>2</up:version><up:shortVersionString>2 " + QByteArray(70, 'x') +
                  "</up:shortVersionString></item>"),
          false, 0, "versión ilegible"},
     };
-    for (const Case& c : cases) {
-        const Appcast::Reading reading = Appcast::read(c.document);
-        EXPECT_EQ(reading.refused, c.refused) << c.name;
-        EXPECT_EQ(reading.items.size(), c.items) << c.name;
-        EXPECT_TRUE(reading.problem.contains(QString::fromUtf8(c.problem))) << c.name;
-        EXPECT_FALSE(reading.problem.isEmpty()) << c.name;
+    for (const auto& [document, refused, items, problem] : cases) {
+        const Appcast::Reading reading = Appcast::read(document);
+        EXPECT_EQ(reading.refused, refused) << document.constData();
+        EXPECT_EQ(reading.items.size(), items) << document.constData();
+        EXPECT_TRUE(reading.problem.contains(QString::fromUtf8(problem))) << document.constData();
+        EXPECT_FALSE(reading.problem.isEmpty()) << document.constData();
     }
 }
 
+// When the next check is due, from the last one, the launch and a jitter of -1 to 1.
 TEST(UpdateScheduleTests, dueTimes) {
     const Date launch = std::chrono::system_clock::time_point(1'000'000h);
-    struct Case {
-        const char* name;
-        std::optional<Date> last;
-        Date now;
-        double jitter;
-        Date due;
+    const std::tuple<std::optional<Date>, Date, double, Date> cases[] = {
+        {std::nullopt, launch + 2h, 0, launch + 2h},            // never checked, started long ago
+        {launch - 1h, launch, 7, launch + 5h + 36min},          // the longest jitter, bounded
+        {launch - 1h, launch, -7, launch + 4h + 24min},         // the shortest, bounded
+        {launch - 2 * 24h, launch, 0, launch + 1min},           // overdue: after the launch grace
+        {launch + 48h, launch + 10min, 0, launch + 6h + 10min}, // a last check ahead is now
     };
-    const Case cases[] = {
-        {"never checked: a minute after launch", std::nullopt, launch, 0, launch + 1min},
-        {"never checked, started long ago: now", std::nullopt, launch + 2h, 0, launch + 2h},
-        {"checked an hour before launch", launch - 1h, launch, 0, launch + 5h},
-        {"longest jitter", launch - 1h, launch, 1, launch + 5h + 36min},
-        {"shortest jitter", launch - 1h, launch, -1, launch + 4h + 24min},
-        {"jitter out of range is bounded", launch - 1h, launch, 7, launch + 5h + 36min},
-        {"overdue: not before the launch grace", launch - 2 * 24h, launch, 0, launch + 1min},
-        {"last check in the future counts as now", launch + 48h, launch + 10min, 0,
-         launch + 6h + 10min},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(UpdateSchedule::nextCheck(c.last, launch, c.now, c.jitter), c.due) << c.name;
+    for (const auto& [last, now, jitter, due] : cases)
+        EXPECT_EQ(UpdateSchedule::nextCheck(last, launch, now, jitter), due)
+            << std::chrono::duration_cast<std::chrono::minutes>(due - launch).count();
 }
 
 } // namespace

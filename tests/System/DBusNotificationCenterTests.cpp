@@ -5,6 +5,7 @@
 
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/NotificationPermission.h"
+#include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/Notifier.h"
 
 #include <QDBusMessage>
@@ -21,11 +22,10 @@ namespace {
 // arguments, on a bus of the test's own.
 class DBusNotificationCenterTests : public test::NotificationBusTest {
 protected:
-    // Starts the mock server with the capabilities given (or its own), then the centre.
-    void startWithServer(const QString& capabilities = {}) {
+    // Starts the mock server with the capabilities given (or its own).
+    void startServer(const QString& capabilities = {}) {
         server = std::make_unique<test::MockNotificationServer>(bus, capabilities);
         ASSERT_TRUE(server->isRunning());
-        startCenter();
     }
     // The Notify calls the server has received so far; waits until there are `count`.
     QStringList notifies(qsizetype count) const {
@@ -37,15 +37,19 @@ protected:
     std::unique_ptr<test::MockNotificationServer> server;
 };
 
-TEST_F(DBusNotificationCenterTests, aWarningCarriesItsHintsAndReplacesTheLastOne) {
-    ASSERT_NO_FATAL_FAILURE(startWithServer());
+TEST_F(DBusNotificationCenterTests, warningsCarryTheirHintsReplaceEachOtherAndTheNoticeIsApart) {
+    ASSERT_NO_FATAL_FAILURE(startServer());
+    startCenter();
 
+    Notifier::post(PostureVerdict::fine(), *center);
+    Notifier::post(PostureVerdict::away(), *center);
     Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_EQ(notifies(1).size(), 1);
     SettingsStore::setSoundsEnabled(false);
+    // Posted together: each is sent once the server has given the one before its id.
     Notifier::post(PostureVerdict::slouching(0.3), *center);
-    const QStringList calls = notifies(2);
-    ASSERT_EQ(calls.size(), 2);
+    Notifier::post(PostureVerdict::slouching(0.3), *center);
+    const QStringList calls = notifies(3);
+    ASSERT_EQ(calls.size(), 3);
     // app_name, replaces_id, icon, summary, body, actions, hints, timeout.
     EXPECT_TRUE(calls[0].startsWith(
         QStringLiteral("\"Tisko\" 0 \"" TISKO_APP_ID "\" \"Estás muy cerca de la pantalla\" "
@@ -55,13 +59,24 @@ TEST_F(DBusNotificationCenterTests, aWarningCarriesItsHintsAndReplacesTheLastOne
     EXPECT_TRUE(calls[0].contains(QStringLiteral("\"urgency\": 1")));
     EXPECT_TRUE(calls[0].contains(QStringLiteral("\"sound-name\": \"message-new-instant\"")));
     EXPECT_FALSE(calls[0].contains(QStringLiteral("suppress-sound")));
+    for (const QString& call : calls.mid(1)) {
+        EXPECT_TRUE(call.startsWith(
+            QStringLiteral("\"Tisko\" 1 \"" TISKO_APP_ID "\" \"Te estás hundiendo en la silla\"")))
+            << call.toStdString();
+        EXPECT_TRUE(call.contains(QStringLiteral("\"suppress-sound\": True")));
+        EXPECT_FALSE(call.contains(QStringLiteral("sound-name")));
+    }
 
-    // The mock answered the first with id 1, so the second replaces it.
-    EXPECT_TRUE(calls[1].startsWith(
-        QStringLiteral("\"Tisko\" 1 \"" TISKO_APP_ID "\" \"Te estás hundiendo en la silla\"")))
-        << calls[1].toStdString();
-    EXPECT_TRUE(calls[1].contains(QStringLiteral("\"suppress-sound\": True")));
-    EXPECT_FALSE(calls[1].contains(QStringLiteral("sound-name")));
+    // A version from the feed with markup characters: this server reads markup.
+    Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
+    const QString notice = notifies(4).value(3);
+    EXPECT_TRUE(notice.startsWith(
+        QStringLiteral("\"Tisko\" 0 \"" TISKO_APP_ID "\" \"Hay una versión nueva de Tisko\" "
+                       "\"La 2.0 &lt;beta&gt; &amp; más está lista. Pulsa para actualizar.\"")))
+        << notice.toStdString();
+    EXPECT_TRUE(notice.contains(QStringLiteral("\"suppress-sound\": True")));
+    EXPECT_FALSE(notice.contains(QStringLiteral("urgency")));
+
     // Answers come back in order: once a later status query is answered, so are the posts'.
     NotificationStatus status;
     NotificationPermission::refresh(*center, status);
@@ -70,44 +85,13 @@ TEST_F(DBusNotificationCenterTests, aWarningCarriesItsHintsAndReplacesTheLastOne
         << test::loggedErrors().join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(DBusNotificationCenterTests, warningsPostedTogetherStillReplaceEachOther) {
-    ASSERT_NO_FATAL_FAILURE(startWithServer());
-
-    // The second is sent only once the server has given the first its id.
-    for (int i = 0; i < 3; ++i)
-        Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    const QStringList calls = notifies(3);
-    ASSERT_EQ(calls.size(), 3);
-    EXPECT_TRUE(calls[0].startsWith(QStringLiteral("\"Tisko\" 0 ")));
-    EXPECT_TRUE(calls[1].startsWith(QStringLiteral("\"Tisko\" 1 ")));
-    EXPECT_TRUE(calls[2].startsWith(QStringLiteral("\"Tisko\" 1 ")));
-}
-
-TEST_F(DBusNotificationCenterTests, theUpdateNoticeHasItsOwnIdAndItsTextStaysAsGiven) {
-    ASSERT_NO_FATAL_FAILURE(startWithServer());
-
-    Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_EQ(notifies(1).size(), 1);
-    // A version from the feed with markup characters: the server reads markup.
-    Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
-    const QString notice = notifies(2).value(1);
-    EXPECT_TRUE(notice.startsWith(
-        QStringLiteral("\"Tisko\" 0 \"" TISKO_APP_ID "\" \"Hay una versión nueva de Tisko\" "
-                       "\"La 2.0 &lt;beta&gt; &amp; más está lista. Pulsa para actualizar.\"")))
-        << notice.toStdString();
-    EXPECT_TRUE(notice.contains(QStringLiteral("\"suppress-sound\": True")));
-    EXPECT_FALSE(notice.contains(QStringLiteral("urgency")));
-}
-
-TEST_F(DBusNotificationCenterTests, aServerWithoutMarkupGetsTheTextUntouched) {
-    ASSERT_NO_FATAL_FAILURE(startWithServer(QStringLiteral("body actions")));
-    Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
-    EXPECT_TRUE(notifies(1).value(0).contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
-}
-
 TEST_F(DBusNotificationCenterTests, withNoServerTheStatusIsDeniedAndAWarningLogsBothLinesOnce) {
     startCenter();
-
+    {
+        // Gone before its answer: the answer is dropped.
+        NotificationStatus transient;
+        NotificationPermission::refresh(*center, transient);
+    }
     NotificationStatus status;
     NotificationPermission::refresh(*center, status);
     ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::denied; }));
@@ -122,22 +106,29 @@ TEST_F(DBusNotificationCenterTests, withNoServerTheStatusIsDeniedAndAWarningLogs
     EXPECT_EQ(lines.count(QStringLiteral("Aviso sin permiso de notificaciones (estado 1)")), 1);
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^Aviso: .+"))).size(), 1);
 
-    // A server that starts later is found without restarting the centre.
-    server = std::make_unique<test::MockNotificationServer>(bus);
-    ASSERT_TRUE(server->isRunning());
+    // A server that starts later is found without restarting the centre; this one does not
+    // read markup, so the text goes as given.
+    ASSERT_NO_FATAL_FAILURE(startServer(QStringLiteral("body actions")));
     NotificationPermission::refresh(*center, status);
     ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::granted; }));
     std::optional<bool> granted;
     Notifier::requestPermission([&](bool answer) { granted = answer; }, *center);
     ASSERT_TRUE(test::waitUntil([&] { return granted.has_value(); }));
     EXPECT_TRUE(*granted);
+    Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
+    EXPECT_TRUE(notifies(1).value(0).contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
 }
 
 TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUntilItIsClosed) {
-    ASSERT_NO_FATAL_FAILURE(startWithServer());
+    ASSERT_NO_FATAL_FAILURE(startServer());
+    startCenter();
     QStringList clicked;
     QObject::connect(center.get(), &NotificationCenter::activated,
                      [&](const QString& identifier) { clicked << identifier; });
+    // Only a click on the update notice starts a check.
+    int checks = 0;
+    NotificationRouter router(*center);
+    router.setUpdateCheck([&] { ++checks; });
 
     // Adds a request and waits until the server has given it its id.
     const auto show = [&](const NotificationRequest& request) {
@@ -163,7 +154,7 @@ TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUnt
     action(7, QStringLiteral("default"));
     action(1, QStringLiteral("other"));
     action(1, QStringLiteral("default"));
-    ASSERT_TRUE(test::waitUntil([&] { return !clicked.isEmpty(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return checks > 0; }));
     EXPECT_EQ(clicked, QStringList{Notifier::updateIdentifier()});
 
     // Closed by the user: its id no longer counts, and the next notice is a new one. The
@@ -178,6 +169,8 @@ TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUnt
     EXPECT_EQ(clicked, (QStringList{Notifier::updateIdentifier(), Notifier::postureIdentifier()}));
     Notifier::postUpdate(QStringLiteral("2.1"), *center);
     EXPECT_TRUE(notifies(3).value(2).startsWith(QStringLiteral("\"Tisko\" 0 ")));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(checks, 1);
     QDBusConnection::disconnectFromBus(QStringLiteral("control"));
 }
 

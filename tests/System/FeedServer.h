@@ -4,14 +4,12 @@
 #pragma once
 
 #include <atomic>
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
 #include <chrono>
-#include <memory>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -37,71 +35,37 @@ public:
                     socket->readAll();
                     ++m_requests;
                     socket->write(m_response);
-                    if (m_count > 0)
-                        pump(socket);
-                    else
+                    if (!m_trickle) {
                         socket->disconnectFromHost();
+                        return;
+                    }
+                    auto* timer = new QTimer(socket);
+                    connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+                    timer->start(std::chrono::milliseconds(100));
                 });
             }
         });
     }
     // Answers 200 with `body`, announcing its length unless `announceLength` is false.
     void serve(const QByteArray& body, bool announceLength = true) {
-        m_response = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+        QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
         if (announceLength)
-            m_response += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        m_response += "\r\n" + body;
-        m_count = 0;
+            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        respond(head + "\r\n" + body);
     }
-    // Answers with `head`, then `piece` `count` times, `gap` apart or as fast as the client
-    // takes them, then `tail`; stops early when the client goes.
-    void stream(const QByteArray& head, const QByteArray& piece, int count,
-                std::chrono::milliseconds gap = {}, const QByteArray& tail = {}) {
-        m_response = head;
-        m_piece = piece;
-        m_count = count;
-        m_gap = gap;
-        m_tail = tail;
-    }
-    // Answers a redirect to `target`.
-    void redirect(const QUrl& target) {
-        m_response = "HTTP/1.1 302 Found\r\nLocation: " + target.toEncoded() +
-                     "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-        m_count = 0;
+    // Answers with `response` as it stands; with `trickle`, then a byte every tenth of a second
+    // until the client goes.
+    void respond(const QByteArray& response, bool trickle = false) {
+        m_response = response;
+        m_trickle = trickle;
     }
     QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(serverPort())); }
     // How many requests arrived.
     int requests() const { return m_requests; }
 
 private:
-    void pump(QTcpSocket* socket) {
-        auto sent = std::make_shared<int>(0);
-        auto more = [this, socket, sent] {
-            while (*sent < m_count && socket->bytesToWrite() < 1024 * 1024) {
-                socket->write(m_piece);
-                if (++*sent == m_count) {
-                    socket->write(m_tail);
-                    socket->disconnectFromHost();
-                }
-                if (m_gap.count() > 0)
-                    break;
-            }
-        };
-        if (m_gap.count() > 0) {
-            auto* timer = new QTimer(socket);
-            connect(timer, &QTimer::timeout, socket, more);
-            timer->start(m_gap);
-        } else {
-            connect(socket, &QTcpSocket::bytesWritten, socket, more);
-            more();
-        }
-    }
-
     QByteArray m_response;
-    QByteArray m_piece;
-    QByteArray m_tail;
-    int m_count = 0;
-    std::chrono::milliseconds m_gap{};
+    bool m_trickle = false;
     int m_requests = 0;
 };
 

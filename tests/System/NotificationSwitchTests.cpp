@@ -25,12 +25,12 @@ protected:
     void SetUp() override { test::application(); }
 
     // Asks the switch and waits for its one answer.
-    std::optional<bool> ask(const NotificationSwitch::Environment& environment,
+    std::optional<bool> ask(const QString& desktop, const QString& gsettings = u"gsettings"_qs,
                             int timeoutMs = 2000) {
         QObject context;
         int answers = 0;
         std::optional<bool> enabled;
-        NotificationSwitch(appEntry, environment)
+        NotificationSwitch(appEntry, {desktop, config.path(), gsettings})
             .query(
                 &context,
                 [&](bool on) {
@@ -48,63 +48,44 @@ protected:
     QTemporaryDir config;
 };
 
-TEST(NotificationSwitchNames, plasmaPopupsAreOnUnlessTheApplicationGroupSaysOff) {
-    const char* off = "[Applications][io.github.tisko.Tisko]\nShowPopups=false\n";
-    const std::pair<QString, bool> cases[] = {
-        {QString::fromUtf8(off), false},
-        {QStringLiteral("[DoNotDisturb]\nUntil=x\n\n[Applications][io.github.tisko.Tisko]\n"
-                        "ShowInHistory=true\n ShowPopups = 0 \n"),
-         false},
-        {QStringLiteral("[Applications][org.kde.konsole]\nShowPopups=false\n"), true},
-        // The key outside the application's group, a later "true", and an empty file.
-        {QStringLiteral("ShowPopups=false\n[Applications][io.github.tisko.Tisko]\n"), true},
-        {QString::fromUtf8(off) + QStringLiteral("ShowPopups=true\n"), true},
-        {QString(), true},
-    };
-    for (const auto& [text, shows] : cases)
-        EXPECT_EQ(NotificationSwitch::plasmaShowsPopups(text, appEntry), shows) << text.toStdString();
-}
-
-TEST_F(NotificationSwitchTests, plasmaReadsTheUsersNotificationSettings) {
-    NotificationSwitch::Environment plasma{QStringLiteral("KDE"), config.path()};
-    EXPECT_EQ(ask(plasma), true); // no plasmanotifyrc yet
-
-    ASSERT_TRUE(test::writeFile(config.filePath(QStringLiteral("plasmanotifyrc")),
-                                "[Applications][io.github.tisko.Tisko]\nShowPopups=false\n"));
-    EXPECT_EQ(ask(plasma), false);
+TEST_F(NotificationSwitchTests, plasmaReadsTheApplicationsGroupOfTheUsersSettings) {
+    EXPECT_EQ(ask(u"KDE"_qs), true); // no plasmanotifyrc yet
+    const QString rc = config.filePath(QStringLiteral("plasmanotifyrc"));
+    const QByteArray group = "[Applications][io.github.tisko.Tisko]\n";
+    ASSERT_TRUE(test::writeFile(rc, "[DoNotDisturb]\nUntil=x\n\n" + group + " ShowPopups = 0 \n"));
+    EXPECT_EQ(ask(u"KDE"_qs), false);
     // Another desktop does not read Plasma's file.
-    EXPECT_EQ(ask({QStringLiteral("XFCE"), config.path()}), true);
+    EXPECT_EQ(ask(u"XFCE"_qs), true);
+
+    // Another application's group, the key outside any group, a later "true".
+    for (const QByteArray& text :
+         {QByteArray("[Applications][org.kde.konsole]\nShowPopups=false\n"),
+          "ShowPopups=false\n" + group, group + "ShowPopups=false\nShowPopups=true\n"})
+        EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(QString::fromUtf8(text), appEntry))
+            << text.constData();
 }
 
-TEST_F(NotificationSwitchTests, gnomeReadsTheApplicationsEnableKey) {
+TEST_F(NotificationSwitchTests, gnomeReadsTheApplicationsEnableKeyAndAFailingGsettingsSaysOn) {
     // gsettings with its key-file backend reads $XDG_CONFIG_HOME/glib-2.0/settings/keyfile.
     qputenv("GSETTINGS_BACKEND", "keyfile");
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    NotificationSwitch::Environment gnome{QStringLiteral("ubuntu:GNOME"), config.path()};
-    EXPECT_EQ(ask(gnome), true);
-
+    EXPECT_EQ(ask(u"ubuntu:GNOME"_qs), true);
     const QString keyfile = config.filePath(QStringLiteral("glib-2.0/settings/keyfile"));
     const QByteArray group =
         "[org/gnome/desktop/notifications/application/io-github-tisko-tisko]\n";
     ASSERT_TRUE(test::writeFile(keyfile, group + "enable=false\n"));
-    EXPECT_EQ(ask(gnome), false);
+    EXPECT_EQ(ask(u"ubuntu:GNOME"_qs), false);
     ASSERT_TRUE(test::writeFile(keyfile, group + "enable=true\n"));
-    EXPECT_EQ(ask(gnome), true);
-
+    EXPECT_EQ(ask(u"ubuntu:GNOME"_qs), true);
     qunsetenv("GSETTINGS_BACKEND");
     qunsetenv("XDG_CONFIG_HOME");
-}
 
-TEST_F(NotificationSwitchTests, aMissingOrHangingGsettingsLeavesNotificationsOn) {
-    EXPECT_EQ(
-        ask({QStringLiteral("GNOME"), config.path(), QStringLiteral("/nonexistent/gsettings")}),
-        true);
-
+    EXPECT_EQ(ask(u"GNOME"_qs, u"/nonexistent/gsettings"_qs), true);
     // A gsettings that never answers: the timeout answers instead, once.
     const QString hanging = config.filePath(QStringLiteral("gsettings"));
     ASSERT_TRUE(test::writeFile(hanging, "#!/bin/sh\nexec sleep 30\n"));
     QFile::setPermissions(hanging, QFile::ReadOwner | QFile::ExeOwner);
-    EXPECT_EQ(ask({QStringLiteral("GNOME"), config.path(), hanging}, 200), true);
+    EXPECT_EQ(ask(u"GNOME"_qs, hanging, 200), true);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 # SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Notifications: unit tests against a fake centre, and the centre on the wire against
+# Notifications: the desktop's switch for Tisko's notifications, and the centre on the wire against
 # python3-dbusmock's notification daemon on a bus of the test's own.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus)
 
@@ -18,9 +18,6 @@ tisko_qt_target(tisko_notification_test_servers)
 
 tisko_add_test(tisko_notifications_test
   SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/NotifierTests.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/NotificationRouterTests.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/NotificationStatusTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NotificationSwitchTests.cpp
   LIBS tisko_notification_test_servers
   LABELS notifications)
