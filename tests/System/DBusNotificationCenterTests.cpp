@@ -119,6 +119,30 @@ TEST_F(DBusNotificationCenterTests, withNoServerTheStatusIsDeniedAndAWarningLogs
     EXPECT_TRUE(notifies(1).value(0).contains(QStringLiteral("\"La 2.0 <beta> & más está lista.")));
 }
 
+// A session without any bus: warnings log one line each, and nothing else breaks.
+TEST_F(DBusNotificationCenterTests, withoutABusEachWarningLogsOneLineAndTheStatusIsDenied) {
+    center = std::make_unique<DBusNotificationCenter>(
+        QDBusConnection::connectToBus(u"unix:path=/nonexistent/tisko-test-bus"_qs, u"tisko"_qs),
+        NotificationSwitch(QStringLiteral(TISKO_APP_ID), {}));
+    Notifier::post(PostureVerdict::tooClose(1.3), *center);
+    Notifier::post(PostureVerdict::slouching(0.3), *center);
+    Notifier::postUpdate(QStringLiteral("2.0"), *center);
+    Notifier::removeUpdate(*center);
+
+    std::optional<bool> granted;
+    Notifier::requestPermission([&](bool answer) { granted = answer; }, *center);
+    NotificationStatus status;
+    NotificationPermission::refresh(*center, status);
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return granted.has_value() && status.state() == PermissionState::denied; }));
+    EXPECT_FALSE(*granted);
+    const QStringList errors = test::loggedErrors();
+    ASSERT_EQ(errors.size(), 2) << errors.join(QLatin1Char('\n')).toStdString();
+    for (const QString& error : errors)
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Aviso: no hay bus de sesión de D-Bus: ")))
+            << error.toStdString();
+}
+
 TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUntilItIsClosed) {
     ASSERT_NO_FATAL_FAILURE(startServer());
     startCenter();

@@ -52,17 +52,12 @@ TEST_F(OfflinePresence, onlyADateUnderThirtySecondsOldUnderTheKeyIsANudge) {
     const std::pair<QByteArray, bool> cases[] = {
         {nudgedAt(testNow.addMSecs(-29'900)), true},
         {nudgedAt(testNow.addMSecs(-30'000)), false},
-        {nudgedAt(testNow.addSecs(-3600)), false},
         {nudgedAt(testNow.addSecs(60)), true},       // a minute ahead: clocks may differ that much
         {nudgedAt(testNow.addMSecs(60'001)), false}, // further ahead is a bad date
-        {nudgedAt(testNow.addDays(30)), false},
         {"[General]\nkeepAwakeLastNudge=2025-03-14T10:26:40+01:00\n", true}, // read in its zone
         {"[General]\nkeepAwakeLastNudge=1741944410\n", false},
         {"[General]\nkeepAwakeLastNudge=Today\n", false},
-        {"[General]\nkeepAwakeLastNudge=true\n", false},
         {"[General]\nkeepAwakeLastNudge=2025-03-14\n", false},
-        {"[General]\nkeepAwakeLastNudge=Tuesday 12:00\n", false},
-        {"[General]\nkeepAwakeLastNudge=\n", false},
         {"[General]\notherKey=" + testNow.toString(Qt::ISODate).toLatin1() + "\n", false},
         {"\x01\x02 not an ini file [[[", false},
     };

@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 namespace tisko {
 namespace {
@@ -43,19 +42,25 @@ protected:
     }
 };
 
-TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensAndDropsAfterInput) {
+TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensAndTheXServerNeverDecidesOnWayland) {
     X11Display x11;
     ASSERT_TRUE(x11.isOpen());
     LinuxPresence probe = presence(&x11);
     movePointer(10, 10);
-    QThread::msleep(1200);
-    const std::optional<double> idle = probe.secondsSinceLastInput();
-    ASSERT_TRUE(idle);
-    EXPECT_GE(*idle, 1.0);
+    EXPECT_TRUE(test::waitUntil([&] { return probe.secondsSinceLastInput() >= 1.0; }, 5s));
     movePointer(300, 200);
     const std::optional<double> after = probe.secondsSinceLastInput();
     ASSERT_TRUE(after);
     EXPECT_LT(*after, 0.5);
+
+    // Xwayland sees no input to Wayland windows: its idle time must not decide, and with no
+    // other source nobody can tell.
+    const QDBusConnection noBus(QStringLiteral("tisko-no-bus"));
+    LinuxPresence wayland({noBus, noBus, &x11, nullptr, QString(), nullptr, 250ms, true});
+    EXPECT_EQ(wayland.secondsSinceLastInput(), std::nullopt);
+    EXPECT_EQ(wayland.secondsSinceLastInput(), std::nullopt);
+    EXPECT_EQ(test::loggedMessages().filter(QStringLiteral("Tiempo sin teclado")).size(), 2)
+        << "each probe says its source once";
 }
 
 TEST_F(SessionPresence, onWaylandTheScreenSaversIdleTimeComesBeforeTheXServersInItsOwnUnit) {
@@ -77,26 +82,12 @@ TEST_F(SessionPresence, onWaylandTheScreenSaversIdleTimeComesBeforeTheXServersIn
     }
 }
 
-TEST_F(SessionPresence, onWaylandTheXServerAloneNeverTakesTheUserForAbsent) {
-    // Xwayland sees no input to Wayland windows: its idle time must not decide, and with no
-    // other source nobody can tell.
-    X11Display x11;
-    ASSERT_TRUE(x11.idleMilliseconds().has_value());
-    const QDBusConnection noBus(QStringLiteral("tisko-no-bus"));
-    LinuxPresence probe({noBus, noBus, &x11, nullptr, QString(), nullptr, 250ms, true});
-    EXPECT_EQ(probe.secondsSinceLastInput(), std::nullopt);
-    EXPECT_EQ(probe.secondsSinceLastInput(), std::nullopt);
-    EXPECT_EQ(test::loggedMessages().filter(QStringLiteral("Tiempo sin teclado")).size(), 1)
-        << "the source is said once";
-}
-
-TEST_F(SessionPresence, mutterIdleMonitorAndPowerSaveModeComeFirst) {
-    test::DBusMock idle(QStringLiteral("org.gnome.Mutter.IdleMonitor"),
-                        QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
-                        QStringLiteral("org.gnome.Mutter.IdleMonitor"));
-    test::DBusMock display(QStringLiteral("org.gnome.Mutter.DisplayConfig"),
-                           QStringLiteral("/org/gnome/Mutter/DisplayConfig"),
-                           QStringLiteral("org.gnome.Mutter.DisplayConfig"));
+TEST_F(SessionPresence, mutterComesFirstAndAnUnknownPowerSaveModeFallsThroughToTheXServer) {
+    const QString mutter = QStringLiteral("org.gnome.Mutter.");
+    test::DBusMock idle(mutter + u"IdleMonitor"_qs, u"/org/gnome/Mutter/IdleMonitor/Core"_qs,
+                        mutter + u"IdleMonitor"_qs);
+    test::DBusMock display(mutter + u"DisplayConfig"_qs, u"/org/gnome/Mutter/DisplayConfig"_qs,
+                           mutter + u"DisplayConfig"_qs);
     ASSERT_TRUE(idle.isReady());
     ASSERT_TRUE(display.isReady());
     ASSERT_TRUE(idle.addMethod(QStringLiteral("GetIdletime"), {}, QStringLiteral("t"),
@@ -107,18 +98,14 @@ TEST_F(SessionPresence, mutterIdleMonitorAndPowerSaveModeComeFirst) {
     LinuxPresence probe = presence(&x11);
     EXPECT_EQ(probe.secondsSinceLastInput(), std::optional<double>(754.0));
     EXPECT_TRUE(probe.mainDisplayAsleep());
-}
 
-TEST_F(SessionPresence, unknownPowerSaveModeFallsThroughToTheXServer) {
-    test::DBusMock display(QStringLiteral("org.gnome.Mutter.DisplayConfig"),
-                           QStringLiteral("/org/gnome/Mutter/DisplayConfig"),
-                           QStringLiteral("org.gnome.Mutter.DisplayConfig"));
-    ASSERT_TRUE(display.isReady());
-    ASSERT_TRUE(display.addProperty(QStringLiteral("PowerSaveMode"), QVariant(-1)));
-    X11Display x11;
     // Xvfb has no DPMS and there is no /sys here: nobody can tell, so the display is awake.
+    ASSERT_TRUE(test::callMock(
+        QDBusConnection::sessionBus(), mutter + u"DisplayConfig"_qs,
+        u"/org/gnome/Mutter/DisplayConfig"_qs, u"UpdateProperties"_qs,
+        {mutter + u"DisplayConfig"_qs, QVariantMap{{u"PowerSaveMode"_qs, QVariant(-1)}}}));
     EXPECT_FALSE(x11.monitorAsleep());
-    EXPECT_FALSE(presence(&x11).mainDisplayAsleep());
+    EXPECT_FALSE(probe.mainDisplayAsleep());
 }
 
 } // namespace

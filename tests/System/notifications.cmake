@@ -29,10 +29,3 @@ tisko_add_test(tisko_notifications_dbus_test
   LIBS tisko_notification_test_servers
   LABELS integration)
 tisko_qt_target(tisko_notifications_dbus_test)
-
-# Its own program: it must reach the session bus for the first time without one.
-tisko_add_test(tisko_notifications_nobus_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotifierNoBusTests.cpp
-  LIBS tisko_notification_test_servers
-  LABELS integration)
-tisko_qt_target(tisko_notifications_nobus_test)
