@@ -46,7 +46,8 @@ TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
         {channel("<item><up:version>2.0-beta</up:version></item>"
                  "<item><up:version>1.5</up:version></item>"),
          false, 1, "versión ilegible «2.0-beta»"},
-        {channel("<item><title>x</title></item>"), false, 0, "versión ilegible"},
+        {channel("<item><enclosure url=\"https://e.org/t.deb\" length=\"9\"/></item>"), false, 0,
+         "versión ilegible"},
         {channel("<item><up:version>1" + QByteArray(".0").repeated(35) + "</up:version></item>"),
          false, 0, "versión ilegible"},
         {channel("<item><up:version>2</up:version><up:shortVersionString>2 " + QByteArray(70, 'x') +

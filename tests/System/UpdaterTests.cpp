@@ -195,6 +195,12 @@ TEST_F(UpdaterTests, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
     runScheduledCheck();
     EXPECT_EQ(server.requests(), 2);
     EXPECT_EQ(updater->nextCheck(), checked + 12h);
+    // A check the user asks for moves the next one on; a feed switched off stops the schedule.
+    now += 1h;
+    runUserCheck();
+    EXPECT_EQ(updater->nextCheck(), now + 6h);
+    SettingsStore::setUpdateFeedURL(QString());
+    EXPECT_FALSE(updater->nextCheck());
 }
 
 } // namespace
