@@ -143,6 +143,8 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
          },
          "el contenido comprimido no es válido o es demasiado grande"},
         {[&] { redirect(https); }, "redirige a otro esquema"},
+        {[&] { server.respond("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"); },
+         "Not Found"},
         // 2 GB in chunks, which announce no length, sent as fast as they are taken.
         {[&] {
              flood.emplace(32768);
