@@ -4,6 +4,7 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 
+#include "FileModes.h"
 #include "LoggedLines.h"
 #include "TempHome.h"
 #include "TestFiles.h"
@@ -85,17 +86,19 @@ TEST_F(SettingsStoreTests, numbersOutOfRangeOrNotNumbersGiveTheDefaults) {
     EXPECT_EQ(SettingsStore::thresholds(), (Thresholds{0.07, 0.30}));
 }
 
-TEST_F(SettingsStoreTests, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTrue) {
+TEST_F(SettingsStoreTests, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTheDefault) {
     store(QString(SettingsStore::watchSlouchKey), QStringLiteral("false"));
     store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("0"));
     store(QString(SettingsStore::useAirPodsKey), QStringLiteral("FALSE"));
     store(QString(SettingsStore::watchClosenessKey), QStringLiteral("no"));
     store(QString(SettingsStore::loginItemConfiguredKey), QStringLiteral("sí"));
+    store(QString(SettingsStore::autoSelectByDisplaysKey), QStringLiteral("true"));
     EXPECT_FALSE(SettingsStore::watchSlouch());
     EXPECT_TRUE(SettingsStore::soundsEnabled());
     EXPECT_TRUE(SettingsStore::useAirPods());
     EXPECT_TRUE(SettingsStore::watchCloseness());
     EXPECT_FALSE(SettingsStore::loginItemConfigured()); // its default is false
+    EXPECT_TRUE(SettingsStore::autoSelectByDisplays());
 }
 
 TEST_F(SettingsStoreTests, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
@@ -104,6 +107,7 @@ TEST_F(SettingsStoreTests, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
                   .value(QString(SettingsStore::pausedUntilKey)),
               QStringLiteral("2025-12-06T15:02:00Z"));
     EXPECT_EQ(SettingsStore::pausedUntil(), dateAt(1765033320));
+    EXPECT_EQ(test::modeOf(home.configHome() + QStringLiteral("/Tisko")), 0700u);
 
     SettingsStore::setPausedUntil(std::nullopt);
     EXPECT_FALSE(QSettings(SettingsStore::filePath(), QSettings::IniFormat)
