@@ -34,18 +34,17 @@ struct LookFixture : ::testing::Test {
     bool everyCompletionAfterTakeOnTheMainThread = true;
 
     // A session on a new fake camera; one frame in three has no face, the others a face of
-    // growing width. Without `measuring`, the session analyses with the landmark model.
-    std::shared_ptr<CameraSession> makeSession(bool measuring = true) {
+    // growing width.
+    std::shared_ptr<CameraSession> makeSession() {
         camera = std::make_shared<test::FakeCamera>();
         CameraSession::Services services;
         services.isRunningSomewhere = [](const CameraDevice&) { return false; };
-        if (measuring)
-            services.measure = [this](const PixelBuffer&) -> std::optional<HeadMeasurement> {
-                const int n = ++measured;
-                if (n % 3 == 0)
-                    return std::nullopt;
-                return HeadMeasurement{0.1 * n, std::nullopt, 0.5, 0.3};
-            };
+        services.measure = [this](const PixelBuffer&) -> std::optional<HeadMeasurement> {
+            const int n = ++measured;
+            if (n % 3 == 0)
+                return std::nullopt;
+            return HeadMeasurement{0.1 * n, std::nullopt, 0.5, 0.3};
+        };
         return test::fakeSession(camera, std::move(services));
     }
 
@@ -98,20 +97,6 @@ TEST_F(LookFixture, sixFramesEndTheLookWithTheMedianAndReleaseTheSessionAtOnce) 
     EXPECT_EQ(camera->pendingTimers(), 0u);
     const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
     EXPECT_TRUE(test::waitUntil([&] { return ended.expired(); }));
-}
-
-TEST_F(LookFixture, aLookEndedByItsFramesLetsTheLandmarkModelGo) {
-    auto session = makeSession(false);
-    take(session, 30);
-    ASSERT_TRUE(waitForStart());
-    for (int i = 0; i < lookFrames; ++i)
-        push(*session);
-    waitForResult(30s);
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].analysed, lookFrames);
-    const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
-    EXPECT_TRUE(test::waitUntil([&] { return ended.expired(); }));
-    EXPECT_FALSE(FaceModel::isHeld());
 }
 
 TEST_F(LookFixture, theTimeoutEndsTheLookWithWhatItHasAndLaterFramesAreIgnored) {
@@ -210,6 +195,8 @@ TEST_F(LookFixture, aLookThroughASampleCameraMeasuresThePhotographAndAnEmptyFold
     EXPECT_NEAR(result.measurement->faceY, expected->faceY, 0.02 * expected->faceHeight);
     EXPECT_TRUE(results[1].failed);
     EXPECT_EQ(results[1].cameraID, QStringLiteral("file:") + dir.path());
+    // Ended by its frames, the look lets the session and the landmark model go at once.
+    EXPECT_TRUE(test::waitUntil([] { return !FaceModel::isHeld(); }));
 }
 
 TEST(SampleCamera, aFolderIsDecodedOnePictureAtATimeAsItPlays) {
@@ -236,4 +223,82 @@ TEST(SampleCamera, aFolderIsDecodedOnePictureAtATimeAsItPlays) {
     camera.stop();
     // One decode per frame delivered, plus the one that failed and the one after the last.
     EXPECT_LE(camera.decodedPictures(), frames + 2);
+}
+
+namespace {
+
+struct SessionFixture : ::testing::Test {
+    std::shared_ptr<test::FakeCamera> camera = std::make_shared<test::FakeCamera>();
+    std::atomic<int> analysed{0};
+    std::shared_ptr<CameraSession> session = test::fakeSession(camera, services());
+
+    CameraSession::Services services() {
+        CameraSession::Services services;
+        services.isRunningSomewhere = [this](const CameraDevice&) {
+            camera->record(QStringLiteral("usage"));
+            return true;
+        };
+        services.measure = [this](const PixelBuffer&) {
+            ++analysed;
+            return std::optional<HeadMeasurement>(HeadMeasurement{0.2, 0.08, 0.5, 0.3});
+        };
+        return services;
+    }
+
+    bool start(double settle) {
+        std::promise<bool> started;
+        session->start(settle, [&started](bool running) { started.set_value(running); });
+        return started.get_future().get();
+    }
+};
+
+} // namespace
+
+TEST_F(SessionFixture, startsAskingUsageFirstInTheCurrentFormatOrTheFirstOfTheForcedWidth) {
+    const std::pair<std::optional<int>, const char*> cases[] = {
+        {std::nullopt, "1280x720"}, {640, "640x480"}, {1000, "1280x720"} /* no such width */};
+    for (const auto& [width, format] : cases) {
+        camera = std::make_shared<test::FakeCamera>();
+        session = test::fakeSession(camera, services());
+        session->forcedWidth = width;
+        ASSERT_TRUE(start(0.35));
+        EXPECT_EQ(camera->recorded(),
+                  (QStringList{QStringLiteral("usage"), QStringLiteral("open"),
+                               QStringLiteral("setFormat ") + QLatin1String(format),
+                               QStringLiteral("start")}));
+        EXPECT_EQ(session->formatAtStart(), QLatin1String(format));
+        EXPECT_TRUE(session->sharedWithAnotherApp());
+    }
+}
+
+TEST_F(SessionFixture, framesDuringSettleAndWithinTheGapAreCountedButNotAnalysed) {
+    std::vector<std::optional<HeadMeasurement>> results;
+    session->onMeasurement = [&results](std::optional<HeadMeasurement> m) { results.push_back(m); };
+    ASSERT_TRUE(start(0.35));
+    camera->push(*session, 0ms);   // settling
+    camera->push(*session, 340ms); // still settling
+    camera->push(*session, 10ms);  // settled: analysed
+    camera->push(*session, 149ms); // inside the gap
+    camera->push(*session, 1ms);   // 0.15 s after the last analysis: analysed
+    camera->push(*session, 150ms,
+                 std::make_shared<CapturedFrame>()); // no pixels: dropped, gap clock untouched
+    camera->push(*session, 10ms);
+    EXPECT_EQ(session->framesSeen(), 7);
+    EXPECT_EQ(analysed, 3);
+    EXPECT_EQ(results.size(), 3u);
+}
+
+TEST(SessionTimeouts, theSharedTimerRunsTasksWhenDueAndNeverOneWithdrawn) {
+    // Without a timer of its own, a session's timeouts run on the shared one: were they never
+    // to run, a camera that stops sending frames would hold its look for ever.
+    const auto session = std::make_shared<CameraSession>(
+        CameraDevice{QStringLiteral("cam-1"), {}, CameraDevice::Kind::V4l2, false, {}},
+        std::make_unique<test::FakeBackend>(std::make_shared<test::FakeCamera>()),
+        CameraSession::Services{});
+    std::atomic<int> ran{0};
+    session->after(0.01, [&ran] { ran += 10; })(); // withdrawn at once
+    session->after(0.02, [&ran] { ran += 1; });
+    session->after(0.03, [&ran] { ran += 100; });
+    EXPECT_TRUE(test::waitUntil([&ran] { return ran >= 100; }));
+    EXPECT_EQ(ran, 101);
 }

