@@ -51,7 +51,7 @@ struct General : SettingsFixture {
 const QByteArray header = "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,"
                           "comprobaciones_mal\n";
 
-TEST(SettingsGeneral, theIconSwitchWritesTheSettingAndChangesTheFooter) {
+TEST(SettingsGeneral, theSwitchesShowWhatTheSystemHasAndTheFooterFollows) {
     General h;
     QAbstractButton* icon = h.button(QStringLiteral("Mostrar el icono en la bandeja del sistema"));
     ASSERT_TRUE(icon && icon->isChecked());
@@ -64,22 +64,23 @@ TEST(SettingsGeneral, theIconSwitchWritesTheSettingAndChangesTheFooter) {
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), hidden).size(), 1u);
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), QStringLiteral("0 avisos · 0 comprobaciones")).size(),
               1u);
+
+    QAbstractButton* login = h.button(QStringLiteral("Abrir Tisko al iniciar sesión"));
+    ASSERT_TRUE(login && !login->isChecked());
+    QTest::keyClick(login, Qt::Key_Space);
+    EXPECT_TRUE(h.platform.login && login->isChecked());
+    QTest::keyClick(login, Qt::Key_Space);
+    h.platform.refusesLogin = true;
+    QTest::keyClick(login, Qt::Key_Space);
+    EXPECT_FALSE(login->isChecked()) << "a refused change shows the entry still off";
 }
 
 TEST(SettingsGeneral, todayCountsAgreeInNumber) {
-    struct Case {
-        std::int64_t tooClose, slouching, checks;
-        const char* line;
-    };
-    for (const Case& c :
-         {Case{1, 0, 1, "1 aviso · 1 comprobación"}, Case{0, 0, 3, "0 avisos · 3 comprobaciones"},
-          Case{1, 1, 12, "2 avisos · 12 comprobaciones"}}) {
-        DailyTally::Day day("2026-03-02");
-        day.tooClose = c.tooClose;
-        day.slouching = c.slouching;
-        day.checks = c.checks;
-        EXPECT_EQ(GeneralModel::todayLine(day), QString::fromUtf8(c.line));
-    }
+    DailyTally::Day day("2026-03-02");
+    day.tooClose = day.checks = 1;
+    EXPECT_EQ(GeneralModel::todayLine(day), QStringLiteral("1 aviso · 1 comprobación"));
+    day.slouching = day.checks = 12;
+    EXPECT_EQ(GeneralModel::todayLine(day), QStringLiteral("13 avisos · 12 comprobaciones"));
 }
 
 TEST(SettingsGeneral, onlyABuildWithAFeedOffersToLookForUpdates) {
@@ -87,34 +88,33 @@ TEST(SettingsGeneral, onlyABuildWithAFeedOffersToLookForUpdates) {
         QStringLiteral("Esta copia de Tisko no busca actualizaciones; las recibe con el sistema.");
     for (const bool feed : {false, true}) {
         SettingsFixture h;
-        SettingsStore::setUpdateFeedURL(feed ? QStringLiteral("https://tisko.example/feed.xml")
-                                             : QString());
+        h.platform.feed = feed;
         h.open(SettingsTab::general);
         EXPECT_EQ(h.shown<QLabel>(h.window.get(), fromTheSystem).size(), feed ? 0u : 1u);
-        EXPECT_EQ(h.button(QStringLiteral("Buscar actualizaciones")) != nullptr, feed);
+        QAbstractButton* check = h.button(QStringLiteral("Buscar actualizaciones"));
+        ASSERT_EQ(check != nullptr, feed);
+        if (check)
+            QTest::mouseClick(check, Qt::LeftButton);
+        EXPECT_EQ(h.platform.checks, feed ? 1 : 0);
 
+        SettingsStore::setUpdateFeedURL(feed ? QStringLiteral("https://tisko.example/feed.xml")
+                                             : QString());
         MenuBarLabel label(h.monitor());
         const auto menu = label.makeMenu();
         QStringList items;
         for (const QAction* action : menu->actions())
             items << action->text();
         EXPECT_EQ(items.contains(QStringLiteral("Buscar actualizaciones…")), feed) << feed;
-        EXPECT_TRUE(items.contains(QStringLiteral("Salir de Tisko")));
     }
 }
 
-TEST(SettingsGeneral, anEmptyTallyExportsTheHeaderOnly) {
+TEST(SettingsGeneral, anExportWritesTheCsvAndAFailedOneKeepsTheEarlierFile) {
     General h;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("recuento.csv"));
     EXPECT_EQ(h.exportTo(path), QStringLiteral("Tisko recuento.csv"));
-    EXPECT_EQ(readFile(path), header);
-}
+    EXPECT_EQ(readFile(path), header) << "an empty tally: the header only";
 
-TEST(SettingsGeneral, aFailedExportIsLoggedAndLeavesTheEarlierFile) {
-    General h;
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("recuento.csv"));
     writeFile(path, "antes\n");
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
     {
