@@ -114,6 +114,10 @@ TEST(SettingsGeneral, anExportWritesTheCsvAndAFailedOneKeepsTheEarlierFile) {
     const QString path = folder.filePath(QStringLiteral("recuento.csv"));
     EXPECT_EQ(h.exportTo(path), QStringLiteral("Tisko recuento.csv"));
     EXPECT_EQ(readFile(path), header) << "an empty tally: the header only";
+    writeFile(path, "antes\n");
+    h.exportTo(path);
+    EXPECT_EQ(readFile(path), header) << "an earlier file is replaced";
+    EXPECT_TRUE(h.shown<QMessageBox>(h.window.get()).empty()) << "a success says nothing";
 
     writeFile(path, "antes\n");
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
