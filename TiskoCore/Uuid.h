@@ -37,6 +37,8 @@ private:
 
 } // namespace tisko
 
-template <> struct std::hash<tisko::Uuid> {
+namespace std {
+template <> struct hash<tisko::Uuid> {
     std::size_t operator()(const tisko::Uuid& id) const noexcept;
 };
+} // namespace std

@@ -262,7 +262,7 @@ void AppDelegate::showSettings() {
         return;
     }
     QPointer<AppDelegate> self(this);
-    auto* window = new SettingsWindow(*m_monitor, m_settingsTabs, [self] {
+    auto* window = new SettingsWindow(*m_monitor, m_platform.services(), m_settingsTabs, [self] {
         if (self)
             self->showCalibration();
     });

@@ -9,6 +9,7 @@
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/SettingsTabs.h"
+#include "Tisko/System/DesktopPlatform.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -92,6 +93,7 @@ private:
     std::unique_ptr<Appearance> m_appearance;
     std::unique_ptr<MenuBarLabel> m_label;
     std::unique_ptr<MenuBarPanel> m_panel;
+    DesktopPlatform m_platform;
     SettingsTabs m_settingsTabs;
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_calibrationWindow;

@@ -16,6 +16,7 @@
 #include "Tisko/Interface/SettingsTabs.h"
 #include "Tisko/Interface/SettingsWindow.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "Tisko/System/DesktopPlatform.h"
 #include "TiskoCore/PostureJudge.h"
 
 #include <QApplication>
@@ -303,7 +304,8 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
                                 SettingsTab::positions, SettingsTab::permissions}) {
             SettingsTabs selected;
             selected.setTab(tab);
-            SettingsWindow window(monitor, selected, {});
+            DesktopPlatform platform;
+            SettingsWindow window(monitor, platform.services(), selected, {});
             // The window has one size per page.
             picture(window, window.size(),
                     out.filePath(QStringLiteral("ajustes-") + rawValue(tab) + QLatin1Char('-') +

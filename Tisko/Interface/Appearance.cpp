@@ -3,10 +3,11 @@
 
 #include "Tisko/Interface/Appearance.h"
 
-#include "Tisko/System/DBusQuery.h"
-
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QStyle>
 #include <QStyleFactory>
@@ -36,6 +37,8 @@ constexpr auto portalPath = "/org/freedesktop/portal/desktop";
 constexpr auto portalInterface = "org.freedesktop.portal.Settings";
 constexpr auto appearanceGroup = "org.freedesktop.appearance";
 constexpr auto colorSchemeKey = "color-scheme";
+// The longest the portal may take to answer; it may have to start first.
+constexpr int answerTimeMs = 1000;
 
 // The portal's Read answers a variant inside a variant; unwrap every level.
 QVariant unwrapped(QVariant value) {
@@ -118,21 +121,36 @@ ColorScheme Appearance::schemeFromPortal(const QVariant& value) {
 }
 
 void Appearance::follow(QDBusConnection bus) {
-    DBusQuery query(bus, std::chrono::milliseconds(250));
-    const std::optional<QVariant> value = query.call(
-        QLatin1String(portalService), QLatin1String(portalPath), QLatin1String(portalInterface),
-        QStringLiteral("Read"), {QLatin1String(appearanceGroup), QLatin1String(colorSchemeKey)});
-    m_scheme = value ? schemeFromPortal(*value) : ColorScheme::light;
+    m_scheme = ColorScheme::light;
+    m_changeHeard = false;
     apply(m_scheme);
+    // Only the bus itself answers for the listening (who owns the portal's name), never the
+    // portal, which may still be starting.
+    // The slot is found by its parameters' type names: the variant's must be known first.
+    qRegisterMetaType<QDBusVariant>();
     bus.connect(QLatin1String(portalService), QLatin1String(portalPath),
                 QLatin1String(portalInterface), QStringLiteral("SettingChanged"), this,
                 SLOT(portalSettingChanged(QString, QString, QDBusVariant)));
+    QDBusMessage read =
+        QDBusMessage::createMethodCall(QLatin1String(portalService), QLatin1String(portalPath),
+                                       QLatin1String(portalInterface), QStringLiteral("Read"));
+    read << QLatin1String(appearanceGroup) << QLatin1String(colorSchemeKey);
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(read, answerTimeMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QVariant> reply = *w;
+        // No portal, no answer in time, or a change heard meanwhile: the scheme stays.
+        if (!reply.isError() && !m_changeHeard)
+            use(schemeFromPortal(reply.value()));
+    });
 }
 
 void Appearance::portalSettingChanged(const QString& group, const QString& key,
                                       const QDBusVariant& value) {
-    if (group == QLatin1String(appearanceGroup) && key == QLatin1String(colorSchemeKey))
+    if (group == QLatin1String(appearanceGroup) && key == QLatin1String(colorSchemeKey)) {
+        m_changeHeard = true;
         use(schemeFromPortal(value.variant()));
+    }
 }
 
 void Appearance::use(ColorScheme scheme) {

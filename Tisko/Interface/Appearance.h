@@ -39,8 +39,9 @@ public:
     // Tisko's own icon: the installed theme's, else the bundled drawing.
     static QIcon appIcon();
 
-    // Reads the preference once from the settings portal on `bus` (a bounded call), applies
-    // it and listens for changes.
+    // Applies light at once, asks the settings portal on `bus` for the preference without
+    // waiting for it, and switches as soon as the answer comes (a portal that has not answered
+    // within a second leaves it light); then listens for changes.
     void follow(QDBusConnection bus = QDBusConnection::sessionBus());
     // The scheme in use.
     ColorScheme scheme() const { return m_scheme; }
@@ -55,6 +56,8 @@ private:
     void use(ColorScheme scheme);
 
     ColorScheme m_scheme = ColorScheme::light;
+    // A change was heard: it is newer than any answer still on its way.
+    bool m_changeHeard = false;
 };
 
 } // namespace tisko

@@ -36,12 +36,20 @@ DetectionModel::Picker DetectionModel::cooldown(double minutes) {
 QString DetectionModel::secondsLabel(double seconds) {
     if (seconds >= 60 && std::fmod(seconds, 60) == 0)
         return minutesLabel(seconds / 60);
+    if (seconds == 1)
+        return tr("1 segundo");
+    // A whole number (below a thousand, where no digit grouping can differ) takes the plural
+    // forms of a translation; a fraction, stored by hand, is plural in any case.
+    if (seconds > 1 && seconds < 60 && std::trunc(seconds) == seconds)
+        return tr("%Ln segundos", nullptr, static_cast<int>(seconds));
     return tr("%1 segundos").arg(QLocale().toString(seconds));
 }
 
 QString DetectionModel::minutesLabel(double minutes) {
     if (minutes == 1)
         return tr("1 minuto");
+    if (minutes > 1 && minutes < 1000 && std::trunc(minutes) == minutes)
+        return tr("%Ln minutos", nullptr, static_cast<int>(minutes));
     return tr("%1 minutos").arg(QLocale().toString(minutes));
 }
 

@@ -16,10 +16,13 @@
 namespace tisko {
 
 QString GeneralModel::todayLine(const DailyTally::Day& day) {
+    // Each singular is a text of its own: without a translation "%n" keeps the plural words.
     const std::int64_t alerts = day.alerts();
-    const QString warnings = alerts == 1 ? tr("1 aviso") : tr("%1 avisos").arg(alerts);
-    const QString checks =
-        day.checks == 1 ? tr("1 comprobación") : tr("%1 comprobaciones").arg(day.checks);
+    const QString warnings =
+        alerts == 1 ? tr("1 aviso") : tr("%n avisos", nullptr, static_cast<int>(alerts));
+    const QString checks = day.checks == 1
+                               ? tr("1 comprobación")
+                               : tr("%n comprobaciones", nullptr, static_cast<int>(day.checks));
     return warnings + QStringLiteral(" · ") + checks;
 }
 
@@ -51,7 +54,7 @@ QString GeneralModel::updatesFooter(bool hasFeed) {
 }
 
 QString GeneralModel::versionRow(const QString& version) {
-    return tr("Versión ") + (version.isEmpty() ? QStringLiteral("—") : version);
+    return tr("Versión %1").arg(version.isEmpty() ? QStringLiteral("—") : version);
 }
 
 QString GeneralModel::proposedFileName() {

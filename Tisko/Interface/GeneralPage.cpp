@@ -9,8 +9,6 @@
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/Support/Storage.h"
-#include "Tisko/System/LoginItem.h"
-#include "Tisko/System/Updater.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -25,9 +23,10 @@
 
 namespace tisko {
 
-GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
+GeneralPage::GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* parent)
     : QWidget(parent)
-    , m_monitor(monitor) {
+    , m_monitor(monitor)
+    , m_platform(platform) {
     QVBoxLayout* column = SettingsForm::column(this);
 
     m_iconFooter = SettingsForm::footer(QString());
@@ -49,23 +48,23 @@ GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
     countsForm->addRow(tr("Recuento diario"), exportButton);
 
     // A build or a setting without a feed checks nothing, and offers no button for it.
-    const bool hasFeed = !Updater::shared().feed().isEmpty();
+    const bool hasFeed = m_platform.updates.available();
     QGroupBox* updates = SettingsForm::addSection(
         column, tr("Actualizaciones"), SettingsForm::footer(GeneralModel::updatesFooter(hasFeed)));
     QFormLayout* updatesForm = SettingsForm::form(updates);
     auto* check = new QPushButton(tr("Buscar actualizaciones"));
     check->setVisible(hasFeed);
-    connect(check, &QPushButton::clicked, this, [] { Updater::shared().checkForUpdates(); });
+    connect(check, &QPushButton::clicked, this, [this] { m_platform.updates.checkNow(); });
     updatesForm->addRow(GeneralModel::versionRow(QStringLiteral(TISKO_VERSION)), check);
     column->addStretch(1);
 
     // Toggled, not clicked: a change made through assistive technology counts too; refresh()
     // blocks the signals of what it shows.
     connect(m_login, &QCheckBox::toggled, this, [this](bool on) {
-        LoginItem::setEnabled(on);
+        m_platform.login.setEnabled(on);
         // A failed change is logged; the switch shows what the system has.
         const QSignalBlocker blocker(m_login);
-        m_login->setChecked(LoginItem::isEnabled());
+        m_login->setChecked(m_platform.login.isEnabled());
     });
     connect(m_icon, &QCheckBox::toggled, this,
             [](bool on) { SettingsStore::setShowsMenuBarIcon(on); });
@@ -83,7 +82,7 @@ void GeneralPage::showEvent(QShowEvent* event) {
 void GeneralPage::refresh() {
     const QSignalBlocker login(m_login);
     const QSignalBlocker icon(m_icon);
-    m_login->setChecked(LoginItem::isEnabled());
+    m_login->setChecked(m_platform.login.isEnabled());
     const bool iconShown = SettingsStore::showsMenuBarIcon();
     m_icon->setChecked(iconShown);
     m_iconFooter->setText(GeneralModel::iconFooter(iconShown, MenuBarLabel::trayFound()));

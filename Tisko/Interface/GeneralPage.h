@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "Tisko/System/PlatformServices.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -17,7 +19,7 @@ class Monitor;
 class GeneralPage : public QWidget {
     Q_OBJECT
 public:
-    explicit GeneralPage(Monitor& monitor, QWidget* parent = nullptr);
+    GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* parent = nullptr);
 
 protected:
     // Reads the autostart entry and the settings afresh each time the page is shown.
@@ -29,6 +31,7 @@ private:
     void exportCounts();
 
     Monitor& m_monitor;
+    PlatformServices m_platform;
     QCheckBox* m_login = nullptr;
     QCheckBox* m_icon = nullptr;
     QLabel* m_iconFooter = nullptr;

@@ -14,10 +14,6 @@ namespace tisko {
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("MenuBarPanel", text);
-}
-
 QDateTime local(Date date) {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch()).count();
@@ -38,31 +34,34 @@ PanelChoice choice(const QString& title, PanelAction action) {
 PanelHeadline statusHeadline(const PanelInputs& in) {
     switch (in.state.kind()) {
     case Monitor::State::Kind::paused:
-        return {tr("En pausa"),
-                tr("Hasta ") + PanelModel::pauseEnd(in.state.pausedUntil(), in.now, in.calendar) +
-                    QStringLiteral(".")};
+        return {PanelModel::tr("En pausa"),
+                PanelModel::tr("Hasta %1.")
+                    .arg(PanelModel::pauseEnd(in.state.pausedUntil(), in.now, in.calendar))};
     case Monitor::State::Kind::watching: {
         QStringList parts;
         if (in.lastCheck)
-            parts << tr("Última vez ") + PanelModel::shortTime(*in.lastCheck);
+            parts << PanelModel::tr("Última vez %1").arg(PanelModel::shortTime(*in.lastCheck));
         if (in.lastCheckShared)
-            parts << tr("cámara compartida");
+            parts << PanelModel::tr("cámara compartida");
         parts << PanelModel::warningsText(in.warningsToday);
         if (in.trackerConnected)
-            parts << tr("seguidor de cabeza");
-        return {in.lastVerdict ? Monitor::describe(*in.lastVerdict) : tr("Vigilando"),
+            parts << PanelModel::tr("seguidor de cabeza");
+        return {in.lastVerdict ? Monitor::describe(*in.lastVerdict) : PanelModel::tr("Vigilando"),
                 parts.join(QStringLiteral(" · "))};
     }
     case Monitor::State::Kind::needsCalibration:
-        return {tr("Falta tu posición"),
-                tr("Tisko necesita verte una vez sentado bien para saber qué es «demasiado "
-                   "cerca».")};
+        return {
+            PanelModel::tr("Falta tu posición"),
+            PanelModel::tr("Tisko necesita verte una vez sentado bien para saber qué es «demasiado "
+                           "cerca».")};
     case Monitor::State::Kind::noCameraPermission:
-        return {tr("Sin permiso de cámara"), tr("Sin cámara Tisko no puede mirar.")};
+        return {PanelModel::tr("Sin permiso de cámara"),
+                PanelModel::tr("Sin cámara Tisko no puede mirar.")};
     case Monitor::State::Kind::noCamera:
-        return {tr("No hay cámara"),
-                in.laptop ? tr("Con el portátil cerrado y sin cámara externa, Tisko espera.")
-                          : tr("Sin cámara, Tisko espera.")};
+        return {PanelModel::tr("No hay cámara"),
+                in.laptop
+                    ? PanelModel::tr("Con el portátil cerrado y sin cámara externa, Tisko espera.")
+                    : PanelModel::tr("Sin cámara, Tisko espera.")};
     }
     return {};
 }
@@ -71,17 +70,18 @@ std::optional<PanelChoice> statusButton(const PanelInputs& in) {
     switch (in.state.kind()) {
     case Monitor::State::Kind::watching: {
         PanelChoice look =
-            choice(in.isLooking ? tr("Mirando…") : tr("Comprobar ahora"), PanelAction::lookNow);
+            choice(in.isLooking ? PanelModel::tr("Mirando…") : PanelModel::tr("Comprobar ahora"),
+                   PanelAction::lookNow);
         look.enabled = !in.isLooking;
         return look;
     }
     case Monitor::State::Kind::needsCalibration: {
-        PanelChoice create = choice(tr("Crear posición…"), PanelAction::newPosition);
+        PanelChoice create = choice(PanelModel::tr("Crear posición…"), PanelAction::newPosition);
         create.prominent = true;
         return create;
     }
     case Monitor::State::Kind::noCameraPermission:
-        return choice(tr("Abrir Ajustes de Tisko"), PanelAction::openSettings);
+        return choice(PanelModel::tr("Abrir Ajustes de Tisko"), PanelAction::openSettings);
     case Monitor::State::Kind::paused:
     case Monitor::State::Kind::noCamera:
         break;
@@ -124,9 +124,10 @@ PanelInputs PanelInputs::from(const Monitor& monitor, PermissionState notificati
 }
 
 QString PanelModel::warningsText(std::int64_t count) {
+    // The singular is a sentence of its own: without a translation "%n" keeps the plural words.
     if (count == 1)
         return tr("1 aviso hoy");
-    return tr("%1 avisos hoy").arg(count);
+    return tr("%n avisos hoy", nullptr, static_cast<int>(count));
 }
 
 QString PanelModel::shortTime(Date date) {
@@ -144,8 +145,8 @@ QString PanelModel::pauseEnd(Date until, Date now, const Calendar& calendar) {
 PanelContent PanelModel::build(const PanelInputs& in) {
     PanelContent content;
     if (in.availableVersion)
-        content.update = choice(tr("Actualizar a la ") + *in.availableVersion + QStringLiteral("…"),
-                                PanelAction::update);
+        content.update =
+            choice(tr("Actualizar a la %1…").arg(*in.availableVersion), PanelAction::update);
     if (in.notifications == PermissionState::denied) {
         content.notificationsWarning =
             tr("Las notificaciones de Tisko están desactivadas: no puede avisarte.");
@@ -158,13 +159,14 @@ PanelContent PanelModel::build(const PanelInputs& in) {
     if (in.state.kind() == Monitor::State::Kind::watching && in.referenceSuspect && active) {
         const QString name = quotedName(active->name);
         content.hint = *in.referenceSuspect == ReferenceCheck::Problem::tooClose
-                           ? tr("Casi siempre te veo demasiado cerca con ") + name +
-                                 tr(". Si ahora estás a tu distancia de siempre, vuelve a "
-                                    "guardarla.")
-                           : tr("Casi siempre te veo encorvado con ") + name +
-                                 tr(". Si ahora estás sentado como sueles, vuelve a guardarla.");
-        PanelChoice resave = choice(tr("Volver a guardar ") + name + QStringLiteral("…"),
-                                    PanelAction::resavePosition);
+                           ? tr("Casi siempre te veo demasiado cerca con %1. Si ahora estás a tu "
+                                "distancia de siempre, vuelve a guardarla.")
+                                 .arg(name)
+                           : tr("Casi siempre te veo encorvado con %1. Si ahora estás sentado "
+                                "como sueles, vuelve a guardarla.")
+                                 .arg(name);
+        PanelChoice resave =
+            choice(tr("Volver a guardar %1…").arg(name), PanelAction::resavePosition);
         resave.position = active->id;
         resave.positionName = QString::fromStdString(active->name);
         content.hintButtons = {resave, choice(tr("Ahora no"), PanelAction::dismissHint)};

@@ -7,6 +7,7 @@
 #include "Tisko/System/PermissionState.h"
 #include "TiskoCore/Uuid.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <functional>
@@ -99,6 +100,8 @@ struct PanelInputs {
 
 // Decides the sections, texts, conditions and actions of the tray panel.
 class PanelModel {
+    Q_DECLARE_TR_FUNCTIONS(PanelModel)
+
 public:
     PanelModel() = delete;
 

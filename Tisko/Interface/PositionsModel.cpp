@@ -64,9 +64,10 @@ QString PositionsModel::describeDisplays(const std::optional<QString>& key) {
         return QStringLiteral("—");
     if (count == 0)
         return tr("Sin pantallas");
+    // The singular is a text of its own: without a translation "%n" keeps the plural word.
     if (count == 1)
         return tr("1 pantalla");
-    return tr("%1 pantallas").arg(*count);
+    return tr("%n pantallas", nullptr, static_cast<int>(*count));
 }
 
 QString PositionsModel::displaysFooter(const QString& currentKey, const QStringList& withoutEdid) {
@@ -76,9 +77,10 @@ QString PositionsModel::displaysFooter(const QString& currentKey, const QStringL
         parts << describeDisplays(currentKey);
     for (const QString& connector : withoutEdid)
         parts << tr("pantalla %1").arg(connector);
-    QString now = parts.size() > 1 ? parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) +
-                                         tr(" y ") + parts.last()
-                                   : parts.constFirst();
+    QString now = parts.size() > 1
+                      ? tr("%1 y %2").arg(parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")),
+                                          parts.last())
+                      : parts.constFirst();
     // It follows a colon in the middle of a sentence.
     now[0] = now[0].toLower();
     return tr("Cada posición recuerda qué pantallas había al crearla. Al enchufar o desenchufar "

@@ -4,12 +4,10 @@
 #include "Tisko/Interface/PositionsPage.h"
 
 #include "Tisko/Monitor/Monitor.h"
-#include "Tisko/Camera/Cameras.h"
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Interface/SettingsIcons.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "TiskoCore/CalibrationBook.h"
-#include "Tisko/System/DisplaySet.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -30,9 +28,11 @@ constexpr int markSize = 18;
 
 } // namespace
 
-PositionsPage::PositionsPage(Monitor& monitor, std::function<void()> onNewPosition, QWidget* parent)
+PositionsPage::PositionsPage(Monitor& monitor, PlatformServices platform,
+                             std::function<void()> onNewPosition, QWidget* parent)
     : QWidget(parent)
     , m_monitor(monitor)
+    , m_platform(platform)
     , m_onNewPosition(std::move(onNewPosition)) {
     QVBoxLayout* column = SettingsForm::column(this);
 
@@ -87,8 +87,8 @@ void PositionsPage::refresh() {
         const QSignalBlocker blocker(m_autoSelect);
         m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
     }
-    m_displaysFooter->setText(PositionsModel::displaysFooter(DisplaySet::currentKey(),
-                                                             DisplaySet::connectorsWithoutEdid()));
+    m_displaysFooter->setText(PositionsModel::displaysFooter(m_monitor.currentDisplayKey(),
+                                                             m_platform.displays.withoutEdid()));
     rebuildRows();
 }
 
@@ -96,7 +96,7 @@ void PositionsPage::rebuildRows() {
     // The old rows may be the sender of the signal that got here: they go on the next turn.
     SettingsForm::clear(m_rows);
     const std::vector<PositionsModel::Row> rows =
-        PositionsModel::rows(m_monitor.book(), Cameras::all(), QLocale());
+        PositionsModel::rows(m_monitor.book(), m_platform.cameras.cameras(), QLocale());
     if (m_editing && std::none_of(rows.begin(), rows.end(),
                                   [&](const PositionsModel::Row& r) { return r.id == *m_editing; }))
         m_editing.reset();

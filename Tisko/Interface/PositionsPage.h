@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Tisko/Interface/PositionsModel.h"
+#include "Tisko/System/PlatformServices.h"
 #include "TiskoCore/Uuid.h"
 
 #include <QString>
@@ -26,7 +27,8 @@ class Monitor;
 class PositionsPage : public QWidget {
     Q_OBJECT
 public:
-    PositionsPage(Monitor& monitor, std::function<void()> onNewPosition, QWidget* parent = nullptr);
+    PositionsPage(Monitor& monitor, PlatformServices platform, std::function<void()> onNewPosition,
+                  QWidget* parent = nullptr);
 
 protected:
     // Shows the book, the settings and the displays afresh.
@@ -40,6 +42,7 @@ private:
     void finishRenaming();
 
     Monitor& m_monitor;
+    PlatformServices m_platform;
     std::function<void()> m_onNewPosition;
     // The position being renamed and the text typed so far.
     std::optional<Uuid> m_editing;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Tisko/Interface/SettingsTabs.h"
+#include "Tisko/System/PlatformServices.h"
 
 #include <QMainWindow>
 
@@ -23,9 +24,10 @@ class SettingsToolbar;
 class SettingsWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // `onNewPosition` is called by "Nueva posición…" to open the recording window.
-    SettingsWindow(Monitor& monitor, SettingsTabs& tabs, std::function<void()> onNewPosition,
-                   QWidget* parent = nullptr);
+    // `onNewPosition` is called by "Nueva posición…" to open the recording window; `platform`
+    // must outlive the window.
+    SettingsWindow(Monitor& monitor, PlatformServices platform, SettingsTabs& tabs,
+                   std::function<void()> onNewPosition, QWidget* parent = nullptr);
 
     // The toolbar has no menu to hide or rearrange it.
     QMenu* createPopupMenu() override { return nullptr; }

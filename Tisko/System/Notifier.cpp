@@ -72,7 +72,7 @@ NotificationRequest Notifier::updateRequest(const QString& version) {
     NotificationRequest request;
     request.identifier = updateIdentifier();
     request.title = tr("Hay una versión nueva de Tisko");
-    request.body = tr("La ") + version + tr(" está lista. Pulsa para actualizar.");
+    request.body = tr("La %1 está lista. Pulsa para actualizar.").arg(version);
     request.sound = false;
     return request;
 }

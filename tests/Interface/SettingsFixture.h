@@ -6,6 +6,7 @@
 #include "MonitorHarness.h"
 
 #include "Tisko/Interface/SettingsWindow.h"
+#include "Tisko/System/PlatformServices.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,12 +20,31 @@
 
 namespace tisko::test {
 
+// The desktop as the settings window sees it, in memory. A refused login switch stays off.
+struct FakePlatform final : CameraList, DisplayConnectors, LoginSwitch, UpdateChecks {
+    std::vector<CameraDevice> cameras() const override { return connected; }
+    QStringList withoutEdid() const override { return noEdid; }
+    bool isEnabled() const override { return login; }
+    void setEnabled(bool on) override { login = on && !refusesLogin; }
+    bool available() const override { return feed; }
+    void checkNow() override { ++checks; }
+    PlatformServices services() { return {*this, *this, *this, *this}; }
+
+    std::vector<CameraDevice> connected;
+    QStringList noEdid;
+    bool login = false;
+    bool refusesLogin = false;
+    bool feed = false;
+    int checks = 0;
+};
+
 // A settings window over a Monitor of fakes in a private home.
 struct SettingsFixture : MonitorHarness {
     // Opens the window on `tab`, as the shell does.
     SettingsWindow& open(SettingsTab tab) {
         tabs.setTab(tab);
-        window = std::make_unique<SettingsWindow>(monitor(), tabs, [this] { ++newPositionCalls; });
+        window = std::make_unique<SettingsWindow>(monitor(), platform.services(), tabs,
+                                                  [this] { ++newPositionCalls; });
         window->show();
         return *window;
     }
@@ -58,6 +78,7 @@ struct SettingsFixture : MonitorHarness {
         return found;
     }
 
+    FakePlatform platform;
     SettingsTabs tabs;
     std::unique_ptr<SettingsWindow> window;
     int newPositionCalls = 0;

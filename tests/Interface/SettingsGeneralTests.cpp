@@ -7,6 +7,7 @@
 
 #include "FileModes.h"
 #include "LoggedLines.h"
+#include "TempHome.h"
 #include "TestFiles.h"
 
 #include "Tisko/Interface/GeneralModel.h"
@@ -25,7 +26,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tisko::test {
@@ -51,7 +51,7 @@ struct General : SettingsFixture {
 const QByteArray header = "fecha,avisos,demasiado_cerca,encorvado,comprobaciones,"
                           "comprobaciones_mal\n";
 
-TEST(SettingsGeneral, theIconSwitchWritesTheSettingAndChangesTheFooter) {
+TEST(SettingsGeneral, theSwitchesShowWhatTheSystemHasAndTheFooterFollows) {
     General h;
     QAbstractButton* icon = h.button(QStringLiteral("Mostrar el icono en la bandeja del sistema"));
     ASSERT_TRUE(icon && icon->isChecked());
@@ -64,22 +64,23 @@ TEST(SettingsGeneral, theIconSwitchWritesTheSettingAndChangesTheFooter) {
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), hidden).size(), 1u);
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), QStringLiteral("0 avisos · 0 comprobaciones")).size(),
               1u);
+
+    QAbstractButton* login = h.button(QStringLiteral("Abrir Tisko al iniciar sesión"));
+    ASSERT_TRUE(login && !login->isChecked());
+    QTest::keyClick(login, Qt::Key_Space);
+    EXPECT_TRUE(h.platform.login && login->isChecked());
+    QTest::keyClick(login, Qt::Key_Space);
+    h.platform.refusesLogin = true;
+    QTest::keyClick(login, Qt::Key_Space);
+    EXPECT_FALSE(login->isChecked()) << "a refused change shows the entry still off";
 }
 
 TEST(SettingsGeneral, todayCountsAgreeInNumber) {
-    struct Case {
-        std::int64_t tooClose, slouching, checks;
-        const char* line;
-    };
-    for (const Case& c :
-         {Case{1, 0, 1, "1 aviso · 1 comprobación"}, Case{0, 0, 3, "0 avisos · 3 comprobaciones"},
-          Case{1, 1, 12, "2 avisos · 12 comprobaciones"}}) {
-        DailyTally::Day day("2026-03-02");
-        day.tooClose = c.tooClose;
-        day.slouching = c.slouching;
-        day.checks = c.checks;
-        EXPECT_EQ(GeneralModel::todayLine(day), QString::fromUtf8(c.line));
-    }
+    DailyTally::Day day("2026-03-02");
+    day.tooClose = day.checks = 1;
+    EXPECT_EQ(GeneralModel::todayLine(day), QStringLiteral("1 aviso · 1 comprobación"));
+    day.slouching = day.checks = 12;
+    EXPECT_EQ(GeneralModel::todayLine(day), QStringLiteral("13 avisos · 12 comprobaciones"));
 }
 
 TEST(SettingsGeneral, onlyABuildWithAFeedOffersToLookForUpdates) {
@@ -87,34 +88,37 @@ TEST(SettingsGeneral, onlyABuildWithAFeedOffersToLookForUpdates) {
         QStringLiteral("Esta copia de Tisko no busca actualizaciones; las recibe con el sistema.");
     for (const bool feed : {false, true}) {
         SettingsFixture h;
-        SettingsStore::setUpdateFeedURL(feed ? QStringLiteral("https://tisko.example/feed.xml")
-                                             : QString());
+        h.platform.feed = feed;
         h.open(SettingsTab::general);
         EXPECT_EQ(h.shown<QLabel>(h.window.get(), fromTheSystem).size(), feed ? 0u : 1u);
-        EXPECT_EQ(h.button(QStringLiteral("Buscar actualizaciones")) != nullptr, feed);
+        QAbstractButton* check = h.button(QStringLiteral("Buscar actualizaciones"));
+        ASSERT_EQ(check != nullptr, feed);
+        if (check)
+            QTest::mouseClick(check, Qt::LeftButton);
+        EXPECT_EQ(h.platform.checks, feed ? 1 : 0);
 
+        SettingsStore::setUpdateFeedURL(feed ? QStringLiteral("https://tisko.example/feed.xml")
+                                             : QString());
         MenuBarLabel label(h.monitor());
         const auto menu = label.makeMenu();
         QStringList items;
         for (const QAction* action : menu->actions())
             items << action->text();
         EXPECT_EQ(items.contains(QStringLiteral("Buscar actualizaciones…")), feed) << feed;
-        EXPECT_TRUE(items.contains(QStringLiteral("Salir de Tisko")));
     }
 }
 
-TEST(SettingsGeneral, anEmptyTallyExportsTheHeaderOnly) {
+TEST(SettingsGeneral, anExportWritesTheCsvAndAFailedOneKeepsTheEarlierFile) {
     General h;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("recuento.csv"));
     EXPECT_EQ(h.exportTo(path), QStringLiteral("Tisko recuento.csv"));
-    EXPECT_EQ(readFile(path), header);
-}
+    EXPECT_EQ(readFile(path), header) << "an empty tally: the header only";
+    writeFile(path, "antes\n");
+    h.exportTo(path);
+    EXPECT_EQ(readFile(path), header) << "an earlier file is replaced";
+    EXPECT_TRUE(h.shown<QMessageBox>(h.window.get()).empty()) << "a success says nothing";
 
-TEST(SettingsGeneral, aFailedExportIsLoggedAndLeavesTheEarlierFile) {
-    General h;
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("recuento.csv"));
     writeFile(path, "antes\n");
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
     {
@@ -123,6 +127,9 @@ TEST(SettingsGeneral, aFailedExportIsLoggedAndLeavesTheEarlierFile) {
     }
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(readFile(path), "antes\n");
+    const std::vector<QMessageBox*> told = h.shown<QMessageBox>(h.window.get());
+    ASSERT_EQ(told.size(), 1u) << "the window says why";
+    told[0]->close();
     Log::flush();
     const QStringList errors = loggedErrors();
     ASSERT_EQ(errors.size(), 1);
@@ -131,44 +138,26 @@ TEST(SettingsGeneral, aFailedExportIsLoggedAndLeavesTheEarlierFile) {
 }
 
 TEST(SettingsGeneral, anExportNeverWritesThroughALinkOrIntoAnotherUsersOpenFolder) {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to act as another user";
-    General h;
-    QTemporaryDir shared; // as /tmp: everybody may write, the sticky bit keeps names apart
-    ::chmod(QFile::encodeName(shared.path()).constData(), 01777);
-    const QString bashrc = QDir::homePath() + QStringLiteral("/.bashrc");
+    const TempHome home; // the refusals are logged
+    QTemporaryDir folder;
+    const QString bashrc = folder.filePath(QStringLiteral(".bashrc"));
     writeFile(bashrc, "alias ls='ls -F'\n");
-    const QString planted = shared.filePath(QStringLiteral("b.csv"));
-    const QString theirs = shared.filePath(QStringLiteral("suya"));
-    // The user nobody plants the link, and makes a folder of its own that anyone may write.
-    // The child of a threaded process makes system calls only: nothing that allocates.
-    const QByteArray target = QFile::encodeName(bashrc), link = QFile::encodeName(planted),
-                     folder = QFile::encodeName(theirs);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool done = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
-                          ::symlink(target.constData(), link.constData()) == 0 &&
-                          ::mkdir(folder.constData(), 0777) == 0 &&
-                          ::chmod(folder.constData(), 0777) == 0;
-        ::_exit(done ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_EQ(status, 0);
-
-    for (const QString& path : {planted, theirs + QStringLiteral("/recuento.csv")}) {
-        const qsizetype before = loggedErrors().size();
-        h.exportTo(path);
-        Log::flush();
-        const QStringList errors = loggedErrors().mid(before);
-        ASSERT_EQ(errors.size(), 1) << path.toStdString();
-        EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Exportar: "))) << errors[0].toStdString();
-        const std::vector<QMessageBox*> told = h.shown<QMessageBox>(h.window.get());
-        ASSERT_EQ(told.size(), 1u) << "the window says why";
-        told[0]->close();
+    const QString planted = folder.filePath(QStringLiteral("b.csv"));
+    ASSERT_TRUE(QFile::link(bashrc, planted));
+    QStringList refused{planted};
+    // A folder anyone may write that belongs to somebody else (as /tmp): only root can make
+    // one here.
+    const QString theirs = folder.filePath(QStringLiteral("suya"));
+    if (::geteuid() == 0 && QDir().mkdir(theirs) &&
+        ::chown(QFile::encodeName(theirs).constData(), 65534, 65534) == 0 &&
+        ::chmod(QFile::encodeName(theirs).constData(), 0777) == 0)
+        refused << theirs + QStringLiteral("/recuento.csv");
+    for (const QString& path : refused) {
+        QString reason;
+        EXPECT_FALSE(GeneralModel::exportCsv(DailyTally(), path, &reason)) << path.toStdString();
+        EXPECT_FALSE(reason.isEmpty());
     }
     EXPECT_EQ(readFile(bashrc), "alias ls='ls -F'\n");
-    EXPECT_TRUE(QFileInfo(planted).isSymLink());
     EXPECT_FALSE(QFile::exists(theirs + QStringLiteral("/recuento.csv")));
 }
 

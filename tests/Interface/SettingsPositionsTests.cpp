@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -22,8 +21,12 @@ namespace tisko::test {
 namespace {
 
 struct Positions : SettingsFixture {
-    // Saves the positions in order; the last one saved is active.
-    explicit Positions(std::vector<Calibration> saved = {}) {
+    // Saves the positions in order; the last one saved is active. `desktop` sets the scene
+    // first.
+    explicit Positions(std::vector<Calibration> saved = {},
+                       const std::function<void(SettingsFixture&)>& desktop = {}) {
+        if (desktop)
+            desktop(*this);
         monitor().start();
         for (const Calibration& c : saved)
             monitor().saveCalibration(c);
@@ -67,11 +70,6 @@ TEST(SettingsPositions, theActiveRowIsMarkedAndTheOthersOfferUsar) {
     ASSERT_EQ(h.rows().size(), 3u);
     EXPECT_TRUE(usar(h.rows()[0]) && usar(h.rows()[1]));
     EXPECT_FALSE(usar(h.rows()[2])) << "the last saved is active";
-    auto mark = [](QWidget* row) {
-        return row->findChild<QAbstractButton*>(QStringLiteral("mark"))->toolTip();
-    };
-    EXPECT_EQ(mark(h.rows()[2]), QStringLiteral("En uso"));
-    EXPECT_EQ(mark(h.rows()[0]), QStringLiteral("Usar"));
 
     QTest::mouseClick(usar(h.rows()[0]), Qt::LeftButton);
     EXPECT_EQ(h.active(), QStringLiteral("Mesa"));
@@ -83,20 +81,21 @@ TEST(SettingsPositions, theActiveRowIsMarkedAndTheOthersOfferUsar) {
     EXPECT_EQ(h.active(), QStringLiteral("Sofá")) << "the mark selects too";
 }
 
-TEST(SettingsPositions, detailLineNamesCameraDisplaysDateAndTracker) {
-    QTemporaryDir pictures;
-    const QString webcam = pictures.filePath(QStringLiteral("Webcam"));
-    QDir().mkpath(webcam);
-    qputenv("TISKO_CAMERAS", webcam.toLocal8Bit());
+TEST(SettingsPositions, rowsAndFooterNameCamerasDisplaysDatesAndTheTracker) {
     // Recorded at 10:00 UTC: the 2nd of March in every zone from UTC−10 to UTC+13.
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
-
     Calibration away = position("Mesa", 0.1, "displays:A+B");
     away.cameraID = "/dev/v4l/by-id/gone";
     Calibration here = position("Sofá", std::nullopt, "displays:A");
-    here.cameraID = "file:" + webcam.toStdString();
-    Calibration old = position("Cocina");
-    Positions h({away, here, old});
+    here.cameraID = "/dev/v4l/by-id/webcam";
+    CameraDevice webcam;
+    webcam.uniqueID = QStringLiteral("/dev/v4l/by-id/webcam");
+    webcam.localizedName = QStringLiteral("Webcam");
+    Positions h({away, here, position("Cocina")}, [&](SettingsFixture& f) {
+        f.platform.connected = {webcam};
+        f.platform.noEdid = {QStringLiteral("DP-1"), QStringLiteral("HDMI-A-1")};
+        f.displayKey = QStringLiteral("displays:A");
+    });
 
     QStringList details;
     for (QWidget* row : h.rows())
@@ -105,21 +104,22 @@ TEST(SettingsPositions, detailLineNamesCameraDisplaysDateAndTracker) {
                                                    "seguidor de cabeza"),
                                     QStringLiteral("Webcam · 1 pantalla · 2 mar 2026"),
                                     QStringLiteral("Otra cámara · — · 2 mar 2026")}));
-    qunsetenv("TISKO_CAMERAS");
+    QStringList footers;
+    for (QLabel* label : h.shown<QLabel>(h.window.get()))
+        if (label->text().contains(QStringLiteral("Ahora: ")))
+            footers << label->text().mid(label->text().indexOf(QStringLiteral("Ahora: ")));
+    EXPECT_EQ(footers,
+              QStringList(QStringLiteral("Ahora: 1 pantalla, pantalla DP-1 y pantalla HDMI-A-1.")));
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(SettingsPositions, displaysFooterNamesDisplaysWithoutEdidByTheirConnector) {
-    const auto now = [](const QString& key, const QStringList& withoutEdid) {
-        const QString footer = PositionsModel::displaysFooter(key, withoutEdid);
+TEST(SettingsPositions, aFooterWithoutKnownDisplaysSaysSoOrNamesTheConnectors) {
+    const auto now = [](const QStringList& withoutEdid) {
+        const QString footer = PositionsModel::displaysFooter(u"displays:"_qs, withoutEdid);
         return footer.mid(footer.indexOf(QStringLiteral("Ahora: ")));
     };
-    EXPECT_EQ(now(QStringLiteral("displays:"), {}), QStringLiteral("Ahora: sin pantallas."));
-    EXPECT_EQ(now(QStringLiteral("displays:"), {QStringLiteral("DP-1")}),
-              QStringLiteral("Ahora: pantalla DP-1."));
-    EXPECT_EQ(
-        now(QStringLiteral("displays:A"), {QStringLiteral("DP-1"), QStringLiteral("HDMI-A-1")}),
-        QStringLiteral("Ahora: 1 pantalla, pantalla DP-1 y pantalla HDMI-A-1."));
+    EXPECT_EQ(now({}), QStringLiteral("Ahora: sin pantallas."));
+    EXPECT_EQ(now({QStringLiteral("DP-1")}), QStringLiteral("Ahora: pantalla DP-1."));
 }
 
 TEST(SettingsPositions, renameMovesBetweenRowsAndReturnRenamesThatRowOnly) {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+namespace tisko {
+
+// The connected displays that give no EDID, which a display key cannot tell apart.
+class DisplayConnectors {
+public:
+    virtual ~DisplayConnectors() = default;
+    // Their connector names ("DP-1").
+    virtual QStringList withoutEdid() const = 0;
+};
+
+} // namespace tisko

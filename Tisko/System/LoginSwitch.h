@@ -1,0 +1,14 @@
+#pragma once
+
+namespace tisko {
+
+// Whether Tisko opens when the user logs in.
+class LoginSwitch {
+public:
+    virtual ~LoginSwitch() = default;
+    virtual bool isEnabled() const = 0;
+    // A failed change is logged; isEnabled() then tells what the system has.
+    virtual void setEnabled(bool enabled) = 0;
+};
+
+} // namespace tisko

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Tisko/System/CameraList.h"
+#include "Tisko/System/DisplayConnectors.h"
+#include "Tisko/System/LoginSwitch.h"
+#include "Tisko/System/UpdateChecks.h"
+
+namespace tisko {
+
+// What the settings window asks of the desktop. The shell hands in the real ones; tests their
+// own.
+struct PlatformServices {
+    CameraList& cameras;
+    DisplayConnectors& displays;
+    LoginSwitch& login;
+    UpdateChecks& updates;
+};
+
+} // namespace tisko
