@@ -292,10 +292,9 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
         Appearance::apply(scheme);
         monitor.setReferenceSuspectForPictures(suspect);
         // The panel shows the update on offer, as it does live ("previewUpdate" included).
-        MenuBarPanel::Callbacks panelCallbacks;
-        panelCallbacks.availableVersion = [] { return SettingsStore::previewUpdate(); };
+        const auto previewUpdate = [] { return SettingsStore::previewUpdate(); };
         {
-            MenuBarPanel panel(monitor, panelCallbacks, false);
+            MenuBarPanel panel(monitor, previewUpdate, false);
             picture(panel, {},
                     out.filePath(QStringLiteral("panel-") + suffix + QStringLiteral(".png")));
         }
@@ -303,7 +302,7 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
                                 SettingsTab::positions, SettingsTab::permissions}) {
             SettingsTabs selected;
             selected.setTab(tab);
-            SettingsWindow window(monitor, selected, {});
+            SettingsWindow window(monitor, selected);
             // The window has one size per page.
             picture(window, window.size(),
                     out.filePath(QStringLiteral("ajustes-") + rawValue(tab) + QLatin1Char('-') +
@@ -311,7 +310,7 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
         }
         monitor.setReferenceSuspectForPictures(ReferenceCheck::Problem::slouching);
         {
-            MenuBarPanel panel(monitor, panelCallbacks, false);
+            MenuBarPanel panel(monitor, previewUpdate, false);
             picture(panel, {},
                     out.filePath(QStringLiteral("panel-aviso-") + suffix + QStringLiteral(".png")));
         }
@@ -320,7 +319,7 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
             CalibrationModel model(monitor, std::nullopt);
             model.setPhase(CalibrationModel::Phase::ready());
             model.setSeesFace(true);
-            CalibrationView view(model, {}, true);
+            CalibrationView view(model, true);
             picture(view, {},
                     out.filePath(QStringLiteral("posicion-") + suffix + QStringLiteral(".png")));
         }

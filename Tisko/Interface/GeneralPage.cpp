@@ -26,7 +26,7 @@
 namespace tisko {
 
 GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
-    : QWidget(parent)
+    : SettingsPage(parent)
     , m_monitor(monitor) {
     QVBoxLayout* column = SettingsForm::column(this);
 
@@ -69,15 +69,10 @@ GeneralPage::GeneralPage(Monitor& monitor, QWidget* parent)
     });
     connect(m_icon, &QCheckBox::toggled, this,
             [](bool on) { SettingsStore::setShowsMenuBarIcon(on); });
-    SettingsForm::followSetting(this, SettingsStore::showsMenuBarIconKey, [this] { refresh(); });
+    refreshOnSetting(SettingsStore::showsMenuBarIconKey);
     connect(&m_monitor, &Monitor::tallyChanged, this, &GeneralPage::refreshCounts);
     connect(exportButton, &QPushButton::clicked, this, &GeneralPage::exportCounts);
     refresh();
-}
-
-void GeneralPage::showEvent(QShowEvent* event) {
-    refresh();
-    QWidget::showEvent(event);
 }
 
 void GeneralPage::refresh() {

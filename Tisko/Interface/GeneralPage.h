@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include <QWidget>
+#include "Tisko/Interface/SettingsPage.h"
 
 class QCheckBox;
 class QLabel;
@@ -14,17 +14,16 @@ class Monitor;
 
 // The "General" page: opening at login, the tray icon, today's counts with their export,
 // and the version.
-class GeneralPage : public QWidget {
+class GeneralPage : public SettingsPage {
     Q_OBJECT
 public:
     explicit GeneralPage(Monitor& monitor, QWidget* parent = nullptr);
 
 protected:
-    // Reads the autostart entry and the settings afresh each time the page is shown.
-    void showEvent(QShowEvent* event) override;
+    // Reads the autostart entry and the tray icon's setting.
+    void refresh() override;
 
 private:
-    void refresh();
     void refreshCounts();
     void exportCounts();
 

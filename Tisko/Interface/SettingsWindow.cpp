@@ -17,15 +17,16 @@
 
 namespace tisko {
 
-SettingsWindow::SettingsWindow(Monitor& monitor, SettingsTabs& tabs,
-                               std::function<void()> onNewPosition, QWidget* parent)
+SettingsWindow::SettingsWindow(Monitor& monitor, SettingsTabs& tabs, QWidget* parent)
     : QMainWindow(parent) {
     // The pages in the order of SettingsTab.
     m_pages = new QStackedWidget;
     m_pages->addWidget(SettingsForm::scrolled(new GeneralPage(monitor)));
     m_pages->addWidget(SettingsForm::scrolled(new DetectionPage(monitor)));
-    m_pages->addWidget(
-        SettingsForm::scrolled(new PositionsPage(monitor, std::move(onNewPosition))));
+    auto* positions = new PositionsPage(monitor);
+    connect(positions, &PositionsPage::newPositionRequested, this,
+            &SettingsWindow::newPositionRequested);
+    m_pages->addWidget(SettingsForm::scrolled(positions));
     m_pages->addWidget(SettingsForm::scrolled(new PermissionsPage));
     setCentralWidget(m_pages);
     m_pages->setCurrentIndex(static_cast<int>(tabs.tab()));
