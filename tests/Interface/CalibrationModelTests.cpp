@@ -248,6 +248,7 @@ TEST_F(CalibrationFixture, theActionWaitsForAFaceAndTheCameraChoiceForTheSequenc
     EXPECT_FALSE(m->actionEnabled());
     m->setSeesFace(true);
     EXPECT_NE(m->overlay().text, unseen);
+    EXPECT_FALSE(m->overlay().countdown);
     EXPECT_TRUE(m->actionEnabled());
     EXPECT_TRUE(m->cameraChoiceEnabled());
     for (const Phase& phase : {Phase::countdown(2), Phase::measuring(), Phase::done()}) {
