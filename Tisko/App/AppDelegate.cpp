@@ -44,6 +44,11 @@ void quitApplication() {
                               Qt::QueuedConnection);
 }
 
+// The version of the update on offer, as the panels show it.
+std::optional<QString> availableVersion() {
+    return Updater::shared().availableVersion();
+}
+
 // Ends the event loop with a failure status when a diagnostic could not write its output.
 void quitDiagnostic(bool written) {
     QMetaObject::invokeMethod(
@@ -175,26 +180,21 @@ void AppDelegate::startMonitor() {
     connect(&updater, &Updater::windowRequested, this, &AppDelegate::showUpdate);
 }
 
-MenuBarPanel::Callbacks AppDelegate::panelCallbacks() {
-    QPointer<AppDelegate> self(this);
-    MenuBarPanel::Callbacks callbacks;
-    callbacks.onOpenSettings = [self] {
-        if (self)
-            self->showSettings();
-    };
-    callbacks.onNewPosition = [self] {
-        if (self)
-            self->showCalibration();
-    };
-    callbacks.onResavePosition = [self](const QString& name) {
-        if (self)
-            self->showCalibration(name);
-    };
-    callbacks.onQuit = quitApplication;
-    callbacks.onOpenNotificationSettings = [] { openPrivacySettings(PrivacyPane::notifications); };
-    callbacks.onCheckForUpdates = [] { Updater::shared().checkForUpdates(); };
-    callbacks.availableVersion = [] { return Updater::shared().availableVersion(); };
-    return callbacks;
+template <class Source> void AppDelegate::wireCommonActions(Source* source) {
+    connect(source, &Source::settingsRequested, this, &AppDelegate::showSettings);
+    connect(source, &Source::updateCheckRequested, &Updater::shared(), &Updater::checkForUpdates);
+    connect(source, &Source::quitRequested, this, quitApplication);
+}
+
+void AppDelegate::wirePanel(MenuBarPanel* panel) {
+    wireCommonActions(panel);
+    connect(panel, &MenuBarPanel::newPositionRequested, this, [this] { showCalibration(); });
+    connect(panel, &MenuBarPanel::resaveRequested, this,
+            [this](const QString& name) { showCalibration(name); });
+    connect(panel, &MenuBarPanel::notificationSettingsRequested, this,
+            [] { openPrivacySettings(PrivacyPane::notifications); });
+    // The update row comes and goes with the offer (at once when shown, else when next shown).
+    connect(&Updater::shared(), &Updater::availableVersionChanged, panel, &MenuBarPanel::rebuild);
 }
 
 void AppDelegate::startInterface() {
@@ -202,23 +202,13 @@ void AppDelegate::startInterface() {
     m_appearance->follow();
     QApplication::setWindowIcon(Appearance::appIcon());
 
-    m_panel = std::make_unique<MenuBarPanel>(*m_monitor, panelCallbacks());
+    m_panel = std::make_unique<MenuBarPanel>(*m_monitor, availableVersion);
+    wirePanel(m_panel.get());
     connect(m_panel.get(), &MenuBarPanel::closed, this, [this] { m_panelClosed.start(); });
-    connect(&Updater::shared(), &Updater::availableVersionChanged, m_panel.get(), [this] {
-        if (m_panel->isVisible())
-            m_panel->rebuild();
-        if (m_panelWindow)
-            m_panelWindow->rebuild();
-    });
 
     m_label = std::make_unique<MenuBarLabel>(*m_monitor);
+    wireCommonActions(m_label.get());
     connect(m_label.get(), &MenuBarLabel::panelRequested, this, &AppDelegate::openPanel);
-    connect(m_label.get(), &MenuBarLabel::checkRequested, this,
-            [this] { m_monitor->look(Monitor::Trigger::manual); });
-    connect(m_label.get(), &MenuBarLabel::settingsRequested, this, &AppDelegate::showSettings);
-    connect(m_label.get(), &MenuBarLabel::updateCheckRequested, &Updater::shared(),
-            &Updater::checkForUpdates);
-    connect(m_label.get(), &MenuBarLabel::quitRequested, this, quitApplication);
     connect(m_appearance.get(), &Appearance::schemeChanged, m_label.get(), &MenuBarLabel::refresh);
     bool waited = false;
     const int waitMs = qEnvironmentVariableIntValue("TISKO_TRAY_WAIT_MS", &waited);
@@ -244,7 +234,8 @@ void AppDelegate::showPanelWindow() {
         bringForward(m_panelWindow);
         return;
     }
-    auto* window = new MenuBarPanel(*m_monitor, panelCallbacks(), false);
+    auto* window = new MenuBarPanel(*m_monitor, availableVersion, false);
+    wirePanel(window);
     window->setWindowTitle(QStringLiteral("Tisko"));
     m_panelWindow = window;
     centre(window);
@@ -261,11 +252,8 @@ void AppDelegate::showSettings() {
         bringForward(m_settingsWindow);
         return;
     }
-    QPointer<AppDelegate> self(this);
-    auto* window = new SettingsWindow(*m_monitor, m_platform.services(), m_settingsTabs, [self] {
-        if (self)
-            self->showCalibration();
-    });
+    auto* window = new SettingsWindow(*m_monitor, m_platform.services(), m_settingsTabs);
+    connect(window, &SettingsWindow::newPositionRequested, this, [this] { showCalibration(); });
     m_settingsWindow = window;
     centre(window);
     watchWindow(window);
@@ -277,13 +265,9 @@ void AppDelegate::showCalibration(const std::optional<QString>& name) {
         return;
     }
     auto* model = new CalibrationModel(*m_monitor, name);
-    QPointer<AppDelegate> self(this);
-    auto closeWindow = [self] {
-        if (self && self->m_calibrationWindow)
-            self->m_calibrationWindow->close();
-    };
-    model->setOnFinish(closeWindow);
-    auto* view = new CalibrationView(*model, closeWindow, false);
+    auto* view = new CalibrationView(*model, false);
+    connect(model, &CalibrationModel::finished, view, &QWidget::close);
+    connect(view, &CalibrationView::cancelled, view, &QWidget::close);
     view->setWindowTitle(tr("Nueva posición"));
     // The view looks at its model to the end; the model goes after it.
     connect(view, &QObject::destroyed, model, &QObject::deleteLater);

@@ -75,7 +75,10 @@ public:
 private:
     void startMonitor();
     void startInterface();
-    MenuBarPanel::Callbacks panelCallbacks();
+    // The actions the panel and the tray icon both offer, wired the same for either.
+    template <class Source> void wireCommonActions(Source* source);
+    // Everything a panel, popup or window, asks of the application.
+    void wirePanel(MenuBarPanel* panel);
     void openPanel(QRect iconGeometry);
     void handleRequest(SingleInstance::Request request);
     void handleSettingsRequest(const QString& tab);

@@ -293,10 +293,9 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
         Appearance::apply(scheme);
         monitor.setReferenceSuspectForPictures(suspect);
         // The panel shows the update on offer, as it does live ("previewUpdate" included).
-        MenuBarPanel::Callbacks panelCallbacks;
-        panelCallbacks.availableVersion = [] { return SettingsStore::previewUpdate(); };
+        const auto previewUpdate = [] { return SettingsStore::previewUpdate(); };
         {
-            MenuBarPanel panel(monitor, panelCallbacks, false);
+            MenuBarPanel panel(monitor, previewUpdate, false);
             picture(panel, {},
                     out.filePath(QStringLiteral("panel-") + suffix + QStringLiteral(".png")));
         }
@@ -305,7 +304,7 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
             SettingsTabs selected;
             selected.setTab(tab);
             DesktopPlatform platform;
-            SettingsWindow window(monitor, platform.services(), selected, {});
+            SettingsWindow window(monitor, platform.services(), selected);
             // The window has one size per page.
             picture(window, window.size(),
                     out.filePath(QStringLiteral("ajustes-") + rawValue(tab) + QLatin1Char('-') +
@@ -313,7 +312,7 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
         }
         monitor.setReferenceSuspectForPictures(ReferenceCheck::Problem::slouching);
         {
-            MenuBarPanel panel(monitor, panelCallbacks, false);
+            MenuBarPanel panel(monitor, previewUpdate, false);
             picture(panel, {},
                     out.filePath(QStringLiteral("panel-aviso-") + suffix + QStringLiteral(".png")));
         }
@@ -322,7 +321,7 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
             CalibrationModel model(monitor, std::nullopt);
             model.setPhase(CalibrationModel::Phase::ready());
             model.setSeesFace(true);
-            CalibrationView view(model, {}, true);
+            CalibrationView view(model, true);
             picture(view, {},
                     out.filePath(QStringLiteral("posicion-") + suffix + QStringLiteral(".png")));
         }

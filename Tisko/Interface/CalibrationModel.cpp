@@ -263,7 +263,7 @@ void CalibrationModel::finish() {
                                 : m_services.finishDelay;
     later(delay, [self] {
         if (self)
-            self->m_onFinish();
+            Q_EMIT self->finished();
     });
 }
 
@@ -272,10 +272,6 @@ void CalibrationModel::later(std::chrono::milliseconds delay, std::function<void
         m_services.after(delay, std::move(task));
     else
         QTimer::singleShot(delay, this, std::move(task));
-}
-
-void CalibrationModel::setOnFinish(std::function<void()> onFinish) {
-    m_onFinish = onFinish ? std::move(onFinish) : [] {};
 }
 
 // --- What the window shows ---------------------------------------------------------------

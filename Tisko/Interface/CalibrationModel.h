@@ -99,8 +99,6 @@ public:
     void open();
     // Counts down from 3 and then measures for three seconds; ignored while that runs.
     void calibrate();
-    // Called once the new position is saved and has been shown as saved.
-    void setOnFinish(std::function<void()> onFinish);
     // The open session, or nullptr.
     CameraSession* camera() const { return m_camera.get(); }
     // Stops the session and forgets it; a sequence still running then fails.
@@ -146,6 +144,8 @@ public:
     static QString suggestedName(const QStringList& existing);
 
 Q_SIGNALS:
+    // The new position is saved and has been shown as saved: the window may go.
+    void finished();
     void phaseChanged();
     void nameChanged();
     void cameraIDChanged();
@@ -172,7 +172,6 @@ private:
     std::vector<HeadMeasurement> m_samples;
     bool m_collecting = false;
     bool m_sequenceRunning = false;
-    std::function<void()> m_onFinish = [] {};
     std::vector<CameraDevice> m_cameras;
 };
 

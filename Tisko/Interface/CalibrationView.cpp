@@ -133,11 +133,10 @@ QAccessibleInterface* windowAccessible(const QString& key, QObject* object) {
 
 } // namespace
 
-CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> onCancel,
-                                 bool renderingWithoutCamera, QWidget* parent)
+CalibrationView::CalibrationView(CalibrationModel& model, bool renderingWithoutCamera,
+                                 QWidget* parent)
     : QWidget(parent)
     , m_model(model)
-    , m_onCancel(std::move(onCancel))
     , m_renderingWithoutCamera(renderingWithoutCamera) {
     registerInterfaceResources();
     static const bool accessibleAsWindow = [] {
@@ -217,9 +216,9 @@ CalibrationView::CalibrationView(CalibrationModel& model, std::function<void()> 
     row->addWidget(m_action);
     column->addLayout(row);
 
-    connect(m_cancel, &QPushButton::clicked, this, [this] { m_onCancel(); });
+    connect(m_cancel, &QPushButton::clicked, this, &CalibrationView::cancelled);
     connect(m_action, &QPushButton::clicked, &m_model, &CalibrationModel::act);
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { m_onCancel(); });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &CalibrationView::cancelled);
     for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
         new QShortcut(QKeySequence(key), this, [this] {
             if (m_model.actionEnabled())

@@ -5,8 +5,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -24,15 +22,19 @@ class ProminentButton;
 class CalibrationView : public QWidget {
     Q_OBJECT
 public:
-    // `onCancel` runs for "Cancelar" and Escape. Shown, the view opens the camera unless
-    // `renderingWithoutCamera` (pictures of the window) says not to.
-    CalibrationView(CalibrationModel& model, std::function<void()> onCancel,
-                    bool renderingWithoutCamera, QWidget* parent = nullptr);
+    // Shown, the view opens the camera unless `renderingWithoutCamera` (pictures of the
+    // window) says not to.
+    CalibrationView(CalibrationModel& model, bool renderingWithoutCamera,
+                    QWidget* parent = nullptr);
 
     // The content's width.
     static constexpr int contentWidth = 480;
     // 480 wide and as high as the wrapped texts need.
     QSize sizeHint() const override;
+
+Q_SIGNALS:
+    // "Cancelar" or Escape.
+    void cancelled();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -46,7 +48,6 @@ private:
     void announce(const QString& text);
 
     CalibrationModel& m_model;
-    std::function<void()> m_onCancel;
     const bool m_renderingWithoutCamera;
     bool m_opened = false;
     CameraPreview* m_preview = nullptr;

@@ -49,7 +49,7 @@ void bindSwitch(QCheckBox* box, QObject* context, std::function<void(bool)> writ
 } // namespace
 
 DetectionPage::DetectionPage(Monitor& monitor, QWidget* parent)
-    : QWidget(parent)
+    : SettingsPage(parent)
     , m_monitor(monitor) {
     QVBoxLayout* column = SettingsForm::column(this);
 
@@ -110,14 +110,8 @@ DetectionPage::DetectionPage(Monitor& monitor, QWidget* parent)
         m_monitor.applySettings();
     });
     // Queued: a picker is not refilled inside its own signal.
-    SettingsForm::followSetting(
-        this, QLatin1String(), [this] { refresh(); }, Qt::QueuedConnection);
+    refreshOnSetting(QLatin1String(), Qt::QueuedConnection);
     refresh();
-}
-
-void DetectionPage::showEvent(QShowEvent* event) {
-    refresh();
-    QWidget::showEvent(event);
 }
 
 void DetectionPage::refresh() {

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include <QWidget>
+#include "Tisko/Interface/SettingsPage.h"
 
 #include <functional>
 
@@ -16,18 +16,16 @@ class Monitor;
 
 // The "Avisos" page: what to warn about, how often to look and warn, the sound, and the head
 // tracker. A change of the interval, the cool-down or the tracker takes effect at once.
-class DetectionPage : public QWidget {
+class DetectionPage : public SettingsPage {
     Q_OBJECT
 public:
     explicit DetectionPage(Monitor& monitor, QWidget* parent = nullptr);
 
 protected:
     // Shows the settings file afresh, in case it was edited meanwhile.
-    void showEvent(QShowEvent* event) override;
+    void refresh() override;
 
 private:
-    void refresh();
-
     Monitor& m_monitor;
     QCheckBox* m_closeness = nullptr;
     QCheckBox* m_slouch = nullptr;

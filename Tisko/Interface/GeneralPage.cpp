@@ -24,7 +24,7 @@
 namespace tisko {
 
 GeneralPage::GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* parent)
-    : QWidget(parent)
+    : SettingsPage(parent)
     , m_monitor(monitor)
     , m_platform(platform) {
     QVBoxLayout* column = SettingsForm::column(this);
@@ -68,15 +68,10 @@ GeneralPage::GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* p
     });
     connect(m_icon, &QCheckBox::toggled, this,
             [](bool on) { SettingsStore::setShowsMenuBarIcon(on); });
-    SettingsForm::followSetting(this, SettingsStore::showsMenuBarIconKey, [this] { refresh(); });
+    refreshOnSetting(SettingsStore::showsMenuBarIconKey);
     connect(&m_monitor, &Monitor::tallyChanged, this, &GeneralPage::refreshCounts);
     connect(exportButton, &QPushButton::clicked, this, &GeneralPage::exportCounts);
     refresh();
-}
-
-void GeneralPage::showEvent(QShowEvent* event) {
-    refresh();
-    QWidget::showEvent(event);
 }
 
 void GeneralPage::refresh() {

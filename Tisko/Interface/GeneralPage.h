@@ -3,9 +3,8 @@
 
 #pragma once
 
+#include "Tisko/Interface/SettingsPage.h"
 #include "Tisko/System/PlatformServices.h"
-
-#include <QWidget>
 
 class QCheckBox;
 class QLabel;
@@ -16,17 +15,16 @@ class Monitor;
 
 // The "General" page: opening at login, the tray icon, today's counts with their export,
 // and the version.
-class GeneralPage : public QWidget {
+class GeneralPage : public SettingsPage {
     Q_OBJECT
 public:
     GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* parent = nullptr);
 
 protected:
-    // Reads the autostart entry and the settings afresh each time the page is shown.
-    void showEvent(QShowEvent* event) override;
+    // Reads the autostart entry and the tray icon's setting.
+    void refresh() override;
 
 private:
-    void refresh();
     void refreshCounts();
     void exportCounts();
 

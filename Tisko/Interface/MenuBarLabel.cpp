@@ -5,9 +5,9 @@
 
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/PanelModel.h"
+#include "Tisko/Interface/TiskoColors.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
-#include "Tisko/System/DBusQuery.h"
 #include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Updater.h"
 #include "Tisko/System/X11Display.h"
@@ -38,8 +38,6 @@ const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
 // The themed icons that hosts recolour to their panel's foreground.
 const QString symbolicIcon = QStringLiteral(TISKO_APP_ID "-symbolic");
 const QString symbolicPausedIcon = QStringLiteral(TISKO_APP_ID "-paused-symbolic");
-const QColor orange(0xf0, 0x8c, 0x00);
-const QColor green(0x2e, 0xb8, 0x4b);
 
 // The figure's drawing with its strokes and fills in `colour`.
 QByteArray figureSvg(const QColor& colour) {
@@ -155,7 +153,10 @@ QPixmap MenuBarLabel::picture(StatusDot dot, int size, qreal devicePixelRatio,
             const qreal ring = std::max(diameter * 0.15, 1.0);
             painter.drawEllipse(circle.adjusted(-ring, -ring, ring, ring));
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            painter.setBrush(dot == StatusDot::green ? green : orange);
+            // The dot takes the colour meant for the ground the halo gives the figure.
+            const QPalette ground(halo, halo);
+            painter.setBrush(dot == StatusDot::green ? TiskoColors::good(ground)
+                                                     : TiskoColors::warning(ground));
             painter.drawEllipse(circle);
         }
     }
@@ -212,12 +213,12 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
         m_statusNotifierHost = false;
         hostsChanged();
     });
-    QDBusConnection::sessionBus().connect(watcherService, watcherPath, watcherService,
-                                          QStringLiteral("StatusNotifierHostRegistered"), this,
-                                          SLOT(askStatusNotifierHost()));
-    QDBusConnection::sessionBus().connect(watcherService, watcherPath, watcherService,
-                                          QStringLiteral("StatusNotifierHostUnregistered"), this,
-                                          SLOT(askStatusNotifierHost()));
+    // From any sender: naming the watcher's service would make Qt ask the bus for its owner
+    // and wait for the answer. A stray signal only makes Tisko ask again, without waiting.
+    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+        QDBusConnection::sessionBus().connect(QString(), watcherPath, watcherService,
+                                              QLatin1String(signal), this,
+                                              SLOT(askStatusNotifierHost()));
     if (onX11()) {
         m_xembedTray = X11Display::shared().systemTrayPresent();
         m_xembedPoll.start();
@@ -324,7 +325,8 @@ void MenuBarLabel::create() {
 std::unique_ptr<QMenu> MenuBarLabel::makeMenu() {
     auto menu = std::make_unique<QMenu>();
     menu->addAction(tr("Abrir Tisko"), this, [this] { Q_EMIT panelRequested(geometry()); });
-    menu->addAction(tr("Comprobar ahora"), this, &MenuBarLabel::checkRequested);
+    menu->addAction(tr("Comprobar ahora"), this,
+                    [this] { m_monitor.look(Monitor::Trigger::manual); });
     menu->addAction(tr("Ajustes…"), this, &MenuBarLabel::settingsRequested);
     if (!Updater::shared().feed().isEmpty()) // a build without a feed leaves updates to the system
         menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
@@ -339,6 +341,7 @@ void MenuBarLabel::destroy() {
     m_tray->hide();
     delete m_tray;
     m_tray = nullptr;
+    m_shownDot.reset();
     m_menu.reset();
     if (m_started && onX11())
         m_xembedPoll.start();
@@ -351,9 +354,9 @@ QRect MenuBarLabel::geometry() const {
 QIcon MenuBarLabel::currentIcon() {
     // Hosts that recolour symbolic theme icons get one while the dot has no colour of its own
     // to keep; everything else gets the drawing, which reads on any panel.
-    if (m_iconIsStatusNotifier &&
-        (m_shownDot == StatusDot::none || m_shownDot == StatusDot::hollow)) {
-        const QString name = m_shownDot == StatusDot::hollow ? symbolicPausedIcon : symbolicIcon;
+    const StatusDot shown = m_shownDot.value_or(StatusDot::none);
+    if (m_iconIsStatusNotifier && (shown == StatusDot::none || shown == StatusDot::hollow)) {
+        const QString name = shown == StatusDot::hollow ? symbolicPausedIcon : symbolicIcon;
         if (QIcon::hasThemeIcon(name))
             return QIcon::fromTheme(name);
         if (!m_reportedMissingSymbolic) {
@@ -363,14 +366,20 @@ QIcon MenuBarLabel::currentIcon() {
                           .arg(name));
         }
     }
-    return icon(m_shownDot, QApplication::palette().color(QPalette::WindowText));
+    return icon(shown, m_shownFigure);
 }
 
 void MenuBarLabel::refresh() {
     if (!m_tray)
         return;
-    m_shownDot = dot();
-    m_tray->setIcon(currentIcon());
+    // Ten pictures per icon: drawn again only when the dot or the figure's colour changed.
+    const StatusDot now = dot();
+    const QColor figure = QApplication::palette().color(QPalette::WindowText);
+    if (now != m_shownDot || figure != m_shownFigure) {
+        m_shownDot = now;
+        m_shownFigure = figure;
+        m_tray->setIcon(currentIcon());
+    }
     m_tray->setToolTip(toolTip(m_monitor));
 }
 

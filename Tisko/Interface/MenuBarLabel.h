@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -71,13 +72,13 @@ public:
     std::unique_ptr<QMenu> makeMenu();
     // The icon's place on the screen; empty where the tray does not tell.
     QRect geometry() const;
-    // Draws the icon again (after a change of palette or state).
+    // Shows the Monitor's state: the tooltip, and the icon drawn again when its dot or the
+    // palette's text colour changed.
     void refresh();
 
 Q_SIGNALS:
     // A left click on the icon, or "Abrir Tisko" in its menu.
     void panelRequested(QRect iconGeometry);
-    void checkRequested();
     void settingsRequested();
     // "Buscar actualizaciones…" in the icon's menu.
     void updateCheckRequested();
@@ -112,7 +113,9 @@ private:
     // Whether Qt made the icon a StatusNotifier item (hosts that recolour symbolic icons).
     bool m_iconIsStatusNotifier = false;
     bool m_reportedMissingSymbolic = false;
-    StatusDot m_shownDot = StatusDot::none;
+    // The dot and figure colour the icon was drawn with; no dot while no icon is drawn.
+    std::optional<StatusDot> m_shownDot;
+    QColor m_shownFigure;
 };
 
 } // namespace tisko

@@ -6,6 +6,7 @@
 #include "Tisko/Interface/PanelButton.h"
 #include "Tisko/Interface/PanelStyle.h"
 #include "Tisko/Interface/ProminentButton.h"
+#include "Tisko/Interface/TiskoColors.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationStatus.h"
 
@@ -24,8 +25,6 @@
 namespace tisko {
 
 namespace {
-
-const QColor warningOrange(0xe0, 0x7b, 0x00);
 
 // A hairline between sections.
 class Divider : public QWidget {
@@ -51,7 +50,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        QColor band = warningOrange;
+        QColor band = TiskoColors::warning(palette());
         band.setAlphaF(0.08f);
         QPainter(this).fillRect(rect(), band);
     }
@@ -74,7 +73,7 @@ protected:
         triangle.lineTo(13.5, 13);
         triangle.lineTo(0.5, 13);
         triangle.closeSubpath();
-        painter.fillPath(triangle, warningOrange);
+        painter.fillPath(triangle, TiskoColors::warning(palette()));
         painter.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(7, 5), QPointF(7, 8.6));
         painter.drawPoint(QPointF(7, 11));
@@ -146,10 +145,11 @@ Qt::WindowFlags panelFlags(bool popup) {
 
 } // namespace
 
-MenuBarPanel::MenuBarPanel(Monitor& monitor, Callbacks callbacks, bool popup, QWidget* parent)
+MenuBarPanel::MenuBarPanel(Monitor& monitor, VersionQuery availableVersion, bool popup,
+                           QWidget* parent)
     : QWidget(parent, panelFlags(popup))
     , m_monitor(monitor)
-    , m_callbacks(std::move(callbacks)) {
+    , m_availableVersion(std::move(availableVersion)) {
     setAccessibleName(QStringLiteral("Tisko"));
     setFixedWidth(PanelStyle::width);
     setAutoFillBackground(true);
@@ -166,25 +166,38 @@ MenuBarPanel::MenuBarPanel(Monitor& monitor, Callbacks callbacks, bool popup, QW
         connect(&m_monitor, signal, this, &MenuBarPanel::scheduleRebuild);
     connect(&NotificationStatus::shared(), &NotificationStatus::stateChanged, this,
             &MenuBarPanel::scheduleRebuild);
-    rebuild();
+    build();
 }
 
 void MenuBarPanel::scheduleRebuild() {
+    if (!isVisible()) {
+        m_stale = true;
+        return;
+    }
     // A choice can change the Monitor from inside a button's click: the buttons are
     // replaced on the next turn, never under the click.
     if (m_rebuildPending)
         return;
     m_rebuildPending = true;
     QTimer::singleShot(0, this, [this] {
-        if (m_rebuildPending)
+        if (m_rebuildPending) {
+            m_rebuildPending = false;
             rebuild();
+        }
     });
 }
 
 void MenuBarPanel::rebuild() {
+    if (isVisible())
+        build();
+    else
+        m_stale = true;
+}
+
+void MenuBarPanel::build() {
     m_rebuildPending = false;
-    const std::optional<QString> version =
-        m_callbacks.availableVersion ? m_callbacks.availableVersion() : std::nullopt;
+    m_stale = false;
+    const std::optional<QString> version = m_availableVersion ? m_availableVersion() : std::nullopt;
     m_content = PanelModel::build(
         PanelInputs::from(m_monitor, NotificationStatus::shared().state(), version));
 
@@ -270,9 +283,7 @@ QWidget* MenuBarPanel::buildContent() {
         QLabel* text = label(*m_content.notificationsWarning, PanelStyle::menuDetail(), band);
         // The sign keeps the orange; the text takes a shade of it that reads on the band.
         QPalette palette = text->palette();
-        const bool dark = palette.color(QPalette::Window).lightnessF() < 0.5;
-        palette.setColor(QPalette::WindowText,
-                         dark ? QColor(0xff, 0xa3, 0x48) : QColor(0x9c, 0x4a, 0x00));
+        palette.setColor(QPalette::WindowText, TiskoColors::warningText(palette));
         text->setPalette(palette);
         line->addWidget(text, 1);
         layout->addLayout(line);
@@ -350,7 +361,7 @@ void MenuBarPanel::fit() {
 }
 
 void MenuBarPanel::popUp(const QRect& iconGeometry) {
-    rebuild();
+    build();
     const QPoint anchor = iconGeometry.isValid() ? iconGeometry.center() : QCursor::pos();
     QScreen* screen = QGuiApplication::screenAt(anchor);
     if (!screen)
@@ -383,29 +394,24 @@ bool MenuBarPanel::isPopup() const {
 void MenuBarPanel::choose(const PanelChoice& choice) {
     if (closesPanel(choice.action) && isPopup())
         close();
-    auto call = [](const std::function<void()>& callback) {
-        if (callback)
-            callback();
-    };
     switch (choice.action) {
     case PanelAction::update:
-        call(m_callbacks.onCheckForUpdates);
+        Q_EMIT updateCheckRequested();
         break;
     case PanelAction::enableNotifications:
-        call(m_callbacks.onOpenNotificationSettings);
+        Q_EMIT notificationSettingsRequested();
         break;
     case PanelAction::lookNow:
         m_monitor.look(Monitor::Trigger::manual);
         break;
     case PanelAction::newPosition:
-        call(m_callbacks.onNewPosition);
+        Q_EMIT newPositionRequested();
         break;
     case PanelAction::openSettings:
-        call(m_callbacks.onOpenSettings);
+        Q_EMIT settingsRequested();
         break;
     case PanelAction::resavePosition:
-        if (m_callbacks.onResavePosition)
-            m_callbacks.onResavePosition(choice.positionName);
+        Q_EMIT resaveRequested(choice.positionName);
         break;
     case PanelAction::dismissHint:
         m_monitor.dismissReferenceSuspect();
@@ -424,7 +430,7 @@ void MenuBarPanel::choose(const PanelChoice& choice) {
         m_monitor.pauseUntilTomorrow();
         break;
     case PanelAction::quit:
-        call(m_callbacks.onQuit);
+        Q_EMIT quitRequested();
         break;
     }
 }
@@ -443,6 +449,9 @@ void MenuBarPanel::paintEvent(QPaintEvent* event) {
 
 void MenuBarPanel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // What changed while the panel was hidden.
+    if (m_stale)
+        build();
     m_monitor.refreshState();
     NotificationPermission::refresh();
     fit();

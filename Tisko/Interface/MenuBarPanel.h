@@ -20,29 +20,22 @@ namespace tisko {
 class MenuBarPanel : public QWidget {
     Q_OBJECT
 public:
-    // What the panel asks of the rest of the application.
-    struct Callbacks {
-        std::function<void()> onOpenSettings;
-        std::function<void()> onNewPosition;
-        std::function<void(const QString&)> onResavePosition;
-        std::function<void()> onQuit;
-        std::function<void()> onCheckForUpdates;
-        std::function<void()> onOpenNotificationSettings;
-        // The version of an update on offer, if any.
-        std::function<std::optional<QString>()> availableVersion;
-    };
+    // The version of an update on offer, if any: a question the panel asks each time it
+    // builds its content.
+    using VersionQuery = std::function<std::optional<QString>()>;
 
     // A popup window when `popup`; otherwise a plain widget (for the pictures), or an
     // ordinary window when it has no parent.
-    MenuBarPanel(Monitor& monitor, Callbacks callbacks, bool popup = true,
-                 QWidget* parent = nullptr);
+    explicit MenuBarPanel(Monitor& monitor, VersionQuery availableVersion = {}, bool popup = true,
+                          QWidget* parent = nullptr);
 
     // Shows the panel under the icon's rectangle, or at the pointer when it is empty,
     // inside the screen's free area.
     void popUp(const QRect& iconGeometry);
     // The sections shown now.
     const PanelContent& content() const { return m_content; }
-    // Reads the Monitor again and lays the sections out anew, now.
+    // Reads the Monitor again and lays the sections out anew: now when shown, otherwise when
+    // next shown.
     void rebuild();
     // Makes the window as high as its content, keeping its top edge; a difference of half
     // a pixel or less changes nothing.
@@ -55,6 +48,15 @@ public:
     void focusFirst();
 
 Q_SIGNALS:
+    // The choices that leave the panel for a window or the end; a popup panel has closed
+    // before they are sent.
+    void settingsRequested();
+    void newPositionRequested();
+    // "Volver a guardar «name»…": the recording window for that position.
+    void resaveRequested(const QString& name);
+    void updateCheckRequested();
+    void notificationSettingsRequested();
+    void quitRequested();
     // The panel was closed (by a choice, Escape or a click elsewhere).
     void closed();
 
@@ -67,14 +69,18 @@ protected:
 
 private:
     void scheduleRebuild();
+    // Reads the Monitor and lays the sections out, now.
+    void build();
     bool isPopup() const;
     QWidget* buildContent();
 
     Monitor& m_monitor;
-    Callbacks m_callbacks;
+    VersionQuery m_availableVersion;
     PanelContent m_content;
     QPointer<QWidget> m_body;
     bool m_rebuildPending = false;
+    // A change came while hidden: the content is built again when shown.
+    bool m_stale = false;
 };
 
 } // namespace tisko

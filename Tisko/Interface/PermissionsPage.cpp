@@ -6,6 +6,7 @@
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/Interface/SettingsForm.h"
 #include "Tisko/Interface/SettingsIcons.h"
+#include "Tisko/Interface/TiskoColors.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Notifier.h"
@@ -117,7 +118,7 @@ QWidget* PermissionsPage::rowWidget(const PermissionsModel::Row& row) {
     auto* mark = new QLabel;
     mark->setPixmap(SettingsIcons::mark(
         granted ? SettingsIcons::Mark::checkCircle : SettingsIcons::Mark::exclamationCircle,
-        granted ? QColor(0x2e, 0xa0, 0x43) : QColor(0xe6, 0x7e, 0x22), badgeSize));
+        granted ? TiskoColors::good(palette()) : TiskoColors::warning(palette()), badgeSize));
     mark->setAccessibleName(granted ? tr("Concedido") : tr("Denegado"));
     layout->addWidget(mark);
     layout->addWidget(SettingsForm::secondary(granted ? tr("Concedido") : tr("Denegado")));

@@ -28,12 +28,10 @@ constexpr int markSize = 18;
 
 } // namespace
 
-PositionsPage::PositionsPage(Monitor& monitor, PlatformServices platform,
-                             std::function<void()> onNewPosition, QWidget* parent)
-    : QWidget(parent)
+PositionsPage::PositionsPage(Monitor& monitor, PlatformServices platform, QWidget* parent)
+    : SettingsPage(parent)
     , m_monitor(monitor)
-    , m_platform(platform)
-    , m_onNewPosition(std::move(onNewPosition)) {
+    , m_platform(platform) {
     QVBoxLayout* column = SettingsForm::column(this);
 
     QGroupBox* positions = SettingsForm::addSection(
@@ -59,27 +57,16 @@ PositionsPage::PositionsPage(Monitor& monitor, PlatformServices platform,
     displaysLayout->addWidget(m_autoSelect);
     column->addStretch(1);
 
-    connect(newPosition, &QPushButton::clicked, this, [this] {
-        if (m_onNewPosition)
-            m_onNewPosition();
-    });
+    connect(newPosition, &QPushButton::clicked, this, &PositionsPage::newPositionRequested);
     // Toggled, not clicked: a change made through assistive technology counts too.
     connect(m_autoSelect, &QCheckBox::toggled, this, [this](bool on) {
         SettingsStore::setAutoSelectByDisplays(on);
         if (on)
             m_monitor.selectCalibrationForDisplays();
     });
-    SettingsForm::followSetting(this, SettingsStore::autoSelectByDisplaysKey, [this] {
-        const QSignalBlocker blocker(m_autoSelect);
-        m_autoSelect->setChecked(SettingsStore::autoSelectByDisplays());
-    });
+    refreshOnSetting(SettingsStore::autoSelectByDisplaysKey);
     connect(&m_monitor, &Monitor::bookChanged, this, &PositionsPage::rebuildRows);
     refresh();
-}
-
-void PositionsPage::showEvent(QShowEvent* event) {
-    refresh();
-    QWidget::showEvent(event);
 }
 
 void PositionsPage::refresh() {

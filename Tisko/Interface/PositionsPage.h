@@ -7,10 +7,10 @@
 #include "Tisko/System/PlatformServices.h"
 #include "TiskoCore/Uuid.h"
 
-#include <QString>
-#include <QWidget>
+#include "Tisko/Interface/SettingsPage.h"
 
-#include <functional>
+#include <QString>
+
 #include <optional>
 
 class QCheckBox;
@@ -24,18 +24,20 @@ class Monitor;
 
 // The "Posiciones" page: the saved positions with the active one marked, choosing, renaming
 // in place and deleting them, a new one, and choosing by the connected displays.
-class PositionsPage : public QWidget {
+class PositionsPage : public SettingsPage {
     Q_OBJECT
 public:
-    PositionsPage(Monitor& monitor, PlatformServices platform, std::function<void()> onNewPosition,
-                  QWidget* parent = nullptr);
+    PositionsPage(Monitor& monitor, PlatformServices platform, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    // "Nueva posición…": the recording window.
+    void newPositionRequested();
 
 protected:
     // Shows the book, the settings and the displays afresh.
-    void showEvent(QShowEvent* event) override;
+    void refresh() override;
 
 private:
-    void refresh();
     void rebuildRows();
     QWidget* rowWidget(const PositionsModel::Row& row);
     void startRenaming(const Uuid& id, const QString& name);
@@ -43,7 +45,6 @@ private:
 
     Monitor& m_monitor;
     PlatformServices m_platform;
-    std::function<void()> m_onNewPosition;
     // The position being renamed and the text typed so far.
     std::optional<Uuid> m_editing;
     QString m_draftName;

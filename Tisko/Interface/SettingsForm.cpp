@@ -3,8 +3,6 @@
 
 #include "Tisko/Interface/SettingsForm.h"
 
-#include "Tisko/Support/SettingsStore.h"
-
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -117,17 +115,6 @@ void SettingsForm::clear(QLayout* layout) {
         }
         delete item;
     }
-}
-
-void SettingsForm::followSetting(QObject* context, QLatin1String key, std::function<void()> changed,
-                                 Qt::ConnectionType type) {
-    QObject::connect(
-        SettingsStore::notifier(), &SettingsNotifier::changed, context,
-        [key, changed = std::move(changed)](const QString& changedKey) {
-            if (key.isEmpty() || changedKey == key)
-                changed();
-        },
-        type);
 }
 
 } // namespace tisko

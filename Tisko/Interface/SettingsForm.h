@@ -3,11 +3,7 @@
 
 #pragma once
 
-#include <QLatin1String>
 #include <QString>
-#include <Qt>
-
-#include <functional>
 
 #include <initializer_list>
 
@@ -15,7 +11,6 @@ class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLayout;
-class QObject;
 class QScrollArea;
 class QVBoxLayout;
 class QWidget;
@@ -50,10 +45,6 @@ public:
     // Empties `layout`; its widgets go on the next turn of the event loop, since one of
     // them may be the sender of the signal being handled.
     static void clear(QLayout* layout);
-    // Calls `changed` while `context` lives, each time the setting `key` changes (any
-    // setting when `key` is empty).
-    static void followSetting(QObject* context, QLatin1String key, std::function<void()> changed,
-                              Qt::ConnectionType type = Qt::AutoConnection);
 };
 
 } // namespace tisko

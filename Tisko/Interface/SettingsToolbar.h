@@ -34,7 +34,8 @@ public:
     // Draws the icons again in the window's current text colour.
     void repaintIcons();
 
-    // The content height of each page below the toolbar: 400, 600, 460, 370.
+    // The content height of each page below the toolbar, for the window, its pictures and
+    // the tests alike.
     static int contentHeight(SettingsTab tab);
     // `frame` with height `height` and the same top edge; nothing when the heights differ by
     // 0.5 or less.

@@ -18,14 +18,16 @@
 namespace tisko {
 
 SettingsWindow::SettingsWindow(Monitor& monitor, PlatformServices platform, SettingsTabs& tabs,
-                               std::function<void()> onNewPosition, QWidget* parent)
+                               QWidget* parent)
     : QMainWindow(parent) {
     // The pages in the order of SettingsTab.
     m_pages = new QStackedWidget;
     m_pages->addWidget(SettingsForm::scrolled(new GeneralPage(monitor, platform)));
     m_pages->addWidget(SettingsForm::scrolled(new DetectionPage(monitor)));
-    m_pages->addWidget(
-        SettingsForm::scrolled(new PositionsPage(monitor, platform, std::move(onNewPosition))));
+    auto* positions = new PositionsPage(monitor, platform);
+    connect(positions, &PositionsPage::newPositionRequested, this,
+            &SettingsWindow::newPositionRequested);
+    m_pages->addWidget(SettingsForm::scrolled(positions));
     m_pages->addWidget(SettingsForm::scrolled(new PermissionsPage));
     setCentralWidget(m_pages);
     m_pages->setCurrentIndex(static_cast<int>(tabs.tab()));

@@ -8,8 +8,6 @@
 
 #include <QMainWindow>
 
-#include <functional>
-
 class QStackedWidget;
 
 namespace tisko {
@@ -18,19 +16,23 @@ class Monitor;
 class SettingsToolbar;
 
 // The settings window, top level, title "Ajustes de Tisko", with a toolbar of four page tabs
-// above a content area 660 px wide and as high as the selected page (400, 600, 460, 370).
+// above a content area 660 px wide and as high as the selected page wants
+// (SettingsToolbar::contentHeight, the one place of those heights).
 // Changing the page resizes it with the top edge fixed; the user cannot resize it. It follows
 // `tabs`, which the shell keeps, so a window opened again shows the last page.
 class SettingsWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // `onNewPosition` is called by "Nueva posición…" to open the recording window; `platform`
-    // must outlive the window.
+    // What `platform` refers to must outlive the window.
     SettingsWindow(Monitor& monitor, PlatformServices platform, SettingsTabs& tabs,
-                   std::function<void()> onNewPosition, QWidget* parent = nullptr);
+                   QWidget* parent = nullptr);
 
     // The toolbar has no menu to hide or rearrange it.
     QMenu* createPopupMenu() override { return nullptr; }
+
+Q_SIGNALS:
+    // "Nueva posición…" on the positions page: the recording window.
+    void newPositionRequested();
 
 protected:
     // Redraws the toolbar icons when the palette changes between light and dark.

@@ -45,7 +45,7 @@ BENCHMARK(iconAtEveryTraySize)->Unit(benchmark::kMillisecond);
 
 // From the click's signal to the panel laid out, shown and painted.
 void panelFromClickToShown(benchmark::State& state) {
-    MenuBarPanel panel(monitor(), {});
+    MenuBarPanel panel(monitor());
     for (auto _ : state) {
         panel.popUp(QRect(600, 0, 24, 24));
         panel.repaint();

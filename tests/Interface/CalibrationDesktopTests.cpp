@@ -41,10 +41,8 @@ TEST(CalibrationWindow, aClickRecordsWhatALookMeasuresOnThePhotograph) {
     services.countdownStep = 50ms; // the camera's own time stays real
     services.finishDelay = 50ms;
     CalibrationModel model(harness.monitor(), std::nullopt, services);
-    bool finished = false;
-    model.setOnFinish([&finished] { finished = true; });
-    CalibrationView view(
-        model, [] {}, false);
+    CalibrationView view(model, false);
+    QObject::connect(&model, &CalibrationModel::finished, &view, &QWidget::close);
     view.resize(view.sizeHint());
     view.show();
     view.activateWindow();
@@ -60,7 +58,10 @@ TEST(CalibrationWindow, aClickRecordsWhatALookMeasuresOnThePhotograph) {
     // The keyboard stays on the button, and the name can no longer change.
     EXPECT_EQ(QApplication::focusWidget(), take);
     EXPECT_TRUE(view.findChild<QLineEdit*>()->isReadOnly());
-    ASSERT_TRUE(waitUntil([&] { return finished; }, 30s)) << model.phase().message().toStdString();
+    // Saved, shown as saved, and the window goes.
+    ASSERT_TRUE(waitUntil([&] { return !view.isVisible(); }, 30s))
+        << model.phase().message().toStdString();
+    EXPECT_EQ(model.phase(), CalibrationModel::Phase::done());
     EXPECT_FALSE(model.camera());
     EXPECT_FALSE(view.findChild<CameraPreview*>()->picture().isNull()) << "the last picture stays";
 

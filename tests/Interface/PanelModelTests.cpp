@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // What the tray panel and icon show for each condition of the Monitor.
+#include "Contrast.h"
+
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/PanelModel.h"
@@ -9,8 +11,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
-
-#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -49,35 +49,35 @@ QStringList titles(const std::vector<PanelChoice>& choices) {
 TEST_F(PanelModelTest, statusPerStateWithItsButton) {
     struct Case {
         Monitor::State state;
-        const char* title;
-        const char* detail;
-        const char* button; // empty: none
+        const char* detail; // empty: not checked
+        bool button;
     };
     const Case cases[] = {
-        {Monitor::State::needsCalibration(), "Falta tu posición",
-         "Tisko necesita verte una vez sentado bien para saber qué es «demasiado cerca».",
-         "Crear posición…"},
-        {Monitor::State::noCameraPermission(), "Sin permiso de cámara",
-         "Sin cámara Tisko no puede mirar.", "Abrir Ajustes de Tisko"},
-        {Monitor::State::noCamera(), "No hay cámara",
-         "Con el portátil cerrado y sin cámara externa, Tisko espera.", ""},
-        {Monitor::State::paused(addSeconds(monday, 1800)), "En pausa", "Hasta 11:12.", ""},
-        {Monitor::State::paused(addSeconds(monday, 86400)), "En pausa", "Hasta 3 mar 10:42.", ""},
-        {Monitor::State::watching(), "Vigilando", "0 avisos hoy", "Comprobar ahora"},
+        {Monitor::State::needsCalibration(), "", true},
+        {Monitor::State::noCameraPermission(), "", true},
+        {Monitor::State::noCamera(), "Con el portátil cerrado y sin cámara externa, Tisko espera.",
+         false},
+        {Monitor::State::paused(addSeconds(monday, 1800)), "Hasta 11:12.", false},
+        {Monitor::State::paused(addSeconds(monday, 86400)), "Hasta 3 mar 10:42.", false},
+        {Monitor::State::watching(), "0 avisos hoy", true},
     };
     in.laptop = true;
+    QStringList titles;
     for (const Case& c : cases) {
         in.state = c.state;
         const PanelContent content = PanelModel::build(in);
-        EXPECT_EQ(content.status.title, QString::fromUtf8(c.title));
-        EXPECT_EQ(content.status.detail, QString::fromUtf8(c.detail));
-        EXPECT_EQ(content.statusButton ? content.statusButton->title : QString(),
-                  QString::fromUtf8(c.button));
-        // Without a position there is no positions section.
+        titles << content.status.title;
+        if (*c.detail) {
+            EXPECT_EQ(content.status.detail, QString::fromUtf8(c.detail));
+        }
+        EXPECT_EQ(content.statusButton.has_value(), c.button) << c.detail;
+        // Without a position there is no positions section; paused, only "Reanudar".
         EXPECT_TRUE(content.positions.empty());
-        EXPECT_EQ(titles(content.pauseRows).size(),
-                  c.state.kind() == Monitor::State::Kind::paused ? 1 : 2);
+        EXPECT_EQ(content.pauseRows.size(),
+                  c.state.kind() == Monitor::State::Kind::paused ? 1u : 2u);
     }
+    titles.removeDuplicates();
+    EXPECT_EQ(titles.size(), 5) << "one title per state, the two pauses alike";
     // A computer without a lid is told nothing about closing one.
     in.laptop = false;
     in.state = Monitor::State::noCamera();
@@ -124,17 +124,15 @@ TEST_F(PanelModelTest, positionsHintUpdateAndNotificationSections) {
     EXPECT_EQ(content.positions[1].checked, true);
     EXPECT_FALSE(content.positions[2].checked) << "no mark at all";
 
+    // The hint names the position, and its button records that one again.
     ASSERT_TRUE(content.hint);
-    EXPECT_EQ(*content.hint, QStringLiteral("Casi siempre te veo encorvado con «Sofá». Si ahora "
-                                            "estás sentado como sueles, vuelve a guardarla."));
-    EXPECT_EQ(titles(content.hintButtons), (QStringList{QStringLiteral("Volver a guardar «Sofá»…"),
-                                                        QStringLiteral("Ahora no")}));
+    EXPECT_TRUE(content.hint->contains(QStringLiteral("«Sofá»")));
+    ASSERT_EQ(content.hintButtons.size(), 2u);
+    EXPECT_EQ(content.hintButtons[0].action, PanelAction::resavePosition);
     EXPECT_EQ(content.hintButtons[0].positionName, QStringLiteral("Sofá"));
-
     ASSERT_TRUE(content.update);
-    EXPECT_EQ(content.update->title, QStringLiteral("Actualizar a la 0.3.0…"));
-    EXPECT_EQ(content.notificationsWarning,
-              QStringLiteral("Las notificaciones de Tisko están desactivadas: no puede avisarte."));
+    EXPECT_TRUE(content.update->title.contains(QStringLiteral("0.3.0")));
+    EXPECT_TRUE(content.notificationsWarning);
 
     // The hint needs the watching state.
     in.state = Monitor::State::paused(addSeconds(monday, 60));
@@ -143,61 +141,50 @@ TEST_F(PanelModelTest, positionsHintUpdateAndNotificationSections) {
 
 TEST(MenuBarLabelTest, dotForEachCondition) {
     using State = Monitor::State;
-    struct Case {
-        State state;
-        bool looking;
-        std::optional<PostureVerdict> verdict;
-        StatusDot dot;
-    };
-    const Case cases[] = {
-        {State::needsCalibration(), false, std::nullopt, StatusDot::orange},
-        {State::noCameraPermission(), true, std::nullopt, StatusDot::orange},
-        {State::noCamera(), false, PostureVerdict::fine(), StatusDot::orange},
-        {State::watching(), true, PostureVerdict::tooClose(1.3), StatusDot::green},
-        {State::watching(), false, PostureVerdict::tooClose(1.3), StatusDot::orange},
-        {State::watching(), false, PostureVerdict::slouching(0.2), StatusDot::orange},
-        {State::watching(), false, PostureVerdict::fine(), StatusDot::none},
-        {State::watching(), false, PostureVerdict::away(), StatusDot::none},
-        {State::watching(), false, std::nullopt, StatusDot::none},
-        {State::paused(Date{}), true, PostureVerdict::tooClose(1.3), StatusDot::hollow},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(MenuBarLabel::dotFor(c.state, c.looking, c.verdict), c.dot);
+    const auto bad = std::optional(PostureVerdict::tooClose(1.3));
+    // Something missing, a look under way, a bad verdict, paused, and sitting well.
+    EXPECT_EQ(MenuBarLabel::dotFor(State::noCamera(), true, std::nullopt), StatusDot::orange);
+    EXPECT_EQ(MenuBarLabel::dotFor(State::watching(), true, bad), StatusDot::green);
+    EXPECT_EQ(MenuBarLabel::dotFor(State::watching(), false, bad), StatusDot::orange);
+    EXPECT_EQ(MenuBarLabel::dotFor(State::paused(Date{}), true, bad), StatusDot::hollow);
+    for (const auto& verdict :
+         {std::optional(PostureVerdict::fine()), std::optional(PostureVerdict::away()),
+          std::optional<PostureVerdict>()})
+        EXPECT_EQ(MenuBarLabel::dotFor(State::watching(), false, verdict), StatusDot::none);
 }
 
-TEST(MenuBarLabelTest, pictureHasTheFigureAndTheDotAtEverySize) {
-    for (int size : {16, 22, 24, 32, 48}) {
-        for (qreal ratio : {1.0, 2.0}) {
-            const QImage green =
-                MenuBarLabel::picture(StatusDot::green, size, ratio, Qt::black).toImage();
-            const QImage none =
-                MenuBarLabel::picture(StatusDot::none, size, ratio, Qt::black).toImage();
-            const int device = qRound(size * ratio);
-            ASSERT_EQ(green.size(), QSize(device, device));
-            // The dot's middle is green; without a dot that corner is empty.
-            const QPoint dot(device - 1 - qRound(device * 0.2), qRound(device * 0.2));
-            EXPECT_GT(green.pixelColor(dot).green(), 150) << size << "@" << ratio;
-            EXPECT_EQ(none.pixelColor(dot).alpha(), 0) << size << "@" << ratio;
-            // The head is drawn, opaque, in the figure's colour.
-            const QColor head =
-                none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22));
-            EXPECT_EQ(head.alpha(), 255) << size << "@" << ratio;
+TEST(MenuBarLabelTest, pictureHasTheFigureAndADotThatStandsOutAtEverySize) {
+    for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
+        const QPalette palette = Appearance::palette(scheme);
+        const QColor figure = palette.color(QPalette::WindowText);
+        for (int size : {16, 22, 24, 32, 48}) {
+            for (qreal ratio : {1.0, 2.0}) {
+                SCOPED_TRACE(testing::Message() << size << "@" << ratio);
+                const int device = qRound(size * ratio);
+                const QImage none =
+                    MenuBarLabel::picture(StatusDot::none, size, ratio, figure).toImage();
+                ASSERT_EQ(none.size(), QSize(device, device));
+                // The head is drawn, opaque; without a dot its corner is empty.
+                EXPECT_EQ(
+                    none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22)).alpha(),
+                    255);
+                const QPoint dot(device - 1 - qRound(device * 0.2), qRound(device * 0.2));
+                EXPECT_EQ(none.pixelColor(dot).alpha(), 0);
+                const QColor green = MenuBarLabel::picture(StatusDot::green, size, ratio, figure)
+                                         .toImage()
+                                         .pixelColor(dot);
+                const QColor orange = MenuBarLabel::picture(StatusDot::orange, size, ratio, figure)
+                                          .toImage()
+                                          .pixelColor(dot);
+                EXPECT_GT(green.green(), green.red());
+                EXPECT_GT(orange.red(), orange.green());
+                // Either dot stands out from the window of the scheme the figure is drawn for.
+                for (const QColor& shown : {green, orange})
+                    EXPECT_GE(contrast(shown, palette.color(QPalette::Window)), 3.0)
+                        << shown.name().toStdString();
+            }
         }
     }
-}
-
-// The contrast ratio of two colours (1 to 21), from their relative luminance.
-double contrast(const QColor& a, const QColor& b) {
-    auto luminance = [](const QColor& c) {
-        auto channel = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-               0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // How many pixels of the icon, shown on `panel`, stand apart from it by 3:1 or more.

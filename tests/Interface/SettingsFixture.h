@@ -43,8 +43,9 @@ struct SettingsFixture : MonitorHarness {
     // Opens the window on `tab`, as the shell does.
     SettingsWindow& open(SettingsTab tab) {
         tabs.setTab(tab);
-        window = std::make_unique<SettingsWindow>(monitor(), platform.services(), tabs,
-                                                  [this] { ++newPositionCalls; });
+        window = std::make_unique<SettingsWindow>(monitor(), platform.services(), tabs);
+        QObject::connect(window.get(), &SettingsWindow::newPositionRequested,
+                         [this] { ++newPositionCalls; });
         window->show();
         return *window;
     }

@@ -49,7 +49,10 @@ TEST(SettingsWindow, eachPageHasItsHeightAndTheTopEdgeStays) {
     SettingsFixture h;
     SettingsWindow& window = h.open(SettingsTab::detection);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Ajustes de Tisko"));
-    EXPECT_TRUE(waitUntil([&] { return window.centralWidget()->size() == QSize(660, 600); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return window.centralWidget()->size() ==
+               QSize(660, SettingsToolbar::contentHeight(SettingsTab::detection));
+    }));
     window.move(40, 90);
     const int top = window.geometry().top();
 
@@ -93,11 +96,14 @@ TEST(SettingsWindow, eachPageHasItsHeightAndTheTopEdgeStays) {
 
     // The shell keeps the tabs: a window opened again shows the last page at its height.
     h.tabs.setTab(SettingsTab::positions);
-    SettingsWindow again(h.monitor(), h.platform.services(), h.tabs, {});
+    SettingsWindow again(h.monitor(), h.platform.services(), h.tabs);
     EXPECT_EQ(again.findChild<QStackedWidget*>()->currentIndex(),
               static_cast<int>(SettingsTab::positions));
     again.show();
-    EXPECT_TRUE(waitUntil([&] { return again.centralWidget()->size() == QSize(660, 460); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return again.centralWidget()->size() ==
+               QSize(660, SettingsToolbar::contentHeight(SettingsTab::positions));
+    }));
 }
 
 TEST(SettingsPermissions, allowWithoutACameraSaysToConnectOne) {

@@ -80,7 +80,7 @@ TEST(TrayHost, anXEmbedTrayTakesTheIconAtOnceAndAClickOpensThePanelUnderIt) {
     MonitorHarness harness;
     Log::restartForTesting();
     harness.monitor().start();
-    MenuBarPanel panel(harness.monitor(), {});
+    MenuBarPanel panel(harness.monitor());
     MenuBarLabel label(harness.monitor());
     QObject::connect(&label, &MenuBarLabel::panelRequested, &panel, &MenuBarPanel::popUp);
 
@@ -105,6 +105,18 @@ TEST(TrayHost, anXEmbedTrayTakesTheIconAtOnceAndAClickOpensThePanelUnderIt) {
     EXPECT_GE(panel.geometry().top(), icon.bottom());
     EXPECT_LE(std::abs(panel.geometry().center().x() - icon.center().x()), 300);
     panel.close();
+
+    // A new state with the same dot changes the tooltip; the icon is drawn again only for a new
+    // dot.
+    Monitor& monitor = harness.monitor();
+    monitor.setPause(addSeconds(monitor.now(), 60));
+    const qint64 paused = label.trayIcon()->icon().cacheKey();
+    const QString tip = label.trayIcon()->toolTip();
+    monitor.setPause(addSeconds(monitor.now(), 86400));
+    EXPECT_EQ(label.trayIcon()->icon().cacheKey(), paused);
+    EXPECT_NE(label.trayIcon()->toolTip(), tip);
+    monitor.setPause(std::nullopt);
+    EXPECT_NE(label.trayIcon()->icon().cacheKey(), paused);
 
     // The icon goes with the setting and comes back without a restart.
     SettingsStore::setShowsMenuBarIcon(false);

@@ -3,9 +3,9 @@
 
 // Every window as a whole, in light and dark: nothing outside its parent or cut, every text
 // readable against what is behind it, every control named for assistive technology.
-#include "SettingsFixture.h"
-
+#include "Contrast.h"
 #include "EventLoop.h"
+#include "SettingsFixture.h"
 
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationModel.h"
@@ -30,7 +30,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <set>
 
@@ -75,21 +74,6 @@ void expectLaidOut(QWidget* window) {
     }
 }
 
-double luminance(QRgb colour) {
-    auto channel = [](int value) {
-        const double v = value / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) +
-           0.0722 * channel(qBlue(colour));
-}
-
-double contrast(QRgb a, QRgb b) {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // The contrast of the text drawn in `area`: its most frequent colour is the ground, the colour
 // that stands out most from it is the ink.
 double textContrast(const QImage& picture, const QRect& area) {
@@ -106,7 +90,7 @@ double textContrast(const QImage& picture, const QRect& area) {
         })->first;
     double best = 1;
     for (const auto& [colour, count] : counts)
-        best = std::max(best, contrast(colour, ground));
+        best = std::max(best, contrast(QColor::fromRgb(colour), QColor::fromRgb(ground)));
     return best;
 }
 
@@ -221,9 +205,8 @@ TEST_P(WindowChecks, panelWithALongNameAHintAndAnUpdate) {
     h.monitor().saveCalibration(position("Mesa"));
     h.monitor().saveCalibration(position(longName));
     h.monitor().setReferenceSuspectForPictures(ReferenceCheck::Problem::tooClose);
-    MenuBarPanel::Callbacks callbacks;
-    callbacks.availableVersion = [] { return std::optional<QString>(QStringLiteral("0.3.0")); };
-    MenuBarPanel panel(h.monitor(), callbacks, false);
+    MenuBarPanel panel(
+        h.monitor(), [] { return std::optional<QString>(QStringLiteral("0.3.0")); }, false);
     Shown shown(panel);
     ASSERT_TRUE(panel.content().hint && panel.content().update);
     expectSound(&panel);
@@ -281,7 +264,7 @@ TEST_P(WindowChecks, recordingWindow) {
     CalibrationModel model(h.monitor(), std::nullopt);
     model.setPhase(CalibrationModel::Phase::ready());
     model.setSeesFace(true);
-    CalibrationView view(model, {}, true);
+    CalibrationView view(model, true);
     Shown shown(view);
     EXPECT_EQ(view.minimumSize(), view.maximumSize()) << "one size, not resizable";
     EXPECT_FALSE(view.windowFlags() & Qt::WindowMaximizeButtonHint);
