@@ -29,12 +29,7 @@ bool xrandr(const QStringList& arguments) {
            process.exitCode() == 0;
 }
 
-class SessionDisplays : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(test::insideHarness()); }
-};
-
-TEST_F(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
+TEST(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
     DisplayWatcher watcher;
     QSignalSpy changed(&watcher, &DisplayWatcher::displaysChanged);
     xrandr({QStringLiteral("--delmonitor"), QStringLiteral("TiskoSide")});
@@ -87,7 +82,7 @@ private:
     RROutput m_output = 0;
 };
 
-TEST_F(SessionDisplays, randrOutputEdidGivesTheKey) {
+TEST(SessionDisplays, randrOutputEdidGivesTheKey) {
     X11Display x11;
     ASSERT_TRUE(x11.isOpen());
     // Xvfb's one output has no EDID of its own.

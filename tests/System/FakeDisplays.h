@@ -58,14 +58,13 @@ inline QByteArray edidBlob(const char vendor[3], std::uint16_t product, std::uin
 class FakeDrmTree {
 public:
     // Adds or rewrites the connector's status, EDID, dpms state and enabled state.
-    void addConnector(const QString& name, const QString& status, const QByteArray& edid,
-                      const QString& dpms = QStringLiteral("On"),
-                      const QString& enabled = QStringLiteral("enabled")) {
-        const QString folder = m_dir.filePath(name) + QLatin1Char('/');
-        writeFile(folder + QStringLiteral("status"), status.toLatin1() + '\n');
+    void addConnector(const char* name, const QByteArray& status, const QByteArray& edid,
+                      const QByteArray& dpms = "On", const QByteArray& enabled = "enabled") {
+        const QString folder = m_dir.filePath(QString::fromLatin1(name)) + QLatin1Char('/');
+        writeFile(folder + QStringLiteral("status"), status + '\n');
         writeFile(folder + QStringLiteral("edid"), edid);
-        writeFile(folder + QStringLiteral("dpms"), dpms.toLatin1() + '\n');
-        writeFile(folder + QStringLiteral("enabled"), enabled.toLatin1() + '\n');
+        writeFile(folder + QStringLiteral("dpms"), dpms + '\n');
+        writeFile(folder + QStringLiteral("enabled"), enabled + '\n');
     }
     QString root() const { return m_dir.path(); }
 
