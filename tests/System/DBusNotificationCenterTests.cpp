@@ -1,14 +1,16 @@
 // SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "DBusMockCall.h"
 #include "NotificationTestServers.h"
 
+#include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "Tisko/System/DBusNotificationCenter.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/Notifier.h"
 
-#include <QDBusMessage>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -20,8 +22,23 @@ namespace {
 
 // The centre against python3-dbusmock's notification daemon, which logs every call with its
 // arguments, on a bus of the test's own.
-class DBusNotificationCenterTests : public test::NotificationBusTest {
+class DBusNotificationCenterTests : public ::testing::Test {
 protected:
+    void SetUp() override {
+        test::application();
+        Log::restartForTesting();
+        ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
+    }
+    void TearDown() override {
+        center.reset();
+        QDBusConnection::disconnectFromBus(u"tisko"_qs);
+        Log::restartForTesting();
+    }
+    // Connects the centre to the bus (once a server, if any, is up).
+    void startCenter() {
+        center = std::make_unique<DBusNotificationCenter>(
+            bus.connect(u"tisko"_qs), NotificationSwitch(QStringLiteral(TISKO_APP_ID), {}));
+    }
     // Starts the mock server with the capabilities given (or its own).
     void startServer(const QString& capabilities = {}) {
         server = std::make_unique<test::MockNotificationServer>(bus, capabilities);
@@ -34,6 +51,9 @@ protected:
         return server->calls(QStringLiteral("Notify"));
     }
 
+    test::TempHome home;
+    test::PrivateBus bus;
+    std::unique_ptr<DBusNotificationCenter> center;
     std::unique_ptr<test::MockNotificationServer> server;
 };
 
@@ -163,17 +183,15 @@ TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUnt
     ASSERT_TRUE(show(Notifier::updateRequest(QStringLiteral("2.0"))));
 
     // The server says id 1 (ours) and id 7 (not ours) were clicked, and a button on id 1.
-    QDBusConnection control = bus.connect(QStringLiteral("control"));
-    auto emitSignal = [&](const QString& name, const QString& signature, QVariantList values) {
-        const QString service = QStringLiteral("org.freedesktop.Notifications");
-        control.call(QDBusMessage::createMethodCall(service, u"/org/freedesktop/Notifications"_qs,
-                                                    u"org.freedesktop.DBus.Mock"_qs,
-                                                    u"EmitSignal"_qs)
-                     << service << name << signature << values);
+    QDBusConnection control = bus.connect(u"control"_qs);
+    const QString service = u"org.freedesktop.Notifications"_qs;
+    const auto emitSignal = [&](const QString& name, const QString& signature,
+                                const QVariantList& values) {
+        test::callDBusMock(control, service, u"/org/freedesktop/Notifications"_qs, u"EmitSignal"_qs,
+                           {service, name, signature, values});
     };
     const auto action = [&](uint id, const QString& key) {
-        emitSignal(QStringLiteral("ActionInvoked"), QStringLiteral("us"),
-                   {QVariant::fromValue(id), key});
+        emitSignal(u"ActionInvoked"_qs, u"us"_qs, {QVariant::fromValue(id), key});
     };
     action(7, QStringLiteral("default"));
     action(1, QStringLiteral("other"));

@@ -49,24 +49,21 @@ TEST(EdidTests, readsIdentityFieldsFromTheRealLayoutAndRefusesOtherBlobs) {
         EXPECT_FALSE(Edid::parse(blob));
 }
 
-TEST(EdidTests, uuidIsStableCanonicalAndTellsDisplaysApart) {
-    const QString uuid = Edid::parse(edidBlob("DEL", 0xA0C3, 7))->uuidText();
+// The key is made of each display's UUID: stable, canonical, one per unit.
+TEST(DisplaySetKeyTests, isSortedJoinedUuidsIndependentOfOrderAndLeavesOutWhatHasNoEdid) {
+    const QByteArray first = edidBlob("DEL", 0xA0C3, 7);
+    const QByteArray second = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
+    const QString uuid = Edid::parse(first)->uuidText();
     EXPECT_TRUE(canonicalUuid.match(uuid).hasMatch()) << uuid.toStdString();
-    EXPECT_EQ(uuid, Edid::parse(edidBlob("DEL", 0xA0C3, 7))->uuidText());
     // Same model, another unit: only the serial differs, numeric or text.
     EXPECT_NE(uuid, Edid::parse(edidBlob("DEL", 0xA0C3, 8))->uuidText());
     EXPECT_NE(Edid::parse(edidBlob("GSM", 1, 0, "AAA1"))->uuidText(),
               Edid::parse(edidBlob("GSM", 1, 0, "AAA2"))->uuidText());
     EXPECT_NE(uuid, Edid::parse(edidBlob("DEM", 0xA0C3, 7))->uuidText());
-}
 
-TEST(DisplaySetKeyTests, isSortedJoinedIndependentOfOrderAndLeavesOutWhatHasNoEdid) {
-    const QByteArray first = edidBlob("DEL", 0xA0C3, 7);
-    const QByteArray second = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
     const QString key = DisplaySet::keyFor({first, second});
     EXPECT_EQ(key, DisplaySet::keyFor({second, first}));
-
-    QStringList uuids = {Edid::parse(first)->uuidText(), Edid::parse(second)->uuidText()};
+    QStringList uuids = {uuid, Edid::parse(second)->uuidText()};
     uuids.sort();
     EXPECT_EQ(key, QStringLiteral("displays:") + uuids.join(u'+'));
     EXPECT_EQ(DisplaySet::keyFor({}), QStringLiteral("displays:"));
@@ -90,11 +87,10 @@ TEST(SysfsDrmTests, connectedConnectorsWithEdidMakeTheKey) {
     FakeDrmTree tree;
     const QByteArray laptop = edidBlob("BOE", 0x0868, 0);
     const QByteArray external = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
-    tree.addConnector(QStringLiteral("card1-eDP-1"), QStringLiteral("connected"), laptop);
-    tree.addConnector(QStringLiteral("card1-HDMI-A-1"), QStringLiteral("connected"), external);
-    tree.addConnector(QStringLiteral("card1-DP-2"), QStringLiteral("disconnected"),
-                      edidBlob("DEL", 1, 1));
-    tree.addConnector(QStringLiteral("card1-Virtual-1"), QStringLiteral("connected"), QByteArray());
+    tree.addConnector("card1-eDP-1", "connected", laptop);
+    tree.addConnector("card1-HDMI-A-1", "connected", external);
+    tree.addConnector("card1-DP-2", "disconnected", edidBlob("DEL", 1, 1));
+    tree.addConnector("card1-Virtual-1", "connected", QByteArray());
     QDir().mkpath(tree.root() + QStringLiteral("/renderD128"));
 
     SysfsDrm drm(tree.root());
@@ -117,28 +113,6 @@ TEST(ChassisTests, onlyChassisTypesWithALidAreLaptops) {
         ASSERT_TRUE(test::writeFile(file, type));
         EXPECT_EQ(Chassis::isLaptop(file), laptop) << type;
     }
-}
-
-TEST(SysfsDrmTests, asleepOnlyWhenEveryLitConnectorIsOff) {
-    FakeDrmTree tree;
-    const QByteArray edid = edidBlob("DEL", 1, 1);
-    tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
-                      QStringLiteral("Off"));
-    tree.addConnector(QStringLiteral("card0-DP-1"), QStringLiteral("connected"), edid,
-                      QStringLiteral("Standby"));
-    // Disabled and disconnected connectors say nothing about the displays in use.
-    tree.addConnector(QStringLiteral("card0-DP-2"), QStringLiteral("connected"), edid,
-                      QStringLiteral("On"), QStringLiteral("disabled"));
-    tree.addConnector(QStringLiteral("card0-DP-3"), QStringLiteral("disconnected"), edid,
-                      QStringLiteral("On"));
-    EXPECT_EQ(SysfsDrm(tree.root()).displaysAsleep(), std::optional<bool>(true));
-
-    tree.addConnector(QStringLiteral("card0-HDMI-A-1"), QStringLiteral("connected"), edid,
-                      QStringLiteral("On"));
-    EXPECT_EQ(SysfsDrm(tree.root()).displaysAsleep(), std::optional<bool>(false));
-
-    FakeDrmTree empty;
-    EXPECT_EQ(SysfsDrm(empty.root()).displaysAsleep(), std::nullopt);
 }
 
 } // namespace

@@ -29,12 +29,7 @@ bool xrandr(const QStringList& arguments) {
            process.exitCode() == 0;
 }
 
-class SessionDisplays : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(test::insideHarness()); }
-};
-
-TEST_F(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
+TEST(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
     DisplayWatcher watcher;
     QSignalSpy changed(&watcher, &DisplayWatcher::displaysChanged);
     xrandr({QStringLiteral("--delmonitor"), QStringLiteral("TiskoSide")});
@@ -48,56 +43,30 @@ TEST_F(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
     EXPECT_TRUE(test::waitUntil([&] { return changed.count() > afterAdd; }, 5s));
 }
 
-// The X server's outputs, with an EDID property the test puts on the first one, as a
-// monitor's driver would.
-class RandrEdid {
-public:
-    RandrEdid()
-        : m_display(XOpenDisplay(nullptr)) {
-        if (m_display == nullptr)
-            return;
-        m_atom = XInternAtom(m_display, "EDID", False);
-        XRRScreenResources* resources =
-            XRRGetScreenResourcesCurrent(m_display, DefaultRootWindow(m_display));
-        if (resources != nullptr && resources->noutput > 0)
-            m_output = resources->outputs[0];
-        if (resources != nullptr)
-            XRRFreeScreenResources(resources);
-    }
-    ~RandrEdid() {
-        if (m_display == nullptr)
-            return;
-        if (m_output != 0)
-            XRRDeleteOutputProperty(m_display, m_output, m_atom);
-        XCloseDisplay(m_display);
-    }
-    bool set(const QByteArray& edid) {
-        if (m_output == 0)
-            return false;
-        XRRChangeOutputProperty(m_display, m_output, m_atom, XA_INTEGER, 8, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(edid.constData()),
-                                static_cast<int>(edid.size()));
-        XSync(m_display, False);
-        return true;
-    }
-
-private:
-    Display* m_display = nullptr;
-    Atom m_atom = None;
-    RROutput m_output = 0;
-};
-
-TEST_F(SessionDisplays, randrOutputEdidGivesTheKey) {
+TEST(SessionDisplays, randrOutputEdidGivesTheKey) {
     X11Display x11;
     ASSERT_TRUE(x11.isOpen());
     // Xvfb's one output has no EDID of its own.
     EXPECT_EQ(DisplaySet::currentKey({&x11}), QStringLiteral("displays:"));
 
-    RandrEdid edid;
+    // The test puts one on the first output, as a monitor's driver would.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XRRScreenResources* resources =
+        XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    ASSERT_TRUE(resources != nullptr && resources->noutput > 0);
+    const RROutput output = resources->outputs[0];
+    XRRFreeScreenResources(resources);
+    const Atom edid = XInternAtom(display, "EDID", False);
     const QByteArray blob = test::edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
-    ASSERT_TRUE(edid.set(blob));
+    XRRChangeOutputProperty(display, output, edid, XA_INTEGER, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(blob.constData()),
+                            static_cast<int>(blob.size()));
+    XSync(display, False);
     EXPECT_EQ(DisplaySet::currentKey({&x11}), DisplaySet::keyFor({blob}));
     EXPECT_EQ(DisplaySet::currentKey(), DisplaySet::keyFor({blob}));
+    XRRDeleteOutputProperty(display, output, edid);
+    XCloseDisplay(display);
 }
 
 } // namespace

@@ -20,9 +20,9 @@ inline QByteArray edidBlob(const char vendor[3], std::uint16_t product, std::uin
     QByteArray blob(128, '\0');
     const QByteArray header = QByteArray::fromHex("00ffffffffffff00");
     blob.replace(0, header.size(), header);
-    const unsigned maker = (static_cast<unsigned>(vendor[0] - 'A' + 1) << 10) |
-                           (static_cast<unsigned>(vendor[1] - 'A' + 1) << 5) |
-                           static_cast<unsigned>(vendor[2] - 'A' + 1);
+    unsigned maker = 0;
+    for (int i = 0; i < 3; ++i)
+        maker = (maker << 5) | static_cast<unsigned>(vendor[i] - 'A' + 1);
     blob[8] = static_cast<char>(maker >> 8);
     blob[9] = static_cast<char>(maker & 0xFF);
     blob[10] = static_cast<char>(product & 0xFF);
@@ -33,11 +33,9 @@ inline QByteArray edidBlob(const char vendor[3], std::uint16_t product, std::uin
     blob[19] = 4;
     auto descriptor = [&blob](int offset, unsigned char tag, const QByteArray& text) {
         blob[offset + 3] = static_cast<char>(tag);
-        QByteArray field = text.left(13);
-        if (field.size() < 13)
-            field += '\n';
-        field = field.leftJustified(13, ' ');
-        blob.replace(offset + 5, 13, field);
+        // Up to 13 characters, ended by a line feed when shorter, padded with spaces.
+        blob.replace(offset + 5, 13,
+                     (text.left(13) + (text.size() < 13 ? "\n" : "")).leftJustified(13, ' '));
     };
     // The first descriptor holds a detailed timing (non-zero pixel clock).
     blob[54] = 0x02;
@@ -58,14 +56,13 @@ inline QByteArray edidBlob(const char vendor[3], std::uint16_t product, std::uin
 class FakeDrmTree {
 public:
     // Adds or rewrites the connector's status, EDID, dpms state and enabled state.
-    void addConnector(const QString& name, const QString& status, const QByteArray& edid,
-                      const QString& dpms = QStringLiteral("On"),
-                      const QString& enabled = QStringLiteral("enabled")) {
-        const QString folder = m_dir.filePath(name) + QLatin1Char('/');
-        writeFile(folder + QStringLiteral("status"), status.toLatin1() + '\n');
+    void addConnector(const char* name, const QByteArray& status, const QByteArray& edid,
+                      const QByteArray& dpms = "On", const QByteArray& enabled = "enabled") {
+        const QString folder = m_dir.filePath(QString::fromLatin1(name)) + QLatin1Char('/');
+        writeFile(folder + QStringLiteral("status"), status + '\n');
         writeFile(folder + QStringLiteral("edid"), edid);
-        writeFile(folder + QStringLiteral("dpms"), dpms.toLatin1() + '\n');
-        writeFile(folder + QStringLiteral("enabled"), enabled.toLatin1() + '\n');
+        writeFile(folder + QStringLiteral("dpms"), dpms + '\n');
+        writeFile(folder + QStringLiteral("enabled"), enabled + '\n');
     }
     QString root() const { return m_dir.path(); }
 

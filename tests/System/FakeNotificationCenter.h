@@ -16,12 +16,10 @@ namespace tisko::test {
 class FakeNotificationCenter final : public NotificationCenter {
 public:
     int status = authorized;
-    int statusQueries = 0;
     std::vector<NotificationRequest> added;
     std::vector<QString> removed;
 
     void getAuthorizationStatus(StatusHandler handler) override {
-        ++statusQueries;
         QMetaObject::invokeMethod(
             this, [handler, code = status] { handler(code); }, Qt::QueuedConnection);
     }
@@ -36,9 +34,6 @@ public:
     }
     void removeDelivered(const QString& identifier) override { removed.push_back(identifier); }
     QString unreachableReason() const override { return {}; }
-
-    // The user clicks the notification with `identifier`.
-    void click(const QString& identifier) { Q_EMIT activated(identifier); }
 };
 
 } // namespace tisko::test

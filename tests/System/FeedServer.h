@@ -106,12 +106,9 @@ public:
         });
     }
     ~ChunkFlood() {
-        if (m_thread.joinable())
-            m_thread.join();
+        finish();
         ::close(m_listener);
     }
-    ChunkFlood(const ChunkFlood&) = delete;
-    ChunkFlood& operator=(const ChunkFlood&) = delete;
     QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_port)); }
     // Waits for the sender to end (the reader closed or all was sent) and says how many bytes
     // the reader took.

@@ -9,57 +9,30 @@
 
 #include <QFile>
 
-#include <atomic>
-#include <mutex>
-#include <sys/eventfd.h>
+#include <fcntl.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace tisko::test {
 
-namespace {
-
-enum class Command : std::uint64_t { idle = 1, resume = 2, stop = 3 };
-
-} // namespace
-
 struct IdleCompositor::Server {
-    wl_display* display = nullptr;
-    int wake = -1;
-    wl_event_source* wakeSource = nullptr;
-    std::mutex lock;
-    std::vector<Command> commands;
+    wl_display* display = wl_display_create();
+    // The test's commands, one byte each, read on the server's thread.
+    int commands[2] = {-1, -1};
+    wl_event_source* commandSource = nullptr;
     std::vector<wl_resource*> notifications;
     std::thread thread;
-    QByteArray path;
 
-    void post(Command command) {
-        {
-            const std::lock_guard guard(lock);
-            commands.push_back(command);
-        }
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(wake, &one, sizeof one);
-    }
-
-    // On the server's thread.
     void handleCommands() {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const ssize_t got = ::read(wake, &count, sizeof count);
-        std::vector<Command> pending;
-        {
-            const std::lock_guard guard(lock);
-            pending.swap(commands);
-        }
-        for (const Command command : pending) {
-            if (command == Command::stop) {
+        char command = 0;
+        while (::read(commands[0], &command, 1) == 1) {
+            if (command == 's') {
                 wl_display_destroy_clients(display);
                 wl_display_terminate(display);
-                continue;
             }
             for (wl_resource* notification : notifications) {
-                if (command == Command::idle)
+                if (command == 'i')
                     ext_idle_notification_v1_send_idled(notification);
                 else
                     ext_idle_notification_v1_send_resumed(notification);
@@ -112,7 +85,6 @@ void bindSeat(wl_client* client, void*, std::uint32_t version, std::uint32_t id)
 IdleCompositor::IdleCompositor()
     : m_server(std::make_unique<Server>()) {
     Server& s = *m_server;
-    s.display = wl_display_create();
     // The server names its socket inside the runtime folder.
     const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
@@ -122,14 +94,13 @@ IdleCompositor::IdleCompositor()
         qputenv("XDG_RUNTIME_DIR", runtime);
     else
         qunsetenv("XDG_RUNTIME_DIR");
-    if (!listening)
+    if (!listening || ::pipe2(s.commands, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    s.path = QFile::encodeName(m_dir.filePath(QStringLiteral("wayland-test")));
+    m_path = QFile::encodeName(m_dir.filePath(QStringLiteral("wayland-test")));
     wl_global_create(s.display, &wl_seat_interface, 1, &s, bindSeat);
     wl_global_create(s.display, &ext_idle_notifier_v1_interface, 1, &s, bindNotifier);
-    s.wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    s.wakeSource = wl_event_loop_add_fd(
-        wl_display_get_event_loop(s.display), s.wake, WL_EVENT_READABLE,
+    s.commandSource = wl_event_loop_add_fd(
+        wl_display_get_event_loop(s.display), s.commands[0], WL_EVENT_READABLE,
         [](int, std::uint32_t, void* data) {
             static_cast<Server*>(data)->handleCommands();
             return 0;
@@ -140,32 +111,20 @@ IdleCompositor::IdleCompositor()
 
 IdleCompositor::~IdleCompositor() {
     if (m_server->thread.joinable()) {
-        m_server->post(Command::stop);
+        post('s');
         m_server->thread.join();
     }
     // The loop does not free the sources still added to it.
-    if (m_server->wakeSource)
-        wl_event_source_remove(m_server->wakeSource);
-    if (m_server->display)
-        wl_display_destroy(m_server->display);
-    if (m_server->wake >= 0)
-        ::close(m_server->wake);
+    if (m_server->commandSource)
+        wl_event_source_remove(m_server->commandSource);
+    wl_display_destroy(m_server->display);
+    for (const int end : m_server->commands)
+        if (end >= 0)
+            ::close(end);
 }
 
-QByteArray IdleCompositor::socket() const {
-    return m_server->path;
-}
-
-void IdleCompositor::idle() {
-    m_server->post(Command::idle);
-}
-
-void IdleCompositor::resume() {
-    m_server->post(Command::resume);
-}
-
-void IdleCompositor::stop() {
-    m_server->post(Command::stop);
+void IdleCompositor::post(char command) {
+    [[maybe_unused]] const ssize_t written = ::write(m_server->commands[1], &command, 1);
 }
 
 } // namespace tisko::test

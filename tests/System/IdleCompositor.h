@@ -21,18 +21,21 @@ public:
     IdleCompositor& operator=(const IdleCompositor&) = delete;
 
     // The socket's path, for wl_display_connect(); empty when the server could not start.
-    QByteArray socket() const;
+    QByteArray socket() const { return m_path; }
     // Tells every client's idle notification that the seat is idle, or active again.
-    void idle();
-    void resume();
+    void idle() { post('i'); }
+    void resume() { post('r'); }
     // Ends the server: its clients lose their connection.
-    void stop();
+    void stop() { post('s'); }
 
     // The server's insides (public only for its protocol handlers).
     struct Server;
 
 private:
+    void post(char command);
+
     QTemporaryDir m_dir;
+    QByteArray m_path;
     std::unique_ptr<Server> m_server;
 };
 

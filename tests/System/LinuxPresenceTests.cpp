@@ -73,18 +73,26 @@ TEST_F(OfflinePresence, onlyADateUnderThirtySecondsOldUnderTheKeyIsANudge) {
     EXPECT_TRUE(presence().companionKeepingAwake());
 }
 
-TEST_F(OfflinePresence, displaySleepFallsBackToTheDrmConnectorsAndNobodyAnsweringMeansAwake) {
+// Without a desktop to ask, the DRM connectors in use decide; nobody answering means awake.
+TEST_F(OfflinePresence, displaysSleepOnlyWhenEveryLitConnectorIsOff) {
     EXPECT_FALSE(presence().mainDisplayAsleep());
     EXPECT_EQ(presence().secondsSinceLastInput(), std::nullopt);
     test::FakeDrmTree tree;
     const QByteArray edid = test::edidBlob("DEL", 1, 1);
-    tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
-                      QStringLiteral("Off"));
+    tree.addConnector("card0-eDP-1", "connected", edid, "Off");
+    tree.addConnector("card0-DP-1", "connected", edid, "Standby");
+    // Disabled and disconnected connectors say nothing about the displays in use.
+    tree.addConnector("card0-DP-2", "connected", edid, "On", "disabled");
+    tree.addConnector("card0-DP-3", "disconnected", edid);
     SysfsDrm drm(tree.root());
+    EXPECT_EQ(drm.displaysAsleep(), std::optional<bool>(true));
     EXPECT_TRUE(presence(&drm).mainDisplayAsleep());
-    tree.addConnector(QStringLiteral("card0-eDP-1"), QStringLiteral("connected"), edid,
-                      QStringLiteral("On"));
+    tree.addConnector("card0-HDMI-A-1", "connected", edid);
+    EXPECT_EQ(drm.displaysAsleep(), std::optional<bool>(false));
     EXPECT_FALSE(presence(&drm).mainDisplayAsleep());
+
+    test::FakeDrmTree empty;
+    EXPECT_EQ(SysfsDrm(empty.root()).displaysAsleep(), std::nullopt);
 }
 
 } // namespace

@@ -3,13 +3,12 @@
 
 #include "NotificationTestServers.h"
 
-#include "Tisko/Support/Log.h"
-
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace tisko::test {
 
@@ -97,35 +96,13 @@ QStringList MockNotificationServer::calls(const QString& method) const {
     QFile file(m_dir.filePath(QStringLiteral("calls")));
     if (!file.open(QIODevice::ReadOnly))
         return {};
+    // Each line: a time stamp, the method and its arguments.
+    const QRegularExpression call(u"^\\S+ "_qs + method + u"(?: (.*))?$"_qs);
     QStringList found;
-    const QString marker = QLatin1Char(' ') + method;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        // Each line: a time stamp, the method and its arguments.
-        const qsizetype space = line.indexOf(QLatin1Char(' '));
-        if (space < 0 || line.mid(space, marker.size()) != marker)
-            continue;
-        const QString rest = line.mid(space + marker.size());
-        if (rest.isEmpty() || rest.startsWith(QLatin1Char(' ')))
-            found << rest.trimmed();
-    }
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (const QRegularExpressionMatch match = call.match(line); match.hasMatch())
+            found << match.captured(1).trimmed();
     return found;
-}
-
-void NotificationBusTest::SetUp() {
-    application();
-    Log::restartForTesting();
-    ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
-}
-
-void NotificationBusTest::TearDown() {
-    center.reset();
-    QDBusConnection::disconnectFromBus(QStringLiteral("tisko"));
-    Log::restartForTesting();
-}
-
-void NotificationBusTest::startCenter() {
-    center = std::make_unique<DBusNotificationCenter>(
-        bus.connect(QStringLiteral("tisko")), NotificationSwitch(QStringLiteral(TISKO_APP_ID), {}));
 }
 
 } // namespace tisko::test

@@ -7,18 +7,12 @@
 #include "LoggedLines.h"
 #include "TempHome.h"
 
-#include "Tisko/System/DBusNotificationCenter.h"
-
-#include <gtest/gtest.h>
-
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <memory>
 
 namespace tisko::test {
 
@@ -65,19 +59,6 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     bool m_running = false;
-};
-
-// A test with a home and a bus of its own, and Tisko's notification centre on that bus.
-class NotificationBusTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    // Connects the centre to the bus (once a server, if any, is up).
-    void startCenter();
-
-    TempHome home;
-    PrivateBus bus;
-    std::unique_ptr<DBusNotificationCenter> center;
 };
 
 } // namespace tisko::test

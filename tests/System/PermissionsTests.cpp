@@ -47,16 +47,13 @@ TEST(PermissionsTests, trackerPortIsOursOrFreeOrDenied) {
     EXPECT_FALSE(MotionPermission::heldByThisProcess(port));
     EXPECT_EQ(MotionPermission::state(port), PermissionState::granted);
 
-    // Another program's socket on the port: its inode is none of ours.
+    // Another program's socket on port 4242 (0x1092): its inode is none of ours.
     QTemporaryDir dir;
     const QString table = dir.filePath(QStringLiteral("udp"));
-    writeFile(table, QStringLiteral("  sl  local_address rem_address   st tx_queue rx_queue tr "
-                                    "tm->when retrnsmt   uid  timeout inode ref pointer drops\n"
-                                    "  12: 0100007F:%1 00000000:0000 07 00000000:00000000 "
-                                    "00:00000000 00000000  1001        0 999999999 2 0 0\n")
-                         .arg(4242, 4, 16, QLatin1Char('0'))
-                         .toUpper()
-                         .toLatin1());
+    writeFile(table,
+              "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   "
+              "uid  timeout inode ref pointer drops\n  12: 0100007F:1092 00000000:0000 07 "
+              "00000000:00000000 00:00000000 00000000  1001        0 999999999 2 0 0\n");
     EXPECT_FALSE(MotionPermission::heldByThisProcess(4242, table));
 }
 

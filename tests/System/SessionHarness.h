@@ -14,8 +14,8 @@
 
 namespace tisko::test {
 
-// Integration tests run inside tests/harness/run-headless. Call first: fails the test with
-// a clear message elsewhere, so nothing ever talks to the user's own desktop or buses.
+// Integration tests run inside tests/harness/run-headless. The session tests' main asks first
+// and stops with a clear message elsewhere, so nothing talks to the user's own desktop or buses.
 ::testing::AssertionResult insideHarness();
 
 // One python3-dbusmock object served on the harness's session bus for the life of the

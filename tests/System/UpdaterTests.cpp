@@ -35,12 +35,6 @@ struct UpdaterTests : ::testing::Test {
     UpdaterTests() {
         Log::restartForTesting(); // each test's lines in its own home
         SettingsStore::setUpdateFeedURL(server.address().toString());
-        environment.now = [this] { return now; };
-        environment.jitter = [] { return 0.0; };
-        environment.inFocus = [this] { return inFocus; };
-        environment.center = &center;
-        environment.current = QVersionNumber(0, 9);
-        environment.checkTime = checkTime;
         start();
     }
     // A new launch at the simulated time.
@@ -70,7 +64,13 @@ struct UpdaterTests : ::testing::Test {
     test::FeedServer server;
     Date now = std::chrono::system_clock::time_point(500'000h);
     bool inFocus = false;
-    Updater::Environment environment;
+    Updater::Environment environment{.now = [this] { return now; },
+                                     .jitter = [] { return 0.0; },
+                                     .inFocus = [this] { return inFocus; },
+                                     .center = &center,
+                                     .builtInFeed = {},
+                                     .current = QVersionNumber(0, 9),
+                                     .checkTime = checkTime};
     std::unique_ptr<Updater> updater;
     std::vector<UpdateOutcome> windows;
 };
