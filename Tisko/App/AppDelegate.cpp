@@ -10,6 +10,7 @@
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationView.h"
+#include "Tisko/Interface/HistoryWindow.h"
 #include "Tisko/Interface/SettingsWindow.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
@@ -62,6 +63,7 @@ AppDelegate::~AppDelegate() {
     delete m_settingsWindow.data();
     delete m_calibrationWindow.data();
     delete m_updateWindow.data();
+    delete m_historyWindow.data();
     delete m_panelWindow.data();
     m_panel.reset();
     m_label.reset();
@@ -216,6 +218,7 @@ void AppDelegate::startInterface() {
     connect(m_label.get(), &MenuBarLabel::checkRequested, this,
             [this] { m_monitor->look(Monitor::Trigger::manual); });
     connect(m_label.get(), &MenuBarLabel::settingsRequested, this, &AppDelegate::showSettings);
+    connect(m_label.get(), &MenuBarLabel::historyRequested, this, &AppDelegate::showHistory);
     connect(m_label.get(), &MenuBarLabel::updateCheckRequested, &Updater::shared(),
             &Updater::checkForUpdates);
     connect(m_label.get(), &MenuBarLabel::quitRequested, this, quitApplication);
@@ -266,9 +269,24 @@ void AppDelegate::showSettings() {
         if (self)
             self->showCalibration();
     });
+    connect(window, &SettingsWindow::historyRequested, this, &AppDelegate::showHistory);
     m_settingsWindow = window;
     centre(window);
     watchWindow(window);
+}
+
+void AppDelegate::showHistory() {
+    if (m_historyWindow) {
+        bringForward(m_historyWindow);
+        return;
+    }
+    auto* window = new HistoryWindow(*m_monitor);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_historyWindow = window;
+    centre(window);
+    window->show();
+    // Raised on the next turn, once the window manager knows it.
+    QTimer::singleShot(0, window, [this, window] { bringForward(window); });
 }
 
 void AppDelegate::showCalibration(const std::optional<QString>& name) {

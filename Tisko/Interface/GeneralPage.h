@@ -19,6 +19,10 @@ class GeneralPage : public QWidget {
 public:
     explicit GeneralPage(Monitor& monitor, QWidget* parent = nullptr);
 
+Q_SIGNALS:
+    // "Ver historial…" was pressed.
+    void historyRequested();
+
 protected:
     // Reads the autostart entry and the settings afresh each time the page is shown.
     void showEvent(QShowEvent* event) override;

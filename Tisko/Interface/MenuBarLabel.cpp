@@ -326,6 +326,7 @@ std::unique_ptr<QMenu> MenuBarLabel::makeMenu() {
     menu->addAction(tr("Abrir Tisko"), this, [this] { Q_EMIT panelRequested(geometry()); });
     menu->addAction(tr("Comprobar ahora"), this, &MenuBarLabel::checkRequested);
     menu->addAction(tr("Ajustes…"), this, &MenuBarLabel::settingsRequested);
+    menu->addAction(tr("Historial…"), this, &MenuBarLabel::historyRequested);
     if (!Updater::shared().feed().isEmpty()) // a build without a feed leaves updates to the system
         menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
     menu->addSeparator();

@@ -79,6 +79,8 @@ Q_SIGNALS:
     void panelRequested(QRect iconGeometry);
     void checkRequested();
     void settingsRequested();
+    // "Historial…" in the icon's menu.
+    void historyRequested();
     // "Buscar actualizaciones…" in the icon's menu.
     void updateCheckRequested();
     void quitRequested();

@@ -22,7 +22,9 @@ SettingsWindow::SettingsWindow(Monitor& monitor, SettingsTabs& tabs,
     : QMainWindow(parent) {
     // The pages in the order of SettingsTab.
     m_pages = new QStackedWidget;
-    m_pages->addWidget(SettingsForm::scrolled(new GeneralPage(monitor)));
+    auto* general = new GeneralPage(monitor);
+    connect(general, &GeneralPage::historyRequested, this, &SettingsWindow::historyRequested);
+    m_pages->addWidget(SettingsForm::scrolled(general));
     m_pages->addWidget(SettingsForm::scrolled(new DetectionPage(monitor)));
     m_pages->addWidget(
         SettingsForm::scrolled(new PositionsPage(monitor, std::move(onNewPosition))));

@@ -30,6 +30,10 @@ public:
     // The toolbar has no menu to hide or rearrange it.
     QMenu* createPopupMenu() override { return nullptr; }
 
+Q_SIGNALS:
+    // "Ver historial…" on the general page, to open the history window.
+    void historyRequested();
+
 protected:
     // Redraws the toolbar icons when the palette changes between light and dark.
     void changeEvent(QEvent* event) override;
