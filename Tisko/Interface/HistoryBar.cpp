@@ -28,7 +28,7 @@ void HistoryBar::setDay(std::int64_t good, std::int64_t bad, std::int64_t talles
 }
 
 QSize HistoryBar::sizeHint() const {
-    return {fontMetrics().averageCharWidth() * 3 / 2, fontMetrics().height() * 9};
+    return {fontMetrics().averageCharWidth() * 2, fontMetrics().height() * 9};
 }
 
 QSize HistoryBar::minimumSizeHint() const {
