@@ -14,7 +14,6 @@ QColor HistoryBar::colour(Part part) {
 
 HistoryBar::HistoryBar(QWidget* parent)
     : QWidget(parent) {
-    setFocusPolicy(Qt::ClickFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 

@@ -70,10 +70,6 @@ HistoryModel::HistoryModel(const DailyTally& tally, Date now, const Calendar& ca
 
     m_thisWeek = badShare(m_bars, dayCount - 7, dayCount);
     m_weekBefore = badShare(m_bars, dayCount - 14, dayCount - 7);
-    if (!m_thisWeek || !m_weekBefore) {
-        m_thisWeek.reset();
-        m_weekBefore.reset();
-    }
 }
 
 QLocale HistoryModel::textLocale() {

@@ -45,11 +45,12 @@ public:
     const std::vector<Bar>& bars() const { return m_bars; }
     // The tallest bar's height; 0 when no day has checks.
     std::int64_t tallest() const { return m_tallest; }
-    // The week's share of bad checks and the week before's, rounded to whole percents; absent
-    // unless both weeks have checks.
+    // The share of bad checks in the last 7 days and in the 7 before, rounded to whole
+    // percents; absent for a week without checks.
     std::optional<int> thisWeek() const { return m_thisWeek; }
     std::optional<int> weekBefore() const { return m_weekBefore; }
-    // "Esta semana, el 12 % …", or the sentence for too little data.
+    // "Esta semana, el 12 % …" when both weeks have checks, else the sentence for too little
+    // data.
     QString weekSentence() const;
 
     // "mar 1 dic: 84 comprobaciones, 6 demasiado cerca, 3 hundido, 9 avisos".

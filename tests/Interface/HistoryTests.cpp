@@ -8,10 +8,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <map>
@@ -60,11 +62,11 @@ TEST(HistoryModel, barsAndTheWeeksShareOverTalliesGoodAndBad) {
 
     const std::vector<Case> cases = {
         {"nothing counted yet", {}, {}, {}, {}},
-        {"one day", {day(today, 0, 10, 2)}, {{0, {8, 2}}}, {}, {}},
+        {"one day", {day(today, 0, 10, 2)}, {{0, {8, 2}}}, 20, {}},
         {"two weeks",
-         {day(today, -13, 50, 9), day(today, -7, 50, 9), day(today, -6, 40, 4),
+         {day(today, -13, 50, 4), day(today, -7, 50, 14), day(today, -6, 40, 4),
           day(today, 0, 60, 8)},
-         {{13, {41, 9}}, {7, {41, 9}}, {6, {36, 4}}, {0, {52, 8}}},
+         {{13, {46, 4}}, {7, {36, 14}}, {6, {36, 4}}, {0, {52, 8}}},
          12,
          18},
         // The 14th day back is in neither week; older days are not drawn; a second entry of
@@ -86,7 +88,7 @@ TEST(HistoryModel, barsAndTheWeeksShareOverTalliesGoodAndBad) {
          {{10, {0, largest}}, {9, {largest, 0}}, {0, {0, largest}}},
          100,
          50},
-        {"only a week before, none this week", {day(today, -10, 10, 1)}, {{10, {9, 1}}}, {}, {}},
+        {"only a week before, none this week", {day(today, -10, 10, 1)}, {{10, {9, 1}}}, {}, 10},
         {"ten years up to yesterday", tenYears, tenYearBars, 30, 30},
     };
     for (const Case& c : cases) {
@@ -156,6 +158,8 @@ TEST(HistoryWindow, theKeyboardWalksTheDaysAndEachIsReadAloud) {
     EXPECT_TRUE(readAloud(window).startsWith(QStringLiteral("lun 2 nov: 3 comprobaciones")));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // the first day stays
     EXPECT_EQ(QApplication::focusWidget(), window.bars().front());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), window.bars()[1]);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // and the last
     EXPECT_EQ(readAloud(window), todays);
@@ -173,22 +177,66 @@ TEST(HistoryWindow, theKeyboardWalksTheDaysAndEachIsReadAloud) {
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST(HistoryWindow, aCheckWhileOpenRaisesTodaysBar) {
+bool showsText(QWidget& window, const QString& text) {
+    const auto labels = window.findChildren<QLabel*>();
+    return std::any_of(labels.begin(), labels.end(),
+                       [&](const QLabel* label) { return label->text() == text; });
+}
+
+TEST(HistoryWindow, opensOnTheTallyAndFollowsEachCheck) {
     MonitorHarness h;
     h.monitor().start();
     h.monitor().saveCalibration(position("Mesa"));
+    auto check = [&h](const HeadMeasurement& face) {
+        h.monitor().look(Monitor::Trigger::manual);
+        h.finishLook(faceResult(face));
+    };
+    check(closeFace());
     HistoryWindow window(h.monitor());
-    const HistoryBar* todays = window.bars().back();
-    EXPECT_EQ(todays->good() + todays->bad(), 0);
+    EXPECT_EQ(window.bars().back()->bad(), 1);
+    EXPECT_TRUE(showsText(window, QStringLiteral("Todavía no hay una semana de datos.")));
 
-    h.monitor().look(Monitor::Trigger::manual);
-    h.finishLook(faceResult(closeFace()));
-    h.monitor().look(Monitor::Trigger::manual);
-    h.finishLook(faceResult(fineFace()));
-    EXPECT_EQ(todays->good(), 1);
-    EXPECT_EQ(todays->bad(), 1);
-    EXPECT_TRUE(todays->accessibleName().startsWith(QStringLiteral("lun 2 mar: 2 comprobaciones")))
-        << todays->accessibleName().toStdString();
+    // A week later, with the window still open.
+    h.clock().set(h.clock().now() + days{7});
+    check(fineFace());
+    EXPECT_EQ(window.bars().back()->good(), 1);
+    EXPECT_EQ(window.bars().back()->bad(), 0);
+    EXPECT_EQ(window.bars()[HistoryModel::dayCount - 8]->bad(), 1);
+    EXPECT_TRUE(window.dayShown().startsWith(QStringLiteral("lun 9 mar: 1 comprobación")))
+        << window.dayShown().toStdString();
+    EXPECT_TRUE(showsText(window, QStringLiteral("Esta semana, el 0 % de las comprobaciones te "
+                                                 "vieron mal (la anterior, el 100 %).")));
+}
+
+// The rows of `bar`'s middle column painted in each of the two colours.
+std::pair<int, int> paintedRows(HistoryBar& bar) {
+    const QImage picture = bar.grab().toImage();
+    int good = 0;
+    int bad = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        const QRgb pixel = picture.pixel(picture.width() / 2, y) | 0xff000000u;
+        good += pixel == HistoryBar::colour(HistoryBar::Part::good).rgb();
+        bad += pixel == HistoryBar::colour(HistoryBar::Part::bad).rgb();
+    }
+    return {good, bad};
+}
+
+TEST(HistoryBar, drawsTheDayInProportionToTheTallest) {
+    // About 100 rows to draw in: some rows go to the margins.
+    struct Case {
+        std::int64_t good, bad, tallest;
+        int goodRows, badRows;
+    };
+    for (const Case& c : {Case{3, 1, 4, 75, 25}, Case{1, 1, 4, 25, 25}, Case{0, 0, 4, 0, 0},
+                          Case{1, 0, 100000, 2, 0}, Case{0, largest, largest, 0, 100}}) {
+        SCOPED_TRACE(testing::Message() << c.good << "+" << c.bad << " of " << c.tallest);
+        HistoryBar bar;
+        bar.setFixedSize(12, 102);
+        bar.setDay(c.good, c.bad, c.tallest, QString());
+        const auto [good, bad] = paintedRows(bar);
+        EXPECT_NEAR(good, c.goodRows, 1);
+        EXPECT_NEAR(bad, c.badRows, 1);
+    }
 }
 
 } // namespace
