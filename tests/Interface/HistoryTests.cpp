@@ -161,6 +161,7 @@ TEST(HistoryWindow, theKeyboardWalksTheDaysAndEachIsReadAloud) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
     EXPECT_EQ(QApplication::focusWidget(), window.bars()[1]);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    EXPECT_EQ(QApplication::focusWidget(), window.bars().back());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // and the last
     EXPECT_EQ(readAloud(window), todays);
 
