@@ -41,7 +41,7 @@ DailyTally::Day day(Date today, int offset, std::int64_t checks, std::int64_t ba
     return entry;
 }
 
-TEST(HistoryModel, barsAndTheWeeksShareOverTalliesGoodAndBad) {
+TEST(HistoryModel, barsAndTheWeeksOverTalliesGoodAndBad) {
     const Date today = monday();
     struct Good {
         std::int64_t good, bad;
@@ -111,9 +111,8 @@ TEST(HistoryModel, barsAndTheWeeksShareOverTalliesGoodAndBad) {
         EXPECT_EQ(history.thisWeek(), c.thisWeek);
         EXPECT_EQ(history.weekBefore(), c.weekBefore);
     }
-}
 
-TEST(HistoryModel, theWeeksInWords) {
+    // The two weeks in words.
     DailyTally tally;
     tally.days = {day(monday(), -10, 50, 9), day(monday(), -3, 25, 3)};
     EXPECT_EQ(HistoryModel(tally, monday(), fixedOffsetCalendar(0)).weekSentence(),
