@@ -10,6 +10,7 @@
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationView.h"
+#include "Tisko/Interface/HistoryWindow.h"
 #include "Tisko/Interface/SettingsWindow.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
@@ -67,6 +68,7 @@ AppDelegate::~AppDelegate() {
     delete m_settingsWindow.data();
     delete m_calibrationWindow.data();
     delete m_updateWindow.data();
+    delete m_historyWindow.data();
     delete m_panelWindow.data();
     m_panel.reset();
     m_label.reset();
@@ -209,6 +211,7 @@ void AppDelegate::startInterface() {
     m_label = std::make_unique<MenuBarLabel>(*m_monitor);
     wireCommonActions(m_label.get());
     connect(m_label.get(), &MenuBarLabel::panelRequested, this, &AppDelegate::openPanel);
+    connect(m_label.get(), &MenuBarLabel::historyRequested, this, &AppDelegate::showHistory);
     connect(m_appearance.get(), &Appearance::schemeChanged, m_label.get(), &MenuBarLabel::refresh);
     bool waited = false;
     const int waitMs = qEnvironmentVariableIntValue("TISKO_TRAY_WAIT_MS", &waited);
@@ -254,9 +257,24 @@ void AppDelegate::showSettings() {
     }
     auto* window = new SettingsWindow(*m_monitor, m_platform.services(), m_settingsTabs);
     connect(window, &SettingsWindow::newPositionRequested, this, [this] { showCalibration(); });
+    connect(window, &SettingsWindow::historyRequested, this, &AppDelegate::showHistory);
     m_settingsWindow = window;
     centre(window);
     watchWindow(window);
+}
+
+void AppDelegate::showHistory() {
+    if (m_historyWindow) {
+        bringForward(m_historyWindow);
+        return;
+    }
+    auto* window = new HistoryWindow(*m_monitor);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_historyWindow = window;
+    centre(window);
+    window->show();
+    // Raised on the next turn, once the window manager knows it.
+    QTimer::singleShot(0, window, [this, window] { bringForward(window); });
 }
 
 void AppDelegate::showCalibration(const std::optional<QString>& name) {

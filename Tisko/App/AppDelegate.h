@@ -55,6 +55,8 @@ public:
     // Opens the recording window for a new position, or to record `name` again; brings an
     // open one forward instead (whatever name is asked for).
     void showCalibration(const std::optional<QString>& name = std::nullopt);
+    // Opens the history window, or brings the open one forward.
+    void showHistory();
     // Forgets a closing window; the recording window's camera stops first.
     void windowWillClose(QObject* window);
 
@@ -65,6 +67,7 @@ public:
     MenuBarPanel* panel() const { return m_panel.get(); }
     QWidget* settingsWindow() const { return m_settingsWindow; }
     QWidget* calibrationWindow() const { return m_calibrationWindow; }
+    QWidget* historyWindow() const { return m_historyWindow; }
     MenuBarPanel* panelWindow() const { return m_panelWindow; }
     // The update window while it is open (for tests).
     UpdateWindow* updateWindow() const;
@@ -101,6 +104,7 @@ private:
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_calibrationWindow;
     QPointer<QWidget> m_updateWindow;
+    QPointer<QWidget> m_historyWindow;
     QPointer<MenuBarPanel> m_panelWindow;
     // When the popup panel last closed.
     QElapsedTimer m_panelClosed;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Tisko/Debug/DebugTools.h"
+#include "Tisko/Debug/SampleHistory.h"
 
 #include "Tisko/Monitor/Monitor.h"
 #include "Tisko/Camera/CameraLook.h"
@@ -11,6 +12,7 @@
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/CalibrationView.h"
+#include "Tisko/Interface/HistoryWindow.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/SettingsTabs.h"
@@ -276,6 +278,7 @@ QStringList DebugTools::pictureNames() {
                          .arg(QLatin1String(tab), QLatin1String(suffix));
         names << QStringLiteral("panel-aviso-%1.png").arg(QLatin1String(suffix));
         names << QStringLiteral("posicion-%1.png").arg(QLatin1String(suffix));
+        names << QStringLiteral("historial-%1.png").arg(QLatin1String(suffix));
     }
     for (const IconState& state : iconStates)
         names << QStringLiteral("icono-%1.png").arg(QLatin1String(state.name));
@@ -324,6 +327,12 @@ void DebugTools::renderWindows(Monitor& monitor, const QString& folder,
             CalibrationView view(model, true);
             picture(view, {},
                     out.filePath(QStringLiteral("posicion-") + suffix + QStringLiteral(".png")));
+        }
+        {
+            HistoryWindow history(HistoryModel(SampleHistory::month(), SampleHistory::today(),
+                                               fixedOffsetCalendar(0)));
+            picture(history, {},
+                    out.filePath(QStringLiteral("historial-") + suffix + QStringLiteral(".png")));
         }
     }
     for (const IconState& state : iconStates)

@@ -43,7 +43,8 @@ public:
 
     // Pictures of the windows for `monitor`, in light and dark, written as PNG files into
     // `folder` (created when missing): the panel, each settings page, the panel with the
-    // hint, the recording window with the camera off, and the tray icon in each of its states.
+    // hint, the recording window with the camera off, the history of a sample month, and the
+    // tray icon in each of its states.
     // Needs a QApplication; meant for QT_QPA_PLATFORM=offscreen.
     static void renderWindows(Monitor& monitor, const QString& folder, std::function<void()> done);
     // The names of the pictures renderWindows writes, in order.

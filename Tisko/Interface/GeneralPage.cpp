@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -45,7 +46,12 @@ GeneralPage::GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* p
     m_today = SettingsForm::secondary(QString());
     countsForm->addRow(tr("Hoy"), m_today);
     auto* exportButton = new QPushButton(tr("Exportar CSV…"));
-    countsForm->addRow(tr("Recuento diario"), exportButton);
+    auto* historyButton = new QPushButton(tr("Ver historial…"));
+    auto* countButtons = new QHBoxLayout;
+    countButtons->addWidget(exportButton);
+    countButtons->addWidget(historyButton);
+    countButtons->addStretch(1);
+    countsForm->addRow(tr("Recuento diario"), countButtons);
 
     // A build or a setting without a feed checks nothing, and offers no button for it.
     const bool hasFeed = m_platform.updates.available();
@@ -71,6 +77,7 @@ GeneralPage::GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* p
     refreshOnSetting(SettingsStore::showsMenuBarIconKey);
     connect(&m_monitor, &Monitor::tallyChanged, this, &GeneralPage::refreshCounts);
     connect(exportButton, &QPushButton::clicked, this, &GeneralPage::exportCounts);
+    connect(historyButton, &QPushButton::clicked, this, &GeneralPage::historyRequested);
     refresh();
 }
 

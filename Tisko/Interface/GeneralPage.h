@@ -20,6 +20,10 @@ class GeneralPage : public SettingsPage {
 public:
     GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* parent = nullptr);
 
+Q_SIGNALS:
+    // "Ver historial…" was pressed.
+    void historyRequested();
+
 protected:
     // Reads the autostart entry and the tray icon's setting.
     void refresh() override;

@@ -328,6 +328,7 @@ std::unique_ptr<QMenu> MenuBarLabel::makeMenu() {
     menu->addAction(tr("Comprobar ahora"), this,
                     [this] { m_monitor.look(Monitor::Trigger::manual); });
     menu->addAction(tr("Ajustes…"), this, &MenuBarLabel::settingsRequested);
+    menu->addAction(tr("Historial…"), this, &MenuBarLabel::historyRequested);
     if (!Updater::shared().feed().isEmpty()) // a build without a feed leaves updates to the system
         menu->addAction(tr("Buscar actualizaciones…"), this, &MenuBarLabel::updateCheckRequested);
     menu->addSeparator();

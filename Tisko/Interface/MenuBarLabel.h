@@ -80,6 +80,8 @@ Q_SIGNALS:
     // A left click on the icon, or "Abrir Tisko" in its menu.
     void panelRequested(QRect iconGeometry);
     void settingsRequested();
+    // "Historial…" in the icon's menu.
+    void historyRequested();
     // "Buscar actualizaciones…" in the icon's menu.
     void updateCheckRequested();
     void quitRequested();

@@ -22,7 +22,9 @@ SettingsWindow::SettingsWindow(Monitor& monitor, PlatformServices platform, Sett
     : QMainWindow(parent) {
     // The pages in the order of SettingsTab.
     m_pages = new QStackedWidget;
-    m_pages->addWidget(SettingsForm::scrolled(new GeneralPage(monitor, platform)));
+    auto* general = new GeneralPage(monitor, platform);
+    connect(general, &GeneralPage::historyRequested, this, &SettingsWindow::historyRequested);
+    m_pages->addWidget(SettingsForm::scrolled(general));
     m_pages->addWidget(SettingsForm::scrolled(new DetectionPage(monitor)));
     auto* positions = new PositionsPage(monitor, platform);
     connect(positions, &PositionsPage::newPositionRequested, this,

@@ -33,6 +33,8 @@ public:
 Q_SIGNALS:
     // "Nueva posición…" on the positions page: the recording window.
     void newPositionRequested();
+    // "Ver historial…" on the general page, to open the history window.
+    void historyRequested();
 
 protected:
     // Redraws the toolbar icons when the palette changes between light and dark.
