@@ -215,8 +215,8 @@ std::pair<int, int> paintedRows(HistoryBar& bar) {
     int bad = 0;
     for (int y = 0; y < picture.height(); ++y) {
         const QRgb pixel = picture.pixel(picture.width() / 2, y) | 0xff000000u;
-        good += pixel == HistoryBar::colour(HistoryBar::Part::good).rgb();
-        bad += pixel == HistoryBar::colour(HistoryBar::Part::bad).rgb();
+        good += pixel == HistoryBar::colour(HistoryBar::Part::good, bar.palette()).rgb();
+        bad += pixel == HistoryBar::colour(HistoryBar::Part::bad, bar.palette()).rgb();
     }
     return {good, bad};
 }
