@@ -142,7 +142,11 @@ TEST(CountersFile, countsAreWholeAndNotNegativeAndEveryKeyIsRequiredOnce) {
 TEST(JsonReaders, refuseHostileDocumentsWithoutCrashing) {
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
     EXPECT_FALSE(Counters::decode(deep));
-    EXPECT_FALSE(Counters::decode("{\"days\":" + deep + "}"));
+    // Deep under a key nobody reads, or inside a name: refused, or read as text.
+    EXPECT_FALSE(Counters::decode("{\"days\":[],\"x\":" + deep + "}"));
+    CalibrationBook book = sampleBook();
+    book.calibrations[0].name = "\\\"" + std::string(40, '[') + std::string(40, '{');
+    EXPECT_EQ(Book::decode(Book::encode(book)), book);
     std::string garbage(largestJsonDocument + 1, ' ');
     garbage.replace(0, 14, R"({"days":[]}   )");
     EXPECT_FALSE(Counters::decode(garbage));
