@@ -82,6 +82,13 @@ TEST(PositionsFile, anyFaultInTheDocumentMakesItUnreadable) {
         edited(good, "\"faceHeight\": 0.25,", ""),
         edited(good, "\"headPitch\": -0.125", "\"headPitch\": -1e400"),
         edited(good, "\"calibrations\"", "\"posiciones\""),
+        // Each kind of member is required: a position without it is damage, not a default.
+        edited(good, "\"createdAt\": \"2025-03-04T09:15:27Z\",", ""),
+        edited(good, "\"id\": \"00000000-0000-4000-8000-0000000000AB\",", ""),
+        edited(good,
+               "\"Sofá\",\n      \"reference\": {\n        \"faceHeight\": 0.375,\n        "
+               "\"faceWidth\": 0.3,\n        \"faceY\": 0.5\n      }",
+               "\"Sofá\""),
         // A key given twice, at any depth: the parser would keep only the last value.
         edited(good, "\"calibrations\": [", "\"calibrations\": [], \"calibrations\": ["),
         edited(good, "\"faceY\": 0.75", "\"faceY\": 0.75, \"faceY\": 0.5"),
