@@ -142,7 +142,7 @@ struct TiskoRun : ::testing::Test {
     QString printed;
 };
 
-TEST_F(TiskoRun, lookWritesItsLinesAndJudgesAgainstThePosition) {
+TEST_F(TiskoRun, lookWritesItsLinesAndJudgesAndACheckCountsWarnsAndSaves) {
     const QString output = home.path() + QStringLiteral("/look.txt");
     ASSERT_EQ(look(output), 0);
     QStringList lines = fileLines(output);
@@ -170,13 +170,38 @@ TEST_F(TiskoRun, lookWritesItsLinesAndJudgesAgainstThePosition) {
     EXPECT_TRUE(verdict.match(lines[6]).hasMatch()) << lines[6].toStdString();
     EXPECT_FALSE(QFile::exists(Log::filePath())) << "a diagnostic look logs nothing";
     EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::tallyFileName)));
-}
 
-TEST_F(TiskoRun, lookIntoAnUnwritablePlaceSaysWhyAndFails) {
-    // No camera: a quick failed look. The ways a write fails are the output writer's tests.
-    const QString output = home.path() + QStringLiteral("/missing/look.txt");
-    EXPECT_EQ(run({QStringLiteral("--look"), output}, QString()), 1);
-    EXPECT_TRUE(errors.contains(output)) << errors.toStdString();
+    // A check looks, counts, warns and saves the counters.
+    ASSERT_EQ(run({QStringLiteral("--check")}), 0);
+    const QStringList logged = loggedLines();
+    const QStringList looks =
+        logged.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
+    ASSERT_EQ(looks.size(), 1) << logged.join(QLatin1Char('\n')).toStdString();
+    // The recording look and this one may reach their timeout with different frames (slow
+    // builds): their medians agree to about a hundredth.
+    static const QRegularExpression tail(
+        QStringLiteral(" · baja -?0\\.00\\d · ([1-6])/\\1 con cara · 512x600$"));
+    EXPECT_TRUE(tail.match(looks[0]).hasMatch()) << looks[0].toStdString();
+    EXPECT_EQ(logged.filter(QStringLiteral("Aviso enviado")).size(), 1);
+
+    const std::optional<DailyTally> tally = JsonCodec<DailyTally>::decode(
+        readFile(Storage::filePath(Storage::tallyFileName)).toStdString());
+    ASSERT_TRUE(tally.has_value() && tally->days.size() == 1);
+    DailyTally::Day expected(tally->days[0].date);
+    expected.checks = expected.badChecks = expected.tooClose = 1;
+    EXPECT_EQ(tally->days[0], expected);
+
+    if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
+        return; // dunst runs only in the headless desktop
+    // Closed notifications go to dunst's history, where their text can be read.
+    QProcess closeAll;
+    closeAll.start(QStringLiteral("dunstctl"), {QStringLiteral("close-all")});
+    ASSERT_TRUE(closeAll.waitForFinished(10000));
+    QProcess history;
+    history.start(QStringLiteral("dunstctl"), {QStringLiteral("history")});
+    ASSERT_TRUE(history.waitForFinished(10000));
+    EXPECT_TRUE(QString::fromUtf8(history.readAllStandardOutput())
+                    .contains(QStringLiteral("Estás muy cerca de la pantalla")));
 }
 
 TEST_F(TiskoRun, holdWritesATickPerSecondOrNoCamera) {
@@ -199,41 +224,6 @@ TEST_F(TiskoRun, holdWritesATickPerSecondOrNoCamera) {
         return; // this machine has a real camera
     ASSERT_EQ(run({QStringLiteral("--hold"), QStringLiteral("1"), output}, QString()), 0);
     EXPECT_EQ(fileLines(output), QStringList{QStringLiteral("no camera")});
-}
-
-TEST_F(TiskoRun, checkLooksCountsWarnsAndSavesTheCounters) {
-    ASSERT_NO_FATAL_FAILURE(recordPosition(1.25));
-
-    ASSERT_EQ(run({QStringLiteral("--check")}), 0);
-    const QStringList lines = loggedLines();
-    const QStringList looks =
-        lines.filter(QStringLiteral("Mirada (a mano) · Mesa · Demasiado cerca · cerca 1.2"));
-    ASSERT_EQ(looks.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
-    // The recording look and this one may reach their timeout with different frames (slow
-    // builds): their medians agree to about a hundredth.
-    static const QRegularExpression tail(
-        QStringLiteral(" · baja -?0\\.00\\d · ([1-6])/\\1 con cara · 512x600$"));
-    EXPECT_TRUE(tail.match(looks[0]).hasMatch()) << looks[0].toStdString();
-    EXPECT_EQ(lines.filter(QStringLiteral("Aviso enviado")).size(), 1);
-
-    const std::optional<DailyTally> tally = JsonCodec<DailyTally>::decode(
-        readFile(Storage::filePath(Storage::tallyFileName)).toStdString());
-    ASSERT_TRUE(tally.has_value() && tally->days.size() == 1);
-    DailyTally::Day expected(tally->days[0].date);
-    expected.checks = expected.badChecks = expected.tooClose = 1;
-    EXPECT_EQ(tally->days[0], expected);
-
-    if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
-        return; // dunst runs only in the headless desktop
-    // Closed notifications go to dunst's history, where their text can be read.
-    QProcess closeAll;
-    closeAll.start(QStringLiteral("dunstctl"), {QStringLiteral("close-all")});
-    ASSERT_TRUE(closeAll.waitForFinished(10000));
-    QProcess history;
-    history.start(QStringLiteral("dunstctl"), {QStringLiteral("history")});
-    ASSERT_TRUE(history.waitForFinished(10000));
-    EXPECT_TRUE(QString::fromUtf8(history.readAllStandardOutput())
-                    .contains(QStringLiteral("Estás muy cerca de la pantalla")));
 }
 
 TEST_F(TiskoRun, aSecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock) {
@@ -284,30 +274,6 @@ TEST_F(TiskoRun, aSecondLaunchHandsItsCheckToTheRunningOneAndACrashLeavesNoLock)
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Mirada (a mano) · Mesa · Bien")).size(), 2);
 }
 
-TEST_F(TiskoRun, showSettingsOpensThatPageAndNoRecordingWindow) {
-    if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
-        GTEST_SKIP() << "needs the headless desktop";
-    QProcess tisko;
-    start(tisko, {QStringLiteral("--show-settings"), QStringLiteral("detection")});
-    ASSERT_TRUE(waitForWindows(QStringLiteral("Ajustes de Tisko"), 1));
-    // The window takes its page's height (600 below the toolbar) on the turn after it is shown.
-    const auto height600 = [&] {
-        QProcess geometry;
-        geometry.start(QStringLiteral("xdotool"),
-                       {QStringLiteral("getwindowgeometry"),
-                        windowsNamed(QStringLiteral("Ajustes de Tisko")).value(0)});
-        geometry.waitForFinished(10000);
-        static const QRegularExpression size(QStringLiteral("Geometry: 660x(\\d+)"));
-        const int height =
-            size.match(QString::fromUtf8(geometry.readAllStandardOutput())).captured(1).toInt();
-        return height > 600 && height < 700;
-    };
-    EXPECT_TRUE(waitUntil(height600, 10s));
-    // No position is saved, yet the recording window stays shut.
-    EXPECT_TRUE(windowsNamed(QStringLiteral("Nueva posición")).isEmpty());
-    endProcess(tisko);
-}
-
 TEST_F(TiskoRun, helpAndVersionAnswerWithoutStartingAndUnknownArgumentsAreNamed) {
     for (const char* help : {"--help", "-h"}) {
         ASSERT_EQ(run({QStringLiteral("--check"), QString::fromUtf8(help)}), 0) << help;
@@ -322,12 +288,14 @@ TEST_F(TiskoRun, helpAndVersionAnswerWithoutStartingAndUnknownArgumentsAreNamed)
         EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/Tisko"))) << folder.toStdString();
     EXPECT_FALSE(QFileInfo::exists(home.configHome() + QStringLiteral("/autostart")));
 
-    // Qt's own switches are Qt's; each other stray argument gets its line, and the run goes on.
-    const QString lookFile = home.path() + QStringLiteral("/look.txt");
+    // Qt's own switches are Qt's; each other stray argument gets its line, and the run goes on:
+    // here a look without a camera into a folder that is not there, which says why it failed.
+    const QString lookFile = home.path() + QStringLiteral("/missing/look.txt");
     EXPECT_EQ(run({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--x"),
                    QStringLiteral("--look"), lookFile, QStringLiteral("--x")},
                   QString()),
-              0);
+              1);
+    EXPECT_TRUE(errors.contains(lookFile)) << errors.toStdString();
     EXPECT_EQ(
         errors.count(QStringLiteral("tisko: se ignora «--x»; tisko --help enumera las opciones\n")),
         2)
@@ -335,14 +303,13 @@ TEST_F(TiskoRun, helpAndVersionAnswerWithoutStartingAndUnknownArgumentsAreNamed)
     EXPECT_FALSE(errors.contains(QStringLiteral("offscreen"))) << errors.toStdString();
 }
 
-TEST_F(TiskoRun, showSettingsHandsItsPageToTheRunningOne) {
+TEST_F(TiskoRun, showSettingsOpensThatPageFirstAndThenHandsItsPageToTheRunningOne) {
     if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
         GTEST_SKIP() << "needs the headless desktop";
-    ASSERT_NO_FATAL_FAILURE(recordPosition(1.0));
     QProcess first;
-    start(first, {});
-    ASSERT_TRUE(waitForLog(QStringLiteral("Vigilando: Mesa")));
-    // The window is its page's height below the toolbar.
+    start(first, {QStringLiteral("--show-settings"), QStringLiteral("detection")});
+    ASSERT_TRUE(waitForWindows(QStringLiteral("Ajustes de Tisko"), 1, 15s, first.processId()));
+    // The window takes its page's height below the toolbar on the turn after it is shown.
     const auto sized = [&](int page) {
         return waitUntil(
             [&] {
@@ -360,11 +327,14 @@ TEST_F(TiskoRun, showSettingsHandsItsPageToTheRunningOne) {
             },
             15s);
     };
-    // Each page has its own height; a page nobody knows is the first.
-    EXPECT_EQ(run({QStringLiteral("--show-settings"), QStringLiteral("detection")}), 0);
     EXPECT_TRUE(sized(600));
+    // No position is saved, yet the recording window stays shut.
+    EXPECT_TRUE(windowsNamed(QStringLiteral("Nueva posición"), first.processId()).isEmpty());
+    // A page nobody knows is the first.
     EXPECT_EQ(run({QStringLiteral("--show-settings"), QStringLiteral("nonsense")}), 0);
     EXPECT_TRUE(sized(400));
+    EXPECT_EQ(run({QStringLiteral("--show-settings"), QStringLiteral("detection")}), 0);
+    EXPECT_TRUE(sized(600));
     EXPECT_EQ(loggedLines().filter(QStringLiteral("Tisko arranca")).size(), 1);
     endProcess(first);
 }

@@ -82,6 +82,13 @@ TEST(PositionsFile, anyFaultInTheDocumentMakesItUnreadable) {
         edited(good, "\"faceHeight\": 0.25,", ""),
         edited(good, "\"headPitch\": -0.125", "\"headPitch\": -1e400"),
         edited(good, "\"calibrations\"", "\"posiciones\""),
+        // Each kind of member is required: a position without it is damage, not a default.
+        edited(good, "\"createdAt\": \"2025-03-04T09:15:27Z\",", ""),
+        edited(good, "\"id\": \"00000000-0000-4000-8000-0000000000AB\",", ""),
+        edited(good,
+               "\"Sofá\",\n      \"reference\": {\n        \"faceHeight\": 0.375,\n        "
+               "\"faceWidth\": 0.3,\n        \"faceY\": 0.5\n      }",
+               "\"Sofá\""),
         // A key given twice, at any depth: the parser would keep only the last value.
         edited(good, "\"calibrations\": [", "\"calibrations\": [], \"calibrations\": ["),
         edited(good, "\"faceY\": 0.75", "\"faceY\": 0.75, \"faceY\": 0.5"),
@@ -124,7 +131,7 @@ TEST(CountersFile, isWrittenCompactlyOneDayPerLineAndReadsBack) {
 TEST(CountersFile, countsAreWholeAndNotNegativeAndEveryKeyIsRequiredOnce) {
     auto day = [](const std::string& checks) {
         return R"({"days":[{"badChecks":1,"checks":)" + checks +
-               R"(,"date":"2025-03-04","slouching":0,"tooClose":0}]})";
+               R"(,"date":"2019-09-30","slouching":0,"tooClose":0}]})";
     };
     EXPECT_EQ(Counters::decode(day("3"))->days.at(0).checks, 3);
     EXPECT_EQ(Counters::decode(day("3.0"))->days.at(0).checks, 3);
@@ -142,7 +149,11 @@ TEST(CountersFile, countsAreWholeAndNotNegativeAndEveryKeyIsRequiredOnce) {
 TEST(JsonReaders, refuseHostileDocumentsWithoutCrashing) {
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
     EXPECT_FALSE(Counters::decode(deep));
-    EXPECT_FALSE(Counters::decode("{\"days\":" + deep + "}"));
+    // Deep under a key nobody reads, or inside a name: refused, or read as text.
+    EXPECT_FALSE(Counters::decode("{\"days\":[],\"x\":" + deep + "}"));
+    CalibrationBook book = sampleBook();
+    book.calibrations[0].name = "\\\"" + std::string(40, '[') + std::string(40, '{');
+    EXPECT_EQ(Book::decode(Book::encode(book)), book);
     std::string garbage(largestJsonDocument + 1, ' ');
     garbage.replace(0, 14, R"({"days":[]}   )");
     EXPECT_FALSE(Counters::decode(garbage));

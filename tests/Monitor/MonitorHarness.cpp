@@ -62,6 +62,18 @@ Date MonitorHarness::defaultStart() {
     return *parseIso8601("2026-03-02T10:00:00Z");
 }
 
+void MonitorHarness::startWatching(const Calibration& calibration) {
+    m_monitor->start();
+    m_monitor->saveCalibration(calibration);
+    newLogLines();
+}
+
+QStringList MonitorHarness::check(const LookResult& result, Monitor::Trigger trigger) {
+    m_monitor->look(trigger);
+    finishLook(result);
+    return newLogLines();
+}
+
 void MonitorHarness::finishLook(const LookResult& result) {
     if (m_camera->pending.empty())
         throw std::logic_error("no look is waiting for a result");

@@ -94,10 +94,8 @@ public:
     FakeMotion& motion() { return *m_motion; }
     SessionEvents& events() { return *m_events; }
 
-    // The Monitor's bookkeeping behind the gates and the warnings.
+    // The Monitor's bookkeeping behind the warnings and the head tracker.
     const AlertPolicy& policy() const { return m_monitor->m_policy; }
-    const AbsenceGate& absence() const { return m_monitor->m_absence; }
-    const EmptyLookBackOff& backOff() const { return m_monitor->m_backOff; }
     std::optional<double> goodPitch() const { return m_monitor->m_goodPitch; }
     // The clock's period in seconds since the last scheduleClock(), cut to what a timer
     // keeps; 0 before it.
@@ -108,8 +106,14 @@ public:
     // The verdicts handed to the notifier.
     std::vector<PostureVerdict> notified;
 
+    // Starts the Monitor with `calibration` as its one position, and drops the lines logged.
+    void startWatching(const Calibration& calibration);
     // Finishes the oldest look with `result`, as the camera would on the main thread.
     void finishLook(const LookResult& result);
+    // Asks for a look (one the clock started is answered instead) and answers it with
+    // `result`; the lines logged meanwhile.
+    QStringList check(const LookResult& result,
+                      Monitor::Trigger trigger = Monitor::Trigger::manual);
 
     // The messages logged since the last call, without stamp and level.
     QStringList newLogLines();

@@ -16,8 +16,6 @@
 namespace tisko::test {
 namespace {
 
-using Trigger = Monitor::Trigger;
-
 CalibrationBook savedBook(const MonitorHarness& h) {
     return JsonCodec<CalibrationBook>::decode(h.dataFile(Storage::positionsFileName).toStdString())
         .value_or(CalibrationBook{});
@@ -25,49 +23,41 @@ CalibrationBook savedBook(const MonitorHarness& h) {
 
 // Enough slouched looks to make the active position suspect.
 void makeSuspect(MonitorHarness& h) {
-    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i) {
-        h.monitor().look(Trigger::manual);
-        h.finishLook(faceResult(slouchedFace()));
-    }
-    h.newLogLines();
+    for (int i = 0; i < ReferenceCheck::defaultWindow; ++i)
+        h.check(faceResult(slouchedFace()));
 }
 
-// A started Monitor with "Mesa" (pitch 0.1) and "Sofá" (pitch 0.3, active and suspect).
-struct TwoPositions : MonitorHarness {
-    TwoPositions() {
-        monitor().start();
-        monitor().saveCalibration(position("Mesa", 0.1));
-        monitor().saveCalibration(position("Sofá", 0.3));
-        makeSuspect(*this);
-    }
-};
-
-TEST(MonitorStart, damagedFilesStartEmptyAndAreKeptAside) {
+TEST(MonitorStart, loadsThePositionsChoosesByDisplaysAndKeepsDamagedFilesAside) {
     MonitorHarness h;
+    CalibrationBook book;
+    book.save(position("Oficina", std::nullopt, "displays:B"));
+    book.save(position("Casa", std::nullopt, "displays:A"));
+    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
+    h.displayKey = QStringLiteral("displays:B");
+    h.monitor().start();
+    EXPECT_EQ(h.monitor().book().calibrations, book.calibrations);
+    EXPECT_EQ(h.monitor().book().active()->name, "Oficina");
+    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::watching);
+    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Oficina · cada 180 s")));
+
+    MonitorHarness damaged;
     ASSERT_TRUE(Storage::write(Storage::positionsFileName, "{\"calibrations\": [1, 2"));
     ASSERT_TRUE(Storage::write(Storage::tallyFileName, "not json"));
-    h.monitor().start();
-    EXPECT_TRUE(h.monitor().book().calibrations.empty());
-    EXPECT_TRUE(h.monitor().tally().days.empty());
-    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::needsCalibration);
-    const QStringList aside = QDir(Storage::folder()).entryList({QStringLiteral("*.damaged-*")});
-    EXPECT_EQ(aside.size(), 2);
+    damaged.monitor().start();
+    EXPECT_TRUE(damaged.monitor().book().calibrations.empty());
+    EXPECT_TRUE(damaged.monitor().tally().days.empty());
+    EXPECT_EQ(damaged.monitor().state().kind(), Monitor::State::Kind::needsCalibration);
+    EXPECT_EQ(QDir(Storage::folder()).entryList({QStringLiteral("*.damaged-*")}).size(), 2);
 }
 
 TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
     MonitorHarness h;
     Monitor& m = h.monitor();
-    m.start();
-    h.newLogLines();
-    m.saveCalibration(position("Oficina", 0.1));
-    EXPECT_EQ(h.newLogLines(),
-              QStringList{QStringLiteral("Posición guardada: Oficina · cara 0.300 · ojos 0.120")});
+    h.startWatching(position("Oficina", 0.1));
     EXPECT_EQ(savedBook(h), m.book());
     EXPECT_EQ(m.state().kind(), Monitor::State::Kind::watching);
     const Uuid id = m.book().calibrations.front().id;
-
-    m.look(Trigger::manual);
-    h.finishLook(faceResult(closeFace()));
+    h.check(faceResult(closeFace()));
     ASSERT_EQ(h.policy().streak, 1);
 
     Calibration again = position("OFICINÁ", std::nullopt);
@@ -84,9 +74,12 @@ TEST(Positions, savingWritesTheFileAndASameNamedPositionReplacesKeepingItsId) {
               QStringLiteral("Posición guardada: OFICINÁ · cara 0.300 · ojos 0.000"));
 }
 
-TEST(Positions, selectMakesActiveResetsTheHintAndTakesThePitch) {
-    TwoPositions h;
+TEST(Positions, selectRenameAndRemoveKeepTheFileTheHintAndTheGoodPitchRight) {
+    MonitorHarness h;
     Monitor& m = h.monitor();
+    h.startWatching(position("Mesa", 0.1));
+    m.saveCalibration(position("Sofá", 0.3));
+    makeSuspect(h);
     const Uuid mesa = m.book().calibrations[0].id;
     ASSERT_TRUE(m.referenceSuspect().has_value());
     const int streak = int(h.policy().streak);
@@ -98,43 +91,35 @@ TEST(Positions, selectMakesActiveResetsTheHintAndTakesThePitch) {
     EXPECT_EQ(h.policy().streak, streak) << "choosing does not touch the warnings";
     EXPECT_EQ(savedBook(h).activeID, mesa);
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
-
     // An id nobody has is stored; the first position stands in for it.
     m.select(Uuid::random());
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Posición en uso: Mesa")});
-}
 
-TEST(Positions, removingTheActiveOneActivatesTheFirstDropsItsHintAndKeepsTheGoodPitch) {
-    TwoPositions h;
-    Monitor& m = h.monitor();
-    ASSERT_TRUE(m.referenceSuspect().has_value());
-    m.remove(m.book().active()->id);
-    EXPECT_EQ(m.book().active()->name, "Mesa");
-    EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about Sofá";
-    EXPECT_EQ(h.goodPitch(), 0.3);
-    EXPECT_TRUE(h.newLogLines().isEmpty());
-    EXPECT_EQ(savedBook(h), m.book());
-    m.remove(m.book().active()->id);
-    EXPECT_EQ(m.state().kind(), Monitor::State::Kind::needsCalibration);
-    EXPECT_TRUE(savedBook(h).calibrations.empty());
-    m.dismissReferenceSuspect();
-    EXPECT_TRUE(h.newLogLines().isEmpty()) << "no position, no hint to dismiss";
-}
-
-TEST(Positions, renameTrimsAndIgnoresBlankNamesAndUnknownIds) {
-    TwoPositions h;
-    Monitor& m = h.monitor();
-    const Uuid mesa = m.book().calibrations[0].id;
+    // Names are trimmed, and another position may bear the same; a blank name or an unknown
+    // id writes nothing.
     m.rename(mesa, QStringLiteral("  \tSofá \n"));
-    EXPECT_EQ(m.book().calibrations[0].name, "Sofá") << "another position may bear the name";
+    EXPECT_EQ(m.book().calibrations[0].name, "Sofá");
     EXPECT_EQ(savedBook(h), m.book());
-    EXPECT_TRUE(h.newLogLines().isEmpty());
-
     QFile::remove(Storage::filePath(Storage::positionsFileName));
     m.rename(mesa, QStringLiteral(" \n\t "));
     m.rename(Uuid::random(), QStringLiteral("Nueva"));
     EXPECT_EQ(m.book().calibrations[0].name, "Sofá");
-    EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::positionsFileName))) << "nothing written";
+    EXPECT_FALSE(QFile::exists(Storage::filePath(Storage::positionsFileName)));
+
+    // Removing the active one makes the first active and drops the hint about the removed.
+    m.select(m.book().calibrations[1].id);
+    makeSuspect(h);
+    m.remove(m.book().active()->id);
+    EXPECT_EQ(m.book().active()->id, mesa);
+    EXPECT_FALSE(m.referenceSuspect().has_value());
+    EXPECT_EQ(h.goodPitch(), 0.3) << "kept from the removed one";
+    EXPECT_TRUE(h.newLogLines().isEmpty());
+    EXPECT_EQ(savedBook(h), m.book());
+    m.remove(mesa);
+    EXPECT_EQ(m.state().kind(), Monitor::State::Kind::needsCalibration);
+    EXPECT_TRUE(savedBook(h).calibrations.empty());
+    m.dismissReferenceSuspect();
+    EXPECT_TRUE(h.newLogLines().isEmpty()) << "no position, no hint to dismiss";
 }
 
 TEST(Positions, displaysChooseTheNewestPositionRecordedWithThem) {
@@ -168,20 +153,6 @@ TEST(Positions, displaysChooseTheNewestPositionRecordedWithThem) {
     Q_EMIT h.events().displaysChanged();
     EXPECT_EQ(m.book().active()->name, "Casa vieja");
     EXPECT_TRUE(h.newLogLines().isEmpty());
-}
-
-TEST(MonitorStart, loadsThePositionsChoosesByDisplaysAndNamesTheChoice) {
-    MonitorHarness h;
-    CalibrationBook book;
-    book.save(position("Oficina", std::nullopt, "displays:B"));
-    book.save(position("Casa", std::nullopt, "displays:A"));
-    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
-    h.displayKey = QStringLiteral("displays:B");
-    h.monitor().start();
-    EXPECT_EQ(h.monitor().book().calibrations, book.calibrations);
-    EXPECT_EQ(h.monitor().book().active()->name, "Oficina");
-    EXPECT_EQ(h.monitor().state().kind(), Monitor::State::Kind::watching);
-    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Oficina · cada 180 s")));
 }
 
 } // namespace

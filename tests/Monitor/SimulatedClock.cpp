@@ -3,8 +3,6 @@
 
 #include "SimulatedClock.h"
 
-#include <algorithm>
-
 namespace tisko::test {
 
 class SimulatedClock::Timer final : public RepeatingTimer {
@@ -78,20 +76,6 @@ void SimulatedClock::advance(double seconds) {
             action();
     }
     m_now = target;
-}
-
-int SimulatedClock::runningTimers() const {
-    return int(
-        std::count_if(m_timers.begin(), m_timers.end(), [](Timer* t) { return t->m_running; }));
-}
-
-double SimulatedClock::nextInterval() const {
-    const Timer* next = nullptr;
-    for (const Timer* timer : m_timers) {
-        if (timer->m_running && (!next || timer->m_due < next->m_due))
-            next = timer;
-    }
-    return next ? next->m_interval : 0;
 }
 
 } // namespace tisko::test

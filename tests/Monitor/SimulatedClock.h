@@ -27,10 +27,6 @@ public:
     void advance(double seconds);
     // Sets the time without firing anything (a clock set back or forward by hand).
     void set(Date date) { m_now = date; }
-    // Timers that are running.
-    int runningTimers() const;
-    // The interval of the running timer that is due first; 0 when none runs.
-    double nextInterval() const;
 
 private:
     class Timer;
