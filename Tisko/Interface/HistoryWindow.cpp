@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Tisko/Interface/HistoryWindow.h"
 
 #include "Tisko/Interface/HistoryBar.h"

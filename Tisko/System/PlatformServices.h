@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "Tisko/System/CameraList.h"

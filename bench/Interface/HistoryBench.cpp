@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The history window with ten years of counts: the Monitor reads the counters file, and the
 // window is built from its tally, shown and painted. Run inside tests/harness/run-headless for
 // a real X server, or with QT_QPA_PLATFORM=offscreen.

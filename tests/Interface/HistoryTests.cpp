@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The history window: the bars and the week's share from tallies good and bad, the walk over
 // the days by keyboard with what a screen reader is told, and the live update.
 #include "MonitorHarness.h"
