@@ -48,6 +48,8 @@ GeneralPage::GeneralPage(Monitor& monitor, PlatformServices platform, QWidget* p
     auto* exportButton = new QPushButton(tr("Exportar CSV…"));
     auto* historyButton = new QPushButton(tr("Ver historial…"));
     auto* countButtons = new QHBoxLayout;
+    // A form's nested row gets no spacing of its own: keep the two buttons apart.
+    countButtons->setSpacing(exportButton->fontMetrics().averageCharWidth());
     countButtons->addWidget(exportButton);
     countButtons->addWidget(historyButton);
     countButtons->addStretch(1);

@@ -6,6 +6,7 @@
 #include "Tisko/Interface/HistoryBar.h"
 #include "Tisko/Monitor/Monitor.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -106,8 +107,15 @@ void HistoryWindow::setHistory(const HistoryModel& history) {
     m_history = history;
     m_sentence->setText(history.weekSentence());
     const std::vector<HistoryModel::Bar>& bars = history.bars();
-    for (std::size_t i = 0; i < bars.size() && i < m_bars.size(); ++i)
+    // Wide enough for the longest day's words on one line (within reason), so that the line
+    // neither wraps nor makes the window jump as the keyboard walks the days.
+    const QFontMetrics metrics = m_day->fontMetrics();
+    int widest = 0;
+    for (std::size_t i = 0; i < bars.size() && i < m_bars.size(); ++i) {
         m_bars[i]->setDay(bars[i].good, bars[i].bad, history.tallest(), bars[i].text);
+        widest = std::max(widest, metrics.horizontalAdvance(bars[i].text));
+    }
+    m_day->setMinimumWidth(std::min(widest, metrics.averageCharWidth() * 90));
     const QLocale locale = HistoryModel::textLocale();
     m_first->setText(locale.toString(bars.front().date, QStringLiteral("d MMM")));
     m_last->setText(locale.toString(bars.back().date, QStringLiteral("d MMM")));
