@@ -13,6 +13,49 @@
 
 namespace tisko::test {
 
+class SimulatedClock::Timer final : public RepeatingTimer {
+public:
+    explicit Timer(SimulatedClock& clock)
+        : m_clock(clock) {}
+    ~Timer() override { stop(); }
+
+    void start(double intervalSeconds, double, std::function<void()> action) override {
+        m_interval = intervalSeconds;
+        m_due = addSeconds(m_clock.m_now, intervalSeconds);
+        m_action = std::move(action);
+        m_clock.m_running = this;
+    }
+    void stop() override {
+        if (m_clock.m_running == this)
+            m_clock.m_running = nullptr;
+    }
+
+    SimulatedClock& m_clock;
+    double m_interval = 0;
+    Date m_due{};
+    std::function<void()> m_action;
+};
+
+Date SimulatedClock::startOfNextDay(Date date) const {
+    return Date(std::chrono::floor<std::chrono::days>(date) + std::chrono::days(1));
+}
+
+std::unique_ptr<RepeatingTimer> SimulatedClock::createTimer() {
+    return std::make_unique<Timer>(*this);
+}
+
+void SimulatedClock::advance(double seconds) {
+    const Date target = addSeconds(m_now, seconds);
+    while (m_running && m_running->m_due <= target) {
+        m_now = m_running->m_due;
+        m_running->m_due = addSeconds(m_now, m_running->m_interval);
+        // The action may stop, replace or destroy this very timer: call a copy.
+        const std::function<void()> action = m_running->m_action;
+        action();
+    }
+    m_now = target;
+}
+
 namespace {
 
 // Makes a T, hands it to the services' `slot` and keeps a pointer for the test.
@@ -26,14 +69,14 @@ T* install(Slot& slot, Arguments&&... arguments) {
 
 } // namespace
 
-MonitorHarness::MonitorHarness(Date start, long offsetSeconds)
+MonitorHarness::MonitorHarness()
     : m_home(QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
                                                                 : QDir::tempPath()) {
     Log::restartForTesting();
     Storage::forgetFolderForTesting();
 
     MonitorServices services;
-    m_clock = install<SimulatedClock>(services.clock, start, offsetSeconds);
+    m_clock = install<SimulatedClock>(services.clock, defaultStart());
     // The real settings file and data folder, in the private home.
     services.store = std::make_unique<SavedMonitorStore>();
     m_camera = install<FakeCamera>(services.cameras);
@@ -45,7 +88,8 @@ MonitorHarness::MonitorHarness(Date start, long offsetSeconds)
     services.look = [cameraRef](const std::optional<QString>& cameraID, int, double,
                                 std::function<void(const LookResult&)> done) {
         ++cameraRef->looksTaken;
-        cameraRef->pending.push_back({cameraID, std::move(done)});
+        cameraRef->lastCameraID = cameraID;
+        cameraRef->pending = std::move(done);
     };
     services.displayKey = [this] { return displayKey; };
     services.notify = [this](const PostureVerdict& verdict) { notified.push_back(verdict); };
@@ -68,18 +112,16 @@ void MonitorHarness::startWatching(const Calibration& calibration) {
     newLogLines();
 }
 
-QStringList MonitorHarness::check(const LookResult& result, Monitor::Trigger trigger) {
-    m_monitor->look(trigger);
+QStringList MonitorHarness::check(const LookResult& result) {
+    m_monitor->look(Monitor::Trigger::manual);
     finishLook(result);
     return newLogLines();
 }
 
 void MonitorHarness::finishLook(const LookResult& result) {
-    if (m_camera->pending.empty())
+    if (!m_camera->pending)
         throw std::logic_error("no look is waiting for a result");
-    FakeCamera::Request request = std::move(m_camera->pending.front());
-    m_camera->pending.pop_front();
-    request.completion(result);
+    std::exchange(m_camera->pending, nullptr)(result);
 }
 
 QStringList MonitorHarness::newLogLines() {
@@ -109,7 +151,6 @@ Calibration position(const std::string& name, std::optional<double> headPitch,
 LookResult nobodyResult() {
     LookResult r;
     r.analysed = 6;
-    r.cameraID = QStringLiteral("file:/camera");
     r.format = QStringLiteral("640x480");
     return r;
 }
@@ -118,12 +159,6 @@ LookResult faceResult(const HeadMeasurement& measurement) {
     LookResult r = nobodyResult();
     r.measurement = measurement;
     r.withFace = 6;
-    return r;
-}
-
-LookResult failedResult() {
-    LookResult r;
-    r.failed = true;
     return r;
 }
 

@@ -3,36 +3,51 @@
 
 #pragma once
 
-#include "SimulatedClock.h"
 #include "TempHome.h"
 
+#include "Tisko/Monitor/Clock.h"
 #include "Tisko/Monitor/Monitor.h"
 
-#include <QString>
 #include <QStringList>
-
-#include <deque>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace tisko::test {
 
+// A clock that moves only when told to, with days in universal time. Its running timer (the
+// Monitor keeps one) fires while advance() walks the time forward, so a test can step through
+// hours of ticks at once.
+class SimulatedClock final : public Clock {
+public:
+    explicit SimulatedClock(Date start)
+        : m_now(start) {}
+
+    Date now() const override { return m_now; }
+    Calendar calendar() const override { return fixedOffsetCalendar(0); }
+    Date startOfNextDay(Date date) const override;
+    std::unique_ptr<RepeatingTimer> createTimer() override;
+
+    // Moves the time forward by `seconds`, firing the timer whenever it falls due on the way.
+    void advance(double seconds);
+    // Sets the time without firing anything (a clock set back or forward by hand).
+    void set(Date date) { m_now = date; }
+
+private:
+    class Timer;
+    friend class Timer;
+
+    Date m_now;
+    Timer* m_running = nullptr;
+};
+
 // The camera as the Monitor sees it: each look waits until the test finishes it.
 struct FakeCamera final : CameraAvailability {
-    struct Request {
-        std::optional<QString> cameraID;
-        std::function<void(const LookResult&)> completion;
-    };
-
     bool permissionDenied() override { return denied; }
     bool hasCamera() override { return present; }
 
     bool denied = false;
     bool present = true;
-    std::deque<Request> pending;
+    std::function<void(const LookResult&)> pending; // the look under way
     int looksTaken = 0;
+    std::optional<QString> lastCameraID;
 };
 
 struct FakeScreen final : ScreenState {
@@ -41,12 +56,10 @@ struct FakeScreen final : ScreenState {
 };
 
 struct FakePresence final : Presence {
-    std::optional<double> secondsSinceLastInput() override { return idleSeconds; }
+    std::optional<double> secondsSinceLastInput() override { return 5.0; }
     bool mainDisplayAsleep() override { return displayAsleep; }
-    bool companionKeepingAwake() override { return companionNudged; }
-    std::optional<double> idleSeconds = 5.0;
+    bool companionKeepingAwake() override { return false; }
     bool displayAsleep = false;
-    bool companionNudged = false;
 };
 
 struct FakeMotion final : MotionSource {
@@ -76,11 +89,10 @@ struct FakeMotion final : MotionSource {
     std::function<void(bool)> onConnection;
 };
 
-// A Monitor in a private home, on a simulated clock, with fakes for every probe.
+// A Monitor in a private home, on a simulated clock from defaultStart(), with fakes for probes.
 class MonitorHarness {
 public:
-    // Local days in a zone `offsetSeconds` ahead of UTC; the clock starts at `start`.
-    explicit MonitorHarness(Date start = defaultStart(), long offsetSeconds = 0);
+    MonitorHarness();
     ~MonitorHarness();
 
     // 2026-03-02 10:00:00 UTC, a Monday.
@@ -94,11 +106,8 @@ public:
     FakeMotion& motion() { return *m_motion; }
     SessionEvents& events() { return *m_events; }
 
-    // The Monitor's bookkeeping behind the warnings and the head tracker.
-    const AlertPolicy& policy() const { return m_monitor->m_policy; }
     std::optional<double> goodPitch() const { return m_monitor->m_goodPitch; }
-    // The clock's period in seconds since the last scheduleClock(), cut to what a timer
-    // keeps; 0 before it.
+    // The clock's period in seconds, cut to what a timer keeps; 0 before the start.
     double clockInterval() const { return m_monitor->m_clockInterval; }
 
     // The display key the probe reports.
@@ -108,12 +117,10 @@ public:
 
     // Starts the Monitor with `calibration` as its one position, and drops the lines logged.
     void startWatching(const Calibration& calibration);
-    // Finishes the oldest look with `result`, as the camera would on the main thread.
+    // Finishes the look under way with `result`, as the camera would on the main thread.
     void finishLook(const LookResult& result);
-    // Asks for a look (one the clock started is answered instead) and answers it with
-    // `result`; the lines logged meanwhile.
-    QStringList check(const LookResult& result,
-                      Monitor::Trigger trigger = Monitor::Trigger::manual);
+    // Asks for a look by hand and answers it with `result`; the lines logged meanwhile.
+    QStringList check(const LookResult& result);
 
     // The messages logged since the last call, without stamp and level.
     QStringList newLogLines();
@@ -121,9 +128,8 @@ public:
     QByteArray dataFile(const QString& name) const;
 
 private:
-    // On /dev/shm where there is one: the data files are saved after every look with an fsync,
-    // which a memory file system makes free, so thousands of looks take seconds.
-    TempHome m_home;
+    TempHome m_home; // on /dev/shm where there is one: the fsync after every look is free there
+
     SimulatedClock* m_clock = nullptr;
     FakeCamera* m_camera = nullptr;
     FakeScreen* m_screen = nullptr;
@@ -143,7 +149,6 @@ Calibration position(const std::string& name, std::optional<double> headPitch = 
 // A look result: a face measured as `measurement` in all six frames, or nobody.
 LookResult faceResult(const HeadMeasurement& measurement);
 LookResult nobodyResult();
-LookResult failedResult();
 // Measurements that judge fine, too close and slouching against position().
 HeadMeasurement fineFace();
 HeadMeasurement closeFace();

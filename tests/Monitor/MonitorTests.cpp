@@ -1,0 +1,254 @@
+// SPDX-FileCopyrightText: 2025-2026 The Tisko developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// What starts a look and what it turns into: the clock, the gates in front of it, pauses, the
+// head tracker, the warnings and the counters; and the positions, saved, chosen, renamed and
+// removed. The rules themselves are the core's; these prove the Monitor follows them.
+#include "MonitorHarness.h"
+
+#include "Tisko/Support/SettingsStore.h"
+#include "Tisko/Support/Storage.h"
+#include "TiskoCore/JsonCodec.h"
+
+#include <gtest/gtest.h>
+
+namespace tisko::test {
+namespace {
+
+using Trigger = Monitor::Trigger;
+using Kind = Monitor::State::Kind;
+
+// Ticks once (180 s) and answers a look if one was taken; true when one was.
+bool tickAndAnswer(MonitorHarness& h, const LookResult& result) {
+    const int before = h.camera().looksTaken;
+    h.clock().advance(180);
+    if (h.camera().looksTaken == before)
+        return false;
+    h.finishLook(result);
+    return true;
+}
+
+TEST(MonitorClock, looksOnceAtATimeAndRestartsOnWakingAndNewSettings) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
+    h.clock().advance(179);
+    EXPECT_EQ(h.camera().looksTaken, 0);
+    h.clock().advance(1);
+    ASSERT_EQ(h.camera().looksTaken, 1);
+    EXPECT_EQ(h.camera().lastCameraID, QStringLiteral("file:/camera/Mesa"));
+    // A tick or a manual look during the look is lost.
+    h.clock().advance(180);
+    h.monitor().look(Trigger::manual);
+    EXPECT_EQ(h.camera().looksTaken, 1);
+    h.finishLook(LookResult{.failed = true});
+    EXPECT_TRUE(h.dataFile(Storage::tallyFileName).isEmpty()) << "a failed look counts nothing";
+
+    h.clock().advance(100);
+    Q_EMIT h.events().woke();
+    h.clock().advance(179);
+    EXPECT_EQ(h.camera().looksTaken, 1) << "the period starts again at the wake";
+    h.clock().advance(1);
+    EXPECT_EQ(h.camera().looksTaken, 2);
+    h.finishLook(nobodyResult());
+    SettingsStore::setInterval(60);
+    h.clock().advance(100); // the old period holds until the settings are applied
+    h.monitor().applySettings();
+    h.screen().locked = true; // only a look asked for by hand passes a locked screen
+    h.clock().advance(60);
+    EXPECT_EQ(h.camera().looksTaken, 2);
+    h.check(nobodyResult());
+    EXPECT_EQ(h.camera().looksTaken, 3);
+    h.screen().locked = false;
+    h.clock().advance(60);
+    EXPECT_EQ(h.camera().looksTaken, 4);
+}
+
+TEST(CheckCycle, aJudgedLookIsLoggedCountedSavedAndWarnedAboutWhenDue) {
+    MonitorHarness h; // cool-down 600 s
+    h.startWatching(position("Mesa"));
+    LookResult shared = faceResult(slouchedFace());
+    shared.withFace = 4;
+    shared.sharedWithAnotherApp = true;
+    EXPECT_EQ(
+        h.check(shared),
+        (QStringList{QStringLiteral("Mirada (a mano) · Mesa · Encorvado · cerca 1.000 · "
+                                    "baja 0.600 · 4/6 con cara · 640x480 · cámara compartida"),
+                     QStringLiteral("Aviso enviado")}));
+    h.clock().advance(600);
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(),
+              QStringLiteral("Aviso enviado (2º seguido; el siguiente, como pronto en 20 min)"));
+    ASSERT_EQ(h.notified.size(), 2u);
+    EXPECT_EQ(h.monitor().tally().days.at(0).alerts(), 2);
+    EXPECT_EQ(JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString()),
+              h.monitor().tally());
+
+    SettingsStore::setWatchSlouch(false);
+    h.check(faceResult(slouchedFace()));
+    EXPECT_EQ(h.monitor().lastVerdict(), PostureVerdict::fine()) << "slouching switched off";
+}
+
+TEST(MonitorGates, onlyTheClockNoticesAbsenceAndEmptyLooksSlowIt) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
+    h.presence().displayAsleep = true;
+    h.clock().advance(3 * 180);
+    EXPECT_EQ(h.newLogLines().size(), 1);
+    EXPECT_EQ(h.camera().looksTaken, 0);
+    // A manual look does not end the absence: the clock's next tick does, and looks at once.
+    h.check(faceResult(fineFace()));
+    h.presence().displayAsleep = false;
+    ASSERT_TRUE(tickAndAnswer(h, nobodyResult()));
+    EXPECT_EQ(h.newLogLines().first(), QStringLiteral("Vuelve a haber actividad: miro otra vez"));
+    // Under heavy load a look may end before analysing any frame: it failed, nobody is gone.
+    ASSERT_TRUE(tickAndAnswer(h, LookResult{}));
+    for (int i = 1; i < EmptyLookBackOff::emptyLooksBeforeBackOff; ++i)
+        ASSERT_TRUE(tickAndAnswer(h, nobodyResult()));
+    EXPECT_TRUE(h.newLogLines().contains(
+        QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte")));
+    for (int skipped = 0; skipped < EmptyLookBackOff::ticksSkippedInBackOff; ++skipped)
+        EXPECT_FALSE(tickAndAnswer(h, nobodyResult())) << skipped;
+    EXPECT_TRUE(tickAndAnswer(h, faceResult(fineFace())));
+}
+
+TEST(MonitorState, aPauseLetsOnlyLooksByHandThroughAndEndsByItself) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    h.startWatching(position("Mesa"));
+    const Date until = addSeconds(h.clock().now(), 3600);
+    h.camera().denied = true; // a pause hides everything else
+    m.setPause(until);
+    EXPECT_EQ(m.state(), Monitor::State::paused(until));
+    EXPECT_EQ(SettingsStore::pausedUntil(), until);
+    EXPECT_EQ(h.newLogLines().last(), QStringLiteral("En pausa hasta 2026-03-02 11:00:00 +0000"));
+    h.camera().denied = false;
+    h.clock().advance(3599);
+    EXPECT_EQ(h.camera().looksTaken, 0);
+    h.check(faceResult(fineFace()));
+    EXPECT_EQ(h.camera().looksTaken, 1);
+    // The first tick at its end both leaves it and looks.
+    h.clock().advance(1);
+    EXPECT_EQ(m.state().kind(), Kind::watching);
+    EXPECT_EQ(h.camera().looksTaken, 2);
+    m.setPause(addSeconds(h.clock().now(), 60));
+    m.setPause(std::nullopt);
+    EXPECT_EQ(m.state().kind(), Kind::watching);
+    m.pauseUntilTomorrow();
+    EXPECT_EQ(m.state(), Monitor::State::paused(*parseIso8601("2026-03-03T00:00:00Z")));
+}
+
+TEST(MonitorTracker, runsWhileSwitchedOnAndAllowedAndAHeldTiltLooksWithAReference) {
+    MonitorHarness h;
+    h.monitor().start();
+    EXPECT_TRUE(h.motion().running);
+    h.motion().onConnection(true);
+    EXPECT_TRUE(h.monitor().airPodsConnected());
+    SettingsStore::setUseAirPods(false);
+    h.monitor().applySettings();
+    EXPECT_FALSE(h.motion().running);
+    EXPECT_FALSE(h.monitor().airPodsConnected());
+    SettingsStore::setUseAirPods(true);
+    h.motion().denied = true;
+    h.monitor().updateAirPods();
+    EXPECT_FALSE(h.motion().running);
+
+    // A position without a pitch and no good pitch yet; a pitch but a pause; a pitch, with
+    // nobody at the keyboard (only the clock waits for somebody).
+    for (int run = 0; run < 3; ++run) {
+        MonitorHarness t;
+        t.startWatching(position("Mesa", run == 0 ? std::nullopt : std::optional(0.10)));
+        if (run == 1)
+            t.monitor().setPause(addSeconds(t.clock().now(), 3600));
+        t.presence().displayAsleep = true;
+        for (int second = 0; second <= TiltTrigger::defaultHoldFor; ++second) {
+            t.motion().send(-0.30); // 0.40 rad below the reference, held long enough
+            t.clock().advance(1);
+        }
+        ASSERT_EQ(t.camera().looksTaken, run == 2 ? 1 : 0) << run;
+        if (run < 2)
+            continue;
+        EXPECT_TRUE(t.newLogLines().contains(
+            QStringLiteral("Seguidor de cabeza: cabeza inclinada 22°, miro")));
+        t.motion().stop(); // disconnected before the result came
+        t.finishLook(faceResult(fineFace()));
+        EXPECT_EQ(t.goodPitch(), -0.30) << "the pitch the fine look started with";
+        t.motion().currentPitch = -0.5;
+        t.check(faceResult(slouchedFace()));
+        EXPECT_EQ(t.goodPitch(), -0.30) << "a bad look leaves it";
+    }
+}
+
+CalibrationBook savedBook(const MonitorHarness& h) {
+    return JsonCodec<CalibrationBook>::decode(h.dataFile(Storage::positionsFileName).toStdString())
+        .value_or(CalibrationBook{});
+}
+
+TEST(Positions, loadedChosenByDisplaysOrByHandSavedRenamedAndRemoved) {
+    MonitorHarness h;
+    Monitor& m = h.monitor();
+    const Date t0 = h.clock().now();
+    CalibrationBook book;
+    book.save(position("Oficina", 0.1, "displays:A", t0));
+    book.save(position("Casa vieja", 0.2, "displays:B", t0));
+    book.save(position("Casa", 0.3, "displays:B", addSeconds(t0, 60)));
+    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
+    const Uuid office = book.calibrations[0].id;
+    const Uuid old = book.calibrations[1].id;
+    h.displayKey = QStringLiteral("displays:A");
+    m.start();
+    EXPECT_EQ(m.book().calibrations, book.calibrations);
+    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Oficina · cada 180 s")));
+    // Other displays choose the newest position recorded with them, unless the user chose
+    // another of theirs.
+    h.displayKey = QStringLiteral("displays:B");
+    Q_EMIT h.events().displaysChanged();
+    EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Pantallas cambiadas: paso a «Casa»")});
+    EXPECT_EQ(h.goodPitch(), 0.3);
+    m.select(old);
+    Q_EMIT h.events().displaysChanged();
+    EXPECT_EQ(m.book().active()->name, "Casa vieja");
+    EXPECT_EQ(savedBook(h).activeID, old);
+
+    // The same name again replaces it, keeps its id and starts with no warning history.
+    ASSERT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
+    Calibration again = position("CASA VIEJÁ");
+    again.reference.eyeDistance.reset();
+    m.saveCalibration(again);
+    EXPECT_EQ(m.book().calibrations.size(), 3u);
+    EXPECT_EQ(m.book().active()->id, old);
+    EXPECT_FALSE(m.lastVerdict().has_value()) << "the verdict judged by the old one goes";
+    EXPECT_EQ(h.newLogLines().last(),
+              QStringLiteral("Posición guardada: CASA VIEJÁ · cara 0.300 · ojos 0.000"));
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
+
+    // The hint about a position is logged once; dismissed, it stays away for a day.
+    const auto hints = [&h] {
+        return h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar"));
+    };
+    QStringList logged;
+    for (int i = 0; i < ReferenceCheck::defaultWindow + 5; ++i)
+        logged << hints();
+    EXPECT_EQ(logged, QStringList{QStringLiteral(
+                          "La posición «CASA VIEJÁ» parece no encajar: casi todo sale encorvado")});
+    m.dismissReferenceSuspect();
+    EXPECT_FALSE(m.referenceSuspect().has_value());
+    h.clock().advance(86399);
+    EXPECT_TRUE(hints().isEmpty());
+    h.clock().advance(1);
+    EXPECT_EQ(hints(), logged);
+    m.select(office);
+    EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about the other one";
+    EXPECT_EQ(h.goodPitch(), 0.1);
+    EXPECT_EQ(h.newLogLines().last(), QStringLiteral("Posición en uso: Oficina"));
+
+    // Names are trimmed; a blank one is refused. Removing the active one makes the first active.
+    m.rename(office, QStringLiteral("  \tSala \n"));
+    m.rename(office, QStringLiteral(" \n\t "));
+    EXPECT_EQ(m.book().calibrations[0].name, "Sala");
+    EXPECT_EQ(savedBook(h), m.book());
+    m.remove(office);
+    EXPECT_EQ(m.book().active()->id, old);
+    EXPECT_EQ(savedBook(h), m.book());
+}
+
+} // namespace
+} // namespace tisko::test
