@@ -40,7 +40,9 @@ TEST(MonitorClock, looksOnceAtATimeAndRestartsOnWakingAndNewSettings) {
     h.clock().advance(180);
     h.monitor().look(Trigger::manual);
     EXPECT_EQ(h.camera().looksTaken, 1);
-    h.finishLook(LookResult{.failed = true});
+    LookResult failed;
+    failed.failed = true;
+    h.finishLook(failed);
     EXPECT_TRUE(h.dataFile(Storage::tallyFileName).isEmpty()) << "a failed look counts nothing";
 
     h.clock().advance(100);
@@ -100,7 +102,7 @@ TEST(MonitorGates, onlyTheClockNoticesAbsenceAndEmptyLooksSlowIt) {
     ASSERT_TRUE(tickAndAnswer(h, nobodyResult()));
     EXPECT_EQ(h.newLogLines().first(), QStringLiteral("Vuelve a haber actividad: miro otra vez"));
     // Under heavy load a look may end before analysing any frame: it failed, nobody is gone.
-    ASSERT_TRUE(tickAndAnswer(h, LookResult{}));
+    ASSERT_TRUE(tickAndAnswer(h, LookResult()));
     for (int i = 1; i < EmptyLookBackOff::emptyLooksBeforeBackOff; ++i)
         ASSERT_TRUE(tickAndAnswer(h, nobodyResult()));
     EXPECT_TRUE(h.newLogLines().contains(
