@@ -85,10 +85,9 @@ MonitorHarness::MonitorHarness()
     m_motion = install<FakeMotion>(services.motion);
     m_events = install<SessionEvents>(services.events);
     FakeCamera* cameraRef = m_camera;
-    services.look = [cameraRef](const std::optional<QString>& cameraID, int, double,
+    services.look = [cameraRef](const std::optional<QString>&, int, double,
                                 std::function<void(const LookResult&)> done) {
         ++cameraRef->looksTaken;
-        cameraRef->lastCameraID = cameraID;
         cameraRef->pending = std::move(done);
     };
     services.displayKey = [this] { return displayKey; };
@@ -100,10 +99,6 @@ MonitorHarness::~MonitorHarness() {
     m_monitor.reset();
     Log::restartForTesting();
     Storage::forgetFolderForTesting();
-}
-
-Date MonitorHarness::defaultStart() {
-    return *parseIso8601("2026-03-02T10:00:00Z");
 }
 
 void MonitorHarness::startWatching(const Calibration& calibration) {
@@ -125,9 +120,8 @@ void MonitorHarness::finishLook(const LookResult& result) {
 }
 
 QStringList MonitorHarness::newLogLines() {
-    const QStringList messages = loggedMessages();
-    const QStringList fresh = messages.mid(m_logLinesSeen);
-    m_logLinesSeen = messages.size();
+    const QStringList fresh = loggedMessages().mid(m_logLinesSeen);
+    m_logLinesSeen += fresh.size();
     return fresh;
 }
 

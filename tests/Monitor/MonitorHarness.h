@@ -13,8 +13,7 @@
 namespace tisko::test {
 
 // A clock that moves only when told to, with days in universal time. Its running timer (the
-// Monitor keeps one) fires while advance() walks the time forward, so a test can step through
-// hours of ticks at once.
+// Monitor keeps one) fires while advance() walks the time forward, hours of ticks at once.
 class SimulatedClock final : public Clock {
 public:
     explicit SimulatedClock(Date start)
@@ -47,7 +46,6 @@ struct FakeCamera final : CameraAvailability {
     bool present = true;
     std::function<void(const LookResult&)> pending; // the look under way
     int looksTaken = 0;
-    std::optional<QString> lastCameraID;
 };
 
 struct FakeScreen final : ScreenState {
@@ -96,7 +94,7 @@ public:
     ~MonitorHarness();
 
     // 2026-03-02 10:00:00 UTC, a Monday.
-    static Date defaultStart();
+    static Date defaultStart() { return *parseIso8601("2026-03-02T10:00:00Z"); }
 
     Monitor& monitor() { return *m_monitor; }
     SimulatedClock& clock() { return *m_clock; }
@@ -110,10 +108,8 @@ public:
     // The clock's period in seconds, cut to what a timer keeps; 0 before the start.
     double clockInterval() const { return m_monitor->m_clockInterval; }
 
-    // The display key the probe reports.
-    QString displayKey = QStringLiteral("displays:");
-    // The verdicts handed to the notifier.
-    std::vector<PostureVerdict> notified;
+    QString displayKey = QStringLiteral("displays:"); // what the display probe reports
+    std::vector<PostureVerdict> notified;             // the verdicts handed to the notifier
 
     // Starts the Monitor with `calibration` as its one position, and drops the lines logged.
     void startWatching(const Calibration& calibration);
