@@ -59,14 +59,14 @@ TEST(MonitorClock, looksOnceAtATimeRestartsOnWakingAndNewSettingsAndWaitsOutAPau
     EXPECT_EQ(h.camera().looksTaken, 4);
     h.finishLook(faceResult(fineFace()));
 
-    // A pause lets only looks by hand through; the first tick at its end both leaves it and
-    // looks.
+    // A pause lets only looks by hand through; the first tick after it leaves it and looks.
     Monitor& m = h.monitor();
     const Date until = addSeconds(h.clock().now(), 3600);
     m.setPause(until);
     EXPECT_EQ(m.state(), Monitor::State::paused(until));
     EXPECT_EQ(h.newLogLines().last(), QStringLiteral("En pausa hasta 2026-03-02 11:14:20 +0000"));
     h.clock().advance(3599);
+    EXPECT_EQ(h.camera().looksTaken, 4);
     h.check(faceResult(fineFace()));
     EXPECT_EQ(h.camera().looksTaken, 5);
     h.clock().advance(1);
