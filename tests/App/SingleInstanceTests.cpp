@@ -98,6 +98,7 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirstAndStrangeWords
 
     // Once the first has gone, the next launch becomes the running one.
     first.reset();
+    EXPECT_FALSE(second->forward(SingleInstance::Request::show, 300)) << "nobody answers: it ends";
     EXPECT_TRUE(second->claim());
 }
 
