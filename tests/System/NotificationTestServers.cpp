@@ -6,19 +6,8 @@
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
 
 namespace tisko::test {
-
-namespace {
-
-// dbusmock lives in the Debian package of the system interpreter.
-const QString python3 = QStringLiteral("/usr/bin/python3");
-const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
-
-} // namespace
 
 PrivateBus::PrivateBus() {
     const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
@@ -69,40 +58,6 @@ QProcessEnvironment PrivateBus::environment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
     return environment;
-}
-
-MockNotificationServer::MockNotificationServer(const PrivateBus& bus, const QString& capabilities) {
-    QStringList arguments = {QStringLiteral("-m"),         QStringLiteral("dbusmock"),
-                             QStringLiteral("--template"), QStringLiteral("notification_daemon"),
-                             QStringLiteral("--logfile"),  m_dir.filePath(QStringLiteral("calls"))};
-    if (!capabilities.isEmpty()) {
-        const QJsonObject parameters{{QStringLiteral("capabilities"), capabilities}};
-        arguments << QStringLiteral("--parameters")
-                  << QString::fromUtf8(QJsonDocument(parameters).toJson(QJsonDocument::Compact));
-    }
-    m_process.setProcessEnvironment(bus.environment());
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(python3, arguments);
-    m_running = waitUntil(
-        [&] { return m_process.state() != QProcess::NotRunning && bus.owns(notificationsService); },
-        std::chrono::seconds(15));
-}
-
-MockNotificationServer::~MockNotificationServer() {
-    endProcess(m_process);
-}
-
-QStringList MockNotificationServer::calls(const QString& method) const {
-    QFile file(m_dir.filePath(QStringLiteral("calls")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // Each line: a time stamp, the method and its arguments.
-    const QRegularExpression call(u"^\\S+ "_qs + method + u"(?: (.*))?$"_qs);
-    QStringList found;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
-        if (const QRegularExpressionMatch match = call.match(line); match.hasMatch())
-            found << match.captured(1).trimmed();
-    return found;
 }
 
 } // namespace tisko::test

@@ -4,14 +4,10 @@
 #pragma once
 
 #include "EventLoop.h"
-#include "LoggedLines.h"
-#include "TempHome.h"
 
-#include <QByteArray>
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 namespace tisko::test {
@@ -38,27 +34,6 @@ private:
     QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;
-};
-
-// python3-dbusmock's notification_daemon on a bus, writing every call it receives to a log.
-class MockNotificationServer {
-public:
-    // `capabilities`, space-separated, replaces the template's default capabilities.
-    explicit MockNotificationServer(const PrivateBus& bus, const QString& capabilities = {});
-    ~MockNotificationServer();
-    MockNotificationServer(const MockNotificationServer&) = delete;
-    MockNotificationServer& operator=(const MockNotificationServer&) = delete;
-
-    // Whether the server took its name on the bus.
-    bool isRunning() const { return m_running; }
-    // The logged calls of `method` ("Notify", "CloseNotification"...), one line each:
-    // its arguments as dbusmock prints them.
-    QStringList calls(const QString& method) const;
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    bool m_running = false;
 };
 
 } // namespace tisko::test

@@ -1,15 +1,17 @@
 // SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "FakeNotificationCenter.h"
-#include "FeedServer.h"
 #include "EventLoop.h"
+#include "FeedServer.h"
 #include "LoggedLines.h"
 #include "TempHome.h"
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "Tisko/System/Appcast.h"
+#include "Tisko/System/NotificationCenter.h"
 #include "Tisko/System/Notifier.h"
+#include "Tisko/System/UpdateSchedule.h"
 #include "Tisko/System/Updater.h"
 
 #include <QSettings>
@@ -17,12 +19,36 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
+#include <tuple>
 
 namespace tisko {
 namespace {
 
 using namespace std::chrono_literals;
+
+// A notification centre that records what it is asked and answers on the next turn of the loop.
+class FakeCenter final : public NotificationCenter {
+public:
+    std::vector<NotificationRequest> added;
+    std::vector<QString> removed;
+
+    void getAuthorizationStatus(StatusHandler handler) override {
+        QMetaObject::invokeMethod(
+            this, [handler] { handler(authorized); }, Qt::QueuedConnection);
+    }
+    void requestAuthorization(GrantHandler handler) override {
+        QMetaObject::invokeMethod(
+            this, [handler] { handler(true); }, Qt::QueuedConnection);
+    }
+    void add(const NotificationRequest& request, AddHandler handler) override {
+        added.push_back(request);
+        if (handler)
+            QMetaObject::invokeMethod(
+                this, [handler] { handler({}); }, Qt::QueuedConnection);
+    }
+    void removeDelivered(const QString& identifier) override { removed.push_back(identifier); }
+    QString unreachableReason() const override { return {}; }
+};
 
 QByteArray feedOffering(const char* version) {
     return QByteArray("<rss xmlns:up=\"urn:x-feed\"><channel><item><up:version>") + version +
@@ -58,7 +84,7 @@ struct UpdaterTests : ::testing::Test {
 
     static constexpr std::chrono::milliseconds checkTime = 2s;
     test::TempHome home;
-    test::FakeNotificationCenter center;
+    FakeCenter center;
     // The server's socket needs the application's event loop, so the application comes first.
     QCoreApplication& app = test::application();
     test::FeedServer server;
@@ -126,15 +152,15 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         server.respond("HTTP/1.1 302 Found\r\nLocation: " + target.toEncoded() +
                        "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     };
-    std::optional<test::ChunkFlood> flood;
     // 32 MB of nothing in 32 kB.
     const QByteArray bomb = qCompress(QByteArray(32 * 1024 * 1024, '\0'), 9).mid(4);
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
         {[&] { server.serve(huge); }, "pasa de 1 MB"},
-        {[&] { server.serve(huge, false); }, "pasa de 1 MB"},
         // A byte every tenth of a second: the transfer never goes quiet, the check ends anyway.
-        {[&] { server.respond(ok + "Content-Length: 100000\r\n\r\n", true); },
+        {[&] {
+             server.respond(ok + "Content-Length: 100000\r\n\r\n", test::FeedServer::Tail::trickle);
+         },
          "el servidor tarda demasiado"},
         {[&] { redirect(server.address()); }, "demasiadas redirecciones"},
         {[&] {
@@ -145,15 +171,17 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         {[&] { redirect(https); }, "redirige a otro esquema"},
         {[&] { server.respond("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"); },
          "Not Found"},
-        // 2 GB in chunks, which announce no length, sent as fast as they are taken.
-        {[&] {
-             flood.emplace(32768);
-             SettingsStore::setUpdateFeedURL(flood->address().toString());
-         },
-         "pasa de 1 MB"},
         {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
          "«http://192.0.2.7/a.xml» no es HTTPS"},
+        // Chunks without end, which announce no length, sent as fast as they are taken.
+        {[&] {
+             SettingsStore::setUpdateFeedURL(server.address().toString());
+             server.respond(ok + "Transfer-Encoding: chunked\r\n\r\n",
+                            test::FeedServer::Tail::flood);
+         },
+         "pasa de 1 MB"},
     };
+    qint64 flooded = 0;
     for (const auto& [arrange, line] : cases) {
         const qsizetype before = test::loggedErrors().size();
         const size_t windowsBefore = windows.size();
@@ -162,6 +190,7 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         updater->checkForUpdates(); // a later click joins the check and gets its answer
         ASSERT_TRUE(test::waitUntil([&] { return windows.size() > windowsBefore; }, checkTime + 3s))
             << line;
+        flooded = server.flooded(); // what the flood, the last case, sent until the check ended
         test::spin(50ms);
         ASSERT_EQ(windows.size(), windowsBefore + 1) << line;
         EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::failed) << line;
@@ -172,8 +201,8 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     }
     // What is read of a body without a length stays near the limit: the reader stops taking
     // the flood once it passes 1 MB (before, it took hundreds of megabytes and held them).
-    ASSERT_TRUE(flood);
-    EXPECT_LT(flood->finish(), 16 * 1024 * 1024) << "bytes the reader took of the flood";
+    EXPECT_GT(flooded, 1024 * 1024);
+    EXPECT_LT(flooded, 16 * 1024 * 1024) << "bytes the reader took of the flood";
     EXPECT_TRUE(center.added.empty());
     EXPECT_FALSE(updater->availableVersion());
 }
@@ -203,6 +232,71 @@ TEST_F(UpdaterTests, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
     EXPECT_EQ(updater->nextCheck(), now + 6h);
     SettingsStore::setUpdateFeedURL(QString());
     EXPECT_FALSE(updater->nextCheck());
+}
+
+QByteArray channel(const QByteArray& items) {
+    return "<?xml version=\"1.0\"?><rss version=\"2.0\" xmlns:up=\"urn:x-feed\"><channel>"
+           "<title>Tisko</title>" +
+           items + "</channel></rss>";
+}
+
+TEST(AppcastTests, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb) {
+    const Appcast::Reading reading = Appcast::read(channel(
+        "<item><up:version>0.3.0</up:version><up:shortVersionString>0.3</up:shortVersionString>"
+        "<up:releaseNotesLink>https://e.org/n</up:releaseNotesLink><link>https://e.org/p</link>"
+        "<enclosure url=\"https://e.org/t.deb\" length=\"9\"/></item>"
+        "<item><enclosure url=\"https://e.org/b.deb\" up:version=\"0.10\"/></item>"
+        "<item><up:version>1</up:version><link>file:///etc/passwd</link>"
+        "<enclosure url=\"javascript:alert(1)\"/></item>"));
+    ASSERT_EQ(reading.items.size(), 3u);
+    EXPECT_TRUE(reading.problem.isEmpty());
+    EXPECT_EQ(reading.items[0],
+              (AppcastItem{QVersionNumber(0, 3, 0), u"0.3"_qs, QUrl(u"https://e.org/n"_qs),
+                           QUrl(u"https://e.org/t.deb"_qs), QUrl(u"https://e.org/p"_qs)}));
+    EXPECT_EQ(reading.items[1].displayVersion, u"0.10"_qs);
+    EXPECT_TRUE(reading.items[2].downloadAddress().isEmpty());
+}
+
+TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
+    // Each document, whether it is refused whole, the items kept, and words of the problem.
+    const std::tuple<QByteArray, bool, size_t, const char*> cases[] = {
+        {channel("<item>").left(80), true, 0, "XML mal formado"},
+        {channel("<item><up:version>2</up:version></item>") + "<", true, 0, "XML mal formado"},
+        {"<html><body/></html>", true, 0, "RSS"},
+        {"", true, 0, ""},
+        {channel("<item><up:version>2.0-beta</up:version></item>"
+                 "<item><up:version>1.5</up:version></item>"),
+         false, 1, "versión ilegible «2.0-beta»"},
+        {channel("<item><enclosure url=\"https://e.org/t.deb\" length=\"9\"/></item>"), false, 0,
+         "versión ilegible"},
+        {channel("<item><up:version>1" + QByteArray(".0").repeated(35) + "</up:version></item>"),
+         false, 0, "versión ilegible"},
+        {channel("<item><up:version>2</up:version><up:shortVersionString>2 " + QByteArray(70, 'x') +
+                 "</up:shortVersionString></item>"),
+         false, 0, "versión ilegible"},
+    };
+    for (const auto& [document, refused, items, problem] : cases) {
+        const Appcast::Reading reading = Appcast::read(document);
+        EXPECT_EQ(reading.refused, refused) << document.constData();
+        EXPECT_EQ(reading.items.size(), items) << document.constData();
+        EXPECT_TRUE(reading.problem.contains(QString::fromUtf8(problem))) << document.constData();
+        EXPECT_FALSE(reading.problem.isEmpty()) << document.constData();
+    }
+}
+
+// When the next check is due, from the last one, the launch and a jitter of -1 to 1.
+TEST(UpdateScheduleTests, dueTimes) {
+    const Date launch = std::chrono::system_clock::time_point(1'000'000h);
+    const std::tuple<std::optional<Date>, Date, double, Date> cases[] = {
+        {std::nullopt, launch + 2h, 0, launch + 2h},            // never checked, started long ago
+        {launch - 1h, launch, 7, launch + 5h + 36min},          // the longest jitter, bounded
+        {launch - 1h, launch, -7, launch + 4h + 24min},         // the shortest, bounded
+        {launch - 2 * 24h, launch, 0, launch + 1min},           // overdue: after the launch grace
+        {launch + 48h, launch + 10min, 0, launch + 6h + 10min}, // a last check ahead is now
+    };
+    for (const auto& [last, now, jitter, due] : cases)
+        EXPECT_EQ(UpdateSchedule::nextCheck(last, launch, now, jitter), due)
+            << std::chrono::duration_cast<std::chrono::minutes>(due - launch).count();
 }
 
 } // namespace
