@@ -303,8 +303,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
-    if (qgetenv("TISKO_HEADLESS_HARNESS") != "1" || !qEnvironmentVariableIsSet("DISPLAY") ||
-        !qEnvironmentVariableIsSet("DBUS_SYSTEM_BUS_ADDRESS")) {
+    if (qgetenv("TISKO_HEADLESS_HARNESS") != "1") {
         std::cerr << "the session tests need the headless desktop: run them as "
                      "tests/harness/run-headless ctest -L integration\n";
         return 1;
