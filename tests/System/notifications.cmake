@@ -5,14 +5,10 @@
 # daemon on a bus of the test's own (PrivateBus, which the interface's tests use too).
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus)
 
-add_library(tisko_notification_test_servers STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/NotificationTestServers.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/NotificationTestServers.h)
-target_include_directories(tisko_notification_test_servers PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+add_library(tisko_notification_test_servers INTERFACE)
+target_include_directories(tisko_notification_test_servers INTERFACE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(tisko_notification_test_servers
-  PUBLIC tisko_notifications tisko_test_support Qt6::Core Qt6::DBus GTest::gtest)
-tisko_set_warnings(tisko_notification_test_servers)
-tisko_qt_target(tisko_notification_test_servers)
+  INTERFACE tisko_notifications tisko_test_support Qt6::Core Qt6::DBus GTest::gtest)
 
 tisko_add_test(tisko_notifications_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotificationTests.cpp
