@@ -240,6 +240,28 @@ TEST_F(DBusNotificationCenterTests, withNoServerTheStatusIsDeniedAndAWarningLogs
     EXPECT_TRUE(notifies(1).value(0).contains(QStringLiteral(" 2.0 <beta> & más ")));
 }
 
+// A session without any bus: warnings log one line each, and nothing else breaks.
+TEST_F(DBusNotificationCenterTests, withoutABusEachWarningLogsOneLineAndTheStatusIsDenied) {
+    center = std::make_unique<DBusNotificationCenter>(
+        QDBusConnection::connectToBus(u"unix:path=/nonexistent/tisko-test-bus"_qs, u"tisko"_qs),
+        NotificationSwitch(appEntry, {}));
+    Notifier::post(PostureVerdict::tooClose(1.3), *center);
+    Notifier::post(PostureVerdict::slouching(0.3), *center);
+    Notifier::postUpdate(QStringLiteral("2.0"), *center);
+    Notifier::removeUpdate(*center);
+
+    std::optional<bool> granted;
+    Notifier::requestPermission([&](bool answer) { granted = answer; }, *center);
+    NotificationStatus status;
+    NotificationPermission::refresh(*center, status);
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return granted.has_value() && status.state() == PermissionState::denied; }));
+    EXPECT_FALSE(*granted);
+    const QStringList errors = test::loggedErrors();
+    EXPECT_EQ(errors.filter(QStringLiteral("Aviso: no hay bus de sesión de D-Bus: ")), errors);
+    EXPECT_EQ(errors.size(), 2);
+}
+
 TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUntilItIsClosed) {
     ASSERT_NO_FATAL_FAILURE(startServer());
     startCenter();
