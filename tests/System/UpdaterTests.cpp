@@ -238,7 +238,7 @@ TEST(AppcastTests, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb)
         "<item><up:version>0.3.0</up:version><up:shortVersionString>0.3</up:shortVersionString>"
         "<up:releaseNotesLink>https://e.org/n</up:releaseNotesLink><link>https://e.org/p</link>"
         "<enclosure url=\"https://e.org/t.deb\" length=\"9\"/></item>"
-        "<item><enclosure url=\"https://e.org/b.deb\" up:version=\"0.10\"/></item>"
+        "<item><enclosure url=\"https://e.org/b.deb\" length=\"9\" up:version=\"0.10\"/></item>"
         "<item><up:version>1</up:version><link>file:///etc/passwd</link>"
         "<enclosure url=\"javascript:alert(1)\"/></item>"));
     ASSERT_EQ(reading.items.size(), 3u);
