@@ -55,6 +55,8 @@ TEST(DisplaySetKeyTests, isSortedJoinedUuidsIndependentOfOrderAndLeavesOutWhatHa
     const QByteArray second = edidBlob("GSM", 0x5B7F, 0, "308NTAB1C123");
     const QString uuid = Edid::parse(first)->uuidText();
     EXPECT_TRUE(canonicalUuid.match(uuid).hasMatch()) << uuid.toStdString();
+    // Positions are kept under these keys: the same display must keep its UUID across versions.
+    EXPECT_EQ(uuid, QStringLiteral("5EB79B50-C495-5D2C-BC60-EA68963062F7"));
     // Same model, another unit: only the serial differs, numeric or text.
     EXPECT_NE(uuid, Edid::parse(edidBlob("DEL", 0xA0C3, 8))->uuidText());
     EXPECT_NE(Edid::parse(edidBlob("GSM", 1, 0, "AAA1"))->uuidText(),

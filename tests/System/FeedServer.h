@@ -24,48 +24,51 @@ namespace tisko::test {
 // sets, then closes the connection. Needs the application object to exist first.
 class FeedServer : public QTcpServer {
 public:
+    // What follows the response: nothing (the connection closes), or a byte every tenth of a
+    // second until the client goes.
+    enum class Tail { none, trickle };
+
     FeedServer() {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = nextPendingConnection()) {
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    if (!socket->peek(64 * 1024).contains("\r\n\r\n"))
-                        return;
-                    socket->readAll();
-                    ++m_requests;
-                    socket->write(m_response);
-                    if (!m_trickle) {
-                        socket->disconnectFromHost();
-                        return;
-                    }
-                    auto* timer = new QTimer(socket);
-                    connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
-                    timer->start(std::chrono::milliseconds(100));
-                });
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
             }
         });
     }
     // Answers 200 with `body`, announcing its length unless `announceLength` is false.
     void serve(const QByteArray& body, bool announceLength = true) {
-        QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
-        if (announceLength)
-            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        respond(head + "\r\n" + body);
+        const QByteArray length = "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        respond("HTTP/1.1 200 OK\r\nConnection: close\r\n" + (announceLength ? length : "") +
+                "\r\n" + body);
     }
-    // Answers with `response` as it stands; with `trickle`, then a byte every tenth of a second
-    // until the client goes.
-    void respond(const QByteArray& response, bool trickle = false) {
+    void respond(const QByteArray& response, Tail tail = Tail::none) {
         m_response = response;
-        m_trickle = trickle;
+        m_tail = tail;
     }
     QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(serverPort())); }
     // How many requests arrived.
     int requests() const { return m_requests; }
 
 private:
+    void answer(QTcpSocket* socket) {
+        if (!socket->peek(64 * 1024).contains("\r\n\r\n"))
+            return;
+        socket->readAll();
+        ++m_requests;
+        socket->write(m_response);
+        if (m_tail == Tail::none) {
+            socket->disconnectFromHost();
+        } else {
+            auto* timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+            timer->start(std::chrono::milliseconds(100));
+        }
+    }
+
     QByteArray m_response;
-    bool m_trickle = false;
+    Tail m_tail = Tail::none;
     int m_requests = 0;
 };
 
@@ -89,6 +92,8 @@ public:
             if (::poll(&waiting, 1, 10000) != 1)
                 return;
             const int fd = ::accept(m_listener, nullptr, nullptr);
+            const timeval limit{5, 0}; // a client that neither reads nor closes ends it too
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
             char request[4096];
             if (::recv(fd, request, sizeof request, 0) > 0) {
                 const QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n"
@@ -110,8 +115,8 @@ public:
         ::close(m_listener);
     }
     QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_port)); }
-    // Waits for the sender to end (the reader closed or all was sent) and says how many bytes
-    // the reader took.
+    // Waits for the sender to end (the reader closed, or all was sent, or nothing was taken
+    // for five seconds) and says how many bytes the reader took.
     qint64 finish() {
         if (m_thread.joinable())
             m_thread.join();

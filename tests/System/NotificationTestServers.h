@@ -4,14 +4,13 @@
 #pragma once
 
 #include "EventLoop.h"
-#include "LoggedLines.h"
-#include "TempHome.h"
 
-#include <QByteArray>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 namespace tisko::test {
@@ -20,45 +19,57 @@ namespace tisko::test {
 // back. Ended by PID when the object goes.
 class PrivateBus {
 public:
-    PrivateBus();
-    ~PrivateBus();
+    PrivateBus() {
+        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        file.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                                  "<auth>EXTERNAL</auth><policy context=\"default\">"
+                                  "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
+                                  "</busconfig>\n")
+                       .arg(m_dir.path())
+                       .toUtf8());
+        file.close();
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                        QStringLiteral("--print-address=1")});
+        QDeadlineTimer deadline(5000);
+        while (!m_daemon.canReadLine() && !deadline.hasExpired() &&
+               m_daemon.state() != QProcess::NotRunning)
+            m_daemon.waitForReadyRead(100);
+        m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
+    }
+    ~PrivateBus() { endProcess(m_daemon); }
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
     // Empty when the daemon did not start.
     const QString& address() const { return m_address; }
     // A new connection to the bus under its own name.
-    QDBusConnection connect(const QString& name) const;
+    QDBusConnection connect(const QString& name) const {
+        return QDBusConnection::connectToBus(m_address, name);
+    }
     // Whether some client owns `service` on this bus.
-    bool owns(const QString& service) const;
+    bool owns(const QString& service) const {
+        const QString name = QStringLiteral("owner-check");
+        const QDBusConnection bus = connect(name);
+        const bool owned = bus.isConnected() && bus.interface()->isServiceRegistered(service);
+        QDBusConnection::disconnectFromBus(name);
+        return owned;
+    }
     // The environment for a program that should use this bus as its session bus.
-    QProcessEnvironment environment() const;
+    QProcessEnvironment environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+        return environment;
+    }
 
 private:
     QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;
-};
-
-// python3-dbusmock's notification_daemon on a bus, writing every call it receives to a log.
-class MockNotificationServer {
-public:
-    // `capabilities`, space-separated, replaces the template's default capabilities.
-    explicit MockNotificationServer(const PrivateBus& bus, const QString& capabilities = {});
-    ~MockNotificationServer();
-    MockNotificationServer(const MockNotificationServer&) = delete;
-    MockNotificationServer& operator=(const MockNotificationServer&) = delete;
-
-    // Whether the server took its name on the bus.
-    bool isRunning() const { return m_running; }
-    // The logged calls of `method` ("Notify", "CloseNotification"...), one line each:
-    // its arguments as dbusmock prints them.
-    QStringList calls(const QString& method) const;
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    bool m_running = false;
 };
 
 } // namespace tisko::test

@@ -1,15 +1,17 @@
 // SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "FakeNotificationCenter.h"
-#include "FeedServer.h"
 #include "EventLoop.h"
+#include "FeedServer.h"
 #include "LoggedLines.h"
 #include "TempHome.h"
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "Tisko/System/Appcast.h"
+#include "Tisko/System/NotificationCenter.h"
 #include "Tisko/System/Notifier.h"
+#include "Tisko/System/UpdateSchedule.h"
 #include "Tisko/System/Updater.h"
 
 #include <QSettings>
@@ -18,11 +20,36 @@
 
 #include <memory>
 #include <optional>
+#include <tuple>
 
 namespace tisko {
 namespace {
 
 using namespace std::chrono_literals;
+
+// A notification centre that records what it is asked and answers on the next turn of the loop.
+class FakeCenter final : public NotificationCenter {
+public:
+    std::vector<NotificationRequest> added;
+    std::vector<QString> removed;
+
+    void getAuthorizationStatus(StatusHandler handler) override {
+        QMetaObject::invokeMethod(
+            this, [handler] { handler(authorized); }, Qt::QueuedConnection);
+    }
+    void requestAuthorization(GrantHandler handler) override {
+        QMetaObject::invokeMethod(
+            this, [handler] { handler(true); }, Qt::QueuedConnection);
+    }
+    void add(const NotificationRequest& request, AddHandler handler) override {
+        added.push_back(request);
+        if (handler)
+            QMetaObject::invokeMethod(
+                this, [handler] { handler({}); }, Qt::QueuedConnection);
+    }
+    void removeDelivered(const QString& identifier) override { removed.push_back(identifier); }
+    QString unreachableReason() const override { return {}; }
+};
 
 QByteArray feedOffering(const char* version) {
     return QByteArray("<rss xmlns:up=\"urn:x-feed\"><channel><item><up:version>") + version +
@@ -58,7 +85,7 @@ struct UpdaterTests : ::testing::Test {
 
     static constexpr std::chrono::milliseconds checkTime = 2s;
     test::TempHome home;
-    test::FakeNotificationCenter center;
+    FakeCenter center;
     // The server's socket needs the application's event loop, so the application comes first.
     QCoreApplication& app = test::application();
     test::FeedServer server;
@@ -98,23 +125,6 @@ TEST_F(UpdaterTests, aScheduledFindingIsANotificationInTheBackgroundAndAWindowIn
     EXPECT_TRUE(test::loggedLines().isEmpty());
 }
 
-TEST_F(UpdaterTests, anEqualOrOlderVersionOffersNothingAndEndsAPreview) {
-    QSettings(SettingsStore::filePath(), QSettings::IniFormat)
-        .setValue(SettingsStore::previewUpdateKey, u"9.9"_qs);
-    start();
-    EXPECT_EQ(updater->availableVersion(), u"9.9"_qs);
-    for (const char* version : {"0.9", "0.9.0", "0.8.7"}) {
-        server.serve(feedOffering(version));
-        runScheduledCheck();
-        runUserCheck();
-        EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::upToDate) << version;
-    }
-    EXPECT_EQ(windows.size(), 3u);
-    EXPECT_TRUE(center.added.empty());
-    updater->finishSession();
-    EXPECT_FALSE(updater->availableVersion());
-}
-
 // Refused feeds and hostile servers: each check ends in time with one line in words of its
 // own, and the window says the same.
 TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
@@ -134,7 +144,9 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         {[&] { server.serve(huge); }, "pasa de 1 MB"},
         {[&] { server.serve(huge, false); }, "pasa de 1 MB"},
         // A byte every tenth of a second: the transfer never goes quiet, the check ends anyway.
-        {[&] { server.respond(ok + "Content-Length: 100000\r\n\r\n", true); },
+        {[&] {
+             server.respond(ok + "Content-Length: 100000\r\n\r\n", test::FeedServer::Tail::trickle);
+         },
          "el servidor tarda demasiado"},
         {[&] { redirect(server.address()); }, "demasiadas redirecciones"},
         {[&] {
@@ -145,14 +157,14 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         {[&] { redirect(https); }, "redirige a otro esquema"},
         {[&] { server.respond("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"); },
          "Not Found"},
-        // 2 GB in chunks, which announce no length, sent as fast as they are taken.
+        {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
+         "«http://192.0.2.7/a.xml» no es HTTPS"},
+        // 64 MB in chunks, which announce no length, sent from a thread as fast as they are taken.
         {[&] {
-             flood.emplace(32768);
+             flood.emplace(1024);
              SettingsStore::setUpdateFeedURL(flood->address().toString());
          },
          "pasa de 1 MB"},
-        {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
-         "«http://192.0.2.7/a.xml» no es HTTPS"},
     };
     for (const auto& [arrange, line] : cases) {
         const qsizetype before = test::loggedErrors().size();
@@ -172,13 +184,18 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     }
     // What is read of a body without a length stays near the limit: the reader stops taking
     // the flood once it passes 1 MB (before, it took hundreds of megabytes and held them).
+    // Counted once the flood ends, so a connection still read after the check counts too.
     ASSERT_TRUE(flood);
     EXPECT_LT(flood->finish(), 16 * 1024 * 1024) << "bytes the reader took of the flood";
     EXPECT_TRUE(center.added.empty());
     EXPECT_FALSE(updater->availableVersion());
 }
 
-TEST_F(UpdaterTests, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
+TEST_F(UpdaterTests, checksEverySixHoursRemembersTheLastAndOffersNothingOlderEndingAPreview) {
+    QSettings(SettingsStore::filePath(), QSettings::IniFormat)
+        .setValue(SettingsStore::previewUpdateKey, u"9.9"_qs);
+    start();
+    EXPECT_EQ(updater->availableVersion(), u"9.9"_qs);
     server.serve(feedOffering("0.9"));
     const Date launch = now;
     EXPECT_EQ(updater->nextCheck(), launch + 1min);
@@ -194,15 +211,86 @@ TEST_F(UpdaterTests, checksEverySixHoursAndRemembersTheLastAcrossRestarts) {
     now = checked + 1h;
     start();
     EXPECT_EQ(updater->nextCheck(), checked + 6h);
+    server.serve(feedOffering("0.8.7"));
     runScheduledCheck();
     EXPECT_EQ(server.requests(), 2);
     EXPECT_EQ(updater->nextCheck(), checked + 12h);
     // A check the user asks for moves the next one on; a feed switched off stops the schedule.
     now += 1h;
+    server.serve(feedOffering("0.9.0"));
     runUserCheck();
+    EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::upToDate);
     EXPECT_EQ(updater->nextCheck(), now + 6h);
+    EXPECT_TRUE(center.added.empty());
+    updater->finishSession();
+    EXPECT_FALSE(updater->availableVersion());
     SettingsStore::setUpdateFeedURL(QString());
     EXPECT_FALSE(updater->nextCheck());
+}
+
+QByteArray channel(const QByteArray& items) {
+    return "<?xml version=\"1.0\"?><rss version=\"2.0\" xmlns:up=\"urn:x-feed\"><channel>"
+           "<title>Tisko</title>" +
+           items + "</channel></rss>";
+}
+
+TEST(AppcastTests, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb) {
+    const Appcast::Reading reading = Appcast::read(channel(
+        "<item><up:version>0.3.0</up:version><up:shortVersionString>0.3</up:shortVersionString>"
+        "<up:releaseNotesLink>https://e.org/n</up:releaseNotesLink><link>https://e.org/p</link>"
+        "<enclosure url=\"https://e.org/t.deb\" length=\"9\"/></item>"
+        "<item><enclosure url=\"https://e.org/b.deb\" length=\"9\" up:version=\"0.10\"/></item>"
+        "<item><up:version>1</up:version><link>file:///etc/passwd</link>"
+        "<enclosure url=\"javascript:alert(1)\"/></item>"));
+    ASSERT_EQ(reading.items.size(), 3u);
+    EXPECT_TRUE(reading.problem.isEmpty());
+    EXPECT_EQ(reading.items[0],
+              (AppcastItem{QVersionNumber(0, 3, 0), u"0.3"_qs, QUrl(u"https://e.org/n"_qs),
+                           QUrl(u"https://e.org/t.deb"_qs), QUrl(u"https://e.org/p"_qs)}));
+    EXPECT_EQ(reading.items[1].displayVersion, u"0.10"_qs);
+    EXPECT_TRUE(reading.items[2].downloadAddress().isEmpty());
+}
+
+TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
+    // Each document, whether it is refused whole, the items kept, and words of the problem.
+    const std::tuple<QByteArray, bool, size_t, const char*> cases[] = {
+        {channel("<item>").left(80), true, 0, "XML mal formado"},
+        {channel("<item><up:version>2</up:version></item>") + "<", true, 0, "XML mal formado"},
+        {"<html><body/></html>", true, 0, "RSS"},
+        {"", true, 0, ""},
+        {channel("<item><up:version>2.0-beta</up:version></item>"
+                 "<item><up:version>1.5</up:version></item>"),
+         false, 1, "versión ilegible «2.0-beta»"},
+        {channel("<item><enclosure url=\"https://e.org/t.deb\" length=\"9\"/></item>"), false, 0,
+         "versión ilegible"},
+        {channel("<item><up:version>1" + QByteArray(".0").repeated(35) + "</up:version></item>"),
+         false, 0, "versión ilegible"},
+        {channel("<item><up:version>2</up:version><up:shortVersionString>2 " + QByteArray(70, 'x') +
+                 "</up:shortVersionString></item>"),
+         false, 0, "versión ilegible"},
+    };
+    for (const auto& [document, refused, items, problem] : cases) {
+        const Appcast::Reading reading = Appcast::read(document);
+        EXPECT_EQ(reading.refused, refused) << document.constData();
+        EXPECT_EQ(reading.items.size(), items) << document.constData();
+        EXPECT_TRUE(reading.problem.contains(QString::fromUtf8(problem))) << document.constData();
+        EXPECT_FALSE(reading.problem.isEmpty()) << document.constData();
+    }
+}
+
+// When the next check is due, from the last one, the launch and a jitter of -1 to 1.
+TEST(UpdateScheduleTests, dueTimes) {
+    const Date launch = std::chrono::system_clock::time_point(1'000'000h);
+    const std::tuple<std::optional<Date>, Date, double, Date> cases[] = {
+        {std::nullopt, launch + 2h, 0, launch + 2h},            // never checked, started long ago
+        {launch - 1h, launch, 7, launch + 5h + 36min},          // the longest jitter, bounded
+        {launch - 1h, launch, -7, launch + 4h + 24min},         // the shortest, bounded
+        {launch - 2 * 24h, launch, 0, launch + 1min},           // overdue: after the launch grace
+        {launch + 48h, launch + 10min, 0, launch + 6h + 10min}, // a last check ahead is now
+    };
+    for (const auto& [last, now, jitter, due] : cases)
+        EXPECT_EQ(UpdateSchedule::nextCheck(last, launch, now, jitter), due)
+            << std::chrono::duration_cast<std::chrono::minutes>(due - launch).count();
 }
 
 } // namespace

@@ -1,31 +1,17 @@
 # SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Notifications: the desktop's switch for Tisko's notifications, and the centre on the wire against
-# python3-dbusmock's notification daemon on a bus of the test's own.
+# Notifications: the desktop's switch, and the centre against python3-dbusmock's notification
+# daemon on a bus of the test's own (PrivateBus, which the interface's tests use too).
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus)
 
-add_library(tisko_notification_test_servers STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/NotificationTestServers.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/NotificationTestServers.h
-  ${CMAKE_CURRENT_LIST_DIR}/FakeNotificationCenter.h)
-target_include_directories(tisko_notification_test_servers PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+add_library(tisko_notification_test_servers INTERFACE)
+target_include_directories(tisko_notification_test_servers INTERFACE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(tisko_notification_test_servers
-  PUBLIC tisko_notifications tisko_test_support Qt6::Core Qt6::DBus GTest::gtest)
-set_target_properties(tisko_notification_test_servers PROPERTIES AUTOMOC ON)
-tisko_set_warnings(tisko_notification_test_servers)
-tisko_qt_target(tisko_notification_test_servers)
+  INTERFACE tisko_notifications tisko_test_support Qt6::Core Qt6::DBus GTest::gtest)
 
 tisko_add_test(tisko_notifications_test
-  SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/NotificationSwitchTests.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/NotificationTests.cpp
   LIBS tisko_notification_test_servers
   LABELS notifications)
 tisko_qt_target(tisko_notifications_test)
-
-tisko_add_test(tisko_notifications_dbus_test
-  SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/DBusNotificationCenterTests.cpp
-  LIBS tisko_notification_test_servers
-  LABELS integration)
-tisko_qt_target(tisko_notifications_dbus_test)

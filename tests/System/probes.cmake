@@ -18,15 +18,13 @@ add_custom_command(OUTPUT ${idle_server_header}
 
 tisko_add_test(tisko_probes_tests
   SOURCES DisplaySetTests.cpp FakeDisplays.h LinuxPresenceTests.cpp WaylandIdleTests.cpp
-    IdleCompositor.cpp IdleCompositor.h ${idle_server_header}
+    ${idle_server_header}
   LIBS tisko_probes tisko_test_support tisko_wayland_protocols PkgConfig::WAYLAND_SERVER
   LABELS probes)
 tisko_qt_target(tisko_probes_tests)
 target_include_directories(tisko_probes_tests SYSTEM PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/wayland)
 
-add_executable(tisko_probes_session_tests
-  DBusScreenStateTests.cpp DisplayWatcherTests.cpp PresenceSessionTests.cpp WakeWatcherTests.cpp
-  FakeDisplays.h SessionHarness.cpp SessionHarness.h SessionTestMain.cpp)
+add_executable(tisko_probes_session_tests SessionTests.cpp FakeDisplays.h)
 tisko_set_warnings(tisko_probes_session_tests)
 tisko_qt_target(tisko_probes_session_tests)
 target_link_libraries(tisko_probes_session_tests PRIVATE tisko_probes tisko_test_support Qt6::Test X11::X11 X11::Xrandr
