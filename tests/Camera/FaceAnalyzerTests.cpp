@@ -203,15 +203,25 @@ TEST_F(AnalyzerFixture, findsFacesFromAnEighthToTwoFifthsOfTheWidthBrightOrDark)
     }
 }
 
+// A session's frames after the first are searched around the face the frame before showed:
+// they measure as a first frame would, and the whole frame is searched again when the face
+// moved far or the frame changed size. A frame without a face ends the track.
 TEST_F(AnalyzerFixture, followingFramesOfASessionMeasureAsAFirstFrameWould) {
+    const QImage cat = test::composeFrame(photo("chelsea.png"), QSize(640, 480), 1.0, QPointF(0, 0),
+                                          QPointF(0, 0));
     for (const char* name : {"grace_hopper.jpg", "astronaut.png"}) {
         const Portrait face(photo(name), *model);
+        FaceTrack track;
+        // The second size starts with the first one's track, whose box means nothing there.
         for (QSize size : {QSize(1280, 720), QSize(640, 480)}) {
-            // Still, then swaying a little, then leaning a fifth of a face closer and lower.
-            const QImage frames[] = {face.frame(size, 0.2), face.frame(size, 0.2),
+            // Still, then swaying a little, then leaning a fifth of a face closer and lower,
+            // then far to one side and far to the other.
+            const QImage frames[] = {face.frame(size, 0.2),
+                                     face.frame(size, 0.2),
                                      face.frame(size, 0.205, 0.51, 0.46),
-                                     face.frame(size, 0.24, 0.53, 0.52), face.frame(size, 0.2)};
-            FaceTrack track;
+                                     face.frame(size, 0.24, 0.53, 0.52),
+                                     face.frame(size, 0.2, 0.25),
+                                     face.frame(size, 0.2, 0.75)};
             int i = 0;
             for (const QImage& frame : frames) {
                 const std::string what = std::string(name) + " " + std::to_string(size.width()) +
@@ -220,35 +230,11 @@ TEST_F(AnalyzerFixture, followingFramesOfASessionMeasureAsAFirstFrameWould) {
                                measure(frame), what);
                 EXPECT_TRUE(track.box) << what;
             }
+            EXPECT_EQ(track.frameWidth, size.width());
         }
+        // A cat where the face was is no face, and nothing is remembered.
+        EXPECT_FALSE(FaceAnalyzer::measure(test::viewOf(cat), *model, track));
+        EXPECT_FALSE(track.box);
+        EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{}, *model, track));
     }
-}
-
-TEST_F(AnalyzerFixture, theWholeFrameIsSearchedWhenTheTrackedFaceIsGoneMovedOrTheFrameResized) {
-    const Portrait face(photo("grace_hopper.jpg"), *model);
-    const QImage left = face.frame(QSize(1280, 720), 0.2, 0.25);
-    const QImage right = face.frame(QSize(1280, 720), 0.2, 0.75);
-    QImage empty(1280, 720, QImage::Format_RGB32);
-    empty.fill(QColor(128, 128, 128));
-
-    FaceTrack track;
-    ASSERT_TRUE(FaceAnalyzer::measure(test::viewOf(left), *model, track));
-    // The person got up: no face, and nothing is remembered.
-    EXPECT_FALSE(FaceAnalyzer::measure(test::viewOf(empty), *model, track));
-    EXPECT_FALSE(track.box);
-    expectSameFace(FaceAnalyzer::measure(test::viewOf(left), *model, track), measure(left), "back");
-    // Far from where it was: found again by the whole search.
-    expectSameFace(FaceAnalyzer::measure(test::viewOf(right), *model, track), measure(right),
-                   "moved");
-    // A frame of another size: the box of the old one means nothing there.
-    const QImage small = face.frame(QSize(640, 480), 0.25, 0.3);
-    expectSameFace(FaceAnalyzer::measure(test::viewOf(small), *model, track), measure(small),
-                   "resized");
-    EXPECT_EQ(track.frameWidth, 640);
-    // A cat where the face was is no face either.
-    const QImage cat = test::composeFrame(photo("chelsea.png"), QSize(640, 480), 1.0, QPointF(0, 0),
-                                          QPointF(0, 0));
-    EXPECT_FALSE(FaceAnalyzer::measure(test::viewOf(cat), *model, track));
-    EXPECT_FALSE(FaceAnalyzer::measure(PixelBuffer{}, *model, track));
-    EXPECT_FALSE(track.box);
 }
