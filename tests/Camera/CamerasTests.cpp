@@ -137,25 +137,6 @@ TEST(CameraUsageScan, aMappingOfTheNodeInAnyProcessMeansRunning) {
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(camera, root.filePath(QStringLiteral("no-proc"))));
 }
 
-namespace {
-
-// Counts the frames a backend hands over from its thread, with and without pixels.
-struct Frames {
-    std::atomic<int> withPixels{0};
-    std::atomic<int> without{0};
-
-    CameraBackend::FrameHandler handler() {
-        return [this](std::shared_ptr<const CapturedFrame> frame) {
-            ++(frame->pixels() ? withPixels : without);
-        };
-    }
-    bool waitFor(int total) {
-        return test::waitUntil([&] { return withPixels + without >= total; });
-    }
-};
-
-} // namespace
-
 TEST(V4l2Backend, refusesNodesThatAreNotCaptureDevicesCannotBeOpenedOrAreBusy) {
     test::FakeV4l2System metadata;
     metadata.metadataNodes = {QStringLiteral("video1")};
@@ -186,17 +167,19 @@ TEST(V4l2Backend, streamsReadableFramesAndReleasesEverythingWhenStoppedOrUnplugg
         test::FakeV4l2System system;
         system.sizes = {{640, 480}, {1280, 720}, {640, 480}, {1920, 1080}};
         system.failNextDequeues = 2;
+        std::atomic<int> withPixels{0}, without{0}; // frames handed over from its thread
         V4l2Backend backend(QStringLiteral("/dev/video0"), system);
         ASSERT_TRUE(backend.open());
         EXPECT_EQ(backend.formats(),
                   (std::vector<FrameSize>{{640, 480}, {1280, 720}, {1920, 1080}}));
         ASSERT_TRUE(backend.setFormat({1280, 720}));
         EXPECT_EQ(backend.activeFormat(), (FrameSize{1280, 720}));
-        Frames frames;
-        ASSERT_TRUE(backend.start(frames.handler()));
+        ASSERT_TRUE(backend.start([&](std::shared_ptr<const CapturedFrame> frame) {
+            ++(frame->pixels() ? withPixels : without);
+        }));
         EXPECT_TRUE(backend.isRunning());
-        ASSERT_TRUE(frames.waitFor(5));
-        EXPECT_EQ(frames.without, 2);
+        ASSERT_TRUE(test::waitUntil([&] { return withPixels + without >= 5; }));
+        EXPECT_EQ(without, 2);
         if (unplugged) {
             system.vanished = true;
             EXPECT_TRUE(test::waitUntil([&] { return !backend.isRunning(); }));
