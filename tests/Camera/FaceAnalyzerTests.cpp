@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "PhotoFrames.h"
-#include "ShippedDetector.h"
 #include "Tisko/Camera/FaceAnalyzer.h"
 #include "Tisko/Camera/FaceDetector.h"
 #include "Tisko/Camera/GreyImage.h"
@@ -45,31 +44,6 @@ TEST(FaceAnalyzerGeometry, valuesAreFractionsOfTheFrameWithYUpwardAndEyesNeedTwo
     EXPECT_NEAR(*m.eyeDistance, std::hypot(128.0, 28.8) / 1280, 1e-12); // tilted eyes
     EXPECT_FALSE(FaceAnalyzer::measurementOf(box, left, left, 1280, 720).eyeDistance);
     EXPECT_FALSE(FaceAnalyzer::measurementOf(box, std::nullopt, right, 1280, 720).eyeDistance);
-}
-
-TEST_F(AnalyzerFixture, findsEveryFaceTheDetectorFindsOnTheWholeFrame) {
-    // Nine people at the narrowest and widest desk distances and between, plain, dark,
-    // mirrored and turned: whenever dlib's detector finds the face on the whole frame, the
-    // search finds it too (a narrow face scoring just above the detector's line, found on
-    // the frame itself but on none of the copies, was once lost).
-    const std::vector<test::FaceFrame> frames = test::faceFrames({0.12, 0.15, 0.45});
-    ASSERT_EQ(frames.size(), test::portraits().size() * 3 * 5) << "run tests/data/fetch-photos";
-    int hits = 0;
-    for (const test::FaceFrame& frame : frames) {
-        const std::vector<QRectF> reference = test::shippedDetectorFaces(frame.image);
-        if (reference.empty())
-            continue;
-        ++hits;
-        FaceTrack track;
-        const bool found =
-            FaceAnalyzer::measure(test::viewOf(frame.image), *model, track).has_value();
-        const QPointF middle(track.found.left + track.found.width / 2,
-                             track.found.top + track.found.height / 2);
-        EXPECT_TRUE(found && std::any_of(reference.begin(), reference.end(),
-                                         [&](const QRectF& r) { return r.contains(middle); }))
-            << frame.what.toStdString();
-    }
-    EXPECT_GT(hits, static_cast<int>(frames.size()) / 2);
 }
 
 TEST_F(AnalyzerFixture, theWidestOfTwoFacesWins) {
