@@ -9,7 +9,6 @@
 #include "Tisko/Camera/LandmarkModelCache.h"
 #include "Tisko/Camera/LandmarkModelParser.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -19,7 +18,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 using namespace tisko;
 
@@ -203,22 +201,4 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
         ASSERT_TRUE(again.open(QIODevice::ReadOnly));
         EXPECT_EQ(again.readAll(), good) << c.name;
     }
-}
-
-// Two writers at once leave one whole copy, never a mix.
-TEST(LandmarkModelCache, concurrentWritersLeaveAWholeCopy) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("face.landmarks"));
-    QString error;
-    const auto source = LandmarkModelCache::identify(FaceModel::defaultPath(), &error);
-    const auto model = LandmarkModelParser::load(FaceModel::defaultPath(), &error);
-    ASSERT_TRUE(source && model) << error.toStdString();
-    bool written[2] = {};
-    std::thread other(
-        [&] { written[1] = LandmarkModelCache::write(*model, path, *source, nullptr); });
-    written[0] = LandmarkModelCache::write(*model, path, *source, nullptr);
-    other.join();
-    EXPECT_TRUE(written[0] && written[1]);
-    EXPECT_TRUE(LandmarkModelCache::map(path, *source, &error)) << error.toStdString();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
