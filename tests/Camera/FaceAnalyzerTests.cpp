@@ -107,9 +107,10 @@ struct Portrait {
 
     // A frame of `size` showing the face about `width` of the frame wide, its middle at
     // (x, y) in fractions of the frame.
-    QImage frame(QSize size, double width, double x = 0.5, double y = 0.45) const {
+    QImage frame(QSize size, double width, double x = 0.5, double y = 0.45,
+                 double degrees = 0) const {
         return test::composeFrame(photo, size, width * size.width() / (unit * 640), face,
-                                  QPointF(x * size.width(), y * size.height()));
+                                  QPointF(x * size.width(), y * size.height()), degrees);
     }
 };
 
@@ -150,6 +151,13 @@ TEST_F(AnalyzerFixture, findsFacesFromAnEighthToTwoFifthsOfTheWidthBrightOrDark)
                     const auto lower = measure(face.frame(size, width, 0.5, 0.55));
                     ASSERT_TRUE(lower) << name << " " << size.width() << " " << width;
                     EXPECT_NEAR(m->faceY - lower->faceY, 0.1, 0.01) << name << " " << width;
+                    // A head tilted to one side keeps its width.
+                    for (double degrees : {-15.0, 15.0}) {
+                        const auto tilted = measure(face.frame(size, width, 0.5, 0.45, degrees));
+                        ASSERT_TRUE(tilted) << name << " " << size.width() << " " << width;
+                        EXPECT_NEAR(tilted->faceWidth, m->faceWidth, 0.025 * m->faceWidth)
+                            << name << " " << width << " " << degrees;
+                    }
                 }
             }
         }
