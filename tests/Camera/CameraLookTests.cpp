@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "EventLoop.h"
-#include "FakeBackend.h"
 #include "PhotoFrames.h"
 #include "TestFiles.h"
 #include "Tisko/Camera/CameraLook.h"
@@ -16,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <mutex>
 #include <thread>
 
 using namespace tisko;
@@ -25,9 +26,131 @@ namespace {
 
 constexpr int lookFrames = 6;
 
+// A small frame with pixels.
+std::shared_ptr<const CapturedFrame> greyFrame() {
+    auto frame = std::make_shared<CapturedFrame>();
+    frame->bytes = std::make_shared<const std::vector<std::uint8_t>>(16 * 16, std::uint8_t{90});
+    frame->width = frame->height = 16;
+    frame->bytesPerLine = 16;
+    frame->format = PixelFormat::Grey8;
+    return frame;
+}
+
+// A camera under the test's control, with the clock and timer of its session: its backend
+// records what the session asks of it, the test pushes frames as the capture thread would.
+struct FakeCamera {
+    using Task = std::shared_ptr<std::function<void()>>; // emptied when withdrawn or run
+    std::mutex mutex;
+    QStringList calls;
+    CameraBackend::FrameHandler handler;
+    bool opens = true, starts = true;
+    bool busy = false; // another process holds the camera (with opens or starts false)
+    std::atomic<CameraSession::Clock::time_point> now{CameraSession::Clock::time_point{} + 100s};
+    std::vector<std::pair<CameraSession::Clock::time_point, Task>> timers;
+
+    void record(const QString& call) {
+        std::lock_guard lock(mutex);
+        calls << call;
+    }
+    QStringList recorded() {
+        std::lock_guard lock(mutex);
+        return calls;
+    }
+    CameraBackend::FrameHandler currentHandler() {
+        std::lock_guard lock(mutex);
+        return handler;
+    }
+    // Moves the clock on by `time` and runs the timers that came due.
+    void advance(std::chrono::milliseconds time) {
+        now = now.load() + time;
+        std::vector<std::function<void()>> due;
+        {
+            std::lock_guard lock(mutex);
+            for (auto& [when, task] : timers) {
+                if (when <= now.load() && *task)
+                    due.push_back(std::exchange(*task, nullptr));
+            }
+        }
+        for (const auto& task : due)
+            task();
+    }
+    // Hands `frame` to the session `after` the previous one and waits until it is handled.
+    void push(CameraSession& session, std::chrono::milliseconds after,
+              std::shared_ptr<const CapturedFrame> frame = greyFrame()) {
+        advance(after);
+        if (const auto deliver = currentHandler())
+            deliver(std::move(frame));
+        std::promise<void> done;
+        session.post([&done] { done.set_value(); });
+        done.get_future().wait();
+    }
+};
+
+// The backend of a FakeCamera: its own format is 1280x720.
+class FakeBackend : public CameraBackend {
+public:
+    explicit FakeBackend(std::shared_ptr<FakeCamera> camera)
+        : m_camera(std::move(camera)) {}
+
+    bool open() override {
+        m_camera->record(QStringLiteral("open"));
+        return m_camera->opens;
+    }
+    std::optional<FrameSize> activeFormat() override { return FrameSize{1280, 720}; }
+    std::vector<FrameSize> formats() override {
+        return {{640, 480}, {1920, 1080}, {1280, 720}, {640, 360}};
+    }
+    bool setFormat(FrameSize size) override {
+        m_camera->record(QStringLiteral("setFormat ") + CameraSession::describe(size));
+        return true;
+    }
+    bool start(FrameHandler handler) override {
+        m_camera->record(QStringLiteral("start"));
+        std::lock_guard lock(m_camera->mutex);
+        m_camera->handler = std::move(handler);
+        return m_running = m_camera->starts;
+    }
+    bool isRunning() const override { return m_running; }
+    bool busy() const override { return m_camera->busy; }
+    void stop() override {
+        m_camera->record(QStringLiteral("stop"));
+        std::lock_guard lock(m_camera->mutex);
+        m_camera->handler = nullptr;
+        m_running = false;
+    }
+
+private:
+    std::shared_ptr<FakeCamera> m_camera;
+    bool m_running = false;
+};
+
+// A session on the fake camera "cam-1", on its clock and timer.
+std::shared_ptr<CameraSession> fakeSession(const std::shared_ptr<FakeCamera>& camera,
+                                           CameraSession::Services services) {
+    services.now = [camera] { return camera->now.load(); };
+    const std::weak_ptr<FakeCamera> weak = camera;
+    services.after = [weak](CameraSession::Clock::duration delay, std::function<void()> task) {
+        const auto owner = weak.lock();
+        auto held = std::make_shared<std::function<void()>>(std::move(task));
+        std::lock_guard lock(owner->mutex);
+        owner->timers.emplace_back(owner->now.load() + delay, held);
+        return CameraSession::Cancel([weak, held] {
+            std::function<void()> withdrawn; // let go outside the lock
+            if (const auto alive = weak.lock()) {
+                std::lock_guard inner(alive->mutex);
+                withdrawn = std::exchange(*held, nullptr);
+            }
+        });
+    };
+    return std::make_shared<CameraSession>(
+        CameraDevice{
+            QStringLiteral("cam-1"), QStringLiteral("Cam"), CameraDevice::Kind::V4l2, false, {}},
+        std::make_unique<FakeBackend>(camera), std::move(services));
+}
+
 struct LookFixture : ::testing::Test {
     QCoreApplication& app = test::application();
-    std::shared_ptr<test::FakeCamera> camera;
+    std::shared_ptr<FakeCamera> camera;
     std::atomic<int> measured{0};
     std::vector<LookResult> results;
     bool taking = false;
@@ -36,7 +159,7 @@ struct LookFixture : ::testing::Test {
     // A session on a new fake camera; one frame in three has no face, the others a face of
     // growing width.
     std::shared_ptr<CameraSession> makeSession() {
-        camera = std::make_shared<test::FakeCamera>();
+        camera = std::make_shared<FakeCamera>();
         CameraSession::Services services;
         services.isRunningSomewhere = [](const CameraDevice&) { return false; };
         services.measure = [this](const PixelBuffer&) -> std::optional<HeadMeasurement> {
@@ -45,7 +168,7 @@ struct LookFixture : ::testing::Test {
                 return std::nullopt;
             return HeadMeasurement{0.1 * n, std::nullopt, 0.5, 0.3};
         };
-        return test::fakeSession(camera, std::move(services));
+        return fakeSession(camera, std::move(services));
     }
 
     template <typename Camera> void take(const Camera& which, double timeout) {
@@ -70,6 +193,11 @@ struct LookFixture : ::testing::Test {
         test::waitUntil([this] { return !results.empty(); }, limit);
         QCoreApplication::processEvents();
     }
+    // The session is let go: nothing (a pending timeout) holds it until its time.
+    static bool released(std::shared_ptr<CameraSession>& session) {
+        const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
+        return test::waitUntil([&] { return ended.expired(); });
+    }
 
     void TearDown() override { EXPECT_TRUE(everyCompletionAfterTakeOnTheMainThread); }
 };
@@ -93,12 +221,10 @@ TEST_F(LookFixture, sixFramesEndTheLookWithTheMedianAndReleaseTheSessionAtOnce) 
     EXPECT_EQ(result.format, QStringLiteral("1280x720"));
     EXPECT_FALSE(result.failed);
     EXPECT_EQ(camera->recorded().back(), QStringLiteral("stop"));
-    // The timeout is withdrawn, and nothing holds the session long before it would come.
-    EXPECT_EQ(camera->pendingTimers(), 0u);
-    const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
-    EXPECT_TRUE(test::waitUntil([&] { return ended.expired(); }));
+    EXPECT_TRUE(released(session)); // the timeout is withdrawn
 }
 
+// A camera that stops sending frames mid-look: the timeout ends the look.
 TEST_F(LookFixture, theTimeoutEndsTheLookWithWhatItHasAndLaterFramesAreIgnored) {
     auto session = makeSession();
     take(session, 1.0);
@@ -112,13 +238,12 @@ TEST_F(LookFixture, theTimeoutEndsTheLookWithWhatItHasAndLaterFramesAreIgnored) 
     EXPECT_EQ(results[0].withFace, 2);
     EXPECT_FALSE(results[0].failed);
     EXPECT_EQ(camera->recorded().back(), QStringLiteral("stop"));
-    handler(test::greyFrame()); // a frame already on its way when the camera stopped
+    handler(greyFrame()); // a frame already on its way when the camera stopped
     push(*session);
     QCoreApplication::processEvents();
     EXPECT_EQ(results.size(), 1u);
     EXPECT_EQ(measured, 2);
-    const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
-    EXPECT_TRUE(test::waitUntil([&] { return ended.expired(); }));
+    EXPECT_TRUE(released(session));
 }
 
 TEST_F(LookFixture, withoutCameraOrWhenTheCameraDoesNotOpenOrStreamTheLookFails) {
@@ -225,67 +350,53 @@ TEST(SampleCamera, aFolderIsDecodedOnePictureAtATimeAsItPlays) {
     EXPECT_LE(camera.decodedPictures(), frames + 2);
 }
 
-namespace {
-
-struct SessionFixture : ::testing::Test {
-    std::shared_ptr<test::FakeCamera> camera = std::make_shared<test::FakeCamera>();
-    std::atomic<int> analysed{0};
-    std::shared_ptr<CameraSession> session = test::fakeSession(camera, services());
-
-    CameraSession::Services services() {
-        CameraSession::Services services;
-        services.isRunningSomewhere = [this](const CameraDevice&) {
-            camera->record(QStringLiteral("usage"));
-            return true;
-        };
-        services.measure = [this](const PixelBuffer&) {
-            ++analysed;
-            return std::optional<HeadMeasurement>(HeadMeasurement{0.2, 0.08, 0.5, 0.3});
-        };
-        return services;
-    }
-
-    bool start(double settle) {
-        std::promise<bool> started;
-        session->start(settle, [&started](bool running) { started.set_value(running); });
-        return started.get_future().get();
-    }
-};
-
-} // namespace
-
-TEST_F(SessionFixture, startsAskingUsageFirstInTheCurrentFormatOrTheFirstOfTheForcedWidth) {
+// A session asks whether the camera is in use before opening it, opens it in its current
+// format or the first of a forced width, lets the picture settle, and analyses no two
+// frames closer than the gap.
+TEST(SessionFixture, startsAskingUsageFirstInTheCurrentOrForcedFormatThenKeepsSettleAndGap) {
     const std::pair<std::optional<int>, const char*> cases[] = {
         {std::nullopt, "1280x720"}, {640, "640x480"}, {1000, "1280x720"} /* no such width */};
     for (const auto& [width, format] : cases) {
-        camera = std::make_shared<test::FakeCamera>();
-        session = test::fakeSession(camera, services());
+        const auto camera = std::make_shared<FakeCamera>();
+        std::atomic<int> analysed{0};
+        CameraSession::Services services;
+        services.isRunningSomewhere = [camera](const CameraDevice&) {
+            camera->record(QStringLiteral("usage"));
+            return true;
+        };
+        services.measure = [&analysed](const PixelBuffer&) {
+            ++analysed;
+            return std::optional<HeadMeasurement>(HeadMeasurement{0.2, 0.08, 0.5, 0.3});
+        };
+        const auto session = fakeSession(camera, services);
+        int measurements = 0;
+        session->onMeasurement = [&measurements](std::optional<HeadMeasurement>) {
+            ++measurements;
+        };
         session->forcedWidth = width;
-        ASSERT_TRUE(start(0.35));
+        std::promise<bool> started;
+        session->start(0.35, [&started](bool running) { started.set_value(running); });
+        ASSERT_TRUE(started.get_future().get());
         EXPECT_EQ(camera->recorded(),
                   (QStringList{QStringLiteral("usage"), QStringLiteral("open"),
                                QStringLiteral("setFormat ") + QLatin1String(format),
                                QStringLiteral("start")}));
         EXPECT_EQ(session->formatAtStart(), QLatin1String(format));
         EXPECT_TRUE(session->sharedWithAnotherApp());
-    }
-}
 
-TEST_F(SessionFixture, framesDuringSettleAndWithinTheGapAreCountedButNotAnalysed) {
-    std::vector<std::optional<HeadMeasurement>> results;
-    session->onMeasurement = [&results](std::optional<HeadMeasurement> m) { results.push_back(m); };
-    ASSERT_TRUE(start(0.35));
-    camera->push(*session, 0ms);   // settling
-    camera->push(*session, 340ms); // still settling
-    camera->push(*session, 10ms);  // settled: analysed
-    camera->push(*session, 149ms); // inside the gap
-    camera->push(*session, 1ms);   // 0.15 s after the last analysis: analysed
-    camera->push(*session, 150ms,
-                 std::make_shared<CapturedFrame>()); // no pixels: dropped, gap clock untouched
-    camera->push(*session, 10ms);
-    EXPECT_EQ(session->framesSeen(), 7);
-    EXPECT_EQ(analysed, 3);
-    EXPECT_EQ(results.size(), 3u);
+        camera->push(*session, 0ms);   // settling
+        camera->push(*session, 340ms); // still settling
+        camera->push(*session, 10ms);  // settled: analysed
+        camera->push(*session, 149ms); // inside the gap
+        camera->push(*session, 1ms);   // 0.15 s after the last analysis: analysed
+        camera->push(*session, 150ms,
+                     std::make_shared<CapturedFrame>()); // no pixels: dropped, gap clock untouched
+        camera->push(*session, 10ms);
+        EXPECT_EQ(session->framesSeen(), 7);
+        EXPECT_EQ(analysed, 3);
+        EXPECT_EQ(measurements, 3);
+        session->stop();
+    }
 }
 
 TEST(SessionTimeouts, theSharedTimerRunsTasksWhenDueAndNeverOneWithdrawn) {
@@ -293,8 +404,7 @@ TEST(SessionTimeouts, theSharedTimerRunsTasksWhenDueAndNeverOneWithdrawn) {
     // to run, a camera that stops sending frames would hold its look for ever.
     const auto session = std::make_shared<CameraSession>(
         CameraDevice{QStringLiteral("cam-1"), {}, CameraDevice::Kind::V4l2, false, {}},
-        std::make_unique<test::FakeBackend>(std::make_shared<test::FakeCamera>()),
-        CameraSession::Services{});
+        std::make_unique<FakeBackend>(std::make_shared<FakeCamera>()), CameraSession::Services{});
     std::atomic<int> ran{0};
     session->after(0.01, [&ran] { ran += 10; })(); // withdrawn at once
     session->after(0.02, [&ran] { ran += 1; });

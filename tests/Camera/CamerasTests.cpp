@@ -137,25 +137,6 @@ TEST(CameraUsageScan, aMappingOfTheNodeInAnyProcessMeansRunning) {
     EXPECT_FALSE(CameraUsage::isRunningSomewhere(camera, root.filePath(QStringLiteral("no-proc"))));
 }
 
-namespace {
-
-// Counts the frames a backend hands over from its thread, with and without pixels.
-struct Frames {
-    std::atomic<int> withPixels{0};
-    std::atomic<int> without{0};
-
-    CameraBackend::FrameHandler handler() {
-        return [this](std::shared_ptr<const CapturedFrame> frame) {
-            ++(frame->pixels() ? withPixels : without);
-        };
-    }
-    bool waitFor(int total) {
-        return test::waitUntil([&] { return withPixels + without >= total; });
-    }
-};
-
-} // namespace
-
 TEST(V4l2Backend, refusesNodesThatAreNotCaptureDevicesCannotBeOpenedOrAreBusy) {
     test::FakeV4l2System metadata;
     metadata.metadataNodes = {QStringLiteral("video1")};
@@ -179,40 +160,34 @@ TEST(V4l2Backend, refusesNodesThatAreNotCaptureDevicesCannotBeOpenedOrAreBusy) {
     EXPECT_TRUE(backend.busy());
 }
 
-TEST(V4l2Backend, listsSizesOnceStreamsReadableFramesAndReleasesEverythingOnStop) {
-    test::FakeV4l2System system;
-    system.sizes = {{640, 480}, {1280, 720}, {640, 480}, {1920, 1080}};
-    V4l2Backend backend(QStringLiteral("/dev/video0"), system);
-    ASSERT_TRUE(backend.open());
-    EXPECT_EQ(backend.formats(), (std::vector<FrameSize>{{640, 480}, {1280, 720}, {1920, 1080}}));
-    ASSERT_TRUE(backend.setFormat({1280, 720}));
-    EXPECT_EQ(backend.activeFormat(), (FrameSize{1280, 720}));
-    Frames frames;
-    ASSERT_TRUE(backend.start(frames.handler()));
-    EXPECT_TRUE(backend.isRunning());
-    ASSERT_TRUE(frames.waitFor(3));
-    backend.stop();
-    EXPECT_FALSE(backend.isRunning());
-    EXPECT_EQ(frames.without, 0);
-    EXPECT_EQ(system.mapped, 0);
-    EXPECT_FALSE(system.streaming);
-    EXPECT_EQ(system.openNodes, 0);
-}
-
-TEST(V4l2Backend, aFailedDequeueIsAFrameWithoutPicturesAndAVanishedDeviceEndsTheStream) {
-    test::FakeV4l2System system;
-    system.failNextDequeues = 2;
-    V4l2Backend backend(QStringLiteral("/dev/video0"), system);
-    ASSERT_TRUE(backend.open());
-    Frames frames;
-    ASSERT_TRUE(backend.start(frames.handler()));
-    ASSERT_TRUE(frames.waitFor(4));
-    EXPECT_EQ(frames.without, 2);
-    EXPECT_GE(frames.withPixels, 2);
-
-    system.vanished = true;
-    EXPECT_TRUE(test::waitUntil([&] { return !backend.isRunning(); }));
-    backend.stop();
-    EXPECT_EQ(system.mapped, 0);
-    EXPECT_EQ(system.openNodes, 0);
+// A stream lists each size once, hands over a corrupt frame as one without pixels, and
+// gives back every buffer, the stream and the node when stopped, also after an unplug.
+TEST(V4l2Backend, streamsReadableFramesAndReleasesEverythingWhenStoppedOrUnplugged) {
+    for (const bool unplugged : {false, true}) {
+        test::FakeV4l2System system;
+        system.sizes = {{640, 480}, {1280, 720}, {640, 480}, {1920, 1080}};
+        system.failNextDequeues = 2;
+        std::atomic<int> withPixels{0}, without{0}; // frames handed over from its thread
+        V4l2Backend backend(QStringLiteral("/dev/video0"), system);
+        ASSERT_TRUE(backend.open());
+        EXPECT_EQ(backend.formats(),
+                  (std::vector<FrameSize>{{640, 480}, {1280, 720}, {1920, 1080}}));
+        ASSERT_TRUE(backend.setFormat({1280, 720}));
+        EXPECT_EQ(backend.activeFormat(), (FrameSize{1280, 720}));
+        ASSERT_TRUE(backend.start([&](std::shared_ptr<const CapturedFrame> frame) {
+            ++(frame->pixels() ? withPixels : without);
+        }));
+        EXPECT_TRUE(backend.isRunning());
+        ASSERT_TRUE(test::waitUntil([&] { return withPixels + without >= 5; }));
+        EXPECT_EQ(without, 2);
+        if (unplugged) {
+            system.vanished = true;
+            EXPECT_TRUE(test::waitUntil([&] { return !backend.isRunning(); }));
+        }
+        backend.stop();
+        EXPECT_FALSE(backend.isRunning());
+        EXPECT_EQ(system.mapped, 0);
+        EXPECT_FALSE(system.streaming);
+        EXPECT_EQ(system.openNodes, 0);
+    }
 }

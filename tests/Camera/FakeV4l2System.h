@@ -26,8 +26,7 @@ namespace tisko::test {
 // mmap buffers filled with a grey BGR picture, and switches for the faults of real cameras.
 class FakeV4l2System : public V4l2System {
 public:
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes{
-        {640, 480}, {1280, 720}, {1920, 1080}, {1280, 960}};
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes;
     std::uint32_t width = 640, height = 480;
     QStringList metadataNodes;            // names of nodes that are not capture devices
     QStringList deniedNodes;              // names of nodes that refuse this user

@@ -14,8 +14,8 @@
 
 namespace tisko::test {
 
-// The fetched test photographs (tests/data/fetch-photos): astronaut.png, grace_hopper.jpg,
-// messi5.jpg and the `portraits()` have faces; chelsea.png is a cat, brick.png a wall.
+// The fetched test photographs (tests/data/fetch-photos): astronaut.png, grace_hopper.jpg and
+// messi5.jpg have faces; chelsea.png is a cat, brick.png a wall.
 QString photoPath(const QString& name);
 // The photograph decoded in 32-bit form, or a null image when it cannot be read.
 QImage loadPhoto(const QString& name);
@@ -30,22 +30,5 @@ PixelBuffer viewOf(const QImage& frame);
 
 // The image darkened to `gain` of its brightness, as a camera gives it in its first second.
 QImage darkened(const QImage& frame, double gain);
-
-// The portraits of nine people, each the part of its photograph that shows one face.
-struct Portrait {
-    QString name;
-    QRect part; // null: the whole photograph
-};
-const std::vector<Portrait>& portraits();
-
-// One frame of a face at a known size, and what was done to make it.
-struct FaceFrame {
-    QImage image;
-    QString what; // "man_glasses.jpg 17% dark"
-};
-// 640×480 frames of every portrait, its face `widths` of the frame wide (placed by the face
-// the detector finds in the photograph): plain, darkened to a quarter, mirrored, and turned
-// 8° either way.
-std::vector<FaceFrame> faceFrames(const std::vector<double>& widths);
 
 } // namespace tisko::test
