@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Text from outside (the update feed, the server, the positions file) shown as it is: never
-// read as markup, never a reason to load a file.
+// read as markup, never a reason to load a file; and where the update window's buttons lead.
 #include "SettingsFixture.h"
 
 #include "TestFiles.h"
@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -89,6 +90,25 @@ TEST_F(HostileText, positionNamesOnThePositionsPage) {
     h.open(SettingsTab::positions);
     for (const QString& text : texts)
         expectLiteral(h.window.get(), text);
+}
+
+TEST(UpdateWindowTest, downloadOpensTheFileOrElseThePageAndEitherButtonCloses) {
+    const QUrl deb(QStringLiteral("https://e.org/t.deb"));
+    const QUrl page(QStringLiteral("https://e.org/1"));
+    QList<QUrl> opened;
+    int closed = 0;
+    for (const auto& [enclosure, download] : {std::pair{deb, true}, {QUrl(), true}, {deb, false}}) {
+        UpdateWindow window([&](const QUrl& url) { opened << url; });
+        QObject::connect(&window, &UpdateWindow::closed, [&] { ++closed; });
+        const AppcastItem item{QVersionNumber(1), QStringLiteral("1"), {}, enclosure, page};
+        window.setPrompt(UpdatePrompt::forOutcome({UpdateOutcome::Kind::found, item, {}},
+                                                  QStringLiteral("0.2.0")));
+        window.show();
+        (download ? window.downloadButton() : window.closeButton())->click();
+        EXPECT_FALSE(window.isVisible());
+    }
+    EXPECT_EQ(opened, (QList<QUrl>{deb, page}));
+    EXPECT_EQ(closed, 3);
 }
 
 } // namespace
