@@ -25,15 +25,6 @@ QString heard(QLabel* label) {
     return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
 }
 
-// The labels under `root` that say something of `text`.
-std::vector<QLabel*> labelsShowing(QWidget* root, const QString& text) {
-    std::vector<QLabel*> found;
-    for (QLabel* label : root->findChildren<QLabel*>())
-        if (!label->text().isEmpty() && label->text().contains(text.left(20)))
-            found.push_back(label);
-    return found;
-}
-
 struct HostileText : ::testing::Test {
     HostileText() {
         QImage tall(1, 2000, QImage::Format_RGB32);
@@ -52,15 +43,18 @@ struct HostileText : ::testing::Test {
     // no picture was put in it.
     static void expectLiteral(QWidget* window, const QString& text) {
         window->show();
-        window->grab(); // drawn, as on screen
-        const std::vector<QLabel*> labels = labelsShowing(window, text);
-        ASSERT_FALSE(labels.empty()) << text.left(40).toStdString();
-        for (QLabel* label : labels) {
+        window->grab();  // drawn, as on screen
+        int showing = 0; // the labels that say something of `text`
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->text().isEmpty() || !label->text().contains(text.left(20)))
+                continue;
+            ++showing;
             EXPECT_TRUE(heard(label).contains(text.left(100)))
                 << "shown as «" << heard(label).left(80).toStdString() << "» for «"
                 << text.left(80).toStdString() << "»";
             EXPECT_LT(label->sizeHint().height(), 2000) << text.left(40).toStdString();
         }
+        EXPECT_GT(showing, 0) << text.left(40).toStdString();
     }
 
     QTemporaryDir folder;
@@ -68,7 +62,7 @@ struct HostileText : ::testing::Test {
     QStringList texts;
 };
 
-TEST_F(HostileText, feedAndServerWordsInTheUpdateWindow) {
+TEST_F(HostileText, feedAndServerWordsInTheUpdateWindowAndPositionNamesOnThePositionsPage) {
     for (const QString& text : texts) {
         UpdateWindow found([](const QUrl&) {});
         AppcastItem item{QVersionNumber(9), text, {}, QUrl(u"https://e.org/t.deb"_qs), {}};
@@ -80,9 +74,6 @@ TEST_F(HostileText, feedAndServerWordsInTheUpdateWindow) {
             UpdatePrompt::forOutcome({UpdateOutcome::Kind::failed, {}, text}, u"0.2"_qs));
         expectLiteral(&failed, text);
     }
-}
-
-TEST_F(HostileText, positionNamesOnThePositionsPage) {
     SettingsFixture h;
     h.monitor().start();
     for (const QString& text : texts)
