@@ -122,6 +122,7 @@ TEST_F(PanelModelTest, positionsHintUpdateAndNotificationSections) {
     // The hint names the position, and its button records that one again.
     ASSERT_TRUE(content.hint);
     EXPECT_TRUE(content.hint->contains(QStringLiteral("«Sofá»")));
+    EXPECT_TRUE(content.hint->contains(QStringLiteral("encorvado"))) << "says what it sees";
     ASSERT_EQ(content.hintButtons.size(), 2u);
     EXPECT_EQ(content.hintButtons[0].action, PanelAction::resavePosition);
     EXPECT_EQ(content.hintButtons[0].positionName, QStringLiteral("Sofá"));
