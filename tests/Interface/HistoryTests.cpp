@@ -128,6 +128,9 @@ TEST(HistoryWindow, theKeyboardWalksTheDaysAndEachIsReadAloud) {
     const QLabel* line = *std::find_if(labels.begin(), labels.end(),
                                        [&](const QLabel* l) { return l->text() == yesterdays; });
     EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(todays));
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const QLabel* l) {
+        return l->text() == QStringLiteral("Bien");
+    })) << "the legend says what the colours mean";
 
     // Home, then Left stays on the first day; Right, End, then Right stays on the last.
     for (const auto& [key, bar] : {std::pair{Qt::Key_Home, 0},
