@@ -54,15 +54,12 @@ TEST(CalibrationWindow, aClickRecordsWhatALookMeasuresOnThePhotograph) {
     });
     ASSERT_TRUE(take->isEnabled());
     QTest::mouseClick(take, Qt::LeftButton);
-    EXPECT_EQ(model.phase(), CalibrationModel::Phase::countdown(3));
     // The keyboard stays on the button, and the name can no longer change.
     EXPECT_EQ(QApplication::focusWidget(), take);
     EXPECT_TRUE(view.findChild<QLineEdit*>()->isReadOnly());
     // Saved, shown as saved, and the window goes.
     ASSERT_TRUE(waitUntil([&] { return !view.isVisible(); }, 30s))
         << model.phase().message().toStdString();
-    EXPECT_EQ(model.phase(), CalibrationModel::Phase::done());
-    EXPECT_FALSE(model.camera());
     EXPECT_FALSE(view.findChild<CameraPreview*>()->picture().isNull()) << "the last picture stays";
 
     const QByteArray file = harness.dataFile(QStringLiteral("posiciones.json"));

@@ -54,12 +54,26 @@ struct MenuBarPanelTest : ::testing::Test {
     QList<bool> opened; // whether the panel was visible when each window was asked for
 };
 
-TEST_F(MenuBarPanelTest, aPositionIsTickedInPlaceAndChoicesThatLeaveCloseThePanelFirst) {
+TEST_F(MenuBarPanelTest, choicesInPlaceKeepItOpenAndGrowItDownChoicesThatLeaveCloseItFirst) {
+    const QRect before = panel->geometry();
+    EXPECT_EQ(before.height(), panel->contentHeight());
     QTest::mouseClick(row("Mesa"), Qt::LeftButton);
     settle();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(row("Mesa")->checkMark(), true);
     EXPECT_EQ(row("Sofá")->checkMark(), false);
+
+    // A hint grows the panel downward with its top edge fixed; "Ahora no" shrinks it back.
+    harness.monitor().setReferenceSuspectForPictures(ReferenceCheck::Problem::tooClose);
+    settle();
+    ASSERT_TRUE(control(panel.get(), QStringLiteral("Ahora no")));
+    EXPECT_EQ(panel->geometry().top(), before.top());
+    EXPECT_EQ(panel->geometry().height(), panel->contentHeight());
+    EXPECT_GT(panel->geometry().height(), before.height());
+    QTest::mouseClick(control(panel.get(), QStringLiteral("Ahora no")), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->geometry(), before);
 
     QTest::mouseClick(row("Nueva posición…"), Qt::LeftButton);
     panel->popUp(QRect());
@@ -71,25 +85,6 @@ TEST_F(MenuBarPanelTest, aPositionIsTickedInPlaceAndChoicesThatLeaveCloseThePane
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(harness.monitor().state(),
               Monitor::State::paused(addSeconds(harness.monitor().now(), 3600)));
-}
-
-TEST_F(MenuBarPanelTest, growsDownwardWithItsTopEdgeFixed) {
-    const QRect before = panel->geometry();
-    EXPECT_EQ(before.height(), panel->contentHeight());
-
-    harness.monitor().setReferenceSuspectForPictures(ReferenceCheck::Problem::tooClose);
-    settle();
-    ASSERT_TRUE(control(panel.get(), QStringLiteral("Ahora no")));
-    EXPECT_EQ(panel->geometry().top(), before.top());
-    EXPECT_GT(panel->geometry().height(), before.height());
-    EXPECT_EQ(panel->geometry().height(), panel->contentHeight());
-
-    // "Ahora no" dismisses the hint and the panel shrinks back, staying open.
-    QTest::mouseClick(control(panel.get(), QStringLiteral("Ahora no")), Qt::LeftButton);
-    settle();
-    EXPECT_TRUE(panel->isVisible());
-    EXPECT_FALSE(control(panel.get(), QStringLiteral("Ahora no")));
-    EXPECT_EQ(panel->geometry(), before);
 }
 
 TEST_F(MenuBarPanelTest, keyboardMovesChoosesAndCloses) {

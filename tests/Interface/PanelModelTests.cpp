@@ -47,12 +47,8 @@ QStringList titles(const std::vector<PanelChoice>& choices) {
 }
 
 TEST_F(PanelModelTest, statusPerStateWithItsButton) {
-    struct Case {
-        Monitor::State state;
-        const char* detail; // empty: not checked
-        bool button;
-    };
-    const Case cases[] = {
+    // The detail (empty: not checked) and whether there is a button, per state.
+    const std::tuple<Monitor::State, const char*, bool> cases[] = {
         {Monitor::State::needsCalibration(), "", true},
         {Monitor::State::noCameraPermission(), "", true},
         {Monitor::State::noCamera(), "Con el portátil cerrado y sin cámara externa, Tisko espera.",
@@ -63,18 +59,17 @@ TEST_F(PanelModelTest, statusPerStateWithItsButton) {
     };
     in.laptop = true;
     QStringList titles;
-    for (const Case& c : cases) {
-        in.state = c.state;
+    for (const auto& [state, detail, button] : cases) {
+        in.state = state;
         const PanelContent content = PanelModel::build(in);
         titles << content.status.title;
-        if (*c.detail) {
-            EXPECT_EQ(content.status.detail, QString::fromUtf8(c.detail));
+        if (*detail) {
+            EXPECT_EQ(content.status.detail, QString::fromUtf8(detail));
         }
-        EXPECT_EQ(content.statusButton.has_value(), c.button) << c.detail;
+        EXPECT_EQ(content.statusButton.has_value(), button) << detail;
         // Without a position there is no positions section; paused, only "Reanudar".
         EXPECT_TRUE(content.positions.empty());
-        EXPECT_EQ(content.pauseRows.size(),
-                  c.state.kind() == Monitor::State::Kind::paused ? 1u : 2u);
+        EXPECT_EQ(content.pauseRows.size(), state.kind() == Monitor::State::Kind::paused ? 1u : 2u);
     }
     titles.removeDuplicates();
     EXPECT_EQ(titles.size(), 5) << "one title per state, the two pauses alike";
@@ -127,6 +122,7 @@ TEST_F(PanelModelTest, positionsHintUpdateAndNotificationSections) {
     // The hint names the position, and its button records that one again.
     ASSERT_TRUE(content.hint);
     EXPECT_TRUE(content.hint->contains(QStringLiteral("«Sofá»")));
+    EXPECT_TRUE(content.hint->contains(QStringLiteral("encorvado"))) << "says what it sees";
     ASSERT_EQ(content.hintButtons.size(), 2u);
     EXPECT_EQ(content.hintButtons[0].action, PanelAction::resavePosition);
     EXPECT_EQ(content.hintButtons[0].positionName, QStringLiteral("Sofá"));
@@ -153,40 +149,6 @@ TEST(MenuBarLabelTest, dotForEachCondition) {
         EXPECT_EQ(MenuBarLabel::dotFor(State::watching(), false, verdict), StatusDot::none);
 }
 
-TEST(MenuBarLabelTest, pictureHasTheFigureAndADotThatStandsOutAtEverySize) {
-    for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
-        const QPalette palette = Appearance::palette(scheme);
-        const QColor figure = palette.color(QPalette::WindowText);
-        for (int size : {16, 22, 24, 32, 48}) {
-            for (qreal ratio : {1.0, 2.0}) {
-                SCOPED_TRACE(testing::Message() << size << "@" << ratio);
-                const int device = qRound(size * ratio);
-                const QImage none =
-                    MenuBarLabel::picture(StatusDot::none, size, ratio, figure).toImage();
-                ASSERT_EQ(none.size(), QSize(device, device));
-                // The head is drawn, opaque; without a dot its corner is empty.
-                EXPECT_EQ(
-                    none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22)).alpha(),
-                    255);
-                const QPoint dot(device - 1 - qRound(device * 0.2), qRound(device * 0.2));
-                EXPECT_EQ(none.pixelColor(dot).alpha(), 0);
-                const QColor green = MenuBarLabel::picture(StatusDot::green, size, ratio, figure)
-                                         .toImage()
-                                         .pixelColor(dot);
-                const QColor orange = MenuBarLabel::picture(StatusDot::orange, size, ratio, figure)
-                                          .toImage()
-                                          .pixelColor(dot);
-                EXPECT_GT(green.green(), green.red());
-                EXPECT_GT(orange.red(), orange.green());
-                // Either dot stands out from the window of the scheme the figure is drawn for.
-                for (const QColor& shown : {green, orange})
-                    EXPECT_GE(contrast(shown, palette.color(QPalette::Window)), 3.0)
-                        << shown.name().toStdString();
-            }
-        }
-    }
-}
-
 // How many pixels of the icon, shown on `panel`, stand apart from it by 3:1 or more.
 int pixelsStandingOut(const QImage& icon, const QColor& panel) {
     QImage shown(icon.size(), QImage::Format_ARGB32);
@@ -199,16 +161,41 @@ int pixelsStandingOut(const QImage& icon, const QColor& panel) {
     return count;
 }
 
-TEST(MenuBarLabelTest, theFigureStandsOutOnLightAndDarkPanelsInEitherScheme) {
-    // A light XFCE panel and a near-black top bar.
-    for (const QColor& panel : {QColor(0xf0, 0xf0, 0xf0), QColor(0x24, 0x24, 0x24)}) {
-        // The figure as a panel's own symbolic icon would be drawn: black or white.
-        const QColor best = panel.lightness() > 128 ? Qt::black : Qt::white;
-        const int reference = pixelsStandingOut(
-            MenuBarLabel::picture(StatusDot::none, 22, 1.0, best).toImage(), panel);
-        ASSERT_GT(reference, 40);
-        for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
-            const QColor figure = Appearance::palette(scheme).color(QPalette::WindowText);
+TEST(MenuBarLabelTest, theFigureAndTheDotStandOutAtEverySizeOnLightAndDarkPanels) {
+    for (ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
+        const QPalette palette = Appearance::palette(scheme);
+        const QColor figure = palette.color(QPalette::WindowText);
+        for (const auto& [size, ratio] : {std::pair{16, 1.0}, {22, 2.0}, {48, 1.0}}) {
+            SCOPED_TRACE(testing::Message() << size << "@" << ratio);
+            const int device = qRound(size * ratio);
+            const QImage none =
+                MenuBarLabel::picture(StatusDot::none, size, ratio, figure).toImage();
+            ASSERT_EQ(none.size(), QSize(device, device));
+            // The head is drawn, opaque; without a dot its corner is empty.
+            EXPECT_EQ(none.pixelColor(qRound(device * 9.4 / 22), qRound(device * 4.4 / 22)).alpha(),
+                      255);
+            const QPoint dot(device - 1 - qRound(device * 0.2), qRound(device * 0.2));
+            EXPECT_EQ(none.pixelColor(dot).alpha(), 0);
+            const QColor green = MenuBarLabel::picture(StatusDot::green, size, ratio, figure)
+                                     .toImage()
+                                     .pixelColor(dot);
+            const QColor orange = MenuBarLabel::picture(StatusDot::orange, size, ratio, figure)
+                                      .toImage()
+                                      .pixelColor(dot);
+            EXPECT_GT(green.green(), green.red());
+            EXPECT_GT(orange.red(), orange.green());
+            // Either dot stands out from the window of the scheme the figure is drawn for.
+            for (const QColor& shown : {green, orange})
+                EXPECT_GE(contrast(shown, palette.color(QPalette::Window)), 3.0)
+                    << shown.name().toStdString();
+        }
+        // On a light XFCE panel and a near-black top bar, the figure stands out nearly as
+        // well as a panel's own symbolic icon (black or white) would.
+        for (const QColor& panel : {QColor(0xf0, 0xf0, 0xf0), QColor(0x24, 0x24, 0x24)}) {
+            const QColor best = panel.lightness() > 128 ? Qt::black : Qt::white;
+            const int reference = pixelsStandingOut(
+                MenuBarLabel::picture(StatusDot::none, 22, 1.0, best).toImage(), panel);
+            ASSERT_GT(reference, 40);
             const QImage icon = MenuBarLabel::picture(StatusDot::none, 22, 1.0, figure).toImage();
             EXPECT_GE(pixelsStandingOut(icon, panel), reference * 8 / 10)
                 << panel.name().toStdString() << " " << figure.name().toStdString();

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The general page: the tray icon switch, today's counts, the updates section and the
-// export of the daily counts.
+// export of the daily counts; the warnings page: its pickers keep stored values and take
+// effect at once.
 #include "SettingsFixture.h"
 
 #include "FileModes.h"
@@ -15,10 +16,13 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,12 +79,17 @@ TEST(SettingsGeneral, theSwitchesShowWhatTheSystemHasAndTheFooterFollows) {
     EXPECT_FALSE(login->isChecked()) << "a refused change shows the entry still off";
 }
 
-TEST(SettingsGeneral, todayCountsAgreeInNumber) {
+TEST(SettingsGeneral, todayCountsAgreeInNumberAndTheTallysPlaceIsShownFromHome) {
     DailyTally::Day day("2026-03-02");
     day.tooClose = day.checks = 1;
     EXPECT_EQ(GeneralModel::todayLine(day), QStringLiteral("1 aviso · 1 comprobación"));
     day.slouching = day.checks = 12;
     EXPECT_EQ(GeneralModel::todayLine(day), QStringLiteral("13 avisos · 12 comprobaciones"));
+    const QString tally = QStringLiteral("/home/ana/.local/share/tisko/recuento.json");
+    EXPECT_TRUE(GeneralModel::tallyFooter(tally, QStringLiteral("/home/ana/"))
+                    .endsWith(QStringLiteral(" ~/.local/share/tisko/recuento.json.")));
+    EXPECT_TRUE(
+        GeneralModel::tallyFooter(tally, QStringLiteral("/home/an")).endsWith(tally + u'.'));
 }
 
 TEST(SettingsGeneral, onlyABuildWithAFeedOffersToLookForUpdates) {
@@ -112,11 +121,9 @@ TEST(SettingsGeneral, anExportWritesTheCsvAndAFailedOneKeepsTheEarlierFile) {
     General h;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("recuento.csv"));
-    EXPECT_EQ(h.exportTo(path), QStringLiteral("Tisko recuento.csv"));
-    EXPECT_EQ(readFile(path), header) << "an empty tally: the header only";
     writeFile(path, "antes\n");
-    h.exportTo(path);
-    EXPECT_EQ(readFile(path), header) << "an earlier file is replaced";
+    EXPECT_EQ(h.exportTo(path), QStringLiteral("Tisko recuento.csv"));
+    EXPECT_EQ(readFile(path), header) << "an earlier file is replaced; an empty tally: the header";
     EXPECT_TRUE(h.shown<QMessageBox>(h.window.get()).empty()) << "a success says nothing";
 
     writeFile(path, "antes\n");
@@ -159,6 +166,62 @@ TEST(SettingsGeneral, anExportNeverWritesThroughALinkOrIntoAnotherUsersOpenFolde
     }
     EXPECT_EQ(readFile(bashrc), "alias ls='ls -F'\n");
     EXPECT_FALSE(QFile::exists(theirs + QStringLiteral("/recuento.csv")));
+}
+
+// The picker beside the form label `label`.
+QComboBox* picker(QWidget* window, const QString& label) {
+    for (QFormLayout* form : window->findChildren<QFormLayout*>()) {
+        for (QComboBox* box : window->findChildren<QComboBox*>()) {
+            auto* name = qobject_cast<QLabel*>(form->labelForField(box));
+            if (name && name->text() == label)
+                return box;
+        }
+    }
+    return nullptr;
+}
+
+// A stored value off the list is shown as itself and kept; a new cool-down applies to the
+// warnings of the current run.
+TEST(SettingsDetection, pickersKeepStoredValuesAndTakeEffectWithoutEndingTheRun) {
+    SettingsFixture h;
+    SettingsStore::setInterval(45);
+    h.monitor().start();
+    h.monitor().saveCalibration(position("Mesa"));
+    auto check = [&] {
+        h.monitor().look(Monitor::Trigger::manual);
+        h.finishLook(faceResult(closeFace()));
+        return h.newLogLines().filter(QStringLiteral("Aviso enviado"));
+    };
+    ASSERT_EQ(check().size(), 1);
+    h.clock().advance(600);
+    ASSERT_EQ(check().size(), 1) << "the second warning of the run";
+
+    h.open(SettingsTab::detection);
+    QComboBox* interval = picker(h.window.get(), QStringLiteral("Mirar cada"));
+    QComboBox* cooldown = picker(h.window.get(), QStringLiteral("Como mucho un aviso cada"));
+    ASSERT_TRUE(interval && cooldown);
+    EXPECT_EQ(interval->count(), 6) << "its own entry, first, as the shortest";
+    EXPECT_EQ(interval->currentIndex(), 0);
+    EXPECT_EQ(interval->currentText(), QStringLiteral("45 segundos"));
+    EXPECT_EQ(interval->itemText(1), QStringLiteral("1 minuto"));
+    EXPECT_EQ(cooldown->currentText(), QStringLiteral("10 minutos"));
+    QTest::keyClick(cooldown, Qt::Key_End);
+    EXPECT_EQ(cooldown->currentText(), QStringLiteral("30 minutos"));
+    EXPECT_EQ(SettingsStore::cooldownMinutes(), 30);
+    QTest::keyClick(picker(h.window.get(), QStringLiteral("Sensibilidad")), Qt::Key_Down);
+    EXPECT_EQ(SettingsStore::sensitivity(), 4);
+    EXPECT_EQ(SettingsStore::interval(), 45);
+    EXPECT_EQ(h.clockInterval(), 45);
+    h.clock().advance(3599);
+    EXPECT_TRUE(check().isEmpty()) << "the third warning waits twice the new cool-down";
+
+    // A hand edit of the file shows when the page is shown again.
+    QSettings(SettingsStore::filePath(), QSettings::IniFormat)
+        .setValue(SettingsStore::intervalKey, 600);
+    h.tabs.setTab(SettingsTab::general);
+    h.tabs.setTab(SettingsTab::detection);
+    EXPECT_EQ(interval->currentText(), QStringLiteral("10 minutos"));
+    EXPECT_EQ(interval->count(), 5);
 }
 
 } // namespace

@@ -15,7 +15,6 @@
 
 #include <QGuiApplication>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 
@@ -26,51 +25,30 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool inHarness() {
-    return qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS");
-}
-
-// Qt's warnings while a test runs.
-QStringList& qtWarnings() {
-    static QStringList warnings;
-    return warnings;
-}
-
-void recordWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        qtWarnings() << message;
-}
-
-// The private StatusNotifier watcher; each item that registers with it is a line "item …".
+// The private StatusNotifier watcher; it says "ready", then "item …" for each item that
+// registers with it.
 struct Watcher {
     QProcess process;
-    QStringList items;
+    QString said;
 
-    bool start() {
-        items.clear();
-        process.start(QStringLiteral(TISKO_TEST_HARNESS "/status-notifier-watcher"), {});
-        return process.waitForStarted() &&
-               waitUntil([&] { return read().contains(QStringLiteral("ready")); }, 10s);
-    }
-    QStringList read() {
-        QStringList lines;
-        while (process.canReadLine())
-            lines << QString::fromUtf8(process.readLine()).trimmed();
-        items << lines.filter(QRegularExpression(QStringLiteral("^item ")));
-        return lines;
-    }
-    bool waitForItem() {
+    bool waitFor(const QString& word) {
         return waitUntil(
             [&] {
-                read();
-                return !items.isEmpty();
+                said += QString::fromUtf8(process.readAll());
+                return said.contains(word);
             },
             10s);
+    }
+    bool start() {
+        said.clear();
+        process.start(QStringLiteral(TISKO_TEST_HARNESS "/status-notifier-watcher"), {});
+        return process.waitForStarted() && waitFor(QStringLiteral("ready"));
     }
 };
 
 TEST(TrayHost, anXEmbedTrayTakesTheIconAtOnceAndAClickOpensThePanelUnderIt) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") || !inHarness() ||
+    if (qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS") ||
         QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
     const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
@@ -131,10 +109,15 @@ TEST(TrayHost, anXEmbedTrayTakesTheIconAtOnceAndAClickOpensThePanelUnderIt) {
 
 // Run on X11 and, through tests/harness/run-weston, on Wayland.
 TEST(TrayHost, aStatusNotifierHostThatComesLaterGetsTheIconAndAgainAfterARestart) {
-    if (!inHarness())
+    if (!qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
         GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
-    qtWarnings().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(recordWarnings);
+    static QStringList warnings; // Qt's, while the test runs
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                warnings << text;
+        });
     MonitorHarness harness;
     Log::restartForTesting();
     harness.monitor().start();
@@ -152,20 +135,20 @@ TEST(TrayHost, aStatusNotifierHostThatComesLaterGetsTheIconAndAgainAfterARestart
 
     Watcher watcher;
     ASSERT_TRUE(watcher.start()) << "the watcher needs python3-dbus (scripts/install-deps)";
-    ASSERT_TRUE(watcher.waitForItem());
+    ASSERT_TRUE(watcher.waitFor(QStringLiteral("item ")));
     EXPECT_TRUE(label.isShown());
     EXPECT_TRUE(MenuBarLabel::trayFound());
 
     // The panel restarts: the icon registers with the new watcher by itself.
     endProcess(watcher.process);
     ASSERT_TRUE(watcher.start());
-    EXPECT_TRUE(watcher.waitForItem());
+    EXPECT_TRUE(watcher.waitFor(QStringLiteral("item ")));
 
     Log::flush();
     EXPECT_EQ(loggedMessages().filter(QStringLiteral("no hay ninguna")).size(), 1);
     EXPECT_EQ(loggedMessages().filter(QStringLiteral("icono mostrado (StatusNotifier)")).size(), 1);
     qInstallMessageHandler(previous);
-    EXPECT_TRUE(qtWarnings().isEmpty()) << qtWarnings().join(u'\n').toStdString();
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
     endProcess(watcher.process);
     Log::restartForTesting();
 }
