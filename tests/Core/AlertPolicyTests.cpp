@@ -21,16 +21,11 @@ AlertPolicy tenMinutes() {
 
 } // namespace
 
-TEST(AlertPolicy, freshPolicyAlertsOnlyOnBadVerdicts) {
+TEST(AlertPolicy, aFirstBadCheckAlertsAndTheGapDoublesFromTheSecondAlertUpToTheCap) {
     AlertPolicy policy = tenMinutes();
     EXPECT_TRUE(policy.shouldAlert(bad, at(0)));
-    EXPECT_TRUE(policy.shouldAlert(PostureVerdict::slouching(0.6), at(0)));
     EXPECT_FALSE(policy.shouldAlert(PostureVerdict::fine(), at(0)));
     EXPECT_FALSE(policy.shouldAlert(PostureVerdict::away(), at(0)));
-}
-
-TEST(AlertPolicy, gapDoublesFromTheSecondAlertUpToTheCap) {
-    AlertPolicy policy = tenMinutes();
     const double gaps[] = {600, 1200, 2400, 2400, 2400};
     double last = 0;
     policy.didAlert(at(last));
