@@ -17,7 +17,6 @@ Calibration referenceOf(HeadMeasurement m) {
     return c;
 }
 
-const Calibration normalReference = referenceOf({0.25, 0.125, 0.75, 0.25});
 constexpr std::nullopt_t noEyes = std::nullopt;
 
 } // namespace
