@@ -122,7 +122,7 @@ TEST(LogFileTests, theApplicationLogLandsInTheStateFolderOfTheHome) {
     Log::restartForTesting();
     Log::error(QStringLiteral("algo falló"));
     EXPECT_EQ(test::loggedErrors(), QStringList{QStringLiteral("algo falló")});
-    qunsetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", "relativo"); // not absolute: not a valid XDG folder
     EXPECT_EQ(Log::filePath(), home.path() + QStringLiteral("/.local/state/Tisko/Tisko.log"));
     Log::restartForTesting();
 }
