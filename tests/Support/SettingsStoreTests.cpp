@@ -66,6 +66,8 @@ TEST_F(SettingsStoreTests, valuesOutOfRangeOrOfTheWrongFormReadTheDefaults) {
     EXPECT_EQ(SettingsStore::interval(), 30);
     store(QString(SettingsStore::intervalKey), QStringLiteral("inf"));
     EXPECT_EQ(SettingsStore::interval(), 180);
+    store(QString(SettingsStore::intervalKey), QStringLiteral(" 45 "));
+    EXPECT_EQ(SettingsStore::interval(), 45);
     store(QString(SettingsStore::sensitivityKey), QStringLiteral("6"));
     EXPECT_EQ(SettingsStore::sensitivity(), 3);
     store(QString(SettingsStore::sensitivityKey), QStringLiteral("5"));
@@ -81,6 +83,8 @@ TEST_F(SettingsStoreTests, valuesOutOfRangeOrOfTheWrongFormReadTheDefaults) {
     EXPECT_FALSE(SettingsStore::watchSlouch());
     store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("FALSE"));
     EXPECT_TRUE(SettingsStore::soundsEnabled());
+    store(QString(SettingsStore::loginItemConfiguredKey), QStringLiteral("true"));
+    EXPECT_TRUE(SettingsStore::loginItemConfigured());
 }
 
 TEST_F(SettingsStoreTests, datesAreStoredAsIsoTextAndAPauseOrHintHoldsOnlyUntilItsDate) {
