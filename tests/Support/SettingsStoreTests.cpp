@@ -70,6 +70,8 @@ TEST_F(SettingsStoreTests, valuesOutOfRangeOrOfTheWrongFormReadTheDefaults) {
     EXPECT_EQ(SettingsStore::interval(), 45);
     store(QString(SettingsStore::sensitivityKey), QStringLiteral("6"));
     EXPECT_EQ(SettingsStore::sensitivity(), 3);
+    store(QString(SettingsStore::sensitivityKey), QStringLiteral("99999999999999"));
+    EXPECT_EQ(SettingsStore::sensitivity(), 3);
     store(QString(SettingsStore::sensitivityKey), QStringLiteral("5"));
     EXPECT_EQ(SettingsStore::sensitivity(), 5);
     store(QString(SettingsStore::sensitivityKey), QStringLiteral("1.0"));
