@@ -17,7 +17,6 @@ Calibration referenceOf(HeadMeasurement m) {
     return c;
 }
 
-const Calibration normalReference = referenceOf({0.25, 0.125, 0.75, 0.25});
 constexpr std::nullopt_t noEyes = std::nullopt;
 
 } // namespace
@@ -42,37 +41,20 @@ TEST(HeadMeasurementMedian, eachFieldTakesItsMiddleAndEyesNeedHalfTheSamples) {
         *HeadMeasurement::median({with(0.1), with(0.3), without, without})->eyeDistance, 0.2);
 }
 
-TEST(PostureJudge, verdictsFollowTheWatchSettingsAndTooCloseHidesSlouching) {
-    struct Case {
-        std::optional<HeadMeasurement> seen;
-        bool closeness, slouch;
-        PostureVerdict verdict;
-    };
-    const Case cases[] = {
-        {HeadMeasurement{0.25, 0.125, 0.95, 0.25}, true, true, PostureVerdict::fine()}, // rising
-        // Too close wins, and hides slouching even when closeness is not watched.
-        {HeadMeasurement{0.25, 0.15625, 0.5, 0.25}, true, true, PostureVerdict::tooClose(1.25)},
-        {HeadMeasurement{0.25, 0.15625, 0.5, 0.25}, false, true, PostureVerdict::fine()},
-        {HeadMeasurement{0.25, 0.125, 0.5, 0.25}, true, false, PostureVerdict::fine()},
-        {std::nullopt, true, true, PostureVerdict::away()},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(PostureJudge::judge(c.seen, normalReference, Thresholds::sensitivity(3),
-                                      c.closeness, c.slouch),
-                  c.verdict)
-            << (c.seen ? c.seen->faceWidth : -1) << " " << (c.seen ? c.seen->faceY : -1);
-}
-
 TEST(PostureJudge, valuesExactlyAtAThresholdAreBadAndAFlatReferenceNeverSlouches) {
     const Thresholds t{0.25, 0.5};
-    auto judge = [&](double width, double faceY, HeadMeasurement reference) {
+    auto judge = [&](double width, double faceY, HeadMeasurement reference, bool close = true) {
         return PostureJudge::judge(HeadMeasurement{width, noEyes, faceY, 0.25},
-                                   referenceOf(reference), t, true, true);
+                                   referenceOf(reference), t, close, true);
     };
     const HeadMeasurement reference{0.5, noEyes, 0.75, 0.25};
     EXPECT_EQ(judge(0.625, 0.75, reference), PostureVerdict::tooClose(1.25));
     // Judged too close before the drop, the verdict still carries the drop for the log.
     EXPECT_DOUBLE_EQ(judge(0.625, 0.625, reference).figures()->drop, 0.5);
+    // A face that is too close also looks lower: never slouching, even with closeness unwatched.
+    EXPECT_EQ(judge(0.625, 0.625, reference, false), PostureVerdict::fine());
+    EXPECT_EQ(PostureJudge::judge(std::nullopt, referenceOf(reference), t, true, true),
+              PostureVerdict::away());
     EXPECT_EQ(judge(0.5, 0.625, reference), PostureVerdict::slouching(0.5));
     EXPECT_EQ(judge(0.5, 0.6251, reference), PostureVerdict::fine());
     // A reference of no height guards the drop.

@@ -25,22 +25,16 @@ const PostureVerdict low = PostureVerdict::slouching(0.7);
 
 } // namespace
 
-TEST(ReferenceCheck, judgesOnlyAFullWindowOfLooksThatSawSomebodyAgainAfterAReset) {
+TEST(ReferenceCheck, judgesOnlyAFullWindowOfLooksThatSawSomebodyAndNeedsTheShareOfBadOnes) {
     ReferenceCheck check;
     recordMany(check, window, tooClose);
     check.reset();
-    recordMany(check, window - 1, tooClose);
+    recordMany(check, enough, tooClose);
     // Empty looks neither fill the window nor push the bad checks out of it.
     recordMany(check, window, PostureVerdict::away());
+    recordMany(check, window - enough - 1, PostureVerdict::fine());
     EXPECT_FALSE(check.suspect());
     check.record(PostureVerdict::fine());
-    EXPECT_EQ(check.suspect(), Problem::tooClose);
-}
-
-TEST(ReferenceCheck, needsTheShareOfBadChecksAndTheOldestSlidesOut) {
-    ReferenceCheck check;
-    recordMany(check, enough, tooClose);
-    recordMany(check, window - enough, PostureVerdict::fine());
     EXPECT_EQ(check.suspect(), Problem::tooClose);
     check.record(PostureVerdict::fine());
     EXPECT_FALSE(check.suspect()) << "one bad check fewer than the share";
