@@ -18,8 +18,8 @@ constexpr std::pair<const char*, const char*> kFolders[5] = {{"HOME", ""},
                                                              {"XDG_CACHE_HOME", "/cache"}};
 } // namespace
 
-TempHome::TempHome()
-    : m_dir(QDir::tempPath() + QStringLiteral("/tisko-home-XXXXXX")) {
+TempHome::TempHome(const QString& parent)
+    : m_dir(parent + QStringLiteral("/tisko-home-XXXXXX")) {
     for (int i = 0; i < 5; ++i) {
         const auto [name, folder] = kFolders[i];
         if (qEnvironmentVariableIsSet(name))

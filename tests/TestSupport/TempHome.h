@@ -16,7 +16,8 @@ namespace tisko::test {
 // XDG_CACHE_HOME for the life of the object; the old environment comes back afterwards.
 class TempHome {
 public:
-    TempHome();
+    // The home is a new folder inside `parent`.
+    explicit TempHome(const QString& parent = QDir::tempPath());
     ~TempHome();
     TempHome(const TempHome&) = delete;
     TempHome& operator=(const TempHome&) = delete;
