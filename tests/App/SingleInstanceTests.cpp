@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// One Tisko per data folder: the lock, the hand-over of requests, and strange words refused.
+// One Tisko per data folder: the lock, the hand-over of requests, and strangers kept out.
 #include "EventLoop.h"
+#include "LoggedLines.h"
 #include "TempHome.h"
 #include "TestFiles.h"
 
@@ -12,14 +13,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <future>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tisko::test {
 namespace {
@@ -30,6 +37,27 @@ template <class Work> auto whileServing(Work work) {
     while (answer.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return answer.get();
+}
+
+constexpr uid_t nobody = 65534;
+
+// Runs `child` in a forked process as the user nobody and returns its exit status; this
+// thread serves the event loop meanwhile. The child makes system calls only.
+template <class Child> int asNobody(Child child) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(::setgid(nobody) == 0 && ::setuid(nobody) == 0 ? child() : 99);
+    int status = 0;
+    whileServing([&] { return ::waitpid(pid, &status, 0); });
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+sockaddr_un addressOf(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    return address;
 }
 
 struct SingleInstanceTests : ::testing::Test {
@@ -113,6 +141,34 @@ TEST_F(SingleInstanceTests, withoutAPrivateRuntimeFolderAPrivateFolderOfTheState
     EXPECT_EQ(modeOf(own), 0700u);
     EXPECT_EQ(modeOf(QFileInfo(own).absolutePath()), 0700u) << "the state folder made for it";
     EXPECT_TRUE(instance->claim());
+}
+
+TEST_F(SingleInstanceTests, theRunningOneTakesNoRequestFromAnotherUser) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    // A folder and a socket another user can reach, as a careless setup might leave them.
+    const QString shared = home.path() + QStringLiteral("/shared");
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ::chmod(QFile::encodeName(home.path()).constData(), 0711);
+    ::chmod(QFile::encodeName(shared).constData(), 0777);
+    SingleInstance first(shared + QStringLiteral("/a.lock"), shared + QStringLiteral("/a.socket"));
+    ASSERT_TRUE(first.claim());
+    ::chmod(QFile::encodeName(first.serverName()).constData(), 0777);
+    int received = 0;
+    QObject::connect(&first, &SingleInstance::requested, [&] { ++received; });
+    const sockaddr_un firstAddress = addressOf(first.serverName());
+    const int answered = asNobody([&firstAddress] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&firstAddress), sizeof firstAddress))
+            return 98;
+        char answer[8];
+        return ::write(fd, "show\n", 5) == 5 && ::read(fd, answer, 8) > 0 ? 1 : 0;
+    });
+    EXPECT_EQ(answered, 0) << "another user's request is neither answered nor taken";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received, 0);
+
+    EXPECT_EQ(loggedErrors().size(), 1) << qPrintable(loggedErrors().join(u'\n'));
 }
 
 } // namespace

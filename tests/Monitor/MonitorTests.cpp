@@ -36,7 +36,10 @@ TEST(MonitorClock, looksOnceAtATimeRestartsOnWakingAndNewSettingsAndWaitsOutAPau
     EXPECT_EQ(h.camera().looksTaken, 1);
     LookResult failed;
     failed.failed = true;
+    h.newLogLines();
     h.finishLook(failed);
+    EXPECT_EQ(h.newLogLines(),
+              QStringList{QStringLiteral("Mirada (reloj): la cámara no se ha abierto")});
     EXPECT_TRUE(h.dataFile(Storage::tallyFileName).isEmpty()) << "a failed look counts nothing";
 
     h.clock().advance(100);
@@ -94,13 +97,18 @@ TEST(CheckCycle, aJudgedLookIsLoggedCountedSavedAndWarnedAboutWhenDue) {
     EXPECT_EQ(h.check(faceResult(closeFace())).last(),
               QStringLiteral("Aviso enviado (2º seguido; el siguiente, como pronto en 20 min)"));
     ASSERT_EQ(h.notified.size(), 2u);
-    EXPECT_EQ(h.monitor().tally().days.at(0).alerts(), 2);
-    EXPECT_EQ(JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString()),
-              h.monitor().tally());
 
     SettingsStore::setWatchSlouch(false);
     h.check(faceResult(slouchedFace()));
     EXPECT_EQ(h.monitor().lastVerdict(), PostureVerdict::fine()) << "slouching switched off";
+    // A good look ends the streak: the next warning is a first one again.
+    h.clock().advance(1200);
+    EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
+    const DailyTally::Day& day = h.monitor().tally().days.at(0);
+    EXPECT_EQ(day.checks, 4);
+    EXPECT_EQ(day.alerts(), 3);
+    EXPECT_EQ(JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString()),
+              h.monitor().tally());
 }
 
 TEST(MonitorGates, onlyTheClockNoticesAbsenceAndEmptyLooksSlowIt) {
@@ -123,6 +131,8 @@ TEST(MonitorGates, onlyTheClockNoticesAbsenceAndEmptyLooksSlowIt) {
         QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte")));
     for (int skipped = 0; skipped < EmptyLookBackOff::ticksSkippedInBackOff; ++skipped)
         EXPECT_FALSE(tickAndAnswer(h, nobodyResult())) << skipped;
+    ASSERT_TRUE(tickAndAnswer(h, faceResult(fineFace())));
+    EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Te vuelvo a ver: miro al ritmo normal")));
 }
 
 TEST(MonitorTracker, runsWhileSwitchedOnAndAllowedAndAHeldTiltLooksWithAReference) {
@@ -182,6 +192,7 @@ TEST(Positions, loadedChosenByDisplaysOrByHandSavedRenamedAndRemoved) {
     ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
     const Uuid office = book.calibrations[0].id;
     const Uuid old = book.calibrations[1].id;
+    const Uuid newest = book.calibrations[2].id;
     h.displayKey = QStringLiteral("displays:A");
     m.start();
     EXPECT_EQ(m.book().calibrations, book.calibrations);
@@ -222,6 +233,8 @@ TEST(Positions, loadedChosenByDisplaysOrByHandSavedRenamedAndRemoved) {
     EXPECT_TRUE(hints().isEmpty());
     h.clock().advance(1);
     EXPECT_EQ(hints(), logged);
+    m.remove(newest);
+    EXPECT_TRUE(m.referenceSuspect().has_value()) << "another position went, not the judged one";
     m.select(office);
     EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about the other one";
     EXPECT_EQ(h.goodPitch(), 0.1);
