@@ -37,11 +37,9 @@ public:
             }
         });
     }
-    // Answers 200 with `body`, announcing its length unless `announceLength` is false.
-    void serve(const QByteArray& body, bool announceLength = true) {
-        const QByteArray length = "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        respond("HTTP/1.1 200 OK\r\nConnection: close\r\n" + (announceLength ? length : "") +
-                "\r\n" + body);
+    void serve(const QByteArray& body) {
+        respond("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " +
+                QByteArray::number(body.size()) + "\r\n\r\n" + body);
     }
     void respond(const QByteArray& response, Tail tail = Tail::none) {
         m_response = response;
