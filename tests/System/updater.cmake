@@ -7,7 +7,6 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network)
 
 tisko_add_test(tisko_updater_tests
   SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/FeedServer.h
     ${CMAKE_CURRENT_LIST_DIR}/UpdaterTests.cpp
   LIBS tisko_updater tisko_notification_test_servers Qt6::Network
   LABELS integration)
