@@ -22,16 +22,10 @@
 namespace tisko::test {
 namespace {
 
-struct LoginItemTests : ::testing::Test {
-    void SetUp() override {
-        application();
-        Log::restartForTesting();
-    }
-    void TearDown() override { Log::restartForTesting(); }
-    TempHome home;
-};
-
-TEST_F(LoginItemTests, firstRunRegistersOnceNeverOverridesTheUserAndReadsTheDesktopsSwitch) {
+TEST(LoginItemTests, firstRunRegistersOnceNeverOverridesTheUserAndReadsTheDesktopsSwitch) {
+    application();
+    const TempHome home;
+    Log::restartForTesting();
     EXPECT_EQ(LoginItem::entryPath(),
               home.configHome() + QStringLiteral("/autostart/" TISKO_APP_ID ".desktop"));
     EXPECT_FALSE(LoginItem::isEnabled());
