@@ -1,9 +1,8 @@
 # SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Probe tests. The unit tests need nothing of the desktop; the session tests talk to the
-# headless desktop of tests/harness/run-headless, carry the "integration" label, and share
-# one lock because they change the X server and the logind stand-in that all of them see.
+# Probe tests. The session tests talk to the headless desktop of tests/harness/run-headless and
+# share one lock: they change the X server and the logind stand-in that all of them see.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 find_package(X11 REQUIRED)
 
