@@ -52,7 +52,7 @@ protected:
     QTemporaryDir config;
 };
 
-TEST_F(NotificationSwitchTests, plasmaReadsTheApplicationsGroupOfTheUsersSettings) {
+TEST_F(NotificationSwitchTests, plasmaAndGnomeReadTheirSettingsAndAFailingGsettingsSaysOn) {
     EXPECT_EQ(ask(u"KDE"_qs), true); // no plasmanotifyrc yet
     const QString rc = config.filePath(QStringLiteral("plasmanotifyrc"));
     const QByteArray group = "[Applications][" TISKO_APP_ID "]\n";
@@ -67,19 +67,17 @@ TEST_F(NotificationSwitchTests, plasmaReadsTheApplicationsGroupOfTheUsersSetting
           "ShowPopups=false\n" + group, group + "ShowPopups=false\nShowPopups=true\n"})
         EXPECT_TRUE(NotificationSwitch::plasmaShowsPopups(QString::fromUtf8(text), appEntry))
             << text.constData();
-}
 
-TEST_F(NotificationSwitchTests, gnomeReadsTheApplicationsEnableKeyAndAFailingGsettingsSaysOn) {
-    // gsettings with its key-file backend reads $XDG_CONFIG_HOME/glib-2.0/settings/keyfile.
+    // GNOME: gsettings with its key-file backend reads $XDG_CONFIG_HOME/glib-2.0/settings/keyfile.
     qputenv("GSETTINGS_BACKEND", "keyfile");
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     EXPECT_EQ(ask(u"ubuntu:GNOME"_qs), true);
     const QString keyfile = config.filePath(QStringLiteral("glib-2.0/settings/keyfile"));
-    const QByteArray group =
+    const QByteArray gnome =
         "[org/gnome/desktop/notifications/application/io-github-tisko-tisko]\n";
-    ASSERT_TRUE(test::writeFile(keyfile, group + "enable=false\n"));
+    ASSERT_TRUE(test::writeFile(keyfile, gnome + "enable=false\n"));
     EXPECT_EQ(ask(u"ubuntu:GNOME"_qs), false);
-    ASSERT_TRUE(test::writeFile(keyfile, group + "enable=true\n"));
+    ASSERT_TRUE(test::writeFile(keyfile, gnome + "enable=true\n"));
     EXPECT_EQ(ask(u"ubuntu:GNOME"_qs), true);
     qunsetenv("GSETTINGS_BACKEND");
     qunsetenv("XDG_CONFIG_HOME");

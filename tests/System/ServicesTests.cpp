@@ -22,20 +22,10 @@
 namespace tisko::test {
 namespace {
 
-struct LoginItemTests : ::testing::Test {
-    void SetUp() override {
-        application();
-        Log::restartForTesting();
-    }
-    void TearDown() override { Log::restartForTesting(); }
-    QByteArray entry() const {
-        QFile file(LoginItem::entryPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    TempHome home;
-};
-
-TEST_F(LoginItemTests, firstRunRegistersOnceAndNeverOverridesTheUser) {
+TEST(LoginItemTests, firstRunRegistersOnceNeverOverridesTheUserAndReadsTheDesktopsSwitch) {
+    application();
+    const TempHome home;
+    Log::restartForTesting();
     EXPECT_EQ(LoginItem::entryPath(),
               home.configHome() + QStringLiteral("/autostart/" TISKO_APP_ID ".desktop"));
     EXPECT_FALSE(LoginItem::isEnabled());
@@ -44,16 +34,16 @@ TEST_F(LoginItemTests, firstRunRegistersOnceAndNeverOverridesTheUser) {
     EXPECT_TRUE(LoginItem::isEnabled());
     // The entry starts this very binary by its absolute path.
     EXPECT_TRUE(
-        entry().contains("Exec=\"" + QFile::encodeName(LoginItem::program()) + "\" --autostart\n"));
+        readFile(LoginItem::entryPath())
+            .contains("Exec=\"" + QFile::encodeName(LoginItem::program()) + "\" --autostart\n"));
     EXPECT_TRUE(QDir::isAbsolutePath(LoginItem::program()));
 
     LoginItem::setEnabled(false);
     EXPECT_FALSE(QFile::exists(LoginItem::entryPath()));
     LoginItem::enableOnFirstRun();
     EXPECT_FALSE(LoginItem::isEnabled());
-}
 
-TEST_F(LoginItemTests, entriesTheDesktopSwitchedOffReadAsDisabled) {
+    // Entries the desktop switched off read as disabled.
     const struct {
         const char* text;
         bool enabled;
@@ -63,14 +53,13 @@ TEST_F(LoginItemTests, entriesTheDesktopSwitchedOffReadAsDisabled) {
         {"[Desktop Entry]\nExec=tisko\nX-GNOME-Autostart-enabled=false\n", false},
         {"[Other]\nHidden=true\n[Desktop Entry]\nExec=tisko\n", true},
     };
-    QDir().mkpath(home.configHome() + QStringLiteral("/autostart"));
     for (const auto& c : cases) {
         writeFile(LoginItem::entryPath(), c.text);
         EXPECT_EQ(LoginItem::isEnabled(), c.enabled) << c.text;
     }
 }
 
-TEST(PermissionsTests, cameraNodesAndSampleCameras) {
+TEST(PermissionsTests, cameraNodesSampleCamerasAndTheTrackersPort) {
     application();
     EXPECT_EQ(CameraPermission::stateOfNode(QStringLiteral("/nonexistent/video0")),
               PermissionState::unknown);
@@ -88,10 +77,8 @@ TEST(PermissionsTests, cameraNodesAndSampleCameras) {
     CameraPermission::request([&](bool granted) { answered = granted; });
     EXPECT_TRUE(waitUntil([&] { return answered; }));
     qunsetenv("TISKO_CAMERAS");
-}
 
-TEST(PermissionsTests, trackerPortIsOursOrFreeOrDenied) {
-    application();
+    // The head tracker's port: ours, free, or another program's.
     QUdpSocket ours;
     ASSERT_TRUE(ours.bind(QHostAddress::LocalHost, 0));
     const quint16 port = ours.localPort();
@@ -103,7 +90,6 @@ TEST(PermissionsTests, trackerPortIsOursOrFreeOrDenied) {
     EXPECT_EQ(MotionPermission::state(port), PermissionState::granted);
 
     // Another program's socket on port 4242 (0x1092): its inode is none of ours.
-    QTemporaryDir dir;
     const QString table = dir.filePath(QStringLiteral("udp"));
     writeFile(table,
               "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   "

@@ -211,7 +211,7 @@ TEST(ScreenSaverLock, anActiveScreenSaverIsLockedAndMalformedOrLateAnswersAreNon
     EXPECT_LT(clock.elapsed(), 2000);
 }
 
-TEST(LogindWake, aWakeAnnouncedTwiceIsToldOnceAndGoingToSleepIsNotToldAtAll) {
+TEST(Wake, aWakeAnnouncedTwiceIsToldOnceGoingToSleepNotAtAllAndSuspendedTimeCounts) {
     WakeWatcher watcher(QDBusConnection::systemBus());
     ASSERT_TRUE(watcher.usesLogind());
     QSignalSpy woke(&watcher, &WakeWatcher::woke);
@@ -229,45 +229,39 @@ TEST(LogindWake, aWakeAnnouncedTwiceIsToldOnceAndGoingToSleepIsNotToldAtAll) {
     EXPECT_TRUE(test::waitUntil([&] { return woke.count() >= 2; }, 3s));
     test::spin(300ms);
     EXPECT_EQ(woke.count(), 2);
-}
 
-TEST(ClockWake, withoutLogindAJumpOfSuspendedTimeIsAWake) {
+    // Without logind, a jump of suspended time is a wake; drift is not.
     double suspended = 100.0;
-    WakeWatcher watcher(
+    WakeWatcher clock(
         QDBusConnection(QStringLiteral("tisko-no-bus")), nullptr, [&] { return suspended; }, 10ms);
-    ASSERT_FALSE(watcher.usesLogind());
-    QSignalSpy woke(&watcher, &WakeWatcher::woke);
-    suspended += 0.01; // drift, no sleep
+    ASSERT_FALSE(clock.usesLogind());
+    QSignalSpy clockWoke(&clock, &WakeWatcher::woke);
+    suspended += 0.01;
     test::spin(100ms);
-    EXPECT_EQ(woke.count(), 0);
+    EXPECT_EQ(clockWoke.count(), 0);
     suspended += 3600.0;
-    EXPECT_TRUE(test::waitUntil([&] { return woke.count() == 1; }, 2s));
+    EXPECT_TRUE(test::waitUntil([&] { return clockWoke.count() == 1; }, 2s));
     test::spin(100ms);
-    EXPECT_EQ(woke.count(), 1);
+    EXPECT_EQ(clockWoke.count(), 1);
 }
 
-bool xrandr(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("xrandr"), arguments);
-    return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-TEST(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeSignal) {
+TEST(SessionDisplays, monitorsAddedAndRemovedRaiseTheChangeAndAnOutputsEdidGivesTheKey) {
+    const auto xrandr = [](const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral("xrandr"), arguments);
+        return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    };
     DisplayWatcher watcher;
     QSignalSpy changed(&watcher, &DisplayWatcher::displaysChanged);
     xrandr({QStringLiteral("--delmonitor"), QStringLiteral("TiskoSide")});
-
     ASSERT_TRUE(xrandr({QStringLiteral("--setmonitor"), QStringLiteral("TiskoSide"),
                         QStringLiteral("640/170x480/130+0+0"), QStringLiteral("none")}));
     EXPECT_TRUE(test::waitUntil([&] { return changed.count() >= 1; }, 5s));
     const qsizetype afterAdd = changed.count();
-
     ASSERT_TRUE(xrandr({QStringLiteral("--delmonitor"), QStringLiteral("TiskoSide")}));
     EXPECT_TRUE(test::waitUntil([&] { return changed.count() > afterAdd; }, 5s));
-}
 
-TEST(SessionDisplays, randrOutputEdidGivesTheKey) {
     X11Display x11;
     ASSERT_TRUE(x11.isOpen());
     // Xvfb's one output has no EDID of its own.

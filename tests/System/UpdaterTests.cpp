@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "EventLoop.h"
-#include "FeedServer.h"
 #include "LoggedLines.h"
 #include "TempHome.h"
 
@@ -15,38 +14,146 @@
 #include "Tisko/System/Updater.h"
 
 #include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <tuple>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tisko {
 namespace {
 
+// A one-page HTTP server on 127.0.0.1 that answers every request with the response the test
+// sets, then closes the connection. Needs the application object to exist first.
+class FeedServer : public QTcpServer {
+public:
+    // What follows the response: nothing (the connection closes), or a byte every tenth of a
+    // second until the client goes.
+    enum class Tail { none, trickle };
+
+    FeedServer() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+            }
+        });
+    }
+    void serve(const QByteArray& body) {
+        respond("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " +
+                QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    }
+    void respond(const QByteArray& response, Tail tail = Tail::none) {
+        m_response = response;
+        m_tail = tail;
+    }
+    QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(serverPort())); }
+    // How many requests arrived.
+    int requests() const { return m_requests; }
+
+private:
+    void answer(QTcpSocket* socket) {
+        if (!socket->peek(64 * 1024).contains("\r\n\r\n"))
+            return;
+        socket->readAll();
+        ++m_requests;
+        socket->write(m_response);
+        if (m_tail == Tail::none) {
+            socket->disconnectFromHost();
+        } else {
+            auto* timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+            timer->start(std::chrono::milliseconds(100));
+        }
+    }
+
+    QByteArray m_response;
+    Tail m_tail = Tail::none;
+    int m_requests = 0;
+};
+
+// Answers one request on 127.0.0.1 with `chunks` chunks of 64 kB, from a thread of its own
+// and as fast as the client takes them, so that the client's event loop does not pace it.
+class ChunkFlood {
+public:
+    explicit ChunkFlood(int chunks) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (::bind(m_listener, any, size) != 0 || ::listen(m_listener, 1) != 0 ||
+            ::getsockname(m_listener, any, &size) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this, chunks] {
+            pollfd waiting{m_listener, POLLIN, 0};
+            if (::poll(&waiting, 1, 10000) != 1)
+                return;
+            const int fd = ::accept(m_listener, nullptr, nullptr);
+            const timeval limit{5, 0}; // a client that neither reads nor closes ends it too
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+            char request[4096];
+            if (::recv(fd, request, sizeof request, 0) > 0) {
+                const QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n"
+                                        "Transfer-Encoding: chunked\r\n\r\n";
+                const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
+                bool open = ::send(fd, head.constData(), size_t(head.size()), MSG_NOSIGNAL) > 0;
+                for (int i = 0; open && i < chunks; ++i) {
+                    open = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL) ==
+                           chunk.size();
+                    if (open)
+                        m_sent += chunk.size();
+                }
+            }
+            ::close(fd);
+        });
+    }
+    ~ChunkFlood() {
+        finish();
+        ::close(m_listener);
+    }
+    QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_port)); }
+    // Waits for the sender to end (the reader closed, or all was sent, or nothing was taken
+    // for five seconds) and says how many bytes the reader took.
+    qint64 finish() {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_sent;
+    }
+
+private:
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::atomic<qint64> m_sent{0};
+    std::thread m_thread;
+};
+
 using namespace std::chrono_literals;
 
-// A notification centre that records what it is asked and answers on the next turn of the loop.
+// A notification centre that records what it is asked.
 class FakeCenter final : public NotificationCenter {
 public:
     std::vector<NotificationRequest> added;
     std::vector<QString> removed;
 
-    void getAuthorizationStatus(StatusHandler handler) override {
-        QMetaObject::invokeMethod(
-            this, [handler] { handler(authorized); }, Qt::QueuedConnection);
-    }
-    void requestAuthorization(GrantHandler handler) override {
-        QMetaObject::invokeMethod(
-            this, [handler] { handler(true); }, Qt::QueuedConnection);
-    }
-    void add(const NotificationRequest& request, AddHandler handler) override {
-        added.push_back(request);
-        if (handler)
-            QMetaObject::invokeMethod(
-                this, [handler] { handler({}); }, Qt::QueuedConnection);
-    }
+    void getAuthorizationStatus(StatusHandler) override {}
+    void requestAuthorization(GrantHandler) override {}
+    void add(const NotificationRequest& request, AddHandler) override { added.push_back(request); }
     void removeDelivered(const QString& identifier) override { removed.push_back(identifier); }
     QString unreachableReason() const override { return {}; }
 };
@@ -77,18 +184,13 @@ struct UpdaterTests : ::testing::Test {
         ASSERT_TRUE(test::waitUntil([&] { return server.requests() > before; }));
         test::spin(100ms);
     }
-    void runUserCheck() {
-        const size_t before = windows.size();
-        updater->checkForUpdates();
-        ASSERT_TRUE(test::waitUntil([&] { return windows.size() > before; }));
-    }
 
     static constexpr std::chrono::milliseconds checkTime = 2s;
     test::TempHome home;
     FakeCenter center;
     // The server's socket needs the application's event loop, so the application comes first.
     QCoreApplication& app = test::application();
-    test::FeedServer server;
+    FeedServer server;
     Date now = std::chrono::system_clock::time_point(500'000h);
     bool inFocus = false;
     Updater::Environment environment{.now = [this] { return now; },
@@ -102,29 +204,6 @@ struct UpdaterTests : ::testing::Test {
     std::vector<UpdateOutcome> windows;
 };
 
-TEST_F(UpdaterTests, aScheduledFindingIsANotificationInTheBackgroundAndAWindowInFront) {
-    server.serve(feedOffering("0.10"));
-    int changes = 0;
-    QObject::connect(updater.get(), &Updater::availableVersionChanged, [&] { ++changes; });
-    runScheduledCheck();
-    ASSERT_EQ(center.added.size(), 1u);
-    EXPECT_EQ(center.added[0], Notifier::updateRequest(QStringLiteral("0.10")));
-    EXPECT_EQ(updater->availableVersion(), QStringLiteral("0.10"));
-    EXPECT_TRUE(windows.empty());
-
-    inFocus = true;
-    runScheduledCheck();
-    ASSERT_EQ(windows.size(), 1u);
-    EXPECT_EQ(windows[0].item.downloadAddress(), QUrl(u"https://example.org/tisko.deb"_qs));
-    EXPECT_EQ(center.added.size(), 1u);
-    updater->windowShown(); // the window takes the notice's place
-    EXPECT_EQ(center.removed, std::vector{Notifier::updateIdentifier()});
-    updater->finishSession();
-    EXPECT_FALSE(updater->availableVersion());
-    EXPECT_EQ(changes, 2) << "the same version again notifies nobody";
-    EXPECT_TRUE(test::loggedLines().isEmpty());
-}
-
 // Refused feeds and hostile servers: each check ends in time with one line in words of its
 // own, and the window says the same.
 TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
@@ -136,17 +215,15 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         server.respond("HTTP/1.1 302 Found\r\nLocation: " + target.toEncoded() +
                        "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     };
-    std::optional<test::ChunkFlood> flood;
+    std::optional<ChunkFlood> flood;
     // 32 MB of nothing in 32 kB.
     const QByteArray bomb = qCompress(QByteArray(32 * 1024 * 1024, '\0'), 9).mid(4);
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
         {[&] { server.serve(huge); }, "pasa de 1 MB"},
-        {[&] { server.serve(huge, false); }, "pasa de 1 MB"},
+        {[&] { server.respond(ok + "\r\n" + huge); }, "pasa de 1 MB"},
         // A byte every tenth of a second: the transfer never goes quiet, the check ends anyway.
-        {[&] {
-             server.respond(ok + "Content-Length: 100000\r\n\r\n", test::FeedServer::Tail::trickle);
-         },
+        {[&] { server.respond(ok + "Content-Length: 100000\r\n\r\n", FeedServer::Tail::trickle); },
          "el servidor tarda demasiado"},
         {[&] { redirect(server.address()); }, "demasiadas redirecciones"},
         {[&] {
@@ -191,7 +268,7 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     EXPECT_FALSE(updater->availableVersion());
 }
 
-TEST_F(UpdaterTests, checksEverySixHoursRemembersTheLastAndOffersNothingOlderEndingAPreview) {
+TEST_F(UpdaterTests, checksEverySixHoursOffersNothingOlderAndANewerVersionInTheBackground) {
     QSettings(SettingsStore::filePath(), QSettings::IniFormat)
         .setValue(SettingsStore::previewUpdateKey, u"9.9"_qs);
     start();
@@ -218,12 +295,33 @@ TEST_F(UpdaterTests, checksEverySixHoursRemembersTheLastAndOffersNothingOlderEnd
     // A check the user asks for moves the next one on; a feed switched off stops the schedule.
     now += 1h;
     server.serve(feedOffering("0.9.0"));
-    runUserCheck();
+    updater->checkForUpdates();
+    ASSERT_TRUE(test::waitUntil([&] { return !windows.empty(); }));
     EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::upToDate);
     EXPECT_EQ(updater->nextCheck(), now + 6h);
     EXPECT_TRUE(center.added.empty());
-    updater->finishSession();
+    updater->finishSession(); // the end of a session ends a preview
     EXPECT_FALSE(updater->availableVersion());
+
+    // A newer version found in the background is a notice; in front, a window takes its place.
+    int changes = 0;
+    QObject::connect(updater.get(), &Updater::availableVersionChanged, [&] { ++changes; });
+    server.serve(feedOffering("0.10"));
+    runScheduledCheck();
+    ASSERT_EQ(center.added.size(), 1u);
+    EXPECT_EQ(center.added[0], Notifier::updateRequest(QStringLiteral("0.10")));
+    EXPECT_EQ(updater->availableVersion(), QStringLiteral("0.10"));
+    EXPECT_EQ(windows.size(), 1u);
+    inFocus = true;
+    runScheduledCheck();
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(windows.back().item.downloadAddress(), QUrl(u"https://example.org/tisko.deb"_qs));
+    EXPECT_EQ(center.added.size(), 1u);
+    updater->windowShown();
+    EXPECT_EQ(center.removed, std::vector{Notifier::updateIdentifier()});
+    updater->finishSession();
+    EXPECT_EQ(changes, 2) << "the same version again notifies nobody";
+    EXPECT_TRUE(test::loggedLines().isEmpty());
     SettingsStore::setUpdateFeedURL(QString());
     EXPECT_FALSE(updater->nextCheck());
 }
@@ -234,7 +332,7 @@ QByteArray channel(const QByteArray& items) {
            items + "</channel></rss>";
 }
 
-TEST(AppcastTests, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb) {
+TEST(AppcastTests, readsItemsDropsLinksOtherThanWebAndRefusesWhatIsNotAFeed) {
     const Appcast::Reading reading = Appcast::read(channel(
         "<item><up:version>0.3.0</up:version><up:shortVersionString>0.3</up:shortVersionString>"
         "<up:releaseNotesLink>https://e.org/n</up:releaseNotesLink><link>https://e.org/p</link>"
@@ -249,9 +347,7 @@ TEST(AppcastTests, readsElementsAndEnclosureAttributesAndDropsLinksOtherThanWeb)
                            QUrl(u"https://e.org/t.deb"_qs), QUrl(u"https://e.org/p"_qs)}));
     EXPECT_EQ(reading.items[1].displayVersion, u"0.10"_qs);
     EXPECT_TRUE(reading.items[2].downloadAddress().isEmpty());
-}
 
-TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
     // Each document, whether it is refused whole, the items kept, and words of the problem.
     const std::tuple<QByteArray, bool, size_t, const char*> cases[] = {
         {channel("<item>").left(80), true, 0, "XML mal formado"},
@@ -270,11 +366,11 @@ TEST(AppcastTests, refusesWhatIsNotAFeedAndLeavesOutUnreadableVersions) {
          false, 0, "versión ilegible"},
     };
     for (const auto& [document, refused, items, problem] : cases) {
-        const Appcast::Reading reading = Appcast::read(document);
-        EXPECT_EQ(reading.refused, refused) << document.constData();
-        EXPECT_EQ(reading.items.size(), items) << document.constData();
-        EXPECT_TRUE(reading.problem.contains(QString::fromUtf8(problem))) << document.constData();
-        EXPECT_FALSE(reading.problem.isEmpty()) << document.constData();
+        const Appcast::Reading other = Appcast::read(document);
+        EXPECT_EQ(other.refused, refused) << document.constData();
+        EXPECT_EQ(other.items.size(), items) << document.constData();
+        EXPECT_TRUE(other.problem.contains(QString::fromUtf8(problem))) << document.constData();
+        EXPECT_FALSE(other.problem.isEmpty()) << document.constData();
     }
 }
 

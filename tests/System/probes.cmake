@@ -1,9 +1,8 @@
 # SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Probe tests. The unit tests need nothing of the desktop; the session tests talk to the
-# headless desktop of tests/harness/run-headless, carry the "integration" label, and share
-# one lock because they change the X server and the logind stand-in that all of them see.
+# Probe tests. The session tests talk to the headless desktop of tests/harness/run-headless and
+# share one lock: they change the X server and the logind stand-in that all of them see.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 find_package(X11 REQUIRED)
 
@@ -17,7 +16,7 @@ add_custom_command(OUTPUT ${idle_server_header}
   DEPENDS ${TISKO_IDLE_PROTOCOL} VERBATIM)
 
 tisko_add_test(tisko_probes_tests
-  SOURCES DisplaySetTests.cpp FakeDisplays.h LinuxPresenceTests.cpp WaylandIdleTests.cpp
+  SOURCES DisplaySetTests.cpp FakeDisplays.h LinuxPresenceTests.cpp
     ${idle_server_header}
   LIBS tisko_probes tisko_test_support tisko_wayland_protocols PkgConfig::WAYLAND_SERVER
   LABELS probes)
