@@ -261,8 +261,17 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
     }
     // What is read of a body without a length stays near the limit: the reader stops taking
     // the flood once it passes 1 MB (before, it took hundreds of megabytes and held them).
-    // Counted once the flood ends, so a connection still read after the check counts too.
+    // Counted once the flood ends, so a connection still read after the check counts too. On a
+    // loaded machine a whole flood can arrive while the reader waits for the processor, so the
+    // flood is sent up to three times and one of them has to stay under the bound.
     ASSERT_TRUE(flood);
+    for (int again = 0; again < 2 && flood->finish() >= 16 * 1024 * 1024; ++again) {
+        const size_t windowsBefore = windows.size();
+        cases[std::size(cases) - 1].first();
+        updater->checkForUpdates();
+        ASSERT_TRUE(
+            test::waitUntil([&] { return windows.size() > windowsBefore; }, checkTime + 3s));
+    }
     EXPECT_LT(flood->finish(), 16 * 1024 * 1024) << "bytes the reader took of the flood";
     EXPECT_TRUE(center.added.empty());
     EXPECT_FALSE(updater->availableVersion());
