@@ -38,11 +38,8 @@ const std::string longName = "Escritorio de la oficina junto a la ventana grande
 std::string describe(const QWidget* widget) {
     const auto* label = qobject_cast<const QLabel*>(widget);
     const auto* button = qobject_cast<const QAbstractButton*>(widget);
-    return QStringLiteral("%1 «%2»")
-        .arg(QString::fromLatin1(widget->metaObject()->className()), label    ? label->text()
-                                                                     : button ? button->text()
-                                                                              : QString())
-        .toStdString();
+    const QString text = label ? label->text() : button ? button->text() : QString();
+    return widget->metaObject()->className() + (u" «"_qs + text + u'»').toStdString();
 }
 
 // Nothing lies outside its parent, and no text is cut or shortened, except the panel's rows and
@@ -52,10 +49,7 @@ void expectLaidOut(QWidget* window) {
         if (!widget->isVisibleTo(window) || widget->isWindow())
             continue;
         SCOPED_TRACE(describe(widget));
-        EXPECT_TRUE(QRect(QPoint(), widget->parentWidget()->size()).contains(widget->geometry()))
-            << "at " << widget->geometry().x() << "," << widget->geometry().y() << " "
-            << widget->width() << "×" << widget->height() << " in "
-            << widget->parentWidget()->width() << "×" << widget->parentWidget()->height();
+        EXPECT_TRUE(QRect(QPoint(), widget->parentWidget()->size()).contains(widget->geometry()));
         if (auto* label = qobject_cast<QLabel*>(widget); label && !label->text().isEmpty()) {
             const int width = label->contentsRect().width();
             if (label->wordWrap())
