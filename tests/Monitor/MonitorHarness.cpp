@@ -84,11 +84,10 @@ MonitorHarness::MonitorHarness()
     m_presence = install<FakePresence>(services.presence);
     m_motion = install<FakeMotion>(services.motion);
     m_events = install<SessionEvents>(services.events);
-    FakeCamera* cameraRef = m_camera;
-    services.look = [cameraRef](const std::optional<QString>&, int, double,
-                                std::function<void(const LookResult&)> done) {
-        ++cameraRef->looksTaken;
-        cameraRef->pending = std::move(done);
+    services.look = [this](const std::optional<QString>&, int, double,
+                           std::function<void(const LookResult&)> done) {
+        ++m_camera->looksTaken;
+        m_camera->pending = std::move(done);
     };
     services.displayKey = [this] { return displayKey; };
     services.notify = [this](const PostureVerdict& verdict) { notified.push_back(verdict); };

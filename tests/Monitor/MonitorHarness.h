@@ -24,7 +24,6 @@ public:
     Date startOfNextDay(Date date) const override;
     std::unique_ptr<RepeatingTimer> createTimer() override;
 
-    // Moves the time forward by `seconds`, firing the timer whenever it falls due on the way.
     void advance(double seconds);
     // Sets the time without firing anything (a clock set back or forward by hand).
     void set(Date date) { m_now = date; }
@@ -39,11 +38,9 @@ private:
 
 // The camera as the Monitor sees it: each look waits until the test finishes it.
 struct FakeCamera final : CameraAvailability {
-    bool permissionDenied() override { return denied; }
-    bool hasCamera() override { return present; }
+    bool permissionDenied() override { return false; }
+    bool hasCamera() override { return true; }
 
-    bool denied = false;
-    bool present = true;
     std::function<void(const LookResult&)> pending; // the look under way
     int looksTaken = 0;
 };
@@ -73,7 +70,6 @@ struct FakeMotion final : MotionSource {
         onConnection = std::move(handler);
     }
 
-    // Reports a pitch as the tracker would.
     void send(double radians) {
         currentPitch = radians;
         if (onPitch)
@@ -113,14 +109,12 @@ public:
 
     // Starts the Monitor with `calibration` as its one position, and drops the lines logged.
     void startWatching(const Calibration& calibration);
-    // Finishes the look under way with `result`, as the camera would on the main thread.
     void finishLook(const LookResult& result);
     // Asks for a look by hand and answers it with `result`; the lines logged meanwhile.
     QStringList check(const LookResult& result);
 
     // The messages logged since the last call, without stamp and level.
     QStringList newLogLines();
-    // The file's text in the data folder; empty when missing.
     QByteArray dataFile(const QString& name) const;
 
 private:
@@ -136,8 +130,7 @@ private:
     qsizetype m_logLinesSeen = 0;
 };
 
-// A position named `name` with a reference face of width 0.3, eyes 0.12, at height 0.5 with
-// box height 0.4.
+// A position named `name` whose reference face is fineFace().
 Calibration position(const std::string& name, std::optional<double> headPitch = std::nullopt,
                      std::optional<std::string> displayKey = std::nullopt,
                      Date createdAt = MonitorHarness::defaultStart());
