@@ -123,7 +123,7 @@ TEST(ReferenceCheck, judgesAFullWindowOfLooksThatSawSomebodyAndNamesTheCommonerP
     // Slouching wins a tie and loses to a majority.
     for (auto [closeCount, expected] :
          {std::pair{15, Problem::slouching}, {16, Problem::tooClose}}) {
-        ReferenceCheck check;
+        check.reset();
         recordMany(check, closeCount, tooClose);
         recordMany(check, enough - closeCount, low);
         recordMany(check, window - enough, PostureVerdict::fine());
