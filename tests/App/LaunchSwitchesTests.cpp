@@ -20,66 +20,34 @@ namespace tisko {
 namespace {
 
 using Kind = LaunchSwitches::Kind;
-
-QStringList commandLine(const std::vector<const char*>& items) {
-    QStringList arguments{QStringLiteral("/usr/bin/tisko")};
-    for (const char* item : items)
-        arguments << QString::fromUtf8(item);
-    return arguments;
-}
-
-LaunchSwitches expected(Kind kind, const char* path = "", double seconds = 10,
-                        std::optional<int> width = {}, std::optional<QString> tab = {}) {
-    return {kind, std::move(tab), QString::fromUtf8(path), seconds, width, {}};
-}
-
-LaunchSwitches ignoring(LaunchSwitches launch, const QStringList& ignored) {
-    launch.ignored = ignored;
-    return launch;
-}
-
-LaunchSwitches autostarted(LaunchSwitches launch) {
-    launch.autostart = true;
-    return launch;
-}
+using namespace Qt::StringLiterals;
 
 TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
-        {{"--unknown", "x"},
-         ignoring(expected(Kind::none), {QStringLiteral("--unknown"), QStringLiteral("x")})},
-        // Help and version win wherever they are.
-        {{"--look", "/tmp/a", "-h"}, expected(Kind::help)},
-        {{"--check", "--version"}, expected(Kind::version)},
+        {{"--unknown", "x"}, {.ignored = {u"--unknown"_s, u"x"_s}}},
         // A switch's items are its own; what follows them is not.
-        {{"--hold", "3", "/tmp/h", "640", "extra"},
-         ignoring(expected(Kind::hold, "/tmp/h", 3, 640), {QStringLiteral("extra")})},
-        {{"--look", "/tmp/a", "x"},
-         ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("x")})},
-        {{"--autostart", "--show-settings", "positions", "extra"},
-         autostarted(ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
-                              {QStringLiteral("extra")}))},
-        // Switches are taken in their fixed order, whatever their place.
-        {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
-        {{"--check", "--show-settings"}, expected(Kind::showSettings)},
-        {{"--render-windows", "/tmp/w", "--check"}, expected(Kind::check)},
+        {{"--hold", "2.5", "/h", "640", "x"},
+         {.kind = Kind::hold, .path = u"/h"_s, .seconds = 2.5, .width = 640, .ignored = {u"x"_s}}},
+        {{"--look", "/tmp/a", "x"}, {.kind = Kind::look, .path = u"/tmp/a"_s, .ignored = {u"x"_s}}},
+        {{"--autostart", "--show-settings", "general", "x"},
+         {.kind = Kind::showSettings, .tab = u"general"_s, .ignored = {u"x"_s}, .autostart = true}},
         {{"--render-windows", "/tmp/w", "x"},
-         ignoring(expected(Kind::renderWindows, "/tmp/w"), {QStringLiteral("x")})},
-        // A switch without its items is ignored.
-        {{"--check", "--look"}, expected(Kind::check)},
-        {{"--hold", "/tmp/h"}, expected(Kind::none)},
-        {{"--render-windows"}, expected(Kind::none)},
-        // Only the first occurrence counts; the item after a switch is its path, even "--check".
-        {{"--look", "/tmp/first", "--look", "/tmp/second"}, expected(Kind::look, "/tmp/first")},
-        {{"--look", "--check"}, expected(Kind::look, "--check")},
-        // --hold reads seconds (10 when not a finite number) and an optional width that fits 32
-        // bits.
-        {{"--hold", "2.5", "/tmp/h", "1280"}, expected(Kind::hold, "/tmp/h", 2.5, 1280)},
-        {{"--hold", "abc", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "inf", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "3", "/tmp/h", "2147483648"}, expected(Kind::hold, "/tmp/h", 3)},
+         {.kind = Kind::renderWindows, .path = u"/tmp/w"_s, .ignored = {u"x"_s}}},
+        // Switches are taken in their fixed order, whatever their place; only the first
+        // occurrence counts; a switch without its items is ignored.
+        {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, {.kind = Kind::look, .path = u"/tmp/a"_s}},
+        {{"--render-windows", "/tmp/w", "--check"}, {.kind = Kind::check}},
+        {{"--look", "/tmp/first", "--look", "/tmp/second"},
+         {.kind = Kind::look, .path = u"/tmp/first"_s}},
+        {{"--check", "--look"}, {.kind = Kind::check}},
+        {{"--hold", "/tmp/h"}, {}},
+        {{"--render-windows"}, {}},
+        {{"--hold", "abc", "/tmp/h"}, {.kind = Kind::hold, .path = u"/tmp/h"_s}}, // 10 seconds
     };
     for (const auto& [items, launch] : cases) {
-        const QStringList arguments = commandLine(items);
+        QStringList arguments{u"/usr/bin/tisko"_s};
+        for (const char* item : items)
+            arguments << QString::fromUtf8(item);
         EXPECT_TRUE(LaunchSwitches::scan(arguments) == launch)
             << arguments.join(u' ').toStdString();
     }
