@@ -36,10 +36,6 @@ public:
     std::function<void()> m_action;
 };
 
-Date SimulatedClock::startOfNextDay(Date date) const {
-    return Date(std::chrono::floor<std::chrono::days>(date) + std::chrono::days(1));
-}
-
 std::unique_ptr<RepeatingTimer> SimulatedClock::createTimer() {
     return std::make_unique<Timer>(*this);
 }
@@ -133,7 +129,7 @@ Calibration position(const std::string& name, std::optional<double> headPitch,
     Calibration c;
     c.id = Uuid::random();
     c.name = name;
-    c.reference = HeadMeasurement{0.3, 0.12, 0.5, 0.4};
+    c.reference = fineFace();
     c.headPitch = headPitch;
     c.cameraID = "file:/camera/" + name;
     c.displayKey = std::move(displayKey);
@@ -153,18 +149,6 @@ LookResult faceResult(const HeadMeasurement& measurement) {
     r.measurement = measurement;
     r.withFace = 6;
     return r;
-}
-
-HeadMeasurement fineFace() {
-    return HeadMeasurement{0.3, 0.12, 0.5, 0.4};
-}
-
-HeadMeasurement closeFace() {
-    return HeadMeasurement{0.45, 0.18, 0.5, 0.6};
-}
-
-HeadMeasurement slouchedFace() {
-    return HeadMeasurement{0.3, 0.12, 0.26, 0.4};
 }
 
 } // namespace tisko::test

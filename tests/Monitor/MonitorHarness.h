@@ -21,7 +21,9 @@ public:
 
     Date now() const override { return m_now; }
     Calendar calendar() const override { return fixedOffsetCalendar(0); }
-    Date startOfNextDay(Date date) const override;
+    Date startOfNextDay(Date date) const override {
+        return Date(std::chrono::floor<std::chrono::days>(date) + std::chrono::days(1));
+    }
     std::unique_ptr<RepeatingTimer> createTimer() override;
 
     void advance(double seconds);
@@ -139,8 +141,8 @@ Calibration position(const std::string& name, std::optional<double> headPitch = 
 LookResult faceResult(const HeadMeasurement& measurement);
 LookResult nobodyResult();
 // Measurements that judge fine, too close and slouching against position().
-HeadMeasurement fineFace();
-HeadMeasurement closeFace();
-HeadMeasurement slouchedFace();
+inline constexpr auto fineFace = [] { return HeadMeasurement{0.3, 0.12, 0.5, 0.4}; };
+inline constexpr auto closeFace = [] { return HeadMeasurement{0.45, 0.18, 0.5, 0.6}; };
+inline constexpr auto slouchedFace = [] { return HeadMeasurement{0.3, 0.12, 0.26, 0.4}; };
 
 } // namespace tisko::test
