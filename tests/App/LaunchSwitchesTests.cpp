@@ -22,33 +22,36 @@ namespace {
 using Kind = LaunchSwitches::Kind;
 using namespace Qt::StringLiterals;
 
+// What a command line should give: `kind` with its items, the others as when absent.
+LaunchSwitches launch(Kind kind, const char* path = "", QStringList ignored = {},
+                      double seconds = 10, std::optional<int> width = {}) {
+    return {kind, {}, QString::fromUtf8(path), seconds, width, std::move(ignored)};
+}
+
 TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
-        {{"--unknown", "x"}, {.ignored = {u"--unknown"_s, u"x"_s}}},
+        {{"--unknown", "x"}, launch(Kind::none, "", {u"--unknown"_s, u"x"_s})},
         // A switch's items are its own; what follows them is not.
-        {{"--hold", "2.5", "/h", "640", "x"},
-         {.kind = Kind::hold, .path = u"/h"_s, .seconds = 2.5, .width = 640, .ignored = {u"x"_s}}},
-        {{"--look", "/tmp/a", "x"}, {.kind = Kind::look, .path = u"/tmp/a"_s, .ignored = {u"x"_s}}},
+        {{"--hold", "2.5", "/h", "640", "x"}, launch(Kind::hold, "/h", {u"x"_s}, 2.5, 640)},
+        {{"--look", "/tmp/a", "x"}, launch(Kind::look, "/tmp/a", {u"x"_s})},
         {{"--autostart", "--show-settings", "general", "x"},
-         {.kind = Kind::showSettings, .tab = u"general"_s, .ignored = {u"x"_s}, .autostart = true}},
-        {{"--render-windows", "/tmp/w", "x"},
-         {.kind = Kind::renderWindows, .path = u"/tmp/w"_s, .ignored = {u"x"_s}}},
+         {Kind::showSettings, u"general"_s, {}, 10, {}, {u"x"_s}, true}},
+        {{"--render-windows", "/tmp/w", "x"}, launch(Kind::renderWindows, "/tmp/w", {u"x"_s})},
         // Switches are taken in their fixed order, whatever their place; only the first
         // occurrence counts; a switch without its items is ignored.
-        {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, {.kind = Kind::look, .path = u"/tmp/a"_s}},
-        {{"--render-windows", "/tmp/w", "--check"}, {.kind = Kind::check}},
-        {{"--look", "/tmp/first", "--look", "/tmp/second"},
-         {.kind = Kind::look, .path = u"/tmp/first"_s}},
-        {{"--check", "--look"}, {.kind = Kind::check}},
-        {{"--hold", "/tmp/h"}, {}},
-        {{"--render-windows"}, {}},
-        {{"--hold", "abc", "/tmp/h"}, {.kind = Kind::hold, .path = u"/tmp/h"_s}}, // 10 seconds
+        {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, launch(Kind::look, "/tmp/a")},
+        {{"--render-windows", "/tmp/w", "--check"}, launch(Kind::check)},
+        {{"--look", "/tmp/first", "--look", "/tmp/second"}, launch(Kind::look, "/tmp/first")},
+        {{"--check", "--look"}, launch(Kind::check)},
+        {{"--hold", "/tmp/h"}, launch(Kind::none)},
+        {{"--render-windows"}, launch(Kind::none)},
+        {{"--hold", "abc", "/tmp/h"}, launch(Kind::hold, "/tmp/h")}, // 10 seconds
     };
-    for (const auto& [items, launch] : cases) {
+    for (const auto& [items, expected] : cases) {
         QStringList arguments{u"/usr/bin/tisko"_s};
         for (const char* item : items)
             arguments << QString::fromUtf8(item);
-        EXPECT_TRUE(LaunchSwitches::scan(arguments) == launch)
+        EXPECT_TRUE(LaunchSwitches::scan(arguments) == expected)
             << arguments.join(u' ').toStdString();
     }
 }
