@@ -54,7 +54,6 @@ void SimulatedClock::advance(double seconds) {
 
 namespace {
 
-// Makes a T, hands it to the services' `slot` and keeps a pointer for the test.
 template <class T, class Slot, class... Arguments>
 T* install(Slot& slot, Arguments&&... arguments) {
     auto object = std::make_unique<T>(std::forward<Arguments>(arguments)...);
