@@ -148,9 +148,8 @@ TEST(CheckCycle, looksAreLoggedCountedAndWarnedAboutAndOnlyClockLooksWaitForSome
               h.monitor().tally());
 }
 
-CalibrationBook savedBook(const MonitorHarness& h) {
-    return JsonCodec<CalibrationBook>::decode(h.dataFile(Storage::positionsFileName).toStdString())
-        .value_or(CalibrationBook{});
+std::optional<CalibrationBook> savedBook(const MonitorHarness& h) {
+    return JsonCodec<CalibrationBook>::decode(h.dataFile(Storage::positionsFileName).toStdString());
 }
 
 TEST(Positions, loadedChosenByDisplaysOrByHandSavedRenamedAndRemoved) {
@@ -171,7 +170,7 @@ TEST(Positions, loadedChosenByDisplaysOrByHandSavedRenamedAndRemoved) {
     m.select(old.id);
     Q_EMIT h.events().displaysChanged();
     EXPECT_EQ(m.book().active()->name, "Casa vieja");
-    EXPECT_EQ(savedBook(h).activeID, old.id);
+    EXPECT_EQ(savedBook(h).value().activeID, old.id);
 
     // The same name again replaces it, keeps its id and starts with no warning history.
     ASSERT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
