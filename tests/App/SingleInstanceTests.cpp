@@ -73,7 +73,7 @@ struct SingleInstanceTests : ::testing::Test {
     QString runtime = home.path() + QStringLiteral("/runtime");
 };
 
-TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirstAndStrangeWordsAreRefused) {
+TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestsToTheFirstAndTakesOverOnceItIsGone) {
     auto first = SingleInstance::forDataFolder();
     ASSERT_TRUE(first->claim());
     EXPECT_TRUE(first->lockPath().startsWith(runtime));
