@@ -20,67 +20,38 @@ namespace tisko {
 namespace {
 
 using Kind = LaunchSwitches::Kind;
+using namespace Qt::StringLiterals;
 
-QStringList commandLine(const std::vector<const char*>& items) {
-    QStringList arguments{QStringLiteral("/usr/bin/tisko")};
-    for (const char* item : items)
-        arguments << QString::fromUtf8(item);
-    return arguments;
-}
-
-LaunchSwitches expected(Kind kind, const char* path = "", double seconds = 10,
-                        std::optional<int> width = {}, std::optional<QString> tab = {}) {
-    return {kind, std::move(tab), QString::fromUtf8(path), seconds, width, {}};
-}
-
-LaunchSwitches ignoring(LaunchSwitches launch, const QStringList& ignored) {
-    launch.ignored = ignored;
-    return launch;
-}
-
-LaunchSwitches autostarted(LaunchSwitches launch) {
-    launch.autostart = true;
-    return launch;
+// What a command line should give: `kind` with its items, the others as when absent.
+LaunchSwitches launch(Kind kind, const char* path = "", QStringList ignored = {},
+                      double seconds = 10, std::optional<int> width = {}) {
+    return {kind, {}, QString::fromUtf8(path), seconds, width, std::move(ignored)};
 }
 
 TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
     const std::pair<std::vector<const char*>, LaunchSwitches> cases[] = {
-        {{"--unknown", "x"},
-         ignoring(expected(Kind::none), {QStringLiteral("--unknown"), QStringLiteral("x")})},
-        // Help and version win wherever they are.
-        {{"--look", "/tmp/a", "-h"}, expected(Kind::help)},
-        {{"--check", "--version"}, expected(Kind::version)},
+        {{"--unknown", "x"}, launch(Kind::none, "", {u"--unknown"_s, u"x"_s})},
         // A switch's items are its own; what follows them is not.
-        {{"--hold", "3", "/tmp/h", "640", "extra"},
-         ignoring(expected(Kind::hold, "/tmp/h", 3, 640), {QStringLiteral("extra")})},
-        {{"--look", "/tmp/a", "x"},
-         ignoring(expected(Kind::look, "/tmp/a"), {QStringLiteral("x")})},
-        {{"--autostart", "--show-settings", "positions", "extra"},
-         autostarted(ignoring(expected(Kind::showSettings, "", 10, {}, QStringLiteral("positions")),
-                              {QStringLiteral("extra")}))},
-        // Switches are taken in their fixed order, whatever their place.
-        {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, expected(Kind::look, "/tmp/a")},
-        {{"--check", "--show-settings"}, expected(Kind::showSettings)},
-        {{"--render-windows", "/tmp/w", "--check"}, expected(Kind::check)},
-        {{"--render-windows", "/tmp/w", "x"},
-         ignoring(expected(Kind::renderWindows, "/tmp/w"), {QStringLiteral("x")})},
-        // A switch without its items is ignored.
-        {{"--check", "--look"}, expected(Kind::check)},
-        {{"--hold", "/tmp/h"}, expected(Kind::none)},
-        {{"--render-windows"}, expected(Kind::none)},
-        // Only the first occurrence counts; the item after a switch is its path, even "--check".
-        {{"--look", "/tmp/first", "--look", "/tmp/second"}, expected(Kind::look, "/tmp/first")},
-        {{"--look", "--check"}, expected(Kind::look, "--check")},
-        // --hold reads seconds (10 when not a finite number) and an optional width that fits 32
-        // bits.
-        {{"--hold", "2.5", "/tmp/h", "1280"}, expected(Kind::hold, "/tmp/h", 2.5, 1280)},
-        {{"--hold", "abc", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "inf", "/tmp/h"}, expected(Kind::hold, "/tmp/h")},
-        {{"--hold", "3", "/tmp/h", "2147483648"}, expected(Kind::hold, "/tmp/h", 3)},
+        {{"--hold", "2.5", "/h", "640", "x"}, launch(Kind::hold, "/h", {u"x"_s}, 2.5, 640)},
+        {{"--look", "/tmp/a", "x"}, launch(Kind::look, "/tmp/a", {u"x"_s})},
+        {{"--autostart", "--show-settings", "general", "x"},
+         {Kind::showSettings, u"general"_s, {}, 10, {}, {u"x"_s}, true}},
+        {{"--render-windows", "/tmp/w", "x"}, launch(Kind::renderWindows, "/tmp/w", {u"x"_s})},
+        // Switches are taken in their fixed order, whatever their place; only the first
+        // occurrence counts; a switch without its items is ignored.
+        {{"--hold", "3", "/tmp/h", "--look", "/tmp/a"}, launch(Kind::look, "/tmp/a")},
+        {{"--render-windows", "/tmp/w", "--check"}, launch(Kind::check)},
+        {{"--look", "/tmp/first", "--look", "/tmp/second"}, launch(Kind::look, "/tmp/first")},
+        {{"--check", "--look"}, launch(Kind::check)},
+        {{"--hold", "/tmp/h"}, launch(Kind::none)},
+        {{"--render-windows"}, launch(Kind::none)},
+        {{"--hold", "abc", "/tmp/h", "640"}, launch(Kind::hold, "/tmp/h", {}, 10, 640)},
     };
-    for (const auto& [items, launch] : cases) {
-        const QStringList arguments = commandLine(items);
-        EXPECT_TRUE(LaunchSwitches::scan(arguments) == launch)
+    for (const auto& [items, expected] : cases) {
+        QStringList arguments{u"/usr/bin/tisko"_s};
+        for (const char* item : items)
+            arguments << QString::fromUtf8(item);
+        EXPECT_TRUE(LaunchSwitches::scan(arguments) == expected)
             << arguments.join(u' ').toStdString();
     }
 }

@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 
 #include <gtest/gtest.h>
 
@@ -60,31 +59,21 @@ sockaddr_un addressOf(const QString& path) {
     return address;
 }
 
+// Each test runs in a process of its own: the runtime folder it sets is not put back.
 struct SingleInstanceTests : ::testing::Test {
     void SetUp() override {
         application();
         Storage::forgetFolderForTesting();
         Log::restartForTesting();
-        if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
-            savedRuntime = qgetenv("XDG_RUNTIME_DIR");
         QDir().mkpath(runtime);
         ::chmod(QFile::encodeName(runtime).constData(), 0700);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
-    void TearDown() override {
-        Storage::forgetFolderForTesting();
-        Log::restartForTesting();
-        if (savedRuntime)
-            qputenv("XDG_RUNTIME_DIR", *savedRuntime);
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-    }
     TempHome home;
     QString runtime = home.path() + QStringLiteral("/runtime");
-    std::optional<QByteArray> savedRuntime;
 };
 
-TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirstAndStrangeWordsAreRefused) {
+TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestsToTheFirstAndTakesOverOnceItIsGone) {
     auto first = SingleInstance::forDataFolder();
     ASSERT_TRUE(first->claim());
     EXPECT_TRUE(first->lockPath().startsWith(runtime));
@@ -94,7 +83,6 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirstAndStrangeWords
                      [&](SingleInstance::Request r) { received.push_back(r); });
 
     auto second = SingleInstance::forDataFolder();
-    EXPECT_EQ(second->serverName(), first->serverName());
     EXPECT_FALSE(second->claim()) << "the data folder is taken";
     for (const SingleInstance::Request request :
          {SingleInstance::Request::check, SingleInstance::Request::show})
@@ -106,19 +94,6 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirstAndStrangeWords
                      [&](const QString& tab) { pages << tab; });
     for (const QString& tab : {QStringLiteral("detection"), QString(), QStringLiteral("x\ncheck")})
         EXPECT_TRUE(whileServing([&] { return second->forwardSettings(tab, 3000); }));
-    // A peer without a word of ours gets a question mark, or nothing for a line never ended.
-    const auto talk = [name = first->serverName()](QByteArray words) {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        if (!socket.waitForConnected(2000))
-            return QByteArray("no connection");
-        socket.write(words);
-        socket.waitForBytesWritten(2000);
-        socket.waitForDisconnected(5000);
-        return socket.readAll();
-    };
-    EXPECT_EQ(whileServing([&] { return talk("format-disk\n"); }), QByteArray("?\n"));
-    EXPECT_EQ(whileServing([&] { return talk("che"); }), QByteArray());
     QCoreApplication::processEvents();
     EXPECT_EQ(received,
               (std::vector{SingleInstance::Request::check, SingleInstance::Request::show}));
@@ -132,8 +107,6 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestToTheFirstAndStrangeWords
 
 TEST_F(SingleInstanceTests, withoutAPrivateRuntimeFolderAPrivateFolderOfTheStateHomeServes) {
     const QString own = home.stateHome() + QStringLiteral("/Tisko/instance");
-    qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(SingleInstance::privateFolder(), own);
     // A folder everybody may write is no runtime folder.
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(QDir::tempPath()));
     auto instance = SingleInstance::forDataFolder();

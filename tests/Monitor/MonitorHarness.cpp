@@ -36,10 +36,6 @@ public:
     std::function<void()> m_action;
 };
 
-Date SimulatedClock::startOfNextDay(Date date) const {
-    return Date(std::chrono::floor<std::chrono::days>(date) + std::chrono::days(1));
-}
-
 std::unique_ptr<RepeatingTimer> SimulatedClock::createTimer() {
     return std::make_unique<Timer>(*this);
 }
@@ -58,7 +54,6 @@ void SimulatedClock::advance(double seconds) {
 
 namespace {
 
-// Makes a T, hands it to the services' `slot` and keeps a pointer for the test.
 template <class T, class Slot, class... Arguments>
 T* install(Slot& slot, Arguments&&... arguments) {
     auto object = std::make_unique<T>(std::forward<Arguments>(arguments)...);
@@ -84,11 +79,10 @@ MonitorHarness::MonitorHarness()
     m_presence = install<FakePresence>(services.presence);
     m_motion = install<FakeMotion>(services.motion);
     m_events = install<SessionEvents>(services.events);
-    FakeCamera* cameraRef = m_camera;
-    services.look = [cameraRef](const std::optional<QString>&, int, double,
-                                std::function<void(const LookResult&)> done) {
-        ++cameraRef->looksTaken;
-        cameraRef->pending = std::move(done);
+    services.look = [this](const std::optional<QString>&, int, double,
+                           std::function<void(const LookResult&)> done) {
+        ++m_camera->looksTaken;
+        m_camera->pending = std::move(done);
     };
     services.displayKey = [this] { return displayKey; };
     services.notify = [this](const PostureVerdict& verdict) { notified.push_back(verdict); };
@@ -134,7 +128,7 @@ Calibration position(const std::string& name, std::optional<double> headPitch,
     Calibration c;
     c.id = Uuid::random();
     c.name = name;
-    c.reference = HeadMeasurement{0.3, 0.12, 0.5, 0.4};
+    c.reference = fineFace();
     c.headPitch = headPitch;
     c.cameraID = "file:/camera/" + name;
     c.displayKey = std::move(displayKey);
@@ -154,18 +148,6 @@ LookResult faceResult(const HeadMeasurement& measurement) {
     r.measurement = measurement;
     r.withFace = 6;
     return r;
-}
-
-HeadMeasurement fineFace() {
-    return HeadMeasurement{0.3, 0.12, 0.5, 0.4};
-}
-
-HeadMeasurement closeFace() {
-    return HeadMeasurement{0.45, 0.18, 0.5, 0.6};
-}
-
-HeadMeasurement slouchedFace() {
-    return HeadMeasurement{0.3, 0.12, 0.26, 0.4};
 }
 
 } // namespace tisko::test

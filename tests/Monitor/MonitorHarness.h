@@ -21,10 +21,11 @@ public:
 
     Date now() const override { return m_now; }
     Calendar calendar() const override { return fixedOffsetCalendar(0); }
-    Date startOfNextDay(Date date) const override;
+    Date startOfNextDay(Date date) const override {
+        return Date(std::chrono::floor<std::chrono::days>(date) + std::chrono::days(1));
+    }
     std::unique_ptr<RepeatingTimer> createTimer() override;
 
-    // Moves the time forward by `seconds`, firing the timer whenever it falls due on the way.
     void advance(double seconds);
     // Sets the time without firing anything (a clock set back or forward by hand).
     void set(Date date) { m_now = date; }
@@ -39,11 +40,9 @@ private:
 
 // The camera as the Monitor sees it: each look waits until the test finishes it.
 struct FakeCamera final : CameraAvailability {
-    bool permissionDenied() override { return denied; }
-    bool hasCamera() override { return present; }
+    bool permissionDenied() override { return false; }
+    bool hasCamera() override { return true; }
 
-    bool denied = false;
-    bool present = true;
     std::function<void(const LookResult&)> pending; // the look under way
     int looksTaken = 0;
 };
@@ -73,7 +72,6 @@ struct FakeMotion final : MotionSource {
         onConnection = std::move(handler);
     }
 
-    // Reports a pitch as the tracker would.
     void send(double radians) {
         currentPitch = radians;
         if (onPitch)
@@ -113,14 +111,12 @@ public:
 
     // Starts the Monitor with `calibration` as its one position, and drops the lines logged.
     void startWatching(const Calibration& calibration);
-    // Finishes the look under way with `result`, as the camera would on the main thread.
     void finishLook(const LookResult& result);
     // Asks for a look by hand and answers it with `result`; the lines logged meanwhile.
     QStringList check(const LookResult& result);
 
     // The messages logged since the last call, without stamp and level.
     QStringList newLogLines();
-    // The file's text in the data folder; empty when missing.
     QByteArray dataFile(const QString& name) const;
 
 private:
@@ -136,8 +132,7 @@ private:
     qsizetype m_logLinesSeen = 0;
 };
 
-// A position named `name` with a reference face of width 0.3, eyes 0.12, at height 0.5 with
-// box height 0.4.
+// A position named `name` whose reference face is fineFace().
 Calibration position(const std::string& name, std::optional<double> headPitch = std::nullopt,
                      std::optional<std::string> displayKey = std::nullopt,
                      Date createdAt = MonitorHarness::defaultStart());
@@ -146,8 +141,8 @@ Calibration position(const std::string& name, std::optional<double> headPitch = 
 LookResult faceResult(const HeadMeasurement& measurement);
 LookResult nobodyResult();
 // Measurements that judge fine, too close and slouching against position().
-HeadMeasurement fineFace();
-HeadMeasurement closeFace();
-HeadMeasurement slouchedFace();
+inline constexpr auto fineFace = [] { return HeadMeasurement{0.3, 0.12, 0.5, 0.4}; };
+inline constexpr auto closeFace = [] { return HeadMeasurement{0.45, 0.18, 0.5, 0.6}; };
+inline constexpr auto slouchedFace = [] { return HeadMeasurement{0.3, 0.12, 0.26, 0.4}; };
 
 } // namespace tisko::test
