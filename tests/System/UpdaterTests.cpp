@@ -26,8 +26,6 @@
 #include <thread>
 #include <tuple>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -61,7 +59,6 @@ public:
         m_tail = tail;
     }
     QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(serverPort())); }
-    // How many requests arrived.
     int requests() const { return m_requests; }
 
 private:
@@ -90,44 +87,32 @@ private:
 class ChunkFlood {
 public:
     explicit ChunkFlood(int chunks) {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        auto* any = reinterpret_cast<sockaddr*>(&address);
-        if (::bind(m_listener, any, size) != 0 || ::listen(m_listener, 1) != 0 ||
-            ::getsockname(m_listener, any, &size) != 0)
-            return;
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this, chunks] {
-            pollfd waiting{m_listener, POLLIN, 0};
+        m_listener.listen(QHostAddress::LocalHost);
+        m_listener.pauseAccepting(); // the thread accepts
+        m_thread = std::thread([this, chunks, listener = int(m_listener.socketDescriptor())] {
+            pollfd waiting{listener, POLLIN, 0};
             if (::poll(&waiting, 1, 10000) != 1)
                 return;
-            const int fd = ::accept(m_listener, nullptr, nullptr);
+            const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
             const timeval limit{5, 0}; // a client that neither reads nor closes ends it too
             ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
             char request[4096];
-            if (::recv(fd, request, sizeof request, 0) > 0) {
-                const QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n"
-                                        "Transfer-Encoding: chunked\r\n\r\n";
-                const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
-                bool open = ::send(fd, head.constData(), size_t(head.size()), MSG_NOSIGNAL) > 0;
-                for (int i = 0; open && i < chunks; ++i) {
-                    open = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL) ==
-                           chunk.size();
-                    if (open)
-                        m_sent += chunk.size();
-                }
-            }
+            const QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n"
+                                    "Transfer-Encoding: chunked\r\n\r\n";
+            const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
+            if (::recv(fd, request, sizeof request, 0) > 0 &&
+                ::send(fd, head.constData(), size_t(head.size()), MSG_NOSIGNAL) > 0)
+                for (int i = 0; i < chunks && ::send(fd, chunk.constData(), size_t(chunk.size()),
+                                                     MSG_NOSIGNAL) == chunk.size();
+                     ++i)
+                    m_sent += chunk.size();
             ::close(fd);
         });
     }
-    ~ChunkFlood() {
-        finish();
-        ::close(m_listener);
+    ~ChunkFlood() { finish(); }
+    QUrl address() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_listener.serverPort()));
     }
-    QUrl address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_port)); }
     // Waits for the sender to end (the reader closed, or all was sent, or nothing was taken
     // for five seconds) and says how many bytes the reader took.
     qint64 finish() {
@@ -137,8 +122,7 @@ public:
     }
 
 private:
-    int m_listener = -1;
-    quint16 m_port = 0;
+    QTcpServer m_listener;
     std::atomic<qint64> m_sent{0};
     std::thread m_thread;
 };
@@ -207,21 +191,16 @@ struct UpdaterTests : ::testing::Test {
 // Refused feeds and hostile servers: each check ends in time with one line in words of its
 // own, and the window says the same.
 TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
-    const QByteArray huge =
-        feedOffering("2.0").replace("<channel>", "<channel>" + QByteArray(1100 * 1024, ' '));
-    const QUrl https(QStringLiteral("https://127.0.0.1:%1/x").arg(server.serverPort()));
     const QByteArray ok = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
     const auto redirect = [&](const QUrl& target) {
         server.respond("HTTP/1.1 302 Found\r\nLocation: " + target.toEncoded() +
                        "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     };
-    std::optional<ChunkFlood> flood;
     // 32 MB of nothing in 32 kB.
     const QByteArray bomb = qCompress(QByteArray(32 * 1024 * 1024, '\0'), 9).mid(4);
+    std::optional<ChunkFlood> flood;
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { server.serve(feedOffering("2.0").left(60)); }, "XML mal formado"},
-        {[&] { server.serve(huge); }, "pasa de 1 MB"},
-        {[&] { server.respond(ok + "\r\n" + huge); }, "pasa de 1 MB"},
         // A byte every tenth of a second: the transfer never goes quiet, the check ends anyway.
         {[&] { server.respond(ok + "Content-Length: 100000\r\n\r\n", FeedServer::Tail::trickle); },
          "el servidor tarda demasiado"},
@@ -231,17 +210,18 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
                             QByteArray::number(bomb.size()) + "\r\n\r\n" + bomb);
          },
          "el contenido comprimido no es válido o es demasiado grande"},
-        {[&] { redirect(https); }, "redirige a otro esquema"},
+        {[&] { redirect(QUrl(u"https://127.0.0.1:%1/x"_qs.arg(server.serverPort()))); },
+         "redirige a otro esquema"},
         {[&] { server.respond("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"); },
          "Not Found"},
-        {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
-         "«http://192.0.2.7/a.xml» no es HTTPS"},
-        // 64 MB in chunks, which announce no length, sent from a thread as fast as they are taken.
+        // 32 MB in chunks, which announce no length, sent from a thread as fast as they are taken.
         {[&] {
-             flood.emplace(1024);
+             flood.emplace(512);
              SettingsStore::setUpdateFeedURL(flood->address().toString());
          },
          "pasa de 1 MB"},
+        {[&] { SettingsStore::setUpdateFeedURL(u"http://192.0.2.7/a.xml"_qs); },
+         "«http://192.0.2.7/a.xml» no es HTTPS"},
     };
     for (const auto& [arrange, line] : cases) {
         const qsizetype before = test::loggedErrors().size();
@@ -259,9 +239,8 @@ TEST_F(UpdaterTests, refusedFeedsLeaveOneLineAndNoOffer) {
         const QStringList errors = test::loggedErrors().mid(before);
         EXPECT_EQ(errors, QStringList{u"Actualizaciones: "_qs + windows.back().error}) << line;
     }
-    // What is read of a body without a length stays near the limit: the reader stops taking
-    // the flood once it passes 1 MB (before, it took hundreds of megabytes and held them).
-    // Counted once the flood ends, so a connection still read after the check counts too.
+    // A body without a length is read no further than near the limit; counted once the flood
+    // ends, so that a connection still read after the check counts too.
     ASSERT_TRUE(flood);
     EXPECT_LT(flood->finish(), 16 * 1024 * 1024) << "bytes the reader took of the flood";
     EXPECT_TRUE(center.added.empty());
@@ -283,14 +262,11 @@ TEST_F(UpdaterTests, checksEverySixHoursOffersNothingOlderAndANewerVersionInTheB
 
     runScheduledCheck();
     const Date checked = now;
-    EXPECT_EQ(SettingsStore::lastUpdateCheck(), checked);
-    EXPECT_EQ(updater->nextCheck(), checked + 6h);
     now = checked + 1h;
     start();
     EXPECT_EQ(updater->nextCheck(), checked + 6h);
     server.serve(feedOffering("0.8.7"));
     runScheduledCheck();
-    EXPECT_EQ(server.requests(), 2);
     EXPECT_EQ(updater->nextCheck(), checked + 12h);
     // A check the user asks for moves the next one on; a feed switched off stops the schedule.
     now += 1h;
@@ -299,7 +275,6 @@ TEST_F(UpdaterTests, checksEverySixHoursOffersNothingOlderAndANewerVersionInTheB
     ASSERT_TRUE(test::waitUntil([&] { return !windows.empty(); }));
     EXPECT_EQ(windows.back().kind, UpdateOutcome::Kind::upToDate);
     EXPECT_EQ(updater->nextCheck(), now + 6h);
-    EXPECT_TRUE(center.added.empty());
     updater->finishSession(); // the end of a session ends a preview
     EXPECT_FALSE(updater->availableVersion());
 

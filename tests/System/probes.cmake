@@ -16,7 +16,7 @@ add_custom_command(OUTPUT ${idle_server_header}
   DEPENDS ${TISKO_IDLE_PROTOCOL} VERBATIM)
 
 tisko_add_test(tisko_probes_tests
-  SOURCES DisplaySetTests.cpp FakeDisplays.h LinuxPresenceTests.cpp
+  SOURCES ProbesTests.cpp FakeDisplays.h
     ${idle_server_header}
   LIBS tisko_probes tisko_test_support tisko_wayland_protocols PkgConfig::WAYLAND_SERVER
   LABELS probes)
