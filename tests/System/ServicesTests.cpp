@@ -45,7 +45,6 @@ TEST(LoginItemTests, firstRunRegistersOnceNeverOverridesTheUserAndReadsTheDeskto
 
     // Entries the desktop switched off read as disabled.
     const std::pair<const char*, bool> cases[] = {
-        {"[Desktop Entry]\nExec=tisko\n", true},
         {"[Desktop Entry]\nExec=tisko\nHidden=true\n", false},
         {"[Desktop Entry]\nExec=tisko\nX-GNOME-Autostart-enabled=false\n", false},
         {"[Other]\nHidden=true\n[Desktop Entry]\nExec=tisko\n", true},

@@ -78,8 +78,7 @@ struct DBusMock {
     QProcess m_process;
 };
 
-class SessionPresence : public ::testing::Test {
-protected:
+struct SessionPresence : ::testing::Test {
     SessionPresence() { Log::restartForTesting(); }
     ~SessionPresence() override { Log::restartForTesting(); }
     LinuxPresence presence(X11Display* x11, bool wayland = false) {
@@ -95,7 +94,7 @@ protected:
     }
 };
 
-TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensAndTheXServerNeverDecidesOnWayland) {
+TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensOnWaylandTheScreenSaverDecidesInItsUnit) {
     X11Display x11;
     ASSERT_TRUE(x11.isOpen());
     LinuxPresence probe = presence(&x11);
@@ -112,10 +111,9 @@ TEST_F(SessionPresence, idleTimeGrowsWhileNothingHappensAndTheXServerNeverDecide
     EXPECT_EQ(wayland.secondsSinceLastInput(), std::nullopt);
     EXPECT_EQ(test::loggedMessages().filter(QStringLiteral("Tiempo sin teclado")).size(), 2)
         << "each probe says its source once";
-}
 
-TEST_F(SessionPresence, onWaylandTheScreenSaversIdleTimeComesBeforeTheXServersInItsOwnUnit) {
-    // KDE's screensaver answers in milliseconds, the others in seconds.
+    // Before the X server, the screensaver: KDE's screensaver answers in milliseconds, the others
+    // in seconds.
     QTemporaryDir programs;
     const QString kde = programs.filePath(QStringLiteral("ksmserver"));
     ASSERT_TRUE(QFile::link(QStringLiteral("/usr/bin/python3"), kde));
@@ -125,7 +123,6 @@ TEST_F(SessionPresence, onWaylandTheScreenSaversIdleTimeComesBeforeTheXServersIn
                        python);
         ASSERT_TRUE(saver.ready);
         ASSERT_TRUE(saver.add(u"GetSessionIdleTime"_qs, u"u"_qs, u"ret = 1234"_qs));
-        X11Display x11;
         EXPECT_EQ(presence(&x11, true).secondsSinceLastInput(), std::optional(seconds))
             << python.toStdString();
     }
@@ -216,15 +213,12 @@ TEST(Wake, aWakeAnnouncedTwiceIsToldOnceGoingToSleepNotAtAllAndSuspendedTimeCoun
     test::spin(300ms);
     EXPECT_EQ(woke.count(), 2);
 
-    // Without logind, a jump of suspended time is a wake; drift is not.
+    // Without logind, a jump of suspended time is a wake, told once.
     double suspended = 100.0;
     WakeWatcher clock(
         QDBusConnection(QStringLiteral("tisko-no-bus")), nullptr, [&] { return suspended; }, 10ms);
     ASSERT_FALSE(clock.usesLogind());
     QSignalSpy clockWoke(&clock, &WakeWatcher::woke);
-    suspended += 0.01;
-    test::spin(100ms);
-    EXPECT_EQ(clockWoke.count(), 0);
     suspended += 3600.0;
     EXPECT_TRUE(test::waitUntil([&] { return clockWoke.count() == 1; }, 2s));
     test::spin(100ms);
