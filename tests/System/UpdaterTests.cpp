@@ -24,6 +24,7 @@
 #include <optional>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -33,7 +34,7 @@ namespace tisko {
 namespace {
 
 // An HTTP server on 127.0.0.1 that answers each request with the response the test sets, then
-// closes the connection. It answers from a thread of its own, so that the client's event loop
+// closes the connection. It answers from threads of its own, so that the client's event loop
 // does not pace it.
 class FeedServer {
 public:
@@ -46,9 +47,13 @@ public:
         m_listener.pauseAccepting(); // the thread accepts
         m_thread = std::thread([this, listener = int(m_listener.socketDescriptor())] {
             pollfd waiting{listener, POLLIN, 0};
+            std::vector<std::thread> answers; // one each, so that a slow one delays no other
             while (!m_stop)
                 if (::poll(&waiting, 1, 100) == 1)
-                    answer(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+                    answers.emplace_back(&FeedServer::answer, this,
+                                         ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+            for (std::thread& answer : answers)
+                answer.join();
         });
     }
     ~FeedServer() {
@@ -69,12 +74,12 @@ public:
     }
     int requests() const { return m_requests; }
     // Whether an answer is being sent, and the bytes of floods that clients took.
-    bool answering() const { return m_answering; }
+    bool answering() const { return m_answering > 0; }
     qint64 flooded() const { return m_flooded; }
 
 private:
     void answer(int fd) {
-        m_answering = true;
+        ++m_answering;
         const timeval limit{5, 0}; // a client that neither writes, reads nor closes ends it too
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
@@ -98,7 +103,7 @@ private:
                 m_flooded += chunk.size();
         }
         ::close(fd);
-        m_answering = false;
+        --m_answering;
     }
     static bool send(int fd, const QByteArray& bytes) {
         return ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
@@ -109,7 +114,7 @@ private:
     QByteArray m_response;
     Tail m_tail = Tail::none;
     std::atomic<int> m_requests{0};
-    std::atomic<bool> m_answering{false};
+    std::atomic<int> m_answering{0};
     std::atomic<bool> m_stop{false};
     std::atomic<qint64> m_flooded{0};
     std::thread m_thread;
