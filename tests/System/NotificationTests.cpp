@@ -33,7 +33,6 @@ const QString appEntry = QStringLiteral(TISKO_APP_ID);
 TEST(NotificationSwitchTests, plasmaAndGnomeReadTheirSettingsAndAFailingGsettingsSaysOn) {
     test::application();
     QTemporaryDir config;
-    // Asks the switch and waits for its one answer.
     const auto ask = [&](const QString& desktop, const QString& gsettings = u"gsettings"_qs,
                          int timeoutMs = 2000) {
         QObject context;
@@ -52,8 +51,7 @@ TEST(NotificationSwitchTests, plasmaAndGnomeReadTheirSettingsAndAFailingGsetting
     const QByteArray group = "[Applications][" TISKO_APP_ID "]\n";
     ASSERT_TRUE(test::writeFile(rc, "[DoNotDisturb]\nUntil=x\n\n" + group + " ShowPopups = 0 \n"));
     EXPECT_EQ(ask(u"KDE"_qs), false);
-    // Another desktop does not read Plasma's file.
-    EXPECT_EQ(ask(u"XFCE"_qs), true);
+    EXPECT_EQ(ask(u"XFCE"_qs), true) << "another desktop does not read Plasma's file";
 
     // Another application's group, the key outside any group, a later "true".
     for (const QByteArray& text :
@@ -74,7 +72,6 @@ TEST(NotificationSwitchTests, plasmaAndGnomeReadTheirSettingsAndAFailingGsetting
     qunsetenv("GSETTINGS_BACKEND");
     qunsetenv("XDG_CONFIG_HOME");
 
-    EXPECT_EQ(ask(u"GNOME"_qs, u"/nonexistent/gsettings"_qs), true);
     // A gsettings that never answers: the timeout answers instead, once.
     const QString hanging = config.filePath(QStringLiteral("gsettings"));
     ASSERT_TRUE(test::writeFile(hanging, "#!/bin/sh\nexec sleep 30\n"));

@@ -73,7 +73,6 @@ public:
         return QUrl(QStringLiteral("http://127.0.0.1:%1/a").arg(m_listener.serverPort()));
     }
     int requests() const { return m_requests; }
-    // Whether an answer is being sent, and the bytes of floods that clients took.
     bool answering() const { return m_answering > 0; }
     qint64 flooded() const { return m_flooded; }
 
@@ -122,7 +121,6 @@ private:
 
 using namespace std::chrono_literals;
 
-// A notification centre that records what it is asked.
 struct FakeCenter final : NotificationCenter {
     std::vector<NotificationRequest> added;
     std::vector<QString> removed;
