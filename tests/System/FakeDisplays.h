@@ -3,11 +3,7 @@
 
 #pragma once
 
-#include "TestFiles.h"
-
 #include <QByteArray>
-#include <QString>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <cstdint>
@@ -34,23 +30,5 @@ inline QByteArray edidBlob(const char vendor[3], std::uint16_t product, std::uin
         descriptor(90, char(0xFF), serialText);
     return blob;
 }
-
-// A made-up /sys/class/drm with connectors added by the test.
-class FakeDrmTree {
-public:
-    // Adds or rewrites the connector's status, EDID, dpms state and enabled state.
-    void addConnector(const char* name, const QByteArray& status, const QByteArray& edid,
-                      const QByteArray& dpms = "On", const QByteArray& enabled = "enabled") {
-        const QString folder = m_dir.filePath(QString::fromLatin1(name)) + QLatin1Char('/');
-        writeFile(folder + QStringLiteral("status"), status + '\n');
-        writeFile(folder + QStringLiteral("edid"), edid);
-        writeFile(folder + QStringLiteral("dpms"), dpms + '\n');
-        writeFile(folder + QStringLiteral("enabled"), enabled + '\n');
-    }
-    QString root() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 } // namespace tisko::test

@@ -4,11 +4,11 @@
 #pragma once
 
 #include "EventLoop.h"
+#include "TestFiles.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -21,17 +21,15 @@ class PrivateBus {
 public:
     PrivateBus() {
         const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
+        if (!writeFile(config,
+                       QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                                      "<auth>EXTERNAL</auth><policy context=\"default\">"
+                                      "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
+                                      "</busconfig>\n")
+                           .arg(m_dir.path())
+                           .toUtf8()))
             return;
-        file.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                  "<auth>EXTERNAL</auth><policy context=\"default\">"
-                                  "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
-                                  "</busconfig>\n")
-                       .arg(m_dir.path())
-                       .toUtf8());
-        file.close();
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                         QStringLiteral("--print-address=1")});
@@ -42,8 +40,6 @@ public:
         m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
     }
     ~PrivateBus() { endProcess(m_daemon); }
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
 
     // Empty when the daemon did not start.
     const QString& address() const { return m_address; }

@@ -44,22 +44,18 @@ TEST(LoginItemTests, firstRunRegistersOnceNeverOverridesTheUserAndReadsTheDeskto
     EXPECT_FALSE(LoginItem::isEnabled());
 
     // Entries the desktop switched off read as disabled.
-    const struct {
-        const char* text;
-        bool enabled;
-    } cases[] = {
-        {"[Desktop Entry]\nExec=tisko\n", true},
+    const std::pair<const char*, bool> cases[] = {
         {"[Desktop Entry]\nExec=tisko\nHidden=true\n", false},
         {"[Desktop Entry]\nExec=tisko\nX-GNOME-Autostart-enabled=false\n", false},
         {"[Other]\nHidden=true\n[Desktop Entry]\nExec=tisko\n", true},
     };
-    for (const auto& c : cases) {
-        writeFile(LoginItem::entryPath(), c.text);
-        EXPECT_EQ(LoginItem::isEnabled(), c.enabled) << c.text;
+    for (const auto& [text, enabled] : cases) {
+        writeFile(LoginItem::entryPath(), text);
+        EXPECT_EQ(LoginItem::isEnabled(), enabled) << text;
     }
 }
 
-TEST(PermissionsTests, cameraNodesSampleCamerasAndTheTrackersPort) {
+TEST(PermissionsTests, cameraNodesSampleCamerasTheTrackersPortAndTheNotificationPanel) {
     application();
     EXPECT_EQ(CameraPermission::stateOfNode(QStringLiteral("/nonexistent/video0")),
               PermissionState::unknown);
@@ -96,9 +92,8 @@ TEST(PermissionsTests, cameraNodesSampleCamerasAndTheTrackersPort) {
               "uid  timeout inode ref pointer drops\n  12: 0100007F:1092 00000000:0000 07 "
               "00000000:00000000 00:00000000 00000000  1001        0 999999999 2 0 0\n");
     EXPECT_FALSE(MotionPermission::heldByThisProcess(4242, table));
-}
 
-TEST(PermissionsTests, notificationPanelOfTheRunningDesktopOnlyWhenInstalled) {
+    // The desktop's notification panel: the running desktop's, and only when installed.
     QTemporaryDir bin;
     writeFile(bin.filePath(QStringLiteral("systemsettings")), "#!/bin/sh\n");
     QFile::setPermissions(bin.filePath(QStringLiteral("systemsettings")),
