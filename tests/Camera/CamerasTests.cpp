@@ -101,11 +101,6 @@ TEST(CamerasDiscovery, findsCaptureNodesWithStableIdsCardNamesAndTheBuiltInOne) 
     EXPECT_FALSE(cameras[1].builtIn);
     EXPECT_EQ(system.openNodes, 0) << "asking capabilities leaves no node open";
 
-    // The built-in rule holds across real and sample cameras.
-    std::vector<CameraDevice> all = Cameras::sampleCameras(dev + QStringLiteral("/video10"));
-    all.insert(all.end(), cameras.begin(), cameras.end());
-    EXPECT_EQ(Cameras::choose(all, std::nullopt)->path, dev + QStringLiteral("/video0"));
-
     // Outside the "video" group: the capture node is a camera without permission, its
     // metadata node (index 1) none.
     test::writeFile(sys + QStringLiteral("/video1/index"), "1\n");

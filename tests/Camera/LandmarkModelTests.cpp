@@ -8,6 +8,7 @@
 #include "Tisko/Camera/GreyImage.h"
 #include "Tisko/Camera/LandmarkModelCache.h"
 #include "Tisko/Camera/LandmarkModelParser.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -127,9 +128,8 @@ TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
         reinterpret_cast<const std::uint8_t*>(noise.constData()), 4096, &error));
 
     // A small whole model reads; with a threshold of 3 * 2^200, beyond any float, it is refused.
-    QFile tinyFile(QStringLiteral(TISKO_TEST_DATA "/../../fuzz/corpus/landmark_model/tiny.dat"));
-    ASSERT_TRUE(tinyFile.open(QIODevice::ReadOnly));
-    QByteArray tiny = tinyFile.readAll();
+    QByteArray tiny = test::readFile(
+        QStringLiteral(TISKO_TEST_DATA "/../../fuzz/corpus/landmark_model/tiny.dat"));
     const auto parse = [&error](const QByteArray& bytes) {
         return LandmarkModelParser::parse(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                           static_cast<std::size_t>(bytes.size()), &error);
@@ -152,10 +152,8 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
     const QString path = dir.filePath(QStringLiteral("face.landmarks"));
     QString error, rebuilt;
     ASSERT_TRUE(LandmarkModelCache::load(source, path, &error, &rebuilt)) << error.toStdString();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray good = file.readAll();
-    file.close();
+    const QByteArray good = test::readFile(path);
+    ASSERT_FALSE(good.isEmpty());
     // Little-endian, read byte by byte (a copy from constData() upsets the sanitizer build's
     // bounds warning, which cannot see the size check).
     const auto u32 = [&good](int offset) {
@@ -188,17 +186,12 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
         {"other source", patched(40, u32(40) + 1)},
     };
     for (const auto& c : cases) {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        out.write(c.bytes);
-        out.close();
+        ASSERT_TRUE(test::writeFile(path, c.bytes));
         rebuilt.clear();
         const auto model = LandmarkModelCache::load(source, path, &error, &rebuilt);
         ASSERT_TRUE(model) << c.name;
         EXPECT_TRUE(model->isMapped()) << c.name;
         EXPECT_EQ(rebuilt.isEmpty(), c.bytes == good) << c.name << ": " << rebuilt.toStdString();
-        QFile again(path);
-        ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-        EXPECT_EQ(again.readAll(), good) << c.name;
+        EXPECT_EQ(test::readFile(path), good) << c.name;
     }
 }

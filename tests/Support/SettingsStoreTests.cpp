@@ -29,10 +29,14 @@ protected:
 
     void SetUp() override { Log::restartForTesting(); }
 
-    // Writes the raw text of a key as a hand-edited file would hold it.
-    void store(const QString& key, const QString& text) {
-        QSettings settings(SettingsStore::filePath(), QSettings::IniFormat);
-        settings.setValue(key, text);
+    // What `getter` reads once `key` holds `text`, as a hand-edited file would hold it.
+    template <typename Getter> auto read(QLatin1String key, const char* text, Getter getter) {
+        QSettings(SettingsStore::filePath(), QSettings::IniFormat)
+            .setValue(QString(key), QString::fromLatin1(text));
+        return getter();
+    }
+    QVariant raw(const QString& key) const {
+        return QSettings(SettingsStore::filePath(), QSettings::IniFormat).value(key);
     }
 };
 
@@ -62,43 +66,28 @@ TEST_F(SettingsStoreTests, nothingStoredOrAFileThatIsNotIniGivesTheDefaults) {
 }
 
 TEST_F(SettingsStoreTests, valuesOutOfRangeOrOfTheWrongFormReadTheDefaults) {
-    store(QString(SettingsStore::intervalKey), QStringLiteral("30"));
-    EXPECT_EQ(SettingsStore::interval(), 30);
-    store(QString(SettingsStore::intervalKey), QStringLiteral("inf"));
-    EXPECT_EQ(SettingsStore::interval(), 180);
-    store(QString(SettingsStore::intervalKey), QStringLiteral(" 45 "));
-    EXPECT_EQ(SettingsStore::interval(), 45);
-    store(QString(SettingsStore::sensitivityKey), QStringLiteral("6"));
-    EXPECT_EQ(SettingsStore::sensitivity(), 3);
-    store(QString(SettingsStore::sensitivityKey), QStringLiteral("99999999999999"));
-    EXPECT_EQ(SettingsStore::sensitivity(), 3);
-    store(QString(SettingsStore::sensitivityKey), QStringLiteral("5"));
-    EXPECT_EQ(SettingsStore::sensitivity(), 5);
-    store(QString(SettingsStore::sensitivityKey), QStringLiteral("1.0"));
-    EXPECT_EQ(SettingsStore::sensitivity(), 1);
-    store(QString(SettingsStore::cooldownMinutesKey), QStringLiteral("0"));
-    EXPECT_EQ(SettingsStore::cooldown(), 600);
-    store(QString(SettingsStore::cooldownMinutesKey), QStringLiteral("0.5"));
-    EXPECT_EQ(SettingsStore::cooldown(), 30);
+    using S = SettingsStore;
+    EXPECT_EQ(read(S::intervalKey, "30", S::interval), 30);
+    EXPECT_EQ(read(S::intervalKey, "inf", S::interval), 180);
+    EXPECT_EQ(read(S::sensitivityKey, "6", S::sensitivity), 3);
+    EXPECT_EQ(read(S::sensitivityKey, "99999999999999", S::sensitivity), 3);
+    EXPECT_EQ(read(S::sensitivityKey, "5", S::sensitivity), 5);
+    EXPECT_EQ(read(S::sensitivityKey, "1.0", S::sensitivity), 1);
+    EXPECT_EQ(read(S::cooldownMinutesKey, "0", S::cooldown), 600);
+    EXPECT_EQ(read(S::cooldownMinutesKey, "0.5", S::cooldown), 30);
     // Booleans take only the texts true and false.
-    store(QString(SettingsStore::watchSlouchKey), QStringLiteral("false"));
-    EXPECT_FALSE(SettingsStore::watchSlouch());
-    store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("FALSE"));
-    EXPECT_TRUE(SettingsStore::soundsEnabled());
-    store(QString(SettingsStore::loginItemConfiguredKey), QStringLiteral("true"));
-    EXPECT_TRUE(SettingsStore::loginItemConfigured());
+    EXPECT_FALSE(read(S::watchSlouchKey, "false", S::watchSlouch));
+    EXPECT_TRUE(read(S::soundsEnabledKey, "FALSE", S::soundsEnabled));
+    EXPECT_TRUE(read(S::loginItemConfiguredKey, "true", S::loginItemConfigured));
 }
 
 TEST_F(SettingsStoreTests, datesAreStoredAsIsoTextAndAPauseOrHintHoldsOnlyUntilItsDate) {
     SettingsStore::setPausedUntil(dateAt(1765033320));
-    EXPECT_EQ(QSettings(SettingsStore::filePath(), QSettings::IniFormat)
-                  .value(QString(SettingsStore::pausedUntilKey)),
-              QStringLiteral("2025-12-06T15:02:00Z"));
+    EXPECT_EQ(raw(QString(SettingsStore::pausedUntilKey)), QStringLiteral("2025-12-06T15:02:00Z"));
     EXPECT_EQ(SettingsStore::pausedUntil(), dateAt(1765033320));
     EXPECT_EQ(test::modeOf(home.configHome() + QStringLiteral("/Tisko")), 0700u);
     SettingsStore::setPausedUntil(std::nullopt);
-    EXPECT_FALSE(QSettings(SettingsStore::filePath(), QSettings::IniFormat)
-                     .contains(QString(SettingsStore::pausedUntilKey)));
+    EXPECT_FALSE(raw(QString(SettingsStore::pausedUntilKey)).isValid());
 
     const Uuid id = *Uuid::parse("0f8e2a4c-1b3d-4e5f-8a9b-0c1d2e3f4a5b");
     const Uuid other = *Uuid::parse("00000000-0000-0000-0000-000000000000");
@@ -107,9 +96,8 @@ TEST_F(SettingsStoreTests, datesAreStoredAsIsoTextAndAPauseOrHintHoldsOnlyUntilI
     EXPECT_TRUE(SettingsStore::referenceHintDismissed(id, now));
     EXPECT_FALSE(SettingsStore::referenceHintDismissed(id, now + 86400s));
     EXPECT_FALSE(SettingsStore::referenceHintDismissed(other, now));
-    EXPECT_TRUE(QSettings(SettingsStore::filePath(), QSettings::IniFormat)
-                    .contains(QStringLiteral(
-                        "referenceHintDismissed.0F8E2A4C-1B3D-4E5F-8A9B-0C1D2E3F4A5B")));
+    EXPECT_TRUE(raw(QStringLiteral("referenceHintDismissed.0F8E2A4C-1B3D-4E5F-8A9B-0C1D2E3F4A5B"))
+                    .isValid());
 }
 
 TEST_F(SettingsStoreTests, onlyChangesThatReachTheFileAreAnnouncedAndAFailedWriteIsLogged) {
@@ -151,7 +139,7 @@ TEST_F(SettingsStoreTests, aFifoInPlaceOfTheFileOrItsLockIsNeverOpened) {
 
     // A regular file again, but its lock a FIFO: reading works, writing is refused.
     ASSERT_TRUE(QFile::remove(SettingsStore::filePath()));
-    store(QString(SettingsStore::soundsEnabledKey), QStringLiteral("false"));
+    ASSERT_FALSE(read(SettingsStore::soundsEnabledKey, "false", SettingsStore::soundsEnabled));
     ASSERT_EQ(::mkfifo((path + ".lock").constData(), 0600), 0);
     EXPECT_FALSE(SettingsStore::soundsEnabled());
     SettingsStore::setSoundsEnabled(true);

