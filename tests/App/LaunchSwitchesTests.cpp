@@ -45,7 +45,8 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--check", "--look"}, launch(Kind::check)},
         {{"--hold", "/tmp/h"}, launch(Kind::none)},
         {{"--render-windows"}, launch(Kind::none)},
-        {{"--hold", "abc", "/tmp/h", "640"}, launch(Kind::hold, "/tmp/h", {}, 10, 640)},
+        {{"--hold", "abc", "/tmp/h"}, launch(Kind::hold, "/tmp/h")}, // 10 seconds
+        {{"--hold", "3", "/h", "640"}, launch(Kind::hold, "/h", {}, 3, 640)},
     };
     for (const auto& [items, expected] : cases) {
         QStringList arguments{u"/usr/bin/tisko"_s};
