@@ -73,6 +73,8 @@ TEST(SettingsPositions, theActiveRowIsMarkedAndDeletingItActivatesTheFirstRemain
     QTest::mouseClick(h.rows()[1]->findChild<QAbstractButton*>(QStringLiteral("mark")),
                       Qt::LeftButton);
     EXPECT_EQ(h.active(), QStringLiteral("Sofá")) << "the mark selects too";
+    EXPECT_TRUE(usar(h.rows()[2])->accessibleName().contains(u"Cocina"_qs))
+        << "a screen reader hears which row the button uses";
     QTest::mouseClick(usar(h.rows()[2]), Qt::LeftButton);
     EXPECT_EQ(h.active(), QStringLiteral("Cocina"));
     EXPECT_TRUE(usar(h.rows()[1]));
