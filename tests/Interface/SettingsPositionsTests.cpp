@@ -119,8 +119,8 @@ TEST(SettingsPositions, rowsAndFooterNameCamerasDisplaysDatesAndTheTracker) {
     // Without known displays: said so, or only the connectors named.
     EXPECT_TRUE(
         PositionsModel::displaysFooter(u"displays:"_qs, {}).endsWith(u"Ahora: sin pantallas."_qs));
-    EXPECT_TRUE(PositionsModel::displaysFooter(u"displays:"_qs, {u"DP-1"_qs})
-                    .endsWith(u"Ahora: pantalla DP-1."_qs));
+    EXPECT_TRUE(PositionsModel::displaysFooter(u"displays:"_qs, {u"DP-1"_qs, u"DP-2"_qs})
+                    .endsWith(u"Ahora: pantalla DP-1 y pantalla DP-2."_qs));
 }
 
 TEST(SettingsPositions, renameMovesBetweenRowsAndReturnRenamesThatRowOnly) {
