@@ -218,6 +218,10 @@ TEST(SettingsGeneral, theSwitchesShowWhatTheSystemHasAndTheFooterFollows) {
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), hidden).size(), 1u);
     EXPECT_EQ(h.shown<QLabel>(h.window.get(), QStringLiteral("0 avisos · 0 comprobaciones")).size(),
               1u);
+    int histories = 0;
+    QObject::connect(h.window.get(), &SettingsWindow::historyRequested, [&] { ++histories; });
+    QTest::mouseClick(h.button(QStringLiteral("Ver historial…")), Qt::LeftButton);
+    EXPECT_EQ(histories, 1) << "the button opens the history";
 
     QAbstractButton* login = h.button(QStringLiteral("Abrir Tisko al iniciar sesión"));
     ASSERT_TRUE(login && !login->isChecked());
