@@ -31,8 +31,6 @@ TEST(PredictorFixture, placesTheSamePointsAsDlibOnEachPhotograph) {
     dlib::shape_predictor theirs;
     dlib::deserialize(FaceModel::defaultPath().toStdString()) >> theirs;
     ASSERT_TRUE(ours && mapped && mapped->isMapped());
-    ASSERT_EQ(ours->pointCount(), 68);
-    ASSERT_EQ(mapped->pointCount(), 68);
     int compared = 0;
     for (const char* name : {"astronaut.png", "grace_hopper.jpg", "messi5.jpg"}) {
         const QImage photo = test::loadPhoto(QString::fromLatin1(name));
@@ -109,39 +107,28 @@ TEST(LandmarkModelFile, damagedOrForeignFilesAreRefusedWithAReason) {
     QString error;
     EXPECT_FALSE(LandmarkModelParser::load(QStringLiteral("/nonexistent/model.dat"), &error));
     EXPECT_FALSE(error.isEmpty());
-
+    const auto parsed = [&error](const QByteArray& bytes) {
+        error.clear();
+        return LandmarkModelParser::parse(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                          static_cast<std::size_t>(bytes.size()),
+                                          &error) != nullptr;
+    };
     QFile file(FaceModel::defaultPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray head = file.read(1 << 20);
-    for (qsizetype cut : {0, 1, 7, 1000, 1 << 19}) {
-        error.clear();
-        EXPECT_FALSE(
-            LandmarkModelParser::parse(reinterpret_cast<const std::uint8_t*>(head.constData()),
-                                       static_cast<std::size_t>(cut), &error))
-            << cut;
-        EXPECT_FALSE(error.isEmpty());
-    }
-    QByteArray noise(4096, '\0');
-    for (qsizetype i = 0; i < noise.size(); ++i)
-        noise[i] = static_cast<char>((i * 7919) % 251);
-    EXPECT_FALSE(LandmarkModelParser::parse(
-        reinterpret_cast<const std::uint8_t*>(noise.constData()), 4096, &error));
+    for (qsizetype cut : {0, 1, 7, 1000, 1 << 19})
+        EXPECT_TRUE(!parsed(head.left(cut)) && !error.isEmpty()) << cut;
+    EXPECT_FALSE(parsed(QByteArray(4096, 'x'))) << "a text file";
 
     // A small whole model reads; with a threshold of 3 * 2^200, beyond any float, it is refused.
     QByteArray tiny = test::readFile(
         QStringLiteral(TISKO_TEST_DATA "/../../fuzz/corpus/landmark_model/tiny.dat"));
-    const auto parse = [&error](const QByteArray& bytes) {
-        return LandmarkModelParser::parse(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                          static_cast<std::size_t>(bytes.size()), &error);
-    };
-    ASSERT_TRUE(parse(tiny));
+    ASSERT_TRUE(parsed(tiny));
     const qsizetype exponent = tiny.indexOf(QByteArray("\x03\x00\x00\xc0\x81\x16", 6)) + 4;
     ASSERT_GT(exponent, 4);
     tiny[exponent] = '\x01';
     tiny[exponent + 1] = static_cast<char>(200);
-    error.clear();
-    EXPECT_FALSE(parse(tiny));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(!parsed(tiny) && !error.isEmpty());
 }
 
 // Every way a copy can be unusable ends in a fresh copy made from the source, mapped, with
@@ -171,10 +158,7 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
         std::memcpy(bytes.data() + offset, &value, 4);
         return bytes;
     };
-    const struct {
-        const char* name;
-        QByteArray bytes;
-    } cases[] = {
+    const std::pair<const char*, QByteArray> cases[] = {
         {"good", good},
         {"truncated", good.left(good.size() - 1000)},
         {"header only", good.left(64)},
@@ -185,13 +169,13 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
         {"anchor past the shape", patched(anchors + 4 * 9, 68)},
         {"other source", patched(40, u32(40) + 1)},
     };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(test::writeFile(path, c.bytes));
+    for (const auto& [name, bytes] : cases) {
+        ASSERT_TRUE(test::writeFile(path, bytes));
         rebuilt.clear();
         const auto model = LandmarkModelCache::load(source, path, &error, &rebuilt);
-        ASSERT_TRUE(model) << c.name;
-        EXPECT_TRUE(model->isMapped()) << c.name;
-        EXPECT_EQ(rebuilt.isEmpty(), c.bytes == good) << c.name << ": " << rebuilt.toStdString();
-        EXPECT_EQ(test::readFile(path), good) << c.name;
+        ASSERT_TRUE(model) << name;
+        EXPECT_TRUE(model->isMapped()) << name;
+        EXPECT_EQ(rebuilt.isEmpty(), bytes == good) << name << ": " << rebuilt.toStdString();
+        EXPECT_EQ(test::readFile(path), good) << name;
     }
 }
