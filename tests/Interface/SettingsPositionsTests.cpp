@@ -134,6 +134,8 @@ TEST(SettingsPositions, renameMovesBetweenRowsAndReturnRenamesThatRowOnly) {
     ASSERT_TRUE(h.field()) << "one field only";
     EXPECT_TRUE(h.rows()[1]->isAncestorOf(h.field()));
     EXPECT_EQ(h.field()->text(), QStringLiteral("Sofá"));
+    EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == h.field(); }))
+        << "typing goes into the name";
     h.field()->selectAll();
     QTest::keyClicks(h.field(), QStringLiteral("  Rincon "));
     QTest::keyClick(h.field(), Qt::Key_Return);
