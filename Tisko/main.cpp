@@ -3,8 +3,10 @@
 
 #include "Tisko/App/AppDelegate.h"
 #include "Tisko/App/LaunchSwitches.h"
+#include "Tisko/Support/Translations.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdio>
 
@@ -24,6 +26,10 @@ int main(int argc, char** argv) {
         given << QString::fromLocal8Bit(argv[i]);
     const tisko::LaunchSwitches early = tisko::LaunchSwitches::scan(given);
     if (early.kind == tisko::LaunchSwitches::Kind::help) {
+        // In the user's language, still without a display; a catalogue that cannot be read
+        // leaves the usage in Spanish, and there is no log to tell.
+        const QCoreApplication core(argc, argv);
+        tisko::Translations::install(QLocale::system().uiLanguages());
         print(stdout, tisko::LaunchSwitches::usage());
         return 0;
     }
@@ -38,6 +44,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Tisko"));
     // Lets the desktop match the windows and notifications with the menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(TISKO_APP_ID));
+    tisko::Translations::installForUser();
     // Qt has taken its own arguments out by now; what no switch knows is said once each.
     const QStringList arguments = QCoreApplication::arguments();
     for (const QString& ignored : tisko::LaunchSwitches::scan(arguments).ignored)

@@ -3,7 +3,6 @@
 
 #include "Tisko/App/AppDelegate.h"
 
-#include "Tisko/App/QtTranslations.h"
 #include "Tisko/App/TerminationSignals.h"
 
 #include "Tisko/Camera/FaceModel.h"
@@ -16,6 +15,7 @@
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PrivacySettings.h"
 #include "Tisko/Interface/UpdateWindow.h"
+#include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/Support/Storage.h"
@@ -90,7 +90,7 @@ std::optional<int> AppDelegate::launch() {
         FaceModel::setLogsCopies(false);
         const CalibrationBook book =
             Storage::peek<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{});
-        DebugTools::look(book.active(), switches.path, &Monitor::describe, quitDiagnostic);
+        DebugTools::look(book.active(), switches.path, &CheckLog::describe, quitDiagnostic);
         return std::nullopt;
     }
     if (switches.kind == LaunchSwitches::Kind::hold) {
@@ -123,7 +123,6 @@ std::optional<int> AppDelegate::launch() {
     connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::handleRequest);
     connect(m_instance.get(), &SingleInstance::settingsRequested, this,
             &AppDelegate::handleSettingsRequest);
-    QtTranslations::install();
     quitOnTerminationSignals();
     startMonitor();
     startInterface();

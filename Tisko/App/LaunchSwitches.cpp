@@ -3,6 +3,8 @@
 
 #include "Tisko/App/LaunchSwitches.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace tisko {
@@ -10,7 +12,8 @@ namespace tisko {
 namespace {
 
 // Every switch Tisko knows: its names, the items it takes (`required` always, up to
-// `optional` more when they do not start with "--") and its line in the usage.
+// `optional` more when they do not start with "--") and its line in the usage. The items'
+// names and the lines are shown in the user's language.
 struct Switch {
     const char* names;
     const char* items;
@@ -20,27 +23,44 @@ struct Switch {
 };
 
 constexpr Switch knownSwitches[] = {
-    {"--check", "", 0, 0, "una mirada ahora (la hace el Tisko en marcha, si lo hay)"},
-    {"--show-settings", "[PESTAÑA]", 0, 1,
-     "abre los ajustes en esa pestaña: general, detection, positions o permissions"},
+    {"--check", "", 0, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "una mirada ahora (la hace el Tisko en marcha, si lo hay)")},
+    {"--show-settings", QT_TRANSLATE_NOOP("LaunchSwitches", "[PESTAÑA]"), 0, 1,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "abre los ajustes en esa pestaña: general, detection, positions o "
+                       "permissions")},
     {"--autostart", "", 0, 0,
-     "el arranque al iniciar la sesión: no abre ninguna ventana que no haga falta"},
-    {"--look", "ARCHIVO", 1, 0, "una mirada; sus medidas van a ARCHIVO"},
-    {"--hold", "SEGUNDOS ARCHIVO [ANCHO]", 2, 1,
-     "mantiene la cámara abierta y escribe una línea por segundo; ANCHO fuerza el ancho de la "
-     "imagen, en píxeles"},
-    {"--render-windows", "CARPETA", 1, 0,
-     "dibuja fuera de pantalla el panel, los ajustes, la ventana de grabación y el icono"},
-    {"-h, --help", "", 0, 0, "muestra esta ayuda y termina"},
-    {"--version", "", 0, 0, "muestra la versión y termina"},
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "el arranque al iniciar la sesión: no abre ninguna ventana que no haga "
+                       "falta")},
+    {"--look", QT_TRANSLATE_NOOP("LaunchSwitches", "ARCHIVO"), 1, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches", "una mirada; sus medidas van a ARCHIVO")},
+    {"--hold", QT_TRANSLATE_NOOP("LaunchSwitches", "SEGUNDOS ARCHIVO [ANCHO]"), 2, 1,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "mantiene la cámara abierta y escribe una línea por segundo; ANCHO fuerza "
+                       "el ancho de la imagen, en píxeles")},
+    {"--render-windows", QT_TRANSLATE_NOOP("LaunchSwitches", "CARPETA"), 1, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "dibuja fuera de pantalla el panel, los ajustes, la ventana de grabación y "
+                       "el icono")},
+    {"-h, --help", "", 0, 0, QT_TRANSLATE_NOOP("LaunchSwitches", "muestra esta ayuda y termina")},
+    {"--version", "", 0, 0, QT_TRANSLATE_NOOP("LaunchSwitches", "muestra la versión y termina")},
 };
 
 constexpr const char* environmentHelp[][2] = {
-    {"TISKO_CAMERAS=RUTA[:RUTA…]",
-     "añade cámaras de muestra que reproducen imágenes (un archivo o una carpeta)"},
+    {QT_TRANSLATE_NOOP("LaunchSwitches", "TISKO_CAMERAS=RUTA[:RUTA…]"),
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "añade cámaras de muestra que reproducen imágenes (un archivo o una "
+                       "carpeta)")},
     {"TISKO_TRAY_WAIT_MS=MS",
-     "cuánto espera al arrancar a la bandeja del sistema (5000 por omisión)"},
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "cuánto espera al arrancar a la bandeja del sistema (5000 por omisión)")},
 };
+
+QString translated(const char* text) {
+    return QCoreApplication::translate("LaunchSwitches", text);
+}
 
 const Switch* switchNamed(const QString& argument) {
     for (const Switch& known : knownSwitches) {
@@ -140,7 +160,7 @@ LaunchSwitches LaunchSwitches::scan(const QStringList& arguments) {
 
 QString LaunchSwitches::usage() {
     // The name in a first column, its words wrapped beside it within 80 characters.
-    const auto column = [](const QString& left, const char* right) {
+    const auto column = [](const QString& left, const QString& right) {
         constexpr qsizetype indent = 34;
         constexpr qsizetype lineWidth = 79;
         QString text = QStringLiteral("  ") + left;
@@ -151,7 +171,7 @@ QString LaunchSwitches::usage() {
         }
         text += QString(indent - (text.size() - lineStart), u' ');
         bool first = true;
-        for (const QString& word : QString::fromUtf8(right).split(u' ')) {
+        for (const QString& word : right.split(u' ')) {
             if (!first && text.size() - lineStart + 1 + word.size() > lineWidth) {
                 text += u'\n';
                 lineStart = text.size();
@@ -164,7 +184,8 @@ QString LaunchSwitches::usage() {
         }
         return text + u'\n';
     };
-    QString text = QStringLiteral(
+    QString text = QCoreApplication::translate(
+        "LaunchSwitches",
         "Uso: tisko [OPCIÓN]\n"
         "Vigila la postura desde la bandeja del sistema. Sin opciones arranca Tisko, o\n"
         "muestra el que ya está en marcha.\n\n"
@@ -172,12 +193,12 @@ QString LaunchSwitches::usage() {
     for (const Switch& known : knownSwitches) {
         QString left = QString::fromUtf8(known.names);
         if (*known.items != '\0')
-            left += u' ' + QString::fromUtf8(known.items);
-        text += column(left, known.help);
+            left += u' ' + translated(known.items);
+        text += column(left, translated(known.help));
     }
-    text += QStringLiteral("\nVariables de entorno:\n");
+    text += QCoreApplication::translate("LaunchSwitches", "\nVariables de entorno:\n");
     for (const auto& [name, help] : environmentHelp)
-        text += column(QString::fromUtf8(name), help);
+        text += column(translated(name), translated(help));
     return text;
 }
 
@@ -186,8 +207,9 @@ QString LaunchSwitches::versionLine() {
 }
 
 QString LaunchSwitches::ignoredLine(const QString& argument) {
-    return QStringLiteral("tisko: se ignora «") + argument +
-           QStringLiteral("»; tisko --help enumera las opciones\n");
+    return QCoreApplication::translate("LaunchSwitches",
+                                       "tisko: se ignora «%1»; tisko --help enumera las opciones\n")
+        .arg(argument);
 }
 
 } // namespace tisko

@@ -75,14 +75,14 @@ CalibrationModel::~CalibrationModel() {
 }
 
 QString CalibrationModel::suggestedName(const QStringList& existing) {
-    const QString home = QStringLiteral("Casa");
+    const QString home = tr("Casa");
     if (!existing.contains(home))
         return home;
-    const QString office = QStringLiteral("Oficina");
+    const QString office = tr("Oficina");
     if (!existing.contains(office))
         return office;
     for (qsizetype n = existing.size() + 1;; ++n) {
-        const QString candidate = QStringLiteral("Posición %1").arg(n);
+        const QString candidate = tr("Posición %1").arg(n);
         if (!existing.contains(candidate))
             return candidate;
     }

@@ -76,7 +76,7 @@ HistoryModel::HistoryModel(const DailyTally& tally, Date now, const Calendar& ca
 }
 
 QLocale HistoryModel::textLocale() {
-    return QLocale(QLocale::Spanish, QLocale::Spain);
+    return QLocale();
 }
 
 QString HistoryModel::weekSentence() const {
@@ -95,7 +95,8 @@ QString HistoryModel::dayText(const QDate& date, const DailyTally::Day& day,
     // The bad checks are the orange part of the bar, so that a screen reader says what the
     // picture shows; a day that claims more than it has counts all of them.
     return tr("%1: %2 (%3 mal), %4 demasiado cerca, %5 hundido, %6")
-        .arg(locale.toString(date, QStringLiteral("ddd d MMM")), checks,
+        //: A day of the history, as a pattern of QLocale: "mar 4 mar".
+        .arg(locale.toString(date, tr("ddd d MMM")), checks,
              QString::number(std::clamp<std::int64_t>(day.badChecks, 0, day.checks)),
              QString::number(day.tooClose), QString::number(day.slouching), alerts);
 }

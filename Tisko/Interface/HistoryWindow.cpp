@@ -117,8 +117,10 @@ void HistoryWindow::setHistory(const HistoryModel& history) {
     }
     m_day->setMinimumWidth(std::min(widest, metrics.averageCharWidth() * 90));
     const QLocale locale = HistoryModel::textLocale();
-    m_first->setText(locale.toString(bars.front().date, QStringLiteral("d MMM")));
-    m_last->setText(locale.toString(bars.back().date, QStringLiteral("d MMM")));
+    //: The first and last day under the bars, as a pattern of QLocale: "4 mar".
+    const QString pattern = tr("d MMM");
+    m_first->setText(locale.toString(bars.front().date, pattern));
+    m_last->setText(locale.toString(bars.back().date, pattern));
     showDay();
 }
 

@@ -187,7 +187,8 @@ QString MenuBarLabel::toolTip(const Monitor& monitor) {
     const QString title = PanelModel::build(in).status.title;
     if (title.isEmpty())
         return QStringLiteral("Tisko");
-    return QStringLiteral("Tisko: ") + title.left(1).toLower() + title.mid(1);
+    //: The tray icon's tooltip: %1 is the panel's headline, its first letter made small.
+    return tr("Tisko: %1").arg(title.left(1).toLower() + title.mid(1));
 }
 
 StatusDot MenuBarLabel::dot() const {

@@ -20,10 +20,6 @@ QDateTime local(Date date) {
     return QDateTime::fromMSecsSinceEpoch(ms);
 }
 
-QString quotedName(const std::string& name) {
-    return QStringLiteral("«") + QString::fromStdString(name) + QStringLiteral("»");
-}
-
 PanelChoice choice(const QString& title, PanelAction action) {
     PanelChoice result;
     result.title = title;
@@ -138,8 +134,10 @@ QString PanelModel::pauseEnd(Date until, Date now, const Calendar& calendar) {
     if (calendar && calendar(until) == calendar(now))
         return shortTime(until);
     const QDateTime end = local(until);
-    return QLocale().toString(end.date(), QStringLiteral("d MMM")) + QStringLiteral(" ") +
-           shortTime(until);
+    //: The day a pause ends, as a pattern of QLocale: "4 mar".
+    const QString day = QLocale().toString(end.date(), tr("d MMM"));
+    //: The day (%1) and the time (%2) a pause ends: "4 mar 15:00".
+    return tr("%1 %2").arg(day, shortTime(until));
 }
 
 PanelContent PanelModel::build(const PanelInputs& in) {
@@ -157,16 +155,16 @@ PanelContent PanelModel::build(const PanelInputs& in) {
 
     const std::optional<Calibration> active = in.book.active();
     if (in.state.kind() == Monitor::State::Kind::watching && in.referenceSuspect && active) {
-        const QString name = quotedName(active->name);
+        const QString name = QString::fromStdString(active->name);
         content.hint = *in.referenceSuspect == ReferenceCheck::Problem::tooClose
-                           ? tr("Casi siempre te veo demasiado cerca con %1. Si ahora estás a tu "
+                           ? tr("Casi siempre te veo demasiado cerca con «%1». Si ahora estás a tu "
                                 "distancia de siempre, vuelve a guardarla.")
                                  .arg(name)
-                           : tr("Casi siempre te veo encorvado con %1. Si ahora estás sentado "
+                           : tr("Casi siempre te veo encorvado con «%1». Si ahora estás sentado "
                                 "como sueles, vuelve a guardarla.")
                                  .arg(name);
         PanelChoice resave =
-            choice(tr("Volver a guardar %1…").arg(name), PanelAction::resavePosition);
+            choice(tr("Volver a guardar «%1»…").arg(name), PanelAction::resavePosition);
         resave.position = active->id;
         resave.positionName = QString::fromStdString(active->name);
         content.hintButtons = {resave, choice(tr("Ahora no"), PanelAction::dismissHint)};

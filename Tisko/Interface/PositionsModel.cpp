@@ -50,9 +50,9 @@ QString PositionsModel::detailLine(const Calibration& position,
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(position.createdAt.time_since_epoch())
             .count();
-    // The abbreviated style: "4 mar 2025".
+    //: The day a position was recorded, as a pattern of QLocale: "4 mar 2025".
     parts << locale.toString(QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime).date(),
-                             QStringLiteral("d MMM yyyy"));
+                             tr("d MMM yyyy"));
     if (position.headPitch)
         parts << tr("con seguidor de cabeza");
     return parts.join(QStringLiteral(" · "));

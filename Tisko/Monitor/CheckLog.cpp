@@ -56,18 +56,22 @@ QString triggerWord(LookTrigger trigger) {
     return {};
 }
 
-QString describe(const PostureVerdict& verdict) {
+const char* verdictWords(const PostureVerdict& verdict) {
     switch (verdict.kind()) {
     case PostureVerdict::Kind::tooClose:
-        return QCoreApplication::translate("Monitor", "Demasiado cerca");
+        return QT_TRANSLATE_NOOP("Monitor", "Demasiado cerca");
     case PostureVerdict::Kind::slouching:
-        return QCoreApplication::translate("Monitor", "Encorvado");
+        return QT_TRANSLATE_NOOP("Monitor", "Encorvado");
     case PostureVerdict::Kind::fine:
-        return QCoreApplication::translate("Monitor", "Bien");
+        return QT_TRANSLATE_NOOP("Monitor", "Bien");
     case PostureVerdict::Kind::away:
-        return QCoreApplication::translate("Monitor", "No te veo");
+        return QT_TRANSLATE_NOOP("Monitor", "No te veo");
     }
-    return {};
+    return "";
+}
+
+QString describe(const PostureVerdict& verdict) {
+    return QString::fromUtf8(verdictWords(verdict));
 }
 
 QString watching(const std::optional<Calibration>& active, double interval) {

@@ -21,7 +21,10 @@ namespace tisko::CheckLog {
 
 // The word of a trigger: "reloj", "seguidor de cabeza", "a mano".
 QString triggerWord(LookTrigger trigger);
-// The short text of a verdict: "Demasiado cerca", "Encorvado", "Bien", "No te veo".
+// The short text of a verdict: "Demasiado cerca", "Encorvado", "Bien", "No te veo"; the
+// panel shows it in the user's language (context "Monitor"), the log always in Spanish.
+const char* verdictWords(const PostureVerdict& verdict);
+// The same for the log and the diagnostics' files.
 QString describe(const PostureVerdict& verdict);
 
 // The start: "Vigilando: <position> · cada <n> s".

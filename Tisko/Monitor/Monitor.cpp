@@ -6,6 +6,7 @@
 #include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 // The Monitor's state: what it loads at start, the state it derives, its clock, and the
@@ -48,7 +49,7 @@ QString Monitor::currentDisplayKey() const {
 }
 
 QString Monitor::describe(const PostureVerdict& verdict) {
-    return CheckLog::describe(verdict);
+    return QCoreApplication::translate("Monitor", CheckLog::verdictWords(verdict));
 }
 
 QString Monitor::triggerWord(Trigger trigger) {

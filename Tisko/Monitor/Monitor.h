@@ -125,7 +125,8 @@ public:
     // Hides the hint that the active position no longer fits, for 24 hours.
     void dismissReferenceSuspect();
 
-    // The short text of a verdict: "Demasiado cerca", "Encorvado", "Bien", "No te veo".
+    // The short text of a verdict in the user's language: "Demasiado cerca", "Encorvado",
+    // "Bien", "No te veo".
     static QString describe(const PostureVerdict& verdict);
     // The word of a trigger in the log: "reloj", "seguidor de cabeza", "a mano".
     static QString triggerWord(Trigger trigger);
