@@ -61,30 +61,39 @@ QString GeneralModel::proposedFileName() {
     return tr("Tisko recuento.csv");
 }
 
-QString GeneralModel::exportRefusal(const QString& path) {
+GeneralModel::Refusal GeneralModel::refusalOf(const QString& path) {
     struct stat status {};
     if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISLNK(status.st_mode))
-        return tr("«%1» es un enlace simbólico; elige otro nombre").arg(path);
+        return {QT_TR_NOOP("«%1» es un enlace simbólico; elige otro nombre"), path};
     // Anyone who may write in the folder could put a link there between the check and the
     // save; a folder of the user's own, or one nobody else may write, is safe.
     const QString folder = QFileInfo(path).absolutePath();
     if (::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
         status.st_uid != ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return tr("otros usuarios pueden escribir en la carpeta «%1»; elige otra").arg(folder);
+        return {QT_TR_NOOP("otros usuarios pueden escribir en la carpeta «%1»; elige otra"), folder};
     return {};
 }
 
+QString GeneralModel::exportRefusal(const QString& path) {
+    const Refusal refusal = refusalOf(path);
+    return refusal.sentence ? tr(refusal.sentence).arg(refusal.subject) : QString();
+}
+
 bool GeneralModel::exportCsv(const DailyTally& tally, const QString& path, QString* reason) {
-    QString refused = exportRefusal(path);
-    if (refused.isEmpty()) {
+    const Refusal refusal = refusalOf(path);
+    // The user reads why in their language; the log keeps it in Spanish.
+    QString refused = refusal.sentence ? tr(refusal.sentence).arg(refusal.subject) : QString();
+    QString logged =
+        refusal.sentence ? QString::fromUtf8(refusal.sentence).arg(refusal.subject) : QString();
+    if (!refusal.sentence) {
         QSaveFile file(path);
         const QByteArray bytes = QByteArray::fromStdString(tally.csv());
         if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
             return true;
-        refused = file.errorString();
+        refused = logged = file.errorString();
         file.cancelWriting();
     }
-    Log::error(QStringLiteral("Exportar: ") + refused);
+    Log::error(QStringLiteral("Exportar: ") + logged);
     if (reason)
         *reason = refused;
     return false;

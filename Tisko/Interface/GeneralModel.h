@@ -41,6 +41,15 @@ public:
     // refusal logs "Exportar: <reason>", leaves the earlier file as it was, puts the reason in
     // `reason` when given and returns false.
     static bool exportCsv(const DailyTally& tally, const QString& path, QString* reason = nullptr);
+
+private:
+    // Why a path is refused: a sentence to translate and the path or folder it names; no
+    // sentence when the path is fine.
+    struct Refusal {
+        const char* sentence = nullptr;
+        QString subject;
+    };
+    static Refusal refusalOf(const QString& path);
 };
 
 } // namespace tisko

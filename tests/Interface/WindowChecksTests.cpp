@@ -14,6 +14,7 @@
 #include "Tisko/Interface/PanelButton.h"
 #include "Tisko/Interface/PanelStyle.h"
 #include "Tisko/Interface/SettingsToolbar.h"
+#include "Tisko/Support/Translations.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -28,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace tisko::test {
 namespace {
@@ -172,9 +174,16 @@ void show(QWidget& widget) {
     QCoreApplication::processEvents();
 }
 
-struct WindowChecks : ::testing::TestWithParam<ColorScheme> {
-    void SetUp() override { Appearance::apply(GetParam()); }
-    void TearDown() override { Appearance::apply(ColorScheme::light); }
+// Every window in both schemes and in each language Tisko speaks: a translation must fit too.
+struct WindowChecks : ::testing::TestWithParam<std::tuple<ColorScheme, const char*>> {
+    void SetUp() override {
+        Appearance::apply(std::get<0>(GetParam()));
+        Translations::install({QString::fromLatin1(std::get<1>(GetParam()))});
+    }
+    void TearDown() override {
+        Appearance::apply(ColorScheme::light);
+        Translations::install({QStringLiteral("es-ES")});
+    }
 };
 
 TEST_P(WindowChecks, panelWithALongNameAHintAndAnUpdate) {
@@ -198,8 +207,8 @@ TEST_P(WindowChecks, panelWithALongNameAHintAndAnUpdate) {
     EXPECT_EQ(panel.width(), PanelStyle::width);
 
     // The hint's button shortens the name it shows and says it whole.
-    const QString resave =
-        QStringLiteral("Volver a guardar «%1»…").arg(QString::fromStdString(longName));
+    const QString resave = QCoreApplication::translate("PanelModel", "Volver a guardar «%1»…")
+                               .arg(QString::fromStdString(longName));
     const auto buttons = panel.findChildren<QPushButton*>();
     EXPECT_TRUE(std::any_of(buttons.begin(), buttons.end(), [&](QPushButton* b) {
         return b->accessibleName() == resave && b->text() != resave;
@@ -245,12 +254,17 @@ TEST_P(WindowChecks, recordingWindow) {
     expectSound(&view);
 }
 
-INSTANTIATE_TEST_SUITE_P(Schemes, WindowChecks,
-                         ::testing::Values(ColorScheme::light, ColorScheme::dark),
-                         [](const ::testing::TestParamInfo<ColorScheme>& scheme) {
-                             return std::string(scheme.param == ColorScheme::light ? "light"
-                                                                                   : "dark");
-                         });
+std::string
+schemeAndLanguage(const ::testing::TestParamInfo<std::tuple<ColorScheme, const char*>>& info) {
+    return std::string(std::get<0>(info.param) == ColorScheme::light ? "light_" : "dark_") +
+           std::string(std::get<1>(info.param)).substr(0, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(SchemesAndLanguages, WindowChecks,
+                         ::testing::Combine(::testing::Values(ColorScheme::light,
+                                                              ColorScheme::dark),
+                                            ::testing::Values("es-ES", "en-US")),
+                         schemeAndLanguage);
 
 } // namespace
 } // namespace tisko::test

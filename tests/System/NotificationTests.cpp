@@ -11,6 +11,7 @@
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
+#include "Tisko/Support/Translations.h"
 #include "Tisko/System/DBusNotificationCenter.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
@@ -182,6 +183,14 @@ TEST_F(DBusNotificationCenterTests, warningsCarryTheirHintsReplaceEachOtherAndTh
     EXPECT_TRUE(notice.contains(QStringLiteral(" 2.0 &lt;beta&gt; &amp; más ")));
     EXPECT_TRUE(notice.contains(QStringLiteral("\"suppress-sound\": True")));
     EXPECT_FALSE(notice.contains(QStringLiteral("urgency")));
+
+    // A user who reads English gets the warning in English.
+    Translations::install({u"en-US"_qs});
+    Notifier::post(PostureVerdict::slouching(0.3), *center);
+    const QString english = notifies(5).value(4);
+    Translations::install({u"es-ES"_qs});
+    EXPECT_TRUE(english.contains(u"\"You’re sinking into your chair\""_qs))
+        << english.toStdString();
 
     // Answers come back in order: once a later status query is answered, so are the posts'.
     NotificationStatus status;
