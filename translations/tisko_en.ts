@@ -261,11 +261,16 @@
     </message>
     <message>
         <location filename="../Tisko/App/LaunchSwitches.cpp" line="57"/>
+        <source>las cámaras de muestra dicen que otro programa las usa</source>
+        <translation>the sample cameras report that another program is using them</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="59"/>
         <source>cuánto espera al arrancar a la bandeja del sistema (5000 por omisión)</source>
         <translation>how long to wait for the system tray at start (5000 by default)</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="187"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="189"/>
         <source>Uso: tisko [OPCIÓN]
 Vigila la postura desde la bandeja del sistema. Sin opciones arranca Tisko, o
 muestra el que ya está en marcha.
@@ -280,7 +285,7 @@ Options:
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="199"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="201"/>
         <source>
 Variables de entorno:
 </source>
@@ -289,7 +294,7 @@ Environment variables:
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="210"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="212"/>
         <source>tisko: se ignora «%1»; tisko --help enumera las opciones
 </source>
         <translation>tisko: ignoring “%1”; tisko --help lists the options

@@ -53,6 +53,8 @@ constexpr const char* environmentHelp[][2] = {
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "añade cámaras de muestra que reproducen imágenes (un archivo o una "
                        "carpeta)")},
+    {"TISKO_CAMERA_SHARED=1",
+     QT_TRANSLATE_NOOP("LaunchSwitches", "las cámaras de muestra dicen que otro programa las usa")},
     {"TISKO_TRAY_WAIT_MS=MS",
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "cuánto espera al arrancar a la bandeja del sistema (5000 por omisión)")},

@@ -60,6 +60,18 @@ done
 ! zcat "$root/usr/share/man/es/man1/tisko.1.gz" | grep -qi 'postura grabada' ||
   { echo "the Spanish manual page says postura grabada"; exit 1; }
 
+# --help speaks each language of the pages, and names what its page names and no more.
+for pair in "en_US.UTF-8 man1 Usage:" "es_ES.UTF-8 es/man1 Uso:"; do
+  read -r language page first <<<"$pair"
+  help=$(env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="$language" "$root/usr/bin/tisko" --help)
+  [[ $help == "$first"* ]] || { echo "tisko --help under $language is not in its language"; exit 1; }
+  text=$(zcat "$root/usr/share/man/$page/tisko.1.gz" | sed 's/\\-/-/g')
+  for word in $(grep -oE -- '--[a-z-]+|TISKO_[A-Z_]+' <<<"$help$text" | sort -u); do
+    grep -qe "$word" <<<"$help" && grep -qe "$word" <<<"$text" ||
+      { echo "--help under $language and the page in $page disagree on $word"; exit 1; }
+  done
+done
+
 echo "== desktop-file-validate" && desktop-file-validate "$desktop"
 echo "== appstreamcli" && appstreamcli validate --no-net "$metainfo"
 # Errors fail the test, and so does any hardening tag of an optimised build; any other tag
