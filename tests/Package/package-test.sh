@@ -60,8 +60,10 @@ done
 ! zcat "$root/usr/share/man/es/man1/tisko.1.gz" | grep -qi 'postura grabada' ||
   { echo "the Spanish manual page says postura grabada"; exit 1; }
 
-# --help speaks each language of the pages, and names what its page names and no more.
-for pair in "en_US.UTF-8 man1 Usage:" "es_ES.UTF-8 es/man1 Uso:"; do
+# --help speaks each language of the pages (English when Tisko has not the user's), and names
+# what its page names and no more.
+for pair in "en_US.UTF-8 man1 Usage:" "de_DE.UTF-8 man1 Usage:" "C.UTF-8 man1 Usage:" \
+  "es_MX.UTF-8 es/man1 Uso:"; do
   read -r language page first <<<"$pair"
   help=$(env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="$language" "$root/usr/bin/tisko" --help)
   [[ $help == "$first"* ]] || { echo "tisko --help under $language is not in its language"; exit 1; }
