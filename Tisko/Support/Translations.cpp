@@ -43,6 +43,14 @@ void replace(int which, std::unique_ptr<QTranslator> translator) {
     installed(which) = translator.release();
 }
 
+// The catalogue `name` (without ".qm") in `folder`; none when it is missing or damaged.
+std::unique_ptr<QTranslator> catalogue(const QString& name, const QString& folder) {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(name, folder))
+        return nullptr;
+    return translator;
+}
+
 // Dates and numbers in the chosen language, written as the user's region writes them: English
 // in Germany has its 24-hour clock, English with no region at all the American one.
 void followLocale(const QString& language) {
@@ -86,31 +94,29 @@ QString Translations::choose(const QStringList& uiLanguages, const QStringList& 
 Translations::Outcome Translations::install(const QStringList& uiLanguages, const QString& folder,
                                             const QString& qtFolder) {
     Outcome outcome{choose(uiLanguages, available(folder)), {}};
-    auto own = std::make_unique<QTranslator>();
-    const QString file = QDir(folder).filePath(prefix + outcome.language + QStringLiteral(".qm"));
-    if (outcome.language == source) {
-        own.reset();
-    } else if (!own->load(file)) {
-        outcome.problem = QStringLiteral("No se ha podido cargar la traducción ") + file +
-                          QStringLiteral(": Tisko sigue en español");
-        outcome.language = source;
-        own.reset();
+    std::unique_ptr<QTranslator> own;
+    if (outcome.language != source) {
+        own = catalogue(prefix + outcome.language, folder);
+        if (!own) {
+            outcome.problem = QStringLiteral("No se ha podido cargar la traducción ") +
+                              QDir(folder).filePath(prefix + outcome.language) +
+                              QStringLiteral(".qm: Tisko sigue en español");
+            outcome.language = source;
+        }
     }
     replace(0, std::move(own));
 
     // Qt writes its own texts in English; every other language needs its catalogue.
-    auto qt = std::make_unique<QTranslator>();
-    const QString qtWhere =
-        qtFolder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : qtFolder;
-    const QString qtName = QStringLiteral("qtbase_") + outcome.language;
-    if (outcome.language == fallback) {
-        qt.reset();
-    } else if (!qt->load(qtName, qtWhere)) {
-        if (outcome.problem.isEmpty())
-            outcome.problem = QStringLiteral("No encuentro la traducción de Qt ") + qtName +
-                              QStringLiteral(" en ") + qtWhere +
+    std::unique_ptr<QTranslator> qt;
+    if (outcome.language != fallback) {
+        const QString where =
+            qtFolder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : qtFolder;
+        const QString name = QStringLiteral("qtbase_") + outcome.language;
+        qt = catalogue(name, where);
+        if (!qt && outcome.problem.isEmpty())
+            outcome.problem = QStringLiteral("No encuentro la traducción de Qt ") + name +
+                              QStringLiteral(" en ") + where +
                               QStringLiteral(": sus diálogos quedan en inglés");
-        qt.reset();
     }
     replace(1, std::move(qt));
     followLocale(outcome.language);

@@ -26,6 +26,7 @@ TEST(Translations, theFirstOfTheUsersLanguagesThatTiskoHasWinsAndEnglishWhenNone
                                                  {u"pt-PT,pt,es"_qs, u"es"_qs}};
     for (const auto& [wanted, chosen] : cases)
         EXPECT_EQ(Translations::choose(wanted.split(u','), has), chosen) << wanted.toStdString();
+    EXPECT_EQ(Translations::available(), (QStringList{u"es"_qs, u"en"_qs}));
 }
 
 TEST(Translations, aCatalogueThatCannotBeReadLeavesTiskoInSpanishAndSaysWhichFile) {
@@ -48,6 +49,7 @@ TEST(Translations, aCatalogueThatCannotBeReadLeavesTiskoInSpanishAndSaysWhichFil
         EXPECT_EQ(texts(), u"Pausar 1 hora|Cancelar"_qs) << "the earlier catalogue is taken out";
         EXPECT_EQ(QLocale().language(), QLocale::Spanish);
     }
+    EXPECT_EQ(Translations::install({u"es-ES"_qs}).problem, QString());
     // Spanish without Qt's catalogue: Qt's texts stay English, and the line names that file.
     outcome = Translations::install({u"es-ES"_qs}, Translations::builtInFolder(), empty.path());
     EXPECT_TRUE(outcome.problem.contains(u"qtbase_es"_qs) && texts() == u"Pausar 1 hora|Cancel"_qs);
