@@ -17,6 +17,7 @@
 #include "Tisko/Interface/UpdateWindow.h"
 #include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
+#include "Tisko/Support/QtMessages.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/Support/Storage.h"
 #include "Tisko/System/LoginItem.h"
@@ -123,6 +124,8 @@ std::optional<int> AppDelegate::launch() {
     connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::handleRequest);
     connect(m_instance.get(), &SingleInstance::settingsRequested, this,
             &AppDelegate::handleSettingsRequest);
+    // From here on Qt's own warnings go to the log too; the diagnostics above write none.
+    QtMessages::install();
     quitOnTerminationSignals();
     startMonitor();
     startInterface();
