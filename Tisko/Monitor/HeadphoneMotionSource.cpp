@@ -6,14 +6,24 @@
 namespace tisko {
 
 HeadphoneMotionSource::HeadphoneMotionSource(quint16 port)
-    : m_motion(port) {}
+    : m_motion(port) {
+    QObject::connect(&m_motion, &HeadphoneMotion::pitchReceived, &m_motion, [this](double pitch) {
+        if (m_onPitch)
+            m_onPitch(pitch);
+    });
+    QObject::connect(&m_motion, &HeadphoneMotion::connectedChanged, &m_motion,
+                     [this](bool connected) {
+                         if (m_onConnectionChange)
+                             m_onConnectionChange(connected);
+                     });
+}
 
 void HeadphoneMotionSource::setOnPitch(std::function<void(double)> onPitch) {
-    m_motion.setOnPitch(std::move(onPitch));
+    m_onPitch = std::move(onPitch);
 }
 
 void HeadphoneMotionSource::setOnConnectionChange(std::function<void(bool)> onChange) {
-    m_motion.setOnConnectionChange(std::move(onChange));
+    m_onConnectionChange = std::move(onChange);
 }
 
 std::unique_ptr<MotionSource> MotionSource::create() {

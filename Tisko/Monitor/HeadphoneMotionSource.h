@@ -6,6 +6,8 @@
 #include "Tisko/Monitor/MotionSource.h"
 #include "Tisko/Motion/HeadphoneMotion.h"
 
+#include <functional>
+
 namespace tisko {
 
 // The head tracker of HeadphoneMotion as the Monitor's motion source.
@@ -23,6 +25,8 @@ public:
 
 private:
     HeadphoneMotion m_motion;
+    std::function<void(double)> m_onPitch;
+    std::function<void(bool)> m_onConnectionChange;
 };
 
 } // namespace tisko

@@ -215,8 +215,7 @@ void HeadphoneMotion::handleDatagram(const QByteArray& datagram) {
     }
     const double radians = *degrees * std::numbers::pi / 180.0;
     m_pitch = radians;
-    if (m_onPitch)
-        m_onPitch(radians);
+    Q_EMIT pitchReceived(radians);
 }
 
 void HeadphoneMotion::connectionChanged(bool connected) {
@@ -225,8 +224,7 @@ void HeadphoneMotion::connectionChanged(bool connected) {
     m_connected = connected;
     if (!connected)
         m_pitch.reset();
-    if (m_onConnectionChange)
-        m_onConnectionChange(connected);
+    Q_EMIT connectedChanged(connected);
 }
 
 } // namespace tisko

@@ -12,7 +12,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,7 +27,7 @@ namespace tisko {
 // shared machine nobody else may make Tisko open the camera. Another user's flood costs
 // little: the owners are read at most ten times a second, each port at most once a second,
 // and refusals are logged once and then counted once a minute. Lives on the main thread;
-// every callback runs there.
+// every signal comes from there.
 class HeadphoneMotion : public QObject {
     Q_OBJECT
 public:
@@ -68,13 +67,12 @@ public:
     // port another program holds is logged once, here or by start().
     bool isDeviceMotionAvailable() const;
 
-    // Called with each new pitch, in radians.
-    void setOnPitch(std::function<void(double)> onPitch) { m_onPitch = std::move(onPitch); }
-    // Called with true when the tracker connects and false when it goes silent; the pitch is
-    // already cleared when false arrives.
-    void setOnConnectionChange(std::function<void(bool)> onConnectionChange) {
-        m_onConnectionChange = std::move(onConnectionChange);
-    }
+Q_SIGNALS:
+    // Each new pitch, in radians.
+    void pitchReceived(double radians);
+    // True when the tracker connects and false when it goes silent; the pitch is already
+    // cleared when false arrives.
+    void connectedChanged(bool connected);
 
 private:
     bool bound(QUdpSocket& socket) const;
@@ -99,8 +97,6 @@ private:
     bool m_running = false;
     bool m_connected = false;
     std::optional<double> m_pitch;
-    std::function<void(double)> m_onPitch;
-    std::function<void(bool)> m_onConnectionChange;
     std::unique_ptr<QUdpSocket> m_socket;
     QTimer m_silence;
 };

@@ -56,8 +56,11 @@ TEST_F(HeadTrackerTests, datagramsGivePitchInRadiansGarbageNothingAndSilenceDisc
     HeadphoneMotion motion(0);
     // Each change of connection, and the pitch when it was told (cleared before a disconnect).
     std::vector<std::pair<bool, std::optional<double>>> connections;
-    motion.setOnPitch([&](double value) { seen.push_back(value); });
-    motion.setOnConnectionChange([&](bool on) { connections.push_back({on, motion.pitch()}); });
+    QObject::connect(&motion, &HeadphoneMotion::pitchReceived,
+                     [&](double value) { seen.push_back(value); });
+    QObject::connect(&motion, &HeadphoneMotion::connectedChanged, [&](bool on) {
+        connections.push_back({on, motion.pitch()});
+    });
     motion.start();
     motion.start(); // a second start keeps the socket and logs nothing
     EXPECT_EQ(test::loggedMessages().size(), 1);
@@ -93,7 +96,7 @@ TEST_F(HeadTrackerTests, aTakenPortIsToldOnceAndStopFreesItEvenFromACallbackMidB
     blocked.start();
     EXPECT_TRUE(blocked.isDeviceMotionAvailable());
 
-    blocked.setOnPitch([&](double value) {
+    QObject::connect(&blocked, &HeadphoneMotion::pitchReceived, [&](double value) {
         seen.push_back(value);
         blocked.stop();
     });
@@ -116,7 +119,8 @@ TEST_F(HeadTrackerTests, onlyDatagramsFromSocketsOfOurUserCountEachOtherSenderLo
     ASSERT_TRUE(test::writeFile(table, "  sl  local_address\n" + udpLine(sender.localPort(), 4321) +
                                            udpLine(ours.localPort(), ::geteuid())));
     HeadphoneMotion guarded(0, home.path() + QStringLiteral("/proc"));
-    guarded.setOnPitch([&](double value) { seen.push_back(value); });
+    QObject::connect(&guarded, &HeadphoneMotion::pitchReceived,
+                     [&](double value) { seen.push_back(value); });
     guarded.start();
     for (const double degrees : {1.0, 2.0, 3.0})
         send(guarded, datagram(degrees));
