@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "Tisko/Motion/UdpTable.h"
+#include "Tisko/Support/UdpTable.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -4,7 +4,7 @@
 #include "Tisko/System/Permissions.h"
 
 #include "Tisko/Camera/Cameras.h"
-#include "Tisko/Motion/UdpTable.h"
+#include "Tisko/Support/UdpTable.h"
 #include "Tisko/Support/Log.h"
 
 #include <QCoreApplication>

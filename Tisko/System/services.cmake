@@ -16,6 +16,6 @@ add_library(tisko_services STATIC
 target_include_directories(tisko_services PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tisko_services
   PUBLIC tisko_support tisko_camera tisko_notifications Qt6::Core Qt6::Gui Qt6::DBus Qt6::Network
-  PRIVATE tisko_motion tisko_probes tisko_updater)
+  PRIVATE tisko_probes tisko_updater)
 tisko_set_warnings(tisko_services)
 tisko_qt_target(tisko_services)

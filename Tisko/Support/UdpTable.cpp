@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2025-2026 The Tisko developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Tisko/Motion/UdpTable.h"
+#include "Tisko/Support/UdpTable.h"
 
 #include <QFile>
 #include <QtEndian>
