@@ -236,113 +236,127 @@ void MenuBarPanel::build() {
     fit();
 }
 
+QPushButton* MenuBarPanel::button(QWidget* parent, const PanelChoice& choice) {
+    // Fusion would lighten the accent under white text: the main button paints its own.
+    QPushButton* result = choice.prominent ? new ProminentButton(choice.title, parent)
+                                           : new QPushButton(choice.title, parent);
+    result->setFont(PanelStyle::menuDetail());
+    result->setEnabled(choice.enabled);
+    result->setAccessibleName(choice.title);
+    result->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(result, &QPushButton::clicked, this, [this, choice] { choose(choice); });
+    return result;
+}
+
+PanelButton* MenuBarPanel::row(QWidget* parent, const PanelChoice& choice) {
+    auto* result = new PanelButton(choice.title, choice.checked, parent);
+    result->setEnabled(choice.enabled);
+    connect(result, &PanelButton::clicked, this, [this, choice] { choose(choice); });
+    return result;
+}
+
+QWidget* MenuBarPanel::rows(QWidget* body, const std::vector<PanelChoice>& choices, int top,
+                            int bottom) {
+    auto* section = new QWidget(body);
+    auto* layout = column(section, 0, 0);
+    layout->setContentsMargins(0, top, 0, bottom);
+    for (const PanelChoice& choice : choices)
+        layout->addWidget(row(section, choice));
+    return section;
+}
+
+// The band that says the notifications are off, with its button to turn them on.
+QWidget* MenuBarPanel::notificationsSection(QWidget* body) {
+    auto* band = new WarningBand(body);
+    auto* layout = column(band, PanelStyle::horizontalPadding, 10, 8);
+    auto* line = new QHBoxLayout();
+    line->setSpacing(6);
+    line->addWidget(new WarningSign(band), 0, Qt::AlignTop);
+    QLabel* text = label(*m_content.notificationsWarning, PanelStyle::menuDetail(), band);
+    // The sign keeps the orange; the text takes a shade of it that reads on the band.
+    QPalette palette = text->palette();
+    palette.setColor(QPalette::WindowText, TiskoColors::warningText(palette));
+    text->setPalette(palette);
+    line->addWidget(text, 1);
+    layout->addLayout(line);
+    layout->addWidget(button(band, *m_content.notificationsButton), 0, Qt::AlignLeft);
+    return band;
+}
+
+// The state in large type, its detail under it and the state's own button.
+QWidget* MenuBarPanel::statusSection(QWidget* body) {
+    auto* status = new QWidget(body);
+    auto* layout = column(status, PanelStyle::horizontalPadding, 12, 8);
+    auto* headline = new QVBoxLayout();
+    headline->setSpacing(2);
+    headline->addWidget(label(m_content.status.title, PanelStyle::menuProminent(), status));
+    headline->addWidget(label(m_content.status.detail, PanelStyle::menuDetail(), status, true));
+    layout->addLayout(headline);
+    if (m_content.statusButton)
+        layout->addWidget(button(status, *m_content.statusButton), 0, Qt::AlignLeft);
+    return status;
+}
+
+// The hint that the active position no longer fits, with its buttons side by side.
+QWidget* MenuBarPanel::hintSection(QWidget* body) {
+    auto* hint = new QWidget(body);
+    auto* layout = column(hint, PanelStyle::horizontalPadding, 10, 8);
+    layout->addWidget(label(*m_content.hint, PanelStyle::menuDetail(), hint));
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(8);
+    std::vector<QPushButton*> made;
+    for (const PanelChoice& choice : m_content.hintButtons) {
+        QPushButton* b = button(hint, choice);
+        if (choice.action == PanelAction::dismissHint)
+            b->setFlat(true);
+        buttons->addWidget(b);
+        made.push_back(b);
+    }
+    fitNames(made, m_content.hintButtons,
+             PanelStyle::width - 2 * PanelStyle::horizontalPadding - buttons->spacing());
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    return hint;
+}
+
+// The positions under their small header, the active one checked.
+QWidget* MenuBarPanel::positionsSection(QWidget* body) {
+    auto* positions = new QWidget(body);
+    auto* layout = column(positions, 0, 0);
+    layout->setContentsMargins(0, 0, 0, 4);
+    QLabel* header = label(tr("Posición"), PanelStyle::menuDetail(), positions, true);
+    header->setContentsMargins(PanelStyle::horizontalPadding, 6, PanelStyle::horizontalPadding, 2);
+    layout->addWidget(header);
+    for (const PanelChoice& choice : m_content.positions)
+        layout->addWidget(row(positions, choice));
+    return positions;
+}
+
 QWidget* MenuBarPanel::buildContent() {
     auto* body = new QWidget(this);
     auto* stack = new QVBoxLayout(body);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-
-    auto button = [this](QWidget* parent, const PanelChoice& choice) {
-        // Fusion would lighten the accent under white text: the main button paints its own.
-        QPushButton* result = choice.prominent ? new ProminentButton(choice.title, parent)
-                                               : new QPushButton(choice.title, parent);
-        result->setFont(PanelStyle::menuDetail());
-        result->setEnabled(choice.enabled);
-        result->setAccessibleName(choice.title);
-        result->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        connect(result, &QPushButton::clicked, this, [this, choice] { choose(choice); });
-        return result;
-    };
-    auto row = [this](QWidget* parent, const PanelChoice& choice) {
-        auto* result = new PanelButton(choice.title, choice.checked, parent);
-        result->setEnabled(choice.enabled);
-        connect(result, &PanelButton::clicked, this, [this, choice] { choose(choice); });
-        return result;
-    };
-    auto rows = [&](const std::vector<PanelChoice>& choices, int top, int bottom) {
-        auto* section = new QWidget(body);
-        auto* layout = column(section, 0, 0);
-        layout->setContentsMargins(0, top, 0, bottom);
-        for (const PanelChoice& choice : choices)
-            layout->addWidget(row(section, choice));
-        return section;
-    };
-
-    if (m_content.update) {
-        QWidget* section = rows({*m_content.update}, 4, 4);
-        section->findChild<PanelButton*>()->setSemibold(true);
+    // Each section, in the order the keyboard goes through them, with a line under it.
+    const auto add = [&](QWidget* section, bool divided = true) {
         stack->addWidget(section);
-        stack->addWidget(new Divider(body));
+        if (divided)
+            stack->addWidget(new Divider(body));
+    };
+    if (m_content.update) {
+        QWidget* section = rows(body, {*m_content.update}, 4, 4);
+        section->findChild<PanelButton*>()->setSemibold(true);
+        add(section);
     }
-    if (m_content.notificationsWarning) {
-        auto* band = new WarningBand(body);
-        auto* layout = column(band, PanelStyle::horizontalPadding, 10, 8);
-        auto* line = new QHBoxLayout();
-        line->setSpacing(6);
-        line->addWidget(new WarningSign(band), 0, Qt::AlignTop);
-        QLabel* text = label(*m_content.notificationsWarning, PanelStyle::menuDetail(), band);
-        // The sign keeps the orange; the text takes a shade of it that reads on the band.
-        QPalette palette = text->palette();
-        palette.setColor(QPalette::WindowText, TiskoColors::warningText(palette));
-        text->setPalette(palette);
-        line->addWidget(text, 1);
-        layout->addLayout(line);
-        layout->addWidget(button(band, *m_content.notificationsButton), 0, Qt::AlignLeft);
-        stack->addWidget(band);
-        stack->addWidget(new Divider(body));
-    }
-
-    auto* status = new QWidget(body);
-    auto* statusLayout = column(status, PanelStyle::horizontalPadding, 12, 8);
-    auto* headline = new QVBoxLayout();
-    headline->setSpacing(2);
-    headline->addWidget(label(m_content.status.title, PanelStyle::menuProminent(), status));
-    headline->addWidget(label(m_content.status.detail, PanelStyle::menuDetail(), status, true));
-    statusLayout->addLayout(headline);
-    if (m_content.statusButton)
-        statusLayout->addWidget(button(status, *m_content.statusButton), 0, Qt::AlignLeft);
-    stack->addWidget(status);
-    stack->addWidget(new Divider(body));
-
-    if (m_content.hint) {
-        auto* hint = new QWidget(body);
-        auto* layout = column(hint, PanelStyle::horizontalPadding, 10, 8);
-        layout->addWidget(label(*m_content.hint, PanelStyle::menuDetail(), hint));
-        auto* buttons = new QHBoxLayout();
-        buttons->setSpacing(8);
-        std::vector<QPushButton*> made;
-        for (const PanelChoice& choice : m_content.hintButtons) {
-            QPushButton* b = button(hint, choice);
-            if (choice.action == PanelAction::dismissHint)
-                b->setFlat(true);
-            buttons->addWidget(b);
-            made.push_back(b);
-        }
-        fitNames(made, m_content.hintButtons,
-                 PanelStyle::width - 2 * PanelStyle::horizontalPadding - buttons->spacing());
-        buttons->addStretch();
-        layout->addLayout(buttons);
-        stack->addWidget(hint);
-        stack->addWidget(new Divider(body));
-    }
-
-    if (!m_content.positions.empty()) {
-        auto* positions = new QWidget(body);
-        auto* layout = column(positions, 0, 0);
-        layout->setContentsMargins(0, 0, 0, 4);
-        QLabel* header = label(tr("Posición"), PanelStyle::menuDetail(), positions, true);
-        header->setContentsMargins(PanelStyle::horizontalPadding, 6, PanelStyle::horizontalPadding,
-                                   2);
-        layout->addWidget(header);
-        for (const PanelChoice& choice : m_content.positions)
-            layout->addWidget(row(positions, choice));
-        stack->addWidget(positions);
-        stack->addWidget(new Divider(body));
-    }
-
-    stack->addWidget(rows(m_content.pauseRows, 4, 4));
-    stack->addWidget(new Divider(body));
-    stack->addWidget(rows(m_content.footer, 4, 4));
+    if (m_content.notificationsWarning)
+        add(notificationsSection(body));
+    add(statusSection(body));
+    if (m_content.hint)
+        add(hintSection(body));
+    if (!m_content.positions.empty())
+        add(positionsSection(body));
+    add(rows(body, m_content.pauseRows, 4, 4));
+    add(rows(body, m_content.footer, 4, 4), false);
     return body;
 }
 

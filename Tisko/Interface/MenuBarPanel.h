@@ -10,8 +10,13 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
+
+class QPushButton;
 
 namespace tisko {
+
+class PanelButton;
 
 // The panel that drops down from the tray icon: the watcher's state in words, today's
 // warnings, the positions, pause controls, hints and the ways to the windows. A view over
@@ -73,6 +78,14 @@ private:
     void build();
     bool isPopup() const;
     QWidget* buildContent();
+    // The pieces of the content: a button or a row that chooses, and the sections.
+    QPushButton* button(QWidget* parent, const PanelChoice& choice);
+    PanelButton* row(QWidget* parent, const PanelChoice& choice);
+    QWidget* rows(QWidget* body, const std::vector<PanelChoice>& choices, int top, int bottom);
+    QWidget* notificationsSection(QWidget* body);
+    QWidget* statusSection(QWidget* body);
+    QWidget* hintSection(QWidget* body);
+    QWidget* positionsSection(QWidget* body);
 
     Monitor& m_monitor;
     VersionQuery m_availableVersion;
