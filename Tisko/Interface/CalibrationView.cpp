@@ -149,7 +149,21 @@ CalibrationView::CalibrationView(CalibrationModel& model, bool renderingWithoutC
     column->setContentsMargins(padding, padding, padding, padding);
     column->setSpacing(spacing);
 
-    // 1. The header.
+    column->addLayout(buildHeader());
+    column->addWidget(buildPreview());
+    column->addLayout(buildControls());
+    connectControls();
+    showName();
+    showCamera();
+    showPhase();
+    // A window of one size, without a maximise button, as high as its content.
+    if (isWindow())
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setFixedHeight(sizeHint().height());
+}
+
+QVBoxLayout* CalibrationView::buildHeader() {
     auto* header = new QVBoxLayout;
     header->setSpacing(4);
     auto* title = new QLabel(CalibrationModel::title(), this);
@@ -159,9 +173,10 @@ CalibrationView::CalibrationView(CalibrationModel& model, bool renderingWithoutC
     instructions->setForegroundRole(QPalette::PlaceholderText);
     header->addWidget(title);
     header->addWidget(instructions);
-    column->addLayout(header);
+    return header;
+}
 
-    // 2. The camera picture and the phase on it.
+CameraPreview* CalibrationView::buildPreview() {
     m_preview = new CameraPreview(this);
     m_preview->setFixedHeight(previewHeight);
     auto* overlay = new QGridLayout(m_preview);
@@ -183,9 +198,10 @@ CalibrationView::CalibrationView(CalibrationModel& model, bool renderingWithoutC
     shadow->setColor(QColor(0, 0, 0, 84)); // black at 33 %
     m_countdown->setGraphicsEffect(shadow);
     overlay->addWidget(m_countdown, 0, 0, Qt::AlignCenter);
-    column->addWidget(m_preview);
+    return m_preview;
+}
 
-    // 3. The name, the camera, the buttons.
+QHBoxLayout* CalibrationView::buildControls() {
     auto* row = new QHBoxLayout;
     row->setSpacing(rowSpacing);
     m_name = new QLineEdit(this);
@@ -214,8 +230,11 @@ CalibrationView::CalibrationView(CalibrationModel& model, bool renderingWithoutC
     m_action = new ProminentButton(QString(), this);
     m_action->setAutoDefault(false);
     row->addWidget(m_action);
-    column->addLayout(row);
+    return row;
+}
 
+// The controls and the keys to the model, and the model's changes back to the window.
+void CalibrationView::connectControls() {
     connect(m_cancel, &QPushButton::clicked, this, &CalibrationView::cancelled);
     connect(m_action, &QPushButton::clicked, &m_model, &CalibrationModel::act);
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &CalibrationView::cancelled);
@@ -232,14 +251,6 @@ CalibrationView::CalibrationView(CalibrationModel& model, bool renderingWithoutC
     connect(&m_model, &CalibrationModel::cameraChanged, this, &CalibrationView::showCamera);
     connect(&m_model, &CalibrationModel::cameraIDChanged, this, &CalibrationView::showCamera);
     connect(&m_model, &CalibrationModel::nameChanged, this, &CalibrationView::showName);
-    showName();
-    showCamera();
-    showPhase();
-    // A window of one size, without a maximise button, as high as its content.
-    if (isWindow())
-        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
-    setFixedHeight(sizeHint().height());
 }
 
 QSize CalibrationView::sizeHint() const {

@@ -6,9 +6,11 @@
 #include <QWidget>
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace tisko {
 
@@ -41,6 +43,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The window's parts from top to bottom: the title and instructions, the camera picture
+    // with the phase over it, and the name, camera and buttons.
+    QVBoxLayout* buildHeader();
+    CameraPreview* buildPreview();
+    QHBoxLayout* buildControls();
+    void connectControls();
     void showPhase();
     void showCamera();
     void showName();
