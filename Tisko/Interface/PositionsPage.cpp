@@ -120,8 +120,26 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     auto* layout = new QHBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    const Uuid id = row.id;
+    layout->addWidget(useMark(row), 0, Qt::AlignTop);
 
+    auto* text = new QVBoxLayout;
+    text->setSpacing(1);
+    text->addWidget(m_editing == row.id ? renameField(row) : nameLabel(row));
+    text->addWidget(SettingsForm::footer(row.detail));
+    layout->addLayout(text, 1);
+
+    if (!row.active) {
+        auto* use = new QPushButton(tr("Usar"));
+        use->setAccessibleName(tr("Usar «%1»").arg(row.name));
+        connect(use, &QPushButton::clicked, this, [this, id = row.id] { m_monitor.select(id); });
+        layout->addWidget(use);
+    }
+    layout->addWidget(moreButton(row));
+    return widget;
+}
+
+// The circle in front of a row: checked for the position in use, a click uses the others.
+QToolButton* PositionsPage::useMark(const PositionsModel::Row& row) {
     auto* mark = new QToolButton;
     mark->setObjectName(QStringLiteral("mark"));
     mark->setAutoRaise(true);
@@ -134,37 +152,32 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     mark->setToolTip(row.active ? tr("En uso") : tr("Usar"));
     mark->setAccessibleName(row.active ? tr("«%1» en uso").arg(row.name)
                                        : tr("Usar «%1»").arg(row.name));
-    connect(mark, &QToolButton::clicked, this, [this, id] { m_monitor.select(id); });
-    layout->addWidget(mark, 0, Qt::AlignTop);
+    connect(mark, &QToolButton::clicked, this, [this, id = row.id] { m_monitor.select(id); });
+    return mark;
+}
 
-    auto* text = new QVBoxLayout;
-    text->setSpacing(1);
-    if (m_editing == id) {
-        auto* field = new QLineEdit(m_draftName);
-        field->setMaxLength(static_cast<int>(CalibrationBook::longestName));
-        field->setPlaceholderText(tr("Nombre"));
-        field->setAccessibleName(tr("Nuevo nombre de «%1»").arg(row.name));
-        // Any change of the text counts, one made through assistive technology too.
-        connect(field, &QLineEdit::textChanged, this,
-                [this](const QString& draft) { m_draftName = draft; });
-        connect(field, &QLineEdit::returnPressed, this, &PositionsPage::finishRenaming);
-        text->addWidget(field);
-        QMetaObject::invokeMethod(field, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
-    } else {
-        auto* name = new QLabel(row.name);
-        name->setTextFormat(Qt::PlainText);
-        text->addWidget(name);
-    }
-    text->addWidget(SettingsForm::footer(row.detail));
-    layout->addLayout(text, 1);
+QWidget* PositionsPage::nameLabel(const PositionsModel::Row& row) {
+    auto* name = new QLabel(row.name);
+    name->setTextFormat(Qt::PlainText);
+    return name;
+}
 
-    if (!row.active) {
-        auto* use = new QPushButton(tr("Usar"));
-        use->setAccessibleName(tr("Usar «%1»").arg(row.name));
-        connect(use, &QPushButton::clicked, this, [this, id] { m_monitor.select(id); });
-        layout->addWidget(use);
-    }
+// The field of the row being renamed; it takes the keyboard once the page is laid out.
+QWidget* PositionsPage::renameField(const PositionsModel::Row& row) {
+    auto* field = new QLineEdit(m_draftName);
+    field->setMaxLength(static_cast<int>(CalibrationBook::longestName));
+    field->setPlaceholderText(tr("Nombre"));
+    field->setAccessibleName(tr("Nuevo nombre de «%1»").arg(row.name));
+    // Any change of the text counts, one made through assistive technology too.
+    connect(field, &QLineEdit::textChanged, this,
+            [this](const QString& draft) { m_draftName = draft; });
+    connect(field, &QLineEdit::returnPressed, this, &PositionsPage::finishRenaming);
+    QMetaObject::invokeMethod(field, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
+    return field;
+}
 
+// The "…" button at the end of a row, with its menu to rename or delete the position.
+QToolButton* PositionsPage::moreButton(const PositionsModel::Row& row) {
     auto* more = new QToolButton;
     more->setObjectName(QStringLiteral("menu"));
     more->setAutoRaise(true);
@@ -174,15 +187,13 @@ QWidget* PositionsPage::rowWidget(const PositionsModel::Row& row) {
     more->setToolTip(tr("Más"));
     more->setAccessibleName(tr("Más opciones de «%1»").arg(row.name));
     auto* menu = new QMenu(more);
-    const QString name = row.name;
     connect(menu->addAction(tr("Cambiar el nombre")), &QAction::triggered, this,
-            [this, id, name] { startRenaming(id, name); });
+            [this, id = row.id, name = row.name] { startRenaming(id, name); });
     connect(menu->addAction(tr("Borrar")), &QAction::triggered, this,
-            [this, id] { m_monitor.remove(id); });
+            [this, id = row.id] { m_monitor.remove(id); });
     connect(more, &QToolButton::clicked, menu,
             [more, menu] { menu->popup(more->mapToGlobal(QPoint(0, more->height()))); });
-    layout->addWidget(more);
-    return widget;
+    return more;
 }
 
 void PositionsPage::startRenaming(const Uuid& id, const QString& name) {

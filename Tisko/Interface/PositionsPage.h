@@ -18,6 +18,8 @@ class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
+class QToolButton;
+
 namespace tisko {
 
 class Monitor;
@@ -40,6 +42,11 @@ protected:
 private:
     void rebuildRows();
     QWidget* rowWidget(const PositionsModel::Row& row);
+    // The pieces of a row, from left to right.
+    QToolButton* useMark(const PositionsModel::Row& row);
+    QWidget* nameLabel(const PositionsModel::Row& row);
+    QWidget* renameField(const PositionsModel::Row& row);
+    QToolButton* moreButton(const PositionsModel::Row& row);
     void startRenaming(const Uuid& id, const QString& name);
     void finishRenaming();
 
