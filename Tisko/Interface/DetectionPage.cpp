@@ -88,15 +88,21 @@ DetectionPage::DetectionPage(Monitor& monitor, QWidget* parent)
     tracker->addRow(QString(), m_tracker);
     column->addStretch(1);
     SettingsForm::alignFields({warn, camera, tracker});
+    bindControls();
+    // Queued: a picker is not refilled inside its own signal.
+    refreshOnSetting(QLatin1String(), Qt::QueuedConnection);
+    refresh();
+}
 
+// Each control writes its setting; those the Monitor reads once make it take them up again.
+void DetectionPage::bindControls() {
     bindSwitch(m_closeness, this, &SettingsStore::setWatchCloseness);
     bindSwitch(m_slouch, this, &SettingsStore::setWatchSlouch);
     bindSwitch(m_sounds, this, &SettingsStore::setSoundsEnabled);
     bindPicker(
         m_sensitivity, this, [] { return double(SettingsStore::sensitivity()); },
         [](double level) { SettingsStore::setSensitivity(static_cast<int>(level)); });
-    // These three are read once by the Monitor, so it takes them up again; the run of
-    // warnings and the last warning survive.
+    // The run of warnings and the last warning survive a new interval, cool-down or tracker.
     bindPicker(m_interval, this, &SettingsStore::interval, [this](double seconds) {
         SettingsStore::setInterval(seconds);
         m_monitor.applySettings();
@@ -109,9 +115,6 @@ DetectionPage::DetectionPage(Monitor& monitor, QWidget* parent)
         SettingsStore::setUseAirPods(on);
         m_monitor.applySettings();
     });
-    // Queued: a picker is not refilled inside its own signal.
-    refreshOnSetting(QLatin1String(), Qt::QueuedConnection);
-    refresh();
 }
 
 void DetectionPage::refresh() {

@@ -26,6 +26,9 @@ protected:
     void refresh() override;
 
 private:
+    // Ties each control to its setting.
+    void bindControls();
+
     Monitor& m_monitor;
     QCheckBox* m_closeness = nullptr;
     QCheckBox* m_slouch = nullptr;
