@@ -623,50 +623,50 @@ Environment variables:
 <context>
     <name>PrivacySettings</name>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="17"/>
-        <source>Tisko usa la cámara si tu usuario puede abrirla. En la mayoría de los sistemas basta con pertenecer al grupo «video»:
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="18"/>
+        <source>Quien se sienta ante el ordenador ya tiene la cámara: el sistema se la da al entrar en la sesión, sin hacer nada más. Si Tisko no puede abrirla, lo más probable es que sea una sesión remota o sin pantalla propia. Solo para esas sesiones hace falta el grupo «video», que abre la cámara a todas las sesiones de tu usuario, también las remotas:
 
-    sudo usermod -aG video $USER
+    %1
 
 Después cierra la sesión y vuelve a entrar.</source>
-        <translation>Tisko uses the camera if your user can open it. On most systems, being in the “video” group is enough:
+        <translation>Whoever sits at the computer already has the camera: the system gives it to them when they log in, with nothing more to do. If Tisko can’t open it, this is most likely a remote session or one without a screen of its own. Only those sessions need the “video” group, which opens the camera to every session of your user, remote ones too:
 
-    sudo usermod -aG video $USER
+    %1
 
-Then log out and log back in.</translation>
+Then log out and back in.</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="23"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="27"/>
         <source>Tisko escucha al seguidor de cabeza en el puerto UDP 4242 de este ordenador (127.0.0.1). Configura tu seguidor para que envíe su posición como opentrack («UDP over network») a ese puerto, y cierra cualquier otro programa que lo esté usando.</source>
         <translation>Tisko listens for the head tracker on UDP port 4242 of this computer (127.0.0.1). Set up your tracker to send its position as opentrack (“UDP over network”) to that port, and close any other program that is using it.</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="30"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="34"/>
         <source>Tisko avisa con las notificaciones del escritorio. Actívalas para Tisko en la configuración de notificaciones de tu escritorio y comprueba que el modo «No molestar» está apagado.</source>
         <translation>Tisko warns you with desktop notifications. Turn them on for Tisko in your desktop’s notification settings and make sure “Do Not Disturb” is off.</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="43"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="52"/>
         <source>Cámara</source>
         <translation>Camera</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="45"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="54"/>
         <source>Seguidor de cabeza</source>
         <translation>Head Tracker</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="46"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="55"/>
         <source>Notificaciones</source>
         <translation>Notifications</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="50"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="59"/>
         <source>Conecta una cámara: Tisko no encuentra ninguna.</source>
         <translation>Connect a camera: Tisko can’t find one.</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="57"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="71"/>
         <source>Más detalles en la sección «Permissions» de %1.</source>
         <translation>More details in the “Permissions” section of %1.</translation>
     </message>
@@ -728,7 +728,7 @@ Then log out and log back in.</translation>
 <context>
     <name>tisko::AppDelegate</name>
     <message>
-        <location filename="../Tisko/App/AppDelegate.cpp" line="288"/>
+        <location filename="../Tisko/App/AppDelegate.cpp" line="291"/>
         <source>Nueva posición</source>
         <translation>New Position</translation>
     </message>
@@ -757,8 +757,8 @@ Then log out and log back in.</translation>
     </message>
     <message>
         <location filename="../Tisko/Interface/CalibrationModel.cpp" line="115"/>
-        <source>Tisko no tiene permiso para usar la cámara. Añade tu usuario al grupo «video» y vuelve a iniciar sesión.</source>
-        <translation>Tisko isn’t allowed to use the camera. Add your user to the “video” group and log in again.</translation>
+        <source>Tisko no puede abrir la cámara. En una sesión remota o sin pantalla propia, los ajustes de permisos dicen cómo dársela.</source>
+        <translation>Tisko can’t open the camera. In a remote session or one without a screen of its own, the permissions settings say how to give it access.</translation>
     </message>
     <message>
         <location filename="../Tisko/Interface/CalibrationModel.cpp" line="125"/>
@@ -1054,7 +1054,7 @@ Then log out and log back in.</translation>
 <context>
     <name>tisko::MenuBarPanel</name>
     <message>
-        <location filename="../Tisko/Interface/MenuBarPanel.cpp" line="333"/>
+        <location filename="../Tisko/Interface/MenuBarPanel.cpp" line="327"/>
         <source>Posición</source>
         <translation>Position</translation>
     </message>
@@ -1127,54 +1127,54 @@ Then log out and log back in.</translation>
         <translation>None yet. Create the first one sitting the way you want to sit.</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="134"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="152"/>
         <source>En uso</source>
         <translation>In use</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="134"/>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="162"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="132"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="152"/>
         <source>Usar</source>
         <translation>Use</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="135"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="153"/>
         <source>«%1» en uso</source>
         <translation>“%1” in use</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="136"/>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="163"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="133"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="154"/>
         <source>Usar «%1»</source>
         <translation>Use “%1”</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="145"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="169"/>
         <source>Nombre</source>
         <translation>Name</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="146"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="170"/>
         <source>Nuevo nombre de «%1»</source>
         <translation>New name for “%1”</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="174"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="187"/>
         <source>Más</source>
         <translation>More</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="175"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="188"/>
         <source>Más opciones de «%1»</source>
         <translation>More options for “%1”</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="178"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="190"/>
         <source>Cambiar el nombre</source>
         <translation>Rename</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PositionsPage.cpp" line="180"/>
+        <location filename="../Tisko/Interface/PositionsPage.cpp" line="192"/>
         <source>Borrar</source>
         <translation>Delete</translation>
     </message>

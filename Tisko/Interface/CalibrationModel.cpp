@@ -112,8 +112,8 @@ void CalibrationModel::open() {
         startCamera();
         return;
     case PermissionState::denied:
-        setPhase(Phase::failed(tr("Tisko no tiene permiso para usar la cámara. Añade tu usuario "
-                                  "al grupo «video» y vuelve a iniciar sesión.")));
+        setPhase(Phase::failed(tr("Tisko no puede abrir la cámara. En una sesión remota o sin "
+                                  "pantalla propia, los ajustes de permisos dicen cómo dársela.")));
         return;
     }
 }

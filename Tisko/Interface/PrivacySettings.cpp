@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace tisko {
 
@@ -16,8 +17,11 @@ const char* privacyHelpText(PrivacyPane pane) {
     case PrivacyPane::camera:
         return QT_TRANSLATE_NOOP(
             "PrivacySettings",
-            "Tisko usa la cámara si tu usuario puede abrirla. En la mayoría de los sistemas "
-            "basta con pertenecer al grupo «video»:\n\n    sudo usermod -aG video $USER\n\n"
+            "Quien se sienta ante el ordenador ya tiene la cámara: el sistema se la da al "
+            "entrar en la sesión, sin hacer nada más. Si Tisko no puede abrirla, lo más "
+            "probable es que sea una sesión remota o sin pantalla propia. Solo para esas "
+            "sesiones hace falta el grupo «video», que abre la cámara a todas las sesiones de "
+            "tu usuario, también las remotas:\n\n    %1\n\n"
             "Después cierra la sesión y vuelve a entrar.");
     case PrivacyPane::motion:
         return QT_TRANSLATE_NOOP(
@@ -36,6 +40,11 @@ const char* privacyHelpText(PrivacyPane pane) {
     return "";
 }
 
+QString videoGroupCommand(bool hasSudo, const QString& user) {
+    const QString change = QStringLiteral("usermod -aG video ") + user;
+    return hasSudo ? QStringLiteral("sudo ") + change : QStringLiteral("su -c '%1'").arg(change);
+}
+
 void openPrivacySettings(PrivacyPane pane, QWidget* parent) {
     if (pane == PrivacyPane::notifications && DesktopSettings::openNotifications())
         return;
@@ -52,8 +61,12 @@ void openPrivacySettings(PrivacyPane pane, QWidget* parent) {
                   QStringLiteral("\n\n")
             : QString();
     // The README's "Permissions" section says more; the package installs it.
-    const QString text = QCoreApplication::translate("PrivacySettings", privacyHelpText(pane)) +
-                         QStringLiteral("\n\n") +
+    QString help = QCoreApplication::translate("PrivacySettings", privacyHelpText(pane));
+    if (pane == PrivacyPane::camera)
+        help = help.arg(
+            videoGroupCommand(!QStandardPaths::findExecutable(QStringLiteral("sudo")).isEmpty(),
+                              qEnvironmentVariable("USER", QStringLiteral("$USER"))));
+    const QString text = help + QStringLiteral("\n\n") +
                          QCoreApplication::translate(
                              "PrivacySettings", "Más detalles en la sección «Permissions» de %1.")
                              .arg(QStringLiteral("/usr/share/doc/tisko/README.md"));

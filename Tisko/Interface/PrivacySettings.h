@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <QString>
+
 class QWidget;
 
 namespace tisko {
@@ -18,5 +20,8 @@ void openPrivacySettings(PrivacyPane pane, QWidget* parent = nullptr);
 
 // The help text of a pane's dialog.
 const char* privacyHelpText(PrivacyPane pane);
+// The command that adds `user` to the "video" group: through sudo where the system has it,
+// else through su.
+QString videoGroupCommand(bool hasSudo, const QString& user);
 
 } // namespace tisko

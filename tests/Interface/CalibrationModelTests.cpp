@@ -260,7 +260,7 @@ TEST_F(CalibrationFixture, theActionWaitsForAFaceAndTheCameraChoiceForTheSequenc
 TEST_F(CalibrationFixture, openingFailsWithTheSituationsMessage) {
     // The permission, the answer to a request, a camera there, its start, a part of the message.
     const std::tuple<PermissionState, bool, bool, bool, const char*> cases[] = {
-        {PermissionState::denied, true, true, true, "grupo «video»"},
+        {PermissionState::denied, true, true, true, "sesión remota"},
         {PermissionState::notAsked, false, true, true, "Sin permiso de cámara."},
         {PermissionState::unknown, true, false, true, "No hay ninguna cámara."},
         {PermissionState::granted, true, true, false, "no se ha abierto"},

@@ -17,6 +17,7 @@
 
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/Interface/Appearance.h"
+#include "Tisko/Interface/PrivacySettings.h"
 #include "Tisko/Interface/GeneralModel.h"
 #include "Tisko/Interface/MenuBarLabel.h"
 #include "Tisko/Interface/SettingsToolbar.h"
@@ -112,8 +113,11 @@ TEST(SettingsPermissions, allowWithoutACameraSaysToConnectOne) {
     const auto boxes = h.window->findChildren<QMessageBox*>();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes.front()->text().startsWith(QStringLiteral("Conecta una cámara")));
-    EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("«video»")));
+    EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("usermod -aG video ")));
     boxes.front()->close();
+    // The group for sessions away from the seat, through sudo only where there is one.
+    EXPECT_EQ(videoGroupCommand(true, u"ana"_qs), u"sudo usermod -aG video ana"_qs);
+    EXPECT_EQ(videoGroupCommand(false, u"ana"_qs), u"su -c 'usermod -aG video ana'"_qs);
 }
 
 // The brightest pixel of every page tab's icon, unselected ones included.
