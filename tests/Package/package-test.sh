@@ -74,6 +74,10 @@ for pair in "en_US.UTF-8 man1 Usage:" "de_DE.UTF-8 man1 Usage:" "C.UTF-8 man1 Us
   done
 done
 
+doc=$root/usr/share/doc/tisko/README.md
+grep -q '^## Permissions' "$doc" && ! grep -q '^## Development' "$doc" ||
+  { echo "the package's README is not the users' one"; exit 1; }
+
 echo "== desktop-file-validate" && desktop-file-validate "$desktop"
 echo "== appstreamcli" && appstreamcli validate --no-net "$metainfo"
 # Errors fail the test, and so does any hardening tag of an optimised build; any other tag
