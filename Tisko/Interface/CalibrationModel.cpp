@@ -287,6 +287,10 @@ QString CalibrationModel::actionLabel() const {
     }
 }
 
+bool CalibrationModel::cancelShown() const {
+    return m_phase.kind() != Phase::Kind::done;
+}
+
 bool CalibrationModel::actionEnabled() const {
     switch (m_phase.kind()) {
     case Phase::Kind::failed:

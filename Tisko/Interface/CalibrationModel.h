@@ -127,6 +127,8 @@ public:
     QString actionLabel() const;
     // Whether the action button can be pressed.
     bool actionEnabled() const;
+    // Whether "Cancelar" is there: not once the position is saved, when only "Hecho" is left.
+    bool cancelShown() const;
     // Whether another camera may be chosen now: not while counting down, measuring or done.
     bool cameraChoiceEnabled() const;
     // The overlay for the phase and whether a face is seen.

@@ -279,6 +279,7 @@ void CalibrationView::showPhase() {
     m_action->setText(m_model.actionLabel());
     // Inactive rather than disabled: the keyboard focus stays on it through the recording.
     m_action->setActive(m_model.actionEnabled());
+    m_cancel->setVisible(m_model.cancelShown());
     const CalibrationModel::Phase::Kind kind = m_model.phase().kind();
     using Kind = CalibrationModel::Phase::Kind;
     m_name->setReadOnly(kind == Kind::countdown || kind == Kind::measuring || kind == Kind::done);

@@ -251,6 +251,7 @@ TEST_F(CalibrationFixture, theActionWaitsForAFaceAndTheCameraChoiceForTheSequenc
         m->chooseCamera(QStringLiteral("cam-2"));
         EXPECT_EQ(m->phase(), phase) << "no other camera while it runs";
         EXPECT_EQ(m->actionEnabled(), phase == Phase::done());
+        EXPECT_EQ(m->cancelShown(), phase != Phase::done()) << "nothing to cancel once saved";
         EXPECT_EQ(m->overlay().countdown, phase == Phase::countdown(2));
     }
     m->setPhase(Phase::countdown(2));
