@@ -80,6 +80,17 @@ void AppDelegate::prepareEnvironment() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+bool AppDelegate::lacksDisplay(const QStringList& arguments) {
+    const LaunchSwitches::Kind kind = LaunchSwitches::scan(arguments).kind;
+    if (kind != LaunchSwitches::Kind::none && kind != LaunchSwitches::Kind::showSettings)
+        return false;
+    const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+                                arguments.contains(QStringLiteral("-platform")) ||
+                                arguments.contains(QStringLiteral("--platform"));
+    return !platformChosen && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 std::optional<int> AppDelegate::launch() {
     const LaunchSwitches switches = LaunchSwitches::scan(m_arguments);
     QApplication::setQuitOnLastWindowClosed(false);

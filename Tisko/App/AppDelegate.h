@@ -42,6 +42,11 @@ public:
     // Before the application object exists: without a display (no DISPLAY nor
     // WAYLAND_DISPLAY) Qt draws off screen, so Tisko runs headless.
     static void prepareEnvironment();
+    // Before the application object exists: whether this launch would start Tisko itself (no
+    // switch, unknown ones, --autostart, --show-settings) where there is no display for it (no
+    // DISPLAY nor WAYLAND_DISPLAY, and no Qt platform chosen by QT_QPA_PLATFORM or -platform).
+    // The diagnostics, --check, --help and --version need none.
+    static bool lacksDisplay(const QStringList& arguments);
 
     // Runs the launch. Returns the exit status when the process should end at once (a later
     // launch that handed its request over), nothing when the event loop should run.

@@ -3,6 +3,8 @@
 
 #include "Tisko/App/LaunchSwitches.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace tisko {
@@ -188,6 +190,14 @@ QString LaunchSwitches::versionLine() {
 QString LaunchSwitches::ignoredLine(const QString& argument) {
     return QStringLiteral("tisko: se ignora «") + argument +
            QStringLiteral("»; tisko --help enumera las opciones\n");
+}
+
+QString LaunchSwitches::noDisplayLine() {
+    return QCoreApplication::translate(
+               "tisko::LaunchSwitches",
+               "tisko: no hay pantalla (ni DISPLAY ni WAYLAND_DISPLAY) y Tisko vive en el "
+               "escritorio; sin pantalla se puede mirar una vez con «tisko --look ARCHIVO»") +
+           u'\n';
 }
 
 } // namespace tisko

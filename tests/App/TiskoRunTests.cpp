@@ -13,6 +13,7 @@
 #include "Tisko/Support/Storage.h"
 #include "TiskoCore/JsonCodec.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -42,10 +43,10 @@ struct TiskoRun : ::testing::Test {
         process.start(QStringLiteral(TISKO_BINARY), arguments);
     }
     // Runs tisko to its end; its exit status, or -1 when it hung or crashed. Keeps its stderr.
-    int run(const QStringList& arguments) {
+    int run(const QStringList& arguments, int waitMs = 60000) {
         QProcess process;
         start(process, arguments);
-        const bool ended = process.waitForFinished(60000);
+        const bool ended = process.waitForFinished(waitMs);
         endProcess(process);
         errors = QString::fromUtf8(process.readAllStandardError());
         printed = QString::fromUtf8(process.readAllStandardOutput());
@@ -177,14 +178,35 @@ TEST_F(TiskoRun, aLookJudgesAndChecksAreHandedToTheRunningOneOrTakenOverAfterACr
                     .contains(QStringLiteral("Estás muy cerca de la pantalla")));
 }
 
-TEST_F(TiskoRun, diagnosticSwitchesStartNothingAndStrayArgumentsAreNamed) {
+// Everything below the temporary home, relative to it.
+std::string contentsOf(const QString& root) {
+    QStringList found;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(root).relativeFilePath(it.next());
+    found.sort();
+    return found.join(u' ').toStdString();
+}
+
+TEST_F(TiskoRun, withoutADisplayOnlyTheDiagnosticsRunAndStrayArgumentsAreNamed) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    const std::string untouched = contentsOf(home.path());
+    // Tisko itself refuses with one line that says what still works, and leaves no trace.
+    for (const QStringList& arguments : {QStringList(), QStringList{QStringLiteral("--x")}}) {
+        EXPECT_EQ(run(arguments, 15000), 1) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(errors.toStdString(), LaunchSwitches::noDisplayLine().toStdString());
+        EXPECT_TRUE(errors.startsWith(QStringLiteral("tisko: no hay pantalla")) &&
+                    errors.contains(QStringLiteral("--look ARCHIVO")));
+        EXPECT_EQ(contentsOf(home.path()), untouched);
+    }
+
     ASSERT_EQ(run({QStringLiteral("--check"), QStringLiteral("-h")}), 0);
     EXPECT_EQ(printed, LaunchSwitches::usage());
     ASSERT_EQ(run({QStringLiteral("--version")}), 0);
     EXPECT_EQ(printed, LaunchSwitches::versionLine());
-    for (const QString& place : {home.dataHome(), home.configHome(), home.stateHome()})
-        EXPECT_FALSE(QFile::exists(place + QStringLiteral("/Tisko"))) << place.toStdString();
-    EXPECT_FALSE(QFile::exists(home.configHome() + QStringLiteral("/autostart")));
+    EXPECT_EQ(contentsOf(home.path()), untouched);
 
     // Qt's own switches are Qt's; each other stray argument gets its line, and the run goes on.
     const QString output = home.path() + QStringLiteral("/hold.txt");
@@ -199,7 +221,6 @@ TEST_F(TiskoRun, diagnosticSwitchesStartNothingAndStrayArgumentsAreNamed) {
     EXPECT_EQ(lines[0], QStringLiteral("start ok=true shared=false format=512x600"));
 
     const QString folder = home.path() + QStringLiteral("/pictures/new");
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     EXPECT_EQ(run({QStringLiteral("--render-windows"), folder}), 0);
     for (const QString& name : DebugTools::pictureNames())
         EXPECT_FALSE(QImage(folder + QLatin1Char('/') + name).isNull()) << name.toStdString();
