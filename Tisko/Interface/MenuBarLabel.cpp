@@ -33,6 +33,10 @@ namespace {
 
 constexpr int xembedPollMs = 1000;
 constexpr int callTimeoutMs = 2000;
+// A watcher that did not answer (a panel still starting: Plasma's takes up to 4 s) is asked
+// again after a pause that doubles each time, up to a minute.
+constexpr std::chrono::milliseconds firstAskPause{1000};
+constexpr std::chrono::milliseconds longestAskPause{60000};
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
 // The themed icons that hosts recolour to their panel's foreground.
@@ -81,6 +85,12 @@ MenuBarLabel::MenuBarLabel(Monitor& monitor, QObject* parent)
     , m_monitor(monitor) {
     m_waitEnd.setSingleShot(true);
     connect(&m_waitEnd, &QTimer::timeout, this, &MenuBarLabel::decide);
+    m_askAgain.setSingleShot(true);
+    m_askPause = firstAskPause;
+    connect(&m_askAgain, &QTimer::timeout, this, [this] {
+        if (!m_tray)
+            askStatusNotifierHost();
+    });
     m_xembedPoll.setInterval(xembedPollMs);
     connect(&m_xembedPoll, &QTimer::timeout, this, &MenuBarLabel::pollXEmbed);
     for (auto signal :
@@ -209,6 +219,8 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
     connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
             &MenuBarLabel::askStatusNotifierHost);
     connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        m_askAgain.stop();
+        m_askPause = firstAskPause;
         m_statusNotifierWatcher = false;
         m_statusNotifierHost = false;
         hostsChanged();
@@ -241,13 +253,31 @@ void MenuBarLabel::askStatusNotifierHost() {
         const QDBusPendingReply<QDBusVariant> reply = *done;
         m_statusNotifierAnswered = true;
         // Without activation the bus says NameHasNoOwner, with it ServiceUnknown.
-        m_statusNotifierWatcher =
-            !reply.isError() ||
-            (reply.error().type() != QDBusError::ServiceUnknown &&
-             reply.error().name() != QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
+        const bool noWatcher =
+            reply.isError() &&
+            (reply.error().type() == QDBusError::ServiceUnknown ||
+             reply.error().name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
+        m_statusNotifierWatcher = !noWatcher;
         m_statusNotifierHost = reply.isValid() && reply.value().variant().toBool();
+        // A watcher that timed out or failed has said nothing about a host: it is asked again,
+        // since it will not necessarily announce the host it has.
+        if (reply.isError() && !noWatcher)
+            askAgainLater(reply.error().name());
+        else
+            m_askPause = firstAskPause;
         hostsChanged();
     });
+}
+
+void MenuBarLabel::askAgainLater(const QString& failure) {
+    if (m_tray || m_askAgain.isActive())
+        return;
+    if (m_askPause == firstAskPause)
+        Log::info(QStringLiteral("Bandeja del sistema: el vigilante de StatusNotifier no ha "
+                                 "contestado (%1); se le pregunta de nuevo")
+                      .arg(failure));
+    m_askAgain.start(m_askPause);
+    m_askPause = std::min(m_askPause * 2, longestAskPause);
 }
 
 void MenuBarLabel::pollXEmbed() {

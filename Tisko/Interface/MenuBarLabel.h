@@ -92,6 +92,7 @@ private Q_SLOTS:
     void askStatusNotifierHost();
 
 private:
+    void askAgainLater(const QString& failure);
     void pollXEmbed();
     void hostsChanged();
     void decide();
@@ -105,6 +106,9 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QTimer m_waitEnd;
     QTimer m_xembedPoll;
+    // Asks the StatusNotifier watcher again after a question it left unanswered or failed.
+    QTimer m_askAgain;
+    std::chrono::milliseconds m_askPause;
     bool m_started = false;
     bool m_decided = false;
     bool m_statusNotifierHost = false;

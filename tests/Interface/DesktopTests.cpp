@@ -30,8 +30,11 @@
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace tisko::test {
 namespace {
@@ -162,6 +165,40 @@ TEST(TrayHost, aStatusNotifierHostThatComesLaterGetsTheIconAndAgainAfterARestart
     EXPECT_EQ(loggedMessages().filter(QStringLiteral("icono mostrado (StatusNotifier)")).size(), 1);
     qInstallMessageHandler(previous);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
+    endProcess(watcher.process);
+    Log::restartForTesting();
+}
+
+// A watcher busy starting up (Plasma's answers in 2 to 4 s, after Tisko's question has timed
+// out, and announces no host later) is asked again until it answers; one that never answers is
+// followed to the watcher that replaces it.
+TEST(TrayHost, aWatcherThatAnswersLateOrOnlyAfterARestartStillGetsTheIcon) {
+    if (!qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
+        GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
+    MonitorHarness harness;
+    Log::restartForTesting();
+    harness.monitor().start();
+    Watcher watcher;
+    ASSERT_TRUE(watcher.start()) << "the watcher needs python3-dbus (scripts/install-deps)";
+    {
+        const auto busy = pid_t(watcher.process.processId());
+        ::kill(busy, SIGSTOP);
+        MenuBarLabel label(harness.monitor());
+        label.start(1h);
+        QTimer::singleShot(4000, [busy] { ::kill(busy, SIGCONT); });
+        EXPECT_TRUE(watcher.waitFor(QStringLiteral("item ")));
+        EXPECT_TRUE(label.isShown());
+    }
+    ::kill(pid_t(watcher.process.processId()), SIGSTOP);
+    MenuBarLabel label(harness.monitor());
+    label.start(1h);
+    spin(3s);
+    EXPECT_FALSE(label.isShown());
+    watcher.process.kill();
+    watcher.process.waitForFinished(3000);
+    ASSERT_TRUE(watcher.start());
+    EXPECT_TRUE(watcher.waitFor(QStringLiteral("item ")));
+    EXPECT_TRUE(label.isShown());
     endProcess(watcher.process);
     Log::restartForTesting();
 }
