@@ -6,6 +6,7 @@
 #include "Tisko/App/QtTranslations.h"
 #include "Tisko/App/TerminationSignals.h"
 
+#include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Camera/FaceModel.h"
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
@@ -27,17 +28,25 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
 #include <QScreen>
+#include <QThread>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+
+#include <atomic>
+#include <cstdlib>
 
 namespace tisko {
 
 namespace {
 
 constexpr int checkRunMs = 5000;
+
+// The delegate of the running Tisko, for the end Qt announces when the display goes.
+AppDelegate* runningDelegate = nullptr;
 
 // Ends the event loop, also when called before the loop has started.
 void quitApplication() {
@@ -64,6 +73,14 @@ AppDelegate::AppDelegate(QStringList arguments, QObject* parent)
     , m_arguments(std::move(arguments)) {}
 
 AppDelegate::~AppDelegate() {
+    // The camera's work ends before main returns and static objects (the face detector) go.
+    if (!CameraSession::stopAll(std::chrono::seconds(3))) {
+        Log::error(QStringLiteral("La cámara no ha parado en 3 s: Tisko termina sin esperarla"));
+        Log::flush();
+        std::_Exit(1);
+    }
+    if (runningDelegate == this)
+        runningDelegate = nullptr;
     // Windows first: they look at the Monitor.
     delete m_settingsWindow.data();
     delete m_calibrationWindow.data();
@@ -136,6 +153,7 @@ std::optional<int> AppDelegate::launch() {
             &AppDelegate::handleSettingsRequest);
     QtTranslations::install();
     quitOnTerminationSignals();
+    quitWithTheSession();
     startMonitor();
     startInterface();
 
@@ -402,7 +420,47 @@ void AppDelegate::handleSettingsRequest(const QString& tab) {
 }
 
 void AppDelegate::quitOnTerminationSignals() {
-    TerminationSignals::install(this, [] { QCoreApplication::quit(); });
+    TerminationSignals::install(this, [](int signal) {
+        Log::info(QStringLiteral("Tisko termina: ha recibido ") + TerminationSignals::name(signal));
+        QCoreApplication::quit();
+    });
+}
+
+void AppDelegate::quitWithTheSession() {
+    // The bus tells its clients it is gone with a signal of its own, from no sender.
+    QDBusConnection::sessionBus().connect(QString(),                                     // service
+                                          QStringLiteral("/org/freedesktop/DBus/Local"), // path
+                                          QStringLiteral("org.freedesktop.DBus.Local"), // interface
+                                          QStringLiteral("Disconnected"), this,
+                                          SLOT(sessionBusClosed()));
+    // Qt ends the process itself when the display goes, with this warning first; Tisko ends it
+    // instead, once it has let go of its socket and camera: the exit Qt calls would run static
+    // destructors that talk to the X server again (and Xlib's answer is another exit).
+    runningDelegate = this;
+    static QtMessageHandler qtHandler = nullptr;
+    qtHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                          const QString& message) {
+        if (qtHandler)
+            qtHandler(type, context, message);
+        if (!message.startsWith(QLatin1String("The X11 connection broke")) &&
+            !message.startsWith(QLatin1String("The Wayland connection")))
+            return;
+        static std::atomic<bool> ending{false};
+        if (ending.exchange(true))
+            return;
+        Log::error(QStringLiteral("Tisko termina: se ha perdido la conexión con la pantalla (") +
+                   message + u')');
+        if (runningDelegate && QThread::currentThread() == runningDelegate->thread())
+            runningDelegate->m_instance.reset();
+        CameraSession::stopAll(std::chrono::seconds(2));
+        Log::flush();
+        std::_Exit(1);
+    });
+}
+
+void AppDelegate::sessionBusClosed() {
+    Log::info(QStringLiteral("Tisko termina: el bus de sesión se ha cerrado (la sesión acaba)"));
+    QCoreApplication::quit();
 }
 
 } // namespace tisko

@@ -80,6 +80,9 @@ public:
     // opposed to living in the tray only.
     bool showsWindows() const { return m_showsWindows; }
 
+private Q_SLOTS:
+    void sessionBusClosed();
+
 private:
     void startMonitor();
     void startInterface();
@@ -91,6 +94,8 @@ private:
     void handleRequest(SingleInstance::Request request);
     void handleSettingsRequest(const QString& tab);
     void quitOnTerminationSignals();
+    // Ends Tisko, with a line in the log, when the session bus closes or the display goes.
+    void quitWithTheSession();
     void bringForward(QWidget* window);
     static void centre(QWidget* window);
     void showUpdate(const UpdateOutcome& outcome);

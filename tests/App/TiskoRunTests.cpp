@@ -178,6 +178,71 @@ TEST_F(TiskoRun, aLookJudgesAndChecksAreHandedToTheRunningOneOrTakenOverAfterACr
                     .contains(QStringLiteral("Estás muy cerca de la pantalla")));
 }
 
+// A helper program started for one test; its first line of output, read within 10 s.
+QString firstLine(QProcess& process, const QString& program, const QStringList& arguments) {
+    process.start(program, arguments);
+    if (!process.waitForStarted(10000))
+        return {};
+    waitUntil([&] { return process.canReadLine(); }, 10s);
+    return QString::fromUtf8(process.readLine()).trimmed();
+}
+
+// However the session ends (the terminal Tisko was started from closing, the session bus going
+// away, the display gone), Tisko says why in its log and lets go of its socket; the first two
+// are ordinary ends.
+TEST_F(TiskoRun, anEndByHangUpByTheSessionBusOrByTheDisplayIsLoggedAndClean) {
+    const QString runtime = home.path() + QStringLiteral("/runtime");
+    ASSERT_TRUE(
+        QDir().mkpath(runtime) &&
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("TISKO_TRAY_WAIT_MS"), QStringLiteral("100"));
+    const auto sockets = [&] {
+        return QDir(runtime).entryList({QStringLiteral("*.socket")}, QDir::System).size();
+    };
+    // Runs Tisko until `end` ends it; its exit status, or -1 when it crashed or stayed.
+    qsizetype started = 0;
+    const auto endOf = [&](const std::function<void(QProcess&)>& end) {
+        QProcess tisko;
+        start(tisko, {QStringLiteral("--autostart")});
+        if (!waitForLog(QStringLiteral("Bandeja del sistema"), ++started))
+            return -2;
+        end(tisko);
+        const bool ended = tisko.waitForFinished(10000);
+        endProcess(tisko);
+        return ended && tisko.exitStatus() == QProcess::NormalExit ? tisko.exitCode() : -1;
+    };
+
+    EXPECT_EQ(endOf([](QProcess& tisko) { ::kill(pid_t(tisko.processId()), SIGHUP); }), 0);
+    EXPECT_EQ(logged(QStringLiteral("Tisko termina: ha recibido SIGHUP")), 1);
+    EXPECT_EQ(sockets(), 0);
+
+    QProcess bus;
+    const QString address = firstLine(bus, QStringLiteral("dbus-daemon"),
+                                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                       QStringLiteral("--print-address=1")});
+    ASSERT_FALSE(address.isEmpty());
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    EXPECT_EQ(endOf([&](QProcess&) { endProcess(bus); }), 0);
+    EXPECT_EQ(logged(QStringLiteral("Tisko termina: el bus de sesión se ha cerrado")), 1);
+    EXPECT_EQ(sockets(), 0);
+
+    env.insert(
+        QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+        QProcessEnvironment::systemEnvironment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+    QProcess display;
+    const QString number = firstLine(display, QStringLiteral("Xvfb"),
+                                     {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                      QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_FALSE(number.isEmpty());
+    env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + number);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    EXPECT_EQ(endOf([&](QProcess&) { endProcess(display); }), 1);
+    EXPECT_EQ(logged(QStringLiteral("Tisko termina: se ha perdido la conexión con la pantalla")),
+              1);
+    EXPECT_EQ(sockets(), 0);
+}
+
 // Everything below the temporary home, relative to it.
 std::string contentsOf(const QString& root) {
     QStringList found;
