@@ -10,7 +10,7 @@
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Updater.h"
-#include "Tisko/System/X11Display.h"
+#include "Tisko/System/X11TraySelection.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -31,7 +31,6 @@ namespace tisko {
 
 namespace {
 
-constexpr int xembedPollMs = 1000;
 constexpr int callTimeoutMs = 2000;
 // A watcher that did not answer (a panel still starting: Plasma's takes up to 4 s) is asked
 // again after a pause that doubles each time, up to a minute.
@@ -39,6 +38,8 @@ constexpr std::chrono::milliseconds firstAskPause{1000};
 constexpr std::chrono::milliseconds longestAskPause{60000};
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+constexpr const char* hostSignals[] = {"StatusNotifierHostRegistered",
+                                       "StatusNotifierHostUnregistered"};
 // The themed icons that hosts recolour to their panel's foreground.
 const QString symbolicIcon = QStringLiteral(TISKO_APP_ID "-symbolic");
 const QString symbolicPausedIcon = QStringLiteral(TISKO_APP_ID "-paused-symbolic");
@@ -78,6 +79,10 @@ bool onX11() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+bool onDesktop() {
+    return onX11() || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace
 
 MenuBarLabel::MenuBarLabel(Monitor& monitor, QObject* parent)
@@ -88,18 +93,23 @@ MenuBarLabel::MenuBarLabel(Monitor& monitor, QObject* parent)
     m_askAgain.setSingleShot(true);
     m_askPause = firstAskPause;
     connect(&m_askAgain, &QTimer::timeout, this, [this] {
-        if (!m_tray)
+        if (!m_tray && m_looking)
             askStatusNotifierHost();
     });
-    m_xembedPoll.setInterval(xembedPollMs);
-    connect(&m_xembedPoll, &QTimer::timeout, this, &MenuBarLabel::pollXEmbed);
     for (auto signal :
          {&Monitor::stateChanged, &Monitor::isLookingChanged, &Monitor::lastVerdictChanged})
         connect(&m_monitor, signal, this, &MenuBarLabel::refresh);
     connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
             [this](const QString& key) {
-                if (key == SettingsStore::showsMenuBarIconKey && m_decided)
-                    followSetting();
+                if (key != SettingsStore::showsMenuBarIconKey || !m_started)
+                    return;
+                // With the icon off, nothing looks for a tray.
+                if (SettingsStore::showsMenuBarIcon()) {
+                    lookForTray();
+                } else {
+                    destroy();
+                    stopLooking();
+                }
             });
 }
 
@@ -208,17 +218,26 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
     if (m_started)
         return;
     m_started = true;
+    m_hostWait = hostWait;
     // Off screen there is no tray to wait for.
-    if (!onX11() && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (!onDesktop()) {
         decide();
         return;
     }
+    if (SettingsStore::showsMenuBarIcon())
+        lookForTray();
+}
+
+void MenuBarLabel::lookForTray() {
+    if (m_looking || !onDesktop())
+        return;
+    m_looking = true;
     // A StatusNotifier watcher coming or going (a panel starting late, or restarting).
-    auto* watcher = new QDBusServiceWatcher(watcherService, QDBusConnection::sessionBus(),
-                                            QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
+    m_serviceWatcher = new QDBusServiceWatcher(watcherService, QDBusConnection::sessionBus(),
+                                               QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this,
             &MenuBarLabel::askStatusNotifierHost);
-    connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
         m_askAgain.stop();
         m_askPause = firstAskPause;
         m_statusNotifierWatcher = false;
@@ -227,17 +246,42 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
     });
     // From any sender: naming the watcher's service would make Qt ask the bus for its owner
     // and wait for the answer. A stray signal only makes Tisko ask again, without waiting.
-    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+    for (const char* signal : hostSignals)
         QDBusConnection::sessionBus().connect(QString(), watcherPath, watcherService,
                                               QLatin1String(signal), this,
                                               SLOT(askStatusNotifierHost()));
     if (onX11()) {
-        m_xembedTray = X11Display::shared().systemTrayPresent();
-        m_xembedPoll.start();
+        // The X server tells when the tray selection changes hands: nothing to poll.
+        m_xembed = std::make_unique<X11TraySelection>();
+        m_xembedTray = m_xembed->present();
+        connect(m_xembed.get(), &X11TraySelection::presentChanged, this, [this](bool present) {
+            m_xembedTray = present;
+            hostsChanged();
+        });
     }
-    m_waitEnd.start(hostWait);
+    if (!m_decided)
+        m_waitEnd.start(m_hostWait);
     askStatusNotifierHost();
     hostsChanged();
+}
+
+void MenuBarLabel::stopLooking() {
+    if (!m_looking)
+        return;
+    m_looking = false;
+    delete m_serviceWatcher;
+    m_serviceWatcher = nullptr;
+    for (const char* signal : hostSignals)
+        QDBusConnection::sessionBus().disconnect(QString(), watcherPath, watcherService,
+                                                 QLatin1String(signal), this,
+                                                 SLOT(askStatusNotifierHost()));
+    m_xembed.reset();
+    m_askAgain.stop();
+    m_askPause = firstAskPause;
+    m_waitEnd.stop();
+    m_statusNotifierWatcher = false;
+    m_statusNotifierHost = false;
+    m_xembedTray = false;
 }
 
 void MenuBarLabel::askStatusNotifierHost() {
@@ -270,7 +314,7 @@ void MenuBarLabel::askStatusNotifierHost() {
 }
 
 void MenuBarLabel::askAgainLater(const QString& failure) {
-    if (m_tray || m_askAgain.isActive())
+    if (m_tray || !m_looking || m_askAgain.isActive())
         return;
     if (m_askPause == firstAskPause)
         Log::info(QStringLiteral("Bandeja del sistema: el vigilante de StatusNotifier no ha "
@@ -278,14 +322,6 @@ void MenuBarLabel::askAgainLater(const QString& failure) {
                       .arg(failure));
     m_askAgain.start(m_askPause);
     m_askPause = std::min(m_askPause * 2, longestAskPause);
-}
-
-void MenuBarLabel::pollXEmbed() {
-    const bool present = X11Display::shared().systemTrayPresent();
-    if (present == m_xembedTray)
-        return;
-    m_xembedTray = present;
-    hostsChanged();
 }
 
 bool MenuBarLabel::trayFound() {
@@ -345,8 +381,6 @@ void MenuBarLabel::create() {
             });
     refresh();
     m_tray->show();
-    // From here Qt docks the icon again by itself when the tray restarts.
-    m_xembedPoll.stop();
     Log::info(QStringLiteral("Bandeja del sistema: icono mostrado (%1)")
                   .arg(m_iconIsStatusNotifier ? QStringLiteral("StatusNotifier")
                                               : QStringLiteral("XEmbed")));
@@ -374,8 +408,6 @@ void MenuBarLabel::destroy() {
     m_tray = nullptr;
     m_shownDot.reset();
     m_menu.reset();
-    if (m_started && onX11())
-        m_xembedPoll.start();
 }
 
 QRect MenuBarLabel::geometry() const {

@@ -19,6 +19,7 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/X11Display.h"
+#include "Tisko/System/X11TraySelection.h"
 #include "TiskoCore/JsonCodec.h"
 
 #include <QApplication>
@@ -119,6 +120,48 @@ TEST(TrayHost, anXEmbedTrayTakesTheIconAtOnceAndAClickOpensThePanelUnderIt) {
     EXPECT_TRUE(label.isShown());
     EXPECT_TRUE(waitUntil([&] { return label.geometry().x() > 0; }, 10s));
 
+    endProcess(host);
+    Log::restartForTesting();
+}
+
+// The XEmbed tray is followed through the X server's notifications of its selection changing
+// hands, as trays come and go; nothing polls. With the icon switched off nothing looks for a
+// tray, and switched on again the icon comes at once.
+TEST(TrayHost, theXEmbedTrayIsFollowedAsItComesAndGoesAndNotLookedForWithTheIconOff) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS") ||
+        QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
+    const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
+    ASSERT_FALSE(trayer.isEmpty()) << "trayer is installed by scripts/install-deps";
+    MonitorHarness harness;
+    Log::restartForTesting();
+    harness.monitor().start();
+    X11TraySelection selection;
+    ASSERT_TRUE(selection.isWatching());
+    EXPECT_FALSE(selection.present());
+    int changes = 0;
+    QObject::connect(&selection, &X11TraySelection::presentChanged, [&] { ++changes; });
+    MenuBarLabel label(harness.monitor());
+    label.start(1h);
+
+    QProcess host;
+    host.start(trayer, {QStringLiteral("--SetDockType"), QStringLiteral("true")});
+    ASSERT_TRUE(host.waitForStarted());
+    EXPECT_TRUE(waitUntil([&] { return selection.present(); }, 10s));
+    EXPECT_TRUE(waitUntil([&] { return label.isShown(); }, 3s));
+    endProcess(host);
+    EXPECT_TRUE(waitUntil([&] { return !selection.present() && !label.hasHost(); }, 10s));
+    EXPECT_EQ(changes, 2);
+
+    SettingsStore::setShowsMenuBarIcon(false);
+    EXPECT_FALSE(label.isShown());
+    host.start(trayer, {QStringLiteral("--SetDockType"), QStringLiteral("true")});
+    ASSERT_TRUE(waitUntil([&] { return selection.present(); }, 10s));
+    spin(500ms);
+    EXPECT_FALSE(label.hasHost()) << "with the icon off, no tray is looked for";
+    SettingsStore::setShowsMenuBarIcon(true);
+    EXPECT_TRUE(label.isShown());
     endProcess(host);
     Log::restartForTesting();
 }
