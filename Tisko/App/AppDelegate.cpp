@@ -179,14 +179,23 @@ std::optional<int> AppDelegate::launch() {
     // started at login it stays out of the way.
     if (!switches.autostart) {
         if (!SettingsStore::showsMenuBarIcon() || (m_label->hostDecided() && !m_label->hasHost()))
-            showPanelWindow();
+            showPanelWindowAfterRecording();
         else if (!m_label->hostDecided())
             connect(m_label.get(), &MenuBarLabel::hostDecidedChanged, this, [this](bool found) {
                 if (!found)
-                    showPanelWindow();
+                    showPanelWindowAfterRecording();
             });
     }
     return std::nullopt;
+}
+
+void AppDelegate::showPanelWindowAfterRecording() {
+    // The recording window keeps the keyboard: the window comes once it has closed.
+    if (m_calibrationWindow)
+        connect(m_calibrationWindow, &QObject::destroyed, this, &AppDelegate::showPanelWindow,
+                Qt::QueuedConnection);
+    else
+        showPanelWindow();
 }
 
 void AppDelegate::startMonitor() {

@@ -91,6 +91,9 @@ private:
     // Everything a panel, popup or window, asks of the application.
     void wirePanel(MenuBarPanel* panel);
     void openPanel(QRect iconGeometry);
+    // The panel's window for a launch where no icon shows; after the recording window, when
+    // that is open.
+    void showPanelWindowAfterRecording();
     void handleRequest(SingleInstance::Request request);
     void handleSettingsRequest(const QString& tab);
     void quitOnTerminationSignals();

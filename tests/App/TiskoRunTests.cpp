@@ -178,6 +178,36 @@ TEST_F(TiskoRun, aLookJudgesAndChecksAreHandedToTheRunningOneOrTakenOverAfterACr
                     .contains(QStringLiteral("Estás muy cerca de la pantalla")));
 }
 
+// The first start where no tray shows: the recording window keeps the keyboard, and the window
+// titled "Tisko" opens only once the recording window has closed.
+TEST_F(TiskoRun, theFirstStartWithoutATrayLeavesTheKeyboardToTheRecordingWindow) {
+    if (!qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
+        GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
+    env.insert(QStringLiteral("TISKO_TRAY_WAIT_MS"), QStringLiteral("300"));
+    QProcess tisko;
+    start(tisko, {});
+    ASSERT_TRUE(tisko.waitForStarted(5000));
+    const QString recording = QStringLiteral("Nueva posición");
+    ASSERT_TRUE(
+        waitUntil([&] { return windowsNamed(recording, tisko.processId()).size() == 1; }, 15s));
+    ASSERT_TRUE(waitForLog(QStringLiteral("Bandeja del sistema: no hay ninguna")));
+    spin(1s);
+    EXPECT_TRUE(windowsNamed(QStringLiteral("Tisko"), tisko.processId()).isEmpty());
+    QProcess focus;
+    focus.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+    ASSERT_TRUE(focus.waitForFinished(10000));
+    EXPECT_EQ(QString::fromUtf8(focus.readAllStandardOutput()).trimmed(),
+              windowsNamed(recording, tisko.processId()).value(0));
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"),
+                                {QStringLiteral("key"), QStringLiteral("Escape")}),
+              0);
+    EXPECT_TRUE(waitUntil(
+        [&] { return windowsNamed(QStringLiteral("Tisko"), tisko.processId()).size() == 1; }, 15s));
+    EXPECT_TRUE(windowsNamed(recording, tisko.processId()).isEmpty());
+    endProcess(tisko);
+}
+
 // A helper program started for one test; its first line of output, read within 10 s.
 QString firstLine(QProcess& process, const QString& program, const QStringList& arguments) {
     process.start(program, arguments);
