@@ -38,6 +38,14 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Tisko itself lives on the desktop: without one it starts nothing and writes nothing.
+    if (tisko::AppDelegate::lacksDisplay(given)) {
+        const QCoreApplication core(argc, argv);
+        tisko::Translations::install(QLocale::system().uiLanguages());
+        print(stderr, tisko::LaunchSwitches::noDisplayLine());
+        return 1;
+    }
+
     tisko::AppDelegate::prepareEnvironment();
     QApplication application(argc, argv);
     // The name trays and the desktop show for Tisko's icon (the data folders are named apart).

@@ -300,6 +300,11 @@ Environment variables:
         <translation>tisko: ignoring “%1”; tisko --help lists the options
 </translation>
     </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="218"/>
+        <source>tisko: no hay pantalla (ni DISPLAY ni WAYLAND_DISPLAY) y Tisko vive en el escritorio; sin pantalla se puede mirar una vez con «tisko --look ARCHIVO»</source>
+        <translation>tisko: there is no display (neither DISPLAY nor WAYLAND_DISPLAY), and Tisko lives on the desktop; without one, “tisko --look FILE” makes a single look</translation>
+    </message>
 </context>
 <context>
     <name>Monitor</name>
@@ -666,7 +671,7 @@ Then log out and back in.</translation>
         <translation>Connect a camera: Tisko can’t find one.</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="71"/>
+        <location filename="../Tisko/Interface/PrivacySettings.cpp" line="70"/>
         <source>Más detalles en la sección «Permissions» de %1.</source>
         <translation>More details in the “Permissions” section of %1.</translation>
     </message>
@@ -728,7 +733,7 @@ Then log out and back in.</translation>
 <context>
     <name>tisko::AppDelegate</name>
     <message>
-        <location filename="../Tisko/App/AppDelegate.cpp" line="291"/>
+        <location filename="../Tisko/App/AppDelegate.cpp" line="329"/>
         <source>Nueva posición</source>
         <translation>New Position</translation>
     </message>
@@ -791,52 +796,52 @@ Then log out and back in.</translation>
         <translation>Take position</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="311"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="315"/>
         <source>Abriendo la cámara…</source>
         <translation>Opening the camera…</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="313"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="317"/>
         <source>Te veo</source>
         <translation>I can see you</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="314"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="318"/>
         <source>No te veo</source>
         <translation>I can’t see you</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="318"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="322"/>
         <source>Quieto, mirando…</source>
         <translation>Hold still, looking…</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="320"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="324"/>
         <source>Guardada</source>
         <translation>Saved</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="328"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="332"/>
         <source>Nueva posición</source>
         <translation>New Position</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="332"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="336"/>
         <source>Siéntate como quieres sentarte: la espalda recta y la cara a la distancia buena. Tisko mirará tres segundos y lo tomará como referencia.</source>
         <translation>Sit the way you want to sit: back straight and face at the right distance. Tisko will look for three seconds and take that as the reference.</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="337"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="341"/>
         <source>Nombre</source>
         <translation>Name</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="341"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="345"/>
         <source>Cámara</source>
         <translation>Camera</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="345"/>
+        <location filename="../Tisko/Interface/CalibrationModel.cpp" line="349"/>
         <source>Cancelar</source>
         <translation>Cancel</translation>
     </message>
@@ -1005,48 +1010,48 @@ Then log out and back in.</translation>
 <context>
     <name>tisko::MenuBarLabel</name>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="183"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="203"/>
         <source>Tisko: en pausa hasta las %1</source>
         <translation>Tisko: paused until %1</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="184"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="204"/>
         <source>Tisko: en pausa hasta el %1</source>
         <translation>Tisko: paused until %1</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="191"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="211"/>
         <source>Tisko: %1</source>
         <extracomment>The tray icon&apos;s tooltip: %1 is the panel&apos;s headline, its first letter made small.</extracomment>
         <translation>Tisko: %1</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="328"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="392"/>
         <source>Abrir Tisko</source>
         <translation>Open Tisko</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="329"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="393"/>
         <source>Comprobar ahora</source>
         <translation>Check now</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="331"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="395"/>
         <source>Ajustes…</source>
         <translation>Settings…</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="332"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="396"/>
         <source>Historial…</source>
         <translation>History…</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="334"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="398"/>
         <source>Buscar actualizaciones…</source>
         <translation>Check for updates…</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="336"/>
+        <location filename="../Tisko/Interface/MenuBarLabel.cpp" line="400"/>
         <source>Salir de Tisko</source>
         <translation>Quit Tisko</translation>
     </message>

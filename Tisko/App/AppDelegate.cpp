@@ -5,6 +5,7 @@
 
 #include "Tisko/App/TerminationSignals.h"
 
+#include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Camera/FaceModel.h"
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
@@ -28,17 +29,25 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
 #include <QScreen>
+#include <QThread>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+
+#include <atomic>
+#include <cstdlib>
 
 namespace tisko {
 
 namespace {
 
 constexpr int checkRunMs = 5000;
+
+// The delegate of the running Tisko, for the end Qt announces when the display goes.
+AppDelegate* runningDelegate = nullptr;
 
 // Ends the event loop, also when called before the loop has started.
 void quitApplication() {
@@ -65,6 +74,14 @@ AppDelegate::AppDelegate(QStringList arguments, QObject* parent)
     , m_arguments(std::move(arguments)) {}
 
 AppDelegate::~AppDelegate() {
+    // The camera's work ends before main returns and static objects (the face detector) go.
+    if (!CameraSession::stopAll(std::chrono::seconds(3))) {
+        Log::error(QStringLiteral("La cámara no ha parado en 3 s: Tisko termina sin esperarla"));
+        Log::flush();
+        std::_Exit(1);
+    }
+    if (runningDelegate == this)
+        runningDelegate = nullptr;
     // Windows first: they look at the Monitor.
     delete m_settingsWindow.data();
     delete m_calibrationWindow.data();
@@ -79,6 +96,17 @@ void AppDelegate::prepareEnvironment() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+bool AppDelegate::lacksDisplay(const QStringList& arguments) {
+    const LaunchSwitches::Kind kind = LaunchSwitches::scan(arguments).kind;
+    if (kind != LaunchSwitches::Kind::none && kind != LaunchSwitches::Kind::showSettings)
+        return false;
+    const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+                                arguments.contains(QStringLiteral("-platform")) ||
+                                arguments.contains(QStringLiteral("--platform"));
+    return !platformChosen && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 std::optional<int> AppDelegate::launch() {
@@ -127,6 +155,7 @@ std::optional<int> AppDelegate::launch() {
     // From here on Qt's own warnings go to the log too; the diagnostics above write none.
     QtMessages::install();
     quitOnTerminationSignals();
+    quitWithTheSession();
     startMonitor();
     startInterface();
 
@@ -152,14 +181,23 @@ std::optional<int> AppDelegate::launch() {
     // started at login it stays out of the way.
     if (!switches.autostart) {
         if (!SettingsStore::showsMenuBarIcon() || (m_label->hostDecided() && !m_label->hasHost()))
-            showPanelWindow();
+            showPanelWindowAfterRecording();
         else if (!m_label->hostDecided())
             connect(m_label.get(), &MenuBarLabel::hostDecidedChanged, this, [this](bool found) {
                 if (!found)
-                    showPanelWindow();
+                    showPanelWindowAfterRecording();
             });
     }
     return std::nullopt;
+}
+
+void AppDelegate::showPanelWindowAfterRecording() {
+    // The recording window keeps the keyboard: the window comes once it has closed.
+    if (m_calibrationWindow)
+        connect(m_calibrationWindow, &QObject::destroyed, this, &AppDelegate::showPanelWindow,
+                Qt::QueuedConnection);
+    else
+        showPanelWindow();
 }
 
 void AppDelegate::startMonitor() {
@@ -393,7 +431,47 @@ void AppDelegate::handleSettingsRequest(const QString& tab) {
 }
 
 void AppDelegate::quitOnTerminationSignals() {
-    TerminationSignals::install(this, [] { QCoreApplication::quit(); });
+    TerminationSignals::install(this, [](int signal) {
+        Log::info(QStringLiteral("Tisko termina: ha recibido ") + TerminationSignals::name(signal));
+        QCoreApplication::quit();
+    });
+}
+
+void AppDelegate::quitWithTheSession() {
+    // The bus tells its clients it is gone with a signal of its own, from no sender.
+    QDBusConnection::sessionBus().connect(QString(),                                     // service
+                                          QStringLiteral("/org/freedesktop/DBus/Local"), // path
+                                          QStringLiteral("org.freedesktop.DBus.Local"), // interface
+                                          QStringLiteral("Disconnected"), this,
+                                          SLOT(sessionBusClosed()));
+    // Qt ends the process itself when the display goes, with this warning first; Tisko ends it
+    // instead, once it has let go of its socket and camera: the exit Qt calls would run static
+    // destructors that talk to the X server again (and Xlib's answer is another exit).
+    runningDelegate = this;
+    static QtMessageHandler qtHandler = nullptr;
+    qtHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                          const QString& message) {
+        if (qtHandler)
+            qtHandler(type, context, message);
+        if (!message.startsWith(QLatin1String("The X11 connection broke")) &&
+            !message.startsWith(QLatin1String("The Wayland connection")))
+            return;
+        static std::atomic<bool> ending{false};
+        if (ending.exchange(true))
+            return;
+        Log::error(QStringLiteral("Tisko termina: se ha perdido la conexión con la pantalla (") +
+                   message + u')');
+        if (runningDelegate && QThread::currentThread() == runningDelegate->thread())
+            runningDelegate->m_instance.reset();
+        CameraSession::stopAll(std::chrono::seconds(2));
+        Log::flush();
+        std::_Exit(1);
+    });
+}
+
+void AppDelegate::sessionBusClosed() {
+    Log::info(QStringLiteral("Tisko termina: el bus de sesión se ha cerrado (la sesión acaba)"));
+    QCoreApplication::quit();
 }
 
 } // namespace tisko

@@ -42,6 +42,11 @@ public:
     // Before the application object exists: without a display (no DISPLAY nor
     // WAYLAND_DISPLAY) Qt draws off screen, so Tisko runs headless.
     static void prepareEnvironment();
+    // Before the application object exists: whether this launch would start Tisko itself (no
+    // switch, unknown ones, --autostart, --show-settings) where there is no display for it (no
+    // DISPLAY nor WAYLAND_DISPLAY, and no Qt platform chosen by QT_QPA_PLATFORM or -platform).
+    // The diagnostics, --check, --help and --version need none.
+    static bool lacksDisplay(const QStringList& arguments);
 
     // Runs the launch. Returns the exit status when the process should end at once (a later
     // launch that handed its request over), nothing when the event loop should run.
@@ -75,6 +80,9 @@ public:
     // opposed to living in the tray only.
     bool showsWindows() const { return m_showsWindows; }
 
+private Q_SLOTS:
+    void sessionBusClosed();
+
 private:
     void startMonitor();
     void startInterface();
@@ -83,9 +91,14 @@ private:
     // Everything a panel, popup or window, asks of the application.
     void wirePanel(MenuBarPanel* panel);
     void openPanel(QRect iconGeometry);
+    // The panel's window for a launch where no icon shows; after the recording window, when
+    // that is open.
+    void showPanelWindowAfterRecording();
     void handleRequest(SingleInstance::Request request);
     void handleSettingsRequest(const QString& tab);
     void quitOnTerminationSignals();
+    // Ends Tisko, with a line in the log, when the session bus closes or the display goes.
+    void quitWithTheSession();
     void bringForward(QWidget* window);
     static void centre(QWidget* window);
     void showUpdate(const UpdateOutcome& outcome);

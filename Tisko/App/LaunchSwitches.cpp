@@ -214,4 +214,12 @@ QString LaunchSwitches::ignoredLine(const QString& argument) {
         .arg(argument);
 }
 
+QString LaunchSwitches::noDisplayLine() {
+    return QCoreApplication::translate(
+               "LaunchSwitches",
+               "tisko: no hay pantalla (ni DISPLAY ni WAYLAND_DISPLAY) y Tisko vive en el "
+               "escritorio; sin pantalla se puede mirar una vez con «tisko --look ARCHIVO»") +
+           u'\n';
+}
+
 } // namespace tisko

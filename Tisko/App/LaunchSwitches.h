@@ -41,6 +41,8 @@ struct LaunchSwitches {
     static QString versionLine();
     // The line printed on stderr for an argument that is ignored.
     static QString ignoredLine(const QString& argument);
+    // The line printed on stderr when Tisko is started where there is no display.
+    static QString noDisplayLine();
 
     bool operator==(const LaunchSwitches&) const = default;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 
@@ -12,9 +13,14 @@ namespace tisko::TerminationSignals {
 // Time a graceful quit gets before the process is ended by force.
 constexpr int defaultGraceMs = 5000;
 
-// Runs `quit` on `context`'s thread when SIGTERM or SIGINT arrives. Should the process still
-// be alive `graceMs` later (its main thread stuck, say, in a system call), or a second signal
-// come, the signal ends it as if no handler had been installed.
-void install(QObject* context, std::function<void()> quit, int graceMs = defaultGraceMs);
+// Runs `quit(signal)` on `context`'s thread when SIGTERM, SIGINT or SIGHUP (the terminal
+// Tisko was started from closed) arrives. Should the process still be alive `graceMs` later
+// (its main thread stuck, say, on an X server that no longer answers), one line in the log
+// says so and the signal ends it as if no handler had been installed; a second signal ends it
+// at once.
+void install(QObject* context, std::function<void(int signal)> quit, int graceMs = defaultGraceMs);
+
+// The signal's name as the log writes it: "SIGTERM".
+QString name(int signal);
 
 } // namespace tisko::TerminationSignals

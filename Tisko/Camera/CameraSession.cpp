@@ -15,6 +15,7 @@
 
 #include <condition_variable>
 #include <map>
+#include <vector>
 #include <thread>
 
 namespace tisko {
@@ -82,6 +83,16 @@ public:
         return [this, id] { cancel(id); };
     }
 
+    // Takes out every pending task and waits, until `deadline`, for one that is running.
+    bool withdrawAll(CameraSession::Clock::time_point deadline) {
+        std::map<Key, std::function<void()>> withdrawn; // let go outside the lock
+        std::unique_lock lock(m_mutex);
+        withdrawn.swap(m_tasks);
+        const bool idle = m_idle.wait_until(lock, deadline, [this] { return !m_running; });
+        lock.unlock();
+        return idle;
+    }
+
     ~Timeouts() {
         {
             std::lock_guard lock(m_mutex);
@@ -125,10 +136,13 @@ private:
             }
             std::function<void()> task = std::move(m_tasks.begin()->second);
             m_tasks.erase(m_tasks.begin());
+            m_running = true;
             lock.unlock();
             task();
             task = nullptr;
             lock.lock();
+            m_running = false;
+            m_idle.notify_all();
         }
         std::map<Key, std::function<void()>> left;
         left.swap(m_tasks);
@@ -137,10 +151,50 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    bool m_running = false;
     std::map<Key, std::function<void()>> m_tasks;
     std::uint64_t m_lastID = 0;
     bool m_quit = false;
     std::thread m_worker;
+};
+
+// Every session that was started, so that the end of the process can stop them all.
+struct StartedSessions {
+    std::mutex mutex;
+    std::vector<std::weak_ptr<CameraSession>> sessions;
+
+    static StartedSessions& shared() {
+        static auto* started = new StartedSessions; // never destroyed: sessions may outlive main
+        return *started;
+    }
+    void add(const std::weak_ptr<CameraSession>& session) {
+        std::lock_guard lock(mutex);
+        std::erase_if(sessions, [](const auto& s) { return s.expired(); });
+        sessions.push_back(session);
+    }
+    std::vector<std::shared_ptr<CameraSession>> alive() {
+        std::lock_guard lock(mutex);
+        std::vector<std::shared_ptr<CameraSession>> found;
+        for (const auto& weak : sessions) {
+            if (auto session = weak.lock())
+                found.push_back(std::move(session));
+        }
+        return found;
+    }
+};
+
+// Counts down the queues that have yet to reach the end of what was queued on them.
+struct QueuesDrained {
+    std::mutex mutex;
+    std::condition_variable drained;
+    std::size_t left = 0;
+
+    void one() {
+        std::lock_guard lock(mutex);
+        --left;
+        drained.notify_all();
+    }
 };
 
 } // namespace
@@ -269,8 +323,41 @@ CameraSession::Cancel CameraSession::after(double seconds, std::function<void()>
         std::move(task));
 }
 
+bool CameraSession::stopAll(std::chrono::milliseconds limit) {
+    const Clock::time_point deadline = Clock::now() + limit;
+    const std::vector<std::shared_ptr<CameraSession>> sessions = StartedSessions::shared().alive();
+    auto queues = std::make_shared<QueuesDrained>();
+    for (const std::shared_ptr<CameraSession>& session : sessions) {
+        session->stop();
+        // The preview worker last, after whatever the camera's queue hands it.
+        const std::shared_ptr<SerialQueue> preview = session->m_previewQueue;
+        std::lock_guard lock(queues->mutex);
+        ++queues->left;
+        session->post([queues, preview] {
+            if (preview)
+                preview->async([queues] { queues->one(); });
+            else
+                queues->one();
+        });
+    }
+    // A look's timeout holds its session: withdrawn, it lets the session go.
+    const bool timerIdle = Timeouts::shared().withdrawAll(deadline);
+    bool drained = false;
+    {
+        std::unique_lock lock(queues->mutex);
+        drained = queues->drained.wait_until(lock, deadline, [&] { return queues->left == 0; });
+    }
+    if (!drained) {
+        // Let go here, a session would wait for its busy queue: its queue lets go of it.
+        for (const std::shared_ptr<CameraSession>& session : sessions)
+            session->post([held = session] {});
+    }
+    return drained && timerIdle;
+}
+
 void CameraSession::start(double settle, std::function<void(bool)> completion) {
     auto self = shared_from_this();
+    StartedSessions::shared().add(self);
     post([self, settle, completion = std::move(completion)] {
         self->startOnQueue(settle, completion);
     });

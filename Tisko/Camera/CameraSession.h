@@ -97,6 +97,11 @@ public:
 
     // The label of every session's queue: the application id followed by ".camera".
     static QString queueLabel();
+    // For the end of the process: stops every started session, withdraws every pending task of
+    // the shared timer and waits, at most `limit`, until their queues are idle. Nothing of the
+    // camera's may run once main has returned, when static objects such as the face detector
+    // go. False when a queue was still busy at the limit.
+    static bool stopAll(std::chrono::milliseconds limit);
 
 private:
     struct Preview;

@@ -10,7 +10,7 @@
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Updater.h"
-#include "Tisko/System/X11Display.h"
+#include "Tisko/System/X11TraySelection.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -31,10 +31,15 @@ namespace tisko {
 
 namespace {
 
-constexpr int xembedPollMs = 1000;
 constexpr int callTimeoutMs = 2000;
+// A watcher that did not answer (a panel still starting: Plasma's takes up to 4 s) is asked
+// again after a pause that doubles each time, up to a minute.
+constexpr std::chrono::milliseconds firstAskPause{1000};
+constexpr std::chrono::milliseconds longestAskPause{60000};
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+constexpr const char* hostSignals[] = {"StatusNotifierHostRegistered",
+                                       "StatusNotifierHostUnregistered"};
 // The themed icons that hosts recolour to their panel's foreground.
 const QString symbolicIcon = QStringLiteral(TISKO_APP_ID "-symbolic");
 const QString symbolicPausedIcon = QStringLiteral(TISKO_APP_ID "-paused-symbolic");
@@ -74,6 +79,10 @@ bool onX11() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+bool onDesktop() {
+    return onX11() || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace
 
 MenuBarLabel::MenuBarLabel(Monitor& monitor, QObject* parent)
@@ -81,15 +90,26 @@ MenuBarLabel::MenuBarLabel(Monitor& monitor, QObject* parent)
     , m_monitor(monitor) {
     m_waitEnd.setSingleShot(true);
     connect(&m_waitEnd, &QTimer::timeout, this, &MenuBarLabel::decide);
-    m_xembedPoll.setInterval(xembedPollMs);
-    connect(&m_xembedPoll, &QTimer::timeout, this, &MenuBarLabel::pollXEmbed);
+    m_askAgain.setSingleShot(true);
+    m_askPause = firstAskPause;
+    connect(&m_askAgain, &QTimer::timeout, this, [this] {
+        if (!m_tray && m_looking)
+            askStatusNotifierHost();
+    });
     for (auto signal :
          {&Monitor::stateChanged, &Monitor::isLookingChanged, &Monitor::lastVerdictChanged})
         connect(&m_monitor, signal, this, &MenuBarLabel::refresh);
     connect(SettingsStore::notifier(), &SettingsNotifier::changed, this,
             [this](const QString& key) {
-                if (key == SettingsStore::showsMenuBarIconKey && m_decided)
-                    followSetting();
+                if (key != SettingsStore::showsMenuBarIconKey || !m_started)
+                    return;
+                // With the icon off, nothing looks for a tray.
+                if (SettingsStore::showsMenuBarIcon()) {
+                    lookForTray();
+                } else {
+                    destroy();
+                    stopLooking();
+                }
             });
 }
 
@@ -199,34 +219,70 @@ void MenuBarLabel::start(std::chrono::milliseconds hostWait) {
     if (m_started)
         return;
     m_started = true;
+    m_hostWait = hostWait;
     // Off screen there is no tray to wait for.
-    if (!onX11() && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (!onDesktop()) {
         decide();
         return;
     }
+    if (SettingsStore::showsMenuBarIcon())
+        lookForTray();
+}
+
+void MenuBarLabel::lookForTray() {
+    if (m_looking || !onDesktop())
+        return;
+    m_looking = true;
     // A StatusNotifier watcher coming or going (a panel starting late, or restarting).
-    auto* watcher = new QDBusServiceWatcher(watcherService, QDBusConnection::sessionBus(),
-                                            QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
+    m_serviceWatcher = new QDBusServiceWatcher(watcherService, QDBusConnection::sessionBus(),
+                                               QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this,
             &MenuBarLabel::askStatusNotifierHost);
-    connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        m_askAgain.stop();
+        m_askPause = firstAskPause;
         m_statusNotifierWatcher = false;
         m_statusNotifierHost = false;
         hostsChanged();
     });
     // From any sender: naming the watcher's service would make Qt ask the bus for its owner
     // and wait for the answer. A stray signal only makes Tisko ask again, without waiting.
-    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+    for (const char* signal : hostSignals)
         QDBusConnection::sessionBus().connect(QString(), watcherPath, watcherService,
                                               QLatin1String(signal), this,
                                               SLOT(askStatusNotifierHost()));
     if (onX11()) {
-        m_xembedTray = X11Display::shared().systemTrayPresent();
-        m_xembedPoll.start();
+        // The X server tells when the tray selection changes hands: nothing to poll.
+        m_xembed = std::make_unique<X11TraySelection>();
+        m_xembedTray = m_xembed->present();
+        connect(m_xembed.get(), &X11TraySelection::presentChanged, this, [this](bool present) {
+            m_xembedTray = present;
+            hostsChanged();
+        });
     }
-    m_waitEnd.start(hostWait);
+    if (!m_decided)
+        m_waitEnd.start(m_hostWait);
     askStatusNotifierHost();
     hostsChanged();
+}
+
+void MenuBarLabel::stopLooking() {
+    if (!m_looking)
+        return;
+    m_looking = false;
+    delete m_serviceWatcher;
+    m_serviceWatcher = nullptr;
+    for (const char* signal : hostSignals)
+        QDBusConnection::sessionBus().disconnect(QString(), watcherPath, watcherService,
+                                                 QLatin1String(signal), this,
+                                                 SLOT(askStatusNotifierHost()));
+    m_xembed.reset();
+    m_askAgain.stop();
+    m_askPause = firstAskPause;
+    m_waitEnd.stop();
+    m_statusNotifierWatcher = false;
+    m_statusNotifierHost = false;
+    m_xembedTray = false;
 }
 
 void MenuBarLabel::askStatusNotifierHost() {
@@ -242,21 +298,31 @@ void MenuBarLabel::askStatusNotifierHost() {
         const QDBusPendingReply<QDBusVariant> reply = *done;
         m_statusNotifierAnswered = true;
         // Without activation the bus says NameHasNoOwner, with it ServiceUnknown.
-        m_statusNotifierWatcher =
-            !reply.isError() ||
-            (reply.error().type() != QDBusError::ServiceUnknown &&
-             reply.error().name() != QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
+        const bool noWatcher =
+            reply.isError() &&
+            (reply.error().type() == QDBusError::ServiceUnknown ||
+             reply.error().name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
+        m_statusNotifierWatcher = !noWatcher;
         m_statusNotifierHost = reply.isValid() && reply.value().variant().toBool();
+        // A watcher that timed out or failed has said nothing about a host: it is asked again,
+        // since it will not necessarily announce the host it has.
+        if (reply.isError() && !noWatcher)
+            askAgainLater(reply.error().name());
+        else
+            m_askPause = firstAskPause;
         hostsChanged();
     });
 }
 
-void MenuBarLabel::pollXEmbed() {
-    const bool present = X11Display::shared().systemTrayPresent();
-    if (present == m_xembedTray)
+void MenuBarLabel::askAgainLater(const QString& failure) {
+    if (m_tray || !m_looking || m_askAgain.isActive())
         return;
-    m_xembedTray = present;
-    hostsChanged();
+    if (m_askPause == firstAskPause)
+        Log::info(QStringLiteral("Bandeja del sistema: el vigilante de StatusNotifier no ha "
+                                 "contestado (%1); se le pregunta de nuevo")
+                      .arg(failure));
+    m_askAgain.start(m_askPause);
+    m_askPause = std::min(m_askPause * 2, longestAskPause);
 }
 
 bool MenuBarLabel::trayFound() {
@@ -316,8 +382,6 @@ void MenuBarLabel::create() {
             });
     refresh();
     m_tray->show();
-    // From here Qt docks the icon again by itself when the tray restarts.
-    m_xembedPoll.stop();
     Log::info(QStringLiteral("Bandeja del sistema: icono mostrado (%1)")
                   .arg(m_iconIsStatusNotifier ? QStringLiteral("StatusNotifier")
                                               : QStringLiteral("XEmbed")));
@@ -345,8 +409,6 @@ void MenuBarLabel::destroy() {
     m_tray = nullptr;
     m_shownDot.reset();
     m_menu.reset();
-    if (m_started && onX11())
-        m_xembedPoll.start();
 }
 
 QRect MenuBarLabel::geometry() const {

@@ -17,10 +17,13 @@
 #include <memory>
 #include <optional>
 
+class QDBusServiceWatcher;
 class QMenu;
 class QSystemTrayIcon;
 
 namespace tisko {
+
+class X11TraySelection;
 
 // The small mark beside the figure in the tray.
 enum class StatusDot { none, orange, green, hollow };
@@ -54,9 +57,10 @@ public:
     // The dot shown now.
     StatusDot dot() const;
 
-    // Looks for a tray now and from then on; after `hostWait` without one (or at once when
-    // nothing that could become one is there) the absence is decided. Shows the icon as the
-    // "showsMenuBarIcon" setting says whenever a tray is there, and follows the setting.
+    // Looks for a tray now and from then on, while the "showsMenuBarIcon" setting is on (with
+    // the icon off nothing looks); after `hostWait` without one (or at once when nothing that
+    // could become one is there) the absence is decided. Shows the icon whenever a tray is
+    // there, and follows the setting.
     void start(std::chrono::milliseconds hostWait = std::chrono::seconds(5));
     // Whether the first look for a tray has ended (with a tray or without).
     bool hostDecided() const { return m_decided; }
@@ -92,7 +96,9 @@ private Q_SLOTS:
     void askStatusNotifierHost();
 
 private:
-    void pollXEmbed();
+    void askAgainLater(const QString& failure);
+    void lookForTray();
+    void stopLooking();
     void hostsChanged();
     void decide();
     void followSetting();
@@ -104,8 +110,15 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     std::unique_ptr<QMenu> m_menu;
     QTimer m_waitEnd;
-    QTimer m_xembedPoll;
+    std::chrono::milliseconds m_hostWait{5000};
+    QDBusServiceWatcher* m_serviceWatcher = nullptr;
+    std::unique_ptr<X11TraySelection> m_xembed;
+    // Asks the StatusNotifier watcher again after a question it left unanswered or failed.
+    QTimer m_askAgain;
+    std::chrono::milliseconds m_askPause;
     bool m_started = false;
+    // Whether Tisko looks for a tray now (not while the icon is switched off).
+    bool m_looking = false;
     bool m_decided = false;
     bool m_statusNotifierHost = false;
     // Whether the bus has answered the first question about a StatusNotifier host.

@@ -82,7 +82,8 @@ int LogWriter::openFile() {
     // Only a regular file is taken: a FIFO in its place would hold the queue, and with it
     // every flush and the exit, until someone read it.
     const QByteArray path = QFile::encodeName(m_filePath);
-    const int flags = O_WRONLY | O_APPEND | O_CREAT;
+    // Read too: the last byte tells whether the file ends inside a line.
+    const int flags = O_RDWR | O_APPEND | O_CREAT;
     int fd = PrivateFiles::openRegular(path, flags, 0600);
     if (fd < 0 && errno == ENOENT) {
         PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
@@ -90,6 +91,25 @@ int LogWriter::openFile() {
     }
     return fd;
 }
+
+namespace {
+
+// Appends `line` to `fd` whole or not at all (a full disk may take part of it: the part is cut
+// off again), starting a line of its own when the file ends inside one.
+bool appendWhole(int fd, QByteArray line) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return false;
+    char last = '\n';
+    if (status.st_size > 0 && ::pread(fd, &last, 1, status.st_size - 1) == 1 && last != '\n')
+        line.prepend('\n');
+    if (PrivateFiles::writeAll(fd, line))
+        return true;
+    [[maybe_unused]] const int cut = ::ftruncate(fd, status.st_size);
+    return false;
+}
+
+} // namespace
 
 void LogWriter::append(const QByteArray& line) {
     // Opened and closed for every line, so a file moved or deleted meanwhile is recreated.
@@ -116,14 +136,21 @@ void LogWriter::append(const QByteArray& line) {
             fd = openFile();
             if (fd < 0)
                 return;
-            PrivateFiles::writeAll(
-                fd, formatLine(m_clock(), LogLevel::info,
-                               QStringLiteral("El registro llegó a su tamaño máximo: las líneas "
-                                              "anteriores están en ") +
-                                   escaped(older)));
+            appendWhole(fd, formatLine(m_clock(), LogLevel::info,
+                                       QStringLiteral("El registro llegó a su tamaño máximo: las "
+                                                      "líneas anteriores están en ") +
+                                           escaped(older)));
         }
     }
-    PrivateFiles::writeAll(fd, line); // a failed write loses the line from the file only
+    // Lines that found no room are counted, and the first that finds room again says so.
+    if (m_linesLost > 0 &&
+        appendWhole(fd, formatLine(m_clock(), LogLevel::error,
+                                   QStringLiteral("Faltan %1 líneas del registro: no cabían en "
+                                                  "el disco")
+                                       .arg(m_linesLost))))
+        m_linesLost = 0;
+    if (!appendWhole(fd, line)) // a failed write loses the line from the file only
+        ++m_linesLost;
     ::close(fd);
 }
 

@@ -15,7 +15,8 @@
 namespace tisko {
 
 // Writes log lines to the system log and appends them to one file, both from its own serial
-// queue, so a caller only copies the text and queues it.
+// queue, so a caller only copies the text and queues it. A line reaches the file whole or not
+// at all (a full disk), always on a line of its own.
 class LogWriter {
 public:
     // The clock gives the stamp of each line, taken when the line is written.
@@ -60,6 +61,7 @@ private:
     const Clock m_clock;
     const qint64 m_maxFileBytes;
     bool m_refusalLogged = false; // only touched on the queue
+    int m_linesLost = 0;          // lines the disk had no room for; only touched on the queue
     SerialQueue m_queue;          // last: it stops and drains before the members its tasks use go
 };
 

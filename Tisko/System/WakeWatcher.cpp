@@ -49,6 +49,7 @@ WakeWatcher::WakeWatcher(QDBusConnection systemBus, QObject* parent, SuspendedCl
     if (!m_usesLogind && m_suspended) {
         m_lastSuspended = m_suspended();
         m_poll.setInterval(pollInterval);
+        m_poll.setTimerType(Qt::VeryCoarseTimer);
         connect(&m_poll, &QTimer::timeout, this, &WakeWatcher::pollSuspendedClock);
         m_poll.start();
     }

@@ -22,10 +22,11 @@ public:
     // Reads the seconds the machine has spent suspended since boot.
     using SuspendedClock = std::function<double()>;
 
-    // Listens on the given system bus; without logind there, polls the suspended clock.
+    // Listens on the given system bus; without logind there, reads the suspended clock once a
+    // minute (a wake is told up to a minute late, and an idle Tisko wakes up no more for it).
     explicit WakeWatcher(QDBusConnection systemBus, QObject* parent = nullptr,
                          SuspendedClock suspended = realSuspendedSeconds(),
-                         std::chrono::milliseconds pollInterval = std::chrono::seconds(5));
+                         std::chrono::milliseconds pollInterval = std::chrono::minutes(1));
 
     // CLOCK_BOOTTIME − CLOCK_MONOTONIC in seconds.
     static SuspendedClock realSuspendedSeconds();

@@ -42,10 +42,11 @@ add_library(tisko_probes STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SysfsDrm.cpp ${CMAKE_CURRENT_LIST_DIR}/SysfsDrm.h
   ${CMAKE_CURRENT_LIST_DIR}/WakeWatcher.cpp ${CMAKE_CURRENT_LIST_DIR}/WakeWatcher.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandIdle.cpp ${CMAKE_CURRENT_LIST_DIR}/WaylandIdle.h
-  ${CMAKE_CURRENT_LIST_DIR}/X11Display.cpp ${CMAKE_CURRENT_LIST_DIR}/X11Display.h)
+  ${CMAKE_CURRENT_LIST_DIR}/X11Display.cpp ${CMAKE_CURRENT_LIST_DIR}/X11Display.h
+  ${CMAKE_CURRENT_LIST_DIR}/X11TraySelection.cpp ${CMAKE_CURRENT_LIST_DIR}/X11TraySelection.h)
 target_include_directories(tisko_probes PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tisko_probes
   PUBLIC Qt6::Core Qt6::Gui Qt6::DBus
-  PRIVATE tisko_support tisko_wayland_protocols X11::X11 X11::Xrandr X11::Xss X11::Xext)
+  PRIVATE tisko_support tisko_wayland_protocols X11::X11 X11::Xrandr X11::Xss X11::Xext X11::Xfixes)
 tisko_set_warnings(tisko_probes)
 tisko_qt_target(tisko_probes)

@@ -4,7 +4,11 @@
 // How the command line picks the kind of launch, and how a signal ends Tisko.
 #include "Tisko/App/LaunchSwitches.h"
 #include "Tisko/App/TerminationSignals.h"
+#include "Tisko/Support/Log.h"
 
+#include "TestFiles.h"
+
+#include <QDir>
 #include <QObject>
 
 #include <gtest/gtest.h>
@@ -65,20 +69,33 @@ void stayStuckFor(std::chrono::seconds time) {
         ::poll(nullptr, 0, 100);
 }
 
-// SIGTERM ends Tisko even when its main thread never comes back to the event loop.
-TEST(TerminationSignals, aSignalEndsTheProcessWhenTheMainThreadIsStuck) {
+// SIGTERM ends Tisko even when its main thread never comes back to the event loop, and the log
+// says why.
+TEST(TerminationSignals, aSignalEndsTheProcessWhenTheMainThreadIsStuckAndTheLogSaysSo) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The death test's child runs apart: it logs to a folder named after its parent's pid.
+    const auto stateOf = [](pid_t parent) {
+        return QDir::tempPath() + u"/tisko-stuck-"_s + QString::number(parent);
+    };
+    QDir(stateOf(::getpid())).removeRecursively();
     EXPECT_EXIT(
         {
+            qputenv("XDG_STATE_HOME", stateOf(::getppid()).toLocal8Bit());
+            Log::restartForTesting();
             QObject context;
             int quits = 0;
             TerminationSignals::install(
-                &context, [&] { ++quits; }, 200);
+                &context, [&](int) { ++quits; }, 200);
             ::raise(SIGTERM);
             stayStuckFor(std::chrono::seconds(20));
             ::_exit(quits);
         },
         ::testing::KilledBySignal(SIGTERM), "");
+    const QString logged =
+        QString::fromUtf8(test::readFile(stateOf(::getpid()) + u"/Tisko/Tisko.log"_s));
+    EXPECT_TRUE(logged.contains(u"Tisko termina a la fuerza: 0.2 s después de SIGTERM"_s))
+        << logged.toStdString();
+    QDir(stateOf(::getpid())).removeRecursively();
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "Tisko/Support/Storage.h"
 #include "TiskoCore/JsonCodec.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -42,10 +43,10 @@ struct TiskoRun : ::testing::Test {
         process.start(QStringLiteral(TISKO_BINARY), arguments);
     }
     // Runs tisko to its end; its exit status, or -1 when it hung or crashed. Keeps its stderr.
-    int run(const QStringList& arguments) {
+    int run(const QStringList& arguments, int waitMs = 60000) {
         QProcess process;
         start(process, arguments);
-        const bool ended = process.waitForFinished(60000);
+        const bool ended = process.waitForFinished(waitMs);
         endProcess(process);
         errors = QString::fromUtf8(process.readAllStandardError());
         printed = QString::fromUtf8(process.readAllStandardOutput());
@@ -180,14 +181,111 @@ TEST_F(TiskoRun, aLookJudgesAndChecksAreHandedToTheRunningOneOrTakenOverAfterACr
                     .contains(QStringLiteral("Estás muy cerca de la pantalla")));
 }
 
-TEST_F(TiskoRun, diagnosticSwitchesStartNothingAndStrayArgumentsAreNamed) {
+// The first start where no tray shows: the recording window keeps the keyboard, and the window
+// titled "Tisko" opens only once the recording window has closed.
+TEST_F(TiskoRun, theFirstStartWithoutATrayLeavesTheKeyboardToTheRecordingWindow) {
+    if (!qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
+        GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
+    env.insert(QStringLiteral("TISKO_TRAY_WAIT_MS"), QStringLiteral("300"));
+    QProcess tisko;
+    start(tisko, {});
+    ASSERT_TRUE(tisko.waitForStarted(5000));
+    const QString recording = QStringLiteral("Nueva posición");
+    ASSERT_TRUE(
+        waitUntil([&] { return windowsNamed(recording, tisko.processId()).size() == 1; }, 15s));
+    ASSERT_TRUE(waitForLog(QStringLiteral("Bandeja del sistema: no hay ninguna")));
+    spin(1s);
+    EXPECT_TRUE(windowsNamed(QStringLiteral("Tisko"), tisko.processId()).isEmpty());
+    QProcess focus;
+    focus.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+    ASSERT_TRUE(focus.waitForFinished(10000));
+    EXPECT_EQ(QString::fromUtf8(focus.readAllStandardOutput()).trimmed(),
+              windowsNamed(recording, tisko.processId()).value(0));
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"),
+                                {QStringLiteral("key"), QStringLiteral("Escape")}),
+              0);
+    EXPECT_TRUE(waitUntil(
+        [&] { return windowsNamed(QStringLiteral("Tisko"), tisko.processId()).size() == 1; }, 15s));
+    endProcess(tisko);
+}
+
+// A helper program started for one test; its first line of output, read within 10 s.
+QString firstLine(QProcess& process, const QString& program, const QStringList& arguments) {
+    process.start(program, arguments);
+    process.waitForStarted(10000);
+    waitUntil([&] { return process.canReadLine(); }, 10s);
+    return QString::fromUtf8(process.readLine()).trimmed();
+}
+
+// However the session ends (the terminal Tisko was started from closing, the session bus going
+// away, the display gone), Tisko says why in its log and lets go of its socket; the first two
+// are ordinary ends.
+TEST_F(TiskoRun, anEndByHangUpByTheSessionBusOrByTheDisplayIsLoggedAndClean) {
+    const QString runtime = home.path() + QStringLiteral("/runtime");
+    ASSERT_TRUE(
+        QDir().mkdir(runtime) &&
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("TISKO_TRAY_WAIT_MS"), QStringLiteral("100"));
+    application(); // before the helpers, whose output it reads
+    QProcess bus, display;
+    const QString address = firstLine(bus, QStringLiteral("dbus-daemon"),
+                                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                       QStringLiteral("--print-address=1")});
+    const QString number = firstLine(display, QStringLiteral("Xvfb"),
+                                     {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                      QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_FALSE(address.isEmpty() || number.isEmpty());
+    const std::tuple<QProcess*, const char*, QString, int, const char*> ends[] = {
+        {nullptr, "", {}, 0, "ha recibido SIGHUP"},
+        {&bus, "DBUS_SESSION_BUS_ADDRESS", address, 0, "el bus de sesión se ha cerrado"},
+        {&display, "DISPLAY", u':' + number, 1, "se ha perdido la conexión con la pantalla"}};
+    qsizetype started = 0;
+    for (const auto& [helper, variable, value, status, why] : ends) {
+        QProcess tisko;
+        QProcessEnvironment own = env;
+        if (helper)
+            own.insert(QString::fromLatin1(variable), value);
+        tisko.setProcessEnvironment(own);
+        tisko.start(QStringLiteral(TISKO_BINARY), {QStringLiteral("--autostart")});
+        ASSERT_TRUE(waitForLog(QStringLiteral("Bandeja del sistema"), ++started));
+        helper ? endProcess(*helper) : void(::kill(pid_t(tisko.processId()), SIGHUP));
+        EXPECT_TRUE(tisko.waitForFinished(10000) && tisko.exitStatus() == QProcess::NormalExit);
+        EXPECT_EQ(tisko.exitCode(), status) << why;
+        EXPECT_EQ(logged(QStringLiteral("Tisko termina: ") + QString::fromUtf8(why)), 1);
+        EXPECT_TRUE(QDir(runtime).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty());
+        endProcess(tisko);
+    }
+}
+
+// Everything below the temporary home, relative to it.
+std::string contentsOf(const QString& root) {
+    QStringList found;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(root).relativeFilePath(it.next());
+    found.sort();
+    return found.join(u' ').toStdString();
+}
+
+TEST_F(TiskoRun, withoutADisplayOnlyTheDiagnosticsRunAndStrayArgumentsAreNamed) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    const std::string untouched = contentsOf(home.path());
+    // Tisko itself refuses with one line that says what still works, and leaves no trace.
+    for (const QStringList& arguments : {QStringList(), QStringList{QStringLiteral("--x")}}) {
+        EXPECT_EQ(run(arguments, 15000), 1) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(errors.toStdString(), LaunchSwitches::noDisplayLine().toStdString());
+        EXPECT_EQ(contentsOf(home.path()), untouched);
+    }
+
     ASSERT_EQ(run({QStringLiteral("--check"), QStringLiteral("-h")}), 0);
     EXPECT_EQ(printed, LaunchSwitches::usage());
     ASSERT_EQ(run({QStringLiteral("--version")}), 0);
     EXPECT_EQ(printed, LaunchSwitches::versionLine());
-    for (const QString& place : {home.dataHome(), home.configHome(), home.stateHome()})
-        EXPECT_FALSE(QFile::exists(place + QStringLiteral("/Tisko"))) << place.toStdString();
-    EXPECT_FALSE(QFile::exists(home.configHome() + QStringLiteral("/autostart")));
+    EXPECT_EQ(contentsOf(home.path()), untouched);
 
     // Qt's own switches are Qt's; each other stray argument gets its line, and the run goes on.
     const QString output = home.path() + QStringLiteral("/hold.txt");
@@ -202,7 +300,6 @@ TEST_F(TiskoRun, diagnosticSwitchesStartNothingAndStrayArgumentsAreNamed) {
     EXPECT_EQ(lines[0], QStringLiteral("start ok=true shared=false format=512x600"));
 
     const QString folder = home.path() + QStringLiteral("/pictures/new");
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     EXPECT_EQ(run({QStringLiteral("--render-windows"), folder}), 0);
     for (const QString& name : DebugTools::pictureNames())
         EXPECT_FALSE(QImage(folder + QLatin1Char('/') + name).isNull()) << name.toStdString();

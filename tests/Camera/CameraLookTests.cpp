@@ -381,6 +381,43 @@ TEST(SessionFixture, startsAskingUsageFirstInTheCurrentOrForcedFormatThenKeepsSe
     }
 }
 
+// At the end of the process every session stops, its queue finishes the frame in hand and its
+// look's pending timeout is withdrawn: nothing of the camera's runs once main has returned and
+// static objects (the face detector) go. A queue still busy is waited for only so long.
+TEST(SessionTimeouts, stoppingAllLeavesNothingRunningAndWaitsForABusyQueueOnlySoLong) {
+    const auto camera = std::make_shared<FakeCamera>();
+    std::promise<void> inAnalysis;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> analysed{0};
+    CameraSession::Services services;
+    services.measure = [&](const PixelBuffer&) -> std::optional<HeadMeasurement> {
+        if (analysed++ == 0) {
+            inAnalysis.set_value();
+            released.wait();
+        }
+        return std::nullopt;
+    };
+    auto session = std::make_shared<CameraSession>(
+        CameraDevice{QStringLiteral("cam-1"), {}, CameraDevice::Kind::V4l2, false, {}},
+        std::make_unique<FakeBackend>(camera), std::move(services));
+    std::promise<bool> started;
+    session->start(0, [&started](bool running) { started.set_value(running); });
+    ASSERT_TRUE(started.get_future().get());
+    session->after(3600, [session] {}); // a look's timeout holds its session
+    camera->currentHandler()(greyFrame());
+    inAnalysis.get_future().wait();
+
+    EXPECT_FALSE(CameraSession::stopAll(200ms));
+    release.set_value();
+    EXPECT_TRUE(CameraSession::stopAll(5s));
+    EXPECT_TRUE(camera->recorded().contains(QStringLiteral("stop")));
+    EXPECT_FALSE(camera->currentHandler());
+    EXPECT_EQ(analysed, 1);
+    const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
+    EXPECT_TRUE(ended.expired());
+}
+
 TEST(SessionTimeouts, theSharedTimerRunsTasksWhenDueAndNeverOneWithdrawn) {
     // Without a timer of its own, a session's timeouts run on the shared one: were they never
     // to run, a camera that stops sending frames would hold its look for ever.

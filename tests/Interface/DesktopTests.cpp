@@ -19,6 +19,7 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/System/X11Display.h"
+#include "Tisko/System/X11TraySelection.h"
 #include "TiskoCore/JsonCodec.h"
 
 #include <QApplication>
@@ -32,6 +33,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace tisko::test {
 namespace {
@@ -109,14 +112,19 @@ TEST(TrayHost, anXEmbedTrayTakesTheIconAtOnceAndAClickOpensThePanelUnderIt) {
     monitor.setPause(std::nullopt);
     EXPECT_NE(label.trayIcon()->icon().cacheKey(), paused);
 
-    // The icon goes with the setting and comes back without a restart.
+    // The icon goes with the setting, and no tray is looked for then; it comes back without a
+    // restart.
     SettingsStore::setShowsMenuBarIcon(false);
-    EXPECT_FALSE(label.isShown());
+    EXPECT_FALSE(label.isShown() || label.hasHost());
     SettingsStore::setShowsMenuBarIcon(true);
     EXPECT_TRUE(label.isShown());
     EXPECT_TRUE(waitUntil([&] { return label.geometry().x() > 0; }, 10s));
 
+    // The X server tells when the tray goes: nothing polls for it.
+    X11TraySelection selection;
+    EXPECT_TRUE(selection.present());
     endProcess(host);
+    EXPECT_TRUE(waitUntil([&] { return !selection.present() && !label.hasHost(); }, 10s));
     Log::restartForTesting();
 }
 
@@ -162,6 +170,37 @@ TEST(TrayHost, aStatusNotifierHostThatComesLaterGetsTheIconAndAgainAfterARestart
     EXPECT_EQ(loggedMessages().filter(QStringLiteral("icono mostrado (StatusNotifier)")).size(), 1);
     qInstallMessageHandler(previous);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
+    endProcess(watcher.process);
+    Log::restartForTesting();
+}
+
+// A watcher busy starting up (Plasma's answers in 2 to 4 s, after Tisko's question has timed
+// out, and announces no host later) is asked again until it answers; one that never answers is
+// followed to the watcher that replaces it.
+TEST(TrayHost, aWatcherThatAnswersLateOrOnlyAfterARestartStillGetsTheIcon) {
+    if (!qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
+        GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
+    MonitorHarness harness;
+    Log::restartForTesting();
+    harness.monitor().start();
+    Watcher watcher;
+    ASSERT_TRUE(watcher.start()) << "the watcher needs python3-dbus (scripts/install-deps)";
+    for (const bool restarted : {false, true}) {
+        const auto busy = pid_t(watcher.process.processId());
+        ::kill(busy, SIGSTOP);
+        MenuBarLabel label(harness.monitor());
+        label.start(1h);
+        spin(restarted ? 3s : 4s);
+        if (restarted) {
+            watcher.process.kill();
+            watcher.process.waitForFinished(3000);
+            ASSERT_TRUE(watcher.start());
+        } else {
+            ::kill(busy, SIGCONT);
+        }
+        EXPECT_TRUE(watcher.waitFor(QStringLiteral("item "))) << restarted;
+        EXPECT_TRUE(label.isShown()) << restarted;
+    }
     endProcess(watcher.process);
     Log::restartForTesting();
 }

@@ -17,6 +17,9 @@
 #include <utility>
 #include <vector>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace tisko {
@@ -109,6 +112,44 @@ TEST_F(LogWriterTests, writersAppendToAPrivateFileRecreatedWhenGoneAndLeaveAnyth
     EXPECT_EQ((*journal)[4].second,
               path + QStringLiteral(" no es un archivo normal: no escribo en él"));
     EXPECT_EQ((*journal)[5].second, QStringLiteral("también"));
+}
+
+// A disk that fills up takes part of a line: the part goes, the lines that find no room are
+// counted, and once there is room again every line starts on a line of its own. The file-size
+// limit of the process stands in for the full disk: the kernel writes up to it, then refuses.
+TEST_F(LogWriterTests, aFullDiskLeavesNoCutLineAndTheNextLineStartsOnItsOwn) {
+    auto writer = makeWriter();
+    writer->write(LogLevel::info, QStringLiteral("antes"));
+    writer->flush();
+    const qint64 before = QFileInfo(path).size();
+    rlimit unlimited{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = unlimited;
+    full.rlim_cur = rlim_t(before + 20);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    for (const char* text : {"una línea que ya no cabe entera en el disco", "otra", "y otra"})
+        writer->write(LogLevel::info, QString::fromUtf8(text));
+    writer->flush();
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    std::signal(SIGXFSZ, previousHandler);
+
+    writer->write(LogLevel::info, QStringLiteral("después"));
+    writer->flush();
+    const QByteArray stamp = pinnedStamp().toString(Qt::ISODateWithMs).toUtf8();
+    EXPECT_EQ(test::readFile(path).mid(before).toStdString(),
+              (stamp + " ERROR Faltan 3 líneas del registro: no cabían en el disco\n" + stamp +
+               " INFO  despu\xC3\xA9s\n")
+                  .toStdString());
+
+    // A file that ends inside a line (a crash in the middle of a write) gets its line feed.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("cortada");
+    file.close();
+    writer->write(LogLevel::info, QStringLiteral("entera"));
+    writer->flush();
+    EXPECT_TRUE(test::readFile(path).endsWith("cortada\n" + stamp + " INFO  entera\n"));
 }
 
 TEST(LogFileTests, theApplicationLogLandsInTheStateFolderOfTheHome) {
