@@ -70,7 +70,8 @@ GeneralModel::Refusal GeneralModel::refusalOf(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
     if (::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
         status.st_uid != ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return {QT_TR_NOOP("otros usuarios pueden escribir en la carpeta «%1»; elige otra"), folder};
+        return {QT_TR_NOOP("otros usuarios pueden escribir en la carpeta «%1»; elige otra"),
+                folder};
     return {};
 }
 
