@@ -112,53 +112,65 @@ bool AppDelegate::lacksDisplay(const QStringList& arguments) {
 std::optional<int> AppDelegate::launch() {
     const LaunchSwitches switches = LaunchSwitches::scan(m_arguments);
     QApplication::setQuitOnLastWindowClosed(false);
-
-    // The diagnostics only read the positions: they run beside a running Tisko and write
-    // none of its files (the landmark model's flat copy is made, but not logged).
-    if (switches.kind == LaunchSwitches::Kind::look) {
-        FaceModel::setLogsCopies(false);
-        const CalibrationBook book =
-            Storage::peek<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{});
-        DebugTools::look(book.active(), switches.path, &CheckLog::describe, quitDiagnostic);
+    if (runDiagnostic(switches))
         return std::nullopt;
-    }
-    if (switches.kind == LaunchSwitches::Kind::hold) {
-        DebugTools::hold(switches.seconds, switches.path, switches.width, quitDiagnostic);
-        return std::nullopt;
-    }
-    if (switches.kind == LaunchSwitches::Kind::renderWindows) {
-        m_monitor = std::make_unique<Monitor>(MonitorServices::forThisDesktop());
-        m_monitor->load();
-        DebugTools::renderWindows(*m_monitor, switches.path, quitApplication);
-        return std::nullopt;
-    }
-
     m_instance = SingleInstance::forDataFolder();
-    if (!m_instance->claim()) {
-        // A login that finds Tisko running already has nothing to ask of it.
-        if (switches.autostart && switches.kind == LaunchSwitches::Kind::none)
-            return 0;
-        const SingleInstance::Request request = switches.kind == LaunchSwitches::Kind::check
-                                                    ? SingleInstance::Request::check
-                                                    : SingleInstance::Request::show;
-        if (switches.kind == LaunchSwitches::Kind::showSettings
-                ? m_instance->forwardSettings(switches.tab.value_or(QString()))
-                : m_instance->forward(request))
-            return 0;
-        Log::error(QStringLiteral("Tisko ya está en marcha y no responde"));
-        Log::flush();
-        return 1;
-    }
+    if (!m_instance->claim())
+        return handOver(switches);
     connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::handleRequest);
     connect(m_instance.get(), &SingleInstance::settingsRequested, this,
             &AppDelegate::handleSettingsRequest);
-    // From here on Qt's own warnings go to the log too; the diagnostics above write none.
+    // From here on Qt's own warnings go to the log too; the diagnostics write none.
     QtMessages::install();
     quitOnTerminationSignals();
     quitWithTheSession();
     startMonitor();
     startInterface();
+    openFirstWindows(switches);
+    return std::nullopt;
+}
 
+bool AppDelegate::runDiagnostic(const LaunchSwitches& switches) {
+    // The diagnostics only read the positions: they run beside a running Tisko and write
+    // none of its files (the landmark model's flat copy is made, but not logged).
+    switch (switches.kind) {
+    case LaunchSwitches::Kind::look: {
+        FaceModel::setLogsCopies(false);
+        const CalibrationBook book =
+            Storage::peek<CalibrationBook>(Storage::positionsFileName).value_or(CalibrationBook{});
+        DebugTools::look(book.active(), switches.path, &CheckLog::describe, quitDiagnostic);
+        return true;
+    }
+    case LaunchSwitches::Kind::hold:
+        DebugTools::hold(switches.seconds, switches.path, switches.width, quitDiagnostic);
+        return true;
+    case LaunchSwitches::Kind::renderWindows:
+        m_monitor = std::make_unique<Monitor>(MonitorServices::forThisDesktop());
+        m_monitor->load();
+        DebugTools::renderWindows(*m_monitor, switches.path, quitApplication);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int AppDelegate::handOver(const LaunchSwitches& switches) {
+    // A login that finds Tisko running already has nothing to ask of it.
+    if (switches.autostart && switches.kind == LaunchSwitches::Kind::none)
+        return 0;
+    const SingleInstance::Request request = switches.kind == LaunchSwitches::Kind::check
+                                                ? SingleInstance::Request::check
+                                                : SingleInstance::Request::show;
+    if (switches.kind == LaunchSwitches::Kind::showSettings
+            ? m_instance->forwardSettings(switches.tab.value_or(QString()))
+            : m_instance->forward(request))
+        return 0;
+    Log::error(QStringLiteral("Tisko ya está en marcha y no responde"));
+    Log::flush();
+    return 1;
+}
+
+void AppDelegate::openFirstWindows(const LaunchSwitches& switches) {
     switch (switches.kind) {
     case LaunchSwitches::Kind::showSettings:
         if (switches.tab) {
@@ -166,11 +178,11 @@ std::optional<int> AppDelegate::launch() {
                 m_settingsTabs.setTab(*tab);
         }
         showSettings();
-        return std::nullopt;
+        return;
     case LaunchSwitches::Kind::check:
         m_monitor->look(Monitor::Trigger::manual);
         QTimer::singleShot(checkRunMs, this, quitApplication);
-        return std::nullopt;
+        return;
     default:
         break;
     }
@@ -179,16 +191,15 @@ std::optional<int> AppDelegate::launch() {
         showCalibration();
     // Opened from the application menu where no icon will show, Tisko opens as a window;
     // started at login it stays out of the way.
-    if (!switches.autostart) {
-        if (!SettingsStore::showsMenuBarIcon() || (m_label->hostDecided() && !m_label->hasHost()))
-            showPanelWindowAfterRecording();
-        else if (!m_label->hostDecided())
-            connect(m_label.get(), &MenuBarLabel::hostDecidedChanged, this, [this](bool found) {
-                if (!found)
-                    showPanelWindowAfterRecording();
-            });
-    }
-    return std::nullopt;
+    if (switches.autostart)
+        return;
+    if (!SettingsStore::showsMenuBarIcon() || (m_label->hostDecided() && !m_label->hasHost()))
+        showPanelWindowAfterRecording();
+    else if (!m_label->hostDecided())
+        connect(m_label.get(), &MenuBarLabel::hostDecidedChanged, this, [this](bool found) {
+            if (!found)
+                showPanelWindowAfterRecording();
+        });
 }
 
 void AppDelegate::showPanelWindowAfterRecording() {

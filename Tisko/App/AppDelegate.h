@@ -84,6 +84,12 @@ private Q_SLOTS:
     void sessionBusClosed();
 
 private:
+    // The three ways a launch goes: a diagnostic that runs and ends (true when it was one), a
+    // request handed to the Tisko already running (the exit status), or Tisko itself, whose
+    // first windows depend on the switches and on whether a tray shows its icon.
+    bool runDiagnostic(const LaunchSwitches& switches);
+    int handOver(const LaunchSwitches& switches);
+    void openFirstWindows(const LaunchSwitches& switches);
     void startMonitor();
     void startInterface();
     // The actions the panel and the tray icon both offer, wired the same for either.
