@@ -382,7 +382,7 @@ Environment variables:
     <message>
         <location filename="../Tisko/Interface/PanelModel.cpp" line="41"/>
         <source>cámara compartida</source>
-        <translation>camera shared</translation>
+        <translation>shared camera</translation>
     </message>
     <message>
         <location filename="../Tisko/Interface/PanelModel.cpp" line="44"/>
@@ -891,7 +891,7 @@ Then log out and back in.</translation>
     <message>
         <location filename="../Tisko/Interface/DetectionPage.cpp" line="76"/>
         <source>Mirar cada</source>
-        <translation>Look every</translation>
+        <translation>Check every</translation>
     </message>
     <message>
         <location filename="../Tisko/Interface/DetectionPage.cpp" line="77"/>
@@ -911,7 +911,7 @@ Then log out and back in.</translation>
     <message>
         <location filename="../Tisko/Interface/DetectionPage.cpp" line="87"/>
         <source>Usar el seguidor de cabeza para mirar antes</source>
-        <translation>Use the head tracker to look sooner</translation>
+        <translation>Use the head tracker to check sooner</translation>
     </message>
 </context>
 <context>
