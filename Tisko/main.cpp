@@ -33,6 +33,12 @@ int main(int argc, char** argv) {
         print(stdout, tisko::LaunchSwitches::usage());
         return 0;
     }
+    if (early.kind == tisko::LaunchSwitches::Kind::invalid) {
+        const QCoreApplication core(argc, argv);
+        tisko::Translations::install(QLocale::system().uiLanguages());
+        print(stderr, tisko::LaunchSwitches::invalidPauseLine(early.path));
+        return 2;
+    }
     if (early.kind == tisko::LaunchSwitches::Kind::version) {
         print(stdout, tisko::LaunchSwitches::versionLine());
         return 0;

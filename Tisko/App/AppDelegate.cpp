@@ -3,6 +3,7 @@
 
 #include "Tisko/App/AppDelegate.h"
 
+#include "Tisko/App/ScriptingService.h"
 #include "Tisko/App/TerminationSignals.h"
 
 #include "Tisko/Camera/FaceModel.h"
@@ -70,6 +71,7 @@ AppDelegate::~AppDelegate() {
     delete m_updateWindow.data();
     delete m_historyWindow.data();
     delete m_panelWindow.data();
+    m_scripting.reset();
     m_panel.reset();
     m_label.reset();
 }
@@ -109,12 +111,23 @@ std::optional<int> AppDelegate::launch() {
         // A login that finds Tisko running already has nothing to ask of it.
         if (switches.autostart && switches.kind == LaunchSwitches::Kind::none)
             return 0;
-        const SingleInstance::Request request = switches.kind == LaunchSwitches::Kind::check
-                                                    ? SingleInstance::Request::check
-                                                    : SingleInstance::Request::show;
-        if (switches.kind == LaunchSwitches::Kind::showSettings
-                ? m_instance->forwardSettings(switches.tab.value_or(QString()))
-                : m_instance->forward(request))
+        const auto handedOver = [&] {
+            switch (switches.kind) {
+            case LaunchSwitches::Kind::showSettings:
+                return m_instance->forwardSettings(switches.tab.value_or(QString()));
+            case LaunchSwitches::Kind::check:
+                return m_instance->forward(SingleInstance::Request::check);
+            case LaunchSwitches::Kind::resume:
+                return m_instance->forward(SingleInstance::Request::resume);
+            case LaunchSwitches::Kind::pause:
+                return switches.pauseMinutes
+                           ? m_instance->forwardPause(*switches.pauseMinutes)
+                           : m_instance->forward(SingleInstance::Request::pauseUntilTomorrow);
+            default:
+                return m_instance->forward(SingleInstance::Request::show);
+            }
+        };
+        if (handedOver())
             return 0;
         Log::error(QStringLiteral("Tisko ya está en marcha y no responde"));
         Log::flush();
@@ -126,6 +139,9 @@ std::optional<int> AppDelegate::launch() {
     quitOnTerminationSignals();
     startMonitor();
     startInterface();
+    startScripting();
+    connect(m_instance.get(), &SingleInstance::pauseRequested, m_scripting.get(),
+            &ScriptingService::Pause);
 
     switch (switches.kind) {
     case LaunchSwitches::Kind::showSettings:
@@ -136,9 +152,19 @@ std::optional<int> AppDelegate::launch() {
         showSettings();
         return std::nullopt;
     case LaunchSwitches::Kind::check:
-        m_monitor->look(Monitor::Trigger::manual);
+        m_scripting->CheckNow();
         QTimer::singleShot(checkRunMs, this, quitApplication);
         return std::nullopt;
+    case LaunchSwitches::Kind::pause:
+        // With no Tisko running, this one starts as from the menu, paused.
+        if (switches.pauseMinutes)
+            m_scripting->Pause(*switches.pauseMinutes);
+        else
+            m_scripting->PauseUntilTomorrow();
+        break;
+    case LaunchSwitches::Kind::resume:
+        m_scripting->Resume();
+        break;
     default:
         break;
     }
@@ -215,6 +241,20 @@ void AppDelegate::startInterface() {
     bool waited = false;
     const int waitMs = qEnvironmentVariableIntValue("TISKO_TRAY_WAIT_MS", &waited);
     m_label->start(std::chrono::milliseconds(waited ? std::max(waitMs, 0) : 5000));
+}
+
+void AppDelegate::startScripting() {
+    ScriptingService::Windows windows;
+    windows.panel = [this] { showPanelWindow(); };
+    windows.settings = [this](std::optional<SettingsTab> tab) {
+        if (tab)
+            m_settingsTabs.setTab(*tab);
+        showSettings();
+    };
+    windows.history = [this] { showHistory(); };
+    windows.newPosition = [this] { showCalibration(); };
+    m_scripting = std::make_unique<ScriptingService>(*m_monitor, std::move(windows));
+    m_scripting->publish();
 }
 
 void AppDelegate::openPanel(QRect iconGeometry) {
@@ -367,7 +407,13 @@ void AppDelegate::windowWillClose(QObject* window) {
 void AppDelegate::handleRequest(SingleInstance::Request request) {
     switch (request) {
     case SingleInstance::Request::check:
-        m_monitor->look(Monitor::Trigger::manual);
+        m_scripting->CheckNow();
+        break;
+    case SingleInstance::Request::resume:
+        m_scripting->Resume();
+        break;
+    case SingleInstance::Request::pauseUntilTomorrow:
+        m_scripting->PauseUntilTomorrow();
         break;
     case SingleInstance::Request::show:
         // Opening Tisko again from the application menu is how a user reaches it: the

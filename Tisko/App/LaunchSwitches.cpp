@@ -26,6 +26,12 @@ constexpr Switch knownSwitches[] = {
     {"--check", "", 0, 0,
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "una mirada ahora (la hace el Tisko en marcha, si lo hay)")},
+    {"--pause", QT_TRANSLATE_NOOP("LaunchSwitches", "MINUTOS|tomorrow"), 1, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "pausa Tisko esos minutos (de 1 a 1440) o hasta mañana (también el Tisko en "
+                       "marcha)")},
+    {"--resume", "", 0, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches", "vuelve a vigilar (también el Tisko en marcha)")},
     {"--show-settings", QT_TRANSLATE_NOOP("LaunchSwitches", "[PESTAÑA]"), 0, 1,
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "abre los ajustes en esa pestaña: general, detection, positions o "
@@ -142,6 +148,25 @@ LaunchSwitches scanKind(const QStringList& arguments) {
         result.kind = Kind::check;
         return result;
     }
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--pause"))) {
+        result.kind = Kind::pause;
+        const QString item = items->value(0);
+        if (item == QStringLiteral("tomorrow"))
+            return result;
+        bool ok = false;
+        const uint minutes = item.toUInt(&ok);
+        if (ok && minutes >= 1 && minutes <= 24 * 60)
+            result.pauseMinutes = minutes;
+        else {
+            result.kind = Kind::invalid;
+            result.path = item;
+        }
+        return result;
+    }
+    if (arguments.contains(QStringLiteral("--resume"))) {
+        result.kind = Kind::resume;
+        return result;
+    }
     if (const auto items = itemsAfter(arguments, QStringLiteral("--render-windows"));
         items && !items->isEmpty()) {
         result.kind = Kind::renderWindows;
@@ -206,6 +231,13 @@ QString LaunchSwitches::usage() {
 
 QString LaunchSwitches::versionLine() {
     return QStringLiteral("tisko " TISKO_VERSION "\n");
+}
+
+QString LaunchSwitches::invalidPauseLine(const QString& item) {
+    return QCoreApplication::translate("LaunchSwitches",
+                                       "tisko: «%1» no es una pausa: --pause quiere de 1 a 1440 "
+                                       "minutos, o tomorrow\n")
+        .arg(item);
 }
 
 QString LaunchSwitches::ignoredLine(const QString& argument) {
