@@ -589,6 +589,41 @@ Environment variables:
         <source>Para notar la cabeza inclinada sin encender la cámara. Tisko lo escucha en el puerto UDP 4242 de este ordenador.</source>
         <translation>To notice a tilted head without turning on the camera. Tisko listens for it on UDP port 4242 of this computer.</translation>
     </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="32"/>
+        <source>Este escritorio no tiene ningún servicio de avisos: los avisos de Tisko no se verán.</source>
+        <translation>This desktop has no notification service, so Tisko’s warnings won’t show.</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="37"/>
+        <source>Permitidos, pero el escritorio está en «no molestar»: los avisos de Tisko no saldrán hasta que lo quites.</source>
+        <translation>Allowed, but the desktop is set to “do not disturb”: Tisko’s warnings won’t show until you turn it off.</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="55"/>
+        <source>Concedido</source>
+        <translation>Allowed</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="57"/>
+        <source>Denegado</source>
+        <translation>Denied</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="59"/>
+        <source>Sin servicio</source>
+        <translation>No service</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="61"/>
+        <source>No molestar</source>
+        <translation>Do not disturb</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="65"/>
+        <source>Permitir</source>
+        <translation>Allow</translation>
+    </message>
 </context>
 <context>
     <name>PositionsModel</name>
@@ -750,7 +785,7 @@ Then log out and log back in.</translation>
 <context>
     <name>tisko::AppDelegate</name>
     <message>
-        <location filename="../Tisko/App/AppDelegate.cpp" line="328"/>
+        <location filename="../Tisko/App/AppDelegate.cpp" line="331"/>
         <source>Nueva posición</source>
         <translation>New Position</translation>
     </message>
@@ -1089,34 +1124,22 @@ Then log out and log back in.</translation>
         <translation>Optional</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="111"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="115"/>
         <source>Permitir</source>
         <translation>Allow</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="112"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="116"/>
         <source>Permitir: %1</source>
         <translation>Allow: %1</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="122"/>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="124"/>
-        <source>Concedido</source>
-        <translation>Allowed</translation>
-    </message>
-    <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="122"/>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="124"/>
-        <source>Denegado</source>
-        <translation>Denied</translation>
-    </message>
-    <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="126"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="130"/>
         <source>Abrir Ajustes</source>
         <translation>Open settings</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="127"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="131"/>
         <source>Abrir Ajustes: %1</source>
         <translation>Open settings: %1</translation>
     </message>

@@ -23,6 +23,7 @@
 #include "Tisko/System/LoginItem.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
+#include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Notifier.h"
 #include "Tisko/System/Updater.h"
 
@@ -194,6 +195,11 @@ void AppDelegate::startMonitor() {
     });
     m_monitor = std::make_unique<Monitor>(MonitorServices::forThisDesktop());
     m_monitor->start();
+    // The service coming or going, or its "do not disturb" changing, is read again at once.
+    connect(&NotificationCenter::current(), &NotificationCenter::reachMayHaveChanged, this,
+            [] { NotificationPermission::refresh(); });
+    connect(&NotificationStatus::shared(), &NotificationStatus::reachChanged, this,
+            [](NotificationReach reach) { Log::info(NotificationStatus::logLine(reach)); });
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             [](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive)

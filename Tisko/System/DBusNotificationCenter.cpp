@@ -11,6 +11,8 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -62,6 +64,18 @@ DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection,
     m_connection.connect(notificationsService, notificationsPath, notificationsInterface,
                          QStringLiteral("NotificationClosed"), this,
                          SLOT(onNotificationClosed(uint, uint)));
+    // What changes the reach: the service coming or going, its own inhibited or paused
+    // property (Plasma, dunst), XFCE's settings.
+    auto* owner = new QDBusServiceWatcher(notificationsService, m_connection,
+                                          QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &NotificationCenter::reachMayHaveChanged);
+    m_connection.connect(notificationsService, notificationsPath,
+                         QStringLiteral("org.freedesktop.DBus.Properties"),
+                         QStringLiteral("PropertiesChanged"), this, SLOT(onSettingChanged()));
+    m_connection.connect(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
+                         QStringLiteral("org.xfce.Xfconf"), QStringLiteral("PropertyChanged"), this,
+                         SLOT(onSettingChanged()));
 }
 
 std::optional<QDBusArgument> DBusNotificationCenter::appImage() {
@@ -149,6 +163,76 @@ void DBusNotificationCenter::checkServer(StatusHandler handler) {
                             handler(activatable ? authorized : denied);
                         });
             });
+}
+
+void DBusNotificationCenter::getReach(ReachHandler handler) {
+    if (!m_connection.isConnected()) {
+        QMetaObject::invokeMethod(
+            this, [handler] { handler(NotificationReach::noService); }, Qt::QueuedConnection);
+        return;
+    }
+    auto* watcher = call(QStringLiteral("GetServerInformation"), {}, m_callTimeoutMs);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, handler](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                if (finished->isError()) {
+                    handler(NotificationReach::noService);
+                    return;
+                }
+                m_switch.query(this, [this, handler](bool enabled) {
+                    if (!enabled) {
+                        handler(NotificationReach::denied);
+                        return;
+                    }
+                    askSilenced([handler](bool silenced) {
+                        handler(silenced ? NotificationReach::silenced
+                                         : NotificationReach::allowed);
+                    });
+                });
+            });
+}
+
+void DBusNotificationCenter::askSilenced(std::function<void(bool)> handler) {
+    struct Tally {
+        int waiting = 4;
+        bool silenced = false;
+        std::function<void(bool)> handler;
+    };
+    auto tally = std::make_shared<Tally>();
+    tally->handler = std::move(handler);
+    const auto heard = [tally](bool silenced) {
+        tally->silenced = tally->silenced || silenced;
+        if (--tally->waiting == 0)
+            tally->handler(tally->silenced);
+    };
+    // A boolean a call answers, in a variant; anything else (no such property, no such
+    // service) says nothing is held back.
+    const auto askBool = [this, heard](QDBusMessage message) {
+        auto* watcher =
+            new QDBusPendingCallWatcher(m_connection.asyncCall(message, m_callTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [heard](QDBusPendingCallWatcher* finished) {
+                    finished->deleteLater();
+                    const QDBusPendingReply<QDBusVariant> reply = *finished;
+                    heard(reply.isValid() && reply.value().variant().toBool());
+                });
+    };
+    const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    for (const auto& [interface, property] :
+         {std::pair{notificationsInterface, QStringLiteral("Inhibited")},
+          {QStringLiteral("org.dunstproject.cmd0"), QStringLiteral("paused")}}) {
+        QDBusMessage get = QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                                          properties, QStringLiteral("Get"));
+        get << interface << property;
+        askBool(get);
+    }
+    QDBusMessage xfconf = QDBusMessage::createMethodCall(
+        QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"), // service, path
+        QStringLiteral("org.xfce.Xfconf"), QStringLiteral("GetProperty"));
+    xfconf << QStringLiteral("xfce4-notifyd") << QStringLiteral("/do-not-disturb");
+    xfconf.setAutoStartService(false);
+    askBool(xfconf);
+    m_switch.querySilenced(this, heard);
 }
 
 void DBusNotificationCenter::requestAuthorization(GrantHandler handler) {

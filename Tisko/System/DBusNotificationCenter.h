@@ -46,6 +46,11 @@ public:
     // Tisko's notifications through; denied otherwise.
     void getAuthorizationStatus(StatusHandler handler) override;
     void requestAuthorization(GrantHandler handler) override;
+    // No service when none answers GetServerInformation (also one the bus fails to start);
+    // denied when the desktop's switch is off; silenced when the server says it is inhibited
+    // (Plasma) or paused (dunst), XFCE's notifyd has do-not-disturb on or GNOME's banners are
+    // off; allowed otherwise.
+    void getReach(ReachHandler handler) override;
     void add(const NotificationRequest& request, AddHandler handler) override;
     void removeDelivered(const QString& identifier) override;
     QString unreachableReason() const override;
@@ -59,6 +64,7 @@ public:
 private Q_SLOTS:
     void onActionInvoked(uint id, const QString& actionKey);
     void onNotificationClosed(uint id, uint reason);
+    void onSettingChanged() { Q_EMIT reachMayHaveChanged(); }
 
 private:
     struct Pending {
@@ -67,6 +73,8 @@ private:
     };
 
     void checkServer(StatusHandler handler);
+    // Asks whether the desktop holds notifications back; answers once, every source heard.
+    void askSilenced(std::function<void(bool silenced)> handler);
     void sendNext(const QString& identifier);
     void notify(const QString& identifier, bool serverReadsMarkup);
     void finish(const QString& identifier, uint id, const QString& error);

@@ -276,6 +276,7 @@ TEST_F(TiskoRun, scriptsDriveTheRunningTiskoThroughTheSessionBusAndLaterLaunches
         return tisko.callWithArgumentList(QDBus::Block, method, arguments);
     };
     EXPECT_EQ(read("ActivePosition"), u"Mesa"_s);
+    EXPECT_TRUE(waitForLog(u"Avisos: permitidos"_s)) << "dunst answers and is not paused";
 
     // A check: the state says it looks, then the verdict and the day's counts arrive.
     call(u"CheckNow"_s);

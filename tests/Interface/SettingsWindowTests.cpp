@@ -19,6 +19,7 @@
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/GeneralModel.h"
 #include "Tisko/Interface/MenuBarLabel.h"
+#include "Tisko/Interface/PermissionsModel.h"
 #include "Tisko/Interface/SettingsToolbar.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
@@ -114,6 +115,17 @@ TEST(SettingsPermissions, allowWithoutACameraSaysToConnectOne) {
     EXPECT_TRUE(boxes.front()->text().startsWith(QStringLiteral("Conecta una cámara")));
     EXPECT_TRUE(boxes.front()->text().contains(QStringLiteral("«video»")));
     boxes.front()->close();
+}
+
+TEST(SettingsPermissions, notificationsSayConcedidoOnlyWhenAWarningWouldShow) {
+    using Badge = PermissionsModel::Badge;
+    for (const auto& [reach, badge] : {std::pair{NotificationReach::noService, Badge::noService},
+                                       {NotificationReach::silenced, Badge::silenced},
+                                       {NotificationReach::denied, Badge::denied},
+                                       {NotificationReach::allowed, Badge::granted},
+                                       {NotificationReach::unknown, Badge::granted}})
+        EXPECT_EQ(PermissionsModel::notificationRow(PermissionState::granted, reach).badge, badge)
+            << int(reach);
 }
 
 // The brightest pixel of every page tab's icon, unselected ones included.

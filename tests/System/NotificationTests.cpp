@@ -18,6 +18,7 @@
 #include "Tisko/System/NotificationSwitch.h"
 #include "Tisko/System/Notifier.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -344,6 +345,53 @@ TEST_F(DBusNotificationCenterTests, theNextTiskoReplacesTheWarningTheLastOneLeft
             *Notifier::postureRequest(PostureVerdict::tooClose(1.3), false);
         EXPECT_EQ(history.count(u"\"%1\""_qs.arg(warning.title)), entries) << keeps << otherServer;
     }
+}
+
+// What a warning would meet, asked of real servers: none, dunst awake and paused (the pause
+// announced), the desktop's switch off, and GNOME's banners off in a stand-in schema.
+TEST_F(DBusNotificationCenterTests, theReachSaysWhetherAWarningWouldBeSeen) {
+    QTemporaryDir config;
+    const QString schemas = config.filePath(u"schemas"_qs);
+    QDir().mkpath(schemas);
+    ASSERT_TRUE(test::writeFile(
+        schemas + u"/stand-in.gschema.xml"_qs,
+        "<schemalist><schema id=\"org.gnome.desktop.notifications\" "
+        "path=\"/org/gnome/desktop/notifications/\"><key name=\"show-banners\" type=\"b\">"
+        "<default>true</default></key></schema></schemalist>"));
+    ASSERT_EQ(QProcess::execute(u"glib-compile-schemas"_qs, {schemas}), 0);
+    ASSERT_TRUE(test::writeFile(config.filePath(u"glib-2.0/settings/keyfile"_qs),
+                                "[org/gnome/desktop/notifications]\nshow-banners=false\n"));
+    ASSERT_TRUE(test::writeFile(config.filePath(u"plasmanotifyrc"_qs),
+                                "[Applications][" TISKO_APP_ID "]\nShowPopups=false\n"));
+    ASSERT_TRUE(test::writeFile(config.filePath(u"dunstrc"_qs), ""));
+    qputenv("GSETTINGS_SCHEMA_DIR", schemas.toLocal8Bit());
+    qputenv("GSETTINGS_BACKEND", "keyfile");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const auto reach = [&](const QString& desktop) {
+        TearDown();
+        center = std::make_unique<DBusNotificationCenter>(
+            bus.connect(u"tisko"_qs), NotificationSwitch(appEntry, {desktop, config.path()}),
+            nullptr, 500);
+        std::optional<NotificationReach> answer;
+        center->getReach([&](NotificationReach r) { answer = r; });
+        EXPECT_TRUE(test::waitUntil([&] { return answer.has_value(); }));
+        return answer;
+    };
+    EXPECT_EQ(reach(u"XFCE"_qs), NotificationReach::noService);
+    const NameOwner dunst(bus, u"dunst"_qs, {u"-config"_qs, config.filePath(u"dunstrc"_qs)});
+    ASSERT_TRUE(dunst.running) << "dunst needs the display of tests/harness/run-headless";
+    EXPECT_EQ(reach(u"KDE"_qs), NotificationReach::denied);
+    EXPECT_EQ(reach(u"GNOME"_qs), NotificationReach::silenced);
+    EXPECT_EQ(reach(u"XFCE"_qs), NotificationReach::allowed);
+    int announced = 0;
+    QObject::connect(center.get(), &NotificationCenter::reachMayHaveChanged, [&] { ++announced; });
+    QProcess pause;
+    pause.setProcessEnvironment(bus.environment());
+    pause.start(u"dunstctl"_qs, {u"set-paused"_qs, u"true"_qs});
+    ASSERT_TRUE(test::waitUntil([&] { return announced > 0; }));
+    EXPECT_EQ(reach(u"XFCE"_qs), NotificationReach::silenced);
+    for (const char* name : {"GSETTINGS_SCHEMA_DIR", "GSETTINGS_BACKEND", "XDG_CONFIG_HOME"})
+        qunsetenv(name);
 }
 
 TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUntilItIsClosed) {
