@@ -242,17 +242,11 @@ TEST_F(TiskoRun, diagnosticSwitchesStartNothingAndStrayArgumentsAreNamed) {
 class PropertyLog : public QObject {
     Q_OBJECT
 public:
-    QVariantList valuesOf(const QString& name) const {
-        QVariantList values;
-        for (const QVariantMap& change : changes)
-            if (change.contains(name))
-                values << change[name];
-        return values;
-    }
-    QList<QVariantMap> changes;
+    QMap<QString, QVariantList> values; // each property's values, in order
 public Q_SLOTS:
-    void changed(const QString&, const QVariantMap& values, const QStringList&) {
-        changes << values;
+    void changed(const QString&, const QVariantMap& changed, const QStringList&) {
+        for (auto at = changed.cbegin(); at != changed.cend(); ++at)
+            values[at.key()] << at.value();
     }
 };
 
@@ -280,11 +274,11 @@ TEST_F(TiskoRun, scriptsDriveTheRunningTiskoThroughTheSessionBusAndLaterLaunches
 
     // A check: the state says it looks, then the verdict and the day's counts arrive.
     call(u"CheckNow"_s);
-    ASSERT_TRUE(waitUntil([&] { return log.valuesOf(u"State"_s).size() >= 2; }, 20s));
-    EXPECT_EQ(log.valuesOf(u"State"_s), (QVariantList{u"looking"_s, u"watching"_s}));
-    EXPECT_EQ(log.valuesOf(u"LastVerdict"_s), QVariantList{u"too-close"_s});
-    EXPECT_EQ(log.valuesOf(u"ChecksToday"_s), QVariantList{1u});
-    EXPECT_EQ(log.valuesOf(u"WarningsToday"_s), QVariantList{1u});
+    ASSERT_TRUE(waitUntil([&] { return log.values.value(u"State"_s).size() >= 2; }, 20s));
+    EXPECT_EQ(log.values.value(u"State"_s), (QVariantList{u"looking"_s, u"watching"_s}));
+    EXPECT_EQ(log.values.value(u"LastVerdict"_s), QVariantList{u"too-close"_s});
+    EXPECT_EQ(log.values.value(u"ChecksToday"_s), QVariantList{1u});
+    EXPECT_EQ(log.values.value(u"WarningsToday"_s), QVariantList{1u});
     EXPECT_EQ(read("Summary"), u"Tisko: demasiado cerca"_s);
 
     // Pauses by the methods and by later launches; one out of range is refused whole.
@@ -305,8 +299,8 @@ TEST_F(TiskoRun, scriptsDriveTheRunningTiskoThroughTheSessionBusAndLaterLaunches
     EXPECT_EQ(errors, LaunchSwitches::invalidPauseLine(u"0"_s));
     EXPECT_EQ(pausedUntil(), paused);
     EXPECT_EQ(logged(u"Se rechaza una pausa de"_s), 2);
-    ASSERT_TRUE(waitUntil([&] { return !log.valuesOf(u"PausedUntil"_s).isEmpty(); }));
-    EXPECT_EQ(log.valuesOf(u"PausedUntil"_s), QVariantList{paused});
+    ASSERT_TRUE(waitUntil([&] { return !log.values.value(u"PausedUntil"_s).isEmpty(); }));
+    EXPECT_EQ(log.values.value(u"PausedUntil"_s), QVariantList{paused});
     call(u"Resume"_s);
     EXPECT_EQ(read("State"), u"watching"_s);
     EXPECT_EQ(run({u"--pause"_s, u"15"_s}), 0);
