@@ -3,6 +3,8 @@
 
 #include "Tisko/App/AppDelegate.h"
 #include "Tisko/App/LaunchSwitches.h"
+#include "Tisko/Camera/FaceModel.h"
+#include "Tisko/Camera/LandmarkModelCache.h"
 #include "Tisko/Support/Translations.h"
 
 #include <QApplication>
@@ -38,6 +40,14 @@ int main(int argc, char** argv) {
         tisko::Translations::install(QLocale::system().uiLanguages());
         print(stderr, tisko::LaunchSwitches::invalidPauseLine(early.path));
         return 2;
+    }
+    if (early.kind == tisko::LaunchSwitches::Kind::makeModelCopy) {
+        QString error;
+        if (tisko::LandmarkModelCache::makeShared(tisko::FaceModel::defaultPath(), early.path,
+                                                  &error))
+            return 0;
+        print(stderr, QStringLiteral("tisko: ") + error + u'\n');
+        return 1;
     }
     if (early.kind == tisko::LaunchSwitches::Kind::version) {
         print(stdout, tisko::LaunchSwitches::versionLine());

@@ -246,6 +246,7 @@
     </message>
     <message>
         <location filename="../Tisko/App/LaunchSwitches.cpp" line="49"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="53"/>
         <source>CARPETA</source>
         <translation>FOLDER</translation>
     </message>
@@ -255,37 +256,42 @@
         <translation>draws the panel, the settings, the recording window and the icon off screen</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="53"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="54"/>
+        <source>hace en CARPETA la copia del modelo de rasgos faciales que comparten todos los usuarios (la hace el paquete)</source>
+        <translation>makes in FOLDER the copy of the face landmark model that every user shares (the package does this)</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="57"/>
         <source>muestra esta ayuda y termina</source>
         <translation>prints this help and exits</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="54"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="58"/>
         <source>muestra la versión y termina</source>
         <translation>prints the version and exits</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="58"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="62"/>
         <source>TISKO_CAMERAS=RUTA[:RUTA…]</source>
         <translation>TISKO_CAMERAS=PATH[:PATH…]</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="59"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="63"/>
         <source>añade cámaras de muestra que reproducen imágenes (un archivo o una carpeta)</source>
         <translation>adds sample cameras that play pictures (a file or a folder)</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="63"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="67"/>
         <source>las cámaras de muestra dicen que otro programa las usa</source>
         <translation>the sample cameras report that another program is using them</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="65"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="69"/>
         <source>cuánto espera al arrancar a la bandeja del sistema (5000 por omisión)</source>
         <translation>how long to wait for the system tray at start (5000 by default)</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="214"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="224"/>
         <source>Uso: tisko [OPCIÓN]
 Vigila la postura desde la bandeja del sistema. Sin opciones arranca Tisko, o
 muestra el que ya está en marcha.
@@ -300,7 +306,7 @@ Options:
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="226"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="236"/>
         <source>
 Variables de entorno:
 </source>
@@ -309,14 +315,14 @@ Environment variables:
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="237"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="247"/>
         <source>tisko: «%1» no es una pausa: --pause quiere de 1 a 1440 minutos, o tomorrow
 </source>
         <translation>tisko: “%1” is not a pause: --pause takes 1 to 1440 minutes, or tomorrow
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="244"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="254"/>
         <source>tisko: se ignora «%1»; tisko --help enumera las opciones
 </source>
         <translation>tisko: ignoring “%1”; tisko --help lists the options
@@ -785,7 +791,7 @@ Then log out and log back in.</translation>
 <context>
     <name>tisko::AppDelegate</name>
     <message>
-        <location filename="../Tisko/App/AppDelegate.cpp" line="331"/>
+        <location filename="../Tisko/App/AppDelegate.cpp" line="334"/>
         <source>Nueva posición</source>
         <translation>New Position</translation>
     </message>

@@ -50,6 +50,10 @@ constexpr Switch knownSwitches[] = {
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "dibuja fuera de pantalla el panel, los ajustes, la ventana de grabación y "
                        "el icono")},
+    {"--make-model-copy", QT_TRANSLATE_NOOP("LaunchSwitches", "CARPETA"), 1, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "hace en CARPETA la copia del modelo de rasgos faciales que comparten "
+                       "todos los usuarios (la hace el paquete)")},
     {"-h, --help", "", 0, 0, QT_TRANSLATE_NOOP("LaunchSwitches", "muestra esta ayuda y termina")},
     {"--version", "", 0, 0, QT_TRANSLATE_NOOP("LaunchSwitches", "muestra la versión y termina")},
 };
@@ -170,6 +174,12 @@ LaunchSwitches scanKind(const QStringList& arguments) {
     if (const auto items = itemsAfter(arguments, QStringLiteral("--render-windows"));
         items && !items->isEmpty()) {
         result.kind = Kind::renderWindows;
+        result.path = items->first();
+        return result;
+    }
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--make-model-copy"));
+        items && !items->isEmpty()) {
+        result.kind = Kind::makeModelCopy;
         result.path = items->first();
         return result;
     }

@@ -12,7 +12,7 @@ namespace tisko {
 
 // The command-line switch that decides a launch. "--help" (or "-h") and "--version" anywhere
 // win; the others are scanned in a fixed order: "--show-settings", "--look", "--hold",
-// "--check", "--pause", "--resume", then "--render-windows" (only without the others). Only the
+// "--check", "--pause", "--resume", "--render-windows", then "--make-model-copy". Only the
 // first occurrence of a switch counts; the items it needs are the arguments right after it, and a
 // switch without them is ignored.
 struct LaunchSwitches {
@@ -27,6 +27,7 @@ struct LaunchSwitches {
         pause,
         resume,
         renderWindows,
+        makeModelCopy,
         // A switch with an item it cannot take (`path` holds the item): nothing runs.
         invalid
     };
@@ -34,7 +35,7 @@ struct LaunchSwitches {
     Kind kind = Kind::none;
     // --show-settings: the tab name after it, if any (not checked here).
     std::optional<QString> tab;
-    // --look, --hold: the output file; --render-windows: the output folder.
+    // --look, --hold: the output file; --render-windows, --make-model-copy: the output folder.
     QString path;
     // --hold: seconds to hold the camera open (10 when the item is not a number).
     double seconds = 10;

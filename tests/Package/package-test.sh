@@ -83,6 +83,15 @@ for pair in "en_US.UTF-8 man1 Usage:" "es_ES.UTF-8 es/man1 Uso:"; do
   done
 done
 
+echo "== the machine's model copy, made as the package's scripts make it"
+dpkg-deb -e "$deb" "$work/control"
+grep -q 'interest-noawait /usr/share/dlib' "$work/control/triggers" &&
+  grep -q 'tisko --make-model-copy /var/cache/tisko' "$work/control/postinst" &&
+  grep -q 'rm -rf /var/cache/tisko' "$work/control/postrm" || { echo "the maintainer scripts do not make or remove the copy"; exit 1; }
+"$root/usr/bin/tisko" --make-model-copy "$work/shared"
+[ "$(stat -c %a "$work/shared" "$work"/shared/*.landmarks | tr '\n' ' ')" = "755 644 " ] ||
+  { echo "the shared copy is not readable by all"; exit 1; }
+
 echo "== desktop-file-validate" && desktop-file-validate "$desktop"
 echo "== appstreamcli" && appstreamcli validate --no-net "$metainfo"
 # Errors fail the test, and so does any hardening tag of an optimised build; any other tag
