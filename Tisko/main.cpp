@@ -33,6 +33,19 @@ int main(int argc, char** argv) {
         print(stdout, tisko::LaunchSwitches::usage());
         return 0;
     }
+    if (early.kind == tisko::LaunchSwitches::Kind::invalid) {
+        const QCoreApplication core(argc, argv);
+        tisko::Translations::install(QLocale::system().uiLanguages());
+        print(stderr, tisko::LaunchSwitches::invalidPauseLine(early.path));
+        return 2;
+    }
+    if (early.kind == tisko::LaunchSwitches::Kind::makeModelCopy) {
+        QString error;
+        if (tisko::AppDelegate::makeSharedModelCopy(early.path, &error))
+            return 0;
+        print(stderr, QStringLiteral("tisko: ") + error + u'\n');
+        return 1;
+    }
     if (early.kind == tisko::LaunchSwitches::Kind::version) {
         print(stdout, tisko::LaunchSwitches::versionLine());
         return 0;

@@ -196,81 +196,102 @@
     </message>
     <message>
         <location filename="../Tisko/App/LaunchSwitches.cpp" line="29"/>
+        <source>MINUTOS|tomorrow</source>
+        <translation>MINUTES|tomorrow</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="30"/>
+        <source>pausa Tisko esos minutos (de 1 a 1440) o hasta mañana (también el Tisko en marcha)</source>
+        <translation>pauses Tisko for that many minutes (1 to 1440) or until tomorrow (the running Tisko too)</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="34"/>
+        <source>vuelve a vigilar (también el Tisko en marcha)</source>
+        <translation>watches again (the running Tisko too)</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="35"/>
         <source>[PESTAÑA]</source>
         <translation>[TAB]</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="30"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="36"/>
         <source>abre los ajustes en esa pestaña: general, detection, positions o permissions</source>
         <translation>opens the settings at that tab: general, detection, positions or permissions</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="34"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="40"/>
         <source>el arranque al iniciar la sesión: no abre ninguna ventana que no haga falta</source>
         <translation>the start at login: opens no window that is not needed</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="37"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="43"/>
         <source>ARCHIVO</source>
         <translation>FILE</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="38"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="44"/>
         <source>una mirada; sus medidas van a ARCHIVO</source>
         <translation>one look; its measurements go to FILE</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="39"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="45"/>
         <source>SEGUNDOS ARCHIVO [ANCHO]</source>
         <translation>SECONDS FILE [WIDTH]</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="40"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="46"/>
         <source>mantiene la cámara abierta y escribe una línea por segundo; ANCHO fuerza el ancho de la imagen, en píxeles</source>
         <translation>keeps the camera open and writes one line per second; WIDTH asks for a picture of that width, in pixels</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="43"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="49"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="53"/>
         <source>CARPETA</source>
         <translation>FOLDER</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="44"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="50"/>
         <source>dibuja fuera de pantalla el panel, los ajustes, la ventana de grabación y el icono</source>
         <translation>draws the panel, the settings, the recording window and the icon off screen</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="47"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="54"/>
+        <source>hace en CARPETA la copia del modelo de rasgos faciales que comparten todos los usuarios (la hace el paquete)</source>
+        <translation>makes in FOLDER the copy of the face landmark model that every user shares (the package does this)</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="57"/>
         <source>muestra esta ayuda y termina</source>
         <translation>prints this help and exits</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="48"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="58"/>
         <source>muestra la versión y termina</source>
         <translation>prints the version and exits</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="52"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="62"/>
         <source>TISKO_CAMERAS=RUTA[:RUTA…]</source>
         <translation>TISKO_CAMERAS=PATH[:PATH…]</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="53"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="63"/>
         <source>añade cámaras de muestra que reproducen imágenes (un archivo o una carpeta)</source>
         <translation>adds sample cameras that play pictures (a file or a folder)</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="57"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="67"/>
         <source>las cámaras de muestra dicen que otro programa las usa</source>
         <translation>the sample cameras report that another program is using them</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="59"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="69"/>
         <source>cuánto espera al arrancar a la bandeja del sistema (5000 por omisión)</source>
         <translation>how long to wait for the system tray at start (5000 by default)</translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="189"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="224"/>
         <source>Uso: tisko [OPCIÓN]
 Vigila la postura desde la bandeja del sistema. Sin opciones arranca Tisko, o
 muestra el que ya está en marcha.
@@ -285,7 +306,7 @@ Options:
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="201"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="236"/>
         <source>
 Variables de entorno:
 </source>
@@ -294,14 +315,21 @@ Environment variables:
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="212"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="247"/>
+        <source>tisko: «%1» no es una pausa: --pause quiere de 1 a 1440 minutos, o tomorrow
+</source>
+        <translation>tisko: “%1” is not a pause: --pause takes 1 to 1440 minutes, or tomorrow
+</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="254"/>
         <source>tisko: se ignora «%1»; tisko --help enumera las opciones
 </source>
         <translation>tisko: ignoring “%1”; tisko --help lists the options
 </translation>
     </message>
     <message>
-        <location filename="../Tisko/App/LaunchSwitches.cpp" line="218"/>
+        <location filename="../Tisko/App/LaunchSwitches.cpp" line="260"/>
         <source>tisko: no hay pantalla (ni DISPLAY ni WAYLAND_DISPLAY) y Tisko vive en el escritorio; sin pantalla se puede mirar una vez con «tisko --look ARCHIVO»</source>
         <translation>tisko: there is no display (neither DISPLAY nor WAYLAND_DISPLAY), and Tisko lives on the desktop; without one, “tisko --look FILE” makes a single look</translation>
     </message>
@@ -332,32 +360,32 @@ Environment variables:
 <context>
     <name>Notifier</name>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="31"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="33"/>
         <source>Estás muy cerca de la pantalla</source>
         <translation>You’re very close to the screen</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="32"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="34"/>
         <source>Echa la espalda atrás y aleja un poco la cara.</source>
         <translation>Sit back and move your face a little further away.</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="35"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="37"/>
         <source>Te estás hundiendo en la silla</source>
         <translation>You’re sinking into your chair</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="36"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="38"/>
         <source>Endereza la espalda y sube la cabeza.</source>
         <translation>Straighten your back and lift your head.</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="74"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="94"/>
         <source>Hay una versión nueva de Tisko</source>
         <translation>A new version of Tisko is available</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="75"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="95"/>
         <source>La %1 está lista. Pulsa para actualizar.</source>
         <translation>Version %1 is ready. Click to update.</translation>
     </message>
@@ -572,6 +600,41 @@ Environment variables:
         <source>Para notar la cabeza inclinada sin encender la cámara. Tisko lo escucha en el puerto UDP 4242 de este ordenador.</source>
         <translation>To notice a tilted head without turning on the camera. Tisko listens for it on UDP port 4242 of this computer.</translation>
     </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="32"/>
+        <source>Este escritorio no tiene ningún servicio de avisos: los avisos de Tisko no se verán.</source>
+        <translation>This desktop has no notification service, so Tisko’s warnings won’t show.</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="37"/>
+        <source>Permitidos, pero el escritorio está en «no molestar»: los avisos de Tisko no saldrán hasta que lo quites.</source>
+        <translation>Allowed, but the desktop is set to “do not disturb”: Tisko’s warnings won’t show until you turn it off.</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="55"/>
+        <source>Concedido</source>
+        <translation>Allowed</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="57"/>
+        <source>Denegado</source>
+        <translation>Denied</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="59"/>
+        <source>Sin servicio</source>
+        <translation>No service</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="61"/>
+        <source>No molestar</source>
+        <translation>Do not disturb</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/Interface/PermissionsModel.cpp" line="65"/>
+        <source>Permitir</source>
+        <translation>Allow</translation>
+    </message>
 </context>
 <context>
     <name>PositionsModel</name>
@@ -733,7 +796,7 @@ Then log out and back in.</translation>
 <context>
     <name>tisko::AppDelegate</name>
     <message>
-        <location filename="../Tisko/App/AppDelegate.cpp" line="329"/>
+        <location filename="../Tisko/App/AppDelegate.cpp" line="390"/>
         <source>Nueva posición</source>
         <translation>New Position</translation>
     </message>
@@ -1072,34 +1135,22 @@ Then log out and back in.</translation>
         <translation>Optional</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="111"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="115"/>
         <source>Permitir</source>
         <translation>Allow</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="112"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="116"/>
         <source>Permitir: %1</source>
         <translation>Allow: %1</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="122"/>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="124"/>
-        <source>Concedido</source>
-        <translation>Allowed</translation>
-    </message>
-    <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="122"/>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="124"/>
-        <source>Denegado</source>
-        <translation>Denied</translation>
-    </message>
-    <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="126"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="130"/>
         <source>Abrir Ajustes</source>
         <translation>Open settings</translation>
     </message>
     <message>
-        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="127"/>
+        <location filename="../Tisko/Interface/PermissionsPage.cpp" line="131"/>
         <source>Abrir Ajustes: %1</source>
         <translation>Open settings: %1</translation>
     </message>

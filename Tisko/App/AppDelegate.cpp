@@ -3,10 +3,12 @@
 
 #include "Tisko/App/AppDelegate.h"
 
+#include "Tisko/App/ScriptingService.h"
 #include "Tisko/App/TerminationSignals.h"
 
 #include "Tisko/Camera/CameraSession.h"
 #include "Tisko/Camera/FaceModel.h"
+#include "Tisko/Camera/LandmarkModelCache.h"
 #include "Tisko/Debug/DebugTools.h"
 #include "Tisko/Interface/Appearance.h"
 #include "Tisko/Interface/CalibrationView.h"
@@ -24,6 +26,7 @@
 #include "Tisko/System/LoginItem.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
+#include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Notifier.h"
 #include "Tisko/System/Updater.h"
 
@@ -88,6 +91,7 @@ AppDelegate::~AppDelegate() {
     delete m_updateWindow.data();
     delete m_historyWindow.data();
     delete m_panelWindow.data();
+    m_scripting.reset();
     m_panel.reset();
     m_label.reset();
 }
@@ -100,7 +104,11 @@ void AppDelegate::prepareEnvironment() {
 
 bool AppDelegate::lacksDisplay(const QStringList& arguments) {
     const LaunchSwitches::Kind kind = LaunchSwitches::scan(arguments).kind;
-    if (kind != LaunchSwitches::Kind::none && kind != LaunchSwitches::Kind::showSettings)
+    // A pause or a resume with nobody running would start a hidden Tisko; scripts without a
+    // display reach the running one over D-Bus.
+    using Kind = LaunchSwitches::Kind;
+    if (kind != Kind::none && kind != Kind::showSettings && kind != Kind::pause &&
+        kind != Kind::resume)
         return false;
     const bool platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
                                 arguments.contains(QStringLiteral("-platform")) ||
@@ -126,8 +134,15 @@ std::optional<int> AppDelegate::launch() {
     quitWithTheSession();
     startMonitor();
     startInterface();
+    startScripting();
+    connect(m_instance.get(), &SingleInstance::pauseRequested, m_scripting.get(),
+            &ScriptingService::Pause);
     openFirstWindows(switches);
     return std::nullopt;
+}
+
+bool AppDelegate::makeSharedModelCopy(const QString& folder, QString* error) {
+    return LandmarkModelCache::makeShared(FaceModel::defaultPath(), folder, error);
 }
 
 bool AppDelegate::runDiagnostic(const LaunchSwitches& switches) {
@@ -158,12 +173,23 @@ int AppDelegate::handOver(const LaunchSwitches& switches) {
     // A login that finds Tisko running already has nothing to ask of it.
     if (switches.autostart && switches.kind == LaunchSwitches::Kind::none)
         return 0;
-    const SingleInstance::Request request = switches.kind == LaunchSwitches::Kind::check
-                                                ? SingleInstance::Request::check
-                                                : SingleInstance::Request::show;
-    if (switches.kind == LaunchSwitches::Kind::showSettings
-            ? m_instance->forwardSettings(switches.tab.value_or(QString()))
-            : m_instance->forward(request))
+    const auto handedOver = [&] {
+        switch (switches.kind) {
+        case LaunchSwitches::Kind::showSettings:
+            return m_instance->forwardSettings(switches.tab.value_or(QString()));
+        case LaunchSwitches::Kind::check:
+            return m_instance->forward(SingleInstance::Request::check);
+        case LaunchSwitches::Kind::resume:
+            return m_instance->forward(SingleInstance::Request::resume);
+        case LaunchSwitches::Kind::pause:
+            return switches.pauseMinutes
+                       ? m_instance->forwardPause(*switches.pauseMinutes)
+                       : m_instance->forward(SingleInstance::Request::pauseUntilTomorrow);
+        default:
+            return m_instance->forward(SingleInstance::Request::show);
+        }
+    };
+    if (handedOver())
         return 0;
     Log::error(QStringLiteral("Tisko ya está en marcha y no responde"));
     Log::flush();
@@ -180,9 +206,19 @@ void AppDelegate::openFirstWindows(const LaunchSwitches& switches) {
         showSettings();
         return;
     case LaunchSwitches::Kind::check:
-        m_monitor->look(Monitor::Trigger::manual);
+        m_scripting->CheckNow();
         QTimer::singleShot(checkRunMs, this, quitApplication);
         return;
+    case LaunchSwitches::Kind::pause:
+        // With no Tisko running, this one starts as from the menu, paused.
+        if (switches.pauseMinutes)
+            m_scripting->Pause(*switches.pauseMinutes);
+        else
+            m_scripting->PauseUntilTomorrow();
+        break;
+    case LaunchSwitches::Kind::resume:
+        m_scripting->Resume();
+        break;
     default:
         break;
     }
@@ -220,6 +256,11 @@ void AppDelegate::startMonitor() {
     });
     m_monitor = std::make_unique<Monitor>(MonitorServices::forThisDesktop());
     m_monitor->start();
+    // The service coming or going, or its "do not disturb" changing, is read again at once.
+    connect(&NotificationCenter::current(), &NotificationCenter::reachMayHaveChanged, this,
+            [] { NotificationPermission::refresh(); });
+    connect(&NotificationStatus::shared(), &NotificationStatus::reachChanged, this,
+            [](NotificationReach reach) { Log::info(NotificationStatus::logLine(reach)); });
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             [](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive)
@@ -267,6 +308,20 @@ void AppDelegate::startInterface() {
     bool waited = false;
     const int waitMs = qEnvironmentVariableIntValue("TISKO_TRAY_WAIT_MS", &waited);
     m_label->start(std::chrono::milliseconds(waited ? std::max(waitMs, 0) : 5000));
+}
+
+void AppDelegate::startScripting() {
+    ScriptingService::Windows windows;
+    windows.panel = [this] { showPanelWindow(); };
+    windows.settings = [this](std::optional<SettingsTab> tab) {
+        if (tab)
+            m_settingsTabs.setTab(*tab);
+        showSettings();
+    };
+    windows.history = [this] { showHistory(); };
+    windows.newPosition = [this] { showCalibration(); };
+    m_scripting = std::make_unique<ScriptingService>(*m_monitor, std::move(windows));
+    m_scripting->publish();
 }
 
 void AppDelegate::openPanel(QRect iconGeometry) {
@@ -419,7 +474,13 @@ void AppDelegate::windowWillClose(QObject* window) {
 void AppDelegate::handleRequest(SingleInstance::Request request) {
     switch (request) {
     case SingleInstance::Request::check:
-        m_monitor->look(Monitor::Trigger::manual);
+        m_scripting->CheckNow();
+        break;
+    case SingleInstance::Request::resume:
+        m_scripting->Resume();
+        break;
+    case SingleInstance::Request::pauseUntilTomorrow:
+        m_scripting->PauseUntilTomorrow();
         break;
     case SingleInstance::Request::show:
         // Opening Tisko again from the application menu is how a user reaches it: the

@@ -26,6 +26,7 @@ namespace tisko {
 
 class Appearance;
 class MenuBarLabel;
+class ScriptingService;
 class NotificationRouter;
 class UpdateWindow;
 struct UpdateOutcome;
@@ -51,6 +52,9 @@ public:
     // Runs the launch. Returns the exit status when the process should end at once (a later
     // launch that handed its request over), nothing when the event loop should run.
     std::optional<int> launch();
+    // The machine's copy of the landmark model in `folder`, as the package makes it; false
+    // with the reason when it cannot be made.
+    static bool makeSharedModelCopy(const QString& folder, QString* error);
 
     // Opens the settings window, or brings the open one forward.
     void showSettings();
@@ -65,6 +69,8 @@ public:
     // Forgets a closing window; the recording window's camera stops first.
     void windowWillClose(QObject* window);
 
+    // What scripts and later launches ask of Tisko; null before the launch.
+    ScriptingService* scripting() const { return m_scripting.get(); }
     // The one Monitor, once the launch made this process the running Tisko.
     Monitor* monitor() const { return m_monitor.get(); }
     // The tray icon and its panel (for tests); null before the launch.
@@ -92,6 +98,7 @@ private:
     void openFirstWindows(const LaunchSwitches& switches);
     void startMonitor();
     void startInterface();
+    void startScripting();
     // The actions the panel and the tray icon both offer, wired the same for either.
     template <class Source> void wireCommonActions(Source* source);
     // Everything a panel, popup or window, asks of the application.
@@ -118,6 +125,7 @@ private:
     std::unique_ptr<Appearance> m_appearance;
     std::unique_ptr<MenuBarLabel> m_label;
     std::unique_ptr<MenuBarPanel> m_panel;
+    std::unique_ptr<ScriptingService> m_scripting;
     DesktopPlatform m_platform;
     SettingsTabs m_settingsTabs;
     QPointer<QWidget> m_settingsWindow;

@@ -26,6 +26,12 @@ constexpr Switch knownSwitches[] = {
     {"--check", "", 0, 0,
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "una mirada ahora (la hace el Tisko en marcha, si lo hay)")},
+    {"--pause", QT_TRANSLATE_NOOP("LaunchSwitches", "MINUTOS|tomorrow"), 1, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "pausa Tisko esos minutos (de 1 a 1440) o hasta mañana (también el Tisko en "
+                       "marcha)")},
+    {"--resume", "", 0, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches", "vuelve a vigilar (también el Tisko en marcha)")},
     {"--show-settings", QT_TRANSLATE_NOOP("LaunchSwitches", "[PESTAÑA]"), 0, 1,
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "abre los ajustes en esa pestaña: general, detection, positions o "
@@ -44,6 +50,10 @@ constexpr Switch knownSwitches[] = {
      QT_TRANSLATE_NOOP("LaunchSwitches",
                        "dibuja fuera de pantalla el panel, los ajustes, la ventana de grabación y "
                        "el icono")},
+    {"--make-model-copy", QT_TRANSLATE_NOOP("LaunchSwitches", "CARPETA"), 1, 0,
+     QT_TRANSLATE_NOOP("LaunchSwitches",
+                       "hace en CARPETA la copia del modelo de rasgos faciales que comparten "
+                       "todos los usuarios (la hace el paquete)")},
     {"-h, --help", "", 0, 0, QT_TRANSLATE_NOOP("LaunchSwitches", "muestra esta ayuda y termina")},
     {"--version", "", 0, 0, QT_TRANSLATE_NOOP("LaunchSwitches", "muestra la versión y termina")},
 };
@@ -142,9 +152,34 @@ LaunchSwitches scanKind(const QStringList& arguments) {
         result.kind = Kind::check;
         return result;
     }
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--pause"))) {
+        result.kind = Kind::pause;
+        const QString item = items->value(0);
+        if (item == QStringLiteral("tomorrow"))
+            return result;
+        bool ok = false;
+        const uint minutes = item.toUInt(&ok);
+        if (ok && minutes >= 1 && minutes <= 24 * 60)
+            result.pauseMinutes = minutes;
+        else {
+            result.kind = Kind::invalid;
+            result.path = item;
+        }
+        return result;
+    }
+    if (arguments.contains(QStringLiteral("--resume"))) {
+        result.kind = Kind::resume;
+        return result;
+    }
     if (const auto items = itemsAfter(arguments, QStringLiteral("--render-windows"));
         items && !items->isEmpty()) {
         result.kind = Kind::renderWindows;
+        result.path = items->first();
+        return result;
+    }
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--make-model-copy"));
+        items && !items->isEmpty()) {
+        result.kind = Kind::makeModelCopy;
         result.path = items->first();
         return result;
     }
@@ -206,6 +241,13 @@ QString LaunchSwitches::usage() {
 
 QString LaunchSwitches::versionLine() {
     return QStringLiteral("tisko " TISKO_VERSION "\n");
+}
+
+QString LaunchSwitches::invalidPauseLine(const QString& item) {
+    return QCoreApplication::translate("LaunchSwitches",
+                                       "tisko: «%1» no es una pausa: --pause quiere de 1 a 1440 "
+                                       "minutos, o tomorrow\n")
+        .arg(item);
 }
 
 QString LaunchSwitches::ignoredLine(const QString& argument) {

@@ -12,16 +12,30 @@ namespace tisko {
 
 // The command-line switch that decides a launch. "--help" (or "-h") and "--version" anywhere
 // win; the others are scanned in a fixed order: "--show-settings", "--look", "--hold",
-// "--check", then "--render-windows" (only without "--check"). Only the first occurrence of a
-// switch counts; the items it needs are the arguments right after it, and a switch without
-// them is ignored.
+// "--check", "--pause", "--resume", "--render-windows", then "--make-model-copy". Only the
+// first occurrence of a switch counts; the items it needs are the arguments right after it, and a
+// switch without them is ignored.
 struct LaunchSwitches {
-    enum class Kind { none, help, version, showSettings, look, hold, check, renderWindows };
+    enum class Kind {
+        none,
+        help,
+        version,
+        showSettings,
+        look,
+        hold,
+        check,
+        pause,
+        resume,
+        renderWindows,
+        makeModelCopy,
+        // A switch with an item it cannot take (`path` holds the item): nothing runs.
+        invalid
+    };
 
     Kind kind = Kind::none;
     // --show-settings: the tab name after it, if any (not checked here).
     std::optional<QString> tab;
-    // --look, --hold: the output file; --render-windows: the output folder.
+    // --look, --hold: the output file; --render-windows, --make-model-copy: the output folder.
     QString path;
     // --hold: seconds to hold the camera open (10 when the item is not a number).
     double seconds = 10;
@@ -31,6 +45,8 @@ struct LaunchSwitches {
     QStringList ignored;
     // "--autostart", anywhere: the login started Tisko, so it opens no window unasked.
     bool autostart = false;
+    // --pause: the minutes, from 1 to a day; absent for "tomorrow" (until local midnight).
+    std::optional<unsigned> pauseMinutes;
 
     // Scans the process's arguments, the executable's own path included.
     static LaunchSwitches scan(const QStringList& arguments);
@@ -39,6 +55,8 @@ struct LaunchSwitches {
     static QString usage();
     // What --version prints.
     static QString versionLine();
+    // The line printed on stderr for a pause that cannot be taken.
+    static QString invalidPauseLine(const QString& item);
     // The line printed on stderr for an argument that is ignored.
     static QString ignoredLine(const QString& argument);
     // The line printed on stderr when Tisko is started where there is no display.

@@ -37,11 +37,22 @@ const QByteArray settingsWord = QByteArrayLiteral("settings");
 constexpr int quietPeerMs = 2000;
 
 std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
-    if (word == "show")
-        return SingleInstance::Request::show;
-    if (word == "check")
-        return SingleInstance::Request::check;
+    using Request = SingleInstance::Request;
+    for (const Request request :
+         {Request::show, Request::check, Request::resume, Request::pauseUntilTomorrow}) {
+        if (word == SingleInstance::wordFor(request))
+            return request;
+    }
     return std::nullopt;
+}
+
+// The minutes of a "pause N" line; nothing for another line.
+std::optional<unsigned> pauseMinutesIn(const QByteArray& line) {
+    if (!line.startsWith("pause "))
+        return std::nullopt;
+    bool ok = false;
+    const unsigned minutes = line.mid(6).toUInt(&ok);
+    return ok ? std::optional(minutes) : std::nullopt;
 }
 
 // The page a settings request asks for ("" for the page left); nothing for another word.
@@ -56,16 +67,16 @@ std::optional<QString> settingsTabIn(const QByteArray& line) {
 // Whether `folder` is a folder of this user that no other user may enter or write.
 bool isPrivateFolder(const QString& folder) {
     struct stat status {};
-    return ::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
-           S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+    return ::stat(QFile::encodeName(folder).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
 }
 
 // The user behind the other end of a local socket; absent when the kernel does not say.
 std::optional<uid_t> peerUser(qintptr descriptor) {
     ucred credentials{};
     socklen_t size = sizeof credentials;
-    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials,
-                     &size) != 0)
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) !=
+        0)
         return std::nullopt;
     return credentials.uid;
 }
@@ -130,6 +141,10 @@ QByteArray SingleInstance::wordFor(Request request) {
         return QByteArrayLiteral("show");
     case Request::check:
         return QByteArrayLiteral("check");
+    case Request::resume:
+        return QByteArrayLiteral("resume");
+    case Request::pauseUntilTomorrow:
+        return QByteArrayLiteral("pause tomorrow");
     }
     return {};
 }
@@ -181,8 +196,9 @@ void SingleInstance::acceptConnections() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         const std::optional<uid_t> peer = peerUser(socket->socketDescriptor());
         if (peer != ::geteuid()) {
-            Log::error(QStringLiteral("Canal de instancia única: rechazo una conexión del usuario ") +
-                       userText(peer));
+            Log::error(
+                QStringLiteral("Canal de instancia única: rechazo una conexión del usuario ") +
+                userText(peer));
             socket->abort();
             continue;
         }
@@ -198,19 +214,28 @@ void SingleInstance::acceptConnections() {
             const QByteArray word = socket->readLine(longestRequest + 1).trimmed();
             const std::optional<Request> request = requestFor(word);
             const std::optional<QString> tab = settingsTabIn(word);
-            socket->write(request || tab ? QByteArrayLiteral("ok\n") : QByteArrayLiteral("?\n"));
+            const std::optional<unsigned> minutes = pauseMinutesIn(word);
+            socket->write(request || tab || minutes ? QByteArrayLiteral("ok\n")
+                                                    : QByteArrayLiteral("?\n"));
             socket->flush();
             socket->disconnectFromServer();
             if (request)
                 Q_EMIT requested(*request);
             if (tab)
                 Q_EMIT settingsRequested(*tab);
+            if (minutes)
+                Q_EMIT pauseRequested(*minutes);
         });
     }
 }
 
 bool SingleInstance::forward(Request request, int timeoutMs) {
     return send(wordFor(request), timeoutMs) == QByteArrayLiteral("ok");
+}
+
+bool SingleInstance::forwardPause(unsigned minutes, int timeoutMs) {
+    return send(QByteArrayLiteral("pause ") + QByteArray::number(minutes), timeoutMs) ==
+           QByteArrayLiteral("ok");
 }
 
 bool SingleInstance::forwardSettings(const QString& tab, int timeoutMs) {

@@ -22,7 +22,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // What a later launch asks of the running Tisko.
-    enum class Request { show, check };
+    enum class Request { show, check, resume, pauseUntilTomorrow };
 
     // `lockPath` is the lock file, `serverName` the local socket path; their folder should be
     // private to the user. An empty `lockPath` means there is no such folder: claim() then
@@ -48,12 +48,15 @@ public:
     // empty. A running Tisko too old to know this request is asked to show itself instead.
     bool forwardSettings(const QString& tab, int timeoutMs = 5000);
 
+    // From a later launch: asks the running Tisko to pause for `minutes`.
+    bool forwardPause(unsigned minutes, int timeoutMs = 5000);
+
     // Whether claim() succeeded.
     bool isPrimary() const { return m_primary; }
     const QString& lockPath() const { return m_lockPath; }
     const QString& serverName() const { return m_serverName; }
 
-    // The word a request travels as ("show", "check"); empty for none.
+    // The line a request travels as ("show", "check", "resume", "pause tomorrow").
     static QByteArray wordFor(Request request);
 
 Q_SIGNALS:
@@ -62,6 +65,8 @@ Q_SIGNALS:
     // A later launch asked for the settings at `tab` (empty: the page left; any other text as
     // sent, unchecked).
     void settingsRequested(const QString& tab);
+    // A later launch asked for a pause of `minutes` (any number the line carried, unchecked).
+    void pauseRequested(unsigned minutes);
 
 private:
     void acceptConnections();

@@ -51,6 +51,17 @@ FaceModel::FaceModel(QString path)
         // first look does not wait for it either.
         FaceDetector::prepare();
         QString error, rebuilt;
+        // The machine's copy when the package made one for this very file: nothing to write.
+        if (const auto source = LandmarkModelCache::identify(m_path, nullptr)) {
+            if (auto shared = LandmarkModelCache::mapShared(
+                    LandmarkModelCache::sharedPathFor(m_path), *source, nullptr)) {
+                std::lock_guard lock(m_mutex);
+                m_model = std::move(shared);
+                m_done = true;
+                m_loaded.notify_all();
+                return;
+            }
+        }
         const QString cache = LandmarkModelCache::pathFor(m_path);
         const bool hadCopy = QFileInfo::exists(cache);
         std::unique_ptr<LandmarkModel> model =

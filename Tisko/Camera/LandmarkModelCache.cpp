@@ -27,6 +27,45 @@ QString LandmarkModelCache::pathFor(const QString& sourcePath) {
            QStringLiteral(".landmarks");
 }
 
+QString LandmarkModelCache::sharedPathFor(const QString& sourcePath) {
+    return QStringLiteral(TISKO_SYSTEM_MODEL_CACHE "/") + QFileInfo(sourcePath).completeBaseName() +
+           QStringLiteral(".landmarks");
+}
+
+std::unique_ptr<LandmarkModel>
+LandmarkModelCache::mapShared(const QString& cachePath,
+                              const landmark_cache::SourceIdentity& source, QString* error,
+                              uid_t owner) {
+    // Whether `path` is a `type` of `owner` that nobody else may write.
+    const auto guarded = [owner](const QString& path, mode_t type) {
+        struct stat status {};
+        return ::lstat(QFile::encodeName(path).constData(), &status) == 0 &&
+               (status.st_mode & S_IFMT) == type && status.st_uid == owner &&
+               (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    };
+    if (!guarded(QFileInfo(cachePath).absolutePath(), S_IFDIR) || !guarded(cachePath, S_IFREG)) {
+        if (error)
+            *error = QStringLiteral("%1 no es una copia del sistema de confianza").arg(cachePath);
+        return nullptr;
+    }
+    return map(cachePath, source, error);
+}
+
+bool LandmarkModelCache::makeShared(const QString& sourcePath, const QString& folder,
+                                    QString* error) {
+    const auto source = identify(sourcePath, error);
+    if (!source)
+        return false;
+    const std::unique_ptr<LandmarkModel> model = LandmarkModelParser::load(sourcePath, error);
+    const QString path = folder + QLatin1Char('/') + QFileInfo(sourcePath).completeBaseName() +
+                         QStringLiteral(".landmarks");
+    if (!model || !write(*model, path, *source, error))
+        return false;
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    ::chmod(QFile::encodeName(path).constData(), 0644);
+    return true;
+}
+
 std::optional<landmark_cache::SourceIdentity> LandmarkModelCache::identify(const QString& path,
                                                                            QString* error) {
     QFile file(path);

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+#include <sys/types.h>
+
 namespace tisko {
 
 // The flat copy of a landmark model file that Tisko keeps in the user's cache folder: a
@@ -22,6 +24,17 @@ public:
 
     // Where the flat copy of the model file at `sourcePath` is kept ($XDG_CACHE_HOME/Tisko).
     static QString pathFor(const QString& sourcePath);
+    // Where the machine's shared copy would be (in /var/cache/tisko), made by the package.
+    static QString sharedPathFor(const QString& sourcePath);
+    // Maps the shared copy at `cachePath` if the file and its folder belong to `owner` (root
+    // for the machine's copy), no one else may write them, and the copy checks out in full
+    // and was made from `source`. Anything else is not trusted.
+    static std::unique_ptr<LandmarkModel> mapShared(const QString& cachePath,
+                                                    const landmark_cache::SourceIdentity& source,
+                                                    QString* error, uid_t owner = 0);
+    // Makes the shared copy of the model file at `sourcePath` in `folder`, readable by all
+    // (the package runs it as root at install and when the model's package changes).
+    static bool makeShared(const QString& sourcePath, const QString& folder, QString* error);
     // Size, modification time and a hash of the first bytes of the file at `path`.
     static std::optional<landmark_cache::SourceIdentity> identify(const QString& path,
                                                                   QString* error);

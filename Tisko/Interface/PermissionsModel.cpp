@@ -23,6 +23,48 @@ PermissionsModel::Row PermissionsModel::row(PrivacyPane pane, PermissionState st
     return {};
 }
 
+PermissionsModel::Row PermissionsModel::notificationRow(PermissionState state,
+                                                        NotificationReach reach) {
+    Row row = PermissionsModel::row(PrivacyPane::notifications, state);
+    switch (reach) {
+    case NotificationReach::noService:
+        row.badge = Badge::noService;
+        row.explanation = tr("Este escritorio no tiene ningún servicio de avisos: los avisos de "
+                             "Tisko no se verán.");
+        break;
+    case NotificationReach::silenced:
+        row.badge = Badge::silenced;
+        row.explanation = tr("Permitidos, pero el escritorio está en «no molestar»: los avisos de "
+                             "Tisko no saldrán hasta que lo quites.");
+        break;
+    case NotificationReach::denied:
+        row.badge = Badge::denied;
+        break;
+    case NotificationReach::allowed:
+        row.badge = Badge::granted;
+        break;
+    case NotificationReach::unknown:
+        break;
+    }
+    return row;
+}
+
+QString PermissionsModel::badgeText(Badge badge) {
+    switch (badge) {
+    case Badge::granted:
+        return tr("Concedido");
+    case Badge::denied:
+        return tr("Denegado");
+    case Badge::noService:
+        return tr("Sin servicio");
+    case Badge::silenced:
+        return tr("No molestar");
+    case Badge::ask:
+        break;
+    }
+    return tr("Permitir");
+}
+
 PermissionsModel::Badge PermissionsModel::badgeFor(PermissionState state) {
     switch (state) {
     case PermissionState::granted:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Tisko/Interface/PrivacySettings.h"
+#include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/PermissionState.h"
 
 #include <QCoreApplication>
@@ -19,8 +20,9 @@ class PermissionsModel {
 public:
     PermissionsModel() = delete;
 
-    // The trailing edge of a row: "Concedido"; "Denegado" with "Abrir Ajustes"; "Permitir".
-    enum class Badge { granted, denied, ask };
+    // The trailing edge of a row: "Concedido"; "Denegado", "Sin servicio" or "No molestar"
+    // with "Abrir Ajustes"; "Permitir".
+    enum class Badge { granted, denied, noService, silenced, ask };
 
     // One permission as its row shows it.
     struct Row {
@@ -33,6 +35,10 @@ public:
 
     // The row of a permission in a state.
     static Row row(PrivacyPane pane, PermissionState state);
+    // The notifications' row: what a warning would meet now, once that is known, decides.
+    static Row notificationRow(PermissionState state, NotificationReach reach);
+    // The badge's text.
+    static QString badgeText(Badge badge);
     // granted and denied as themselves; not asked and unknown offer to ask.
     static Badge badgeFor(PermissionState state);
 };

@@ -52,6 +52,8 @@ PermissionsPage::PermissionsPage(std::chrono::milliseconds refreshEvery, QWidget
     connect(&m_timer, &QTimer::timeout, this, &PermissionsPage::refresh);
     connect(&NotificationStatus::shared(), &NotificationStatus::stateChanged, this,
             &PermissionsPage::redraw);
+    connect(&NotificationStatus::shared(), &NotificationStatus::reachChanged, this,
+            &PermissionsPage::redraw);
     redraw();
 }
 
@@ -76,13 +78,15 @@ void PermissionsPage::redraw() {
                                                    stateOf(PrivacyPane::notifications),
                                                    stateOf(PrivacyPane::motion)};
     // Rebuilding rows that did not change would take the focus off their buttons.
-    if (m_shown == states)
+    const NotificationReach reach = NotificationStatus::shared().reach();
+    if (m_shown == states && m_shownReach == reach)
         return;
     m_shown = states;
+    m_shownReach = reach;
     SettingsForm::clear(m_required);
     SettingsForm::clear(m_optional);
     m_required->addWidget(rowWidget(PermissionsModel::row(PrivacyPane::camera, states[0])));
-    m_required->addWidget(rowWidget(PermissionsModel::row(PrivacyPane::notifications, states[1])));
+    m_required->addWidget(rowWidget(PermissionsModel::notificationRow(states[1], reach)));
     m_optional->addWidget(rowWidget(PermissionsModel::row(PrivacyPane::motion, states[2])));
 }
 
@@ -119,9 +123,9 @@ QWidget* PermissionsPage::rowWidget(const PermissionsModel::Row& row) {
     mark->setPixmap(SettingsIcons::mark(
         granted ? SettingsIcons::Mark::checkCircle : SettingsIcons::Mark::exclamationCircle,
         granted ? TiskoColors::good(palette()) : TiskoColors::warning(palette()), badgeSize));
-    mark->setAccessibleName(granted ? tr("Concedido") : tr("Denegado"));
+    mark->setAccessibleName(PermissionsModel::badgeText(row.badge));
     layout->addWidget(mark);
-    layout->addWidget(SettingsForm::secondary(granted ? tr("Concedido") : tr("Denegado")));
+    layout->addWidget(SettingsForm::secondary(PermissionsModel::badgeText(row.badge)));
     if (!granted) {
         auto* open = new QPushButton(tr("Abrir Ajustes"));
         open->setAccessibleName(tr("Abrir Ajustes: %1").arg(row.title));

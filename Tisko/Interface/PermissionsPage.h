@@ -43,6 +43,7 @@ private:
     QVBoxLayout* m_optional = nullptr;
     QTimer m_timer;
     std::optional<std::array<PermissionState, 3>> m_shown;
+    NotificationReach m_shownReach = NotificationReach::unknown;
 };
 
 } // namespace tisko

@@ -106,9 +106,17 @@ void Monitor::warnIfDue(const PostureVerdict& verdict, Date at) {
     DailyTally tally = m_tally;
     tally.recordAlert(verdict, at, m_services.clock->calendar());
     setTally(std::move(tally));
-    if (m_services.notify)
-        m_services.notify(verdict);
-    Log::info(CheckLog::alertSent(m_policy.streak, m_policy.currentGap()));
+    // Counted above as the posture found; logged as sent only once the desktop took it (a
+    // warning that was not logs its cause instead).
+    const QString sent = CheckLog::alertSent(m_policy.streak, m_policy.currentGap());
+    if (!m_services.notify) {
+        Log::info(sent);
+        return;
+    }
+    m_services.notify(verdict, [sent](bool delivered) {
+        if (delivered)
+            Log::info(sent);
+    });
 }
 
 } // namespace tisko

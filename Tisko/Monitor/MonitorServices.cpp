@@ -25,7 +25,9 @@ MonitorServices MonitorServices::forThisDesktop() {
     services.motion = MotionSource::create();
     services.events = SessionEvents::create();
     services.displayKey = [] { return DisplaySet::currentKey(); };
-    services.notify = [](const PostureVerdict& verdict) { Notifier::post(verdict); };
+    services.notify = [](const PostureVerdict& verdict, std::function<void(bool)> delivered) {
+        Notifier::post(verdict, std::move(delivered));
+    };
     return services;
 }
 

@@ -40,8 +40,9 @@ struct MonitorServices {
     std::unique_ptr<SessionEvents> events;
     // The key of the displays connected now.
     std::function<QString()> displayKey;
-    // Shows the warning for a bad verdict.
-    std::function<void(const PostureVerdict&)> notify;
+    // Shows the warning for a bad verdict; the completion, called once and later, hears
+    // whether it was shown.
+    std::function<void(const PostureVerdict&, std::function<void(bool delivered)>)> notify;
 
     // The real machine: system clock, the user's settings and data files, CameraLook::take, the
     // desktop's probes, the head tracker and the desktop's notifications. Needs the

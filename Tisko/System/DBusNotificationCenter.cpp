@@ -3,14 +3,23 @@
 
 #include "Tisko/System/DBusNotificationCenter.h"
 
+#include "Tisko/Support/Log.h"
+#include "Tisko/Support/PrivateFiles.h"
+#include "Tisko/System/Notifier.h"
+
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QPointer>
+#include <QSaveFile>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -23,7 +32,6 @@ const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications
 const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString defaultAction = QStringLiteral("default");
 
-constexpr int callTimeoutMs = 5000;
 constexpr int imageSize = 64;
 
 QDBusMessage busCall(const QString& method) {
@@ -42,16 +50,32 @@ QString bodyFor(const QString& body, bool serverReadsMarkup) {
 } // namespace
 
 DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection,
-                                               NotificationSwitch appSwitch, QObject* parent)
+                                               NotificationSwitch appSwitch, QObject* parent,
+                                               int callTimeoutMs)
     : NotificationCenter(parent)
     , m_connection(std::move(connection))
-    , m_switch(std::move(appSwitch)) {
+    , m_switch(std::move(appSwitch))
+    , m_callTimeoutMs(callTimeoutMs) {
     if (!m_connection.isConnected())
         return;
-    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("ActionInvoked"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface,
+                         QStringLiteral("ActionInvoked"), this,
                          SLOT(onActionInvoked(uint, QString)));
-    m_connection.connect(notificationsService, notificationsPath, notificationsInterface, QStringLiteral("NotificationClosed"), this,
+    m_connection.connect(notificationsService, notificationsPath, notificationsInterface,
+                         QStringLiteral("NotificationClosed"), this,
                          SLOT(onNotificationClosed(uint, uint)));
+    // What changes the reach: the service coming or going, its own inhibited or paused
+    // property (Plasma, dunst), XFCE's settings.
+    auto* owner = new QDBusServiceWatcher(notificationsService, m_connection,
+                                          QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &NotificationCenter::reachMayHaveChanged);
+    m_connection.connect(notificationsService, notificationsPath,
+                         QStringLiteral("org.freedesktop.DBus.Properties"),
+                         QStringLiteral("PropertiesChanged"), this, SLOT(onSettingChanged()));
+    m_connection.connect(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
+                         QStringLiteral("org.xfce.Xfconf"), QStringLiteral("PropertyChanged"), this,
+                         SLOT(onSettingChanged()));
 }
 
 std::optional<QDBusArgument> DBusNotificationCenter::appImage() {
@@ -91,7 +115,8 @@ QString DBusNotificationCenter::unreachableReason() const {
 
 QDBusPendingCallWatcher*
 DBusNotificationCenter::call(const QString& method, const QVariantList& arguments, int timeoutMs) {
-    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                                          notificationsInterface, method);
     message.setArguments(arguments);
     return new QDBusPendingCallWatcher(m_connection.asyncCall(message, timeoutMs), this);
 }
@@ -115,7 +140,7 @@ void DBusNotificationCenter::checkServer(StatusHandler handler) {
     QDBusMessage owner = busCall(QStringLiteral("NameHasOwner"));
     owner << notificationsService; // name
     auto* watcher =
-        new QDBusPendingCallWatcher(m_connection.asyncCall(owner, callTimeoutMs), this);
+        new QDBusPendingCallWatcher(m_connection.asyncCall(owner, m_callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, handler](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
@@ -127,7 +152,7 @@ void DBusNotificationCenter::checkServer(StatusHandler handler) {
                 // A server the bus starts on the first notification counts as present.
                 auto* listing = new QDBusPendingCallWatcher(
                     m_connection.asyncCall(busCall(QStringLiteral("ListActivatableNames")),
-                                           callTimeoutMs),
+                                           m_callTimeoutMs),
                     this);
                 connect(listing, &QDBusPendingCallWatcher::finished, this,
                         [handler](QDBusPendingCallWatcher* listed) {
@@ -138,6 +163,76 @@ void DBusNotificationCenter::checkServer(StatusHandler handler) {
                             handler(activatable ? authorized : denied);
                         });
             });
+}
+
+void DBusNotificationCenter::getReach(ReachHandler handler) {
+    if (!m_connection.isConnected()) {
+        QMetaObject::invokeMethod(
+            this, [handler] { handler(NotificationReach::noService); }, Qt::QueuedConnection);
+        return;
+    }
+    auto* watcher = call(QStringLiteral("GetServerInformation"), {}, m_callTimeoutMs);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, handler](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                if (finished->isError()) {
+                    handler(NotificationReach::noService);
+                    return;
+                }
+                m_switch.query(this, [this, handler](bool enabled) {
+                    if (!enabled) {
+                        handler(NotificationReach::denied);
+                        return;
+                    }
+                    askSilenced([handler](bool silenced) {
+                        handler(silenced ? NotificationReach::silenced
+                                         : NotificationReach::allowed);
+                    });
+                });
+            });
+}
+
+void DBusNotificationCenter::askSilenced(std::function<void(bool)> handler) {
+    struct Tally {
+        int waiting = 4;
+        bool silenced = false;
+        std::function<void(bool)> handler;
+    };
+    auto tally = std::make_shared<Tally>();
+    tally->handler = std::move(handler);
+    const auto heard = [tally](bool silenced) {
+        tally->silenced = tally->silenced || silenced;
+        if (--tally->waiting == 0)
+            tally->handler(tally->silenced);
+    };
+    // A boolean a call answers, in a variant; anything else (no such property, no such
+    // service) says nothing is held back.
+    const auto askBool = [this, heard](QDBusMessage message) {
+        auto* watcher =
+            new QDBusPendingCallWatcher(m_connection.asyncCall(message, m_callTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [heard](QDBusPendingCallWatcher* finished) {
+                    finished->deleteLater();
+                    const QDBusPendingReply<QDBusVariant> reply = *finished;
+                    heard(reply.isValid() && reply.value().variant().toBool());
+                });
+    };
+    const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    for (const auto& [interface, property] :
+         {std::pair{notificationsInterface, QStringLiteral("Inhibited")},
+          {QStringLiteral("org.dunstproject.cmd0"), QStringLiteral("paused")}}) {
+        QDBusMessage get = QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                                          properties, QStringLiteral("Get"));
+        get << interface << property;
+        askBool(get);
+    }
+    QDBusMessage xfconf = QDBusMessage::createMethodCall(
+        QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"), // service, path
+        QStringLiteral("org.xfce.Xfconf"), QStringLiteral("GetProperty"));
+    xfconf << QStringLiteral("xfce4-notifyd") << QStringLiteral("/do-not-disturb");
+    xfconf.setAutoStartService(false);
+    askBool(xfconf);
+    m_switch.querySilenced(this, heard);
 }
 
 void DBusNotificationCenter::requestAuthorization(GrantHandler handler) {
@@ -160,11 +255,19 @@ void DBusNotificationCenter::add(const NotificationRequest& request, AddHandler 
 
 void DBusNotificationCenter::sendNext(const QString& identifier) {
     // Ask first whether the server reads markup, so that the body shows as given.
-    auto* watcher = call(QStringLiteral("GetCapabilities"), {}, callTimeoutMs);
+    auto* watcher = call(QStringLiteral("GetCapabilities"), {}, m_callTimeoutMs);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, identifier](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
                 const QDBusPendingReply<QStringList> capabilities = *finished;
+                m_server = finished->reply().service();
+                // A server that is absent or hung would fail the warning the same way, later.
+                const QDBusError::ErrorType error = capabilities.error().type();
+                if (capabilities.isError() && error != QDBusError::UnknownMethod &&
+                    error != QDBusError::NotSupported) {
+                    finish(identifier, 0, failureReason(capabilities.error()));
+                    return;
+                }
                 const bool markup = capabilities.isValid() &&
                                     capabilities.value().contains(QStringLiteral("body-markup"));
                 notify(identifier, markup);
@@ -186,18 +289,22 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
     else
         hints.insert(QStringLiteral("suppress-sound"), true);
 
+    uint replaces = m_ids.value(identifier);
+    if (replaces == 0 && identifier == m_remembered.identifier && !m_busId.isEmpty() &&
+        m_remembered.bus == m_busId && m_remembered.server == m_server)
+        replaces = m_remembered.id;
     auto* watcher = call(QStringLiteral("Notify"),
                          {
-                             applicationName(),                            // app_name
-                             QVariant::fromValue(m_ids.value(identifier)), // replaces_id
-                             QStringLiteral(TISKO_APP_ID),                 // app_icon
-                             request.title,                                // summary
-                             bodyFor(request.body, serverReadsMarkup),     // body
-                             QStringList{defaultAction, QString()},       // actions
-                             hints,                                        // hints
-                             -1,                                           // expire_timeout
+                             applicationName(),                        // app_name
+                             QVariant::fromValue(replaces),            // replaces_id
+                             QStringLiteral(TISKO_APP_ID),             // app_icon
+                             request.title,                            // summary
+                             bodyFor(request.body, serverReadsMarkup), // body
+                             QStringList{defaultAction, QString()},    // actions
+                             hints,                                    // hints
+                             -1,                                       // expire_timeout
                          },
-                         callTimeoutMs);
+                         m_callTimeoutMs);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, identifier](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
@@ -205,16 +312,73 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
                 if (reply.isValid())
                     finish(identifier, reply.value(), {});
                 else
-                    finish(identifier, 0, reply.error().message());
+                    finish(identifier, 0, failureReason(reply.error()));
             });
+}
+
+void DBusNotificationCenter::rememberIn(const QString& path, const QString& identifier) {
+    m_remembered = {path, identifier, {}, {}, 0};
+    QFile file(path);
+    // Three words: the bus's id, the server's unique name and the id. Anything else is not ours.
+    if (file.open(QIODevice::ReadOnly)) {
+        const QStringList words = QString::fromUtf8(file.read(200)).split(u' ');
+        bool ok = false;
+        const uint id = words.value(2).trimmed().toUInt(&ok);
+        if (words.size() == 3 && ok && id != 0 && words[1].startsWith(u':')) {
+            m_remembered.bus = words[0];
+            m_remembered.server = words[1];
+            m_remembered.id = id;
+        }
+    }
+    if (!m_connection.isConnected())
+        return;
+    auto* watcher = new QDBusPendingCallWatcher(
+        m_connection.asyncCall(busCall(QStringLiteral("GetId")), m_callTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                const QDBusPendingReply<QString> id = *finished;
+                if (id.isValid())
+                    m_busId = id.value();
+            });
+}
+
+QString DBusNotificationCenter::failureReason(const QDBusError& error) {
+    switch (error.type()) {
+    case QDBusError::ServiceUnknown:
+        return QStringLiteral("no hay servicio de avisos");
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+        return QStringLiteral("el servicio de avisos no contesta");
+    case QDBusError::Disconnected:
+        return QStringLiteral("se cortó la conexión con el bus de sesión");
+    default:
+        break;
+    }
+    // The bus knows a server it could start, but starting it failed (GNOME Shell without gjs).
+    if (error.name().startsWith(QStringLiteral("org.freedesktop.DBus.Error.Spawn.")))
+        return QStringLiteral("no hay servicio de avisos (el que se arranca a petición falla)");
+    return QStringLiteral("el servicio de avisos lo rechaza (") + error.name() +
+           QStringLiteral(")");
 }
 
 void DBusNotificationCenter::finish(const QString& identifier, uint id, const QString& error) {
     auto& queue = m_queues[identifier];
     AddHandler handler = std::move(queue.front().handler);
     queue.pop_front();
-    if (error.isEmpty())
+    if (error.isEmpty()) {
         m_ids.insert(identifier, id);
+        if (identifier == m_remembered.identifier && !m_busId.isEmpty()) {
+            m_remembered = {m_remembered.path, identifier, m_busId, m_server, id};
+            QSaveFile file(m_remembered.path);
+            PrivateFiles::makeFolder(QFileInfo(m_remembered.path).absolutePath());
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(QStringLiteral("%1 %2 %3\n").arg(m_busId, m_server).arg(id).toUtf8());
+                file.commit();
+            }
+        }
+    }
     if (!queue.empty())
         sendNext(identifier);
     else
@@ -228,8 +392,9 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
     const auto found = m_ids.constFind(identifier);
     if (found == m_ids.constEnd() || !m_connection.isConnected())
         return;
-    QDBusMessage message = QDBusMessage::createMethodCall(notificationsService, notificationsPath, notificationsInterface,
-                                                          QStringLiteral("CloseNotification"));
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                       notificationsInterface, QStringLiteral("CloseNotification"));
     message << QVariant::fromValue(*found); // id
     m_connection.call(message, QDBus::NoBlock);
     m_ids.erase(found);
@@ -255,6 +420,10 @@ NotificationCenter& NotificationCenter::current() {
     static NotificationCenter* center = [] {
         auto* created = new DBusNotificationCenter(
             QDBusConnection::sessionBus(), NotificationSwitch(QStringLiteral(TISKO_APP_ID)));
+        // One posture warning on the screen, also after Tisko starts again.
+        created->rememberIn(QFileInfo(Log::filePath()).absolutePath() +
+                                QStringLiteral("/aviso-postura"),
+                            Notifier::postureIdentifier());
         // The centre answers on the main thread, whoever touches it first.
         if (auto* app = QCoreApplication::instance())
             created->moveToThread(app->thread());

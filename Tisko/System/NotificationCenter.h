@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Tisko/System/NotificationRequest.h"
+#include "Tisko/System/NotificationStatus.h"
 
 #include <QObject>
 #include <QString>
@@ -26,6 +27,8 @@ public:
     using StatusHandler = std::function<void(int status)>;
     // Receives whether notifications will be shown.
     using GrantHandler = std::function<void(bool granted)>;
+    // Receives whether a warning would be seen now.
+    using ReachHandler = std::function<void(NotificationReach reach)>;
     // Receives the reason the request was not accepted, or an empty text when it was.
     using AddHandler = std::function<void(const QString& error)>;
 
@@ -36,6 +39,13 @@ public:
 
     // Asks for the permission status and answers later, never synchronously.
     virtual void getAuthorizationStatus(StatusHandler handler) = 0;
+    // Asks whether a warning would be seen now and answers later: by default allowed when
+    // authorized, denied otherwise.
+    virtual void getReach(ReachHandler handler) {
+        getAuthorizationStatus([handler = std::move(handler)](int status) {
+            handler(status == authorized ? NotificationReach::allowed : NotificationReach::denied);
+        });
+    }
     // Asks for permission to notify; the desktop never prompts, so this answers the status.
     virtual void requestAuthorization(GrantHandler handler) = 0;
     // Shows the request (replacing an earlier one with its identifier) and answers later.
@@ -48,6 +58,8 @@ public:
 Q_SIGNALS:
     // The user clicked the notification with this identifier.
     void activated(const QString& identifier);
+    // The service came or went, or said it was silenced or no longer is: time to ask again.
+    void reachMayHaveChanged();
 };
 
 } // namespace tisko

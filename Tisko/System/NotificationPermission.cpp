@@ -34,6 +34,17 @@ void NotificationPermission::refresh(NotificationCenter& center, NotificationSta
             },
             Qt::QueuedConnection);
     });
+    center.getReach([target](NotificationReach reach) {
+        if (!target)
+            return;
+        QMetaObject::invokeMethod(
+            target.data(),
+            [target, reach] {
+                if (target)
+                    target->setReach(reach);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace tisko

@@ -14,8 +14,8 @@ class NotificationPermission {
 public:
     NotificationPermission() = delete;
 
-    // Asks the centre for its status; when it answers, writes the mapped state to `status` on
-    // the status's thread.
+    // Asks the centre for its status and whether a warning would be seen; when they answer,
+    // writes the mapped state and the reach to `status` on the status's thread.
     static void refresh(NotificationCenter& center = NotificationCenter::current(),
                         NotificationStatus& status = NotificationStatus::shared());
 

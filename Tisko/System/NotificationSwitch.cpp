@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace tisko {
 
@@ -29,6 +30,37 @@ public:
 private:
     std::function<void(bool)> m_handler;
 };
+
+// Runs gsettings with `arguments` and hands over what it printed, trimmed; nothing (an empty
+// text) when it failed, did not start or did not end within `timeoutMs`. Answers once.
+void askGsettings(QObject* context, const QString& program, const QStringList& arguments,
+                  std::function<void(const QByteArray&)> handler, int timeoutMs) {
+    auto answer = std::make_shared<std::function<void(const QByteArray&)>>(std::move(handler));
+    const auto deliver = [answer](const QByteArray& out) {
+        if (*answer)
+            std::exchange(*answer, {})(out);
+    };
+    auto* process = new QProcess(context);
+    QObject::connect(process, &QProcess::finished, context,
+                     [process, deliver](int exitCode, QProcess::ExitStatus status) {
+                         const QByteArray out = process->readAllStandardOutput().trimmed();
+                         process->deleteLater();
+                         deliver(status == QProcess::NormalExit && exitCode == 0 ? out
+                                                                                 : QByteArray());
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, context,
+                     [process, deliver](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         process->deleteLater();
+                         deliver({});
+                     });
+    QTimer::singleShot(timeoutMs, process, [process, deliver] {
+        deliver({});
+        process->kill();
+    });
+    process->start(program, arguments);
+}
 
 } // namespace
 
@@ -110,32 +142,34 @@ void NotificationSwitch::query(QObject* context, std::function<void(bool)> handl
         return;
     }
 
-    auto* process = new QProcess(context);
-    QObject::connect(process, &QProcess::finished, context,
-                     [process, deliver](int exitCode, QProcess::ExitStatus status) {
-                         const QByteArray out = process->readAllStandardOutput().trimmed();
-                         // A missing schema or a failed read leaves the notifications on.
-                         const bool off =
-                             status == QProcess::NormalExit && exitCode == 0 && out == "false";
-                         process->deleteLater();
-                         deliver(!off);
-                     });
-    QObject::connect(process, &QProcess::errorOccurred, context,
-                     [process, deliver](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart)
-                             return;
-                         process->deleteLater();
-                         deliver(true);
-                     });
-    QTimer::singleShot(timeoutMs, process, [process, deliver] {
-        deliver(true);
-        process->kill();
-    });
-    process->start(m_environment.gsettings,
-                   {QStringLiteral("get"),
-                    QStringLiteral("org.gnome.desktop.notifications.application:") +
-                        gnomeSettingsPath(m_desktopEntry),
-                    QStringLiteral("enable")});
+    askGsettings(
+        context, m_environment.gsettings,
+        {QStringLiteral("get"),
+         QStringLiteral("org.gnome.desktop.notifications.application:") +
+             gnomeSettingsPath(m_desktopEntry),
+         QStringLiteral("enable")},
+        // A missing schema or a failed read leaves the notifications on.
+        [deliver](const QByteArray& out) { deliver(out != "false"); }, timeoutMs);
+}
+
+void NotificationSwitch::querySilenced(QObject* context, std::function<void(bool)> handler,
+                                       int timeoutMs) const {
+    auto answer = std::make_shared<OneAnswer>(std::move(handler));
+    QPointer<QObject> guard(context);
+    auto deliver = [answer, guard](bool silenced) {
+        if (guard)
+            (*answer)(silenced);
+    };
+    if (!onDesktop(QStringLiteral("GNOME"))) {
+        QMetaObject::invokeMethod(
+            context, [deliver] { deliver(false); }, Qt::QueuedConnection);
+        return;
+    }
+    askGsettings(
+        context, m_environment.gsettings,
+        {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.notifications"),
+         QStringLiteral("show-banners")},
+        [deliver](const QByteArray& out) { deliver(out == "false"); }, timeoutMs);
 }
 
 } // namespace tisko

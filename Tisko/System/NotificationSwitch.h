@@ -36,6 +36,11 @@ public:
     void query(QObject* context, std::function<void(bool enabled)> handler,
                int timeoutMs = 2000) const;
 
+    // Whether the whole desktop holds notifications back ("do not disturb": GNOME's
+    // show-banners off); same answering rules as query(), an unanswered question is "no".
+    void querySilenced(QObject* context, std::function<void(bool silenced)> handler,
+                       int timeoutMs = 2000) const;
+
     // GNOME's settings path of the application: "/org/gnome/desktop/notifications/
     // application/io-github-tisko-tisko/".
     static QString gnomeSettingsPath(const QString& desktopEntry);

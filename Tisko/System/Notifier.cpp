@@ -6,6 +6,8 @@
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
 
+#include <memory>
+
 namespace tisko {
 
 QString Notifier::postureIdentifier() {
@@ -45,26 +47,44 @@ std::optional<NotificationRequest> Notifier::postureRequest(const PostureVerdict
     return request;
 }
 
-void Notifier::post(const PostureVerdict& verdict, NotificationCenter& center) {
+void Notifier::post(const PostureVerdict& verdict, Delivered delivered,
+                    NotificationCenter& center) {
     if (!verdict.isBad())
         return;
     const auto request = postureRequest(verdict, SettingsStore::soundsEnabled());
-
-    // Without a bus there is neither a status nor a server to ask: one line says so.
+    // The status and the server's answer come back apart; the outcome waits for both. The
+    // warning goes to the server whatever the status says.
+    struct Outcome {
+        std::optional<int> status;
+        std::optional<QString> error;
+        Delivered delivered;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    outcome->delivered = std::move(delivered);
+    const auto conclude = [outcome](const QString& error) {
+        QString cause = error;
+        // Taken by the server, but the desktop hides Tisko's notifications.
+        if (cause.isEmpty() && outcome->status != NotificationCenter::authorized)
+            cause = QStringLiteral("avisos denegados");
+        if (!cause.isEmpty())
+            Log::error(QStringLiteral("Aviso no entregado: ") + cause);
+        if (outcome->delivered)
+            outcome->delivered(cause.isEmpty());
+    };
     const QString unreachable = center.unreachableReason();
     if (!unreachable.isEmpty()) {
-        Log::error(QStringLiteral("Aviso: ") + unreachable);
+        conclude(unreachable);
         return;
     }
-    // The status check does not hold the warning back; both only log.
-    center.getAuthorizationStatus([](int status) {
-        if (status != NotificationCenter::authorized)
-            Log::error(
-                QStringLiteral("Aviso sin permiso de notificaciones (estado %1)").arg(status));
+    center.getAuthorizationStatus([outcome, conclude](int status) {
+        outcome->status = status;
+        if (outcome->error)
+            conclude(*outcome->error);
     });
-    center.add(*request, [](const QString& error) {
-        if (!error.isEmpty())
-            Log::error(QStringLiteral("Aviso: ") + error);
+    center.add(*request, [outcome, conclude](const QString& error) {
+        outcome->error = error;
+        if (outcome->status)
+            conclude(error);
     });
 }
 

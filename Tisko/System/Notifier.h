@@ -25,10 +25,14 @@ public:
     static void requestPermission(std::function<void(bool granted)> done = {},
                                   NotificationCenter& center = NotificationCenter::current());
 
+    // Receives, once, whether the server took the warning and the desktop lets it show.
+    using Delivered = std::function<void(bool delivered)>;
+
     // Shows the warning for a tooClose or slouching verdict, replacing any earlier posture
-    // warning; fine and away touch nothing. Logs when notifications are not allowed or the
-    // warning could not be handed over. It does not decide whether a warning is due.
-    static void post(const PostureVerdict& verdict,
+    // warning; fine and away touch nothing. A warning that is not shown logs one line with
+    // the cause ("Aviso no entregado: …"); either way `delivered`, if given, hears the outcome.
+    // It does not decide whether a warning is due.
+    static void post(const PostureVerdict& verdict, Delivered delivered = {},
                      NotificationCenter& center = NotificationCenter::current());
 
     // The warning for a tooClose or slouching verdict; nothing for fine and away.

@@ -29,7 +29,7 @@ using namespace Qt::StringLiterals;
 // What a command line should give: `kind` with its items, the others as when absent.
 LaunchSwitches launch(Kind kind, const char* path = "", QStringList ignored = {},
                       double seconds = 10, std::optional<int> width = {}) {
-    return {kind, {}, QString::fromUtf8(path), seconds, width, std::move(ignored)};
+    return {kind, {}, QString::fromUtf8(path), seconds, width, std::move(ignored), false, {}};
 }
 
 TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
@@ -39,7 +39,7 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--hold", "2.5", "/h", "640", "x"}, launch(Kind::hold, "/h", {u"x"_s}, 2.5, 640)},
         {{"--look", "/tmp/a", "x"}, launch(Kind::look, "/tmp/a", {u"x"_s})},
         {{"--autostart", "--show-settings", "general", "x"},
-         {Kind::showSettings, u"general"_s, {}, 10, {}, {u"x"_s}, true}},
+         {Kind::showSettings, u"general"_s, {}, 10, {}, {u"x"_s}, true, {}}},
         {{"--render-windows", "/tmp/w", "x"}, launch(Kind::renderWindows, "/tmp/w", {u"x"_s})},
         // Switches are taken in their fixed order, whatever their place; only the first
         // occurrence counts; a switch without its items is ignored.
@@ -51,6 +51,16 @@ TEST(LaunchSwitches, eachCommandLineGivesItsLaunch) {
         {{"--render-windows"}, launch(Kind::none)},
         {{"--hold", "abc", "/tmp/h"}, launch(Kind::hold, "/tmp/h")}, // 10 seconds
         {{"--hold", "3", "/h", "640"}, launch(Kind::hold, "/h", {}, 3, 640)},
+        // A pause takes 1 to 1440 minutes or "tomorrow"; anything else is refused whole.
+        {{"--pause", "1440", "x"}, {Kind::pause, {}, {}, 10, {}, {u"x"_s}, false, 1440}},
+        {{"--pause", "1"}, {Kind::pause, {}, {}, 10, {}, {}, false, 1}},
+        {{"--resume", "--pause", "tomorrow"}, launch(Kind::pause)},
+        {{"--pause", "0"}, launch(Kind::invalid, "0")},
+        {{"--pause", "1441"}, launch(Kind::invalid, "1441")},
+        {{"--pause", "-5"}, launch(Kind::invalid, "-5")},
+        {{"--pause", "--resume"}, launch(Kind::invalid, "--resume")},
+        {{"--pause"}, launch(Kind::invalid)},
+        {{"--render-windows", "/tmp/w", "--resume"}, launch(Kind::resume)},
     };
     for (const auto& [items, expected] : cases) {
         QStringList arguments{u"/usr/bin/tisko"_s};

@@ -84,9 +84,15 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestsToTheFirstAndTakesOverOn
 
     auto second = SingleInstance::forDataFolder();
     EXPECT_FALSE(second->claim()) << "the data folder is taken";
-    for (const SingleInstance::Request request :
-         {SingleInstance::Request::check, SingleInstance::Request::show})
+    const std::vector<SingleInstance::Request> requests{
+        SingleInstance::Request::check, SingleInstance::Request::show,
+        SingleInstance::Request::pauseUntilTomorrow, SingleInstance::Request::resume};
+    for (const SingleInstance::Request request : requests)
         EXPECT_TRUE(whileServing([&] { return second->forward(request, 3000); }));
+    std::vector<unsigned> pauses;
+    QObject::connect(first.get(), &SingleInstance::pauseRequested,
+                     [&](unsigned minutes) { pauses.push_back(minutes); });
+    EXPECT_TRUE(whileServing([&] { return second->forwardPause(90, 3000); }));
     // The settings carry their page; a name with a line break must not slip in a second
     // request.
     QStringList pages;
@@ -95,8 +101,8 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestsToTheFirstAndTakesOverOn
     for (const QString& tab : {QStringLiteral("detection"), QString(), QStringLiteral("x\ncheck")})
         EXPECT_TRUE(whileServing([&] { return second->forwardSettings(tab, 3000); }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(received,
-              (std::vector{SingleInstance::Request::check, SingleInstance::Request::show}));
+    EXPECT_EQ(received, requests);
+    EXPECT_EQ(pauses, std::vector<unsigned>{90});
     EXPECT_EQ(pages, (QStringList{QStringLiteral("detection"), QString(), QStringLiteral("?")}));
 
     // Once the first has gone, the next launch becomes the running one.

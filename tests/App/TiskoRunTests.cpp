@@ -13,6 +13,10 @@
 #include "Tisko/Support/Storage.h"
 #include "TiskoCore/JsonCodec.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDateTime>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -27,6 +31,7 @@ namespace tisko::test {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 const QString photo = QStringLiteral(TISKO_TEST_PHOTOS "/grace_hopper.jpg");
 
@@ -73,6 +78,39 @@ struct TiskoRun : ::testing::Test {
         return QString::fromUtf8(search.readAllStandardOutput())
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
+    // Takes one look through the sample camera and saves from it the active position "Mesa",
+    // its face 1.25 times smaller than the photograph's: every look then finds the face too
+    // close.
+    bool saveTooCloseMesa() {
+        // A look that analysed no frame before its timeout (a slow, loaded build) is taken
+        // again, twice at most.
+        const QString output = home.path() + QStringLiteral("/look.txt");
+        QStringList lines;
+        for (int attempt = 0;
+             attempt < 3 && (attempt == 0 || lines.contains(QStringLiteral("frames=0/0")));
+             ++attempt) {
+            if (run({QStringLiteral("--look"), output}) != 0)
+                return false;
+            lines = fileLines(output);
+        }
+        static const QRegularExpression face(QStringLiteral(
+            "^faceWidth=([0-9.]+) eyes=([-0-9.]+) faceY=([0-9.]+) faceHeight=([0-9.]+)$"));
+        const QRegularExpressionMatch m = face.match(lines.value(5));
+        EXPECT_EQ(lines.size(), 6) << lines.join(QLatin1Char('|')).toStdString();
+        if (lines.size() != 6 || !m.hasMatch())
+            return false;
+        Calibration c;
+        c.id = Uuid::random();
+        c.name = "Mesa";
+        c.reference =
+            HeadMeasurement{m.captured(1).toDouble() / 1.25, m.captured(2).toDouble() / 1.25,
+                            m.captured(3).toDouble(), m.captured(4).toDouble()};
+        c.cameraID = (QStringLiteral("file:") + photo).toStdString();
+        c.createdAt = std::chrono::system_clock::now();
+        CalibrationBook book;
+        book.save(c);
+        return Storage::save(book, Storage::positionsFileName);
+    }
     TempHome home;
     // One cache folder per build tree for every run: the landmark model is converted once.
     QProcessEnvironment env = [] {
@@ -89,33 +127,8 @@ struct TiskoRun : ::testing::Test {
 };
 
 TEST_F(TiskoRun, aLookJudgesAndChecksAreHandedToTheRunningOneOrTakenOverAfterACrash) {
-    // A look that analysed no frame before its timeout (a slow, loaded build) is taken again,
-    // twice at most.
-    const QString output = home.path() + QStringLiteral("/look.txt");
-    QStringList lines;
-    for (int attempt = 0;
-         attempt < 3 && (attempt == 0 || lines.contains(QStringLiteral("frames=0/0"))); ++attempt) {
-        ASSERT_EQ(run({QStringLiteral("--look"), output}), 0);
-        lines = fileLines(output);
-    }
-    ASSERT_EQ(lines.size(), 6) << lines.join(QLatin1Char('|')).toStdString();
-    static const QRegularExpression face(QStringLiteral(
-        "^faceWidth=([0-9.]+) eyes=([-0-9.]+) faceY=([0-9.]+) faceHeight=([0-9.]+)$"));
-    const QRegularExpressionMatch m = face.match(lines[5]);
-    ASSERT_TRUE(m.hasMatch()) << lines[5].toStdString();
+    ASSERT_TRUE(saveTooCloseMesa());
     EXPECT_FALSE(QFile::exists(Log::filePath())) << "a diagnostic look logs nothing";
-
-    // A position "Mesa" from what the look measured, its face 1.25 times smaller.
-    Calibration c;
-    c.id = Uuid::random();
-    c.name = "Mesa";
-    c.reference = HeadMeasurement{m.captured(1).toDouble() / 1.25, m.captured(2).toDouble() / 1.25,
-                                  m.captured(3).toDouble(), m.captured(4).toDouble()};
-    c.cameraID = (QStringLiteral("file:") + photo).toStdString();
-    c.createdAt = std::chrono::system_clock::now();
-    CalibrationBook book;
-    book.save(c);
-    ASSERT_TRUE(Storage::save(book, Storage::positionsFileName));
 
     // Started at login: no window opens, though no tray shows the icon.
     QProcess first;
@@ -306,5 +319,110 @@ TEST_F(TiskoRun, withoutADisplayOnlyTheDiagnosticsRunAndStrayArgumentsAreNamed) 
     EXPECT_FALSE(QFile::exists(Log::filePath())) << "the pictures log nothing";
 }
 
+// The properties Tisko announces changed on the session bus, as a status bar sees them.
+class PropertyLog : public QObject {
+    Q_OBJECT
+public:
+    QMap<QString, QVariantList> values; // each property's values, in order
+public Q_SLOTS:
+    void changed(const QString&, const QVariantMap& changed, const QStringList&) {
+        for (auto at = changed.cbegin(); at != changed.cend(); ++at)
+            values[at.key()] << at.value();
+    }
+};
+
+TEST_F(TiskoRun, scriptsDriveTheRunningTiskoThroughTheSessionBusAndLaterLaunches) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.isConnected());
+    ASSERT_TRUE(saveTooCloseMesa());
+    QProcess running;
+    const auto end = [](QProcess* process) { endProcess(*process); };
+    const std::unique_ptr<QProcess, decltype(end)> ending(&running, end);
+    start(running, {u"--autostart"_s});
+    const QString service = u"io.github.tisko.Tisko"_s, path = u"/io/github/tisko/Tisko"_s;
+    ASSERT_TRUE(waitUntil([&] { return bus.interface()->isServiceRegistered(service).value(); }));
+    PropertyLog log;
+    ASSERT_TRUE(bus.connect(service, path, u"org.freedesktop.DBus.Properties"_s,
+                            u"PropertiesChanged"_s, &log,
+                            SLOT(changed(QString, QVariantMap, QStringList))));
+    QDBusInterface tisko(service, path, u"io.github.tisko.Tisko1"_s, bus);
+    const auto read = [&](const char* name) { return tisko.property(name); };
+    const auto call = [&](const QString& method, const QVariantList& arguments = {}) {
+        return tisko.callWithArgumentList(QDBus::Block, method, arguments);
+    };
+    EXPECT_EQ(read("ActivePosition"), u"Mesa"_s);
+    EXPECT_TRUE(waitForLog(u"Avisos: permitidos"_s)) << "dunst answers and is not paused";
+
+    // A check: the state says it looks, then the verdict and the day's counts arrive.
+    call(u"CheckNow"_s);
+    ASSERT_TRUE(waitUntil([&] { return log.values.value(u"State"_s).size() >= 2; }, 20s));
+    EXPECT_EQ(log.values.value(u"State"_s), (QVariantList{u"looking"_s, u"watching"_s}));
+    EXPECT_EQ(log.values.value(u"LastVerdict"_s), QVariantList{u"too-close"_s});
+    EXPECT_EQ(log.values.value(u"ChecksToday"_s), QVariantList{1u});
+    EXPECT_EQ(log.values.value(u"WarningsToday"_s), QVariantList{1u});
+    EXPECT_EQ(read("Summary"), u"Tisko: demasiado cerca"_s);
+
+    // Pauses by the methods and by later launches; one out of range is refused whole.
+    const auto pausedUntil = [&] { return read("PausedUntil").toULongLong(); };
+    const auto pausedFor = [&](qulonglong seconds) {
+        const auto until = qulonglong(QDateTime::currentSecsSinceEpoch()) + seconds;
+        return read("State") == u"paused"_s && pausedUntil() + 5 >= until && pausedUntil() <= until;
+    };
+    const auto midnight =
+        qulonglong(QDate::currentDate().addDays(1).startOfDay().toSecsSinceEpoch());
+    call(u"Pause"_s, {30u});
+    EXPECT_TRUE(pausedFor(30 * 60));
+    const qulonglong paused = pausedUntil();
+    for (const uint minutes : {0u, 1441u})
+        EXPECT_EQ(call(u"Pause"_s, {minutes}).errorName(),
+                  u"org.freedesktop.DBus.Error.InvalidArgs"_s);
+    EXPECT_EQ(run({u"--pause"_s, u"0"_s}), 2);
+    EXPECT_EQ(errors, LaunchSwitches::invalidPauseLine(u"0"_s));
+    EXPECT_EQ(pausedUntil(), paused);
+    EXPECT_TRUE(waitForLog(u"Se rechaza una pausa de"_s, 2));
+    ASSERT_TRUE(waitUntil([&] { return !log.values.value(u"PausedUntil"_s).isEmpty(); }));
+    EXPECT_EQ(log.values.value(u"PausedUntil"_s), QVariantList{paused});
+    call(u"Resume"_s);
+    EXPECT_EQ(read("State"), u"watching"_s);
+    EXPECT_EQ(run({u"--pause"_s, u"15"_s}), 0);
+    EXPECT_TRUE(pausedFor(15 * 60));
+    EXPECT_EQ(run({u"--resume"_s}), 0);
+    EXPECT_EQ(pausedUntil(), 0u);
+    call(u"PauseUntilTomorrow"_s);
+    EXPECT_EQ(pausedUntil(), midnight);
+
+    // The README's status-bar module, through busctl alone: it shows, then resumes and pauses.
+    const auto module = [&](const QStringList& arguments) {
+        QProcess bar;
+        bar.setProcessEnvironment(env);
+        bar.start(u"" TISKO_STATUS_MODULE ""_s, arguments);
+        EXPECT_TRUE(bar.waitForFinished(10000));
+        return QString::fromUtf8(bar.readAllStandardOutput()).trimmed();
+    };
+    EXPECT_TRUE(module({}).startsWith(u"paused · Tisko: en pausa hasta el "_s));
+    module({u"toggle"_s});
+    EXPECT_EQ(module({}), u"watching · Tisko: demasiado cerca"_s);
+    module({u"toggle"_s});
+    EXPECT_TRUE(pausedFor(60 * 60));
+
+    EXPECT_TRUE(call(u"ShowSettings"_s, {u"nope\nx"_s}).errorName().endsWith(u"InvalidArgs"_s));
+    EXPECT_TRUE(waitForLog(u"Se rechaza abrir los ajustes en una página que no existe: nope x"_s));
+    if (qEnvironmentVariableIsEmpty("TISKO_HEADLESS_HARNESS"))
+        return; // the windows need the headless desktop
+    for (const auto& [method, title] : {std::pair{"ShowSettings", "Ajustes de Tisko"},
+                                        {"ShowHistory", "Historial de Tisko"},
+                                        {"ShowPanel", "Tisko"},
+                                        {"NewPosition", "Nueva posici.*"}}) {
+        const QString name = QString::fromUtf8(method);
+        call(name, name == u"ShowSettings"_s ? QVariantList{u"positions"_s} : QVariantList{});
+        EXPECT_TRUE(waitUntil(
+            [&] { return windowsNamed(QString::fromUtf8(title), running.processId()).size() == 1; },
+            15s))
+            << method;
+    }
+}
+
 } // namespace
 } // namespace tisko::test
+
+#include "TiskoRunTests.moc"

@@ -19,6 +19,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <tuple>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tisko;
 
@@ -178,4 +183,41 @@ TEST(LandmarkModelCache, unusableCopiesAreRebuiltAndGoodOnesReused) {
         EXPECT_EQ(rebuilt.isEmpty(), bytes == good) << name << ": " << rebuilt.toStdString();
         EXPECT_EQ(test::readFile(path), good) << name;
     }
+}
+
+// The machine's copy, made as the package makes it, is mapped only while nobody but its owner
+// may have changed it and it is whole; anything else is left for the user's own copy.
+TEST(LandmarkModelCache, theSharedCopyIsUsedOnlyWhenItsOwnerAloneWritesItAndItIsWhole) {
+    QTemporaryDir dir;
+    const QString source =
+        QStringLiteral(TISKO_TEST_DATA "/../../fuzz/corpus/landmark_model/tiny.dat");
+    const QString folder = dir.filePath(QStringLiteral("shared"));
+    QString error;
+    ASSERT_TRUE(LandmarkModelCache::makeShared(source, folder, &error)) << error.toStdString();
+    const QString path = folder + QStringLiteral("/tiny.landmarks");
+    const QByteArray good = test::readFile(path);
+    const auto identity = LandmarkModelCache::identify(source, &error);
+    ASSERT_TRUE(identity);
+    const auto mode = [](const QString& file, mode_t bits) {
+        ::chmod(QFile::encodeName(file).constData(), bits);
+    };
+    // What is done to the copy or its folder, and whether it is mapped afterwards.
+    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
+        {"as made", [] {}, true},
+        {"writable by the group", [&] { mode(path, 0664); }, false},
+        {"in a folder all may write", [&] { mode(folder, 0777); }, false},
+        {"cut short", [&] { test::writeFile(path, good.left(good.size() - 8)); }, false},
+    };
+    for (const auto& [name, change, mapped] : cases) {
+        mode(folder, 0755);
+        test::writeFile(path, good);
+        mode(path, 0644);
+        change();
+        EXPECT_EQ(bool(LandmarkModelCache::mapShared(path, *identity, &error, ::geteuid())), mapped)
+            << name;
+    }
+    test::writeFile(path, good);
+    mode(path, 0644);
+    EXPECT_FALSE(LandmarkModelCache::mapShared(path, *identity, &error, ::geteuid() + 1))
+        << "another owner's";
 }

@@ -20,6 +20,7 @@
 #include "Tisko/Interface/PrivacySettings.h"
 #include "Tisko/Interface/GeneralModel.h"
 #include "Tisko/Interface/MenuBarLabel.h"
+#include "Tisko/Interface/PermissionsModel.h"
 #include "Tisko/Interface/SettingsToolbar.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/SettingsStore.h"
@@ -118,6 +119,17 @@ TEST(SettingsPermissions, allowWithoutACameraSaysToConnectOne) {
     // The group for sessions away from the seat, through sudo only where there is one.
     EXPECT_EQ(videoGroupCommand(true, u"ana"_qs), u"sudo usermod -aG video ana"_qs);
     EXPECT_EQ(videoGroupCommand(false, u"ana"_qs), u"su -c 'usermod -aG video ana'"_qs);
+}
+
+TEST(SettingsPermissions, notificationsSayConcedidoOnlyWhenAWarningWouldShow) {
+    using Badge = PermissionsModel::Badge;
+    for (const auto& [reach, badge] : {std::pair{NotificationReach::noService, Badge::noService},
+                                       {NotificationReach::silenced, Badge::silenced},
+                                       {NotificationReach::denied, Badge::denied},
+                                       {NotificationReach::allowed, Badge::granted},
+                                       {NotificationReach::unknown, Badge::granted}})
+        EXPECT_EQ(PermissionsModel::notificationRow(PermissionState::granted, reach).badge, badge)
+            << int(reach);
 }
 
 // The brightest pixel of every page tab's icon, unselected ones included.

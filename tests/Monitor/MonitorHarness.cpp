@@ -85,7 +85,10 @@ MonitorHarness::MonitorHarness()
         m_camera->pending = std::move(done);
     };
     services.displayKey = [this] { return displayKey; };
-    services.notify = [this](const PostureVerdict& verdict) { notified.push_back(verdict); };
+    services.notify = [this](const PostureVerdict& verdict, std::function<void(bool)> delivered) {
+        notified.push_back(verdict);
+        delivered(delivers);
+    };
     m_monitor = std::make_unique<Monitor>(std::move(services));
 }
 

@@ -108,6 +108,7 @@ public:
 
     QString displayKey = QStringLiteral("displays:"); // what the display probe reports
     std::vector<PostureVerdict> notified;             // the verdicts handed to the notifier
+    bool delivers = true;                             // whether the desktop shows them
 
     // Starts the Monitor with `calibration` as its one position, and drops the lines logged.
     void startWatching(const Calibration& calibration);

@@ -106,6 +106,16 @@ TEST(MonitorClock, looksOnceAtATimeRestartsOnWakingAndSettingsWaitsOutPausesAndF
     EXPECT_EQ(h.goodPitch(), -0.30) << "a bad look leaves it";
 }
 
+TEST(CheckCycle, aWarningTheDesktopDidNotShowIsCountedButNotLoggedAsSent) {
+    MonitorHarness h;
+    h.delivers = false;
+    h.startWatching(position("Mesa"));
+    EXPECT_EQ(h.check(faceResult(closeFace())).filter(QStringLiteral("Aviso enviado")),
+              QStringList());
+    EXPECT_EQ(h.notified.size(), 1u);
+    EXPECT_EQ(h.monitor().tally().day(h.monitor().now(), h.monitor().calendar()).alerts(), 1);
+}
+
 TEST(CheckCycle, looksAreLoggedCountedAndWarnedAboutAndOnlyClockLooksWaitForSomebody) {
     MonitorHarness h; // cool-down 600 s
     h.startWatching(position("Mesa"));

@@ -23,7 +23,8 @@ echo "== $(basename "$deb"): $(stat -c %s "$deb") bytes"$'\n'"Depends: $depends"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 for file in bin/tisko share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
-  share/doc/tisko/copyright share/man/man1/tisko.1.gz share/man/es/man1/tisko.1.gz; do
+  share/doc/tisko/copyright share/man/man1/tisko.1.gz share/man/es/man1/tisko.1.gz \
+  share/dbus-1/interfaces/io.github.tisko.Tisko1.xml; do
   [ -s "$root/usr/$file" ] || { echo "missing from the package: /usr/$file"; exit 1; }
 done
 
@@ -42,6 +43,16 @@ desktop=$root/usr/share/applications/$id.desktop
 for key in GenericName Comment Keywords; do
   grep -q "^$key=" "$desktop" && grep -q "^$key\[es\]=" "$desktop" ||
     { echo "the desktop entry lacks $key in English or Spanish"; exit 1; }
+done
+# Each action of the entry has its name in both languages and runs a switch tisko takes.
+actions=$(sed -n 's/^Actions=//p' "$desktop" | tr ';' ' ')
+[ -n "$actions" ] || { echo "the desktop entry has no actions"; exit 1; }
+for action in $actions; do
+  section=$(sed -n "/^\[Desktop Action $action\]/,/^\[/p" "$desktop")
+  grep -q '^Name=' <<<"$section" && grep -q '^Name\[es\]=' <<<"$section" ||
+    { echo "the action $action lacks its name in English or Spanish"; exit 1; }
+  switch=$(sed -n 's/^Exec=tisko \(--[a-z-]*\).*/\1/p' <<<"$section")
+  [ -n "$switch" ] && "$root/usr/bin/tisko" --help | grep -qe "$switch" || { echo "the action $action runs no switch tisko has"; exit 1; }
 done
 grep -q '<summary xml:lang="es">' "$metainfo" && grep -q '<p xml:lang="es">' "$metainfo" ||
   { echo "the metadata lacks its Spanish"; exit 1; }
@@ -78,6 +89,15 @@ done
 doc=$root/usr/share/doc/tisko/README.md
 grep -q '^## Permissions' "$doc" && ! grep -q '^## Development' "$doc" ||
   { echo "the package's README is not the users' one"; exit 1; }
+
+echo "== the machine's model copy, made as the package's scripts make it"
+dpkg-deb -e "$deb" "$work/control"
+grep -q 'interest-noawait /usr/share/dlib' "$work/control/triggers" &&
+  grep -q 'tisko --make-model-copy /var/cache/tisko' "$work/control/postinst" &&
+  grep -q 'rm -rf /var/cache/tisko' "$work/control/postrm" || { echo "the maintainer scripts do not make or remove the copy"; exit 1; }
+"$root/usr/bin/tisko" --make-model-copy "$work/shared"
+[ "$(stat -c %a "$work/shared" "$work"/shared/*.landmarks | tr '\n' ' ')" = "755 644 " ] ||
+  { echo "the shared copy is not readable by all"; exit 1; }
 
 echo "== desktop-file-validate" && desktop-file-validate "$desktop"
 echo "== appstreamcli" && appstreamcli validate --no-net "$metainfo"

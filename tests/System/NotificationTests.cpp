@@ -18,6 +18,7 @@
 #include "Tisko/System/NotificationSwitch.h"
 #include "Tisko/System/Notifier.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -150,13 +151,13 @@ TEST_F(DBusNotificationCenterTests, warningsCarryTheirHintsReplaceEachOtherAndTh
     ASSERT_NO_FATAL_FAILURE(startServer());
     startCenter();
 
-    Notifier::post(PostureVerdict::fine(), *center);
-    Notifier::post(PostureVerdict::away(), *center);
-    Notifier::post(PostureVerdict::tooClose(1.3), *center);
+    Notifier::post(PostureVerdict::fine(), {}, *center);
+    Notifier::post(PostureVerdict::away(), {}, *center);
+    Notifier::post(PostureVerdict::tooClose(1.3), {}, *center);
     SettingsStore::setSoundsEnabled(false);
     // Posted together: each is sent once the server has given the one before its id.
-    Notifier::post(PostureVerdict::slouching(0.3), *center);
-    Notifier::post(PostureVerdict::slouching(0.3), *center);
+    Notifier::post(PostureVerdict::slouching(0.3), {}, *center);
+    Notifier::post(PostureVerdict::slouching(0.3), {}, *center);
     const QStringList calls = notifies(3);
     ASSERT_EQ(calls.size(), 3);
     // app_name, replaces_id, icon, summary, body, actions, hints, timeout.
@@ -185,7 +186,7 @@ TEST_F(DBusNotificationCenterTests, warningsCarryTheirHintsReplaceEachOtherAndTh
     EXPECT_FALSE(notice.contains(QStringLiteral("urgency")));
 
     Translations::install({u"en-US"_qs}); // a user who reads English is warned in English
-    Notifier::post(PostureVerdict::slouching(0.3), *center);
+    Notifier::post(PostureVerdict::slouching(0.3), {}, *center);
     EXPECT_TRUE(notifies(5).value(4).contains(u"\"You’re sinking into your chair\""_qs));
     Translations::install({u"es-ES"_qs});
 
@@ -201,8 +202,8 @@ TEST_F(DBusNotificationCenterTests, withNoServerOrNoBusTheStatusIsDeniedAndWarni
     center = std::make_unique<DBusNotificationCenter>(
         QDBusConnection::connectToBus(u"unix:path=/nonexistent/tisko-test-bus"_qs, u"tisko"_qs),
         NotificationSwitch(appEntry, {}));
-    Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    Notifier::post(PostureVerdict::slouching(0.3), *center);
+    Notifier::post(PostureVerdict::tooClose(1.3), {}, *center);
+    Notifier::post(PostureVerdict::slouching(0.3), {}, *center);
     Notifier::postUpdate(QStringLiteral("2.0"), *center);
     Notifier::removeUpdate(*center);
 
@@ -214,7 +215,8 @@ TEST_F(DBusNotificationCenterTests, withNoServerOrNoBusTheStatusIsDeniedAndWarni
         [&] { return granted.has_value() && status.state() == PermissionState::denied; }));
     EXPECT_FALSE(*granted);
     const QStringList errors = test::loggedErrors();
-    EXPECT_EQ(errors.filter(QStringLiteral("Aviso: no hay bus de sesión de D-Bus: ")), errors);
+    EXPECT_EQ(errors.filter(QStringLiteral("Aviso no entregado: no hay bus de sesión de D-Bus: ")),
+              errors);
     EXPECT_EQ(errors.size(), 2);
     TearDown();
     QFile::remove(Log::filePath());
@@ -228,15 +230,13 @@ TEST_F(DBusNotificationCenterTests, withNoServerOrNoBusTheStatusIsDeniedAndWarni
     NotificationPermission::refresh(*center, status);
     ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::denied; }));
 
-    Notifier::post(PostureVerdict::tooClose(1.3), *center);
-    ASSERT_TRUE(test::waitUntil([&] { return test::loggedErrors().size() >= 2; }));
+    Notifier::post(PostureVerdict::tooClose(1.3), {}, *center);
+    ASSERT_TRUE(test::waitUntil([&] { return !test::loggedErrors().isEmpty(); }));
     status.setState(PermissionState::unknown);
     NotificationPermission::refresh(*center, status); // answered after the post's calls
     ASSERT_TRUE(test::waitUntil([&] { return status.state() == PermissionState::denied; }));
-    const QStringList lines = test::loggedErrors();
-    ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.count(QStringLiteral("Aviso sin permiso de notificaciones (estado 1)")), 1);
-    EXPECT_EQ(lines.filter(QStringLiteral("Aviso: ")).size(), 1);
+    EXPECT_EQ(test::loggedErrors(),
+              QStringList{QStringLiteral("Aviso no entregado: no hay servicio de avisos")});
 
     // A server that starts later is found without restarting the centre; this one does not
     // read markup, so the text goes as given.
@@ -249,6 +249,123 @@ TEST_F(DBusNotificationCenterTests, withNoServerOrNoBusTheStatusIsDeniedAndWarni
     EXPECT_TRUE(*granted);
     Notifier::postUpdate(QStringLiteral("2.0 <beta> & más"), *center);
     EXPECT_TRUE(notifies(1).value(0).contains(QStringLiteral(" 2.0 <beta> & más ")));
+}
+
+// A program that takes the notification service's name on the bus: dunst, or one that
+// never answers.
+struct NameOwner {
+    NameOwner(const test::PrivateBus& bus, const QString& program, const QStringList& arguments) {
+        process.setProcessEnvironment(bus.environment());
+        process.start(program, arguments);
+        running =
+            test::waitUntil([&] { return bus.owns(u"org.freedesktop.Notifications"_qs); }, 15s);
+    }
+    ~NameOwner() { test::endProcess(process); }
+    QProcess process;
+    bool running = false;
+};
+
+// The posture warning a Tisko left on the screen is replaced by the next Tisko's, as long as
+// the file with its id names the same bus and server. dunst here keeps identical texts apart
+// (by default it merges them itself, and the test could not fail).
+TEST_F(DBusNotificationCenterTests, theNextTiskoReplacesTheWarningTheLastOneLeft) {
+    const QString kept = home.stateHome() + u"/Tisko/aviso-postura"_qs;
+    const QString config = home.path() + u"/dunstrc"_qs;
+    ASSERT_TRUE(test::writeFile(config, "[global]\nstack_duplicates = false\n"
+                                        "[urgency_normal]\ntimeout = 60\n"));
+    // Whether the second run keeps the id, and whether the file then names another server.
+    for (const auto& [keeps, otherServer, entries] :
+         {std::tuple{true, false, 1}, {false, false, 2}, {true, true, 2}}) {
+        QFile::remove(kept);
+        const NameOwner dunst(bus, u"dunst"_qs, {u"-config"_qs, config});
+        ASSERT_TRUE(dunst.running) << "dunst needs the display of tests/harness/run-headless";
+        for (int run = 0; run < 2; ++run) {
+            startCenter(); // a Tisko of its own, on a connection of its own
+            if (keeps || run == 0)
+                center->rememberIn(kept, Notifier::postureIdentifier());
+            std::optional<bool> shown;
+            Notifier::post(
+                PostureVerdict::tooClose(1.3), [&](bool delivered) { shown = delivered; }, *center);
+            ASSERT_TRUE(test::waitUntil([&] { return shown == true; }));
+            TearDown();
+            if (otherServer)
+                test::writeFile(kept, test::readFile(kept).replace(" :", " :9"));
+        }
+        QString history;
+        for (const QString& command : {u"close-all"_qs, u"history"_qs}) {
+            QProcess control;
+            control.setProcessEnvironment(bus.environment());
+            control.start(u"dunstctl"_qs, {command});
+            EXPECT_TRUE(control.waitForFinished(10000));
+            history = QString::fromUtf8(control.readAllStandardOutput());
+        }
+        const NotificationRequest warning =
+            *Notifier::postureRequest(PostureVerdict::tooClose(1.3), false);
+        EXPECT_EQ(history.count(u"\"%1\""_qs.arg(warning.title)), entries) << keeps << otherServer;
+    }
+}
+
+// What a warning would meet, and how each warning ends (shown, or one line with the cause),
+// against real servers: one that never answers, dunst awake and paused (the pause announced),
+// with the desktop's switch off or GNOME's banners off in a stand-in schema.
+TEST_F(DBusNotificationCenterTests, theReachAndEachWarningsOutcomeFollowTheServerAndTheDesktop) {
+    QTemporaryDir config;
+    const QString schemas = config.filePath(u"schemas"_qs);
+    QDir().mkpath(schemas);
+    ASSERT_TRUE(test::writeFile(
+        schemas + u"/stand-in.gschema.xml"_qs,
+        "<schemalist><schema id=\"org.gnome.desktop.notifications\" "
+        "path=\"/org/gnome/desktop/notifications/\"><key name=\"show-banners\" type=\"b\">"
+        "<default>true</default></key></schema></schemalist>"));
+    ASSERT_EQ(QProcess::execute(u"glib-compile-schemas"_qs, {schemas}), 0);
+    ASSERT_TRUE(test::writeFile(config.filePath(u"glib-2.0/settings/keyfile"_qs),
+                                "[org/gnome/desktop/notifications]\nshow-banners=false\n"));
+    ASSERT_TRUE(test::writeFile(config.filePath(u"plasmanotifyrc"_qs),
+                                "[Applications][" TISKO_APP_ID "]\nShowPopups=false\n"));
+    ASSERT_TRUE(test::writeFile(config.filePath(u"dunstrc"_qs), ""));
+    qputenv("GSETTINGS_SCHEMA_DIR", schemas.toLocal8Bit());
+    qputenv("GSETTINGS_BACKEND", "keyfile");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // The reach on this desktop, then a warning's outcome: the error line, or none when shown.
+    const auto ask = [&](const QString& desktop, const char* line) {
+        TearDown();
+        QFile::remove(Log::filePath());
+        center = std::make_unique<DBusNotificationCenter>(
+            bus.connect(u"tisko"_qs), NotificationSwitch(appEntry, {desktop, config.path()}),
+            nullptr, 500);
+        std::optional<NotificationReach> reach;
+        std::optional<bool> shown;
+        center->getReach([&](NotificationReach r) { reach = r; });
+        Notifier::post(
+            PostureVerdict::tooClose(1.3), [&](bool delivered) { shown = delivered; }, *center);
+        EXPECT_TRUE(test::waitUntil([&] { return reach && shown; }));
+        test::spin(50ms);
+        EXPECT_EQ(shown, *line == '\0') << line;
+        EXPECT_EQ(test::loggedErrors(),
+                  *line ? QStringList{QString::fromUtf8(line)} : QStringList());
+        return reach;
+    };
+    {
+        const NameOwner hung(bus, u"/usr/bin/python3"_qs,
+                             {u"-c"_qs, u"import dbus, time\ndbus.SessionBus().request_name("
+                                        "'org.freedesktop.Notifications')\ntime.sleep(60)"_qs});
+        EXPECT_EQ(ask(u"XFCE"_qs, "Aviso no entregado: el servicio de avisos no contesta"),
+                  NotificationReach::noService);
+    }
+    const NameOwner dunst(bus, u"dunst"_qs, {u"-config"_qs, config.filePath(u"dunstrc"_qs)});
+    ASSERT_TRUE(dunst.running) << "dunst needs the display of tests/harness/run-headless";
+    EXPECT_EQ(ask(u"KDE"_qs, "Aviso no entregado: avisos denegados"), NotificationReach::denied);
+    EXPECT_EQ(ask(u"GNOME"_qs, ""), NotificationReach::silenced);
+    EXPECT_EQ(ask(u"XFCE"_qs, ""), NotificationReach::allowed);
+    int announced = 0;
+    QObject::connect(center.get(), &NotificationCenter::reachMayHaveChanged, [&] { ++announced; });
+    QProcess pause;
+    pause.setProcessEnvironment(bus.environment());
+    pause.start(u"dunstctl"_qs, {u"set-paused"_qs, u"true"_qs});
+    ASSERT_TRUE(test::waitUntil([&] { return announced > 0; }));
+    EXPECT_EQ(ask(u"XFCE"_qs, ""), NotificationReach::silenced);
+    for (const char* name : {"GSETTINGS_SCHEMA_DIR", "GSETTINGS_BACKEND", "XDG_CONFIG_HOME"})
+        qunsetenv(name);
 }
 
 TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUntilItIsClosed) {
