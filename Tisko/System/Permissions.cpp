@@ -35,7 +35,8 @@ PermissionState CameraPermission::state() {
 PermissionState CameraPermission::stateOf(const std::optional<CameraDevice>& camera) {
     if (!camera)
         return PermissionState::unknown;
-    if (camera->kind == CameraDevice::Kind::Sample)
+    // A PipeWire node that is listed is one this user may receive.
+    if (camera->kind == CameraDevice::Kind::Sample || camera->kind == CameraDevice::Kind::PipeWire)
         return PermissionState::granted;
     if (camera->accessDenied)
         return PermissionState::denied;
