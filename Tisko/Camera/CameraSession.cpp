@@ -371,6 +371,12 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
     m_running = running;
     if (running && m_backend->joinedAnotherConsumer())
         m_shared = true;
+    // A PipeWire camera tells its size only once the stream has agreed on a format.
+    if (running && !chosen) {
+        const std::optional<FrameSize> negotiated = m_backend->activeFormat();
+        std::lock_guard lock(m_formatMutex);
+        m_formatAtStart = negotiated ? describe(*negotiated) : QString();
+    }
     if (!running) {
         // Another process streaming from the camera explains a stream that will not start.
         m_busy = m_backend->busy() || m_shared;

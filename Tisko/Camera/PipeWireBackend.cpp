@@ -316,6 +316,11 @@ bool PipeWireBackend::open() {
 }
 
 std::optional<FrameSize> PipeWireBackend::activeFormat() {
+    if (m_stream) {
+        const PipeWireCameras::Lock lock(m_cameras);
+        if (m_stream->negotiated)
+            return FrameSize{m_stream->width, m_stream->height};
+    }
     return m_wanted;
 }
 

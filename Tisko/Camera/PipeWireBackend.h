@@ -24,6 +24,7 @@ public:
     ~PipeWireBackend() override;
 
     bool open() override;
+    // The size the stream agreed on once started; before, the size asked for, if any.
     std::optional<FrameSize> activeFormat() override;
     std::vector<FrameSize> formats() override;
     bool setFormat(FrameSize size) override;

@@ -3,6 +3,8 @@
 
 #include "Tisko/Camera/PipeWireCameras.h"
 
+#include "Tisko/Camera/CameraPortal.h"
+
 #include "Tisko/Support/Log.h"
 
 #include <pipewire/extensions/metadata.h>
@@ -20,6 +22,11 @@ namespace {
 
 // How long a round trip to the daemon may take before it counts as not answering.
 constexpr std::int64_t answerNs = 1'000'000'000;
+// How long the user may take to answer the portal's question.
+constexpr std::chrono::seconds portalAnswer{60};
+// How long a portal connection may take to show its cameras: they can come just after the
+// first listing.
+constexpr std::int64_t portalNodesNs = 500'000'000;
 
 QString text(const spa_dict* props, const char* key) {
     const char* value = props ? spa_dict_lookup(props, key) : nullptr;
@@ -44,7 +51,10 @@ struct PipeWireCameras::State {
     pw_registry* registry = nullptr;
     spa_hook coreListener{};
     spa_hook registryListener{};
+    PipeWireCameras::Route route = PipeWireCameras::Route::socket;
     bool broken = false;
+    bool denied = false;
+    bool fresh = false; // connected since the last listing
     int lastSeq = -1;
     int doneSeq = -1;
     std::map<std::uint32_t, std::unique_ptr<Node>> nodes;
@@ -152,12 +162,13 @@ struct PipeWireCameras::State {
 };
 
 PipeWireCameras& PipeWireCameras::shared() {
-    static PipeWireCameras cameras;
+    static PipeWireCameras cameras(CameraPortal::inSandbox() ? Route::portal : Route::socket);
     return cameras;
 }
 
-PipeWireCameras::PipeWireCameras()
+PipeWireCameras::PipeWireCameras(Route route)
     : m_state(std::make_unique<State>()) {
+    m_state->route = route;
     pw_init(nullptr, nullptr);
     m_state->loop = pw_thread_loop_new("tisko-pipewire", nullptr);
     m_state->context = pw_context_new(pw_thread_loop_get_loop(m_state->loop), nullptr, 0);
@@ -210,8 +221,22 @@ pw_core* PipeWireCameras::core(QString* error) {
             *error = QStringLiteral("PipeWire: no se pudo preparar la biblioteca");
         return nullptr;
     }
-    // Without a daemon the socket refuses at once: no waiting.
-    state.core = pw_context_connect(state.context, nullptr, 0);
+    if (state.route == Route::portal) {
+        int fd = -1;
+        QString why;
+        const CameraPortal::Answer answer = CameraPortal::openRemote(&fd, &why, portalAnswer);
+        state.denied = answer == CameraPortal::Answer::denied;
+        if (answer != CameraPortal::Answer::granted) {
+            if (error)
+                *error = why;
+            return nullptr;
+        }
+        state.core = pw_context_connect_fd(state.context, fd, nullptr, 0);
+    } else {
+        // Without a daemon the socket refuses at once: no waiting.
+        state.core = pw_context_connect(state.context, nullptr, 0);
+    }
+    state.fresh = true;
     if (!state.core) {
         if (error)
             *error = QStringLiteral("PipeWire: no hay servicio al que conectarse (") +
@@ -240,6 +265,11 @@ pw_core* PipeWireCameras::core(QString* error) {
     pw_registry_add_listener(state.registry, &state.registryListener, &registryEvents, &state);
 #pragma GCC diagnostic pop
     return state.core;
+}
+
+bool PipeWireCameras::accessDenied() const {
+    const Lock lock(const_cast<PipeWireCameras&>(*this));
+    return m_state->denied;
 }
 
 bool PipeWireCameras::alive(pw_core* core) const {
@@ -282,10 +312,18 @@ std::optional<std::vector<PipeWireNode>> PipeWireCameras::cameras(QString* error
         return std::nullopt;
     }
     std::vector<PipeWireNode> found;
-    for (const auto& [id, node] : m_state->nodes) {
-        if (node->camera)
-            found.push_back(node->node);
+    const std::int64_t portalUntil = deadline(portalNodesNs);
+    for (;;) {
+        for (const auto& [id, node] : m_state->nodes) {
+            if (node->camera)
+                found.push_back(node->node);
+        }
+        // A new portal connection may show its cameras a moment later.
+        if (!found.empty() || !m_state->fresh || m_state->route != Route::portal ||
+            !wait(portalUntil) || !roundTrip(portalUntil))
+            break;
     }
+    m_state->fresh = false;
     return found;
 }
 

@@ -32,8 +32,14 @@ struct PipeWireNode {
 // thread may call it; the loop's lock guards everything.
 class PipeWireCameras {
 public:
-    // The connection every part of the process uses; connects on first use.
+    // How the connection reaches the daemon: its socket, or a remote the camera portal
+    // hands out (inside a sandbox, where the portal is the only way in).
+    enum class Route { socket, portal };
+
+    // The connection every part of the process uses, through the portal inside a sandbox;
+    // connects on first use.
     static PipeWireCameras& shared();
+    explicit PipeWireCameras(Route route);
     ~PipeWireCameras();
     PipeWireCameras(const PipeWireCameras&) = delete;
     PipeWireCameras& operator=(const PipeWireCameras&) = delete;
@@ -56,6 +62,8 @@ public:
     // The connected core, connecting first if needed; null with `error` set when the daemon
     // cannot be reached. Call with the lock held.
     pw_core* core(QString* error);
+    // Whether the camera portal refused the camera at the last try.
+    bool accessDenied() const;
     // Whether the core a stream was made on still stands (the daemon has not gone away).
     bool alive(pw_core* core) const;
     // Waits with the lock held for a signal from the loop, until `deadline`; false when the
@@ -73,7 +81,6 @@ public:
     std::int64_t deadline(std::int64_t delayNs) const;
 
 private:
-    PipeWireCameras();
     struct State;
     std::unique_ptr<State> m_state;
 };

@@ -29,7 +29,11 @@ PermissionState CameraPermission::stateOfNode(const QString& node) {
 }
 
 PermissionState CameraPermission::state() {
-    return stateOf(Cameras::device(std::nullopt));
+    const std::optional<CameraDevice> camera = Cameras::device(std::nullopt);
+    // Inside a sandbox the camera portal's refusal is the user's "no".
+    if (!camera && PipeWireCameras::shared().accessDenied())
+        return PermissionState::denied;
+    return stateOf(camera);
 }
 
 PermissionState CameraPermission::stateOf(const std::optional<CameraDevice>& camera) {

@@ -3,6 +3,7 @@
 
 // Cameras through a real PipeWire daemon and WirePlumber in a private runtime folder, with
 // the device monitors off, and fake camera nodes that play a photograph.
+#include "DBusMockCall.h"
 #include "EventLoop.h"
 #include "FakeV4l2System.h"
 #include "LoggedLines.h"
@@ -16,6 +17,7 @@
 #include "Tisko/Camera/V4l2Backend.h"
 #include "Tisko/Support/Log.h"
 
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -166,8 +168,8 @@ TEST_F(PipeWireCameraTest, aLookThroughTheProgramFindsTheFaceAloneAndBesideAnoth
             .mid(0, 6)
             .join(QLatin1Char(' '));
     };
-    const QRegularExpression alone(
-        QStringLiteral("^failed=false camera=libcamera:/base/soc/cam0 shared=false .* faceWidth="));
+    const QRegularExpression alone(QStringLiteral(
+        "^failed=false camera=libcamera:/base/soc/cam0 shared=false format=512x600 .* faceWidth="));
     EXPECT_TRUE(alone.match(look()).hasMatch()) << look().toStdString();
 
     // Another program already receives the camera: the look joins it, marked shared.
@@ -256,6 +258,67 @@ TEST_F(PipeWireCameraTest, aLookThatCannotHaveTheCameraEndsInTimeSayingWhy) {
         endProcess(*fake);
         if (c.fault == Fault::noSessionManager)
             wirePlumber = launch(QStringLiteral("wireplumber"), {});
+    }
+}
+
+// Inside a sandbox the cameras come through the portal, against a stand-in portal.
+TEST_F(PipeWireCameraTest, inASandboxTheCamerasComeThroughThePortalWhenItGrantsThem) {
+    camera(QStringLiteral("portal-camera"), "yuy2", "libcamera:/base/cam:front");
+    for (const int response : {0, 1}) { // granted, refused
+        SCOPED_TRACE(response);
+        QProcess* portal =
+            launch(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
+                    QStringLiteral("org.freedesktop.portal.Desktop"),
+                    QStringLiteral("/org/freedesktop/portal/desktop"),
+                    QStringLiteral("org.freedesktop.portal.Camera")});
+        ASSERT_TRUE(waitUntil(
+            [] {
+                return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                    QStringLiteral("org.freedesktop.portal.Desktop"));
+            },
+            10s));
+        const auto add = [](const char* method, const char* out, const QString& code) {
+            return callDBusMock(QDBusConnection::sessionBus(),
+                                QStringLiteral("org.freedesktop.portal.Desktop"),
+                                QStringLiteral("/org/freedesktop/portal/desktop"),
+                                QStringLiteral("AddMethod"),
+                                {QStringLiteral("org.freedesktop.portal.Camera"),
+                                 QString::fromLatin1(method), QStringLiteral("a{sv}"),
+                                 QString::fromLatin1(out), code})
+                       .type() == QDBusMessage::ReplyMessage;
+        };
+        ASSERT_TRUE(add(
+            "AccessCamera", "o",
+            QStringLiteral(
+                "ret = '/org/freedesktop/portal/desktop/request/mock/' + args[0]['handle_token']\n"
+                "self.AddObject(ret, 'org.freedesktop.portal.Request', {}, [])\n"
+                "objects[ret].EmitSignal('org.freedesktop.portal.Request', 'Response', "
+                "'ua{sv}', [dbus.UInt32(%1), {}])\n")
+                .arg(response)));
+        ASSERT_TRUE(add("OpenPipeWireRemote", "h",
+                        QStringLiteral("import os, socket\ns = socket.socket(socket.AF_UNIX)\n"
+                                       "s.connect(os.environ['XDG_RUNTIME_DIR'] + '/pipewire-0')\n"
+                                       "ret = dbus.types.UnixFd(s)\n")));
+        PipeWireCameras sandboxed(PipeWireCameras::Route::portal);
+        QString error;
+        const auto nodes = sandboxed.cameras(&error);
+        EXPECT_EQ(sandboxed.accessDenied(), response != 0);
+        if (response != 0) {
+            EXPECT_FALSE(nodes);
+            EXPECT_EQ(error,
+                      QStringLiteral("PipeWire: el portal ha denegado el acceso a la cámara"));
+        } else {
+            ASSERT_TRUE(nodes && nodes->size() == 1) << error.toStdString();
+            PipeWireBackend backend(QStringLiteral("portal-camera"), sandboxed);
+            frames = 0;
+            EXPECT_TRUE(backend.open() && backend.start([this](auto frame) {
+                frames += frame->pixels() ? 1 : 0;
+            }));
+            EXPECT_TRUE(waitUntil([&] { return frames > 0; }));
+            backend.stop();
+        }
+        endProcess(*portal);
     }
 }
 
