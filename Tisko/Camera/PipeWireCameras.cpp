@@ -55,7 +55,6 @@ struct PipeWireCameras::State {
     bool broken = false;
     bool denied = false;
     bool fresh = false; // connected since the last listing
-    int lastSeq = -1;
     int doneSeq = -1;
     std::map<std::uint32_t, std::unique_ptr<Node>> nodes;
     // The "default" metadata objects: a session manager (WirePlumber) keeps one.
@@ -284,7 +283,6 @@ bool PipeWireCameras::roundTrip(std::int64_t deadlineNs) {
 #pragma GCC diagnostic ignored "-Wold-style-cast"
     const int seq = pw_core_sync(state.core, PW_ID_CORE, 0);
 #pragma GCC diagnostic pop
-    state.lastSeq = seq;
     while (state.doneSeq != seq) {
         if (state.broken || !wait(deadlineNs))
             return false;

@@ -116,8 +116,8 @@ TEST_F(PipeWireCameraTest, everyFormatArrivesAsThePhotograph) {
         bool strideZero;
         double tolerance; // subsampled colour and compression lose a little
     };
-    for (const Case& c : {Case{"yuy2", false, 3}, Case{"yuy2", true, 3}, Case{"nv12", false, 3},
-                          Case{"i420", true, 3}, Case{"mjpg", true, 3}, Case{"rgb", false, 0},
+    for (const Case& c : {Case{"yuy2", false, 3}, Case{"yuy2", true, 3}, Case{"nv12", true, 3},
+                          Case{"i420", false, 3}, Case{"mjpg", true, 3}, Case{"rgb", false, 0},
                           Case{"bgr", true, 0}, Case{"bgrx", false, 0}}) {
         SCOPED_TRACE(std::string(c.format) + (c.strideZero ? " stride 0" : ""));
         const QString name = QString::fromLatin1(c.format) + QString::number(c.strideZero);
@@ -259,6 +259,14 @@ TEST_F(PipeWireCameraTest, aLookThatCannotHaveTheCameraEndsInTimeSayingWhy) {
         if (c.fault == Fault::noSessionManager)
             wirePlumber = launch(QStringLiteral("wireplumber"), {});
     }
+    // With no daemon left, the next look fails at once.
+    const auto begun = std::chrono::steady_clock::now();
+    PipeWireBackend gone(QStringLiteral("camera-1"), PipeWireCameras::shared());
+    EXPECT_FALSE(gone.open());
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, 100ms);
+    EXPECT_EQ(
+        loggedLines().filter(QStringLiteral("PipeWire: no hay servicio al que conectarse")).size(),
+        1);
 }
 
 // Inside a sandbox the cameras come through the portal, against a stand-in portal.
@@ -312,9 +320,8 @@ TEST_F(PipeWireCameraTest, inASandboxTheCamerasComeThroughThePortalWhenItGrantsT
             ASSERT_TRUE(nodes && nodes->size() == 1) << error.toStdString();
             PipeWireBackend backend(QStringLiteral("portal-camera"), sandboxed);
             frames = 0;
-            EXPECT_TRUE(backend.open() && backend.start([this](auto frame) {
-                frames += frame->pixels() ? 1 : 0;
-            }));
+            EXPECT_TRUE(backend.open() &&
+                        backend.start([this](auto frame) { frames += frame->pixels() ? 1 : 0; }));
             EXPECT_TRUE(waitUntil([&] { return frames > 0; }));
             backend.stop();
         }
