@@ -36,7 +36,7 @@ public:
     // hands out (inside a sandbox, where the portal is the only way in).
     enum class Route { socket, portal };
 
-    // The connection every part of the process uses, through the portal inside a sandbox;
+    // The connection the whole process uses, through the portal inside a sandbox;
     // connects on first use.
     static PipeWireCameras& shared();
     explicit PipeWireCameras(Route route);
