@@ -54,7 +54,8 @@ struct PipeWireCameras::State {
     PipeWireCameras::Route route = PipeWireCameras::Route::socket;
     bool broken = false;
     bool denied = false;
-    bool fresh = false; // connected since the last listing
+    bool asking = false; // waiting for the portal's answer
+    bool fresh = false;  // connected since the last listing
     int doneSeq = -1;
     std::map<std::uint32_t, std::unique_ptr<Node>> nodes;
     // The "default" metadata objects: a session manager (WirePlumber) keeps one.
@@ -221,9 +222,17 @@ pw_core* PipeWireCameras::core(QString* error) {
         return nullptr;
     }
     if (state.route == Route::portal) {
+        // The wait for the answer runs events: a listing asked meanwhile does not ask again.
+        if (state.asking) {
+            if (error)
+                *error = QStringLiteral("PipeWire: el portal de la cámara aún no ha contestado");
+            return nullptr;
+        }
         int fd = -1;
         QString why;
+        state.asking = true;
         const CameraPortal::Answer answer = CameraPortal::openRemote(&fd, &why, portalAnswer);
+        state.asking = false;
         state.denied = answer == CameraPortal::Answer::denied;
         if (answer != CameraPortal::Answer::granted) {
             if (error)
