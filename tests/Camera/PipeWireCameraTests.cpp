@@ -25,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace tisko::test {
 namespace {
 
@@ -63,6 +66,8 @@ struct PipeWireCameraTest : ::testing::Test {
         process->setStandardOutputFile(QProcess::nullDevice());
         process->setStandardErrorFile(home.path() + QStringLiteral("/daemons.log"),
                                       QIODevice::Append);
+        // A test that crashes or times out takes its daemons with it.
+        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process->start(program, arguments);
         return process;
     }
