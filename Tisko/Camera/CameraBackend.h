@@ -67,6 +67,8 @@ public:
     virtual bool isRunning() const = 0;
     // Whether the last open or start failed because another process holds the device.
     virtual bool busy() const { return false; }
+    // Whether the stream started is one another program was already receiving.
+    virtual bool joinedAnotherConsumer() const { return false; }
     // Stops streaming and closes the device; no frame is handed over afterwards.
     virtual void stop() = 0;
 };

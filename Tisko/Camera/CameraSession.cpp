@@ -7,7 +7,9 @@
 #include "Tisko/Camera/Cameras.h"
 #include "Tisko/Camera/FaceAnalyzer.h"
 #include "Tisko/Camera/FaceDetector.h"
+#include "Tisko/Camera/PipeWireBackend.h"
 #include "Tisko/Camera/SampleBackend.h"
+#include "Tisko/Camera/SharedWebcamBackend.h"
 #include "Tisko/Camera/V4l2Backend.h"
 
 #include <QCoreApplication>
@@ -252,8 +254,13 @@ std::shared_ptr<CameraSession> CameraSession::create(const std::optional<QString
     std::unique_ptr<CameraBackend> backend;
     if (device->kind == CameraDevice::Kind::Sample)
         backend = std::make_unique<SampleBackend>(device->path);
+    else if (device->kind == CameraDevice::Kind::PipeWire)
+        backend = std::make_unique<PipeWireBackend>(device->path, PipeWireCameras::shared());
     else
         backend = std::make_unique<V4l2Backend>(device->path, V4l2System::real());
+    if (device->kind == CameraDevice::Kind::V4l2 && !device->pipeWireNode.isEmpty())
+        backend = std::make_unique<SharedWebcamBackend>(std::move(backend), device->pipeWireNode,
+                                                        PipeWireCameras::shared());
     Services services;
     services.isRunningSomewhere = [](const CameraDevice& camera) {
         return CameraUsage::isRunningSomewhere(camera);
@@ -449,6 +456,14 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
     // 13.
     const bool running = streaming && m_backend->isRunning();
     m_running = running;
+    if (running && m_backend->joinedAnotherConsumer())
+        m_shared = true;
+    // A PipeWire camera tells its size only once the stream has agreed on a format.
+    if (running && !chosen) {
+        const std::optional<FrameSize> negotiated = m_backend->activeFormat();
+        std::lock_guard lock(m_formatMutex);
+        m_formatAtStart = negotiated ? describe(*negotiated) : QString();
+    }
     if (!running) {
         // Another process streaming from the camera explains a stream that will not start.
         m_busy = m_backend->busy() || m_shared;

@@ -3,9 +3,13 @@
 
 #include "Tisko/Camera/CameraUsage.h"
 
+#include "Tisko/Camera/PipeWireCameras.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace tisko {
 
@@ -41,6 +45,13 @@ bool CameraUsage::isRunningSomewhere(const CameraDevice& camera, const QString& 
         const QString shared = qEnvironmentVariable("TISKO_CAMERA_SHARED").trimmed().toLower();
         return shared == QStringLiteral("1") || shared == QStringLiteral("true") ||
                shared == QStringLiteral("yes");
+    }
+    if (camera.kind == CameraDevice::Kind::PipeWire) {
+        // Before Tisko connects, a running node streams to someone else.
+        const auto nodes = PipeWireCameras::shared().cameras();
+        return nodes && std::any_of(nodes->begin(), nodes->end(), [&](const PipeWireNode& node) {
+                   return node.name == camera.path && node.running;
+               });
     }
     QString node = QFileInfo(camera.path).canonicalFilePath();
     if (node.isEmpty())

@@ -14,6 +14,7 @@ public:
 
     // For a capture node: some process under `procRoot` maps the node (streaming maps its
     // buffers; an open descriptor alone is not use, PipeWire keeps nodes open). For a
+    // PipeWire node: its state is running. For a
     // sample camera: TISKO_CAMERA_SHARED when set ("1", "true", "yes"), else false.
     // Unreadable processes and files count as not using it.
     static bool isRunningSomewhere(const CameraDevice& camera,

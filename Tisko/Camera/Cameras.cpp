@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+
 #include <linux/videodev2.h>
 
 #include <cerrno>
@@ -65,6 +67,9 @@ bool isBuiltIn(const QString& sysNode) {
 std::vector<CameraDevice> Cameras::all() {
     std::vector<CameraDevice> cameras = captureNodes(
         V4l2System::real(), QStringLiteral("/sys/class/video4linux"), QStringLiteral("/dev"));
+    // No PipeWire is a plain V4L2 system, not a fault: it is not logged here.
+    if (const auto nodes = PipeWireCameras::shared().cameras())
+        addPipeWireNodes(cameras, *nodes, QStringLiteral("/dev"));
     const std::vector<CameraDevice> samples = sampleCameras(qEnvironmentVariable("TISKO_CAMERAS"));
     cameras.insert(cameras.end(), samples.begin(), samples.end());
     return cameras;
@@ -152,6 +157,40 @@ std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QStrin
         cameras.push_back(camera);
     }
     return cameras;
+}
+
+void Cameras::addPipeWireNodes(std::vector<CameraDevice>& cameras,
+                               const std::vector<PipeWireNode>& nodes, const QString& devRoot) {
+    for (const PipeWireNode& node : nodes) {
+        CameraDevice camera;
+        if (!node.v4l2Path.isEmpty()) {
+            const QString target = QFileInfo(node.v4l2Path).canonicalFilePath();
+            const auto served = std::find_if(cameras.begin(), cameras.end(), [&](const auto& c) {
+                return c.kind == CameraDevice::Kind::V4l2 && !target.isEmpty() &&
+                       QFileInfo(c.path).canonicalFilePath() == target;
+            });
+            if (served != cameras.end()) {
+                served->pipeWireNode = node.name;
+                continue;
+            }
+            // The device is not visible here (a sandbox): the same identifier as outside.
+            camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-id"), node.v4l2Path);
+            if (camera.uniqueID.isEmpty())
+                camera.uniqueID = linkTo(devRoot + QStringLiteral("/v4l/by-path"), node.v4l2Path);
+            if (camera.uniqueID.isEmpty())
+                camera.uniqueID = node.v4l2Path;
+        } else if (!node.libcameraPath.isEmpty()) {
+            camera.uniqueID = QStringLiteral("libcamera:") + node.libcameraPath;
+            camera.builtIn = node.libcameraLocation == QStringLiteral("front") ||
+                             node.libcameraLocation == QStringLiteral("back");
+        } else {
+            camera.uniqueID = QStringLiteral("pipewire:") + node.name;
+        }
+        camera.kind = CameraDevice::Kind::PipeWire;
+        camera.path = node.name;
+        camera.localizedName = node.description;
+        cameras.push_back(camera);
+    }
 }
 
 std::vector<CameraDevice> Cameras::sampleCameras(const QString& list) {

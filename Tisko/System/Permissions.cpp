@@ -29,13 +29,18 @@ PermissionState CameraPermission::stateOfNode(const QString& node) {
 }
 
 PermissionState CameraPermission::state() {
-    return stateOf(Cameras::device(std::nullopt));
+    const std::optional<CameraDevice> camera = Cameras::device(std::nullopt);
+    // Inside a sandbox the camera portal's refusal is the user's "no".
+    if (!camera && PipeWireCameras::shared().accessDenied())
+        return PermissionState::denied;
+    return stateOf(camera);
 }
 
 PermissionState CameraPermission::stateOf(const std::optional<CameraDevice>& camera) {
     if (!camera)
         return PermissionState::unknown;
-    if (camera->kind == CameraDevice::Kind::Sample)
+    // A PipeWire node that is listed is one this user may receive.
+    if (camera->kind == CameraDevice::Kind::Sample || camera->kind == CameraDevice::Kind::PipeWire)
         return PermissionState::granted;
     if (camera->accessDenied)
         return PermissionState::denied;

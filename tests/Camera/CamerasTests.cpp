@@ -186,3 +186,41 @@ TEST(V4l2Backend, streamsReadableFramesAndReleasesEverythingWhenStoppedOrUnplugg
         EXPECT_EQ(system.openNodes, 0);
     }
 }
+
+TEST(CamerasDiscovery, aWebcamPipeWireServesIsListedOnceUnderItsV4l2Identifier) {
+    // PipeWire serves the visible video0, a video4 this process cannot see (a sandbox), and
+    // a MIPI camera through libcamera.
+    QTemporaryDir dev;
+    QDir().mkpath(dev.filePath(QStringLiteral("v4l/by-id")));
+    for (const char* node : {"video0", "video4"}) {
+        test::writeFile(dev.filePath(QString::fromLatin1(node)), "");
+        QFile::link(QStringLiteral("../../") + QString::fromLatin1(node),
+                    dev.filePath(QStringLiteral("v4l/by-id/usb-") + QString::fromLatin1(node)));
+    }
+    std::vector<CameraDevice> cameras{{dev.filePath(QStringLiteral("v4l/by-id/usb-video0")),
+                                       QStringLiteral("Cam"), CameraDevice::Kind::V4l2, false,
+                                       dev.filePath(QStringLiteral("video0"))}};
+    Cameras::addPipeWireNodes(cameras,
+                              {{31, QStringLiteral("served"), QStringLiteral("Cam"),
+                                QStringLiteral("v4l2"), dev.filePath(QStringLiteral("video0"))},
+                               {32, QStringLiteral("hidden"), QStringLiteral("Hidden"),
+                                QStringLiteral("v4l2"), dev.filePath(QStringLiteral("video4"))},
+                               {33,
+                                QStringLiteral("mipi"),
+                                QStringLiteral("Integrada"),
+                                QStringLiteral("libcamera"),
+                                {},
+                                QStringLiteral("/base/soc/cam0"),
+                                QStringLiteral("front")}},
+                              dev.path());
+    const auto pipeWire = CameraDevice::Kind::PipeWire;
+    EXPECT_EQ(cameras,
+              (std::vector<CameraDevice>{
+                  {dev.filePath(QStringLiteral("v4l/by-id/usb-video0")), QStringLiteral("Cam"),
+                   CameraDevice::Kind::V4l2, false, dev.filePath(QStringLiteral("video0")), false,
+                   QStringLiteral("served")},
+                  {dev.filePath(QStringLiteral("v4l/by-id/usb-video4")), QStringLiteral("Hidden"),
+                   pipeWire, false, QStringLiteral("hidden")},
+                  {QStringLiteral("libcamera:/base/soc/cam0"), QStringLiteral("Integrada"),
+                   pipeWire, true, QStringLiteral("mipi")}}));
+}
