@@ -3,7 +3,7 @@
 
 // The recording of a position on stepped time, through camera sessions whose frames and
 // faces the test hands over.
-#include "../Monitor/MonitorHarness.h"
+#include "MonitorHarness.h"
 #include "EventLoop.h"
 
 #include "Tisko/Interface/CalibrationModel.h"
