@@ -23,10 +23,9 @@ bool tickAndAnswer(MonitorHarness& h, const LookResult& result) {
     return true;
 }
 
-TEST(MonitorClock, looksOnceAtATimeRestartsOnWakingAndSettingsWaitsOutPausesAndFollowsTilts) {
+TEST(MonitorClock, aTickOrAManualLookDuringALookIsLost) {
     MonitorHarness h;
     h.startWatching(position("Mesa"));
-    // A tick or a manual look during the look is lost.
     h.clock().advance(360);
     h.monitor().look(Monitor::Trigger::manual);
     ASSERT_EQ(h.camera().looksTaken, 1);
@@ -35,38 +34,53 @@ TEST(MonitorClock, looksOnceAtATimeRestartsOnWakingAndSettingsWaitsOutPausesAndF
     h.finishLook(failed);
     EXPECT_EQ(h.newLogLines(),
               QStringList{QStringLiteral("Mirada (reloj): la cámara no se ha abierto")});
+}
 
+TEST(MonitorClock, wakingRestartsThePeriodAndANewIntervalTakesEffect) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
     h.clock().advance(100);
     Q_EMIT h.events().woke();
     h.clock().advance(179);
-    EXPECT_EQ(h.camera().looksTaken, 1) << "the period starts again at the wake";
+    EXPECT_EQ(h.camera().looksTaken, 0) << "the period starts again at the wake";
     h.clock().advance(1);
     h.finishLook(nobodyResult()); // would throw if the tick had not looked
     SettingsStore::setInterval(60);
     h.monitor().applySettings();
-    h.screen().locked = true; // only a look asked for by hand passes a locked screen
     h.clock().advance(60);
     EXPECT_EQ(h.camera().looksTaken, 2);
-    h.check(nobodyResult());
-    h.screen().locked = false;
-    h.clock().advance(60);
-    h.finishLook(faceResult(fineFace()));
+}
 
-    // A pause lets only looks by hand through; the first tick after it leaves it and looks.
+TEST(MonitorClock, aLockedScreenLetsOnlyALookByHandThrough) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
+    h.screen().locked = true;
+    h.clock().advance(180);
+    EXPECT_EQ(h.camera().looksTaken, 0);
+    h.check(nobodyResult()); // would throw if refused
+    EXPECT_EQ(h.camera().looksTaken, 1);
+}
+
+TEST(MonitorClock, aPauseLetsOnlyLooksByHandThroughAndTheFirstTickAfterItLooks) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
     Monitor& m = h.monitor();
     const Date until = addSeconds(h.clock().now(), 3600);
     m.setPause(until);
     EXPECT_EQ(m.state(), Monitor::State::paused(until));
-    EXPECT_EQ(h.newLogLines().last(), QStringLiteral("En pausa hasta 2026-03-02 11:12:40 +0000"));
+    EXPECT_EQ(h.newLogLines().last(), QStringLiteral("En pausa hasta 2026-03-02 11:00:00 +0000"));
     h.clock().advance(3599);
-    EXPECT_EQ(h.camera().looksTaken, 4);
+    EXPECT_EQ(h.camera().looksTaken, 0);
     h.check(faceResult(fineFace())); // would throw if refused
     h.clock().advance(1);
+    EXPECT_EQ(h.camera().looksTaken, 2);
     m.pauseUntilTomorrow();
     EXPECT_EQ(m.state(), Monitor::State::paused(*parseIso8601("2026-03-03T00:00:00Z")));
-    h.finishLook(nobodyResult());
+}
 
-    // The head tracker runs while switched on and allowed.
+TEST(HeadTracking, theTrackerRunsOnlyWhileSwitchedOnAndAllowed) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
     EXPECT_TRUE(h.motion().running);
     h.motion().onConnection(true);
     EXPECT_TRUE(h.monitor().airPodsConnected());
@@ -78,9 +92,14 @@ TEST(MonitorClock, looksOnceAtATimeRestartsOnWakingAndSettingsWaitsOutPausesAndF
     h.motion().denied = true;
     h.monitor().updateAirPods();
     EXPECT_FALSE(h.motion().running);
+}
 
-    // A held tilt 0.40 rad below the reference looks, with nobody at the keyboard (only the
-    // clock waits for somebody); not in a pause, nor without a pitch to compare with.
+// A held tilt 0.40 rad below the reference looks, with nobody at the keyboard (only the clock
+// waits for somebody); not in a pause, nor without a pitch to compare with.
+TEST(HeadTracking, aHeldTiltLooksOutsideAPauseAndAFineLookKeepsItsPitch) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa", 0.10));
+    Monitor& m = h.monitor();
     const auto holdTilt = [&h] {
         for (int second = 0; second <= TiltTrigger::defaultHoldFor; ++second) {
             h.motion().send(-0.30);
@@ -89,13 +108,13 @@ TEST(MonitorClock, looksOnceAtATimeRestartsOnWakingAndSettingsWaitsOutPausesAndF
         return h.camera().looksTaken;
     };
     h.presence().displayAsleep = true;
-    m.saveCalibration(position("Mesa", 0.10));
-    EXPECT_EQ(holdTilt(), 6);
+    m.setPause(addSeconds(h.clock().now(), 3600));
+    EXPECT_EQ(holdTilt(), 0);
     m.setPause(std::nullopt);
     m.saveCalibration(position("Mesa"));
-    EXPECT_EQ(holdTilt(), 6);
+    EXPECT_EQ(holdTilt(), 0);
     m.saveCalibration(position("Mesa", 0.10));
-    ASSERT_EQ(holdTilt(), 7);
+    ASSERT_EQ(holdTilt(), 1);
     EXPECT_TRUE(
         h.newLogLines().contains(QStringLiteral("Seguidor de cabeza: cabeza inclinada 22°, miro")));
     h.motion().stop(); // disconnected before the result came
