@@ -384,17 +384,24 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
     // The landmark model loads while the camera opens and settles.
     if (!m_services.measure)
         m_model = FaceModel::acquire();
-
-    // 1. Asked before this session touches the camera, so a yes comes from someone else.
+    // Asked before this session touches the camera, so a yes comes from someone else.
     m_shared = m_services.isRunningSomewhere ? m_services.isRunningSomewhere(m_device) : false;
-    // 2. The input.
     if (!m_backend->open()) {
         m_busy = m_backend->busy();
         m_model.reset();
         completion(false);
         return;
     }
-    // 3. The camera's own format, or the first of exactly the forced width.
+    const std::optional<FrameSize> chosen = chooseFormat();
+    // The settle time includes the time the stream takes to start.
+    m_settleUntil = m_services.now() + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(settle));
+    const bool streaming = m_backend->start(frameHandler());
+    completion(finishStart(streaming, chosen));
+}
+
+std::optional<FrameSize> CameraSession::chooseFormat() {
+    // The camera's own format, or the first of exactly the forced width.
     std::optional<FrameSize> chosen = m_backend->activeFormat();
     if (forcedWidth) {
         for (const FrameSize& size : m_backend->formats()) {
@@ -404,46 +411,27 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
             }
         }
     }
-    // 4.
     {
         std::lock_guard lock(m_formatMutex);
         m_formatAtStart = chosen ? describe(*chosen) : QString();
     }
-    // 9. Setting the format may fail; the camera then runs with what it has.
+    // Setting the format may fail; the camera then runs with what it has.
     if (chosen)
         m_backend->setFormat(*chosen);
-    // 10. The settle time includes the time the stream takes to start.
-    m_settleUntil = m_services.now() + std::chrono::duration_cast<Clock::duration>(
-                                           std::chrono::duration<double>(settle));
-    // 11.
-    // The frame handler runs on the backend's thread and never holds the session there,
-    // so the session cannot end on that thread.
+    return chosen;
+}
+
+CameraBackend::FrameHandler CameraSession::frameHandler() {
+    // The handler runs on the backend's thread and never holds the session there, so the
+    // session cannot end on that thread.
     const std::weak_ptr<CameraSession> weak = weak_from_this();
     const std::shared_ptr<SerialQueue> queue = m_queue;
     const std::shared_ptr<std::atomic<bool>> pending = m_framePending;
     const std::shared_ptr<Preview> preview = m_preview;
     const std::weak_ptr<SerialQueue> previewQueue = m_previewQueue;
-    const bool streaming = m_backend->start(
+    return
         [weak, queue, pending, preview, previewQueue](std::shared_ptr<const CapturedFrame> frame) {
-            // Every frame goes to the preview, on its own worker, unless that worker is
-            // still busy with the one before.
-            if (preview->active && !preview->busy.exchange(true)) {
-                if (const auto worker = previewQueue.lock()) {
-                    worker->async([preview, frame] {
-                        QSize size;
-                        {
-                            std::lock_guard lock(preview->mutex);
-                            size = preview->size;
-                        }
-                        QImage picture = previewPicture(*frame, size);
-                        preview->busy = false;
-                        if (!picture.isNull())
-                            Preview::deliver(preview, std::move(picture));
-                    });
-                } else {
-                    preview->busy = false;
-                }
-            }
+            showInPreview(preview, previewQueue, frame);
             // A frame that arrives while the previous one still waits is late: drop it.
             if (pending->exchange(true))
                 return;
@@ -452,8 +440,35 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
                 if (const auto owner = weak.lock())
                     owner->handleFrame(*frame);
             });
-        });
-    // 13.
+        };
+}
+
+void CameraSession::showInPreview(const std::shared_ptr<Preview>& preview,
+                                  const std::weak_ptr<SerialQueue>& previewQueue,
+                                  const std::shared_ptr<const CapturedFrame>& frame) {
+    // Every frame goes to the preview, on its own worker, unless that worker is still busy
+    // with the one before.
+    if (!preview->active || preview->busy.exchange(true))
+        return;
+    const auto worker = previewQueue.lock();
+    if (!worker) {
+        preview->busy = false;
+        return;
+    }
+    worker->async([preview, frame] {
+        QSize size;
+        {
+            std::lock_guard lock(preview->mutex);
+            size = preview->size;
+        }
+        QImage picture = previewPicture(*frame, size);
+        preview->busy = false;
+        if (!picture.isNull())
+            Preview::deliver(preview, std::move(picture));
+    });
+}
+
+bool CameraSession::finishStart(bool streaming, const std::optional<FrameSize>& chosen) {
     const bool running = streaming && m_backend->isRunning();
     m_running = running;
     if (running && m_backend->joinedAnotherConsumer())
@@ -469,7 +484,7 @@ void CameraSession::startOnQueue(double settle, const std::function<void(bool)>&
         m_busy = m_backend->busy() || m_shared;
         m_model.reset();
     }
-    completion(running);
+    return running;
 }
 
 void CameraSession::handleFrame(const CapturedFrame& frame) {

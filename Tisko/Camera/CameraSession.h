@@ -107,6 +107,14 @@ private:
     struct Preview;
 
     void startOnQueue(double settle, const std::function<void(bool)>& completion);
+    // The steps of a start: the picture format, the handler the backend calls with each
+    // frame (the preview gets it too), and what the start came to.
+    std::optional<FrameSize> chooseFormat();
+    CameraBackend::FrameHandler frameHandler();
+    static void showInPreview(const std::shared_ptr<Preview>& preview,
+                              const std::weak_ptr<SerialQueue>& previewQueue,
+                              const std::shared_ptr<const CapturedFrame>& frame);
+    bool finishStart(bool streaming, const std::optional<FrameSize>& chosen);
     void stopOnQueue();
 
     const CameraDevice m_device;
