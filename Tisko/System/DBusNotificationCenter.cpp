@@ -22,6 +22,7 @@ const QString notificationsService = QStringLiteral("org.freedesktop.Notificatio
 const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString defaultAction = QStringLiteral("default");
+const QString buttonAction = QStringLiteral("button");
 
 constexpr int callTimeoutMs = 5000;
 constexpr int imageSize = 64;
@@ -186,6 +187,10 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
     else
         hints.insert(QStringLiteral("suppress-sound"), true);
 
+    QStringList actions{defaultAction, QString()};
+    if (!request.button.isEmpty())
+        actions << buttonAction << request.button;
+
     auto* watcher = call(QStringLiteral("Notify"),
                          {
                              applicationName(),                            // app_name
@@ -193,7 +198,7 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
                              QStringLiteral(TISKO_APP_ID),                 // app_icon
                              request.title,                                // summary
                              bodyFor(request.body, serverReadsMarkup),     // body
-                             QStringList{defaultAction, QString()},       // actions
+                             actions,                                      // actions
                              hints,                                        // hints
                              -1,                                           // expire_timeout
                          },
@@ -236,7 +241,7 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
 }
 
 void DBusNotificationCenter::onActionInvoked(uint id, const QString& actionKey) {
-    if (actionKey != defaultAction)
+    if (actionKey != defaultAction && actionKey != buttonAction)
         return;
     const QString identifier = m_ids.key(id);
     if (!identifier.isEmpty())

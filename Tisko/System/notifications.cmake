@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Desktop notifications over org.freedesktop.Notifications: the posture warnings, the update
-# notice, clicks on them and the permission status.
+# notice, the login notice where no tray shows the icon, clicks on them and the permission status.
 add_library(tisko_notifications STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DBusNotificationCenter.cpp ${CMAKE_CURRENT_LIST_DIR}/DBusNotificationCenter.h
+  ${CMAKE_CURRENT_LIST_DIR}/LoginNotice.cpp ${CMAKE_CURRENT_LIST_DIR}/LoginNotice.h
   ${CMAKE_CURRENT_LIST_DIR}/NotificationCenter.h
   ${CMAKE_CURRENT_LIST_DIR}/NotificationPermission.cpp ${CMAKE_CURRENT_LIST_DIR}/NotificationPermission.h
   ${CMAKE_CURRENT_LIST_DIR}/NotificationRequest.h
