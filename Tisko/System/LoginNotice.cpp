@@ -5,8 +5,10 @@
 
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/PrivateFiles.h"
+#include "Tisko/System/DBusQuery.h"
 #include "Tisko/System/Notifier.h"
 
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -35,7 +37,21 @@ LoginNotice LoginNotice::forStateFolder() {
 }
 
 QString LoginNotice::currentLogin() const {
-    return firstLine(m_bootIdPath) + u' ' + qEnvironmentVariable("XDG_SESSION_ID");
+    QString session = qEnvironmentVariable("XDG_SESSION_ID");
+    // Programs the desktop starts through the user's service manager (GNOME's login programs)
+    // do not get the variable: logind names the session, the display session for those.
+    if (session.isEmpty()) {
+        DBusQuery logind(QDBusConnection::systemBus(), std::chrono::milliseconds(500));
+        session = logind
+                      .property(QStringLiteral("org.freedesktop.login1"),               // service
+                                QStringLiteral("/org/freedesktop/login1/session/auto"), // path
+                                QStringLiteral("org.freedesktop.login1.Session"),       // interface
+                                QStringLiteral("Id"), QMetaType::QString)
+                      .value_or(QString())
+                      .toString();
+    }
+    // Trimmed as the file's line is read back, also when no session is named.
+    return (firstLine(m_bootIdPath) + u' ' + session).trimmed();
 }
 
 void LoginNotice::postOnce(NotificationCenter& center) const {
@@ -55,8 +71,10 @@ void LoginNotice::postOnce(NotificationCenter& center) const {
                 QStringLiteral("Sin bandeja del sistema: un aviso dice que Tisko sigue en marcha"));
             PrivateFiles::makeFolder(QFileInfo(marker).absolutePath());
             QSaveFile file(marker);
-            if (!file.open(QIODevice::WriteOnly) || file.write((login + u'\n').toUtf8()) < 0 ||
-                !file.commit())
+            // A write that failed makes the commit fail too.
+            if (file.open(QIODevice::WriteOnly))
+                file.write((login + u'\n').toUtf8());
+            if (!file.commit())
                 Log::error(QStringLiteral("No se ha podido guardar ") + marker +
                            QStringLiteral(": ") + file.errorString());
         });

@@ -20,7 +20,8 @@ public:
     // The notice remembered in the state folder, beside the log.
     static LoginNotice forStateFolder();
 
-    // This login: the boot id and the session id logind gave it (XDG_SESSION_ID).
+    // This login: the boot id and the session id logind gave it (XDG_SESSION_ID, or logind's
+    // answer within half a second).
     QString currentLogin() const;
     // Posts the notice unless it was given in this login already, and remembers the login once
     // the desktop took it. Logs which of the three happened.

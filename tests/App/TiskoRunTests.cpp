@@ -220,9 +220,10 @@ TEST_F(TiskoRun, aLoginWithoutATraySaysOnceThatTiskoRunsAndTheNoticeOpensTheWind
     ASSERT_EQ(QProcess::execute(QStringLiteral("dunstctl"), {QStringLiteral("close-all")}), 0);
     const QString notice = QStringLiteral("Sin bandeja del sistema: un aviso dice");
     const QString repeated = QStringLiteral("ya se dio en esta sesión");
-    // Two starts in one login, then one in the next; the first notice is clicked until the
-    // window opens (dunst may show it a moment after it answers).
-    for (const char* session : {"7", "7", "8"}) {
+    // Two starts in one login, then two in one that no variable names (logind's mock knows no
+    // session); the first notice is clicked until the window opens (dunst may show it a moment
+    // after it answers).
+    for (const char* session : {"7", "7", "", ""}) {
         env.insert(QStringLiteral("XDG_SESSION_ID"), QString::fromLatin1(session));
         const qsizetype before = logged(notice) + logged(repeated);
         QProcess tisko;
@@ -240,7 +241,7 @@ TEST_F(TiskoRun, aLoginWithoutATraySaysOnceThatTiskoRunsAndTheNoticeOpensTheWind
         endProcess(tisko);
     }
     EXPECT_EQ(logged(notice), 2);
-    EXPECT_EQ(logged(repeated), 1);
+    EXPECT_EQ(logged(repeated), 2);
 }
 
 // A helper program started for one test; its first line of output, read within 10 s.
