@@ -360,34 +360,49 @@ Environment variables:
 <context>
     <name>Notifier</name>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="33"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="37"/>
         <source>Estás muy cerca de la pantalla</source>
         <translation>You’re very close to the screen</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="34"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="38"/>
         <source>Echa la espalda atrás y aleja un poco la cara.</source>
         <translation>Sit back and move your face a little further away.</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="37"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="41"/>
         <source>Te estás hundiendo en la silla</source>
         <translation>You’re sinking into your chair</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="38"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="42"/>
         <source>Endereza la espalda y sube la cabeza.</source>
         <translation>Straighten your back and lift your head.</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="94"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="98"/>
         <source>Hay una versión nueva de Tisko</source>
         <translation>A new version of Tisko is available</translation>
     </message>
     <message>
-        <location filename="../Tisko/System/Notifier.cpp" line="95"/>
+        <location filename="../Tisko/System/Notifier.cpp" line="99"/>
         <source>La %1 está lista. Pulsa para actualizar.</source>
         <translation>Version %1 is ready. Click to update.</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/System/Notifier.cpp" line="115"/>
+        <source>Tisko vigila tu postura en segundo plano</source>
+        <translation>Tisko is watching your posture in the background</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/System/Notifier.cpp" line="116"/>
+        <source>No hay ninguna bandeja del sistema donde mostrar su icono. Para abrir Tisko, búscalo en el menú de aplicaciones.</source>
+        <translation>There is no system tray to show its icon in. To open Tisko, find it in the applications menu.</translation>
+    </message>
+    <message>
+        <location filename="../Tisko/System/Notifier.cpp" line="118"/>
+        <source>Abrir Tisko</source>
+        <translation>Open Tisko</translation>
     </message>
 </context>
 <context>
@@ -796,7 +811,7 @@ Then log out and back in.</translation>
 <context>
     <name>tisko::AppDelegate</name>
     <message>
-        <location filename="../Tisko/App/AppDelegate.cpp" line="390"/>
+        <location filename="../Tisko/App/AppDelegate.cpp" line="410"/>
         <source>Nueva posición</source>
         <translation>New Position</translation>
     </message>

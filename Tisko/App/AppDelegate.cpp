@@ -24,6 +24,7 @@
 #include "Tisko/Support/SettingsStore.h"
 #include "Tisko/Support/Storage.h"
 #include "Tisko/System/LoginItem.h"
+#include "Tisko/System/LoginNotice.h"
 #include "Tisko/System/NotificationPermission.h"
 #include "Tisko/System/NotificationRouter.h"
 #include "Tisko/System/NotificationStatus.h"
@@ -226,16 +227,29 @@ void AppDelegate::openFirstWindows(const LaunchSwitches& switches) {
     if (m_monitor->book().calibrations.empty())
         showCalibration();
     // Opened from the application menu where no icon will show, Tisko opens as a window;
-    // started at login it stays out of the way.
-    if (switches.autostart)
+    // started at login it stays out of the way, and says once per login that it runs (unless
+    // the user switched the icon off).
+    if (!SettingsStore::showsMenuBarIcon()) {
+        if (!switches.autostart)
+            showPanelWindowAfterRecording();
+    } else if (switches.autostart) {
+        whenNoTray([] { LoginNotice::forStateFolder().postOnce(); });
+    } else {
+        whenNoTray([this] { showPanelWindowAfterRecording(); });
+    }
+}
+
+void AppDelegate::whenNoTray(std::function<void()> then) {
+    if (m_label->hostDecided()) {
+        if (!m_label->hasHost())
+            then();
         return;
-    if (!SettingsStore::showsMenuBarIcon() || (m_label->hostDecided() && !m_label->hasHost()))
-        showPanelWindowAfterRecording();
-    else if (!m_label->hostDecided())
-        connect(m_label.get(), &MenuBarLabel::hostDecidedChanged, this, [this](bool found) {
-            if (!found)
-                showPanelWindowAfterRecording();
-        });
+    }
+    connect(m_label.get(), &MenuBarLabel::hostDecidedChanged, this,
+            [then = std::move(then)](bool found) {
+                if (!found)
+                    then();
+            });
 }
 
 void AppDelegate::showPanelWindowAfterRecording() {
@@ -271,6 +285,7 @@ void AppDelegate::startMonitor() {
     // Touching the updater starts its schedule; a click on its notice asks it to check.
     Updater& updater = Updater::shared();
     m_notifications->setUpdateCheck([] { Updater::shared().checkForUpdates(); });
+    m_notifications->setWindowOpener([this] { showPanelWindow(); });
     connect(&updater, &Updater::windowRequested, this, &AppDelegate::showUpdate);
 }
 

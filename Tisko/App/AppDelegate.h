@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -107,6 +108,8 @@ private:
     // The panel's window for a launch where no icon shows; after the recording window, when
     // that is open.
     void showPanelWindowAfterRecording();
+    // Runs `then` once the tray wait has ended with no tray host (at once if it has already).
+    void whenNoTray(std::function<void()> then);
     void handleRequest(SingleInstance::Request request);
     void handleSettingsRequest(const QString& tab);
     void quitOnTerminationSignals();

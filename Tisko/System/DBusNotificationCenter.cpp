@@ -31,6 +31,7 @@ const QString notificationsService = QStringLiteral("org.freedesktop.Notificatio
 const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString defaultAction = QStringLiteral("default");
+const QString buttonAction = QStringLiteral("button");
 
 constexpr int imageSize = 64;
 
@@ -293,6 +294,10 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
     if (replaces == 0 && identifier == m_remembered.identifier && !m_busId.isEmpty() &&
         m_remembered.bus == m_busId && m_remembered.server == m_server)
         replaces = m_remembered.id;
+    QStringList actions{defaultAction, QString()};
+    if (!request.button.isEmpty())
+        actions << buttonAction << request.button;
+
     auto* watcher = call(QStringLiteral("Notify"),
                          {
                              applicationName(),                        // app_name
@@ -300,7 +305,7 @@ void DBusNotificationCenter::notify(const QString& identifier, bool serverReadsM
                              QStringLiteral(TISKO_APP_ID),             // app_icon
                              request.title,                            // summary
                              bodyFor(request.body, serverReadsMarkup), // body
-                             QStringList{defaultAction, QString()},    // actions
+                             actions,                                  // actions
                              hints,                                    // hints
                              -1,                                       // expire_timeout
                          },
@@ -401,7 +406,7 @@ void DBusNotificationCenter::removeDelivered(const QString& identifier) {
 }
 
 void DBusNotificationCenter::onActionInvoked(uint id, const QString& actionKey) {
-    if (actionKey != defaultAction)
+    if (actionKey != defaultAction && actionKey != buttonAction)
         return;
     const QString identifier = m_ids.key(id);
     if (!identifier.isEmpty())

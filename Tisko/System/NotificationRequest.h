@@ -20,6 +20,8 @@ struct NotificationRequest {
     QString body;
     // Plays the desktop's message sound when true; asks for silence when false.
     bool sound = false;
+    // The label of a button that does what a click on the notification does; none when empty.
+    QString button;
     // Absent leaves the urgency to the desktop.
     std::optional<Urgency> urgency;
 

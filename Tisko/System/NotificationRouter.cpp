@@ -16,15 +16,23 @@ void NotificationRouter::setUpdateCheck(std::function<void()> check) {
     m_updateCheck = std::move(check);
 }
 
+void NotificationRouter::setWindowOpener(std::function<void()> open) {
+    m_windowOpener = std::move(open);
+}
+
 void NotificationRouter::didReceive(const QString& identifier) {
-    if (identifier != Notifier::updateIdentifier())
+    const std::function<void()>* task = identifier == Notifier::updateIdentifier() ? &m_updateCheck
+                                        : identifier == Notifier::loginNoticeIdentifier()
+                                            ? &m_windowOpener
+                                            : nullptr;
+    if (!task)
         return;
-    // The check runs as its own task, after the click has been handled.
+    // The task runs on its own, after the click has been handled.
     QMetaObject::invokeMethod(
         this,
-        [this] {
-            if (m_updateCheck)
-                m_updateCheck();
+        [this, task] {
+            if (*task)
+                (*task)();
         },
         Qt::QueuedConnection);
 }

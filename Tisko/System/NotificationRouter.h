@@ -12,7 +12,8 @@
 namespace tisko {
 
 // Decides what a click on one of Tisko's notifications does: a click on the update notice
-// starts the update check, a click on a posture warning starts nothing.
+// starts the update check, one on the login notice opens Tisko's window, a click on a posture
+// warning starts nothing.
 class NotificationRouter : public QObject {
     Q_OBJECT
 
@@ -22,11 +23,14 @@ public:
 
     // The user-initiated update check a click on the update notice starts; the updater sets it.
     void setUpdateCheck(std::function<void()> check);
+    // What a click on the login notice opens; the application sets it.
+    void setWindowOpener(std::function<void()> open);
 
 private:
     void didReceive(const QString& identifier);
 
     std::function<void()> m_updateCheck;
+    std::function<void()> m_windowOpener;
 };
 
 } // namespace tisko

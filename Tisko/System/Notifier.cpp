@@ -18,6 +18,10 @@ QString Notifier::updateIdentifier() {
     return QStringLiteral(TISKO_APP_ID ".update");
 }
 
+QString Notifier::loginNoticeIdentifier() {
+    return QStringLiteral(TISKO_APP_ID ".background");
+}
+
 void Notifier::requestPermission(std::function<void(bool)> done, NotificationCenter& center) {
     center.requestAuthorization([done = std::move(done)](bool granted) {
         if (done)
@@ -103,6 +107,18 @@ void Notifier::postUpdate(const QString& version, NotificationCenter& center) {
 
 void Notifier::removeUpdate(NotificationCenter& center) {
     center.removeDelivered(updateIdentifier());
+}
+
+NotificationRequest Notifier::loginNoticeRequest() {
+    NotificationRequest request;
+    request.identifier = loginNoticeIdentifier();
+    request.title = tr("Tisko vigila tu postura en segundo plano");
+    request.body = tr("No hay ninguna bandeja del sistema donde mostrar su icono. Para abrir "
+                      "Tisko, búscalo en el menú de aplicaciones.");
+    request.button = tr("Abrir Tisko");
+    request.sound = false;
+    request.urgency = NotificationRequest::Urgency::low;
+    return request;
 }
 
 } // namespace tisko

@@ -47,10 +47,16 @@ public:
     // Takes the update notice off the screen.
     static void removeUpdate(NotificationCenter& center = NotificationCenter::current());
 
+    // The quiet notice, where no tray shows the icon, that Tisko watches in the background and
+    // how to open it; its button and a click open the window titled "Tisko".
+    static NotificationRequest loginNoticeRequest();
+
     // The identifier shared by both posture warnings, so a new one replaces the last.
     static QString postureIdentifier();
     // The identifier of the update notice: the application id followed by ".update".
     static QString updateIdentifier();
+    // The identifier of the login notice: the application id followed by ".background".
+    static QString loginNoticeIdentifier();
 };
 
 } // namespace tisko

@@ -209,6 +209,7 @@ TEST_F(TiskoRun, theFirstStartWithoutATrayLeavesTheKeyboardToTheRecordingWindow)
     ASSERT_TRUE(waitForLog(QStringLiteral("Bandeja del sistema: no hay ninguna")));
     spin(1s);
     EXPECT_TRUE(windowsNamed(QStringLiteral("Tisko"), tisko.processId()).isEmpty());
+    EXPECT_EQ(logged(QStringLiteral("Sin bandeja del sistema: un aviso")), 0) << "not a login";
     QProcess focus;
     focus.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
     ASSERT_TRUE(focus.waitForFinished(10000));
@@ -221,6 +222,39 @@ TEST_F(TiskoRun, theFirstStartWithoutATrayLeavesTheKeyboardToTheRecordingWindow)
     EXPECT_TRUE(waitUntil(
         [&] { return windowsNamed(QStringLiteral("Tisko"), tisko.processId()).size() == 1; }, 15s));
     endProcess(tisko);
+}
+
+// Started at login where no tray shows the icon, Tisko says once per login that it watches in
+// the background; a click on that notice opens the window titled "Tisko".
+TEST_F(TiskoRun, aLoginWithoutATraySaysOnceThatTiskoRunsAndTheNoticeOpensTheWindow) {
+    if (!qEnvironmentVariableIsSet("TISKO_HEADLESS_HARNESS"))
+        GTEST_SKIP() << "needs the headless desktop (tests/harness/run-headless)";
+    env.insert(QStringLiteral("TISKO_TRAY_WAIT_MS"), QStringLiteral("300"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("dunstctl"), {QStringLiteral("close-all")}), 0);
+    const QString notice = QStringLiteral("Sin bandeja del sistema: un aviso dice");
+    const QString repeated = QStringLiteral("ya se dio en esta sesión");
+    // Two starts in one login, then two in one that no variable names (logind's mock knows no
+    // session); the first notice is clicked until the window opens (dunst may show it a moment
+    // after it answers).
+    for (const char* session : {"7", "7", "", ""}) {
+        env.insert(QStringLiteral("XDG_SESSION_ID"), QString::fromLatin1(session));
+        const qsizetype before = logged(notice) + logged(repeated);
+        QProcess tisko;
+        start(tisko, {QStringLiteral("--autostart")});
+        ASSERT_TRUE(waitUntil([&] { return logged(notice) + logged(repeated) > before; }, 15s));
+        EXPECT_TRUE(
+            before > 0 ||
+            waitUntil(
+                [&] {
+                    QProcess::execute(QStringLiteral("dunstctl"),
+                                      {QStringLiteral("action"), QStringLiteral("0")});
+                    return windowsNamed(QStringLiteral("Tisko"), tisko.processId()).size() == 1;
+                },
+                15s));
+        endProcess(tisko);
+    }
+    EXPECT_EQ(logged(notice), 2);
+    EXPECT_EQ(logged(repeated), 2);
 }
 
 // A helper program started for one test; its first line of output, read within 10 s.

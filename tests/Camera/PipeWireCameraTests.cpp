@@ -164,18 +164,26 @@ TEST_F(PipeWireCameraTest, aLookThroughTheProgramFindsTheFaceAloneAndBesideAnoth
     qputenv("XDG_CACHE_HOME", TISKO_TEST_CACHE);
     qunsetenv("TISKO_CAMERAS");
     const QString output = home.path() + QStringLiteral("/look.txt");
+    // A look that analysed no frame before its timeout (a loaded machine) is taken again, twice
+    // at most.
     const auto look = [&] {
-        QProcess tisko;
-        tisko.start(QStringLiteral(TISKO_BINARY), {QStringLiteral("--look"), output});
-        EXPECT_TRUE(tisko.waitForFinished(60000));
-        return QString::fromUtf8(readFile(output))
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-            .mid(0, 6)
-            .join(QLatin1Char(' '));
+        QString lines;
+        for (int attempt = 0; attempt < 3 && !lines.contains(QStringLiteral("faceWidth="));
+             ++attempt) {
+            QProcess tisko;
+            tisko.start(QStringLiteral(TISKO_BINARY), {QStringLiteral("--look"), output});
+            EXPECT_TRUE(tisko.waitForFinished(60000));
+            lines = QString::fromUtf8(readFile(output))
+                        .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                        .mid(0, 6)
+                        .join(QLatin1Char(' '));
+        }
+        return lines;
     };
     const QRegularExpression alone(QStringLiteral(
         "^failed=false camera=libcamera:/base/soc/cam0 shared=false format=512x600 .* faceWidth="));
-    EXPECT_TRUE(alone.match(look()).hasMatch()) << look().toStdString();
+    const QString first = look();
+    EXPECT_TRUE(alone.match(first).hasMatch()) << first.toStdString();
 
     // Another program already receives the camera: the look joins it, marked shared.
     PipeWireBackend other(QStringLiteral("Cámara MIPI"), PipeWireCameras::shared());

@@ -416,6 +416,17 @@ TEST_F(DBusNotificationCenterTests, aClickCountsOnlyForItsOwnNotificationsAndUnt
     EXPECT_EQ(clicked, (QStringList{Notifier::updateIdentifier(), Notifier::postureIdentifier()}));
     Notifier::postUpdate(QStringLiteral("2.1"), *center);
     EXPECT_TRUE(notifies(3).value(2).startsWith(QStringLiteral("\"Tisko\" 0 ")));
+
+    // The login notice is quiet, and its button opens the window as a click does.
+    int windows = 0;
+    router.setWindowOpener([&] { ++windows; });
+    ASSERT_TRUE(show(Notifier::loginNoticeRequest()));
+    const QString notice = notifies(4).value(3);
+    EXPECT_TRUE(notice.contains(u"[\"default\", \"\", \"button\", \"Abrir Tisko\"] {"_qs) &&
+                notice.contains(QStringLiteral("\"urgency\": 0")));
+    action(4, QStringLiteral("button"));
+    action(4, QStringLiteral("default"));
+    ASSERT_TRUE(test::waitUntil([&] { return windows == 2; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(checks, 1);
     QDBusConnection::disconnectFromBus(QStringLiteral("control"));
