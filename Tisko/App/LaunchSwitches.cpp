@@ -109,6 +109,40 @@ std::optional<QStringList> itemsAfter(const QStringList& arguments, const QStrin
     return arguments.mid(at + 1);
 }
 
+// "--hold SECONDS FILE [WIDTH]", its items given.
+LaunchSwitches holdSwitch(const QStringList& items) {
+    LaunchSwitches result;
+    result.kind = LaunchSwitches::Kind::hold;
+    bool ok = false;
+    const double seconds = items.at(0).toDouble(&ok);
+    // A hold of "nan" or "inf" seconds would never end.
+    result.seconds = ok && std::isfinite(seconds) ? seconds : 10;
+    result.path = items.at(1);
+    if (items.size() >= 3) {
+        const int width = items.at(2).toInt(&ok);
+        if (ok)
+            result.width = width;
+    }
+    return result;
+}
+
+// "--pause MINUTES" or "--pause tomorrow"; anything else is an invalid switch, named in `path`.
+LaunchSwitches pauseSwitch(const QString& item) {
+    LaunchSwitches result;
+    result.kind = LaunchSwitches::Kind::pause;
+    if (item == QStringLiteral("tomorrow"))
+        return result;
+    bool ok = false;
+    const uint minutes = item.toUInt(&ok);
+    if (ok && minutes >= 1 && minutes <= 24 * 60) {
+        result.pauseMinutes = minutes;
+    } else {
+        result.kind = LaunchSwitches::Kind::invalid;
+        result.path = item;
+    }
+    return result;
+}
+
 LaunchSwitches scanKind(const QStringList& arguments) {
     using Kind = LaunchSwitches::Kind;
     LaunchSwitches result;
@@ -134,39 +168,14 @@ LaunchSwitches scanKind(const QStringList& arguments) {
         return result;
     }
     if (const auto items = itemsAfter(arguments, QStringLiteral("--hold"));
-        items && items->size() >= 2) {
-        result.kind = Kind::hold;
-        bool ok = false;
-        const double seconds = items->at(0).toDouble(&ok);
-        // A hold of "nan" or "inf" seconds would never end.
-        result.seconds = ok && std::isfinite(seconds) ? seconds : 10;
-        result.path = items->at(1);
-        if (items->size() >= 3) {
-            const int width = items->at(2).toInt(&ok);
-            if (ok)
-                result.width = width;
-        }
-        return result;
-    }
+        items && items->size() >= 2)
+        return holdSwitch(*items);
     if (arguments.contains(QStringLiteral("--check"))) {
         result.kind = Kind::check;
         return result;
     }
-    if (const auto items = itemsAfter(arguments, QStringLiteral("--pause"))) {
-        result.kind = Kind::pause;
-        const QString item = items->value(0);
-        if (item == QStringLiteral("tomorrow"))
-            return result;
-        bool ok = false;
-        const uint minutes = item.toUInt(&ok);
-        if (ok && minutes >= 1 && minutes <= 24 * 60)
-            result.pauseMinutes = minutes;
-        else {
-            result.kind = Kind::invalid;
-            result.path = item;
-        }
-        return result;
-    }
+    if (const auto items = itemsAfter(arguments, QStringLiteral("--pause")))
+        return pauseSwitch(items->value(0));
     if (arguments.contains(QStringLiteral("--resume"))) {
         result.kind = Kind::resume;
         return result;
