@@ -53,6 +53,39 @@ void CameraLook::take(const std::optional<QString>& cameraID, int frames, double
     take(CameraSession::create(cameraID), frames, timeout, std::move(completion));
 }
 
+namespace {
+
+// What a look that ran saw: the median of the frames with a face.
+LookResult lookOf(CameraSession& session,
+                  const std::vector<std::optional<HeadMeasurement>>& samples) {
+    std::vector<HeadMeasurement> faces;
+    for (const auto& sample : samples) {
+        if (sample)
+            faces.push_back(*sample);
+    }
+    LookResult result;
+    result.measurement = HeadMeasurement::median(faces);
+    result.analysed = static_cast<int>(samples.size());
+    result.withFace = static_cast<int>(faces.size());
+    result.cameraID = session.device().uniqueID;
+    result.sharedWithAnotherApp = session.sharedWithAnotherApp();
+    result.format = session.formatAtStart();
+    result.failed = false;
+    return result;
+}
+
+// A look whose camera did not start, and whether another program holds it.
+LookResult failedStart(CameraSession& session) {
+    LookResult result;
+    result.failed = true;
+    result.cameraID = session.device().uniqueID;
+    result.sharedWithAnotherApp = session.sharedWithAnotherApp();
+    result.cameraBusy = session.cameraBusy();
+    return result;
+}
+
+} // namespace
+
 void CameraLook::take(std::shared_ptr<CameraSession> session, int frames, double timeout,
                       std::function<void(const LookResult&)> completion) {
     if (!session) {
@@ -79,20 +112,7 @@ void CameraLook::take(std::shared_ptr<CameraSession> session, int frames, double
         // The session and the landmark model go now, not when the timeout would have come.
         if (cancelTimeout)
             cancelTimeout();
-        std::vector<HeadMeasurement> faces;
-        for (const auto& sample : samples) {
-            if (sample)
-                faces.push_back(*sample);
-        }
-        LookResult result;
-        result.measurement = HeadMeasurement::median(faces);
-        result.analysed = static_cast<int>(samples.size());
-        result.withFace = static_cast<int>(faces.size());
-        result.cameraID = session->device().uniqueID;
-        result.sharedWithAnotherApp = session->sharedWithAnotherApp();
-        result.format = session->formatAtStart();
-        result.failed = false;
-        deliver(completion, result);
+        deliver(completion, lookOf(*session, samples));
     };
 
     const auto wanted = static_cast<std::size_t>(std::max(frames, 1));
@@ -115,12 +135,7 @@ void CameraLook::take(std::shared_ptr<CameraSession> session, int frames, double
             collector->done = true;
         }
         session->stop();
-        LookResult result;
-        result.failed = true;
-        result.cameraID = session->device().uniqueID;
-        result.sharedWithAnotherApp = session->sharedWithAnotherApp();
-        result.cameraBusy = session->cameraBusy();
-        deliver(completion, result);
+        deliver(completion, failedStart(*session));
     });
 }
 
