@@ -183,6 +183,40 @@ std::array<Plane, 3> planesOf(const spa_buffer& buffer, std::uint32_t format, in
     return planes;
 }
 
+// The formats Tisko reads, as the stream offers them to the camera: every raw format it
+// converts and MJPG, at any size near `preferred` and any rate near 30 frames a second.
+std::array<const spa_pod*, 2> formatParams(spa_pod_builder& builder, spa_rectangle preferred) {
+    spa_rectangle smallest{1, 1};
+    spa_rectangle largest{16384, 16384};
+    spa_fraction rate{30, 1};
+    spa_fraction slowest{0, 1};
+    spa_fraction fastest{1000, 1};
+    spa_pod_frame frame{};
+    spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
+    spa_pod_builder_add(&builder, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
+                        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), 0);
+    spa_pod_builder_prop(&builder, SPA_FORMAT_VIDEO_format, 0);
+    spa_pod_frame choice{};
+    spa_pod_builder_push_choice(&builder, &choice, SPA_CHOICE_Enum, 0);
+    spa_pod_builder_id(&builder, rawFormats[0]);
+    for (const auto format : rawFormats)
+        spa_pod_builder_id(&builder, format);
+    spa_pod_builder_pop(&builder, &choice);
+    spa_pod_builder_add(&builder, SPA_FORMAT_VIDEO_size,
+                        SPA_POD_CHOICE_RANGE_Rectangle(&preferred, &smallest, &largest),
+                        SPA_FORMAT_VIDEO_framerate,
+                        SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest), 0);
+    const auto* raw = static_cast<const spa_pod*>(spa_pod_builder_pop(&builder, &frame));
+    spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
+    spa_pod_builder_add(
+        &builder, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
+        SPA_POD_Id(SPA_MEDIA_SUBTYPE_mjpg), SPA_FORMAT_VIDEO_size,
+        SPA_POD_CHOICE_RANGE_Rectangle(&preferred, &smallest, &largest), SPA_FORMAT_VIDEO_framerate,
+        SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest), 0);
+    const auto* mjpg = static_cast<const spa_pod*>(spa_pod_builder_pop(&builder, &frame));
+    return {raw, mjpg};
+}
+
 QString stateName(pw_stream_state state) {
     return QString::fromUtf8(pw_stream_state_as_string(state));
 }
@@ -343,6 +377,30 @@ bool PipeWireBackend::start(FrameHandler handler) {
         Log::error(error);
         return false;
     }
+    if (!createStream(core, std::move(handler)))
+        return false;
+    std::array<std::uint8_t, 1024> buffer{};
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer.data(), buffer.size());
+    spa_rectangle preferred{640, 480};
+    if (m_wanted)
+        preferred = {static_cast<std::uint32_t>(m_wanted->width),
+                     static_cast<std::uint32_t>(m_wanted->height)};
+    std::array<const spa_pod*, 2> params = formatParams(builder, preferred);
+    const auto flags =
+        static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
+    if (pw_stream_connect(m_stream->stream, PW_DIRECTION_INPUT, PW_ID_ANY, flags, params.data(),
+                          static_cast<std::uint32_t>(params.size())) < 0) {
+        Log::error(QStringLiteral("PipeWire: no se pudo conectar el flujo de la cámara"));
+        stop();
+        return false;
+    }
+    if (awaitStreaming(core))
+        return true;
+    stop();
+    return false;
+}
+
+bool PipeWireBackend::createStream(pw_core* core, FrameHandler handler) {
     m_stream = std::make_unique<Stream>();
     Stream& s = *m_stream;
     s.owner = this;
@@ -369,52 +427,12 @@ bool PipeWireBackend::start(FrameHandler handler) {
         return e;
     }();
     pw_stream_add_listener(s.stream, &s.listener, &events, &s);
+    return true;
+}
 
-    std::array<std::uint8_t, 1024> buffer{};
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer.data(), buffer.size());
-    spa_rectangle preferred{640, 480};
-    if (m_wanted)
-        preferred = {static_cast<std::uint32_t>(m_wanted->width),
-                     static_cast<std::uint32_t>(m_wanted->height)};
-    spa_rectangle smallest{1, 1};
-    spa_rectangle largest{16384, 16384};
-    spa_fraction rate{30, 1};
-    spa_fraction slowest{0, 1};
-    spa_fraction fastest{1000, 1};
-    spa_pod_frame frame{};
-    spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
-    spa_pod_builder_add(&builder, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
-                        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), 0);
-    spa_pod_builder_prop(&builder, SPA_FORMAT_VIDEO_format, 0);
-    spa_pod_frame choice{};
-    spa_pod_builder_push_choice(&builder, &choice, SPA_CHOICE_Enum, 0);
-    spa_pod_builder_id(&builder, rawFormats[0]);
-    for (const auto format : rawFormats)
-        spa_pod_builder_id(&builder, format);
-    spa_pod_builder_pop(&builder, &choice);
-    spa_pod_builder_add(&builder, SPA_FORMAT_VIDEO_size,
-                        SPA_POD_CHOICE_RANGE_Rectangle(&preferred, &smallest, &largest),
-                        SPA_FORMAT_VIDEO_framerate,
-                        SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest), 0);
-    const auto* raw = static_cast<const spa_pod*>(spa_pod_builder_pop(&builder, &frame));
-    spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
-    spa_pod_builder_add(
-        &builder, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
-        SPA_POD_Id(SPA_MEDIA_SUBTYPE_mjpg), SPA_FORMAT_VIDEO_size,
-        SPA_POD_CHOICE_RANGE_Rectangle(&preferred, &smallest, &largest), SPA_FORMAT_VIDEO_framerate,
-        SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest), 0);
-    const auto* mjpg = static_cast<const spa_pod*>(spa_pod_builder_pop(&builder, &frame));
-    std::array<const spa_pod*, 2> params{raw, mjpg};
-    const auto flags =
-        static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
-    if (pw_stream_connect(s.stream, PW_DIRECTION_INPUT, PW_ID_ANY, flags, params.data(),
-                          static_cast<std::uint32_t>(params.size())) < 0) {
-        Log::error(QStringLiteral("PipeWire: no se pudo conectar el flujo de la cámara"));
-        stop();
-        return false;
-    }
-
+bool PipeWireBackend::awaitStreaming(pw_core* core) {
     // Streaming or failed, within the bound: a stream nobody links stays paused for ever.
+    Stream& s = *m_stream;
     const std::int64_t until = m_cameras.deadline(startTimeoutNs);
     m_running = true;
     while (s.state != PW_STREAM_STATE_STREAMING && s.state != PW_STREAM_STATE_ERROR &&
@@ -425,26 +443,28 @@ bool PipeWireBackend::start(FrameHandler handler) {
     if (s.state == PW_STREAM_STATE_STREAMING)
         return true;
     m_running = false;
-    const QString camera = QStringLiteral("«") + m_nodeName + QStringLiteral("»");
     // A daemon that went away has said so through the connection.
-    if (!m_cameras.alive(core)) {
-    } else if (s.state == PW_STREAM_STATE_ERROR)
-        Log::error(QStringLiteral("PipeWire: la cámara ") + camera +
-                   QStringLiteral(" no se pudo abrir: ") + s.error);
-    else if (!m_cameras.hasNode(m_node->id))
-        Log::error(QStringLiteral("PipeWire: la cámara ") + camera +
-                   QStringLiteral(" ha desaparecido"));
-    else if (!m_cameras.hasSessionManager())
-        Log::error(QStringLiteral("PipeWire: nadie enlaza la cámara ") + camera +
-                   QStringLiteral(" con Tisko: no hay gestor de sesiones (WirePlumber)"));
-    else if (!s.negotiated)
-        Log::error(QStringLiteral("PipeWire: la cámara ") + camera +
-                   QStringLiteral(" no ofrece ningún formato que Tisko sepa leer"));
-    else
-        Log::error(QStringLiteral("PipeWire: la cámara ") + camera +
-                   QStringLiteral(" no empezó a emitir a tiempo"));
-    stop();
+    if (m_cameras.alive(core))
+        Log::error(whyNotStreaming());
     return false;
+}
+
+QString PipeWireBackend::whyNotStreaming() const {
+    const Stream& s = *m_stream;
+    const QString camera = QStringLiteral("«") + m_nodeName + QStringLiteral("»");
+    if (s.state == PW_STREAM_STATE_ERROR)
+        return QStringLiteral("PipeWire: la cámara ") + camera +
+               QStringLiteral(" no se pudo abrir: ") + s.error;
+    if (!m_cameras.hasNode(m_node->id))
+        return QStringLiteral("PipeWire: la cámara ") + camera + QStringLiteral(" ha desaparecido");
+    if (!m_cameras.hasSessionManager())
+        return QStringLiteral("PipeWire: nadie enlaza la cámara ") + camera +
+               QStringLiteral(" con Tisko: no hay gestor de sesiones (WirePlumber)");
+    if (!s.negotiated)
+        return QStringLiteral("PipeWire: la cámara ") + camera +
+               QStringLiteral(" no ofrece ningún formato que Tisko sepa leer");
+    return QStringLiteral("PipeWire: la cámara ") + camera +
+           QStringLiteral(" no empezó a emitir a tiempo");
 }
 
 void PipeWireBackend::stop() {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <memory>
 
+struct pw_core;
 struct pw_stream;
 
 namespace tisko {
@@ -38,6 +39,12 @@ public:
     struct Stream;
 
 private:
+    // The steps of a start: the stream and its listener, the wait until it streams or has
+    // failed, and the reason it did not stream, for the log.
+    bool createStream(pw_core* core, FrameHandler handler);
+    bool awaitStreaming(pw_core* core);
+    QString whyNotStreaming() const;
+
     const QString m_nodeName;
     PipeWireCameras& m_cameras;
     std::optional<PipeWireNode> m_node;
