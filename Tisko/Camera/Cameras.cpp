@@ -96,10 +96,11 @@ std::optional<CameraDevice> Cameras::choose(const std::vector<CameraDevice>& cam
     return cameras.front();
 }
 
-std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QString& sysRoot,
-                                                const QString& devRoot) {
-    std::vector<CameraDevice> cameras;
-    QStringList names = QDir(sysRoot).entryList(
+namespace {
+
+// The "videoN" nodes under `sysRoot`, by their number.
+std::vector<std::pair<int, QString>> numberedNodes(const QString& sysRoot) {
+    const QStringList names = QDir(sysRoot).entryList(
         {QStringLiteral("video*")}, QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot);
     static const QRegularExpression number(QStringLiteral("^video(\\d+)$"));
     std::vector<std::pair<int, QString>> ordered;
@@ -109,8 +110,15 @@ std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QStrin
             ordered.emplace_back(match.captured(1).toInt(), name);
     }
     std::sort(ordered.begin(), ordered.end());
+    return ordered;
+}
 
-    for (const auto& [index, name] : ordered) {
+} // namespace
+
+std::vector<CameraDevice> Cameras::captureNodes(V4l2System& system, const QString& sysRoot,
+                                                const QString& devRoot) {
+    std::vector<CameraDevice> cameras;
+    for (const auto& [index, name] : numberedNodes(sysRoot)) {
         const QString node = devRoot + QLatin1Char('/') + name;
         const QString sysNode = sysRoot + QLatin1Char('/') + name;
         CameraDevice camera;

@@ -251,6 +251,11 @@ pw_core* PipeWireCameras::core(QString* error) {
                      QString::fromUtf8(std::strerror(errno)) + QLatin1Char(')');
         return nullptr;
     }
+    listen(state);
+    return state.core;
+}
+
+void PipeWireCameras::listen(State& state) {
     static const pw_core_events coreEvents = [] {
         pw_core_events e{};
         e.version = PW_VERSION_CORE_EVENTS;
@@ -272,7 +277,6 @@ pw_core* PipeWireCameras::core(QString* error) {
     state.registry = pw_core_get_registry(state.core, PW_VERSION_REGISTRY, 0);
     pw_registry_add_listener(state.registry, &state.registryListener, &registryEvents, &state);
 #pragma GCC diagnostic pop
-    return state.core;
 }
 
 bool PipeWireCameras::accessDenied() const {

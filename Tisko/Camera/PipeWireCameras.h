@@ -82,6 +82,9 @@ public:
 
 private:
     struct State;
+    // Follows the connection's errors and the registry's cameras on a new connection.
+    static void listen(State& state);
+
     std::unique_ptr<State> m_state;
 };
 
