@@ -68,6 +68,28 @@ bool holds(const Plane& plane, int rows, std::ptrdiff_t rowBytes) {
                plane.size;
 }
 
+// Packed RGB and BGR, with or without a fourth byte, into `out`; false when the plane is short
+// of a whole picture.
+bool convertPacked(std::uint32_t format, int w, int h, const Plane& p0, std::uint8_t* out) {
+    const bool four = format == SPA_VIDEO_FORMAT_BGRx || format == SPA_VIDEO_FORMAT_BGRA ||
+                      format == SPA_VIDEO_FORMAT_RGBx || format == SPA_VIDEO_FORMAT_RGBA;
+    const bool rgb = format == SPA_VIDEO_FORMAT_RGB || format == SPA_VIDEO_FORMAT_RGBx ||
+                     format == SPA_VIDEO_FORMAT_RGBA;
+    const int size = four ? 4 : 3;
+    if (!holds(p0, h, static_cast<std::ptrdiff_t>(w) * size))
+        return false;
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* in = p0.data + y * p0.stride;
+        std::uint8_t* row = out + static_cast<std::ptrdiff_t>(y) * w * 3;
+        for (int x = 0; x < w; ++x, in += size, row += 3) {
+            row[0] = in[rgb ? 2 : 0];
+            row[1] = in[1];
+            row[2] = in[rgb ? 0 : 2];
+        }
+    }
+    return true;
+}
+
 // Converts one raw frame of `format`; null when the planes are short of a whole picture.
 std::shared_ptr<CapturedFrame> convertRaw(std::uint32_t format, int w, int h,
                                           const std::array<Plane, 3>& planes) {
@@ -111,24 +133,7 @@ std::shared_ptr<CapturedFrame> convertRaw(std::uint32_t format, int w, int h,
     default:
         break;
     }
-    // Packed RGB and BGR with or without a fourth byte.
-    const bool four = format == SPA_VIDEO_FORMAT_BGRx || format == SPA_VIDEO_FORMAT_BGRA ||
-                      format == SPA_VIDEO_FORMAT_RGBx || format == SPA_VIDEO_FORMAT_RGBA;
-    const bool rgb = format == SPA_VIDEO_FORMAT_RGB || format == SPA_VIDEO_FORMAT_RGBx ||
-                     format == SPA_VIDEO_FORMAT_RGBA;
-    const int size = four ? 4 : 3;
-    if (!holds(p0, h, static_cast<std::ptrdiff_t>(w) * size))
-        return nullptr;
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* in = p0.data + y * p0.stride;
-        std::uint8_t* row = out + static_cast<std::ptrdiff_t>(y) * w * 3;
-        for (int x = 0; x < w; ++x, in += size, row += 3) {
-            row[0] = in[rgb ? 2 : 0];
-            row[1] = in[1];
-            row[2] = in[rgb ? 0 : 2];
-        }
-    }
-    return frame;
+    return convertPacked(format, w, h, p0, out) ? frame : nullptr;
 }
 
 // The row stride of plane `index` of `format` when the producer gives none: rows packed.
