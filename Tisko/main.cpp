@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -25,20 +26,19 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
         given << QString::fromLocal8Bit(argv[i]);
     const tisko::LaunchSwitches early = tisko::LaunchSwitches::scan(given);
-    if (early.kind == tisko::LaunchSwitches::Kind::help) {
-        // In the user's language, still without a display; a catalogue that cannot be read
-        // leaves the usage in Spanish, and there is no log to tell.
+    // An answer that ends the program, in the user's language, still without a display; a
+    // catalogue that cannot be read leaves it in Spanish, and there is no log to tell.
+    const auto answer = [&](std::FILE* stream, const std::function<QString()>& text, int status) {
         const QCoreApplication core(argc, argv);
         tisko::Translations::install(QLocale::system().uiLanguages());
-        print(stdout, tisko::LaunchSwitches::usage());
-        return 0;
-    }
-    if (early.kind == tisko::LaunchSwitches::Kind::invalid) {
-        const QCoreApplication core(argc, argv);
-        tisko::Translations::install(QLocale::system().uiLanguages());
-        print(stderr, tisko::LaunchSwitches::invalidPauseLine(early.path));
-        return 2;
-    }
+        print(stream, text());
+        return status;
+    };
+    if (early.kind == tisko::LaunchSwitches::Kind::help)
+        return answer(stdout, &tisko::LaunchSwitches::usage, 0);
+    if (early.kind == tisko::LaunchSwitches::Kind::invalid)
+        return answer(
+            stderr, [&] { return tisko::LaunchSwitches::invalidPauseLine(early.path); }, 2);
     if (early.kind == tisko::LaunchSwitches::Kind::makeModelCopy) {
         QString error;
         if (tisko::AppDelegate::makeSharedModelCopy(early.path, &error))
@@ -52,12 +52,8 @@ int main(int argc, char** argv) {
     }
 
     // Tisko itself lives on the desktop: without one it starts nothing and writes nothing.
-    if (tisko::AppDelegate::lacksDisplay(given)) {
-        const QCoreApplication core(argc, argv);
-        tisko::Translations::install(QLocale::system().uiLanguages());
-        print(stderr, tisko::LaunchSwitches::noDisplayLine());
-        return 1;
-    }
+    if (tisko::AppDelegate::lacksDisplay(given))
+        return answer(stderr, &tisko::LaunchSwitches::noDisplayLine, 1);
 
     tisko::AppDelegate::prepareEnvironment();
     QApplication application(argc, argv);

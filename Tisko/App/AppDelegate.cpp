@@ -535,11 +535,7 @@ void AppDelegate::quitWithTheSession() {
     // instead, once it has let go of its socket and camera: the exit Qt calls would run static
     // destructors that talk to the X server again (and Xlib's answer is another exit).
     runningDelegate = this;
-    static QtMessageHandler qtHandler = nullptr;
-    qtHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
-                                          const QString& message) {
-        if (qtHandler)
-            qtHandler(type, context, message);
+    QtMessages::setWatcher([](const QString& message) {
         if (!message.startsWith(QLatin1String("The X11 connection broke")) &&
             !message.startsWith(QLatin1String("The Wayland connection")))
             return;

@@ -29,6 +29,7 @@ struct Handler {
     std::mutex mutex;
     QtMessageHandler previous = nullptr;
     QtMessages::Clock clock;
+    std::function<void(const QString&)> watcher;
     QHash<QString, Seen> seen;
 };
 
@@ -71,6 +72,13 @@ void handle(QtMsgType type, const QMessageLogContext& context, const QString& me
     }
     if (h.previous)
         h.previous(type, context, message);
+    std::function<void(const QString&)> watcher;
+    {
+        std::lock_guard lock(h.mutex);
+        watcher = h.watcher;
+    }
+    if (watcher)
+        watcher(message);
 }
 
 } // namespace
@@ -85,6 +93,12 @@ void QtMessages::install(Clock clock) {
     const QtMessageHandler previous = qInstallMessageHandler(&handle);
     if (previous != &handle)
         h.previous = previous;
+}
+
+void QtMessages::setWatcher(std::function<void(const QString& message)> watcher) {
+    Handler& h = handler();
+    std::lock_guard lock(h.mutex);
+    h.watcher = std::move(watcher);
 }
 
 void QtMessages::uninstall() {

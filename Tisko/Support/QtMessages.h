@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <QString>
+
 #include <chrono>
 #include <functional>
 
@@ -20,6 +22,9 @@ public:
     static void install(Clock clock = &std::chrono::steady_clock::now);
     // Puts back the handler that was there before.
     static void uninstall();
+    // Called with every message of Qt's, after it is logged and printed, for what must act on
+    // one (the display gone). One watcher at a time; empty takes it away.
+    static void setWatcher(std::function<void(const QString& message)> watcher);
 };
 
 } // namespace tisko
