@@ -297,7 +297,7 @@ struct PipeWireBackend::Stream {
         }
         if (!newest)
             return;
-        if (self->handler && self->negotiated)
+        if (self->handler && self->negotiated && !self->owner->m_cameras.lockWanted())
             self->handler(self->convert(*newest->buffer));
         pw_stream_queue_buffer(self->stream, newest);
     }

@@ -185,8 +185,11 @@ PipeWireCameras::~PipeWireCameras() {
 }
 
 PipeWireCameras::Lock::Lock(PipeWireCameras& cameras)
-    : m_loop(cameras.m_state->loop) {
+    : m_loop(cameras.m_state->loop)
+    , m_waiting(cameras.m_waiting) {
+    ++m_waiting;
     pw_thread_loop_lock(m_loop);
+    --m_waiting;
 }
 
 PipeWireCameras::Lock::~Lock() {

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -58,7 +59,11 @@ public:
 
     private:
         pw_thread_loop* m_loop;
+        std::atomic<int>& m_waiting;
     };
+    // Whether a thread waits for the lock: the loop then hands frames back unconverted, so a
+    // busy stream cannot keep the lock from a stop.
+    bool lockWanted() const { return m_waiting.load(std::memory_order_relaxed) > 0; }
     // The connected core, connecting first if needed; null with `error` set when the daemon
     // cannot be reached. Call with the lock held.
     pw_core* core(QString* error);
@@ -82,6 +87,7 @@ public:
 
 private:
     struct State;
+    std::atomic<int> m_waiting{0};
     // Follows the connection's errors and the registry's cameras on a new connection.
     static void listen(State& state);
 
