@@ -18,6 +18,7 @@
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/PrivacySettings.h"
 #include "Tisko/Interface/UpdateWindow.h"
+#include "Tisko/Interface/WindowActivation.h"
 #include "Tisko/Monitor/CheckLog.h"
 #include "Tisko/Support/Log.h"
 #include "Tisko/Support/QtMessages.h"
@@ -30,6 +31,7 @@
 #include "Tisko/System/NotificationStatus.h"
 #include "Tisko/System/Notifier.h"
 #include "Tisko/System/Updater.h"
+#include "Tisko/System/X11Display.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -41,6 +43,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 
@@ -52,6 +55,12 @@ constexpr int checkRunMs = 5000;
 
 // The delegate of the running Tisko, for the end Qt announces when the display goes.
 AppDelegate* runningDelegate = nullptr;
+
+// The permission to take the focus this process was launched with, read before Qt starts.
+QByteArray& startedWith() {
+    static QByteArray token;
+    return token;
+}
 
 // Ends the event loop, also when called before the loop has started.
 void quitApplication() {
@@ -98,6 +107,7 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::prepareEnvironment() {
+    startedWith() = WindowActivation::launchToken();
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -124,8 +134,11 @@ std::optional<int> AppDelegate::launch() {
     if (runDiagnostic(switches))
         return std::nullopt;
     m_instance = SingleInstance::forDataFolder();
+    m_instance->setActivationToken(startedWith());
     if (!m_instance->claim())
         return handOver(switches);
+    connect(m_instance.get(), &SingleInstance::handedOver, this,
+            [this](const QByteArray& token) { m_activation.expect(token); });
     connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::handleRequest);
     connect(m_instance.get(), &SingleInstance::settingsRequested, this,
             &AppDelegate::handleSettingsRequest);
@@ -139,7 +152,17 @@ std::optional<int> AppDelegate::launch() {
     connect(m_instance.get(), &SingleInstance::pauseRequested, m_scripting.get(),
             &ScriptingService::Pause);
     openFirstWindows(switches);
+    endLaunchFeedback();
     return std::nullopt;
+}
+
+void AppDelegate::endLaunchFeedback() {
+    // An X11 launch shows a busy pointer until a window appears; Tisko may start with none.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || startedWith().isEmpty())
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    if (std::none_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); }))
+        X11Display::shared().endStartup(startedWith());
 }
 
 bool AppDelegate::makeSharedModelCopy(const QString& folder, QString* error) {
@@ -326,15 +349,27 @@ void AppDelegate::startInterface() {
 }
 
 void AppDelegate::startScripting() {
+    // A script or a shortcut carries no permission to take the focus: the window asks for
+    // attention instead.
     ScriptingService::Windows windows;
-    windows.panel = [this] { showPanelWindow(); };
+    windows.panel = [this] {
+        m_activation.expect({});
+        showPanelWindow();
+    };
     windows.settings = [this](std::optional<SettingsTab> tab) {
         if (tab)
             m_settingsTabs.setTab(*tab);
+        m_activation.expect({});
         showSettings();
     };
-    windows.history = [this] { showHistory(); };
-    windows.newPosition = [this] { showCalibration(); };
+    windows.history = [this] {
+        m_activation.expect({});
+        showHistory();
+    };
+    windows.newPosition = [this] {
+        m_activation.expect({});
+        showCalibration();
+    };
     m_scripting = std::make_unique<ScriptingService>(*m_monitor, std::move(windows));
     m_scripting->publish();
 }
@@ -456,11 +491,7 @@ void AppDelegate::watchWindow(QWidget* window) {
 }
 
 void AppDelegate::bringForward(QWidget* window) {
-    if (window->isMinimized())
-        window->showNormal();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    m_activation.bringForward(window);
 }
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {

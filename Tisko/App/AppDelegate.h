@@ -9,6 +9,7 @@
 #include "Tisko/Interface/CalibrationModel.h"
 #include "Tisko/Interface/MenuBarPanel.h"
 #include "Tisko/Interface/SettingsTabs.h"
+#include "Tisko/Interface/WindowActivation.h"
 #include "Tisko/System/DesktopPlatform.h"
 
 #include <QElapsedTimer>
@@ -97,6 +98,8 @@ private:
     bool runDiagnostic(const LaunchSwitches& switches);
     int handOver(const LaunchSwitches& switches);
     void openFirstWindows(const LaunchSwitches& switches);
+    // Ends an X11 launch's busy pointer when the start showed no window.
+    void endLaunchFeedback();
     void startMonitor();
     void startInterface();
     void startScripting();
@@ -131,6 +134,7 @@ private:
     std::unique_ptr<ScriptingService> m_scripting;
     DesktopPlatform m_platform;
     SettingsTabs m_settingsTabs;
+    WindowActivation m_activation;
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_calibrationWindow;
     QPointer<QWidget> m_updateWindow;

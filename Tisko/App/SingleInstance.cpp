@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -31,10 +32,31 @@ namespace tisko {
 
 namespace {
 
-constexpr qsizetype longestRequest = 32;
+constexpr qsizetype longestWord = 32;
+// A word and the launch's activation token: " token=" and at most maxToken bytes.
+constexpr qsizetype maxToken = 256;
+constexpr qsizetype longestRequest = longestWord + 7 + maxToken;
+const QByteArray tokenField = QByteArrayLiteral(" token=");
 // "settings", then a space and the page's name when one is asked for.
 const QByteArray settingsWord = QByteArrayLiteral("settings");
 constexpr int quietPeerMs = 2000;
+
+// An activation token as launchers make them: printable ASCII without spaces (an X11 startup
+// id, a Wayland token), so it cannot end the line or add a field.
+bool plainToken(const QByteArray& token) {
+    if (token.isEmpty() || token.size() > maxToken)
+        return false;
+    return std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
+
+// Splits "WORD token=TOKEN" into the word and the token (empty when none, or not plain).
+std::pair<QByteArray, QByteArray> splitToken(const QByteArray& line) {
+    const qsizetype at = line.indexOf(tokenField);
+    if (at < 0)
+        return {line, {}};
+    const QByteArray token = line.mid(at + tokenField.size());
+    return {line.left(at), plainToken(token) ? token : QByteArray()};
+}
 
 std::optional<SingleInstance::Request> requestFor(const QByteArray& word) {
     using Request = SingleInstance::Request;
@@ -211,7 +233,7 @@ void SingleInstance::acceptConnections() {
                     socket->abort();
                 return;
             }
-            const QByteArray word = socket->readLine(longestRequest + 1).trimmed();
+            const auto [word, token] = splitToken(socket->readLine(longestRequest + 1).trimmed());
             const std::optional<Request> request = requestFor(word);
             const std::optional<QString> tab = settingsTabIn(word);
             const std::optional<unsigned> minutes = pauseMinutesIn(word);
@@ -219,6 +241,8 @@ void SingleInstance::acceptConnections() {
                                                     : QByteArrayLiteral("?\n"));
             socket->flush();
             socket->disconnectFromServer();
+            if (request || tab || minutes)
+                Q_EMIT handedOver(token);
             if (request)
                 Q_EMIT requested(*request);
             if (tab)
@@ -255,6 +279,19 @@ bool SingleInstance::forwardSettings(const QString& tab, int timeoutMs) {
 }
 
 std::optional<QByteArray> SingleInstance::send(const QByteArray& line, int timeoutMs) {
+    if (!plainToken(m_activationToken))
+        return sendLine(line, timeoutMs);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // A running Tisko from before tokens travelled does not know the line: the word alone.
+    const std::optional<QByteArray> answer =
+        sendLine(line + tokenField + m_activationToken, timeoutMs);
+    if (answer != QByteArrayLiteral("?"))
+        return answer;
+    return sendLine(line, std::max(0, timeoutMs - int(elapsed.elapsed())));
+}
+
+std::optional<QByteArray> SingleInstance::sendLine(const QByteArray& line, int timeoutMs) {
     if (m_serverName.isEmpty())
         return std::nullopt;
     QElapsedTimer elapsed;

@@ -51,6 +51,10 @@ public:
     // From a later launch: asks the running Tisko to pause for `minutes`.
     bool forwardPause(unsigned minutes, int timeoutMs = 5000);
 
+    // The token a later launch got from the desktop to take the focus (XDG_ACTIVATION_TOKEN,
+    // DESKTOP_STARTUP_ID), sent with each request so the running Tisko may use it.
+    void setActivationToken(const QByteArray& token) { m_activationToken = token; }
+
     // Whether claim() succeeded.
     bool isPrimary() const { return m_primary; }
     const QString& lockPath() const { return m_lockPath; }
@@ -60,6 +64,9 @@ public:
     static QByteArray wordFor(Request request);
 
 Q_SIGNALS:
+    // A later launch's request came, with its activation token (empty when it had none);
+    // sent just before the request's own signal.
+    void handedOver(const QByteArray& activationToken);
     // A later launch asked for something.
     void requested(tisko::SingleInstance::Request request);
     // A later launch asked for the settings at `tab` (empty: the page left; any other text as
@@ -73,12 +80,14 @@ private:
     // Sends one request line and returns the running Tisko's answer line; nothing when no
     // running Tisko of this user answered in time.
     std::optional<QByteArray> send(const QByteArray& line, int timeoutMs);
+    std::optional<QByteArray> sendLine(const QByteArray& line, int timeoutMs);
 
     QString m_lockPath;
     QString m_serverName;
     int m_lockFd = -1;
     QLocalServer* m_server = nullptr;
     bool m_primary = false;
+    QByteArray m_activationToken;
 };
 
 } // namespace tisko

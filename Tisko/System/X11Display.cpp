@@ -3,6 +3,8 @@
 
 #include "Tisko/System/X11Display.h"
 
+#include <algorithm>
+#include <cstring>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -122,6 +124,56 @@ bool X11Display::systemTrayPresent() {
     const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(XDefaultScreen(display));
     const Atom selection = XInternAtom(display, name.constData(), False);
     return selection != None && XGetSelectionOwner(display, selection) != None;
+}
+
+bool X11Display::activate(unsigned long window, unsigned long timestamp) {
+    Display* display = m_connection->display;
+    if (display == nullptr || window == 0)
+        return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1; // from an application
+    event.xclient.data.l[1] = static_cast<long>(timestamp);
+    const bool sent = XSendEvent(display, XDefaultRootWindow(display), False,
+                                 SubstructureRedirectMask | SubstructureNotifyMask, &event) != 0;
+    XFlush(display);
+    return sent;
+}
+
+bool X11Display::endStartup(const QByteArray& startupId) {
+    Display* display = m_connection->display;
+    if (display == nullptr || startupId.isEmpty())
+        return false;
+    // A startup message is a quoted text broadcast in pieces of 20 bytes, the first one as a
+    // "begin", from a window of the sender's.
+    QByteArray quoted = startupId;
+    quoted.replace('\\', "\\\\").replace('"', "\\\"");
+    const QByteArray message = "remove: ID=\"" + quoted + "\"";
+    const Window root = XDefaultRootWindow(display);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const Window sender = XCreateWindow(display, root, -100, -100, 1, 1, 0, CopyFromParent,
+                                        InputOnly, CopyFromParent, CWOverrideRedirect, &attributes);
+    const Atom begin = XInternAtom(display, "_NET_STARTUP_INFO_BEGIN", False);
+    const Atom more = XInternAtom(display, "_NET_STARTUP_INFO", False);
+    const qsizetype length = message.size() + 1; // with its closing zero
+    for (qsizetype offset = 0; offset < length; offset += 20) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = sender;
+        event.xclient.message_type = offset == 0 ? begin : more;
+        event.xclient.format = 8;
+        const qsizetype piece = std::min<qsizetype>(20, message.size() - offset);
+        if (piece > 0)
+            std::memcpy(event.xclient.data.b, message.constData() + offset, size_t(piece));
+        XSendEvent(display, root, False, PropertyChangeMask, &event);
+    }
+    XDestroyWindow(display, sender);
+    XFlush(display);
+    return true;
 }
 
 } // namespace tisko

@@ -35,6 +35,11 @@ public:
     std::optional<std::vector<QByteArray>> connectedEdids() override;
     // True when a tray owns the XEmbed system tray selection of the default screen.
     bool systemTrayPresent();
+    // Asks the window manager to activate `window` for a user action at `timestamp` (the X
+    // server time of the launch that asked), so that focus-stealing prevention lets it.
+    bool activate(unsigned long window, unsigned long timestamp);
+    // Ends the launch feedback (the busy cursor) of the startup sequence `startupId`.
+    bool endStartup(const QByteArray& startupId);
 
 private:
     struct Connection;

@@ -13,18 +13,24 @@ enable_language(C)
 set(TISKO_IDLE_PROTOCOL ${WAYLAND_PROTOCOLS_DIR}/staging/ext-idle-notify/ext-idle-notify-v1.xml
     CACHE INTERNAL "The idle notification protocol, for the probes and their tests")
 set(TISKO_WAYLAND_GENERATED ${CMAKE_CURRENT_BINARY_DIR}/wayland)
-add_custom_command(
-  OUTPUT ${TISKO_WAYLAND_GENERATED}/ext-idle-notify-v1-client-protocol.h
-         ${TISKO_WAYLAND_GENERATED}/ext-idle-notify-v1-protocol.c
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${TISKO_WAYLAND_GENERATED}
-  COMMAND ${WAYLAND_SCANNER} client-header ${TISKO_IDLE_PROTOCOL}
-          ${TISKO_WAYLAND_GENERATED}/ext-idle-notify-v1-client-protocol.h
-  COMMAND ${WAYLAND_SCANNER} private-code ${TISKO_IDLE_PROTOCOL}
-          ${TISKO_WAYLAND_GENERATED}/ext-idle-notify-v1-protocol.c
-  DEPENDS ${TISKO_IDLE_PROTOCOL} VERBATIM)
-add_library(tisko_wayland_protocols STATIC
-  ${TISKO_WAYLAND_GENERATED}/ext-idle-notify-v1-protocol.c
-  ${TISKO_WAYLAND_GENERATED}/ext-idle-notify-v1-client-protocol.h)
+# And activation, for a window that asks for attention.
+set(TISKO_ACTIVATION_PROTOCOL ${WAYLAND_PROTOCOLS_DIR}/staging/xdg-activation/xdg-activation-v1.xml)
+set(wayland_glue)
+foreach(protocol ${TISKO_IDLE_PROTOCOL} ${TISKO_ACTIVATION_PROTOCOL})
+  get_filename_component(stem ${protocol} NAME_WE)
+  add_custom_command(
+    OUTPUT ${TISKO_WAYLAND_GENERATED}/${stem}-client-protocol.h
+           ${TISKO_WAYLAND_GENERATED}/${stem}-protocol.c
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TISKO_WAYLAND_GENERATED}
+    COMMAND ${WAYLAND_SCANNER} client-header ${protocol}
+            ${TISKO_WAYLAND_GENERATED}/${stem}-client-protocol.h
+    COMMAND ${WAYLAND_SCANNER} private-code ${protocol}
+            ${TISKO_WAYLAND_GENERATED}/${stem}-protocol.c
+    DEPENDS ${protocol} VERBATIM)
+  list(APPEND wayland_glue ${TISKO_WAYLAND_GENERATED}/${stem}-protocol.c
+       ${TISKO_WAYLAND_GENERATED}/${stem}-client-protocol.h)
+endforeach()
+add_library(tisko_wayland_protocols STATIC ${wayland_glue})
 target_include_directories(tisko_wayland_protocols SYSTEM PUBLIC ${TISKO_WAYLAND_GENERATED})
 target_link_libraries(tisko_wayland_protocols PUBLIC PkgConfig::WAYLAND_CLIENT)
 
@@ -41,6 +47,7 @@ add_library(tisko_probes STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ScreenState.h
   ${CMAKE_CURRENT_LIST_DIR}/SysfsDrm.cpp ${CMAKE_CURRENT_LIST_DIR}/SysfsDrm.h
   ${CMAKE_CURRENT_LIST_DIR}/WakeWatcher.cpp ${CMAKE_CURRENT_LIST_DIR}/WakeWatcher.h
+  ${CMAKE_CURRENT_LIST_DIR}/WaylandAttention.cpp ${CMAKE_CURRENT_LIST_DIR}/WaylandAttention.h
   ${CMAKE_CURRENT_LIST_DIR}/WaylandIdle.cpp ${CMAKE_CURRENT_LIST_DIR}/WaylandIdle.h
   ${CMAKE_CURRENT_LIST_DIR}/X11Display.cpp ${CMAKE_CURRENT_LIST_DIR}/X11Display.h
   ${CMAKE_CURRENT_LIST_DIR}/X11TraySelection.cpp ${CMAKE_CURRENT_LIST_DIR}/X11TraySelection.h)

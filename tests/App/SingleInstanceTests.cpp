@@ -104,6 +104,16 @@ TEST_F(SingleInstanceTests, secondLaunchHandsItsRequestsToTheFirstAndTakesOverOn
     EXPECT_EQ(received, requests);
     EXPECT_EQ(pauses, std::vector<unsigned>{90});
     EXPECT_EQ(pages, (QStringList{QStringLiteral("detection"), QString(), QStringLiteral("?")}));
+    // A launch's activation token travels with its request; one that could add a field not.
+    QList<QByteArray> tokens;
+    QObject::connect(first.get(), &SingleInstance::handedOver,
+                     [&](const QByteArray& token) { tokens << token; });
+    for (const QByteArray& token : {QByteArray("gnome-shell/Tisko/42_TIME7"), QByteArray("a\nb")}) {
+        second->setActivationToken(token);
+        EXPECT_TRUE(whileServing([&] { return second->forwardSettings(QString(), 3000); }));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tokens, (QList<QByteArray>{"gnome-shell/Tisko/42_TIME7", ""}));
 
     // Once the first has gone, the next launch becomes the running one.
     first.reset();
