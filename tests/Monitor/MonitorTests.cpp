@@ -135,7 +135,7 @@ TEST(CheckCycle, aWarningTheDesktopDidNotShowIsCountedButNotLoggedAsSent) {
     EXPECT_EQ(h.monitor().tally().day(h.monitor().now(), h.monitor().calendar()).alerts(), 1);
 }
 
-TEST(CheckCycle, looksAreLoggedCountedAndWarnedAboutAndOnlyClockLooksWaitForSomebody) {
+TEST(CheckCycle, aLookIsLoggedAndWarningsInARowWaitLongerUntilAGoodLookEndsTheStreak) {
     MonitorHarness h; // cool-down 600 s
     h.startWatching(position("Mesa"));
     EXPECT_TRUE(h.check(faceResult(slouchedFace()))[0].startsWith(
@@ -144,25 +144,33 @@ TEST(CheckCycle, looksAreLoggedCountedAndWarnedAboutAndOnlyClockLooksWaitForSome
     EXPECT_EQ(h.check(faceResult(closeFace())).last(),
               QStringLiteral("Aviso enviado (2º seguido; el siguiente, como pronto en 20 min)"));
     ASSERT_EQ(h.notified.size(), 2u);
-
     h.check(faceResult(fineFace()));
     EXPECT_EQ(h.monitor().lastVerdict(), PostureVerdict::fine());
-    // A good look ends the streak: the next warning is a first one again.
     h.clock().advance(1200);
     EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
+}
 
+TEST(CheckCycle, whileNobodyIsThereTheClockWaitsAndItsFirstTickAfterLooksAtOnce) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
     h.presence().displayAsleep = true;
     h.clock().advance(3 * 180);
     EXPECT_EQ(h.newLogLines().size(), 1);
     EXPECT_FALSE(h.camera().pending);
-    // A manual look does not end the absence: the clock's next tick does, and looks at once.
+    // A manual look does not end the absence: the clock's next tick does.
     h.check(faceResult(fineFace()));
     h.presence().displayAsleep = false;
     ASSERT_TRUE(tickAndAnswer(h, nobodyResult()));
     EXPECT_EQ(h.newLogLines().first(), QStringLiteral("Vuelve a haber actividad: miro otra vez"));
+}
+
+TEST(CheckCycle, looksThatSeeNobodyBackOffCountNoCheckAndAFaceBringsTheNormalPace) {
+    MonitorHarness h;
+    h.startWatching(position("Mesa"));
+    h.check(faceResult(closeFace()));
     // Under heavy load a look may end before analysing any frame: it failed, nobody is gone.
     ASSERT_TRUE(tickAndAnswer(h, LookResult()));
-    for (int i = 1; i < EmptyLookBackOff::emptyLooksBeforeBackOff; ++i)
+    for (int i = 0; i < EmptyLookBackOff::emptyLooksBeforeBackOff; ++i)
         ASSERT_TRUE(tickAndAnswer(h, nobodyResult()));
     EXPECT_TRUE(h.newLogLines().contains(
         QStringLiteral("Tres miradas sin nadie: miro una vez de cada cinco hasta verte")));
@@ -170,9 +178,8 @@ TEST(CheckCycle, looksAreLoggedCountedAndWarnedAboutAndOnlyClockLooksWaitForSome
         EXPECT_FALSE(tickAndAnswer(h, nobodyResult())) << skipped;
     ASSERT_TRUE(tickAndAnswer(h, faceResult(fineFace())));
     EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Te vuelvo a ver: miro al ritmo normal")));
-    // Looks that saw nobody count no check.
-    EXPECT_EQ(h.monitor().tally().days.at(0).checks, 6);
-    EXPECT_EQ(h.monitor().tally().days.at(0).alerts(), 3);
+    EXPECT_EQ(h.monitor().tally().days.at(0).checks, 2);
+    EXPECT_EQ(h.monitor().tally().days.at(0).alerts(), 1);
     EXPECT_EQ(JsonCodec<DailyTally>::decode(h.dataFile(Storage::tallyFileName).toStdString()),
               h.monitor().tally());
 }
@@ -181,37 +188,52 @@ std::optional<CalibrationBook> savedBook(const MonitorHarness& h) {
     return JsonCodec<CalibrationBook>::decode(h.dataFile(Storage::positionsFileName).toStdString());
 }
 
-TEST(Positions, loadedChosenByDisplaysOrByHandSavedRenamedAndRemoved) {
-    MonitorHarness h;
-    Monitor& m = h.monitor();
+// Three saved positions, two for displays B; the harness starts on displays A.
+struct ThreePositions {
+    explicit ThreePositions(MonitorHarness& h)
+        : newest(position("Casa", 0.3, "displays:B", addSeconds(h.clock().now(), 60))) {
+        EXPECT_TRUE(Storage::save(CalibrationBook{{office, old, newest}, newest.id},
+                                  Storage::positionsFileName));
+        h.displayKey = QStringLiteral("displays:A");
+        h.monitor().start();
+    }
     const Calibration office = position("Oficina", 0.1, "displays:A");
     const Calibration old = position("Casa vieja", 0.2, "displays:B");
-    const Calibration newest = position("Casa", 0.3, "displays:B", addSeconds(h.clock().now(), 60));
-    ASSERT_TRUE(Storage::save(CalibrationBook{{office, old, newest}, newest.id},
-                              Storage::positionsFileName));
-    h.displayKey = QStringLiteral("displays:A");
-    m.start();
+    const Calibration newest;
+};
+
+TEST(Positions, theDisplaysChooseTheirNewestPositionUnlessTheUserChoseAnother) {
+    MonitorHarness h;
+    const ThreePositions saved(h);
     EXPECT_TRUE(h.newLogLines().contains(QStringLiteral("Vigilando: Oficina · cada 180 s")));
-    // Other displays choose their newest position, unless the user chose another of theirs.
     h.displayKey = QStringLiteral("displays:B");
     Q_EMIT h.events().displaysChanged();
     EXPECT_EQ(h.newLogLines(), QStringList{QStringLiteral("Pantallas cambiadas: paso a «Casa»")});
-    m.select(old.id);
+    h.monitor().select(saved.old.id);
     Q_EMIT h.events().displaysChanged();
-    EXPECT_EQ(m.book().active()->name, "Casa vieja");
-    EXPECT_EQ(savedBook(h).value().activeID, old.id);
+    EXPECT_EQ(h.monitor().book().active()->name, "Casa vieja");
+    EXPECT_EQ(savedBook(h).value().activeID, saved.old.id);
+}
 
-    // The same name again replaces it, keeps its id and starts with no warning history.
+TEST(Positions, theSameNameAgainReplacesThePositionAndForgetsItsVerdictAndWarnings) {
+    MonitorHarness h;
+    h.startWatching(position("Casa vieja"));
     ASSERT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
     Calibration again = position("CASA VIEJÁ");
     again.reference.eyeDistance.reset();
-    m.saveCalibration(again);
-    EXPECT_FALSE(m.lastVerdict().has_value()) << "the verdict judged by the old one goes";
+    h.monitor().saveCalibration(again);
+    EXPECT_FALSE(h.monitor().lastVerdict().has_value()) << "the verdict judged by the old one goes";
     EXPECT_EQ(h.newLogLines().last(),
               QStringLiteral("Posición guardada: CASA VIEJÁ · cara 0.300 · ojos 0.000"));
     EXPECT_EQ(h.check(faceResult(closeFace())).last(), QStringLiteral("Aviso enviado"));
+    EXPECT_EQ(h.monitor().book().calibrations.size(), 1u);
+}
 
-    // The hint about a position is logged once; dismissed, it stays away for a day.
+TEST(Positions, theHintAboutAPositionIsLoggedOnceDismissedForADayAndGoesWithIt) {
+    MonitorHarness h;
+    const ThreePositions saved(h);
+    Monitor& m = h.monitor();
+    m.select(saved.old.id);
     const auto hints = [&h] {
         return h.check(faceResult(slouchedFace())).filter(QStringLiteral("no encajar"));
     };
@@ -219,26 +241,30 @@ TEST(Positions, loadedChosenByDisplaysOrByHandSavedRenamedAndRemoved) {
     for (int i = 0; i < ReferenceCheck::defaultWindow + 5; ++i)
         logged << hints();
     EXPECT_EQ(logged, QStringList{QStringLiteral(
-                          "La posición «CASA VIEJÁ» parece no encajar: casi todo sale encorvado")});
+                          "La posición «Casa vieja» parece no encajar: casi todo sale encorvado")});
     m.dismissReferenceSuspect();
     EXPECT_FALSE(m.referenceSuspect().has_value());
     h.clock().advance(86399);
     EXPECT_TRUE(hints().isEmpty());
     h.clock().advance(1);
     EXPECT_EQ(hints(), logged);
-    m.remove(newest.id);
+    m.remove(saved.newest.id);
     EXPECT_TRUE(m.referenceSuspect().has_value()) << "another position went, not the judged one";
-    m.select(office.id);
+    m.select(saved.office.id);
     EXPECT_FALSE(m.referenceSuspect().has_value()) << "the hint was about the other one";
     EXPECT_EQ(h.goodPitch(), 0.1);
     EXPECT_EQ(h.newLogLines().last(), QStringLiteral("Posición en uso: Oficina"));
+}
 
-    // Names are trimmed; a blank one is refused. Renaming and removing are saved.
-    m.rename(office.id, QStringLiteral("  \tSala \n"));
-    m.rename(office.id, QStringLiteral(" \n\t "));
+TEST(Positions, namesAreTrimmedABlankOneIsRefusedAndRenamesAndRemovalsAreSaved) {
+    MonitorHarness h;
+    const ThreePositions saved(h);
+    Monitor& m = h.monitor();
+    m.rename(saved.office.id, QStringLiteral("  \tSala \n"));
+    m.rename(saved.office.id, QStringLiteral(" \n\t "));
     EXPECT_EQ(m.book().calibrations[0].name, "Sala");
     EXPECT_EQ(savedBook(h), m.book());
-    m.remove(office.id);
+    m.remove(saved.office.id);
     EXPECT_EQ(savedBook(h), m.book());
 }
 
