@@ -72,8 +72,8 @@ struct SerialQueue::State {
                 return false;
             if (timed.empty())
                 wake.wait(lock);
-            else
-                wake.wait_until(lock, timed.begin()->first.first);
+            else // a copy: a Cancel may take the task out while this waits
+                wake.wait_until(lock, Clock::time_point(timed.begin()->first.first));
         }
     }
 
