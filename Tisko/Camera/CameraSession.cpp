@@ -16,9 +16,7 @@
 #include <QPointer>
 
 #include <condition_variable>
-#include <map>
 #include <vector>
-#include <thread>
 
 namespace tisko {
 
@@ -64,102 +62,6 @@ QImage previewPicture(const CapturedFrame& frame, QSize size) {
                          : source.copy();
     return std::move(picture).convertToFormat(QImage::Format_RGB32).mirrored(true, false);
 }
-
-// One thread that runs tasks at their due time, for every session that has no timer of
-// its own. Cancelling a task takes it out, so nothing it holds waits for its time.
-class Timeouts {
-public:
-    static Timeouts& shared() {
-        static Timeouts timeouts;
-        return timeouts;
-    }
-
-    CameraSession::Cancel after(CameraSession::Clock::duration delay, std::function<void()> task) {
-        std::uint64_t id = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            id = ++m_lastID;
-            m_tasks.emplace(Key{CameraSession::Clock::now() + delay, id}, std::move(task));
-        }
-        m_wake.notify_all();
-        return [this, id] { cancel(id); };
-    }
-
-    // Takes out every pending task and waits, until `deadline`, for one that is running.
-    bool withdrawAll(CameraSession::Clock::time_point deadline) {
-        std::map<Key, std::function<void()>> withdrawn; // let go outside the lock
-        std::unique_lock lock(m_mutex);
-        withdrawn.swap(m_tasks);
-        const bool idle = m_idle.wait_until(lock, deadline, [this] { return !m_running; });
-        lock.unlock();
-        return idle;
-    }
-
-    ~Timeouts() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_wake.notify_all();
-        m_worker.join();
-    }
-    Timeouts(const Timeouts&) = delete;
-    Timeouts& operator=(const Timeouts&) = delete;
-
-private:
-    using Key = std::pair<CameraSession::Clock::time_point, std::uint64_t>;
-
-    Timeouts()
-        : m_worker([this] { run(); }) {}
-
-    void cancel(std::uint64_t id) {
-        std::function<void()> withdrawn; // let go outside the lock: it may hold a session
-        std::lock_guard lock(m_mutex);
-        for (auto it = m_tasks.begin(); it != m_tasks.end(); ++it) {
-            if (it->first.second == id) {
-                withdrawn = std::move(it->second);
-                m_tasks.erase(it);
-                break;
-            }
-        }
-    }
-
-    void run() {
-        std::unique_lock lock(m_mutex);
-        while (!m_quit) {
-            if (m_tasks.empty()) {
-                m_wake.wait(lock);
-                continue;
-            }
-            const auto due = m_tasks.begin()->first.first;
-            if (CameraSession::Clock::now() < due) {
-                m_wake.wait_until(lock, due);
-                continue;
-            }
-            std::function<void()> task = std::move(m_tasks.begin()->second);
-            m_tasks.erase(m_tasks.begin());
-            m_running = true;
-            lock.unlock();
-            task();
-            task = nullptr;
-            lock.lock();
-            m_running = false;
-            m_idle.notify_all();
-        }
-        std::map<Key, std::function<void()>> left;
-        left.swap(m_tasks);
-        lock.unlock();
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
-    bool m_running = false;
-    std::map<Key, std::function<void()>> m_tasks;
-    std::uint64_t m_lastID = 0;
-    bool m_quit = false;
-    std::thread m_worker;
-};
 
 // Every session that was started, so that the end of the process can stop them all.
 struct StartedSessions {
@@ -277,10 +179,6 @@ CameraSession::CameraSession(CameraDevice device, std::unique_ptr<CameraBackend>
     , m_preview(std::make_shared<Preview>()) {
     if (!m_services.now)
         m_services.now = [] { return Clock::now(); };
-    if (!m_services.after)
-        m_services.after = [](Clock::duration delay, std::function<void()> task) {
-            return Timeouts::shared().after(delay, std::move(task));
-        };
 }
 
 CameraSession::~CameraSession() {
@@ -325,9 +223,11 @@ CameraSession::Cancel CameraSession::after(double seconds, std::function<void()>
     // A week is more than any look waits; beyond it the conversion would overflow.
     constexpr double longestDelay = 7 * 24 * 3600.0;
     const double delay = seconds > 0 ? std::min(seconds, longestDelay) : 0.0;
-    return m_services.after(
-        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(delay)),
-        std::move(task));
+    const auto wait =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(delay));
+    if (m_services.after)
+        return m_services.after(wait, std::move(task));
+    return m_queue->after(wait, std::move(task));
 }
 
 bool CameraSession::stopAll(std::chrono::milliseconds limit) {
@@ -335,6 +235,9 @@ bool CameraSession::stopAll(std::chrono::milliseconds limit) {
     const std::vector<std::shared_ptr<CameraSession>> sessions = StartedSessions::shared().alive();
     auto queues = std::make_shared<QueuesDrained>();
     for (const std::shared_ptr<CameraSession>& session : sessions) {
+        // A look's timeout holds its session: withdrawn, it lets the session go. Withdrawn
+        // first, so none begins behind the marker below.
+        session->m_queue->withdrawTimed();
         session->stop();
         // The preview worker last, after whatever the camera's queue hands it.
         const std::shared_ptr<SerialQueue> preview = session->m_previewQueue;
@@ -347,8 +250,6 @@ bool CameraSession::stopAll(std::chrono::milliseconds limit) {
                 queues->one();
         });
     }
-    // A look's timeout holds its session: withdrawn, it lets the session go.
-    const bool timerIdle = Timeouts::shared().withdrawAll(deadline);
     bool drained = false;
     {
         std::unique_lock lock(queues->mutex);
@@ -359,7 +260,7 @@ bool CameraSession::stopAll(std::chrono::milliseconds limit) {
         for (const std::shared_ptr<CameraSession>& session : sessions)
             session->post([held = session] {});
     }
-    return drained && timerIdle;
+    return drained;
 }
 
 void CameraSession::start(double settle, std::function<void(bool)> completion) {

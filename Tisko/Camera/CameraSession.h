@@ -30,12 +30,12 @@ public:
     using Clock = std::chrono::steady_clock;
     // Withdraws a task set with `after`; the task does not run once this has returned
     // (unless it had already begun), and what it holds is let go at once.
-    using Cancel = std::function<void()>;
+    using Cancel = SerialQueue::Cancel;
     // What the session asks of the world; tests replace any of them.
     struct Services {
         std::function<Clock::time_point()> now = [] { return Clock::now(); };
         // Runs `task` once `delay` has passed on `now`'s clock, on a thread of its own;
-        // unset means one timer thread that every session shares.
+        // unset means the session's own queue, between its frames.
         std::function<Cancel(Clock::duration delay, std::function<void()> task)> after;
         // Whether another process has the camera running (asked before opening it).
         std::function<bool(const CameraDevice&)> isRunningSomewhere;
@@ -92,13 +92,14 @@ public:
     void handleFrame(const CapturedFrame& frame);
     // Runs `task` on the session's queue.
     void post(std::function<void()> task);
-    // Runs `task` after `seconds` on the session's timer, unless cancelled first.
+    // Runs `task` after `seconds` on the session's queue (or its services' timer), unless
+    // cancelled first.
     Cancel after(double seconds, std::function<void()> task);
 
     // The label of every session's queue: the application id followed by ".camera".
     static QString queueLabel();
-    // For the end of the process: stops every started session, withdraws every pending task of
-    // the shared timer and waits, at most `limit`, until their queues are idle. Nothing of the
+    // For the end of the process: stops every started session, withdraws its pending timeouts
+    // and waits, at most `limit`, until their queues are idle. Nothing of the
     // camera's may run once main has returned, when static objects such as the face detector
     // go. False when a queue was still busy at the limit.
     static bool stopAll(std::chrono::milliseconds limit);

@@ -10,6 +10,7 @@
 #include <deque>
 #include <exception>
 #include <future>
+#include <map>
 #include <mutex>
 #include <pthread.h>
 
@@ -41,12 +42,40 @@ struct SerialQueue::State {
     explicit State(QString name)
         : label(std::move(name)) {}
 
+    // A timed task's place: its due time, then the order in which it was set.
+    using TimedKey = std::pair<Clock::time_point, std::uint64_t>;
+
     const QString label;
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<std::function<void()>> tasks;
+    std::map<TimedKey, std::function<void()>> timed;
+    std::uint64_t lastTimed = 0;
     bool stopping = false;
     std::thread::id worker;
+
+    // Waits, under `lock`, for the next task: a timed one that is due, else the oldest queued.
+    // False once stopping with nothing queued.
+    bool next(std::unique_lock<std::mutex>& lock, std::function<void()>& task) {
+        for (;;) {
+            if (!timed.empty() && timed.begin()->first.first <= Clock::now()) {
+                task = std::move(timed.begin()->second);
+                timed.erase(timed.begin());
+                return true;
+            }
+            if (!tasks.empty()) {
+                task = std::move(tasks.front());
+                tasks.pop_front();
+                return true;
+            }
+            if (stopping)
+                return false;
+            if (timed.empty())
+                wake.wait(lock);
+            else // a copy: a Cancel may take the task out while this waits
+                wake.wait_until(lock, Clock::time_point(timed.begin()->first.first));
+        }
+    }
 
     // The worker's loop; it holds the state, never the queue, which may be gone.
     static void run(const std::shared_ptr<State>& state) {
@@ -55,11 +84,8 @@ struct SerialQueue::State {
             std::function<void()> task;
             {
                 std::unique_lock lock(state->mutex);
-                state->wake.wait(lock, [&] { return state->stopping || !state->tasks.empty(); });
-                if (state->tasks.empty())
-                    return; // stopping, and everything queued has run
-                task = std::move(state->tasks.front());
-                state->tasks.pop_front();
+                if (!state->next(lock, task))
+                    break;
             }
             try {
                 task();
@@ -67,6 +93,13 @@ struct SerialQueue::State {
                 reportDroppedException(state->label);
             }
         }
+        state->withdrawTimed(); // what never came due
+    }
+
+    void withdrawTimed() {
+        std::map<TimedKey, std::function<void()>> withdrawn; // let go outside the lock
+        std::lock_guard lock(mutex);
+        withdrawn.swap(timed);
     }
 };
 
@@ -119,6 +152,33 @@ void SerialQueue::sync(std::function<void()> task) {
     std::future<void> done = packaged.get_future();
     async([&packaged] { packaged(); });
     done.get();
+}
+
+SerialQueue::Cancel SerialQueue::after(Clock::duration delay, std::function<void()> task) {
+    if (!task)
+        return [] {};
+    State::TimedKey key;
+    {
+        std::lock_guard lock(m_state->mutex);
+        key = {Clock::now() + delay, ++m_state->lastTimed};
+        m_state->timed.emplace(key, std::move(task));
+    }
+    m_state->wake.notify_one();
+    // Weak: a task that holds its own Cancel must not keep the queue alive through it.
+    return [weak = std::weak_ptr<State>(m_state), key] {
+        std::function<void()> withdrawn; // let go outside the lock: it may hold the queue's owner
+        if (const auto state = weak.lock()) {
+            std::lock_guard lock(state->mutex);
+            if (const auto it = state->timed.find(key); it != state->timed.end()) {
+                withdrawn = std::move(it->second);
+                state->timed.erase(it);
+            }
+        }
+    };
+}
+
+void SerialQueue::withdrawTimed() {
+    m_state->withdrawTimed();
 }
 
 } // namespace tisko

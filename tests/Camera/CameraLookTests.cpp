@@ -417,17 +417,3 @@ TEST(SessionTimeouts, stoppingAllLeavesNothingRunningAndWaitsForABusyQueueOnlySo
     const std::weak_ptr<CameraSession> ended = std::exchange(session, nullptr);
     EXPECT_TRUE(ended.expired());
 }
-
-TEST(SessionTimeouts, theSharedTimerRunsTasksWhenDueAndNeverOneWithdrawn) {
-    // Without a timer of its own, a session's timeouts run on the shared one: were they never
-    // to run, a camera that stops sending frames would hold its look for ever.
-    const auto session = std::make_shared<CameraSession>(
-        CameraDevice{QStringLiteral("cam-1"), {}, CameraDevice::Kind::V4l2, false, {}},
-        std::make_unique<FakeBackend>(std::make_shared<FakeCamera>()), CameraSession::Services{});
-    std::atomic<int> ran{0};
-    session->after(0.01, [&ran] { ran += 10; })(); // withdrawn at once
-    session->after(0.02, [&ran] { ran += 1; });
-    session->after(0.03, [&ran] { ran += 100; });
-    EXPECT_TRUE(test::waitUntil([&ran] { return ran >= 100; }));
-    EXPECT_EQ(ran, 101);
-}

@@ -21,6 +21,8 @@ TEST(SerialQueue, tasksRunInOrderOnOneNamedWorkerPastAThrowAndAllRunBeforeDestru
     std::thread::id worker;
     char name[16] = {};
     bool nestedRan = false;
+    int timed = 0;
+    const auto held = std::make_shared<int>(); // what a timed task holds, as a look its session
     {
         SerialQueue queue(QStringLiteral("io.github.tisko.Tisko.camera"));
         EXPECT_THROW(queue.sync([] { throw std::runtime_error("boom"); }), std::runtime_error);
@@ -36,8 +38,14 @@ TEST(SerialQueue, tasksRunInOrderOnOneNamedWorkerPastAThrowAndAllRunBeforeDestru
         for (int i = 0; i < 1000; ++i)
             queue.async([&, i] { seen.push_back(std::this_thread::get_id() == worker ? i : -1); });
         EXPECT_FALSE(queue.isCurrent());
+        queue.after({}, [&timed, held] { timed += 10; })(); // withdrawn: let go at once, never run
+        EXPECT_EQ(held.use_count(), 1);
+        queue.after({}, [&] { timed += std::this_thread::get_id() == worker ? 1 : 100; });
+        queue.after(std::chrono::hours(1), [&timed, held] { timed += 1000; }); // let go unrun
         queued.set_value();
     }
+    EXPECT_EQ(timed, 1); // the due one ran on the worker, before the end
+    EXPECT_EQ(held.use_count(), 1);
     EXPECT_NE(worker, std::this_thread::get_id());
     EXPECT_STREQ(name, "ko.Tisko.camera"); // the last 15 bytes
     EXPECT_TRUE(nestedRan);
