@@ -93,7 +93,6 @@ struct SerialQueue::State {
                 reportDroppedException(state->label);
             }
         }
-        state->withdrawTimed(); // what never came due
     }
 
     void withdrawTimed() {
@@ -166,13 +165,11 @@ SerialQueue::Cancel SerialQueue::after(Clock::duration delay, std::function<void
     m_state->wake.notify_one();
     // Weak: a task that holds its own Cancel must not keep the queue alive through it.
     return [weak = std::weak_ptr<State>(m_state), key] {
-        std::function<void()> withdrawn; // let go outside the lock: it may hold the queue's owner
+        // Let go outside the lock: the task may hold the queue's owner.
+        decltype(State::timed)::node_type withdrawn;
         if (const auto state = weak.lock()) {
             std::lock_guard lock(state->mutex);
-            if (const auto it = state->timed.find(key); it != state->timed.end()) {
-                withdrawn = std::move(it->second);
-                state->timed.erase(it);
-            }
+            withdrawn = state->timed.extract(key);
         }
     };
 }

@@ -40,6 +40,9 @@ TEST(SerialQueue, tasksRunInOrderOnOneNamedWorkerPastAThrowAndAllRunBeforeDestru
         EXPECT_FALSE(queue.isCurrent());
         queue.after({}, [&timed, held] { timed += 10; })(); // withdrawn: let go at once, never run
         EXPECT_EQ(held.use_count(), 1);
+        queue.after(std::chrono::hours(1), [&timed, held] { timed += 1000; });
+        queue.withdrawTimed(); // as the end of the process does: let go at once
+        EXPECT_EQ(held.use_count(), 1);
         queue.after({}, [&] { timed += std::this_thread::get_id() == worker ? 1 : 100; });
         queue.after(std::chrono::hours(1), [&timed, held] { timed += 1000; }); // let go unrun
         queued.set_value();
