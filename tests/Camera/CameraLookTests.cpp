@@ -378,6 +378,10 @@ TEST(SessionFixture, startsAskingUsageFirstInTheCurrentOrForcedFormatThenKeepsSe
         EXPECT_EQ(session->framesSeen(), 7);
         EXPECT_EQ(analysed, 3);
         session->stop();
+        std::promise<bool> again; // a stopped session does not start again
+        session->start(0, [&again](bool running) { again.set_value(running); });
+        EXPECT_FALSE(again.get_future().get());
+        EXPECT_FALSE(session->isRunning());
     }
 }
 
