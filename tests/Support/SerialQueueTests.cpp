@@ -32,6 +32,11 @@ TEST(SerialQueue, tasksRunInOrderOnOneNamedWorkerPastAThrowAndAllRunBeforeDestru
             pthread_getname_np(pthread_self(), name, sizeof name);
             queue.sync([&] { nestedRan = queue.isCurrent(); }); // inline, not a deadlock
         });
+        // An idle worker wakes for a task set for later (a look's timeout on a silent camera).
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::promise<void> woke;
+        queue.after(std::chrono::milliseconds(10), [&woke] { woke.set_value(); });
+        EXPECT_EQ(woke.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
         // Held up until every task is queued, so all of them are pending at destruction.
         std::promise<void> queued;
         queue.async([gate = queued.get_future().share()] { gate.wait(); });
