@@ -60,14 +60,24 @@ def focused_pid():
     return next((w["pid"] for w in windows() if w["focus"]), 0)
 
 
+def placed(what, window):
+    """The window's place once the shell has placed it (a new window moves once shown)."""
+    def still():
+        before = window()
+        time.sleep(0.5)
+        return before is not None and window() == before and window()["rect"]
+    return wait_for(f"{what} in its place", still)
+
+
 def focus_other(pid, over):
-    """The user moves the other program's window over Tisko's window `over` (the shell marks
-    a window as waiting only where another covers it) and clicks it."""
+    """The user moves the other program's window over Tisko's window at `over` (the shell
+    marks a window as waiting only where another covers it) and clicks it."""
     find = f"global.get_window_actors().map(a => a.meta_window).find(w => w.get_pid() == {pid})"
-    wait_for("the other program's window", lambda: any(w["pid"] == pid for w in windows()))
+    rect = lambda: next((w["rect"] for w in windows() if w["pid"] == pid), None)
+    height = placed("the other program's window",
+                    lambda: next((w for w in windows() if w["pid"] == pid), None))[3]
     # Over it, yet whole on the 1280x800 screen, where the shell keeps it.
-    height = next(w["rect"][3] for w in windows() if w["pid"] == pid)
-    x, y = over["rect"][0], min(over["rect"][1], 800 - height)
+    x, y = over[0], min(over[1], 800 - height)
 
     def moved():
         shell(f"{find}.move_frame(true, {x}, {y}) || true")
@@ -82,6 +92,8 @@ def focus_other(pid, over):
             time.sleep(0.3)
         return focused_pid() == pid
     wait_for("the other program's focus", clicked)
+    if rect()[:2] != [x, y]:
+        sys.exit(f"FAIL: the other program's window left Tisko's: {windows()}")
 
 
 def own_folders(name, cache):
@@ -111,7 +123,7 @@ def main():
         wait_for("the Tisko window", tisko_window)
         # Another program has the focus, its window over Tisko's: a Tisko of other data.
         another = subprocess.Popen([tisko], env={**env, **other})
-        focus_other(another.pid, over=tisko_window())
+        focus_other(another.pid, over=placed("the Tisko window", tisko_window))
 
         # Opened again with no token (a terminal, a script): the window only asks.
         subprocess.run([tisko], env={**env, **mine}, timeout=20, check=True)
