@@ -351,25 +351,22 @@ void AppDelegate::startInterface() {
 void AppDelegate::startScripting() {
     // A script or a shortcut carries no permission to take the focus: the window asks for
     // attention instead.
+    const auto unasked = [this](std::function<void()> show) {
+        return [this, show = std::move(show)] {
+            m_activation.expect({});
+            show();
+        };
+    };
     ScriptingService::Windows windows;
-    windows.panel = [this] {
-        m_activation.expect({});
-        showPanelWindow();
-    };
-    windows.settings = [this](std::optional<SettingsTab> tab) {
-        if (tab)
-            m_settingsTabs.setTab(*tab);
-        m_activation.expect({});
-        showSettings();
-    };
-    windows.history = [this] {
-        m_activation.expect({});
-        showHistory();
-    };
-    windows.newPosition = [this] {
-        m_activation.expect({});
-        showCalibration();
-    };
+    windows.panel = unasked([this] { showPanelWindow(); });
+    windows.settings =
+        [this, show = unasked([this] { showSettings(); })](std::optional<SettingsTab> tab) {
+            if (tab)
+                m_settingsTabs.setTab(*tab);
+            show();
+        };
+    windows.history = unasked([this] { showHistory(); });
+    windows.newPosition = unasked([this] { showCalibration(); });
     m_scripting = std::make_unique<ScriptingService>(*m_monitor, std::move(windows));
     m_scripting->publish();
 }
